@@ -1,0 +1,6 @@
+#include <iostream>
+
+int main() {
+    std::cout << "stolvane\n";
+    return 0;
+}

@@ -1,0 +1,152 @@
+// The base every library control derives from: the members every class shares (Version,
+// About), the lifecycle notifications the runtime delivers in order, the property-changed
+// convention, and a property table each control fills once so that persistence, scripts and
+// form files all work from the same list.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/convert.h"
+#include "core/event.h"
+#include "core/surface.h"
+#include "core/value.h"
+
+namespace stolvane {
+
+inline constexpr const char* kLibraryVersion = "v1.15.96";
+
+class Control;
+
+// One property of a control class: public name (also the persisted key), type, default used
+// when reading and writing the store, and how to get, set (with notification and refresh) and
+// load (store only, while reading) it.
+struct PropertyInfo {
+    std::string name;
+    PropType type = PropType::Int32;
+    bool isPublic = true;   // false: kept for the store only (no property of the interface)
+    bool persisted = true;  // false: interface only, never stored
+    std::function<Value(Control&)> storeDefault;
+    std::function<Value(Control&)> get;
+    std::function<void(Control&, const Value&)> set;
+    std::function<void(Control&, const Value&)> load;
+};
+
+class Control {
+public:
+    explicit Control(Surface& surface) : m_surface(surface) {}
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    virtual const char* ClassName() const = 0;
+    Surface& GetSurface() const { return m_surface; }
+    Host& GetHost() const { return m_surface.GetHost(); }
+
+    // Members every class carries first.
+    std::string Version() const { return kLibraryVersion; }
+    // Loads the about form, shows it modally with this control as owner, unloads it when closed.
+    void About();
+
+    // Lifecycle, in the order the runtime drives it.
+    virtual void InitProperties() {}  // a new instance: first-time defaults
+    virtual void ReadProperties(PropertyBag& bag) { ReadAllProperties(bag); }
+    virtual void WriteProperties(PropertyBag& bag) { WriteAllProperties(bag); }
+    virtual void Resize() {}
+    virtual void Show() {}
+
+    // Interaction on the control's own surface.
+    virtual void MouseDown(MouseArgs&) {}
+    virtual void MouseMove(MouseArgs&) {}
+    virtual void MouseUp(MouseArgs&) {}
+    virtual void Click() {}
+    virtual void DblClick() {}
+    virtual void KeyPress(int16_t& /*keyAscii*/) {}
+    virtual void AccessKeyPress(int16_t /*keyAscii*/) {}
+    virtual void GotFocus() {}
+    virtual void LostFocus() {}
+    // Access keys the control answers to (letters after '&' in its caption), upper case.
+    virtual std::string AccessKeys() const { return {}; }
+    // A container control lets the form's author place controls inside it.
+    virtual bool IsContainer() const { return false; }
+
+    // The property table of the class, in interface and persistence order.
+    virtual const std::vector<PropertyInfo>& Properties() const = 0;
+    const PropertyInfo* FindProperty(const std::string& name) const;
+    Value GetProperty(const std::string& name);
+    void SetProperty(const std::string& name, const Value& v);
+
+    // Handlers by event name, for forms and scripts that do not know the typed events.
+    void OnEvent(std::string name, std::function<void(EventArgs&)> handler);
+
+protected:
+    void ReadAllProperties(PropertyBag& bag);
+    void WriteAllProperties(PropertyBag& bag);
+    // Step 2 of every setter: tell the host the property changed, by its persisted name.
+    void PropertyChanged(const std::string& key) { GetHost().PropertyChanged(m_surface, key); }
+
+    // Raises an event: to the runtime by name (with references to the arguments), to the
+    // name handlers, then to the typed handlers.
+    template <class... A>
+    void Raise(const Event<A...>& event, A&... args) {
+        EventArgs list;
+        size_t i = 0;
+        (list.push_back(EventArg{event.ArgNames()[i++], &args}), ...);
+        RaiseByName(event.Name(), list);
+        event.Invoke(args...);
+    }
+    void RaiseByName(const std::string& name, EventArgs& args);
+
+private:
+    Surface& m_surface;
+    std::vector<std::pair<std::string, std::function<void(EventArgs&)>>> m_nameHandlers;
+};
+
+// Builds a property entry for a field and its public setter.
+template <class C, class F, class S>
+PropertyInfo FieldProperty(std::string name, PropType type, F C::*field, std::function<Value(Control&)> storeDefault,
+                           S setter) {
+    PropertyInfo p;
+    p.name = std::move(name);
+    p.type = type;
+    p.storeDefault = std::move(storeDefault);
+    p.get = [field, type](Control& c) -> Value {
+        auto& v = static_cast<C&>(c).*field;
+        if constexpr (std::is_same_v<F, std::string> || std::is_same_v<F, FontRef> || std::is_same_v<F, PictureRef>)
+            return Value{v};
+        else if constexpr (std::is_floating_point_v<F>)
+            return Value{static_cast<double>(v)};
+        else
+            return Value{static_cast<int64_t>(v)};
+    };
+    auto convert = [type](const Value& v) -> F {
+        Value c = Coerce(v, type);
+        if constexpr (std::is_same_v<F, std::string>) return AsString(c);
+        else if constexpr (std::is_same_v<F, FontRef>) return AsFont(c);
+        else if constexpr (std::is_same_v<F, PictureRef>) return AsPicture(c);
+        else if constexpr (std::is_floating_point_v<F>) return static_cast<F>(AsNumber(c));
+        else return static_cast<F>(AsInteger(c));
+    };
+    p.load = [field, convert](Control& c, const Value& v) { static_cast<C&>(c).*field = convert(v); };
+    if constexpr (std::is_same_v<S, std::nullptr_t>) {
+        p.set = [field, convert, name = p.name](Control& c, const Value& v) {
+            static_cast<C&>(c).*field = convert(v);
+            c.GetHost().PropertyChanged(c.GetSurface(), name);
+        };
+    } else {
+        p.set = [setter, convert](Control& c, const Value& v) { (static_cast<C&>(c).*setter)(convert(v)); };
+    }
+    return p;
+}
+
+// A fixed store default.
+inline std::function<Value(Control&)> Default(Value v) {
+    return [v](Control&) { return v; };
+}
+// The ambient font as the store default.
+std::function<Value(Control&)> AmbientFontDefault();
+
+}  // namespace stolvane

@@ -1,0 +1,329 @@
+// The child elements a control's design places on its surface (and that forms may hold):
+// plain retained state with validating setters. The runtime owns them, draws them and routes
+// input to them; a control only sets their state and listens to their notifications.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/font.h"
+#include "core/picture.h"
+#include "core/types.h"
+
+namespace stolvane {
+
+class Host;
+class Surface;
+class Control;
+
+struct Rect {
+    double left = 0, top = 0, width = 0, height = 0;
+    double Right() const { return left + width; }
+    double Bottom() const { return top + height; }
+    bool operator==(const Rect&) const = default;
+};
+
+struct MouseArgs {
+    int16_t button = 0;
+    int16_t shift = 0;
+    float x = 0;
+    float y = 0;
+};
+
+enum class ElementKind { Line, Label, Image, PictureBox, Shape, PictureButton, MenuItem, ListBox, Timer, Control };
+const char* KindName(ElementKind kind);
+
+// Receives every change of an element so the runtime can repaint what changed.
+class ElementObserver {
+public:
+    virtual ~ElementObserver() = default;
+    // oldBounds is where the element was drawn before the change (in its surface's twips).
+    virtual void ElementChanged(class Element& element, const Rect& oldBounds) = 0;
+};
+
+class Element {
+public:
+    Element(ElementKind kind, std::string name, int index) : m_kind(kind), m_name(std::move(name)), m_index(index) {}
+    virtual ~Element() = default;
+    Element(const Element&) = delete;
+    Element& operator=(const Element&) = delete;
+
+    ElementKind Kind() const { return m_kind; }
+    const std::string& Name() const { return m_name; }
+    int Index() const { return m_index; }  // -1 when the element is not part of an array
+    std::string FullName() const;          // "grpLin(3)" for arrays, else the name
+
+    virtual bool Visible() const { return m_visible; }
+    virtual void SetVisible(bool v);
+    virtual Rect Bounds() const { return {}; }
+    // Elements that take mouse input: labels, images, picture boxes, picture buttons, list
+    // boxes and embedded controls; lines and shapes do not.
+    virtual bool ReceivesMouse() const { return false; }
+
+    int16_t MousePointer() const { return m_mousePointer; }
+    void SetMousePointer(int16_t v);
+    const PictureRef& MouseIcon() const { return m_mouseIcon; }
+    void SetMouseIcon(PictureRef p);
+
+    // Notifications the runtime delivers; the owning control sets the ones it handles.
+    std::function<void(MouseArgs&)> onMouseDown, onMouseMove, onMouseUp;
+    std::function<void()> onClick, onDblClick;
+
+    // Wiring done by the runtime when it creates the element.
+    void Attach(Surface* owner, ElementObserver* observer) { m_owner = owner; m_observer = observer; }
+    Surface* Owner() const { return m_owner; }
+
+protected:
+    // Every setter calls this after changing state; bounds is the area drawn before.
+    void Changed(const Rect& oldBounds) { if (m_observer) m_observer->ElementChanged(*this, oldBounds); }
+    void Changed() { Changed(Bounds()); }
+
+private:
+    ElementKind m_kind;
+    std::string m_name;
+    int m_index;
+    bool m_visible = true;
+    int16_t m_mousePointer = 0;
+    PictureRef m_mouseIcon;
+    Surface* m_owner = nullptr;
+    ElementObserver* m_observer = nullptr;
+};
+
+// An element with a rectangle of its own. Negative sizes are refused (380).
+class BoxElement : public Element {
+public:
+    using Element::Element;
+    double Left() const { return m_rect.left; }
+    double Top() const { return m_rect.top; }
+    double Width() const { return m_rect.width; }
+    double Height() const { return m_rect.height; }
+    virtual void SetLeft(double v);
+    virtual void SetTop(double v);
+    virtual void SetWidth(double v);
+    virtual void SetHeight(double v);
+    void Move(double left, double top, double width, double height);
+    Rect Bounds() const override { return m_rect; }
+
+protected:
+    Rect m_rect;
+};
+
+class Line : public Element {
+public:
+    Line(std::string name, int index = -1) : Element(ElementKind::Line, std::move(name), index) {}
+    double X1() const { return m_x1; }
+    double Y1() const { return m_y1; }
+    double X2() const { return m_x2; }
+    double Y2() const { return m_y2; }
+    void SetX1(double v);
+    void SetY1(double v);
+    void SetX2(double v);
+    void SetY2(double v);
+    void SetEnds(double x1, double y1, double x2, double y2);
+    OleColour Colour() const { return m_colour; }
+    void SetColour(OleColour c);
+    int16_t BorderWidth() const { return m_width; }  // pixels, at least 1
+    void SetBorderWidth(int16_t px);
+    Rect Bounds() const override;
+
+private:
+    double m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
+    OleColour m_colour = SysColour::ButtonText;
+    int16_t m_width = 1;
+};
+
+class Label : public BoxElement {
+public:
+    Label(std::string name, int index = -1) : BoxElement(ElementKind::Label, std::move(name), index) {}
+    bool ReceivesMouse() const override { return true; }
+    const std::string& Caption() const { return m_caption; }
+    void SetCaption(std::string s);
+    int16_t Alignment() const { return m_alignment; }
+    void SetAlignment(int16_t a);  // 0 left, 1 right, 2 centre; anything else is refused (380)
+    OleColour ForeColour() const { return m_fore; }
+    void SetForeColour(OleColour c);
+    OleColour BackColour() const { return m_back; }
+    void SetBackColour(OleColour c);
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool t);
+    bool AutoSize() const { return m_autoSize; }
+    void SetAutoSize(bool a);
+    bool WordWrap() const { return m_wordWrap; }
+    void SetWordWrap(bool w);
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool e);  // a disabled label draws its text greyed
+    const Font& GetFont() const { return m_font; }
+    void SetFont(const Font& f);
+
+    void SetWidth(double v) override;
+
+private:
+    void Fit();
+    std::string m_caption;
+    int16_t m_alignment = 0;
+    OleColour m_fore = SysColour::ButtonText;
+    OleColour m_back = SysColour::ButtonFace;
+    bool m_transparent = false;
+    bool m_autoSize = false;
+    bool m_wordWrap = false;
+    bool m_enabled = true;
+    Font m_font;
+};
+
+// An image element shows a picture; unless it stretches, it takes the picture's size.
+class Image : public BoxElement {
+public:
+    Image(std::string name, int index = -1) : BoxElement(ElementKind::Image, std::move(name), index) {}
+    bool ReceivesMouse() const override { return true; }
+    const PictureRef& GetPicture() const { return m_picture; }
+    void SetPicture(PictureRef p);
+    bool Stretch() const { return m_stretch; }
+    void SetStretch(bool s);
+
+private:
+    PictureRef m_picture = Picture::Empty();
+    bool m_stretch = false;
+};
+
+// A picture box: back colour, picture, and a persistent drawing of its own.
+class PictureBox : public BoxElement {
+public:
+    PictureBox(std::string name, int index = -1) : BoxElement(ElementKind::PictureBox, std::move(name), index) {}
+    bool ReceivesMouse() const override { return true; }
+    const PictureRef& GetPicture() const { return m_picture; }
+    void SetPicture(PictureRef p);
+    OleColour BackColour() const { return m_back; }
+    void SetBackColour(OleColour c);
+    bool AutoRedraw() const { return m_autoRedraw; }
+    void SetAutoRedraw(bool a);
+    bool Border() const { return m_border; }
+    void SetBorder(bool b);
+
+    // Drawing operations in the box's own twips; colours may be system colours.
+    void PSet(double x, double y, OleColour c);
+    OleColour Point(double x, double y) const;  // always RGB
+    void FillRect(double x1, double y1, double x2, double y2, OleColour c);
+    void PaintPicture(const PictureRef& p, double x, double y, double w, double h);
+    void Cls();  // clears the drawing; the back colour shows again
+    // The persistent image: what the box shows (back colour, picture, drawing) as a picture.
+    PictureRef PersistentImage() const;
+    const Drawing& GetDrawing() const { return m_drawing; }
+
+private:
+    uint32_t Resolve(OleColour c) const;
+    PictureRef m_picture = Picture::Empty();
+    OleColour m_back = SysColour::ButtonFace;
+    bool m_autoRedraw = false;
+    bool m_border = false;
+    Drawing m_drawing;
+};
+
+class Shape : public BoxElement {
+public:
+    enum DrawMode : int16_t { CopyPen = 13, Invert = 6 };
+    Shape(std::string name, int index = -1) : BoxElement(ElementKind::Shape, std::move(name), index) {}
+    bool Filled() const { return m_filled; }
+    void SetFilled(bool f);
+    OleColour FillColour() const { return m_fill; }
+    void SetFillColour(OleColour c);
+    bool Outline() const { return m_outline; }
+    void SetOutline(bool o);
+    OleColour BorderColour() const { return m_border; }
+    void SetBorderColour(OleColour c);
+    int16_t GetDrawMode() const { return m_drawMode; }
+    void SetDrawMode(int16_t m);  // Invert inverts every pixel beneath the shape
+
+private:
+    bool m_filled = false;
+    OleColour m_fill = 0;
+    bool m_outline = true;
+    OleColour m_border = 0;
+    int16_t m_drawMode = CopyPen;
+};
+
+class PictureButton : public BoxElement {
+public:
+    PictureButton(std::string name, int index = -1) : BoxElement(ElementKind::PictureButton, std::move(name), index) {}
+    bool ReceivesMouse() const override { return true; }
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool e);
+    const PictureRef& GetPicture() const { return m_picture; }
+    void SetPicture(PictureRef p);
+    const PictureRef& DisabledPicture() const { return m_disabled; }
+    void SetDisabledPicture(PictureRef p);
+    // Pressed look while the mouse is held on it (kept by the runtime).
+    bool Pressed() const { return m_pressed; }
+    void SetPressed(bool p);
+
+private:
+    bool m_enabled = true, m_pressed = false;
+    PictureRef m_picture = Picture::Empty();
+    PictureRef m_disabled = Picture::Empty();
+};
+
+class MenuItem : public Element {
+public:
+    MenuItem(std::string name, int index = -1) : Element(ElementKind::MenuItem, std::move(name), index) {}
+    const std::string& Caption() const { return m_caption; }
+    void SetCaption(std::string c);
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool e);
+    // Items of a menu root, in order.
+    std::vector<MenuItem*>& Items() { return m_items; }
+    const std::vector<MenuItem*>& Items() const { return m_items; }
+
+private:
+    std::string m_caption;
+    bool m_enabled = true;
+    std::vector<MenuItem*> m_items;
+};
+
+class ListBox : public BoxElement {
+public:
+    struct Item {
+        std::string text;
+        int32_t data = 0;
+        bool checked = false;
+    };
+    ListBox(std::string name, int index = -1) : BoxElement(ElementKind::ListBox, std::move(name), index) {}
+    bool ReceivesMouse() const override { return true; }
+    int ListCount() const { return static_cast<int>(m_items.size()); }
+    void AddItem(std::string text);
+    void RemoveItem(int index);
+    void Clear();
+    const std::string& List(int index) const;
+    void SetList(int index, std::string text);
+    int32_t ItemData(int index) const;
+    void SetItemData(int index, int32_t data);
+    bool Selected(int index) const;  // ticked
+    void SetSelected(int index, bool ticked);
+    const std::vector<Item>& Items() const { return m_items; }
+    int ListIndex() const { return m_listIndex; }
+    void SetListIndex(int index);
+
+    std::function<void(int)> onItemCheck;
+
+private:
+    const Item& At(int index) const;
+    std::vector<Item> m_items;
+    int m_listIndex = -1;
+};
+
+class Timer : public Element {
+public:
+    Timer(std::string name, int index = -1) : Element(ElementKind::Timer, std::move(name), index) {}
+    int32_t Interval() const { return m_interval; }
+    void SetInterval(int32_t ms);  // 0 to 65535; 0 stops the ticks
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool e);
+    std::function<void()> onTick;
+
+private:
+    int32_t m_interval = 0;
+    bool m_enabled = true;
+};
+
+}  // namespace stolvane

@@ -1,0 +1,49 @@
+// Events a control raises. Each event has typed handlers for applications written in C++ and
+// is also reported to the runtime by name with its arguments, so scripts and tests can log it.
+// Arguments are references: a handler's change reaches the control that raised the event.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace stolvane {
+
+struct EventArg {
+    const char* name;
+    std::variant<int16_t*, int32_t*, float*, std::string*> ref;
+};
+using EventArgs = std::vector<EventArg>;
+
+template <class... A>
+class Event {
+public:
+    using Handler = std::function<void(A&...)>;
+    Event(const char* name, std::array<const char*, sizeof...(A)> argNames = {}) : m_name(name), m_argNames(argNames) {}
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+
+    const char* Name() const { return m_name; }
+    const std::array<const char*, sizeof...(A)>& ArgNames() const { return m_argNames; }
+    // Adds a handler; handlers run in the order they were added.
+    void operator+=(Handler h) { m_handlers.push_back(std::move(h)); }
+    void Clear() { m_handlers.clear(); }
+    void Invoke(A&... args) const {
+        // Copy: a handler may add handlers while the event is being raised.
+        auto handlers = m_handlers;
+        for (auto& h : handlers) h(args...);
+    }
+
+private:
+    const char* m_name;
+    std::array<const char*, sizeof...(A)> m_argNames;
+    std::vector<Handler> m_handlers;
+};
+
+using MouseEvent = Event<int16_t, int16_t, float, float>;
+inline constexpr std::array<const char*, 4> kMouseArgNames{"Button", "Shift", "X", "Y"};
+
+}  // namespace stolvane

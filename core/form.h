@@ -1,0 +1,52 @@
+// A form: a top-level surface with a caption, a frame, a window state and a position on the
+// screen. Forms hold controls and intrinsic elements; library forms add handlers in code.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/surface.h"
+
+namespace stolvane {
+
+class Form : public Surface {
+public:
+    enum BorderStyle : int16_t { None = 0, FixedSingle = 1, Sizable = 2, FixedDialog = 3 };
+    enum WindowState : int16_t { Normal = 0, Minimized = 1, Maximized = 2 };
+
+    Form(Host& host, std::string name) : Surface(host, std::move(name)) {}
+    bool IsForm() const override { return true; }
+
+    const std::string& Caption() const { return m_caption; }
+    void SetCaption(std::string c);
+    int16_t GetBorderStyle() const { return m_border; }
+    void SetBorderStyle(int16_t b);
+    int16_t GetWindowState() const { return m_windowState; }
+    void SetWindowState(int16_t s);  // 0, 1 or 2; anything else is refused (380)
+    const FontRef& GetFont() const { return m_font; }
+    void SetFont(FontRef f) { m_font = f ? std::move(f) : m_font; }
+    const PictureRef& Icon() const { return m_icon; }
+    void SetIcon(PictureRef p) { m_icon = std::move(p); }
+    // A library form's own resource name, if it is one.
+    const std::string& LibraryName() const { return m_libraryName; }
+    void SetLibraryName(std::string n) { m_libraryName = std::move(n); }
+
+    // The control placed on the form (or in one of its containers) under this name.
+    Control* FindControl(const std::string& name, int index = -1) const;
+    Surface* FindSurface(const std::string& name, int index = -1) const;
+
+    // Form notifications; library forms set them.
+    std::function<void()> onLoad;
+    std::function<void()> onUnload;
+    std::function<void(int)> onWindowStateChanged;
+
+private:
+    std::string m_caption;
+    int16_t m_border = Sizable;
+    int16_t m_windowState = Normal;
+    FontRef m_font = MakeFont("MS Sans Serif", 8.25);
+    PictureRef m_icon = Picture::Empty();
+    std::string m_libraryName;
+};
+
+}  // namespace stolvane

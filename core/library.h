@@ -1,0 +1,51 @@
+// The library's class table and its own forms. The entry points (register, unregister, get
+// class object, can-unload-now, load) only hand this table to the runtime, which does the work.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/control.h"
+#include "core/form.h"
+
+namespace stolvane {
+
+struct ClassInfo {
+    std::string name;              // "TolvaneButton"
+    std::string defaultInterface;  // "_TolvaneButton"
+    std::string eventInterface;    // "__TolvaneButton"
+    double designWidth = 0, designHeight = 0;  // size of a newly placed instance, twips
+    std::function<std::unique_ptr<Control>(Surface&)> create;
+};
+
+struct LibraryFormInfo {
+    std::string name;                     // "frmAbout"
+    std::function<std::string()> design;  // the form file text
+    std::function<void(Form&)> attach;    // wires the form's handlers after it is loaded
+};
+
+class Library {
+public:
+    static Library& Instance();
+    void AddClass(ClassInfo info);
+    void AddForm(LibraryFormInfo info);
+    const ClassInfo* FindClass(const std::string& name) const;
+    const LibraryFormInfo* FindForm(const std::string& name) const;
+    const std::vector<ClassInfo>& Classes() const { return m_classes; }
+
+private:
+    std::vector<ClassInfo> m_classes;
+    std::vector<LibraryFormInfo> m_forms;
+};
+
+// Entry points. Registering makes the classes and forms known to the runtime; the runtime asks
+// for a class object (its factory) by name.
+void DllRegisterServer();
+void DllUnregisterServer();
+const ClassInfo* DllGetClassObject(const std::string& className);
+bool DllCanUnloadNow();
+
+}  // namespace stolvane

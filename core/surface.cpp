@@ -1,0 +1,181 @@
+#include "core/surface.h"
+
+#include <cmath>
+
+#include "core/control.h"
+#include "core/form.h"
+
+namespace stolvane {
+
+Surface::Surface(Host& host, std::string name, int index) : m_host(host), m_name(std::move(name)), m_index(index) {}
+
+Surface::~Surface() {
+    // The control goes first: it may still refer to its elements while being destroyed.
+    m_control.reset();
+    m_elements.clear();
+}
+
+void Surface::SetControl(std::unique_ptr<Control> c) { m_control = std::move(c); }
+
+Form* Surface::OwningForm() {
+    Surface* s = this;
+    while (s && !s->IsForm()) s = s->m_container;
+    return static_cast<Form*>(s);
+}
+
+std::string Surface::FullName() const {
+    return m_index < 0 ? m_name : m_name + "(" + std::to_string(m_index) + ")";
+}
+
+namespace {
+void RequireFinite(double v) {
+    if (!std::isfinite(v)) throw HostError::Overflow();
+}
+}  // namespace
+
+void Surface::SetLeft(double v) {
+    RequireFinite(v);
+    if (v == m_rect.left) return;
+    Rect old = m_rect;
+    m_rect.left = v;
+    m_host.SurfaceChanged(*this, old);
+}
+
+void Surface::SetTop(double v) {
+    RequireFinite(v);
+    if (v == m_rect.top) return;
+    Rect old = m_rect;
+    m_rect.top = v;
+    m_host.SurfaceChanged(*this, old);
+}
+
+void Surface::SetWidth(double v) {
+    RequireFinite(v);
+    if (v < 0) throw HostError::InvalidProperty();
+    if (v == m_rect.width) return;
+    Rect old = m_rect;
+    m_rect.width = v;
+    m_host.SurfaceChanged(*this, old);
+    m_host.SurfaceResized(*this);
+}
+
+void Surface::SetHeight(double v) {
+    RequireFinite(v);
+    if (v < 0) throw HostError::InvalidProperty();
+    if (v == m_rect.height) return;
+    Rect old = m_rect;
+    m_rect.height = v;
+    m_host.SurfaceChanged(*this, old);
+    m_host.SurfaceResized(*this);
+}
+
+void Surface::Move(double left, double top, double width, double height) {
+    RequireFinite(left);
+    RequireFinite(top);
+    RequireFinite(width);
+    RequireFinite(height);
+    if (width < 0 || height < 0) throw HostError::InvalidProperty();
+    Rect old = m_rect;
+    m_rect = {left, top, width, height};
+    if (old == m_rect) return;
+    m_host.SurfaceChanged(*this, old);
+    if (old.width != width || old.height != height) m_host.SurfaceResized(*this);
+}
+
+void Surface::SetVisible(bool v) {
+    if (v == m_visible) return;
+    m_visible = v;
+    m_host.SurfaceChanged(*this, m_rect);
+}
+
+void Surface::SetEnabled(bool e) {
+    if (e == m_enabled) return;
+    m_enabled = e;
+    m_host.SurfaceChanged(*this, m_rect);
+}
+
+void Surface::SetBackColour(OleColour c) {
+    if (c == m_back) return;
+    m_back = c;
+    m_host.SurfaceChanged(*this, m_rect);
+}
+
+void Surface::SetPicture(PictureRef p) {
+    m_picture = p ? std::move(p) : Picture::Empty();
+    m_host.SurfaceChanged(*this, m_rect);
+}
+
+void Surface::SetMousePointer(int16_t p) { m_mousePointer = p; }
+void Surface::SetMouseIcon(PictureRef p) { m_mouseIcon = std::move(p); }
+
+void Surface::PSet(double x, double y, OleColour c) {
+    m_drawing.Point(x, y, m_host.ResolveColour(c));
+    m_host.SurfaceChanged(*this, {m_rect.left + x - 15, m_rect.top + y - 15, 45, 45});
+}
+
+OleColour Surface::Point(double x, double y) const {
+    if (auto c = m_drawing.ColourAt(x, y)) return *c;
+    if (!IsNoPicture(m_picture) && x >= 0 && y >= 0) {
+        uint32_t argb = m_picture->PixelAt(static_cast<int>(x / 15), static_cast<int>(y / 15));
+        if (argb >> 24) return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+    }
+    return m_host.ResolveColour(m_back);
+}
+
+void Surface::FillRect(double x1, double y1, double x2, double y2, OleColour c) {
+    m_drawing.Fill(x1, y1, x2, y2, m_host.ResolveColour(c));
+    m_host.SurfaceChanged(*this, m_rect);
+}
+
+void Surface::PaintPicture(const PictureRef& p, double x, double y, double w, double h) {
+    m_drawing.PaintPicture(p, x, y, w, h);
+    m_host.SurfaceChanged(*this, m_rect);
+}
+
+void Surface::Cls() {
+    if (m_drawing.Empty()) return;
+    m_drawing.Clear();
+    m_host.SurfaceChanged(*this, m_rect);
+}
+
+void Surface::SetFocus() { m_host.SetFocus(*this); }
+
+void Surface::PopupMenu(MenuItem& root, MenuItem* defaultItem) { m_host.PopupMenu(*this, root, defaultItem); }
+
+void Surface::AddElement(std::unique_ptr<Element> e) {
+    e->Attach(this, &m_host);
+    m_elements.push_back(std::move(e));
+    m_host.ElementChanged(*m_elements.back(), m_elements.back()->Bounds());
+}
+
+ControlElement& Surface::AddControl(const std::string& className, std::string name, const Rect& rect,
+                                    const PropertyMap& design, int index) {
+    return m_host.CreateEmbedded(*this, className, name, index, rect, design);
+}
+
+Element* Surface::Find(const std::string& name, int index) const {
+    for (auto& e : m_elements)
+        if (e->Name() == name && e->Index() == index) return e.get();
+    return nullptr;
+}
+
+void Surface::RemoveElement(Element& e) {
+    Rect old = e.Bounds();
+    for (auto it = m_elements.begin(); it != m_elements.end(); ++it) {
+        if (it->get() == &e) {
+            std::unique_ptr<Element> keep = std::move(*it);
+            m_elements.erase(it);
+            m_host.SurfaceChanged(*this, {m_rect.left + old.left, m_rect.top + old.top, old.width, old.height});
+            return;
+        }
+    }
+}
+
+ControlElement::ControlElement(std::unique_ptr<Surface> surface, bool designChild)
+    : Element(ElementKind::Control, surface->Name(), surface->Index()),
+      m_surface(std::move(surface)),
+      m_designChild(designChild) {}
+
+Control& ControlElement::GetControl() const { return *m_surface->GetControl(); }
+
+}  // namespace stolvane

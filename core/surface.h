@@ -1,0 +1,133 @@
+// A control's own surface (and a form's client area): size and position within its container,
+// back colour, picture, pointer, a persistent drawing, and the child elements of the design.
+// The runtime creates surfaces; controls draw on them and set their elements' state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/elements.h"
+#include "core/host.h"
+
+namespace stolvane {
+
+class Control;
+
+class Surface {
+public:
+    Surface(Host& host, std::string name, int index = -1);
+    virtual ~Surface();
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    Host& GetHost() const { return m_host; }
+    Control* GetControl() const { return m_control.get(); }
+    void SetControl(std::unique_ptr<Control> c);
+    // The surface that contains this one (a form, a container control), or null for a form.
+    Surface* Container() const { return m_container; }
+    void SetContainer(Surface* c) { m_container = c; }
+    virtual bool IsForm() const { return false; }
+    Form* OwningForm();
+
+    // Extender: the name the container gave the instance, and its place in the container.
+    const std::string& Name() const { return m_name; }
+    int Index() const { return m_index; }
+    std::string FullName() const;
+    double Left() const { return m_rect.left; }
+    double Top() const { return m_rect.top; }
+    double Width() const { return m_rect.width; }
+    double Height() const { return m_rect.height; }
+    Rect Bounds() const { return m_rect; }
+    void SetLeft(double v);
+    void SetTop(double v);
+    void SetWidth(double v);   // delivers Resize to the control
+    void SetHeight(double v);  // delivers Resize to the control
+    void Move(double left, double top, double width, double height);
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool v);
+    int TabIndex() const { return m_tabIndex; }
+    void SetTabIndex(int t) { m_tabIndex = t; }
+    bool TabStop() const { return m_tabStop; }
+    void SetTabStop(bool t) { m_tabStop = t; }
+
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool e);
+    OleColour BackColour() const { return m_back; }
+    void SetBackColour(OleColour c);
+    const PictureRef& GetPicture() const { return m_picture; }
+    void SetPicture(PictureRef p);
+    int16_t MousePointer() const { return m_mousePointer; }
+    void SetMousePointer(int16_t p);
+    const PictureRef& MouseIcon() const { return m_mouseIcon; }
+    void SetMouseIcon(PictureRef p);
+    uintptr_t WindowHandle() const { return reinterpret_cast<uintptr_t>(this); }
+
+    // The persistent drawing, in the surface's twips; colours may be system colours.
+    void PSet(double x, double y, OleColour c);
+    OleColour Point(double x, double y) const;  // RGB of what shows there (drawing, picture or back colour)
+    void FillRect(double x1, double y1, double x2, double y2, OleColour c);
+    void PaintPicture(const PictureRef& p, double x, double y, double w, double h);
+    void Cls();
+    const Drawing& GetDrawing() const { return m_drawing; }
+
+    void SetFocus();
+    void PopupMenu(MenuItem& root, MenuItem* defaultItem = nullptr);
+
+    // Child elements, in z-order (first is bottom-most).
+    template <class T>
+    T& Add(std::string name, int index = -1) {
+        auto e = std::make_unique<T>(std::move(name), index);
+        T& ref = *e;
+        AddElement(std::move(e));
+        return ref;
+    }
+    void AddElement(std::unique_ptr<Element> e);
+    // Embeds a library control as a child element with its design values.
+    ControlElement& AddControl(const std::string& className, std::string name, const Rect& rect,
+                               const PropertyMap& design = {}, int index = -1);
+    Element* Find(const std::string& name, int index = -1) const;
+    const std::vector<std::unique_ptr<Element>>& Elements() const { return m_elements; }
+    void RemoveElement(Element& e);
+
+private:
+    Host& m_host;
+    std::string m_name;
+    int m_index;
+    Surface* m_container = nullptr;
+    std::unique_ptr<Control> m_control;
+    Rect m_rect;
+    bool m_visible = true;
+    bool m_enabled = true;
+    int m_tabIndex = 0;
+    bool m_tabStop = true;
+    OleColour m_back = SysColour::ButtonFace;
+    PictureRef m_picture = Picture::Empty();
+    int16_t m_mousePointer = 0;
+    PictureRef m_mouseIcon;
+    Drawing m_drawing;
+    std::vector<std::unique_ptr<Element>> m_elements;
+    int m_resizeDepth = 0;
+};
+
+// A library control embedded in another control's design, or placed on a form or in a
+// container control. Its geometry is its surface's.
+class ControlElement : public Element {
+public:
+    ControlElement(std::unique_ptr<Surface> surface, bool designChild);
+    bool ReceivesMouse() const override { return true; }
+    Surface& GetSurface() const { return *m_surface; }
+    Control& GetControl() const;
+    // True for a design child of a control; false for a control placed by the form's author.
+    bool IsDesignChild() const { return m_designChild; }
+    Rect Bounds() const override { return m_surface->Bounds(); }
+    bool Visible() const override { return m_surface->Visible(); }
+    void SetVisible(bool v) override { m_surface->SetVisible(v); }
+
+private:
+    std::unique_ptr<Surface> m_surface;
+    bool m_designChild;
+};
+
+}  // namespace stolvane

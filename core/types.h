@@ -1,0 +1,79 @@
+// Basic value types every control and the runtime share: the classic 16-bit Boolean, OLE colours
+// with their system-colour names, and the host error that failing operations throw.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace stolvane {
+
+// Classic 16-bit Boolean: True is all bits set, any non-zero value reads back as True.
+using Boolean = int16_t;
+constexpr Boolean True = -1;
+constexpr Boolean False = 0;
+inline Boolean ToBoolean(bool b) { return b ? True : False; }
+
+// 0x00BBGGRR for a direct colour; 0x80000000 + n names system colour n.
+using OleColour = uint32_t;
+
+namespace SysColour {
+constexpr OleColour ActiveTitle = 0x80000002;
+constexpr OleColour Window = 0x80000005;
+constexpr OleColour TitleText = 0x80000009;
+constexpr OleColour ButtonFace = 0x8000000F;
+constexpr OleColour ButtonShadow = 0x80000010;
+constexpr OleColour GreyText = 0x80000011;
+constexpr OleColour ButtonText = 0x80000012;
+constexpr OleColour Highlight = 0x80000014;
+constexpr OleColour DarkShadow = 0x80000015;
+}  // namespace SysColour
+
+constexpr bool IsSystemColour(OleColour c) { return (c & 0x80000000u) != 0; }
+constexpr OleColour RGB(int r, int g, int b) {
+    return static_cast<OleColour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int RedOf(OleColour c) { return static_cast<int>(c & 0xFF); }
+constexpr int GreenOf(OleColour c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(OleColour c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+// The classic error numbers the runtime raises.
+namespace ErrorNumber {
+constexpr int32_t InvalidCall = 5;        // "Invalid procedure call or argument"
+constexpr int32_t Overflow = 6;           // "Overflow"
+constexpr int32_t FileNotFound = 53;      // "File not found"
+constexpr int32_t ObjectRequired = 424;   // "Object required"
+constexpr int32_t InvalidProperty = 380;  // "Invalid property value"
+constexpr int32_t NoSuchProperty = 438;   // "Object doesn't support this property or method"
+constexpr int32_t InvalidPicture = 481;   // "Invalid picture"
+constexpr int32_t NavigationFailed = -2147467259;  // the browser could not be started
+}  // namespace ErrorNumber
+
+// What a failing host operation throws. Handlers that run guarded catch it and go on.
+struct HostError : std::runtime_error {
+    int32_t number;
+    std::string description;
+    HostError(int32_t n, std::string d)
+        : std::runtime_error(d), number(n), description(std::move(d)) {}
+
+    static HostError InvalidCall() { return {ErrorNumber::InvalidCall, "Invalid procedure call or argument"}; }
+    static HostError Overflow() { return {ErrorNumber::Overflow, "Overflow"}; }
+    static HostError InvalidProperty() { return {ErrorNumber::InvalidProperty, "Invalid property value"}; }
+};
+
+// Mouse button and shift masks as delivered with mouse notifications.
+namespace MouseButton {
+constexpr int16_t None = 0, Left = 1, Right = 2, Middle = 4;
+}
+
+// Mouse pointer values a surface or element can show.
+namespace MousePointer {
+constexpr int16_t Default = 0, Arrow = 1, Cross = 2, IBeam = 3, SizeNWSE = 8, Hand = 98, Custom = 99;
+}
+
+// Alignment constants for labels.
+namespace Alignment {
+constexpr int16_t Left = 0, Right = 1, Centre = 2;
+}
+
+}  // namespace stolvane

@@ -1,0 +1,43 @@
+// The library's entry points: they hand the class table and the library's own forms to the
+// runtime, which does the registering, creating and loading.
+#include "controls/about/tolvaneabout_1.h"
+#include "controls/about/tolvaneabout_2.h"
+#include "controls/button/tolvanebutton.h"
+#include "controls/caption/tolvanecaption.h"
+#include "controls/label/tolvanelabel.h"
+#include "controls/panel/tolvanepanel.h"
+#include "controls/tick/tolvanetick.h"
+#include "core/library.h"
+#include "forms/library_forms.h"
+
+namespace stolvane {
+
+namespace {
+bool g_registered = false;
+}
+
+void DllRegisterServer() {
+    if (g_registered) return;
+    Library& lib = Library::Instance();
+    lib.AddClass(TolvaneButton::Class());
+    lib.AddClass(TolvanePanel::Class());
+    lib.AddClass(TolvaneLabel::Class());
+    lib.AddClass(TolvaneTick::Class());
+    lib.AddClass(TolvaneAbout_1::Class());
+    lib.AddClass(TolvaneAbout_2::Class());
+    lib.AddClass(TolvaneCaption::Class());
+    RegisterLibraryForms(lib);
+    g_registered = true;
+}
+
+void DllUnregisterServer() { g_registered = false; }
+
+const ClassInfo* DllGetClassObject(const std::string& className) {
+    DllRegisterServer();
+    return Library::Instance().FindClass(className);
+}
+
+// The library keeps no state that outlives its controls; the runtime may always unload it.
+bool DllCanUnloadNow() { return true; }
+
+}  // namespace stolvane

@@ -1,0 +1,227 @@
+// The runtime that hosts library controls: it owns forms, surfaces and elements, implements
+// the Host services, keeps the theme, the clock and the timers, routes mouse and keyboard
+// input (hit-testing, capture, click, focus, tab order, access keys), runs modal forms and
+// popup menus as nested loops, and records what needs repainting. It knows no control by name.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/control.h"
+#include "core/form.h"
+#include "core/host.h"
+#include "core/library.h"
+#include "host/desktop.h"
+#include "host/theme.h"
+
+namespace stolvane {
+
+// What the runtime reports as it happens; scripts print it, tests record it, windows act on it.
+class RuntimeObserver {
+public:
+    virtual ~RuntimeObserver() = default;
+    virtual void OnEvent(Surface& /*source*/, const std::string& /*name*/, EventArgs& /*args*/) {}
+    virtual void OnPropertyChanged(Surface& /*source*/, const std::string& /*key*/) {}
+    virtual void OnMsgBox(const std::string& /*text*/, const std::string& /*title*/) {}
+    virtual void OnNavigate(const std::string& /*target*/, bool /*ok*/) {}
+    virtual void OnCapture(const std::string& /*pathOrEmpty*/) {}
+    virtual void OnFocus(const std::string& /*path*/) {}
+    virtual void OnMenu(const std::vector<std::string>& /*captions*/, const std::string& /*defaultCaption*/) {}
+    virtual void OnFormShown(Form& /*form*/, bool /*shown*/) {}
+};
+
+// A place in a form that input or a script can address: a surface (form or control), or an
+// element of a surface.
+struct Target {
+    Surface* surface = nullptr;
+    Element* element = nullptr;
+    explicit operator bool() const { return surface != nullptr; }
+};
+
+enum class MouseAction { Move, Down, Up, Click, DblClick };
+
+class Runtime : public Host {
+public:
+    Runtime();
+    ~Runtime() override;
+
+    // ---- Host services (see core/host.h)
+    OleColour ResolveColour(OleColour colour) override;
+    double TwipsPerPixelX() override { return m_twipsPerPixel; }
+    double TwipsPerPixelY() override { return m_twipsPerPixel; }
+    PixelPoint CursorPosition() override { return m_cursor; }
+    void PropertyChanged(Surface& surface, const std::string& key) override;
+    void RaiseEvent(Surface& surface, const std::string& name, EventArgs& args) override;
+    void SurfaceChanged(Surface& surface, const Rect& oldBounds) override;
+    void SurfaceResized(Surface& surface) override;
+    void ElementChanged(Element& element, const Rect& oldBounds) override;
+    void SetCapture(Surface& surface) override;
+    void ReleaseCapture() override;
+    Surface* Captured() override { return m_capture; }
+    void SetFocus(Surface& surface) override;
+    Surface* Focused() override { return m_focus; }
+    void PopupMenu(Surface& surface, MenuItem& root, MenuItem* defaultItem) override;
+    FontRef AmbientFont(Surface& surface) override;
+    double ParentProperty(Surface& surface, const std::string& name) override;
+    void SetParentProperty(Surface& surface, const std::string& name, double value) override;
+    void Navigate(const std::string& target) override;
+    void MsgBox(const std::string& text, const std::optional<std::string>& title) override;
+    std::string AppName() override { return m_appName; }
+    std::string VersionComment() override { return "01/02/99 : Last compilation date."; }
+    void DoEvents() override;
+    std::optional<std::string> DesktopSetting(const std::string& section, const std::string& key) override;
+    Form& LoadForm(const std::string& name) override;
+    void ShowModal(Form& form, Surface* owner) override;
+    void HideForm(Form& form) override;
+    void UnloadForm(Form& form) override;
+    ControlElement& CreateEmbedded(Surface& parent, const std::string& className, const std::string& name, int index,
+                                   const Rect& rect, const PropertyMap& design) override;
+    PictureRef LoadPicture(const std::string& path) override;
+    Rect MeasureText(const Font& font, const std::string& text, double wrapWidth) override;
+
+    // ---- Configuration
+    void SetObserver(RuntimeObserver* o) { m_observer = o; }
+    void SetAppName(std::string n) { m_appName = std::move(n); }
+    Theme& GetTheme() { return m_theme; }
+    Desktop& GetDesktop() { return m_desktop; }
+    void SetTwipsPerPixel(double t) { m_twipsPerPixel = t; }
+    void SetCursor(PixelPoint p) { m_cursor = p; }
+    // Navigation: by default xdg-open for http, https, ftp and mailto; tests replace it.
+    // The launcher returns false when the target could not be opened.
+    void SetLauncher(std::function<bool(const std::string&)> launcher) { m_launcher = std::move(launcher); }
+    // Modal loops: the backend runs the nested loop until the form is hidden or unloaded.
+    void SetModalLoop(std::function<void(Form&)> loop) { m_modalLoop = std::move(loop); }
+    // Popup menus: the backend chooses an item (or null to dismiss).
+    void SetMenuChooser(std::function<MenuItem*(MenuItem& root, MenuItem* defaultItem)> chooser) {
+        m_menuChooser = std::move(chooser);
+    }
+    // Pending-message processing: the backend pumps its queue (windows) or does nothing.
+    void SetEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+
+    // ---- Forms
+    Form& NewForm(const std::string& name, double clientWidth = 9600, double clientHeight = 7200);
+    const std::vector<std::unique_ptr<Form>>& Forms() const { return m_forms; }
+    void DestroyForm(Form& form);
+    // The form input goes to: the innermost open modal form, else the first shown form.
+    Form* ActiveForm();
+    bool IsShown(const Form& form) const;
+    bool IsLoaded(const Form& form) const;
+    void ShowForm(Form& form);  // modeless show: Show notifications to its controls
+
+    // Places a control on a form or in a container control. A new instance gets first-time
+    // defaults; with stored properties it reads them instead.
+    ControlElement& PlaceControl(Surface& container, const std::string& className, const std::string& name, int index,
+                                 const Rect& rect, const PropertyMap* stored);
+    // Places an intrinsic element (line, label, image, picture box, shape, list box, timer,
+    // picture button, menu item) directly on a form or container.
+    Element& PlaceElement(Surface& container, ElementKind kind, const std::string& name, int index);
+
+    // ---- Addressing
+    Target Resolve(Form& form, const std::string& path) const;
+    std::string PathOf(const Surface& surface) const;
+    std::string PathOf(const Element& element) const;
+    // Position of a surface's or element's top-left corner in its form's client twips.
+    double FormX(const Surface& s) const;
+    double FormY(const Surface& s) const;
+
+    // ---- Input (coordinates in form client twips unless directed)
+    void Mouse(Form& form, MouseAction action, double x, double y, int16_t button, int16_t shift);
+    // Delivered straight to a surface or element, coordinates relative to it.
+    void MouseTo(const Target& target, MouseAction action, double x, double y, int16_t button, int16_t shift);
+    void KeyPress(int16_t ascii);
+    bool AccessKey(char c);  // false when no control answers to it
+    void Tab(bool backwards = false);
+    // What the pointer at (x, y) of the form hits: topmost mouse-receptive element or surface.
+    Target HitTest(Form& form, double x, double y) const;
+    // The pointer to show at that point (0 default, 99 custom with its icon).
+    std::pair<int16_t, PictureRef> PointerAt(Form& form, double x, double y) const;
+
+    // ---- Time
+    int64_t Now() const { return m_now; }
+    // Moves the clock on and fires every due tick in order.
+    void Advance(int64_t ms);
+    bool RealClock() const { return m_realClock; }
+    void SetRealClock(bool r) { m_realClock = r; }
+    // Milliseconds until the next timer is due, or -1 when none runs.
+    int64_t NextTimerDue() const;
+
+    // ---- Repainting: the regions of a form (client twips) that changed since last taken.
+    std::vector<Rect> TakeDirty(Form& form);
+    bool HasDirty(const Form& form) const;
+
+    // Errors raised by handlers reach the runtime, which reports them and carries on.
+    void ReportError(const HostError& e);
+    std::function<void(const HostError&)> onUnhandledError;
+    // Shows a message box for real (windows); without it the box is only reported.
+    std::function<void(const std::string& text, const std::string& title)> onMessageBox;
+
+    // Unloaded forms and their controls are destroyed only once no handler is running, so a
+    // handler that unloads its own form (or opens a modal form that is unloaded meanwhile)
+    // never finds its objects gone. Entry points call this when they return.
+    void CollectGarbage();
+
+private:
+    struct TimerState {
+        int64_t next = 0;
+        bool armed = false;
+        uint64_t order = 0;  // breaks ties between timers due at the same moment
+    };
+    struct Press {
+        Surface* surface = nullptr;
+        Element* element = nullptr;
+    };
+    struct Dispatch {
+        explicit Dispatch(Runtime& r) : rt(r) { ++rt.m_depth; }
+        ~Dispatch() {
+            if (--rt.m_depth == 0) rt.CollectGarbage();
+        }
+        Runtime& rt;
+    };
+    std::unique_ptr<Surface> MakeControl(Surface& container, const std::string& className, const std::string& name,
+                                         int index, const Rect& rect);
+    void Deliver(const Target& t, MouseAction action, MouseArgs args);
+    void Guard(const std::function<void()>& f);
+    ControlElement* ElementOf(const Surface& s) const;
+    Target HitSurface(Surface& s, double x, double y) const;
+    bool InputAllowed(const Surface& s) const;
+    void ShowSurfaceTree(Surface& s);
+    void MarkDirty(const Surface& owner, const Rect& local);
+    void CollectFocusable(Surface& s, std::vector<Surface*>& out) const;
+    void ForgetSurface(Surface& s);
+    void ArmTimer(Timer& t);
+    std::vector<Timer*> AllTimers() const;
+
+    Theme m_theme;
+    Desktop m_desktop;
+    RuntimeObserver* m_observer = nullptr;
+    std::string m_appName = "STolvane";
+    double m_twipsPerPixel = 15;
+    PixelPoint m_cursor;
+    std::function<bool(const std::string&)> m_launcher;
+    std::function<void(Form&)> m_modalLoop;
+    std::function<MenuItem*(MenuItem&, MenuItem*)> m_menuChooser;
+    std::function<void()> m_pump;
+
+    std::vector<std::unique_ptr<Form>> m_forms;
+    std::vector<Form*> m_shown;
+    std::vector<Form*> m_modal;
+    Surface* m_capture = nullptr;
+    Surface* m_focus = nullptr;
+    Press m_press;
+    std::map<const Timer*, TimerState> m_timers;
+    int64_t m_now = 0;
+    bool m_realClock = false;
+    std::map<const Form*, std::vector<Rect>> m_dirty;
+    std::vector<Form*> m_unloaded;  // waiting to be destroyed
+    std::map<const Surface*, int> m_resizing;
+    int m_depth = 0;
+    uint64_t m_timerOrder = 0;
+    int m_pumpDepth = 0;
+};
+
+}  // namespace stolvane
