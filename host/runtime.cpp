@@ -639,6 +639,7 @@ void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
                     if (e.onClick) e.onClick();
                     break;
                 case MouseAction::DblClick:
+                case MouseAction::DoubleClickOnly:
                     if (e.onDblClick) e.onDblClick();
                     break;
             }
@@ -651,7 +652,8 @@ void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
             case MouseAction::Move: c->MouseMove(args); break;
             case MouseAction::Up: c->MouseUp(args); break;
             case MouseAction::Click: c->Click(); break;
-            case MouseAction::DblClick: c->DblClick(); break;
+            case MouseAction::DblClick:
+            case MouseAction::DoubleClickOnly: c->DblClick(); break;
         }
     });
 }
@@ -718,6 +720,7 @@ void Runtime::Mouse(Form& form, MouseAction action, double x, double y, int16_t 
             up(button, false);
             break;
         }
+        case MouseAction::DoubleClickOnly: deliverAt(route(), MouseAction::DblClick, button); break;
     }
 }
 
@@ -748,6 +751,7 @@ void Runtime::MouseTo(const Target& target, MouseAction action, double x, double
             Deliver(target, MouseAction::DblClick, args);
             Deliver(target, MouseAction::Up, args);
             break;
+        case MouseAction::DoubleClickOnly: Deliver(target, MouseAction::DblClick, args); break;
     }
 }
 

@@ -43,7 +43,10 @@ struct Target {
     explicit operator bool() const { return surface != nullptr; }
 };
 
-enum class MouseAction { Move, Down, Up, Click, DblClick };
+// Click and DblClick are whole sequences (down, up, click; down, up, click, double-click, up),
+// as scripts use them. DoubleClickOnly is the double-click notification alone, for windows
+// that report the second press of a double-click themselves.
+enum class MouseAction { Move, Down, Up, Click, DblClick, DoubleClickOnly };
 
 class Runtime : public Host {
 public:

@@ -1,1 +1,131 @@
+// The members every class shares, the order in which the runtime drives a control through its
+// life, and the property bag conventions.
 #include <gtest/gtest.h>
+
+#include "core/library.h"
+#include "host/runtime.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using test::ProbeControl;
+
+namespace {
+
+struct Lifecycle : ::testing::Test {
+    Runtime rt;
+    test::Recorder rec;
+    Form* form = nullptr;
+    void SetUp() override {
+        test::RegisterProbe();
+        ProbeControl::journal.clear();
+        rt.SetObserver(&rec);
+        form = &rt.NewForm("frmTest");
+    }
+    ProbeControl& Place(const std::string& name, const PropertyMap* stored = nullptr) {
+        auto& ce = rt.PlaceControl(*form, "ProbeControl", name, -1, {100, 100, 1200, 600}, stored);
+        return static_cast<ProbeControl&>(ce.GetControl());
+    }
+};
+
+TEST_F(Lifecycle, EveryClassIsRegisteredCreatableAndReportsTheLibraryVersion) {
+    const char* classes[] = {"TolvaneButton", "TolvanePanel", "TolvaneLabel", "TolvaneTick",
+                             "TolvaneAbout_1", "TolvaneAbout_2", "TolvaneCaption"};
+    int n = 0;
+    for (const char* cls : classes) {
+        const ClassInfo* info = DllGetClassObject(cls);
+        ASSERT_NE(info, nullptr) << cls;
+        EXPECT_EQ(info->defaultInterface, std::string("_") + cls);
+        EXPECT_EQ(info->eventInterface, std::string("__") + cls);
+        auto& ce = rt.PlaceControl(*form, cls, std::string(cls) + "1", -1, {0, 0, info->designWidth, info->designHeight},
+                                   nullptr);
+        EXPECT_EQ(ce.GetControl().Version(), "v1.15.96");
+        EXPECT_STREQ(ce.GetControl().ClassName(), cls);
+        ++n;
+    }
+    EXPECT_EQ(n, 7);
+    EXPECT_TRUE(DllCanUnloadNow());
+}
+
+TEST_F(Lifecycle, NewInstanceRunsDefaultsThenResizeThenShowWhenTheFormShows) {
+    Place("P1");
+    rt.ShowForm(*form);
+    Place("P2");  // placed after show: shown at once
+    std::vector<std::string> want = {"P1 Create", "P1 InitProperties", "P1 Resize", "P1 Show",
+                                     "P2 Create", "P2 InitProperties", "P2 Resize", "P2 Show"};
+    EXPECT_EQ(ProbeControl::journal, want);
+}
+
+TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesInsteadOfDefaults) {
+    PropertyMap stored{{"Caption", std::string("Stored")}, {"Small", int64_t{7}}};
+    auto& p = Place("P1", &stored);
+    EXPECT_EQ(ProbeControl::journal[1], "P1 ReadProperties");
+    EXPECT_EQ(p.m_Caption, "Stored");
+    EXPECT_EQ(p.m_Small, 7);
+    EXPECT_EQ(p.m_Ratio, 0.5f);                          // missing key: the store default
+    EXPECT_EQ(p.m_Font->name, form->GetFont()->name);  // font default: the ambient font
+}
+
+TEST_F(Lifecycle, WritingDefaultsStoresNothingAndReadsBackIdentically) {
+    PropertyMap empty;
+    auto& a = Place("A", &empty);
+    PropertyMap written;
+    a.WriteProperties(written);
+    EXPECT_TRUE(written.Entries().empty());
+
+    a.m_Caption = "Changed";
+    a.m_Flag = True;
+    a.m_Colour = 0x00FF8040;
+    a.m_Font = MakeFont("Tahoma", 12, true);
+    a.WriteProperties(written);
+    auto& b = Place("B", &written);
+    for (const char* key : {"Caption", "Flag", "Small", "Large", "Colour", "Ratio", "Font", "Picture"})
+        EXPECT_TRUE(ValuesEqual(a.GetProperty(key), b.GetProperty(key))) << key;
+    EXPECT_NE(a.m_Font.get(), b.m_Font.get()) << "each reader gets its own font object";
+}
+
+TEST_F(Lifecycle, SetterNotifiesTheHostByPersistedName) {
+    auto& p = Place("P1");
+    p.SetProperty("Caption", std::string("Hello"));
+    EXPECT_TRUE(rec.Has("changed P1 Caption"));
+    EXPECT_THROW(p.SetProperty("NoSuchThing", int64_t{1}), HostError);
+}
+
+TEST_F(Lifecycle, PropertyValuesAreCheckedOnTheWayIn) {
+    auto& p = Place("P1");
+    EXPECT_THROW(p.SetProperty("Small", int64_t{40000}), HostError);  // does not fit 16 bits
+    try {
+        p.SetProperty("Small", int64_t{-40000});
+        FAIL();
+    } catch (const HostError& e) {
+        EXPECT_EQ(e.number, 6);
+    }
+    p.SetProperty("Small", 2.5);  // halves round to even
+    EXPECT_EQ(p.m_Small, 2);
+    p.SetProperty("Small", 3.5);
+    EXPECT_EQ(p.m_Small, 4);
+    p.SetProperty("Flag", int64_t{5});  // any non-zero is True, stored as -1
+    EXPECT_EQ(p.m_Flag, True);
+    EXPECT_THROW(p.SetProperty("Caption", FontRef{}), HostError);
+}
+
+TEST_F(Lifecycle, AboutShowsTheAboutFormModallyAndUnloadsItEachTime) {
+    Library::Instance().AddForm({"frmAbout",
+                                 [] { return std::string(R"({"name":"frmAbout","caption":"About","width":3000,"height":2000})"); },
+                                 nullptr});
+    int loops = 0;
+    rt.SetModalLoop([&](Form& f) {
+        ++loops;
+        EXPECT_EQ(rt.ActiveForm(), &f);
+        rt.HideForm(f);
+    });
+    auto& p = Place("P1");
+    p.About();
+    p.About();
+    EXPECT_EQ(loops, 2);
+    EXPECT_EQ(rec.Count("shown frmAbout"), 2);
+    EXPECT_EQ(rec.Count("hidden frmAbout"), 2);
+    rt.CollectGarbage();
+    EXPECT_EQ(rt.Forms().size(), 1u) << "the about form is unloaded after it closes";
+}
+
+}  // namespace

@@ -1,0 +1,459 @@
+#include "host/window.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+#include "host/render.h"
+#include "host/runtime.h"
+
+namespace stolvane {
+
+namespace {
+
+int16_t ButtonMask(uint32_t state) {
+    int16_t m = 0;
+    if (state & SDL_BUTTON_LMASK) m |= MouseButton::Left;
+    if (state & SDL_BUTTON_RMASK) m |= MouseButton::Right;
+    if (state & SDL_BUTTON_MMASK) m |= MouseButton::Middle;
+    return m;
+}
+
+int16_t ButtonOf(uint8_t sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT: return MouseButton::Left;
+        case SDL_BUTTON_RIGHT: return MouseButton::Right;
+        case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+        default: return 0;
+    }
+}
+
+int16_t ShiftMask() {
+    SDL_Keymod mod = SDL_GetModState();
+    int16_t m = 0;
+    if (mod & KMOD_SHIFT) m |= 1;
+    if (mod & KMOD_CTRL) m |= 2;
+    if (mod & KMOD_ALT) m |= 4;
+    return m;
+}
+
+}  // namespace
+
+struct WindowHost::Impl {
+    struct Window {
+        Form* form = nullptr;
+        SDL_Window* window = nullptr;
+        SDL_Renderer* renderer = nullptr;
+        SDL_Texture* texture = nullptr;
+        std::unique_ptr<FormRenderer> painter;
+        int texW = 0, texH = 0;
+        double left = 0, top = 0, width = 0, height = 0;
+        int16_t state = 0;
+        bool popup = false;
+    };
+
+    Runtime& rt;
+    double scale;
+    std::vector<std::unique_ptr<Window>> windows;
+    std::map<std::pair<int16_t, const Picture*>, SDL_Cursor*> cursors;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    int64_t carry = 0;
+
+    Impl(Runtime& r, double s) : rt(r), scale(s) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+            throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
+        rt.SetRealClock(true);
+    }
+
+    ~Impl() {
+        for (auto& w : windows) Destroy(*w);
+        for (auto& [k, c] : cursors) SDL_FreeCursor(c);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+    }
+
+    double Tw() const { return 15.0 / scale; }  // twips per device pixel
+
+    Window* Find(const Form* f) {
+        for (auto& w : windows)
+            if (w->form == f) return w.get();
+        return nullptr;
+    }
+    Window* FindId(uint32_t id) {
+        for (auto& w : windows)
+            if (w->window && SDL_GetWindowID(w->window) == id) return w.get();
+        return nullptr;
+    }
+
+    void Destroy(Window& w) {
+        if (w.texture) SDL_DestroyTexture(w.texture);
+        if (w.renderer) SDL_DestroyRenderer(w.renderer);
+        if (w.window) SDL_DestroyWindow(w.window);
+        w.texture = nullptr, w.renderer = nullptr, w.window = nullptr;
+    }
+
+    Window& Open(Form& form, bool popup = false) {
+        if (Window* w = Find(&form)) return *w;
+        auto w = std::make_unique<Window>();
+        w->form = &form;
+        w->popup = popup;
+        uint32_t flags = SDL_WINDOW_SHOWN;
+        if (form.GetBorderStyle() == Form::None || popup) flags |= SDL_WINDOW_BORDERLESS;
+        if (popup) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP;
+        if (form.GetBorderStyle() == Form::Sizable) flags |= SDL_WINDOW_RESIZABLE;
+        int pw = std::max(1, static_cast<int>(std::lround(form.Width() / Tw())));
+        int ph = std::max(1, static_cast<int>(std::lround(form.Height() / Tw())));
+        int px = static_cast<int>(std::lround(form.Left() / 15.0)), py = static_cast<int>(std::lround(form.Top() / 15.0));
+        std::string title = form.Caption().empty() ? form.Name() : form.Caption();
+        w->window = SDL_CreateWindow(title.c_str(), px, py, pw, ph, flags);
+        if (!w->window) throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
+        w->renderer = SDL_CreateRenderer(w->window, -1, SDL_RENDERER_SOFTWARE);
+        if (!w->renderer) throw HostError(ErrorNumber::InvalidCall, std::string("Cannot draw in a window: ") + SDL_GetError());
+        w->painter = std::make_unique<FormRenderer>(rt, form, scale);
+        w->left = form.Left(), w->top = form.Top(), w->width = form.Width(), w->height = form.Height();
+        w->state = Form::Normal;
+        windows.push_back(std::move(w));
+        Window& ref = *windows.back();
+        SyncState(ref);
+        Paint(ref, true);
+        return ref;
+    }
+
+    // Brings the window in line with the form: position, size and window state set by code.
+    void SyncState(Window& w) {
+        Form& f = *w.form;
+        if (f.Left() != w.left || f.Top() != w.top) {
+            SDL_SetWindowPosition(w.window, static_cast<int>(std::lround(f.Left() / 15.0)),
+                                  static_cast<int>(std::lround(f.Top() / 15.0)));
+            w.left = f.Left(), w.top = f.Top();
+        }
+        if (f.Width() != w.width || f.Height() != w.height) {
+            SDL_SetWindowSize(w.window, std::max(1, static_cast<int>(std::lround(f.Width() / Tw()))),
+                              std::max(1, static_cast<int>(std::lround(f.Height() / Tw()))));
+            w.width = f.Width(), w.height = f.Height();
+        }
+        if (f.GetWindowState() != w.state) {
+            w.state = f.GetWindowState();
+            if (w.state == Form::Maximized)
+                SDL_MaximizeWindow(w.window);
+            else if (w.state == Form::Minimized)
+                SDL_MinimizeWindow(w.window);
+            else
+                SDL_RestoreWindow(w.window);
+        }
+    }
+
+    void Paint(Window& w, bool all = false) {
+        if (!all && !rt.HasDirty(*w.form) && w.texture) return;
+        const Frame& img = all ? w.painter->RepaintAll() : w.painter->Update();
+        if (!w.texture || w.texW != img.width || w.texH != img.height) {
+            if (w.texture) SDL_DestroyTexture(w.texture);
+            w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                          img.width, img.height);
+            w.texW = img.width, w.texH = img.height;
+        }
+        if (!w.texture) return;
+        SDL_UpdateTexture(w.texture, nullptr, img.data.data(), img.stride);
+        SDL_RenderClear(w.renderer);
+        SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+        SDL_RenderPresent(w.renderer);
+    }
+
+    void UpdatePointer(Window& w, double x, double y) {
+        auto [pointer, icon] = rt.PointerAt(*w.form, x, y);
+        SDL_Cursor* cursor = nullptr;
+        auto key = std::make_pair(pointer, icon.get());
+        if (auto it = cursors.find(key); it != cursors.end()) {
+            cursor = it->second;
+        } else {
+            if (pointer == MousePointer::Custom && icon && !IsNoPicture(icon)) {
+                std::vector<uint32_t> px = icon->Pixels();
+                SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), icon->PixelWidth(), icon->PixelHeight(), 32,
+                                                                    icon->PixelWidth() * 4, SDL_PIXELFORMAT_ARGB8888);
+                if (s) {
+                    cursor = SDL_CreateColorCursor(s, 0, 0);
+                    SDL_FreeSurface(s);
+                }
+            } else {
+                SDL_SystemCursor sys = SDL_SYSTEM_CURSOR_ARROW;
+                switch (pointer) {
+                    case MousePointer::Cross: sys = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
+                    case MousePointer::IBeam: sys = SDL_SYSTEM_CURSOR_IBEAM; break;
+                    case MousePointer::SizeNWSE: sys = SDL_SYSTEM_CURSOR_SIZENWSE; break;
+                    case MousePointer::Hand:
+                    case MousePointer::Custom: sys = SDL_SYSTEM_CURSOR_HAND; break;
+                    default: break;
+                }
+                cursor = SDL_CreateSystemCursor(sys);
+            }
+            cursors[key] = cursor;
+        }
+        if (cursor) SDL_SetCursor(cursor);
+    }
+
+    void Handle(const SDL_Event& e) {
+        switch (e.type) {
+            case SDL_MOUSEMOTION: {
+                Window* w = FindId(e.motion.windowID);
+                if (!w || !rt.IsShown(*w->form) || Blocked(*w)) return;
+                double x = e.motion.x * Tw(), y = e.motion.y * Tw();
+                rt.Mouse(*w->form, MouseAction::Move, x, y, ButtonMask(e.motion.state), ShiftMask());
+                UpdatePointer(*w, x, y);
+                break;
+            }
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                Window* w = FindId(e.button.windowID);
+                if (!w || !rt.IsShown(*w->form) || Blocked(*w)) return;
+                double x = e.button.x * Tw(), y = e.button.y * Tw();
+                bool down = e.type == SDL_MOUSEBUTTONDOWN;
+                int16_t b = ButtonOf(e.button.button);
+                rt.Mouse(*w->form, down ? MouseAction::Down : MouseAction::Up, x, y, b, ShiftMask());
+                if (!down && e.button.clicks == 2 && rt.IsShown(*w->form))
+                    rt.Mouse(*w->form, MouseAction::DoubleClickOnly, x, y, b, ShiftMask());
+                break;
+            }
+            case SDL_TEXTINPUT: {
+                Window* w = FindId(e.text.windowID);
+                if (w && Blocked(*w)) return;
+                for (const char* p = e.text.text; *p; ++p)
+                    if (static_cast<unsigned char>(*p) < 128) rt.KeyPress(static_cast<int16_t>(*p));
+                break;
+            }
+            case SDL_KEYDOWN: {
+                Window* w = FindId(e.key.windowID);
+                if (w && Blocked(*w)) return;
+                SDL_Keycode k = e.key.keysym.sym;
+                if ((e.key.keysym.mod & KMOD_ALT) && k >= SDLK_a && k <= SDLK_z) {
+                    rt.AccessKey(static_cast<char>('A' + (k - SDLK_a)));
+                } else if (k == SDLK_TAB) {
+                    rt.Tab((e.key.keysym.mod & KMOD_SHIFT) != 0);
+                } else if (k == SDLK_RETURN || k == SDLK_ESCAPE || k == SDLK_BACKSPACE) {
+                    rt.KeyPress(static_cast<int16_t>(k == SDLK_RETURN ? 13 : k == SDLK_ESCAPE ? 27 : 8));
+                }
+                break;
+            }
+            case SDL_WINDOWEVENT: {
+                Window* w = FindId(e.window.windowID);
+                if (!w) return;
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE && !Blocked(*w)) {
+                    rt.UnloadForm(*w->form);
+                } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
+                    // The user moved the window: the form follows (a borderless form is
+                    // moved by its own title bar through Left and Top instead).
+                    w->left = e.window.data1 * 15.0, w->top = e.window.data2 * 15.0;
+                    if (w->form->Left() != w->left || w->form->Top() != w->top)
+                        w->form->Move(w->left, w->top, w->form->Width(), w->form->Height());
+                } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                    Paint(*w, true);
+                } else if (e.window.event == SDL_WINDOWEVENT_LEAVE) {
+                    SDL_SetCursor(SDL_GetDefaultCursor());
+                }
+                break;
+            }
+            default: break;
+        }
+    }
+
+    // While a modal form is open, other windows take no input.
+    bool Blocked(const Window& w) { return modalDepth > 0 && !w.popup && w.form != rt.ActiveForm(); }
+    int modalDepth = 0;
+
+    void FireTimers() {
+        auto now = std::chrono::steady_clock::now();
+        int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count();
+        if (ms <= 0) return;
+        last = now;
+        rt.Advance(ms);
+    }
+
+    // Windows of forms that are no longer shown close; new shown forms get windows.
+    void Reconcile() {
+        for (auto& f : rt.Forms())
+            if (rt.IsShown(*f) && !Find(f.get())) Open(*f);
+        for (auto it = windows.begin(); it != windows.end();) {
+            Window& w = **it;
+            bool alive = false;
+            for (auto& f : rt.Forms())
+                if (f.get() == w.form && rt.IsShown(*f)) alive = true;
+            if (!alive && !w.popup) {
+                Destroy(w);
+                it = windows.erase(it);
+            } else {
+                if (!w.popup) SyncState(w);
+                ++it;
+            }
+        }
+    }
+
+    bool Step(int timeoutMs) {
+        int64_t due = rt.NextTimerDue();
+        int wait = timeoutMs;
+        if (due >= 0) wait = static_cast<int>(std::min<int64_t>(wait, due));
+        SDL_Event e;
+        if (SDL_WaitEventTimeout(&e, std::max(0, wait))) {
+            Handle(e);
+            while (SDL_PollEvent(&e)) Handle(e);
+        }
+        FireTimers();
+        rt.CollectGarbage();
+        Reconcile();
+        for (auto& w : windows) Paint(*w);
+        for (auto& f : rt.Forms())
+            if (rt.IsShown(*f)) return true;
+        return false;
+    }
+
+    void Pump() {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) Handle(e);
+        FireTimers();
+        Reconcile();
+        for (auto& w : windows) Paint(*w);
+    }
+
+    void Modal(Form& form) {
+        ++modalDepth;
+        struct Leave {
+            int& d;
+            ~Leave() { --d; }
+        } leave{modalDepth};
+        Open(form);
+        while (rt.IsShown(form) && rt.IsLoaded(form)) {
+            if (!Step(50)) break;
+        }
+        Reconcile();
+    }
+
+    // A popup menu is a small borderless form of its own whose labels are the items.
+    MenuItem* Menu(MenuItem& root, MenuItem* defaultItem) {
+        std::vector<MenuItem*> items;
+        for (MenuItem* m : root.Items())
+            if (m->Visible()) items.push_back(m);
+        if (items.empty()) return nullptr;
+        Form& menu = rt.NewForm("popupMenu", 100, 100);
+        menu.SetBorderStyle(Form::None);
+        menu.SetBackColour(0x80000004);
+        double y = 45, width = 0;
+        std::vector<std::pair<Label*, MenuItem*>> rows;
+        MenuItem* chosen = nullptr;
+        bool done = false;
+        for (MenuItem* m : items) {
+            if (m->Caption() == "-") {
+                Line& l = menu.Add<Line>("sep");
+                l.SetColour(SysColour::ButtonShadow);
+                l.SetEnds(30, y + 45, 0, y + 45);  // widened below
+                y += 120;
+                continue;
+            }
+            Label& l = menu.Add<Label>("item");
+            Font font = *menu.GetFont();
+            font.bold = m == defaultItem;
+            font.weight = font.bold ? 700 : 400;
+            l.SetFont(font);
+            l.SetAutoSize(true);
+            l.SetTransparent(true);
+            l.SetCaption(m->Caption());
+            l.SetEnabled(m->Enabled());
+            l.Move(300, y + 30, l.Width(), l.Height());
+            width = std::max(width, l.Width());
+            l.onClick = [&, m] {
+                if (m->Enabled()) chosen = m, done = true;
+            };
+            rows.emplace_back(&l, m);
+            y += 270;
+        }
+        menu.Move(rt.CursorPosition().x * 15.0, rt.CursorPosition().y * 15.0, width + 900, y + 45);
+        for (auto& e : menu.Elements())
+            if (auto* l = dynamic_cast<Line*>(e.get())) l->SetX2(width + 870);
+        rt.ShowForm(menu);
+        Window& w = Open(menu, true);
+        while (!done && rt.IsShown(menu)) {
+            SDL_Event e;
+            if (!SDL_WaitEventTimeout(&e, 50)) continue;
+            if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) break;
+            if (e.type == SDL_MOUSEBUTTONDOWN && SDL_GetWindowID(w.window) != e.button.windowID) break;
+            if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST &&
+                SDL_GetWindowID(w.window) == e.window.windowID)
+                break;
+            if (e.type == SDL_MOUSEMOTION && SDL_GetWindowID(w.window) == e.motion.windowID) {
+                // Highlight the item under the pointer.
+                for (auto& [label, item] : rows) {
+                    bool over = e.motion.y * Tw() >= label->Top() - 30 && e.motion.y * Tw() < label->Top() + 240;
+                    label->SetTransparent(!over);
+                    label->SetBackColour(0x8000000D);                      // selection
+                    label->SetForeColour(over ? 0x8000000E : 0x80000007);  // selected text : menu text
+                }
+                Paint(w);
+                continue;
+            }
+            if (e.type == SDL_MOUSEBUTTONUP && SDL_GetWindowID(w.window) == e.button.windowID) {
+                double my = e.button.y * Tw();
+                for (auto& [label, item] : rows)
+                    if (my >= label->Top() - 30 && my < label->Top() + 240 && item->Enabled()) chosen = item, done = true;
+                continue;
+            }
+            Handle(e);
+        }
+        rt.HideForm(menu);
+        for (auto it = windows.begin(); it != windows.end(); ++it)
+            if ((*it)->form == &menu) {
+                Destroy(**it);
+                windows.erase(it);
+                break;
+            }
+        rt.UnloadForm(menu);
+        return chosen;
+    }
+};
+
+WindowHost::WindowHost(Runtime& runtime, double scale) : m_impl(std::make_unique<Impl>(runtime, scale)) {
+    Impl* impl = m_impl.get();
+    runtime.SetModalLoop([impl](Form& f) { impl->Modal(f); });
+    runtime.SetEventPump([impl] { impl->Pump(); });
+    runtime.SetMenuChooser([impl](MenuItem& root, MenuItem* def) { return impl->Menu(root, def); });
+    runtime.onMessageBox = [impl](const std::string& text, const std::string& title) {
+        SDL_Window* parent = impl->windows.empty() ? nullptr : impl->windows.back()->window;
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), parent);
+    };
+}
+
+WindowHost::~WindowHost() {
+    Runtime& rt = m_impl->rt;
+    rt.SetModalLoop(nullptr);
+    rt.SetEventPump(nullptr);
+    rt.SetMenuChooser(nullptr);
+    rt.onMessageBox = nullptr;
+    rt.SetRealClock(false);
+}
+
+bool WindowHost::DisplayAvailable() {
+    const char* d = std::getenv("DISPLAY");
+    const char* w = std::getenv("WAYLAND_DISPLAY");
+    if ((!d || !*d) && (!w || !*w)) return false;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return true;
+}
+
+void WindowHost::Run(Form& form) {
+    m_impl->rt.ShowForm(form);
+    m_impl->Open(form);
+    while (Step(100)) {
+    }
+}
+
+bool WindowHost::Step(int timeoutMs) { return m_impl->Step(timeoutMs); }
+
+uint32_t WindowHost::WindowId(const Form& form) const {
+    auto* w = m_impl->Find(&form);
+    return w && w->window ? SDL_GetWindowID(w->window) : 0;
+}
+
+}  // namespace stolvane

@@ -1,0 +1,212 @@
+// The runtime's input routing, capture, focus, timers and safe unloading, through the same
+// entry points windows and scripts use.
+#include <gtest/gtest.h>
+
+#include "core/convert.h"
+#include "host/runtime.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using test::ProbeControl;
+
+namespace {
+
+struct RuntimeInput : ::testing::Test {
+    Runtime rt;
+    test::Recorder rec;
+    Form* form = nullptr;
+    ProbeControl* a = nullptr;
+    ProbeControl* b = nullptr;
+    void SetUp() override {
+        test::RegisterProbe();
+        rt.SetObserver(&rec);
+        form = &rt.NewForm("frmTest");
+        a = &static_cast<ProbeControl&>(rt.PlaceControl(*form, "ProbeControl", "A", -1, {0, 0, 1200, 600}, nullptr).GetControl());
+        b = &static_cast<ProbeControl&>(rt.PlaceControl(*form, "ProbeControl", "B", -1, {3000, 0, 1200, 600}, nullptr).GetControl());
+        rt.ShowForm(*form);
+        ProbeControl::journal.clear();
+    }
+    const std::vector<std::string>& J() { return ProbeControl::journal; }
+};
+
+TEST(Conversions, RoundHalfToEvenAndRaiseOverflowInsteadOfWrapping) {
+    EXPECT_EQ(ToInt16(0.5), 0);
+    EXPECT_EQ(ToInt16(1.5), 2);
+    EXPECT_EQ(ToInt16(-2.5), -2);
+    EXPECT_EQ(ToInt16(32767.4), 32767);
+    EXPECT_EQ(ToInt32(2147483647.0), 2147483647);
+    for (double bad : {32767.5, -32769.0, 1e9}) {
+        try {
+            ToInt16(bad);
+            FAIL() << bad;
+        } catch (const HostError& e) {
+            EXPECT_EQ(e.number, 6);
+            EXPECT_EQ(e.description, "Overflow");
+        }
+    }
+    EXPECT_THROW(ToInt32(2147483648.0), HostError);
+}
+
+TEST_F(RuntimeInput, MouseGoesToTheTopmostReceptiveElementWithLocalCoordinates) {
+    rt.Mouse(*form, MouseAction::Down, 150, 30, 1, 0);  // over the label element at (0,0)-(600,200)
+    rt.Mouse(*form, MouseAction::Down, 900, 300, 1, 0);  // over the surface itself
+    EXPECT_EQ(J()[0], "A lblText MouseDown 150");
+    EXPECT_EQ(J()[1], "A MouseDown 1 900 300");
+}
+
+TEST_F(RuntimeInput, ClickNeedsDownAndUpOnTheSameTarget) {
+    rt.Mouse(*form, MouseAction::Down, 900, 300, 1, 0);
+    rt.Mouse(*form, MouseAction::Up, 1000, 500, 1, 0);
+    rt.Mouse(*form, MouseAction::Down, 900, 300, 1, 0);
+    rt.Mouse(*form, MouseAction::Up, 3100, 100, 1, 0);  // released over B
+    std::vector<std::string> want = {"A MouseDown 1 900 300", "A MouseUp 1 1000 500", "A Click",
+                                     "A MouseDown 1 900 300", "A MouseUp 1 3100 100"};
+    EXPECT_EQ(J(), want) << "the release over B goes to A (implicit capture) and does not click";
+    EXPECT_EQ(rec.Count("event A Click"), 1u);
+}
+
+TEST_F(RuntimeInput, CaptureRoutesMovesOutsideToTheCapturingControl) {
+    rt.SetCapture(a->GetSurface());
+    rt.Mouse(*form, MouseAction::Move, 3500, 100, 0, 0);  // over B, but A holds the capture
+    EXPECT_EQ(J().back(), "A MouseMove 0 3500 100");
+    rt.ReleaseCapture();
+    rt.Mouse(*form, MouseAction::Move, 3500, 100, 0, 0);
+    EXPECT_EQ(J().back(), "B MouseMove 0 500 100");
+    EXPECT_TRUE(rec.Has("capture A"));
+    EXPECT_TRUE(rec.Has("capture none"));
+}
+
+TEST_F(RuntimeInput, DirectedMouseAndCursorPosition) {
+    form->Move(1500, 3000, form->Width(), form->Height());
+    rt.MouseTo({&b->GetSurface(), nullptr}, MouseAction::Click, 30, 45, 1, 0);
+    EXPECT_EQ(J().back(), "B Click");
+    // The cursor follows: form left 1500 + control 3000 + 30 = 4530 twips = pixel 302.
+    EXPECT_EQ(rt.CursorPosition().x, 302);
+    EXPECT_EQ(rt.CursorPosition().y, 203);
+}
+
+TEST_F(RuntimeInput, FocusMovesWithTabAndKeysGoToTheFocusedControl) {
+    b->GetSurface().SetTabIndex(0);
+    a->GetSurface().SetTabIndex(1);
+    rt.Tab();
+    rt.KeyPress(32);
+    rt.Tab();
+    EXPECT_EQ(rt.Focused(), &a->GetSurface());
+    std::vector<std::string> want = {"B GotFocus", "B KeyPress 32", "B LostFocus", "A GotFocus"};
+    EXPECT_EQ(J(), want);
+    EXPECT_TRUE(rec.Has("focus B"));
+}
+
+TEST_F(RuntimeInput, AccessKeysReachTheirOwnerWhateverHasTheFocus) {
+    b->m_AccessKey = "O";
+    EXPECT_TRUE(rt.AccessKey('o'));
+    EXPECT_FALSE(rt.AccessKey('x'));
+    EXPECT_EQ(J(), std::vector<std::string>{"B AccessKey 111"});
+}
+
+TEST_F(RuntimeInput, DisabledControlsGetNoInput) {
+    a->GetSurface().SetEnabled(false);
+    rt.Mouse(*form, MouseAction::Click, 900, 300, 1, 0);
+    EXPECT_TRUE(J().empty());
+    EXPECT_THROW(a->GetSurface().SetFocus(), HostError);
+}
+
+TEST_F(RuntimeInput, TimersFireExactlyTheDueTicksInOrder) {
+    a->timer->SetInterval(100);
+    a->timer->SetEnabled(true);
+    b->timer->SetInterval(250);
+    b->timer->SetEnabled(true);
+    rt.Advance(99);
+    EXPECT_TRUE(J().empty());
+    rt.Advance(401);  // now 500: A at 100..500 (5), B at 250, 500 (2)
+    std::vector<std::string> want = {"A Tick", "A Tick", "B Tick", "A Tick", "A Tick", "A Tick", "B Tick"};
+    EXPECT_EQ(J(), want);
+    a->timer->SetEnabled(false);
+    rt.Advance(1000);
+    EXPECT_EQ(std::count(J().begin(), J().end(), "A Tick"), 5);
+}
+
+TEST_F(RuntimeInput, ATimerReenabledFromItsTickStartsAFreshInterval) {
+    a->timer->SetInterval(100);
+    a->timer->SetEnabled(true);
+    a->timer->onTick = [&] {
+        ProbeControl::journal.push_back("tick at " + std::to_string(rt.Now()));
+        a->timer->SetEnabled(false);
+        a->timer->SetEnabled(true);
+    };
+    rt.Advance(300);
+    std::vector<std::string> want = {"tick at 100", "tick at 200", "tick at 300"};
+    EXPECT_EQ(J(), want);
+}
+
+TEST_F(RuntimeInput, AHandlerThatUnloadsItsOwnFormFindsItsObjectsAlive) {
+    Form& other = rt.NewForm("frmOther");
+    auto& c = static_cast<ProbeControl&>(rt.PlaceControl(other, "ProbeControl", "C", -1, {0, 0, 1200, 600}, nullptr).GetControl());
+    rt.ShowForm(other);
+    c.ClickEvent += [&] {
+        rt.UnloadForm(other);
+        c.m_Caption = "still here";  // the control must not be gone yet
+    };
+    rt.Mouse(other, MouseAction::Click, 900, 300, 1, 0);
+    EXPECT_EQ(rt.Forms().size(), 1u) << "destroyed once the click was over";
+    EXPECT_EQ(rt.Focused(), nullptr);
+}
+
+TEST_F(RuntimeInput, ChangesMarkOnlyTheirAreaForRepaint) {
+    rt.TakeDirty(*form);
+    b->label->SetCaption("x");
+    auto dirty = rt.TakeDirty(*form);
+    ASSERT_FALSE(dirty.empty());
+    for (auto& r : dirty) {
+        EXPECT_GE(r.left, 3000);
+        EXPECT_LE(r.Right(), 3600);
+    }
+    a->GetSurface().SetLeft(200);  // old and new places
+    dirty = rt.TakeDirty(*form);
+    ASSERT_EQ(dirty.size(), 2u);
+    EXPECT_EQ(dirty[0].left, 0);
+    EXPECT_EQ(dirty[1].left, 200);
+}
+
+TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinks) {
+    Runtime rt;
+    std::vector<std::string> launched;
+    rt.SetLauncher([&](const std::string& t) { launched.push_back(t); return true; });
+    rt.Navigate("https://example.org/x");
+    rt.Navigate("MAILTO:someone@example.org");
+    for (const char* bad : {"file:///etc/passwd", "javascript:alert(1)", "-e", "/usr/bin/xterm", "", "http"})
+        EXPECT_THROW(rt.Navigate(bad), HostError) << bad;
+    EXPECT_EQ(launched.size(), 2u);
+    rt.SetLauncher([](const std::string&) { return false; });
+    EXPECT_THROW(rt.Navigate("http://unreachable"), HostError);
+}
+
+TEST(RuntimeServices, ThemeResolvesSystemColoursAndFollowsTheDesktopFile) {
+    Runtime rt;
+    EXPECT_EQ(rt.ResolveColour(0x8000000F), RGB(192, 192, 192));
+    EXPECT_EQ(rt.ResolveColour(0x00123456), 0x00123456u);
+    rt.GetDesktop().Set("Colors", "ButtonFace", "212 208 200");
+    rt.GetTheme().ApplyDesktop(rt.GetDesktop());
+    EXPECT_EQ(rt.ResolveColour(0x8000000F), RGB(212, 208, 200));
+    rt.GetDesktop().Set("Colors", "ButtonShadow", "not a colour");
+    rt.GetTheme().ApplyDesktop(rt.GetDesktop());
+    EXPECT_EQ(rt.ResolveColour(0x80000010), RGB(128, 128, 128));
+}
+
+TEST(RuntimeServices, ParentPropertiesByNameAndMissingOnesFail) {
+    Runtime rt;
+    test::RegisterProbe();
+    Form& f = rt.NewForm("f", 4800, 3600);
+    auto& outer = rt.PlaceControl(f, "ProbeControl", "Outer", -1, {0, 0, 3000, 3000}, nullptr);
+    auto& inner = rt.PlaceControl(outer.GetSurface(), "ProbeControl", "Inner", -1, {0, 0, 600, 600}, nullptr);
+    Surface& s = outer.GetSurface();
+    EXPECT_EQ(rt.ParentProperty(s, "Width"), 4800);
+    rt.SetParentProperty(s, "WindowState", 2);
+    EXPECT_EQ(f.GetWindowState(), 2);
+    EXPECT_EQ(rt.ParentProperty(inner.GetSurface(), "Width"), 3000);
+    EXPECT_THROW(rt.ParentProperty(inner.GetSurface(), "WindowState"), HostError);
+    EXPECT_EQ(rt.PathOf(inner.GetSurface()), "Inner");
+    EXPECT_EQ(rt.Resolve(f, "Inner.lblText").element, inner.GetSurface().Find("lblText"));
+}
+
+}  // namespace

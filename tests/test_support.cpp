@@ -1,0 +1,75 @@
+#include "tests/test_support.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace stolvane::test {
+
+bool Recorder::Has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+size_t Recorder::Count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
+
+std::vector<std::string> ProbeControl::journal;
+
+ProbeControl::ProbeControl(Surface& s) : Control(s) {
+    Log("Create");
+    label = &s.Add<Label>("lblText");
+    label->Move(0, 0, 600, 200);
+    label->onClick = [this] { Log("lblText Click"); };
+    label->onMouseDown = [this](MouseArgs& a) { Log("lblText MouseDown " + std::to_string(static_cast<int>(a.x))); };
+    timer = &s.Add<Timer>("tmr");
+    timer->SetEnabled(false);
+    timer->onTick = [this] { Log("Tick"); };
+}
+
+void ProbeControl::InitProperties() {
+    Log("InitProperties");
+    m_Caption = GetSurface().Name();
+    m_Font = GetHost().AmbientFont(GetSurface());
+}
+
+void ProbeControl::ReadProperties(PropertyBag& bag) {
+    Log("ReadProperties");
+    ReadAllProperties(bag);
+}
+
+void ProbeControl::MouseDown(MouseArgs& a) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "MouseDown %d %g %g", a.button, a.x, a.y);
+    Log(buf);
+    Raise(MouseDownEvent, a.button, a.shift, a.x, a.y);
+}
+void ProbeControl::MouseMove(MouseArgs& a) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "MouseMove %d %g %g", a.button, a.x, a.y);
+    Log(buf);
+}
+void ProbeControl::MouseUp(MouseArgs& a) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "MouseUp %d %g %g", a.button, a.x, a.y);
+    Log(buf);
+}
+
+const std::vector<PropertyInfo>& ProbeControl::Properties() const {
+    using P = ProbeControl;
+    static const std::vector<PropertyInfo> props = {
+        FieldProperty("Caption", PropType::String, &P::m_Caption, Default(std::string("Probe")), &P::SetCaption),
+        FieldProperty("Flag", PropType::Boolean, &P::m_Flag, Default(int64_t{0}), nullptr),
+        FieldProperty("Small", PropType::Int16, &P::m_Small, Default(int64_t{2}), nullptr),
+        FieldProperty("Large", PropType::Int32, &P::m_Large, Default(int64_t{0}), nullptr),
+        FieldProperty("Colour", PropType::Colour, &P::m_Colour, Default(int64_t{0x80000012}), nullptr),
+        FieldProperty("Ratio", PropType::Single, &P::m_Ratio, Default(0.5), nullptr),
+        FieldProperty("Font", PropType::Font, &P::m_Font, AmbientFontDefault(), nullptr),
+        FieldProperty("Picture", PropType::Picture, &P::m_Picture, Default(Picture::Empty()), nullptr),
+        FieldProperty("AccessKey", PropType::String, &P::m_AccessKey, Default(std::string()), nullptr),
+    };
+    return props;
+}
+
+ClassInfo ProbeControl::Class() {
+    return {"ProbeControl", "_ProbeControl", "__ProbeControl", 1200, 600,
+            [](Surface& s) { return std::make_unique<ProbeControl>(s); }};
+}
+
+void RegisterProbe() { Library::Instance().AddClass(ProbeControl::Class()); }
+
+}  // namespace stolvane::test

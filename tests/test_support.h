@@ -1,0 +1,76 @@
+// Shared helpers for tests: a recording observer and a small control class with properties of
+// every kind, registered under the test-only class name "ProbeControl".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/control.h"
+#include "host/runtime.h"
+
+namespace stolvane::test {
+
+// Records what the runtime reports, one line of text per notification.
+class Recorder : public RuntimeObserver {
+public:
+    std::vector<std::string> lines;
+    void OnEvent(Surface& s, const std::string& name, EventArgs&) override { lines.push_back("event " + s.FullName() + " " + name); }
+    void OnPropertyChanged(Surface& s, const std::string& key) override { lines.push_back("changed " + s.FullName() + " " + key); }
+    void OnMsgBox(const std::string& text, const std::string& title) override { lines.push_back("msgbox " + title + ": " + text); }
+    void OnNavigate(const std::string& target, bool ok) override { lines.push_back("navigate " + target + (ok ? " ok" : " failed")); }
+    void OnCapture(const std::string& path) override { lines.push_back("capture " + (path.empty() ? "none" : path)); }
+    void OnFocus(const std::string& path) override { lines.push_back("focus " + path); }
+    void OnFormShown(Form& f, bool shown) override { lines.push_back(std::string(shown ? "shown " : "hidden ") + f.Name()); }
+    bool Has(const std::string& line) const;
+    size_t Count(const std::string& line) const;
+};
+
+// A control that logs its lifecycle and interaction notifications into a shared journal.
+class ProbeControl : public Control {
+public:
+    explicit ProbeControl(Surface& s);
+    const char* ClassName() const override { return "ProbeControl"; }
+    const std::vector<PropertyInfo>& Properties() const override;
+
+    void InitProperties() override;
+    void ReadProperties(PropertyBag& bag) override;
+    void Resize() override { Log("Resize"); }
+    void Show() override { Log("Show"); }
+    void MouseDown(MouseArgs& a) override;
+    void MouseMove(MouseArgs& a) override;
+    void MouseUp(MouseArgs& a) override;
+    void Click() override { Log("Click"); Raise(ClickEvent); }
+    void KeyPress(int16_t& k) override { Log("KeyPress " + std::to_string(k)); }
+    void AccessKeyPress(int16_t k) override { Log("AccessKey " + std::to_string(k)); }
+    void GotFocus() override { Log("GotFocus"); }
+    void LostFocus() override { Log("LostFocus"); }
+    std::string AccessKeys() const override { return m_AccessKey; }
+    bool IsContainer() const override { return true; }
+
+    void SetCaption(const std::string& c) { m_Caption = c; PropertyChanged("Caption"); }
+
+    Event<> ClickEvent{"Click"};
+    MouseEvent MouseDownEvent{"MouseDown", kMouseArgNames};
+
+    std::string m_Caption;
+    Boolean m_Flag = False;
+    int16_t m_Small = 0;
+    int32_t m_Large = 0;
+    OleColour m_Colour = 0;
+    float m_Ratio = 0;
+    FontRef m_Font;
+    PictureRef m_Picture;
+    std::string m_AccessKey;
+    Timer* timer = nullptr;
+    Label* label = nullptr;
+
+    static std::vector<std::string> journal;
+    static ClassInfo Class();
+
+private:
+    void Log(const std::string& what) { journal.push_back(GetSurface().FullName() + " " + what); }
+};
+
+void RegisterProbe();
+
+}  // namespace stolvane::test
