@@ -16,7 +16,8 @@ namespace stolvane {
 class Runtime;
 
 // A frame: premultiplied ARGB32 pixels (cairo's format), row by row with the given stride.
-struct Image {
+// (Named Frame rather than Image: Image is the picture element of core/elements.h.)
+struct Frame {
     int width = 0, height = 0, stride = 0;
     std::vector<uint8_t> data;
     // 0x00BBGGRR of the pixel at (x, y), as OLE colours read.
@@ -28,9 +29,9 @@ public:
     FormRenderer(Runtime& runtime, Form& form, double scale = 1.0);
     ~FormRenderer();
     // Repaints what changed since the last call (everything on the first) and returns the frame.
-    const Image& Update();
+    const Frame& Update();
     // Repaints the whole form.
-    const Image& RepaintAll();
+    const Frame& RepaintAll();
     double Scale() const { return m_scale; }
     // Colour shown at a point of the form's client area (twips), after bringing the frame up to date.
     uint32_t PixelAt(double xTwips, double yTwips);
@@ -44,7 +45,11 @@ private:
     int64_t m_lastPixels = 0;
 };
 
+// A picture painted alone at its natural size (a drawing is replayed at the scale), transparent
+// where the picture is transparent; used to encode pictures and to grey them.
+Frame RenderPicture(const Picture& picture, double scale);
+
 // Writes a frame as PNG; throws HostError when the file cannot be written.
-void WritePng(const Image& image, const std::string& path);
+void WritePng(const Frame& frame, const std::string& path);
 
 }  // namespace stolvane

@@ -1,0 +1,106 @@
+#include "tests/golden_util.h"
+
+#include <cairo.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace stolvane::test {
+
+namespace {
+
+uint32_t At(const uint8_t* data, int stride, int x, int y) {
+    uint32_t c;
+    std::memcpy(&c, data + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 4, 4);
+    return c;
+}
+
+// The golden picture as a frame (cairo keeps PNGs premultiplied, as frames are).
+bool ReadPng(const std::string& path, Frame& out) {
+    cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(s);
+        return false;
+    }
+    cairo_surface_t* argb = s;
+    if (cairo_image_surface_get_format(s) != CAIRO_FORMAT_ARGB32) {
+        argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(s),
+                                          cairo_image_surface_get_height(s));
+        cairo_t* cr = cairo_create(argb);
+        cairo_set_source_surface(cr, s, 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_destroy(s);
+    }
+    cairo_surface_flush(argb);
+    out.width = cairo_image_surface_get_width(argb);
+    out.height = cairo_image_surface_get_height(argb);
+    out.stride = cairo_image_surface_get_stride(argb);
+    const uint8_t* d = cairo_image_surface_get_data(argb);
+    out.data.assign(d, d + static_cast<size_t>(out.stride) * out.height);
+    cairo_surface_destroy(argb);
+    return true;
+}
+
+}  // namespace
+
+long CountDifferentPixels(const Frame& a, const Frame& b) {
+    if (a.width != b.width || a.height != b.height) return -1;
+    long n = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if (At(a.data.data(), a.stride, x, y) != At(b.data.data(), b.stride, x, y)) ++n;
+    return n;
+}
+
+::testing::AssertionResult CompareGolden(const Frame& frame, const std::string& name) {
+    namespace fs = std::filesystem;
+    fs::path golden = fs::path(STOLVANE_SOURCE_DIR) / "tests" / "golden" / (name + ".png");
+    const char* update = std::getenv("STOLVANE_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        fs::create_directories(golden.parent_path());
+        WritePng(frame, golden.string());
+        return ::testing::AssertionSuccess() << "wrote " << golden;
+    }
+    Frame expected;
+    bool found = ReadPng(golden.string(), expected);
+    long differing = found ? CountDifferentPixels(frame, expected) : -1;
+    if (found && differing == 0) return ::testing::AssertionSuccess();
+
+    fs::path out = fs::path(STOLVANE_BINARY_DIR) / "golden-out";
+    fs::create_directories(out);
+    fs::path actualPath = out / (name + ".actual.png");
+    WritePng(frame, actualPath.string());
+    if (!found)
+        return ::testing::AssertionFailure() << "no golden picture " << golden << "; the actual frame is in "
+                                             << actualPath << " (STOLVANE_UPDATE_GOLDEN=1 writes it)";
+    if (differing < 0)
+        return ::testing::AssertionFailure() << name << ": size " << frame.width << "x" << frame.height
+                                             << " differs from the golden " << expected.width << "x"
+                                             << expected.height << "; actual in " << actualPath;
+    // The diff: differing pixels red, the rest a faded copy of the golden picture.
+    Frame diff = expected;
+    for (int y = 0; y < diff.height; ++y) {
+        for (int x = 0; x < diff.width; ++x) {
+            uint32_t c = At(expected.data.data(), expected.stride, x, y);
+            uint32_t v;
+            if (c != At(frame.data.data(), frame.stride, x, y)) {
+                v = 0xFFFF0000u;
+            } else {
+                uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+                uint32_t l = (r * 30 + g * 59 + b * 11) / 100;
+                l = 192 + l / 4;
+                v = 0xFF000000u | (l << 16) | (l << 8) | l;
+            }
+            std::memcpy(diff.data.data() + static_cast<size_t>(y) * diff.stride + static_cast<size_t>(x) * 4, &v, 4);
+        }
+    }
+    fs::path diffPath = out / (name + ".diff.png");
+    WritePng(diff, diffPath.string());
+    return ::testing::AssertionFailure() << name << ": " << differing << " pixels differ from " << golden
+                                         << "; see " << actualPath << " and " << diffPath;
+}
+
+}  // namespace stolvane::test

@@ -1,0 +1,21 @@
+// Golden-image comparison for rendering tests: a frame is compared pixel by pixel with
+// tests/golden/<name>.png. On a mismatch the actual frame and a diff picture are written to
+// <build>/golden-out/ and the assertion fails with the number of differing pixels. With
+// STOLVANE_UPDATE_GOLDEN=1 in the environment the golden file is (re)written instead.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/render.h"
+
+namespace stolvane::test {
+
+::testing::AssertionResult CompareGolden(const Frame& frame, const std::string& name);
+
+// Number of pixels whose colour differs between two frames of the same size (-1 when the sizes
+// differ).
+long CountDifferentPixels(const Frame& a, const Frame& b);
+
+}  // namespace stolvane::test

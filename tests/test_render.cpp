@@ -1,0 +1,378 @@
+// The renderer and the media layer on the real headless runtime: a sample form against golden
+// pictures at scale 1 and 2, classic line geometry, real inversion, incremental repaint against
+// a full one, theme colours, text measurement and picture files.
+#include <gtest/gtest.h>
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include <unistd.h>
+
+#include "host/media.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "tests/golden_util.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using stolvane::test::CompareGolden;
+using stolvane::test::CountDifferentPixels;
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+// A 16 x 16 icon: a red disc with a dark rim on a transparent background.
+PictureRef MakeIcon() {
+    std::vector<uint32_t> px(16 * 16, 0);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            double d = std::hypot(x - 7.5, y - 7.5);
+            if (d < 6) px[y * 16 + x] = 0xFFD02020;
+            else if (d < 7.5) px[y * 16 + x] = 0xFF400000;
+        }
+    return Picture::FromPixels(16, 16, std::move(px));
+}
+
+// The sample form: lines, labels (access key, Tahoma bold, disabled), an image, an inverting
+// shape over a label, a picture box with drawing, a picture button and a check list box.
+struct Sample {
+    Label* access;
+    Label* under;
+    Shape* invert;
+    PictureBox* box;
+    Line* rule;
+    ListBox* list;
+};
+
+Sample BuildSample(Form& f) {
+    Sample s{};
+    Line& top = f.Add<Line>("linTop");
+    top.SetEnds(90, 90, 4710, 90);
+    top.SetColour(SysColour::ButtonShadow);
+    Line& top2 = f.Add<Line>("linTop2");
+    top2.SetEnds(90, 105, 4710, 105);
+    top2.SetColour(SysColour::Highlight);
+    Line& diag = f.Add<Line>("linDiag");
+    diag.SetEnds(3300, 1800, 3900, 2400);
+    diag.SetColour(RGB(0, 0, 128));
+    s.rule = &f.Add<Line>("linThick");
+    s.rule->SetEnds(150, 2550, 1950, 2550);
+    s.rule->SetBorderWidth(3);
+    s.rule->SetColour(RGB(0, 128, 0));
+
+    s.access = &f.Add<Label>("lblAccess");
+    s.access->Move(150, 195, 1800, 225);
+    s.access->SetCaption("&Open the file && go");
+    Label& bold = f.Add<Label>("lblBold");
+    bold.Move(150, 450, 1800, 225);
+    bold.SetFont(*MakeFont("Tahoma", 8.25, true));
+    bold.SetCaption("Tahoma Bold");
+    Label& off = f.Add<Label>("lblOff");
+    off.Move(150, 705, 1800, 225);
+    off.SetCaption("Disabled label");
+    off.SetEnabled(false);
+    Label& wrap = f.Add<Label>("lblWrap");
+    wrap.Move(2100, 1800, 1100, 700);
+    wrap.SetWordWrap(true);
+    wrap.SetAlignment(Alignment::Centre);
+    wrap.SetFont(*MakeFont("Arial", 8.25));
+    wrap.SetCaption("Words wrap inside the label");
+
+    Image& img = f.Add<Image>("imgIcon");
+    img.Move(2100, 195, 0, 0);
+    img.SetPicture(MakeIcon());
+
+    s.under = &f.Add<Label>("lblUnder");
+    s.under->Move(150, 1005, 1800, 240);
+    s.under->SetBackColour(kWhite);
+    s.under->SetForeColour(0);
+    s.under->SetCaption("Percentage 50%");
+    s.invert = &f.Add<Shape>("shpBar");
+    s.invert->Move(150, 1005, 900, 240);
+    s.invert->SetFilled(true);
+    s.invert->SetDrawMode(Shape::Invert);
+
+    s.box = &f.Add<PictureBox>("picBox");
+    s.box->Move(150, 1400, 1800, 900);
+    s.box->SetBackColour(kWhite);
+    s.box->SetBorder(true);
+    s.box->FillRect(150, 150, 599, 449, RGB(0, 128, 128));
+    for (int i = 0; i < 20; ++i) s.box->PSet(750 + i * 30, 300 + i * 15, RGB(255, 0, 0));
+
+    PictureButton& btn = f.Add<PictureButton>("btnPic");
+    btn.Move(2700, 195, 600, 450);
+    btn.SetPicture(MakeIcon());
+    PictureButton& btnOff = f.Add<PictureButton>("btnOff");
+    btnOff.Move(3400, 195, 600, 450);
+    btnOff.SetPicture(MakeIcon());
+    btnOff.SetEnabled(false);
+    PictureButton& btnDown = f.Add<PictureButton>("btnDown");
+    btnDown.Move(4100, 195, 600, 450);
+    btnDown.SetPicture(MakeIcon());
+    btnDown.SetPressed(true);
+
+    s.list = &f.Add<ListBox>("lstItems");
+    s.list->Move(2100, 900, 1900, 800);
+    s.list->AddItem("First item");
+    s.list->AddItem("Second item");
+    s.list->AddItem("Third");
+    s.list->SetSelected(1, true);
+    s.list->SetListIndex(2);
+    return s;
+}
+
+TEST(RenderLooks, SampleFormMatchesGoldenAtScaleOneAndTwo) {
+    Runtime rt;
+    Form& f = rt.NewForm("frmTest", 4800, 2700);
+    BuildSample(f);
+    FormRenderer one(rt, f, 1), two(rt, f, 2);
+    const Frame& a = one.Update();
+    EXPECT_EQ(a.width, 320);
+    EXPECT_EQ(a.height, 180);
+    EXPECT_TRUE(CompareGolden(a, "sample_scale1"));
+    const Frame& b = two.RepaintAll();
+    EXPECT_EQ(b.width, 640);
+    EXPECT_TRUE(CompareGolden(b, "sample_scale2"));
+}
+
+TEST(RenderLooks, HorizontalLinesLeaveOutTheLastPointAndStayCrisp) {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 600, 600);
+    f.SetBackColour(kWhite);
+    Line& l = f.Add<Line>("l");
+    l.SetColour(0);
+    l.SetEnds(30, 150, 180, 150);  // pixels 2..11 of row 10
+    for (double scale : {1.0, 2.0}) {
+        FormRenderer r(rt, f, scale);
+        const Frame& img = r.Update();
+        int s = static_cast<int>(scale);
+        EXPECT_EQ(img.PixelRgb(2 * s - 1, 10 * s), kWhite);
+        EXPECT_EQ(img.PixelRgb(2 * s, 10 * s), 0u);
+        EXPECT_EQ(img.PixelRgb(12 * s - 1, 10 * s + s - 1), 0u);
+        EXPECT_EQ(img.PixelRgb(12 * s, 10 * s), kWhite) << "the last point is drawn at scale " << scale;
+        EXPECT_EQ(img.PixelRgb(5 * s, 10 * s - 1), kWhite) << "a one-pixel line bleeds at scale " << scale;
+        EXPECT_EQ(img.PixelRgb(5 * s, 11 * s), kWhite);
+    }
+    // Drawn right to left, the first point is included and the last left out.
+    l.SetEnds(180, 150, 30, 150);
+    FormRenderer r(rt, f, 1);
+    EXPECT_EQ(r.PixelAt(180, 150), 0u);
+    EXPECT_EQ(r.PixelAt(30, 150), kWhite);
+}
+
+TEST(RenderLooks, InvertingShapeInvertsEveryPixelBeneathIt) {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 4800, 2700);
+    Sample s = BuildSample(f);
+    s.invert->SetVisible(false);
+    FormRenderer r(rt, f, 1);
+    Frame before = r.Update();
+    s.invert->SetVisible(true);
+    const Frame& after = r.Update();
+    int x0 = 150 / 15, y0 = 1005 / 15, x1 = 1050 / 15, y1 = 1245 / 15;
+    int dark = 0;
+    for (int y = 0; y < before.height; ++y)
+        for (int x = 0; x < before.width; ++x) {
+            bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
+            uint32_t expect = inside ? before.PixelRgb(x, y) ^ kWhite : before.PixelRgb(x, y);
+            ASSERT_EQ(after.PixelRgb(x, y), expect) << "at " << x << "," << y;
+            if (inside && before.PixelRgb(x, y) == 0) ++dark;
+        }
+    EXPECT_GT(dark, 10) << "the label's text lies under the shape";
+}
+
+// The incremental frame after each change must equal a full repaint of the same state.
+TEST(RenderIncremental, RepaintsOnlyWhatChangedAndMatchesAFullRepaint) {
+    test::RegisterProbe();
+    Runtime rt;
+    Form& f = rt.NewForm("f", 4800, 2700);
+    Sample s = BuildSample(f);
+    ControlElement& probe = rt.PlaceControl(f, "ProbeControl", "probe", -1, {3000, 2300, 1000, 300}, nullptr);
+    Surface& ps = probe.GetSurface();
+    ps.SetBackColour(RGB(255, 255, 192));
+    Label& inner = *static_cast<Label*>(ps.Find("lblText"));
+
+    int step = 0;
+    for (double scale : {1.0, 2.0}) {
+        FormRenderer r(rt, f, scale);
+        r.Update();
+        const int64_t all = r.LastRepaintedPixels();
+        auto check = [&](const char* what) {
+            const Frame& inc = r.Update();
+            EXPECT_LT(r.LastRepaintedPixels(), all / 2) << what;
+            FormRenderer full(rt, f, scale);
+            EXPECT_EQ(CountDifferentPixels(inc, full.RepaintAll()), 0) << what << " at scale " << scale;
+            ++step;
+        };
+        s.access->SetCaption(step % 2 ? "&Short" : "A much longer caption &here");
+        check("caption");
+        s.access->SetForeColour(RGB(0, 0, 255));
+        check("colour");
+        s.under->Move(300, 1065, 1500, 240);
+        check("label moved under the inverting shape");
+        s.invert->SetWidth(1200 + step * 15);
+        check("shape resized");
+        s.rule->SetEnds(300, 2400 + step * 15, 1800, 2400 + step * 15);
+        check("thick line moved");
+        s.box->PSet(1500, 600, RGB(0, 0, 255));
+        s.box->FillRect(300, 600, 600, 750, SysColour::ActiveTitle);
+        check("picture box drawing");
+        s.list->SetSelected(2, !s.list->Selected(2));
+        s.list->SetListIndex(0);
+        check("list box");
+        inner.SetCaption("Inside " + std::to_string(step));
+        check("label inside an embedded control");
+        ps.SetLeft(ps.Left() - 60);
+        check("embedded control moved");
+        s.access->SetVisible(false);
+        check("label hidden");
+        s.access->SetVisible(true);
+        r.Update();
+        EXPECT_EQ(r.Update().width, static_cast<int>(f.Width() / 15 * scale));
+        EXPECT_EQ(r.LastRepaintedPixels(), 0) << "nothing changed";
+    }
+}
+
+TEST(RenderColours, SystemBackColourFollowsTheTheme) {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 600, 600);
+    FormRenderer r(rt, f, 1);
+    EXPECT_EQ(r.PixelAt(300, 300), RGB(192, 192, 192));
+    rt.GetTheme().Set(15, RGB(212, 208, 200));
+    EXPECT_EQ(r.PixelAt(300, 300), RGB(212, 208, 200)) << "a theme change repaints without being marked";
+    f.SetBackColour(RGB(1, 2, 3));
+    EXPECT_EQ(r.PixelAt(300, 300), RGB(1, 2, 3));
+}
+
+TEST(Measure, TextSizesArePlausibleAndFollowTheFont) {
+    Font tahoma = *MakeFont("Tahoma", 8.25);
+    Rect line = MeasureTextTwips(tahoma, "Tolvane Label", 0);
+    EXPECT_GE(line.height, 12 * 15);
+    EXPECT_LE(line.height, 15 * 15);
+    EXPECT_GT(line.width, 40 * 15);
+    EXPECT_LT(line.width, 90 * 15);
+    EXPECT_EQ(std::fmod(line.width, 15), 0) << "sizes are whole pixels";
+
+    Rect empty = MeasureTextTwips(tahoma, "", 0);
+    EXPECT_EQ(empty.width, 0);
+    EXPECT_EQ(empty.height, line.height);
+    EXPECT_EQ(MeasureTextTwips(tahoma, "a\nb", 0).height, 2 * line.height);
+    EXPECT_EQ(MeasureTextTwips(tahoma, "&Tolvane Label", 0).width, line.width) << "the access-key marker takes no room";
+
+    Rect wrapped = MeasureTextTwips(tahoma, "one two three four five six seven", 900);
+    EXPECT_GE(wrapped.height, 3 * line.height);
+    EXPECT_LE(wrapped.width, 900);
+
+    Font bold = tahoma;
+    bold.bold = true;
+    EXPECT_GT(MeasureTextTwips(bold, "Tolvane Label", 0).width, line.width);
+    EXPECT_GT(MeasureTextTwips(*MakeFont("Tahoma", 16.5), "Tolvane Label", 0).height, line.height * 3 / 2);
+    // Text that is not UTF-8 is read as Windows-1252 rather than dropped.
+    EXPECT_GT(MeasureTextTwips(tahoma, "caf\xe9", 0).width, MeasureTextTwips(tahoma, "caf", 0).width);
+}
+
+struct PictureFiles : ::testing::Test {
+    std::filesystem::path dir;
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / ("stolvane_pics_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::ofstream((dir / name).string(), std::ios::binary) << bytes;
+        return (dir / name).string();
+    }
+    // A 3 x 2 picture saved by gdk-pixbuf in the given format.
+    std::string Save(const std::string& name, const char* format) {
+        GdkPixbuf* pb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 3, 2);
+        gdk_pixbuf_fill(pb, 0x2080C0FF);
+        std::string path = (dir / name).string();
+        EXPECT_TRUE(gdk_pixbuf_save(pb, path.c_str(), format, nullptr, nullptr)) << format;
+        g_object_unref(pb);
+        return path;
+    }
+};
+
+uint32_t Rgb(const Picture& p, int x, int y) { return p.PixelAt(x, y) & 0xFFFFFF; }
+int Error(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const HostError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+TEST_F(PictureFiles, LoadsEachClassicFormat) {
+    for (const char* format : {"png", "bmp", "jpeg"}) {
+        std::string path = Save(std::string("p.") + format, format);
+        PictureRef p = LoadPictureFile(path);
+        ASSERT_EQ(p->PixelWidth(), 3) << format;
+        ASSERT_EQ(p->PixelHeight(), 2) << format;
+        EXPECT_EQ(p->Source(), path);
+        uint32_t c = Rgb(*p, 1, 1);
+        EXPECT_NEAR((c >> 16) & 0xFF, 0x20, 4) << format;
+        EXPECT_NEAR((c >> 8) & 0xFF, 0x80, 4) << format;
+        EXPECT_NEAR(c & 0xFF, 0xC0, 4) << format;
+    }
+    // A 1 x 1 GIF: two palette entries, the pixel takes the first (red).
+    std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
+                    ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                    35);
+    PictureRef g = LoadPictureFile(Write("p.gif", gif));
+    EXPECT_EQ(g->PixelWidth(), 1);
+    EXPECT_EQ(g->PixelAt(0, 0), 0xFFFF0000u);
+
+    // A 2 x 2 icon, 32 bits a pixel: bottom-up rows, the top-left pixel half transparent green.
+    std::string ico;
+    auto u16 = [&](int v) { ico += char(v & 0xFF), ico += char((v >> 8) & 0xFF); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+    u16(0), u16(1), u16(1);                                   // icon directory, one image
+    ico += char(2), ico += char(2), ico += char(0), ico += char(0);
+    u16(1), u16(32), u32(40 + 16 + 8), u32(22);               // planes, bits, size, offset
+    u32(40), u32(2), u32(4), u16(1), u16(32), u32(0), u32(16), u32(0), u32(0), u32(0), u32(0);
+    u32(0xFF0000FF), u32(0xFF0000FF);                          // bottom row: blue
+    u32(0x8000FF00), u32(0xFFFF0000);                          // top row: green (alpha 128), red
+    u32(0), u32(0);                                            // AND mask, rows padded to 32 bits
+    PictureRef i = LoadPictureFile(Write("p.ico", ico));
+    ASSERT_EQ(i->PixelWidth(), 2);
+    EXPECT_EQ(i->PixelAt(1, 0), 0xFFFF0000u);
+    EXPECT_EQ(i->PixelAt(0, 1), 0xFF0000FFu);
+    EXPECT_EQ(i->PixelAt(0, 0) >> 24, 0x80u) << "alpha is kept, not premultiplied";
+    EXPECT_EQ(i->PixelAt(0, 0) & 0xFFFFFF, 0x00FF00u);
+
+    // PNG bytes round-trip through the encoder, transparency included.
+    PictureRef back = DecodePicture(EncodePng(*i), "memory");
+    EXPECT_EQ(back->Pixels(), i->Pixels());
+}
+
+TEST_F(PictureFiles, MissingAndUndecodableFilesFailWithClassicNumbers) {
+    EXPECT_EQ(Error([&] { LoadPictureFile((dir / "none.png").string()); }), 53);
+    EXPECT_EQ(Error([&] { LoadPictureFile(Write("junk.png", "this is not a picture")); }), 481);
+    EXPECT_EQ(Error([&] { LoadPictureFile(Write("cut.png", std::string("\x89PNG\r\n\x1a\n\0\0", 10))); }), 481);
+    EXPECT_EQ(Error([&] { LoadPictureFile(Write("x.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>")); }), 481);
+    EXPECT_EQ(Error([&] { LoadPictureFile(dir.string()); }), 481);
+    EXPECT_EQ(Error([&] { DecodePicture("", "empty"); }), 481);
+}
+
+TEST(PictureEncoding, DrawingPicturesAreRenderedAtScaleOne) {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 600, 600);
+    PictureBox& box = f.Add<PictureBox>("pic");
+    box.Move(0, 0, 150, 90);
+    box.SetBackColour(kWhite);
+    box.PSet(30, 15, RGB(255, 0, 0));
+    PictureRef p = DecodePicture(EncodePng(*box.PersistentImage()), "m");
+    ASSERT_EQ(p->PixelWidth(), 10);
+    ASSERT_EQ(p->PixelHeight(), 6);
+    EXPECT_EQ(p->PixelAt(2, 1), 0xFFFF0000u);
+    EXPECT_EQ(p->PixelAt(3, 1), 0xFFFFFFFFu);
+}
+
+}  // namespace
