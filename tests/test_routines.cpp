@@ -1,0 +1,254 @@
+// The shared drawing routines on the real headless runtime: gradient bands read back point by
+// point, the desktop title colour, fitting and tiling pictures, and the text conversions.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "core/routines.h"
+#include "host/runtime.h"
+
+using namespace stolvane;
+
+namespace {
+
+struct Routines : ::testing::Test {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 6000, 6000);
+    Routines() { rt.GetDesktop().Clear(); }
+};
+
+template <class Fn>
+int32_t ErrorOf(Fn fn) {
+    try {
+        fn();
+    } catch (const HostError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+// The fitting search as the plain one-twip-per-step loop; throws 6 where the 16-bit maximum
+// cannot be decremented any more.
+void StepwiseFit(double W, double H, int16_t& MW, int16_t& MH, double& outW, double& outH) {
+    if (W == H) {
+        outW = outH = std::min(MW, MH);
+    } else if (W < H) {
+        const float k = static_cast<float>((H - W) / H);
+        float h = MH, w = h - h * k;
+        while (w > MW) {
+            if (MH == -32768) throw HostError::Overflow();
+            MH = static_cast<int16_t>(MH - 1);
+            h = MH;
+            w = h - h * k;
+        }
+        outW = w;
+        outH = MH;
+    } else {
+        const float k = static_cast<float>((W - H) / W);
+        float w = MW, h = w - w * k;
+        while (h > MH) {
+            if (MW == -32768) throw HostError::Overflow();
+            MW = static_cast<int16_t>(MW - 1);
+            w = MW;
+            h = w - w * k;
+        }
+        outW = MW;
+        outH = h;
+    }
+}
+
+}  // namespace
+
+TEST_F(Routines, TextConversions) {
+    EXPECT_EQ(fncColourDigits(0), "000000000");
+    EXPECT_EQ(fncColourDigits(0x00FF8040), "064128255");
+    EXPECT_EQ(fncColourDigits(0xFF), "255000000");
+
+    std::string hex = "ff";
+    EXPECT_EQ(fncHexValue(hex), 255);
+    EXPECT_EQ(hex, "FF");
+    hex = "7fffffff";
+    EXPECT_EQ(fncHexValue(hex), 2147483647);
+    hex = "80000000";
+    EXPECT_EQ(ErrorOf([&] { fncHexValue(hex); }), 6);
+    hex = "";
+    EXPECT_EQ(fncHexValue(hex), 0);
+    hex = "g1";  // not a digit: counts as 0
+    EXPECT_EQ(fncHexValue(hex), 1);
+
+    EXPECT_EQ(fncPadLeft("7", 3, "0"), "007");
+    EXPECT_EQ(fncPadLeft("1234", 3, "0"), "1234");
+    EXPECT_EQ(fncPadLeft("", 2, "xy"), "xx");
+
+    std::string value = "0 0 128";
+    EXPECT_EQ(fncSpacedDigits(value), "000 000 128");
+    EXPECT_EQ(value, "128");
+    value = "0 128";
+    EXPECT_EQ(ErrorOf([&] { fncSpacedDigits(value); }), 5);
+}
+
+TEST_F(Routines, ProfileStringAnswersErrorWithoutAValue) {
+    EXPECT_EQ(fncProfileString(rt, "Colors", "GradientActiveTitle"), "Error!");
+    rt.GetDesktop().Set("Colors", "GradientActiveTitle", "");
+    EXPECT_EQ(fncProfileString(rt, "Colors", "GradientActiveTitle"), "Error!");
+    rt.GetDesktop().Set("Colors", "GradientActiveTitle", "16 132 208");
+    EXPECT_EQ(fncProfileString(rt, "Colors", "GradientActiveTitle"), "16 132 208");
+    rt.GetDesktop().Set("Colors", "GradientActiveTitle", std::string(400, '7'));
+    EXPECT_EQ(fncProfileString(rt, "Colors", "GradientActiveTitle"), std::string(254, '7'));
+}
+
+TEST_F(Routines, ThreeHundredTwipsGiveTwentyBandsOfFifteen) {
+    OleColour c1 = RGB(0, 0, 0), c2 = RGB(200, 100, 0);
+    GradientTopBottom(f, c1, c2, 0, 0, 1500, 300);
+    for (int band = 0; band < 20; ++band)
+        EXPECT_EQ(f.Point(750, band * 15 + 7), RGB(10 * band, 5 * band, 0)) << "band " << band;
+
+    // The same bands across a picture box, left to right.
+    PictureBox& box = f.Add<PictureBox>("canvas");
+    box.Move(0, 0, 1000, 1000);
+    OleColour d1 = RGB(0, 0, 0), d2 = RGB(0, 0, 200);
+    GradientLeftRight(box, d1, d2, 0, 0, 300, 900);
+    for (int band = 0; band < 20; ++band) EXPECT_EQ(box.Point(band * 15 + 7, 800), RGB(0, 0, 10 * band));
+}
+
+TEST_F(Routines, LongExtentsGive256Bands) {
+    // 3900 twips: 256 bands of 15 leave a strip of colour2 at the end.
+    OleColour c1 = RGB(0, 0, 0), c2 = RGB(255, 0, 0);
+    GradientTopBottom(f, c1, c2, 0, 0, 300, 3900);
+    EXPECT_EQ(f.Point(100, 7), RGB(0, 0, 0));
+    EXPECT_EQ(f.Point(100, 15 + 7), RGB(1, 0, 0));
+    EXPECT_EQ(f.Point(100, 128 * 15 + 7), RGB(128, 0, 0));  // 127.5 rounds to even
+    EXPECT_EQ(f.Point(100, 255 * 15 + 7), RGB(254, 0, 0));
+    EXPECT_EQ(f.Point(100, 3880), RGB(255, 0, 0));
+
+    // 4000 twips: bands of 16 run past the end.
+    f.Cls();
+    c1 = RGB(0, 0, 0), c2 = RGB(255, 0, 0);
+    GradientLeftRight(f, c1, c2, 0, 0, 4000, 300);
+    EXPECT_EQ(f.Point(129 * 16 + 7, 100), RGB(129, 0, 0));
+    EXPECT_EQ(f.Point(4090, 100), RGB(254, 0, 0));
+}
+
+TEST_F(Routines, EqualColoursOrAReversedRectangleGiveOneFlatFill) {
+    OleColour c1 = SysColour::ButtonFace, c2 = rt.ResolveColour(SysColour::ButtonFace);
+    GradientTopBottom(f, c1, c2, 0, 0, 600, 600);
+    EXPECT_EQ(c1, c2);
+    for (int y : {7, 300, 592}) EXPECT_EQ(f.Point(300, y), c2);
+
+    c1 = RGB(0, 0, 0), c2 = RGB(0, 200, 0);
+    GradientTopBottom(f, c1, c2, 0, 600, 600, 0);
+    for (int y : {7, 300, 592}) EXPECT_EQ(f.Point(300, y), c2);
+}
+
+TEST_F(Routines, ActiveTitleGradientUsesTheDesktopColour) {
+    const OleColour title = rt.ResolveColour(SysColour::ActiveTitle);
+
+    // No desktop setting: flat in the title colour.
+    OleColour c1 = SysColour::ActiveTitle, c2 = SysColour::ActiveTitle;
+    GradientLeftRight(f, c1, c2, 0, 0, 3000, 300);
+    EXPECT_EQ(c1, title);
+    EXPECT_EQ(c2, title);
+    EXPECT_EQ(f.Point(2990, 100), title);
+
+    rt.GetDesktop().Set("Colors", "GradientActiveTitle", "0 0 128");
+    c1 = c2 = SysColour::ActiveTitle;
+    GradientLeftRight(f, c1, c2, 0, 0, 3000, 300);
+    EXPECT_EQ(c1, title);
+    EXPECT_EQ(c2, RGB(0, 0, 128));
+    EXPECT_EQ(f.Point(7, 100), title);
+
+    // Malformed values fail in the caller.
+    for (const char* bad : {"0 128", "a b c"}) {
+        rt.GetDesktop().Set("Colors", "GradientActiveTitle", bad);
+        c1 = c2 = SysColour::ActiveTitle;
+        EXPECT_EQ(ErrorOf([&] { GradientTopBottom(f, c1, c2, 0, 0, 300, 300); }), 5) << bad;
+    }
+}
+
+TEST_F(Routines, FitImageKeepsTheRatio) {
+    Image& img = f.Add<Image>("img");
+    img.SetStretch(true);
+    img.Move(0, 0, 100, 200);
+    int16_t mw = 1000, mh = 1000;
+    FitImage(img, mw, mh);
+    EXPECT_EQ(img.Width(), 500);
+    EXPECT_EQ(img.Height(), 1000);
+
+    img.Move(0, 0, 200, 100);
+    FitImage(img, mw, mh);
+    EXPECT_EQ(img.Width(), 1000);
+    EXPECT_EQ(img.Height(), 500);
+    CentreImage(img, 3000, 2000);
+    EXPECT_EQ(img.Left(), 1000);
+    EXPECT_EQ(img.Top(), 750);
+
+    // A portrait picture narrower than the box leaves the caller's height decremented.
+    img.Move(0, 0, 300, 600);
+    mw = 400, mh = 1000;
+    FitImage(img, mw, mh);
+    EXPECT_EQ(mh, 800);
+    EXPECT_EQ(img.Width(), 400);
+    EXPECT_TRUE(img.Stretch());
+}
+
+TEST_F(Routines, FitImageMatchesTheStepwiseSearch) {
+    Image& img = f.Add<Image>("img");
+    img.SetStretch(true);
+    uint32_t seed = 12345;
+    auto next = [&](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    for (int i = 0; i < 6000; ++i) {
+        double W = 1 + next(32767), H = 1 + next(32767);
+        if (i % 7 == 0) W = 1, H = 32767;                 // ratio close to 1
+        if (i % 11 == 0) W += next(100) / 100.0;           // fractional sizes
+        if (i % 13 == 0) W = 0, H = 15 * (1 + next(100));  // zero width: every height fits 0
+        int16_t mw = static_cast<int16_t>(next(32768)), mh = static_cast<int16_t>(next(32768));
+        if (i % 5 == 0) mw = static_cast<int16_t>(-static_cast<int>(next(3000)));
+        if (i % 17 == 0) mh = static_cast<int16_t>(-static_cast<int>(next(3000)));
+
+        int16_t rw = mw, rh = mh;
+        double ew = 0, eh = 0;
+        int32_t expectedError = ErrorOf([&] { StepwiseFit(W, H, rw, rh, ew, eh); });
+        if (expectedError == 0 && (ew < 0 || eh < 0)) expectedError = 380;  // the element refuses it
+        img.Move(0, 0, W, H);
+        int32_t error = ErrorOf([&] { FitImage(img, mw, mh); });
+
+        SCOPED_TRACE(testing::Message() << W << " x " << H << " into " << rw << " x " << rh);
+        ASSERT_EQ(error, expectedError);
+        ASSERT_EQ(mw, rw);
+        ASSERT_EQ(mh, rh);
+        if (error == 0) {
+            ASSERT_EQ(img.Width(), ew);
+            ASSERT_EQ(img.Height(), eh);
+        }
+    }
+}
+
+TEST_F(Routines, TileImageCoversTheAreaAndClearsTheOverflow) {
+    Image& tile = f.Add<Image>("tile");
+    tile.SetPicture(Picture::FromPixels(20, 20, std::vector<uint32_t>(400, 0xFFFF0000u)));
+    ASSERT_EQ(tile.Width(), 300);
+    PictureBox& box = f.Add<PictureBox>("canvas");
+    box.Move(0, 0, 3000, 3000);
+    box.SetBackColour(RGB(255, 255, 255));
+
+    TileImage(tile, box, 0, 0, 1000, 1000);
+    int tiles = 0;
+    for (const DrawOp& op : box.GetDrawing().Ops()) {
+        if (op.kind != DrawOp::Kind::Picture) continue;
+        ++tiles;
+        EXPECT_EQ(std::fmod(op.left, 300), 0);
+        EXPECT_EQ(std::fmod(op.top, 300), 0);
+        EXPECT_EQ(op.width, 300);
+    }
+    EXPECT_EQ(tiles, 25);
+    const OleColour face = rt.ResolveColour(SysColour::ButtonFace);
+    EXPECT_EQ(box.Point(150, 150), RGB(255, 0, 0));
+    EXPECT_EQ(box.Point(950, 950), RGB(255, 0, 0));
+    EXPECT_EQ(box.Point(1100, 500), face);
+    EXPECT_EQ(box.Point(500, 1100), face);
+    EXPECT_EQ(box.Point(1290, 1290), face);
+}
