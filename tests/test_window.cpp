@@ -1,0 +1,120 @@
+// A form in a real window under a private X server: real pointer input through xdotool reaches
+// the control, and what the form asks of its window (position, frame) happens.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "host/runtime.h"
+#include "host/window.h"
+#include "tests/test_support.h"
+
+extern char** environ;
+
+using namespace stolvane;
+using test::ProbeControl;
+
+namespace {
+
+bool OnPath(const char* prog) {
+    std::string cmd = std::string("command -v ") + prog + " >/dev/null 2>&1";
+    return std::system(cmd.c_str()) == 0;
+}
+
+int Shell(const std::string& cmd) { return std::system(cmd.c_str()); }
+
+class PrivateDisplay {
+public:
+    bool Start() {
+        for (int n = 70 + getpid() % 100; n < 300; ++n) {
+            std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
+            std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+            struct stat st;
+            if (stat(sock.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0) continue;
+            std::string disp = ":" + std::to_string(n);
+            const char* argv[] = {"Xvfb", disp.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+            if (posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
+            for (int i = 0; i < 100; ++i) {
+                if (stat(sock.c_str(), &st) == 0) {
+                    m_display = disp;
+                    setenv("DISPLAY", disp.c_str(), 1);
+                    return true;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            Stop();
+            return false;
+        }
+        return false;
+    }
+    void Stop() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+            m_pid = 0;
+        }
+    }
+    ~PrivateDisplay() { Stop(); }
+    const std::string& Name() const { return m_display; }
+
+private:
+    pid_t m_pid = 0;
+    std::string m_display;
+};
+
+TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
+    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
+    PrivateDisplay display;
+    ASSERT_TRUE(display.Start());
+
+    Runtime rt;
+    test::RegisterProbe();
+    ProbeControl::journal.clear();
+    Form& form = rt.NewForm("frmWindow", 3000, 1500);
+    form.SetBorderStyle(Form::None);  // no window manager: a borderless window sits exactly where asked
+    form.Move(1500, 1500, 3000, 1500);
+    rt.PlaceControl(form, "ProbeControl", "P", -1, {600, 300, 1200, 600}, nullptr);
+    {
+        WindowHost host(rt);
+        rt.ShowForm(form);
+        for (int i = 0; i < 10; ++i) host.Step(20);
+        ASSERT_NE(host.WindowId(form), 0u);
+
+        // Form at pixel (100, 100); the control's surface at +(40, 20); its label covers the
+        // first 40 x 13 pixels, so click below it, on the surface: pixel (100+40+60, 100+20+25).
+        std::string cmd = "xdotool mousemove 200 145 click 1";
+        ASSERT_EQ(Shell(cmd), 0);
+        bool clicked = false;
+        for (int i = 0; i < 100 && !clicked; ++i) {
+            host.Step(20);
+            for (auto& line : ProbeControl::journal)
+                if (line == "P Click") clicked = true;
+        }
+        EXPECT_TRUE(clicked);
+        bool sawDown = false;
+        for (auto& line : ProbeControl::journal)
+            if (line == "P MouseDown 1 900 375") sawDown = true;
+        EXPECT_TRUE(sawDown) << "the press arrives in the control's own twips";
+
+        // Moving the form moves its window.
+        form.SetLeft(3000);
+        for (int i = 0; i < 5; ++i) host.Step(20);
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(SDL_GetWindowFromID(host.WindowId(form)), &x, &y);
+        EXPECT_EQ(x, 200);
+
+        rt.UnloadForm(form);
+        EXPECT_FALSE(host.Step(10)) << "the loop ends once no form is shown";
+    }
+}
+
+}  // namespace
