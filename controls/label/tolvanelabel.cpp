@@ -1,15 +1,353 @@
 #include "controls/label/tolvanelabel.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/mouse.h"
+#include "core/routines.h"
+
 namespace stolvane {
 
+namespace {
+
+// The hyperlink pointer, one character per pixel: k black outline, w white, b blue,
+// . transparent. A hand pointing up with its index finger, and "HTTP" below it.
+constexpr const char* kHyperlinkIcon[16] = {
+    ".....kk.........",
+    "....kwwk........",
+    "....kwwk........",
+    "....kwwkkk......",
+    "....kwwkwwkkk...",
+    ".kk.kwwkwwkwwk..",
+    "kwwkkwwwwwwwwk..",
+    "kwwwkwwwwwwwwk..",
+    ".kwwwwwwwwwwwk..",
+    "..kwwwwwwwwwk...",
+    "...kkkkkkkkk....",
+    "b.b.bbb.bbb.bb..",
+    "b.b..b...b..b.b.",
+    "bbb..b...b..bb..",
+    "b.b..b...b..b...",
+    "b.b..b...b..b...",
+};
+
+PictureRef MakeHyperlinkIcon() {
+    std::vector<uint32_t> argb;
+    argb.reserve(16 * 16);
+    for (const char* row : kHyperlinkIcon) {
+        for (int x = 0; x < 16; ++x) {
+            switch (row[x]) {
+                case 'k': argb.push_back(0xFF000000u); break;
+                case 'w': argb.push_back(0xFFFFFFFFu); break;
+                case 'b': argb.push_back(0xFF0000FFu); break;
+                default: argb.push_back(0x00000000u); break;
+            }
+        }
+    }
+    return Picture::FromPixels(16, 16, std::move(argb));
+}
+
+}  // namespace
+
+PictureRef TolvaneLabel::HyperlinkIcon() {
+    static const PictureRef icon = MakeHyperlinkIcon();
+    return icon;
+}
+
+TolvaneLabel::TolvaneLabel(Surface& surface) : EventNamedControl(surface) {
+    lblCaption = &surface.Add<Label>("lblCaption");
+    lblCaption->Move(0, 0, kDesignWidth, kDesignHeight);
+    lblCaption->SetMouseIcon(HyperlinkIcon());
+    lblCaption->onMouseDown = [this](MouseArgs& a) { OnSurfaceMouseDown(a); };
+    lblCaption->onMouseMove = [this](MouseArgs& a) {
+        // In the surface's coordinates.
+        MouseArgs s = a;
+        s.x = static_cast<float>(s.x + lblCaption->Left());
+        s.y = static_cast<float>(s.y + lblCaption->Top());
+        OnSurfaceMouseMove(s);
+    };
+    lblCaption->onMouseUp = [this](MouseArgs& a) { OnSurfaceMouseUp(a); };
+
+    // Never shown: it sizes itself to one line of text and so measures the line height.
+    lblTest = &surface.Add<Label>("lblTest");
+    lblTest->SetVisible(false);
+    lblTest->Move(0, 0, kDesignWidth, kDesignHeight);
+    lblTest->SetCaption("Tolvane Label");
+    lblTest->SetAutoSize(true);
+
+    T98 = &surface.Add<Timer>("T98");
+    T98->SetEnabled(false);
+    T98->SetInterval(kFadeInterval);
+    T98->onTick = [this] { FadeTick(); };
+
+    surface.SetMouseIcon(HyperlinkIcon());
+}
+
+// ---------------------------------------------------------------- properties
+
+void TolvaneLabel::SetAlign(int16_t align) {
+    m_Align = align;
+    PropertyChanged("Align");
+    RefreshLabel();
+}
+
+void TolvaneLabel::SetCaption(const std::string& caption) {
+    m_Caption = caption;
+    PropertyChanged("Caption");
+    RefreshLabel();
+    Raise(ChangeCaption);
+}
+
+void TolvaneLabel::SetColour(OleColour colour) {
+    m_Colour = colour;
+    PropertyChanged("Colour");
+    // A fade under way goes on from the step it reached, between the new colours.
+    if (m_FadeReady) ResolveFadeColours();
+    RefreshLabel();
+}
+
+void TolvaneLabel::SetColourUp(OleColour colour) {
+    m_ColourUp = colour;
+    PropertyChanged("ColourUp");
+    if (m_FadeReady) ResolveFadeColours();
+    RefreshLabel();
+}
+
+void TolvaneLabel::SetEnabled(Boolean enabled) {
+    m_Enabled = enabled ? True : False;
+    PropertyChanged("Enabled");
+    // A label switched off in the middle of a hover stops fading and lets the mouse go, or the
+    // timer would go on painting hover colours over the grey text.
+    if (!m_Enabled) StopHover();
+    RefreshLabel();
+}
+
+FontRef TolvaneLabel::Font() {
+    RefreshLabel();
+    return m_Font;
+}
+
+void TolvaneLabel::SetFont(FontRef font) {
+    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
+    m_Font = std::move(font);
+    PropertyChanged("Font");
+    RefreshLabel();
+}
+
+void TolvaneLabel::SetHyperlink(const std::string& link) {
+    m_Hyperlink = link;
+    PropertyChanged("Hyperlink");
+    RefreshLabel();
+}
+
 const std::vector<PropertyInfo>& TolvaneLabel::Properties() const {
-    static const std::vector<PropertyInfo> none;
-    return none;
+    using L = TolvaneLabel;
+    static const std::vector<PropertyInfo> props = {
+        FieldProperty("Align", PropType::Int16, &L::m_Align, Default(int64_t{Alignment::Centre}), &L::SetAlign),
+        FieldProperty("Caption", PropType::String, &L::m_Caption, Default(std::string("TolvaneLabel")), &L::SetCaption),
+        FieldProperty("Colour", PropType::Colour, &L::m_Colour, Default(int64_t{SysColour::ButtonText}), &L::SetColour),
+        FieldProperty("ColourUp", PropType::Colour, &L::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
+                      &L::SetColourUp),
+        FieldProperty("Enabled", PropType::Boolean, &L::m_Enabled, Default(int64_t{True}), &L::SetEnabled),
+        FieldProperty("Font", PropType::Font, &L::m_Font, AmbientFontDefault(), &L::SetFont),
+        FieldProperty("Hyperlink", PropType::String, &L::m_Hyperlink, Default(std::string()), &L::SetHyperlink),
+    };
+    return props;
 }
 
 ClassInfo TolvaneLabel::Class() {
     return {"TolvaneLabel", "_TolvaneLabel", "__TolvaneLabel", kDesignWidth, kDesignHeight,
             [](Surface& s) { return std::make_unique<TolvaneLabel>(s); }};
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void TolvaneLabel::InitProperties() {
+    m_Align = Alignment::Centre;
+    m_Caption = GetSurface().Name();
+    m_Colour = SysColour::ButtonText;
+    m_ColourUp = SysColour::ActiveTitle;
+    m_Enabled = True;
+    m_Font = GetHost().AmbientFont(GetSurface());
+    m_Hyperlink.clear();
+    RefreshLabel();
+}
+
+void TolvaneLabel::ReadProperties(PropertyBag& bag) {
+    ReadAllProperties(bag);
+    RefreshLabel();
+}
+
+void TolvaneLabel::Show() { RefreshLabel(); }
+
+// Enforces the minimum size and gives the caption the whole surface.
+void TolvaneLabel::ResizeLabel() {
+    Surface& s = GetSurface();
+    if (s.Width() < kMinimumSize) s.SetWidth(kMinimumSize);
+    if (s.Height() < kMinimumSize) s.SetHeight(kMinimumSize);
+    lblCaption->SetWidth(s.Width());
+    lblCaption->SetHeight(s.Height());
+}
+
+void TolvaneLabel::Resize() {
+    ResizeLabel();
+    SnapHeight();
+}
+
+// The control is one text line high (lblTest measures it), and never below the minimum.
+// Setting the height resizes the control again, which sizes the caption to match.
+void TolvaneLabel::SnapHeight() {
+    Surface& s = GetSurface();
+    const double line = std::max(kMinimumSize, lblTest->Height());
+    if (s.Height() != line) s.SetHeight(line);
+}
+
+void TolvaneLabel::RefreshLabel() {
+    ResizeLabel();
+
+    if (m_Font) {
+        // The measuring label takes the font as it is; the caption is underlined as well while
+        // it carries a hyperlink.
+        if (!(*m_Font == lblTest->GetFont())) lblTest->SetFont(*m_Font);
+
+        stolvane::Font caption = *m_Font;
+        if (!m_Hyperlink.empty()) caption.underline = true;
+        if (!(caption == lblCaption->GetFont())) lblCaption->SetFont(caption);
+    }
+    const int16_t pointer = m_Hyperlink.empty() ? MousePointer::Default : MousePointer::Custom;
+    lblCaption->SetMousePointer(pointer);
+    GetSurface().SetMousePointer(pointer);
+
+    lblCaption->SetAlignment(m_Align);
+    lblCaption->SetCaption(m_Caption);
+
+    if (!m_Enabled)
+        lblCaption->SetForeColour(SysColour::GreyText);
+    else
+        lblCaption->SetForeColour(T98->Enabled() ? m_ColourUp : m_Colour);
+
+    SnapHeight();
+}
+
+// ---------------------------------------------------------------- mouse
+
+void TolvaneLabel::OnSurfaceMouseDown(MouseArgs& a) {
+    m_ClickedOnUp = false;
+    Raise(MouseDown, a.button, a.shift, a.x, a.y);
+}
+
+void TolvaneLabel::OnSurfaceMouseMove(MouseArgs& a) {
+    if (!m_Enabled) return;
+    Surface& s = GetSurface();
+    const bool inside = a.x >= 0 && a.x <= s.Width() && a.y >= 0 && a.y <= s.Height();
+    if (inside) {
+        // Holding the capture makes the next move outside arrive here, which is how the
+        // label notices that the pointer has left.
+        T98->SetEnabled(true);
+        CaptureMouse(s);
+        m_Captured = True;
+    } else {
+        T98->SetEnabled(false);
+        m_FadeReady = False;
+        lblCaption->SetForeColour(m_Colour);
+        if (m_Captured) {
+            ReleaseMouse(GetHost());
+            m_Captured = False;
+        }
+    }
+    Raise(MouseMove, a.button, a.shift, a.x, a.y);
+}
+
+void TolvaneLabel::OnSurfaceMouseUp(MouseArgs& a) {
+    ClickHandling();
+    m_ClickedOnUp = true;
+    Raise(MouseUp, a.button, a.shift, a.x, a.y);
+    if (GetHost().Captured() == &GetSurface()) ReleaseMouse(GetHost());
+    m_Captured = False;
+}
+
+// The runtime's click follows a mouse up on the same surface, which has already opened the
+// link and raised Click; a click with no mouse up before it (from code or a script) does both.
+void TolvaneLabel::OnSurfaceClick() {
+    if (m_ClickedOnUp) {
+        m_ClickedOnUp = false;
+        return;
+    }
+    ClickHandling();
+}
+
+void TolvaneLabel::ClickHandling() {
+    if (!m_Hyperlink.empty()) {
+        try {
+            GetHost().Navigate(m_Hyperlink);
+        } catch (const HostError&) {
+            GetHost().MsgBox("The TolvaneLabel was unable to link to " + m_Hyperlink +
+                             ". Your system is not correctly configured for WWW access.");
+        }
+    }
+    Raise(Click);
+}
+
+void TolvaneLabel::StopHover() {
+    T98->SetEnabled(false);
+    m_FadeReady = False;
+    if (m_Captured) {
+        if (GetHost().Captured() == &GetSurface()) ReleaseMouse(GetHost());
+        m_Captured = False;
+    }
+}
+
+// ---------------------------------------------------------------- fade
+
+TolvaneLabel::Channels TolvaneLabel::fncChannels(OleColour rgb) {
+    const std::string digits = fncColourDigits(rgb);
+    Channels c;
+    c.red = std::atoi(digits.substr(0, 3).c_str());
+    c.green = std::atoi(digits.substr(3, 3).c_str());
+    c.blue = std::atoi(digits.substr(6, 3).c_str());
+    return c;
+}
+
+// Both colours as plain RGB, read back from a point plotted on the surface (which resolves a
+// system colour through the theme), and the change of each channel per step.
+void TolvaneLabel::ResolveFadeColours() {
+    Surface& s = GetSurface();
+    s.PSet(0, 0, m_Colour);
+    m_FadeRest = s.Point(0, 0);
+    s.PSet(0, 0, m_ColourUp);
+    m_FadeUp = s.Point(0, 0);
+    s.PSet(0, 0, s.BackColour());
+
+    const Channels rest = fncChannels(m_FadeRest), up = fncChannels(m_FadeUp);
+    m_FadeDelta[0] = (up.red - rest.red) / static_cast<double>(kFadeSteps);
+    m_FadeDelta[1] = (up.green - rest.green) / static_cast<double>(kFadeSteps);
+    m_FadeDelta[2] = (up.blue - rest.blue) / static_cast<double>(kFadeSteps);
+}
+
+void TolvaneLabel::PrepareFade() {
+    ResolveFadeColours();
+    m_FadeStep = 0;
+    m_FadeReady = True;
+}
+
+// One step of the fade. The first tick of a hover prepares it; then each tick moves the colour
+// a tenth of the way; the tick after the tenth step stops the timer (and sets the hover colour
+// once more).
+void TolvaneLabel::FadeTick() {
+    if (m_Colour == m_ColourUp) return;
+    if (!m_FadeReady) {
+        PrepareFade();
+        return;
+    }
+    if (m_FadeStep == kFadeSteps) T98->SetEnabled(false);
+    if (m_FadeStep < kFadeSteps) ++m_FadeStep;
+
+    const Channels rest = fncChannels(m_FadeRest);
+    const int16_t red = ToInt16(std::fabs(rest.red + m_FadeStep * m_FadeDelta[0]));
+    const int16_t green = ToInt16(std::fabs(rest.green + m_FadeStep * m_FadeDelta[1]));
+    const int16_t blue = ToInt16(std::fabs(rest.blue + m_FadeStep * m_FadeDelta[2]));
+    lblCaption->SetForeColour(RGB(red, green, blue));
 }
 
 }  // namespace stolvane

@@ -1,21 +1,129 @@
-// TolvaneLabel: label that lights up under the mouse and may open a hyperlink.
-// So far a registered, creatable class with the members every control shares; its
-// properties, drawing and behaviour come with its own work.
+// TolvaneLabel: a one-line text label whose colour fades to a hover colour while the mouse is
+// over it, and which may carry a hyperlink (underlined, with a hand pointer; a click opens it).
+// Its height always follows one line of text in its font. The check box and the button embed
+// one as their caption.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/control.h"
 #include "core/library.h"
 
 namespace stolvane {
 
-class TolvaneLabel : public Control {
+// Base for controls whose public events bear the names of the runtime's notifications (Click,
+// MouseDown, MouseMove, MouseUp). The notifications arrive here and go on under names of their
+// own, which leaves the classic names free for the events: `label.Click += ...`.
+class EventNamedControl : public Control {
+public:
+    using Control::Control;
+
+protected:
+    virtual void OnSurfaceMouseDown(MouseArgs&) {}
+    virtual void OnSurfaceMouseMove(MouseArgs&) {}
+    virtual void OnSurfaceMouseUp(MouseArgs&) {}
+    virtual void OnSurfaceClick() {}
+
+private:
+    void MouseDown(MouseArgs& a) final { OnSurfaceMouseDown(a); }
+    void MouseMove(MouseArgs& a) final { OnSurfaceMouseMove(a); }
+    void MouseUp(MouseArgs& a) final { OnSurfaceMouseUp(a); }
+    void Click() final { OnSurfaceClick(); }
+};
+
+class TolvaneLabel : public EventNamedControl {
 public:
     static constexpr double kDesignWidth = 960;
     static constexpr double kDesignHeight = 210;
-    explicit TolvaneLabel(Surface& surface) : Control(surface) {}
+    static constexpr double kMinimumSize = 75;       // twips, each side
+    static constexpr int32_t kFadeInterval = 100;    // ms per fade step
+    static constexpr int16_t kFadeSteps = 10;
+
+    explicit TolvaneLabel(Surface& surface);
     const char* ClassName() const override { return "TolvaneLabel"; }
     const std::vector<PropertyInfo>& Properties() const override;
     static ClassInfo Class();
+
+    // ---- Properties, in interface and persistence order
+    int16_t Align() const { return m_Align; }
+    void SetAlign(int16_t align);  // 0 left, 1 right, 2 centre; the caption refuses others (380)
+    const std::string& Caption() const { return m_Caption; }
+    void SetCaption(const std::string& caption);  // raises ChangeCaption once the text shows
+    OleColour Colour() const { return m_Colour; }
+    void SetColour(OleColour colour);
+    OleColour ColourUp() const { return m_ColourUp; }
+    void SetColourUp(OleColour colour);
+    Boolean Enabled() const { return m_Enabled; }
+    void SetEnabled(Boolean enabled);  // False: grey text, no hover reaction
+    FontRef Font();                    // brings the caption up to date first
+    void SetFont(FontRef font);        // keeps the reference (424 for none)
+    const std::string& Hyperlink() const { return m_Hyperlink; }
+    void SetHyperlink(const std::string& link);
+
+    // ---- Events
+    Event<> Click{"Click"};
+    Event<> ChangeCaption{"ChangeCaption"};
+    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
+    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
+    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+
+    // ---- Lifecycle
+    void InitProperties() override;
+    void ReadProperties(PropertyBag& bag) override;
+    void Resize() override;
+    void Show() override;
+
+    // The pointer shown over a label with a hyperlink: a white hand above "HTTP" in blue.
+    static PictureRef HyperlinkIcon();
+
+protected:
+    void OnSurfaceMouseDown(MouseArgs& a) override;
+    void OnSurfaceMouseMove(MouseArgs& a) override;
+    void OnSurfaceMouseUp(MouseArgs& a) override;
+    void OnSurfaceClick() override;
+
+private:
+    struct Channels {
+        int red = 0, green = 0, blue = 0;
+    };
+
+    void RefreshLabel();
+    void ResizeLabel();
+    void SnapHeight();
+    void ClickHandling();
+    void FadeTick();
+    void PrepareFade();
+    void ResolveFadeColours();
+    void StopHover();
+    static Channels fncChannels(OleColour rgb);
+
+    // Child elements of the design.
+    Label* lblCaption = nullptr;
+    Label* lblTest = nullptr;
+    Timer* T98 = nullptr;
+
+    // Properties.
+    int16_t m_Align = 0;
+    std::string m_Caption;
+    OleColour m_Colour = 0;
+    OleColour m_ColourUp = 0;
+    Boolean m_Enabled = False;
+    FontRef m_Font;
+    std::string m_Hyperlink;
+
+    // Hover and fade state. The fade works on the two colours resolved to RGB, kept here so
+    // that Colour and ColourUp stay exactly as the user set them (system colours included).
+    int16_t m_FadeStep = 0;
+    Boolean m_FadeReady = False;
+    std::array<double, 3> m_FadeDelta{};
+    OleColour m_FadeRest = 0;
+    OleColour m_FadeUp = 0;
+    Boolean m_Captured = False;
+    // A mouse up on the surface already ran the click handling for this press.
+    bool m_ClickedOnUp = false;
 };
 
 }  // namespace stolvane

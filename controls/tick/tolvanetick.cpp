@@ -1,15 +1,310 @@
 #include "controls/tick/tolvanetick.h"
 
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+
 namespace stolvane {
 
+namespace {
+
+// Black pixels of a glyph, by row: each entry is (row, first column, last column).
+struct Run {
+    int row, first, last;
+};
+
+constexpr Run kTickRuns[] = {
+    {2, 10, 10}, {3, 9, 9}, {4, 7, 8}, {5, 6, 7}, {6, 5, 6}, {7, 2, 2}, {7, 4, 5}, {8, 3, 5}, {9, 4, 4},
+};
+
+constexpr Run kCrossRuns[] = {
+    {3, 2, 3}, {3, 8, 9}, {4, 3, 4}, {4, 7, 8}, {5, 4, 7}, {6, 5, 6},
+    {7, 4, 7}, {8, 3, 4}, {8, 7, 8}, {9, 2, 3}, {9, 8, 9},
+};
+
+template <size_t N>
+PictureRef MakeGlyph(int width, int height, const Run (&runs)[N]) {
+    std::vector<uint32_t> argb(static_cast<size_t>(width * height), 0x00000000u);
+    for (const Run& r : runs)
+        for (int x = r.first; x <= r.last; ++x) argb[static_cast<size_t>(r.row * width + x)] = 0xFF000000u;
+    return Picture::FromPixels(width, height, std::move(argb));
+}
+
+}  // namespace
+
+PictureRef TolvaneTick::TickGlyph() {
+    static const PictureRef glyph = MakeGlyph(13, 13, kTickRuns);
+    return glyph;
+}
+
+PictureRef TolvaneTick::CrossGlyph() {
+    static const PictureRef glyph = MakeGlyph(12, 13, kCrossRuns);
+    return glyph;
+}
+
+TolvaneTick::TolvaneTick(Surface& surface) : EventNamedControl(surface) {
+    imgCheck = &surface.Add<PictureBox>("imgCheck");
+    imgCheck->Move(15, 15, 240, 240);
+    imgCheck->SetBackColour(SysColour::Window);
+    imgCheck->onClick = [this] { ToggleValue(); };
+    DrawBox(false, SysColour::Window);
+
+    imgTick = &surface.Add<Image>("imgTick");
+    imgTick->SetVisible(false);
+    imgTick->Move(0, 0, 195, 195);
+    imgTick->SetPicture(TickGlyph());
+
+    imgCross = &surface.Add<Image>("imgCross");
+    imgCross->SetVisible(false);
+    imgCross->Move(0, 0, 180, 195);
+    imgCross->SetPicture(CrossGlyph());
+
+    PropertyMap design{{"Align", int64_t{Alignment::Left}}, {"Font", MakeFont("Tahoma", 8.25)}};
+    lblCaptionElement = &surface.AddControl("TolvaneLabel", "lblCaption", {300, 30, 4515, 180}, design);
+    lblCaption = static_cast<TolvaneLabel*>(&lblCaptionElement->GetControl());
+    lblCaption->Click += [this] { ToggleValue(); };
+}
+
+// ---------------------------------------------------------------- properties
+
+void TolvaneTick::SetAlign(int16_t align) {
+    m_Align = align;
+    PropertyChanged("Align");
+    RefreshTick();
+}
+
+void TolvaneTick::SetBackColour(OleColour colour) {
+    m_BackColour = colour;
+    PropertyChanged("BackColour");
+    RefreshTick();
+}
+
+void TolvaneTick::SetCaption(const std::string& caption) {
+    m_Caption = caption;
+    PropertyChanged("Caption");
+    RefreshTick();
+}
+
+void TolvaneTick::SetCheckStyle(int16_t style) {
+    m_CheckStyle = style;
+    PropertyChanged("CheckStyle");
+    RefreshTick();
+}
+
+void TolvaneTick::SetColour(OleColour colour) {
+    m_Colour = colour;
+    PropertyChanged("Colour");
+    RefreshTick();
+}
+
+void TolvaneTick::SetColourUp(OleColour colour) {
+    m_ColourUp = colour;
+    PropertyChanged("ColourUp");
+    RefreshTick();
+}
+
+void TolvaneTick::SetEnabled(Boolean enabled) {
+    m_Enabled = enabled ? True : False;
+    PropertyChanged("Enabled");
+    RefreshTick();
+}
+
+FontRef TolvaneTick::Font() {
+    RefreshTick();
+    return m_Font;
+}
+
+void TolvaneTick::SetFont(FontRef font) {
+    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
+    m_Font = std::move(font);
+    PropertyChanged("Font");
+    RefreshTick();
+}
+
+void TolvaneTick::SetValue(Boolean value) {
+    m_Value = value ? True : False;
+    PropertyChanged("Value");
+    ShowValue();
+    RefreshTick();
+}
+
 const std::vector<PropertyInfo>& TolvaneTick::Properties() const {
-    static const std::vector<PropertyInfo> none;
-    return none;
+    using T = TolvaneTick;
+    static const std::vector<PropertyInfo> props = {
+        FieldProperty("Align", PropType::Int16, &T::m_Align, Default(int64_t{Alignment::Left}), &T::SetAlign),
+        FieldProperty("BackColour", PropType::Colour, &T::m_BackColour, Default(int64_t{SysColour::Window}),
+                      &T::SetBackColour),
+        FieldProperty("Caption", PropType::String, &T::m_Caption, Default(std::string("TolvaneTick")), &T::SetCaption),
+        FieldProperty("CheckStyle", PropType::Int16, &T::m_CheckStyle, Default(int64_t{CheckStyle::Tick}),
+                      &T::SetCheckStyle),
+        FieldProperty("Colour", PropType::Colour, &T::m_Colour, Default(int64_t{SysColour::ButtonText}), &T::SetColour),
+        FieldProperty("ColourUp", PropType::Colour, &T::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
+                      &T::SetColourUp),
+        FieldProperty("Enabled", PropType::Boolean, &T::m_Enabled, Default(int64_t{True}), &T::SetEnabled),
+        FieldProperty("Font", PropType::Font, &T::m_Font, AmbientFontDefault(), &T::SetFont),
+        FieldProperty("Value", PropType::Boolean, &T::m_Value, Default(int64_t{False}), &T::SetValue),
+    };
+    return props;
 }
 
 ClassInfo TolvaneTick::Class() {
     return {"TolvaneTick", "_TolvaneTick", "__TolvaneTick", kDesignWidth, kDesignHeight,
             [](Surface& s) { return std::make_unique<TolvaneTick>(s); }};
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void TolvaneTick::InitProperties() {
+    m_Align = Alignment::Left;
+    m_BackColour = SysColour::Window;
+    m_Caption = GetSurface().Name();
+    m_CheckStyle = CheckStyle::Tick;
+    m_Colour = SysColour::ButtonText;
+    m_ColourUp = SysColour::ActiveTitle;
+    m_Enabled = True;
+    m_Font = GetHost().AmbientFont(GetSurface());
+    m_Value = False;
+    RefreshTick();
+}
+
+void TolvaneTick::ReadProperties(PropertyBag& bag) {
+    ReadAllProperties(bag);
+    RefreshTick();
+    ShowValue();
+}
+
+// The box stays 15 twips from the left and is centred vertically; the caption follows it,
+// 15 twips lower than centred, and reaches 15 twips short of the right edge.
+void TolvaneTick::Resize() {
+    Surface& s = GetSurface();
+    if (s.Height() < kMinimumHeight) s.SetHeight(kMinimumHeight);
+    if (s.Width() < kMinimumWidth) s.SetWidth(kMinimumWidth);
+    imgCheck->SetTop(s.Height() / 2 - imgCheck->Height() / 2);
+    Surface& caption = CaptionSurface();
+    caption.SetTop(s.Height() / 2 - caption.Height() / 2 + 15);
+    caption.SetWidth(s.Width() - imgCheck->Width() - 75);
+    RefreshTick();
+}
+
+// Hands the caption settings to the embedded label (only what differs, so it redraws no more
+// than needed) and the back colour to the box.
+void TolvaneTick::RefreshTick() {
+    if (m_Font) {
+        FontRef current = lblCaption->Font();
+        // The label gets a font object of its own: it learns of a change only through its
+        // setter, which a shared object changed in place would bypass.
+        if (!current || !(*current == *m_Font)) lblCaption->SetFont(std::make_shared<stolvane::Font>(*m_Font));
+    }
+    if (lblCaption->Align() != m_Align) lblCaption->SetAlign(m_Align);
+    if (lblCaption->Caption() != m_Caption) lblCaption->SetCaption(m_Caption);
+    if (lblCaption->Colour() != m_Colour) lblCaption->SetColour(m_Colour);
+    if (lblCaption->ColourUp() != m_ColourUp) lblCaption->SetColourUp(m_ColourUp);
+    // A disabled check box shows its caption greyed.
+    const Boolean enabled = m_Enabled ? True : False;
+    if (lblCaption->Enabled() != enabled) lblCaption->SetEnabled(enabled);
+
+    const bool changed = imgCheck->BackColour() != m_BackColour;
+    imgCheck->SetBackColour(m_BackColour);
+    // The box shows a new back colour at once, keeping what it showed (glyph or none).
+    if (changed) DrawBox(m_BoxTicked, m_BackColour);
+}
+
+// Draws the box for the current value: the glyph of the current style, or none.
+void TolvaneTick::ShowValue() {
+    if (m_Value) imgCheck->SetPicture(m_CheckStyle ? imgCross->GetPicture() : imgTick->GetPicture());
+    DrawBox(m_Value != False, m_BackColour);
+}
+
+// The box is drawn as a classic sunken check box: a two-pixel frame (shadow and dark shadow
+// above and to the left, highlight and light below and to the right) around a well in the back
+// colour. A ticked box shows its picture inside the frame; an unticked one covers the picture
+// with the back colour.
+void TolvaneTick::DrawBox(bool ticked, OleColour back) {
+    constexpr double px = 15;
+    const int n = static_cast<int>(imgCheck->Width() / px);
+    auto fill = [&](int x0, int y0, int x1, int y1, OleColour c) {
+        if (x1 >= x0 && y1 >= y0) imgCheck->FillRect(x0 * px, y0 * px, x1 * px, y1 * px, c);
+    };
+    imgCheck->Cls();
+    if (!ticked) {
+        imgCheck->FillRect(0, 0, imgCheck->Width(), imgCheck->Height(), back);
+    } else {
+        fill(kFrame, kFrame, n - 1 - kFrame, n - 1 - kFrame, back);
+        const PictureRef& glyph = imgCheck->GetPicture();
+        if (!IsNoPicture(glyph))
+            imgCheck->PaintPicture(glyph, kFrame * px, kFrame * px, glyph->WidthTwips(), glyph->HeightTwips());
+    }
+    // Outer edge, then inner edge; bottom and right run the full length.
+    fill(0, n - 1, n - 1, n - 1, SysColour::Highlight);
+    fill(n - 1, 0, n - 1, n - 1, SysColour::Highlight);
+    fill(0, 0, n - 2, 0, SysColour::ButtonShadow);
+    fill(0, 0, 0, n - 2, SysColour::ButtonShadow);
+    fill(1, n - 2, n - 2, n - 2, kLight3D);
+    fill(n - 2, 1, n - 2, n - 2, kLight3D);
+    fill(1, 1, n - 3, 1, SysColour::DarkShadow);
+    fill(1, 1, 1, n - 3, SysColour::DarkShadow);
+    m_BoxTicked = ticked;
+}
+
+// ---------------------------------------------------------------- input
+
+// The one place where the user changes the value.
+void TolvaneTick::ToggleValue() {
+    if (!m_Enabled) return;
+    GetSurface().SetFocus();
+    m_Value = m_Value ? False : True;
+    ShowValue();
+    Raise(ValueChange, m_Value);
+    // A handler may have stored any number; it still reads as one of the two states.
+    m_Value = m_Value ? True : False;
+    Raise(Click);
+}
+
+void TolvaneTick::OnSurfaceClick() { ToggleValue(); }
+
+void TolvaneTick::KeyPress(int16_t& keyAscii) {
+    if (keyAscii == kSpace) ToggleValue();
+}
+
+void TolvaneTick::GotFocus() { DrawFocus(); }
+
+// Clears the dotted rectangle (everything drawn on the surface; the elements stay).
+void TolvaneTick::LostFocus() { GetSurface().Cls(); }
+
+// A dotted rectangle, one point every 30 twips in the dark shadow colour, around the caption,
+// or around the box when there is no caption.
+void TolvaneTick::DrawFocus() {
+    Surface& s = GetSurface();
+    const OleColour dot = SysColour::DarkShadow;
+    if (!m_Caption.empty()) {
+        const Surface& caption = CaptionSurface();
+        const double T = caption.Top(), H = caption.Height(), W = s.Width();
+        // The rectangle stands 45 twips above and 30 below the caption, but never outside the
+        // control: at the usual height of 270 its lower edge would fall just below it.
+        const double top = std::max(T - 45, 0.0), bottom = std::min(T + H + 30, s.Height() - 15);
+        const int y0 = ToInt16(top), y1 = ToInt16(bottom);
+        for (int y = y0; y <= y1; y += 30) {
+            s.PSet(0, y, dot);
+            s.PSet(W - 15, y, dot);
+        }
+        const int x1 = ToInt16(W);
+        for (int x = 0; x <= x1; x += 30) {
+            s.PSet(x, top, dot);
+            s.PSet(x, bottom, dot);
+        }
+    } else {
+        const double t = imgCheck->Top(), h = imgCheck->Height(), w = imgCheck->Width();
+        const int y0 = ToInt16(t - 15), y1 = ToInt16(t + h + 15);
+        for (int y = y0; y <= y1; y += 30) {
+            s.PSet(0, y, dot);
+            s.PSet(w + 15, y, dot);
+        }
+        const int x1 = ToInt16(w + 15);
+        for (int x = 0; x <= x1; x += 30) {
+            s.PSet(x, t - 15, dot);
+            s.PSet(x, t + h, dot);
+        }
+    }
 }
 
 }  // namespace stolvane

@@ -1,0 +1,409 @@
+// TolvaneLabel on the real headless runtime: the ten-step fade on the virtual clock, hover by
+// capture with inclusive edges, the disabled label, hyperlinks that open or fail, sizing to one
+// text line, persistence, and golden pictures of a label at rest, lit and with a hyperlink.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/label/tolvanelabel.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "tests/golden_util.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using stolvane::test::CompareGolden;
+using stolvane::test::Recorder;
+
+namespace {
+
+constexpr double kLeft = 600, kTop = 600;
+
+struct LabelTest : ::testing::Test {
+    Runtime rt;
+    Recorder log;
+    Form& f = rt.NewForm("f", 4800, 2400);
+    TolvaneLabel& lbl = Place("TolvaneLabel1", kLeft, kTop);
+    std::vector<std::string> opened;
+    bool launchSucceeds = true;
+
+    LabelTest() {
+        rt.SetObserver(&log);
+        rt.SetLauncher([this](const std::string& target) {
+            opened.push_back(target);
+            return launchSucceeds;
+        });
+        rt.ShowForm(f);
+    }
+
+    TolvaneLabel& Place(const std::string& name, double left, double top, const PropertyMap* stored = nullptr) {
+        auto& ce = rt.PlaceControl(f, "TolvaneLabel", name, -1, {left, top, 960, 210}, stored);
+        return static_cast<TolvaneLabel&>(ce.GetControl());
+    }
+    Label& Caption(const std::string& name = "TolvaneLabel1") {
+        return *static_cast<Label*>(rt.Resolve(f, name + ".lblCaption").element);
+    }
+    Timer& T98() { return *static_cast<Timer*>(rt.Resolve(f, "TolvaneLabel1.T98").element); }
+    Surface& S() { return lbl.GetSurface(); }
+    // Pointer at (x, y) relative to the label's top-left corner.
+    void MoveTo(double x, double y) { rt.Mouse(f, MouseAction::Move, kLeft + x, kTop + y, 0, 0); }
+    void ClickAt(double x, double y) { rt.Mouse(f, MouseAction::Click, kLeft + x, kTop + y, MouseButton::Left, 0); }
+    size_t EventCount(const std::string& name) { return log.Count("event TolvaneLabel1 " + name); }
+};
+
+// ---------------------------------------------------------------- fade
+
+TEST_F(LabelTest, FadeMovesATenthOfTheWayPerTickRoundingHalvesToEven) {
+    // Per step: red +24.5, green -20, blue +0.1, so halves turn up on odd steps.
+    lbl.SetColour(RGB(10, 200, 100));
+    lbl.SetColourUp(RGB(255, 0, 101));
+    MoveTo(100, 50);
+    ASSERT_TRUE(T98().Enabled());
+    EXPECT_EQ(Caption().ForeColour(), RGB(10, 200, 100));
+
+    rt.Advance(100);  // preparation: the colour does not change yet
+    EXPECT_EQ(Caption().ForeColour(), RGB(10, 200, 100));
+
+    std::vector<OleColour> seen;
+    for (int step = 1; step <= 10; ++step) {
+        rt.Advance(100);
+        seen.push_back(Caption().ForeColour());
+    }
+    EXPECT_EQ(seen[0], RGB(34, 180, 100));   // 34.5 -> 34
+    EXPECT_EQ(seen[2], RGB(84, 140, 100));   // 83.5 -> 84
+    EXPECT_EQ(seen[4], RGB(132, 100, 100));  // 132.5 -> 132, 100.5 -> 100
+    EXPECT_EQ(seen[9], RGB(255, 0, 101));    // exactly ColourUp at step 10
+    EXPECT_TRUE(T98().Enabled());
+
+    rt.Advance(100);  // the tick after step 10 stops the timer
+    EXPECT_FALSE(T98().Enabled());
+    EXPECT_EQ(Caption().ForeColour(), RGB(255, 0, 101));
+
+    // A further move inside runs one more tick that re-applies the hover colour and stops.
+    MoveTo(120, 50);
+    EXPECT_TRUE(T98().Enabled());
+    rt.Advance(100);
+    EXPECT_FALSE(T98().Enabled());
+    EXPECT_EQ(Caption().ForeColour(), RGB(255, 0, 101));
+}
+
+TEST_F(LabelTest, DarkeningChannelsReachTheHoverColourExactly) {
+    lbl.SetColour(RGB(255, 128, 7));
+    lbl.SetColourUp(RGB(0, 127, 200));
+    MoveTo(10, 10);
+    rt.Advance(1100);
+    EXPECT_EQ(Caption().ForeColour(), RGB(0, 127, 200));
+}
+
+TEST_F(LabelTest, LeavingRestoresTheRestColourAtOnceAndReleasesTheMouse) {
+    lbl.SetColour(RGB(0, 0, 0));
+    lbl.SetColourUp(RGB(200, 0, 0));
+    MoveTo(100, 50);
+    EXPECT_EQ(rt.Captured(), &S());
+    rt.Advance(500);
+    EXPECT_NE(Caption().ForeColour(), RGB(0, 0, 0));
+
+    MoveTo(-100, 50);  // arrives through the capture
+    EXPECT_EQ(Caption().ForeColour(), RGB(0, 0, 0));
+    EXPECT_FALSE(T98().Enabled());
+    EXPECT_EQ(rt.Captured(), nullptr);
+    EXPECT_EQ(EventCount("MouseMove"), 2u);
+
+    // The next hover starts again from the preparation tick.
+    MoveTo(100, 50);
+    rt.Advance(200);
+    EXPECT_EQ(Caption().ForeColour(), RGB(20, 0, 0));
+}
+
+TEST_F(LabelTest, EdgesCountAsInside) {
+    const double w = S().Width(), h = S().Height();
+    MoveTo(1, 1);
+    MoveTo(w, h);  // exactly on the right and bottom edges
+    EXPECT_TRUE(T98().Enabled());
+    EXPECT_EQ(rt.Captured(), &S());
+    MoveTo(0, 0);
+    EXPECT_TRUE(T98().Enabled());
+    MoveTo(w, h + 1);
+    EXPECT_FALSE(T98().Enabled());
+    MoveTo(1, 1);
+    MoveTo(w + 1, h);
+    EXPECT_FALSE(T98().Enabled());
+}
+
+TEST_F(LabelTest, SystemColoursFadeThroughTheThemeAndStayAsSet) {
+    // Defaults: button text to active title bar, both system colours.
+    MoveTo(100, 50);
+    rt.Advance(1200);
+    EXPECT_EQ(Caption().ForeColour(), rt.ResolveColour(SysColour::ActiveTitle));
+    EXPECT_EQ(lbl.Colour(), SysColour::ButtonText);
+    EXPECT_EQ(lbl.ColourUp(), SysColour::ActiveTitle);
+
+    PropertyMap saved;
+    lbl.WriteProperties(saved);
+    EXPECT_FALSE(saved.Has("Colour"));
+    EXPECT_FALSE(saved.Has("ColourUp"));
+
+    MoveTo(-10, 50);
+    EXPECT_EQ(Caption().ForeColour(), SysColour::ButtonText);
+}
+
+TEST_F(LabelTest, EqualColoursChangeNothingAndTheTimerRunsUntilThePointerLeaves) {
+    lbl.SetColour(RGB(1, 2, 3));
+    lbl.SetColourUp(RGB(1, 2, 3));
+    MoveTo(100, 50);
+    rt.Advance(3000);
+    EXPECT_TRUE(T98().Enabled());
+    EXPECT_EQ(Caption().ForeColour(), RGB(1, 2, 3));
+    MoveTo(100, 500);
+    EXPECT_FALSE(T98().Enabled());
+}
+
+TEST_F(LabelTest, ChangingColourMidFadeFadesTowardsTheNewColours) {
+    lbl.SetColour(RGB(0, 0, 0));
+    lbl.SetColourUp(RGB(100, 0, 0));
+    MoveTo(100, 50);
+    rt.Advance(500);
+    lbl.SetColourUp(SysColour::Window);
+    rt.Advance(1000);
+    EXPECT_EQ(Caption().ForeColour(), rt.ResolveColour(SysColour::Window));
+    EXPECT_EQ(lbl.ColourUp(), SysColour::Window);
+}
+
+// ---------------------------------------------------------------- disabled
+
+TEST_F(LabelTest, DisabledLabelIsGreyIgnoresHoverButStillClicks) {
+    lbl.SetHyperlink("https://example.org/");
+    lbl.SetEnabled(False);
+    EXPECT_EQ(Caption().ForeColour(), SysColour::GreyText);
+
+    MoveTo(100, 50);
+    EXPECT_FALSE(T98().Enabled());
+    EXPECT_EQ(rt.Captured(), nullptr);
+    EXPECT_EQ(EventCount("MouseMove"), 0u);
+
+    ClickAt(100, 50);
+    EXPECT_EQ(EventCount("MouseDown"), 1u);
+    EXPECT_EQ(EventCount("Click"), 1u);
+    EXPECT_EQ(EventCount("MouseUp"), 1u);
+    EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/"});
+}
+
+TEST_F(LabelTest, DisablingDuringAFadeStopsItAndKeepsTheTextGrey) {
+    lbl.SetColour(RGB(0, 0, 0));
+    lbl.SetColourUp(RGB(250, 0, 0));
+    MoveTo(100, 50);
+    rt.Advance(300);
+    lbl.SetEnabled(False);
+    EXPECT_FALSE(T98().Enabled());
+    EXPECT_EQ(rt.Captured(), nullptr);
+    rt.Advance(1000);
+    EXPECT_EQ(Caption().ForeColour(), SysColour::GreyText);
+}
+
+// ---------------------------------------------------------------- hyperlink and click
+
+TEST_F(LabelTest, HyperlinkUnderlinesAndShowsTheHandPointer) {
+    lbl.Font()->underline = false;
+    lbl.SetHyperlink("https://example.org/");
+    EXPECT_TRUE(Caption().GetFont().underline);
+    EXPECT_FALSE(lbl.Font()->underline);
+    EXPECT_EQ(Caption().MousePointer(), MousePointer::Custom);
+    EXPECT_EQ(S().MousePointer(), MousePointer::Custom);
+    auto [pointer, icon] = rt.PointerAt(f, kLeft + 100, kTop + 50);
+    EXPECT_EQ(pointer, MousePointer::Custom);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->PixelWidth(), 16);
+    EXPECT_EQ(icon->PixelHeight(), 16);
+
+    lbl.SetHyperlink("");
+    EXPECT_FALSE(Caption().GetFont().underline);
+    EXPECT_EQ(rt.PointerAt(f, kLeft + 100, kTop + 50).first, MousePointer::Default);
+}
+
+TEST_F(LabelTest, ClickOpensTheLinkOnceAndRaisesClickBeforeMouseUp) {
+    lbl.SetHyperlink("https://example.org/a");
+    log.lines.clear();
+    ClickAt(100, 50);
+    EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/a"});
+    std::vector<std::string> events;
+    for (auto& l : log.lines)
+        if (l.rfind("event ", 0) == 0) events.push_back(l);
+    EXPECT_EQ(events, (std::vector<std::string>{"event TolvaneLabel1 MouseDown", "event TolvaneLabel1 Click",
+                                                "event TolvaneLabel1 MouseUp"}));
+    EXPECT_FALSE(log.Has("msgbox STolvane: The TolvaneLabel was unable to link to https://example.org/a. "
+                         "Your system is not correctly configured for WWW access."));
+
+    // While hovering the label holds the capture, so the press, the release and the runtime's
+    // click all reach its surface: still one link opened and one Click.
+    MoveTo(100, 50);
+    ClickAt(100, 50);
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(EventCount("Click"), 2u);
+
+    rt.MouseTo(Target{&S(), nullptr}, MouseAction::Click, 10, 10, MouseButton::Left, 0);
+    EXPECT_EQ(opened.size(), 3u);
+    EXPECT_EQ(EventCount("Click"), 3u);
+}
+
+TEST_F(LabelTest, UnreachableOrRefusedLinksReportAndStillRaiseClick) {
+    const std::string tail = ". Your system is not correctly configured for WWW access.";
+    launchSucceeds = false;
+    lbl.SetHyperlink("http://unreachable.invalid/");
+    ClickAt(100, 50);
+    EXPECT_TRUE(log.Has("msgbox STolvane: The TolvaneLabel was unable to link to http://unreachable.invalid/" + tail));
+    EXPECT_EQ(EventCount("Click"), 1u);
+
+    launchSucceeds = true;
+    opened.clear();
+    lbl.SetHyperlink("file:///etc/passwd");
+    ClickAt(100, 50);
+    EXPECT_TRUE(opened.empty());  // never handed to the desktop
+    EXPECT_TRUE(log.Has("msgbox STolvane: The TolvaneLabel was unable to link to file:///etc/passwd" + tail));
+    EXPECT_EQ(EventCount("Click"), 2u);
+}
+
+TEST_F(LabelTest, CaptionChangeShowsTheTextThenRaisesChangeCaptionOnce) {
+    std::string shownWhenRaised;
+    int raised = 0;
+    lbl.ChangeCaption += [&] {
+        ++raised;
+        shownWhenRaised = Caption().Caption();
+    };
+    lbl.SetCaption("Hello");
+    EXPECT_EQ(raised, 1);
+    EXPECT_EQ(shownWhenRaised, "Hello");
+    EXPECT_TRUE(log.Has("changed TolvaneLabel1 Caption"));
+}
+
+// ---------------------------------------------------------------- size
+
+TEST_F(LabelTest, SizeHasAMinimumAndTheHeightIsOneTextLine) {
+    const double line = S().Height();
+    EXPECT_GE(line, 75);
+    EXPECT_EQ(line, rt.MeasureText(*lbl.Font(), "Tolvane Label", 0).height);
+
+    S().SetWidth(10);
+    EXPECT_EQ(S().Width(), 75);
+    S().SetHeight(10);
+    EXPECT_EQ(S().Height(), line);
+    S().SetHeight(4000);
+    EXPECT_EQ(S().Height(), line);
+    EXPECT_EQ(Caption().Width(), 75);
+    EXPECT_EQ(Caption().Height(), line);
+
+    lbl.SetFont(MakeFont("Tahoma", 24));
+    EXPECT_GT(S().Height(), line);
+    EXPECT_EQ(Caption().Height(), S().Height());
+}
+
+TEST_F(LabelTest, OddInputDoesNotBreakTheLabel) {
+    TolvaneLabel& zero = Place("Zero", 0, 0);
+    zero.GetSurface().Move(0, 0, 0, 0);
+    EXPECT_EQ(zero.GetSurface().Width(), 75);
+    EXPECT_GE(zero.GetSurface().Height(), 75);
+    zero.SetCaption("");
+    zero.SetFont(MakeFont("Tahoma", 400));
+    EXPECT_GT(zero.GetSurface().Height(), 5000);
+
+    try {
+        lbl.SetAlign(7);
+        FAIL() << "an alignment of 7 was accepted";
+    } catch (const HostError& e) {
+        EXPECT_EQ(e.number, ErrorNumber::InvalidProperty);
+    }
+    EXPECT_EQ(lbl.Align(), 7);
+    EXPECT_THROW(lbl.SetFont(nullptr), HostError);
+}
+
+// ---------------------------------------------------------------- persistence
+
+TEST_F(LabelTest, PropertiesRoundTripThroughTheStoreInOrder) {
+    lbl.SetAlign(Alignment::Right);
+    lbl.SetCaption("Visit us");
+    lbl.SetColour(RGB(1, 2, 3));
+    lbl.SetColourUp(SysColour::Window);
+    lbl.SetEnabled(False);
+    lbl.SetFont(MakeFont("Arial", 12, true));
+    lbl.SetHyperlink("mailto:someone@example.org");
+    PropertyMap bag;
+    lbl.WriteProperties(bag);
+    std::vector<std::string> keys;
+    for (auto& [k, v] : bag.Entries()) keys.push_back(k);
+    EXPECT_EQ(keys, (std::vector<std::string>{"Align", "Caption", "Colour", "ColourUp", "Enabled", "Font", "Hyperlink"}));
+
+    TolvaneLabel& copy = Place("Copy", 0, 1200, &bag);
+    EXPECT_EQ(copy.Align(), Alignment::Right);
+    EXPECT_EQ(copy.Caption(), "Visit us");
+    EXPECT_EQ(copy.Colour(), RGB(1, 2, 3));
+    EXPECT_EQ(copy.ColourUp(), SysColour::Window);
+    EXPECT_EQ(copy.Enabled(), False);
+    EXPECT_EQ(copy.Font()->name, "Arial");
+    EXPECT_TRUE(copy.Font()->bold);
+    EXPECT_EQ(copy.Hyperlink(), "mailto:someone@example.org");
+    EXPECT_EQ(Caption("Copy").Caption(), "Visit us");
+    EXPECT_EQ(Caption("Copy").ForeColour(), SysColour::GreyText);
+    EXPECT_TRUE(Caption("Copy").GetFont().underline);
+}
+
+TEST_F(LabelTest, MissingKeysReadTheirDefaultsAndDefaultsAreNotStored) {
+    PropertyMap empty;
+    TolvaneLabel& read = Place("Read", 0, 1200, &empty);
+    EXPECT_EQ(read.Align(), Alignment::Centre);
+    EXPECT_EQ(read.Caption(), "TolvaneLabel");
+    EXPECT_EQ(read.Colour(), SysColour::ButtonText);
+    EXPECT_EQ(read.ColourUp(), SysColour::ActiveTitle);
+    EXPECT_EQ(read.Enabled(), True);
+    EXPECT_EQ(*read.Font(), *f.GetFont());
+    EXPECT_EQ(read.Hyperlink(), "");
+
+    PropertyMap written;
+    read.WriteProperties(written);
+    EXPECT_TRUE(written.Entries().empty());
+
+    // A new instance is named after itself and shares the form's font object.
+    EXPECT_EQ(lbl.Caption(), "TolvaneLabel1");
+    EXPECT_EQ(lbl.Font(), f.GetFont());
+}
+
+TEST_F(LabelTest, FormFileStylePropertiesWorkByName) {
+    lbl.SetProperty("Caption", std::string("By name"));
+    lbl.SetProperty("Align", int64_t{0});
+    EXPECT_EQ(Caption().Caption(), "By name");
+    EXPECT_EQ(Caption().Alignment(), Alignment::Left);
+    EXPECT_EQ(std::get<int64_t>(lbl.GetProperty("Enabled")), True);
+}
+
+// ---------------------------------------------------------------- looks
+
+struct LabelLooks : LabelTest {
+    LabelLooks() {
+        rt.GetTheme().Reset();
+        f.Move(0, 0, 2400, 600);
+        S().Move(240, 150, 1920, 210);
+        lbl.SetFont(MakeFont("Tahoma", 8.25));
+        lbl.SetCaption("Tolvane Label");
+    }
+    void Check(const std::string& name) {
+        for (double scale : {1.0, 2.0}) {
+            FormRenderer r(rt, f, scale);
+            EXPECT_TRUE(CompareGolden(r.Update(), name + (scale == 1 ? "_scale1" : "_scale2")));
+        }
+    }
+};
+
+TEST_F(LabelLooks, AtRest) { Check("label_rest"); }
+
+TEST_F(LabelLooks, Lit) {
+    rt.Mouse(f, MouseAction::Move, 600, 200, 0, 0);
+    rt.Advance(1200);
+    Check("label_lit");
+}
+
+TEST_F(LabelLooks, WithHyperlink) {
+    lbl.SetHyperlink("https://example.org/");
+    lbl.SetColour(RGB(0, 0, 255));
+    Check("label_hyperlink");
+}
+
+}  // namespace

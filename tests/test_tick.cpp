@@ -1,0 +1,345 @@
+// TolvaneTick on the real headless runtime: one toggle per click on the box, the caption or the
+// surface, the space bar, the disabled check box, glyphs and CheckStyle, ValueChange by
+// reference, the focus rectangle, sizing, persistence, and golden pictures of its four looks.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/tick/tolvanetick.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "tests/golden_util.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using stolvane::test::CompareGolden;
+using stolvane::test::Recorder;
+
+namespace {
+
+constexpr double kLeft = 300, kTop = 300;
+constexpr double kPx = 15;
+
+struct TickTest : ::testing::Test {
+    Runtime rt;
+    Recorder log;
+    Form& f = rt.NewForm("f", 6000, 2400);
+    TolvaneTick& tick = Place("TolvaneTick1", kLeft, kTop);
+
+    TickTest() {
+        rt.SetObserver(&log);
+        rt.ShowForm(f);
+    }
+
+    TolvaneTick& Place(const std::string& name, double left, double top, const PropertyMap* stored = nullptr) {
+        auto& ce = rt.PlaceControl(f, "TolvaneTick", name, -1, {left, top, 4875, 270}, stored);
+        return static_cast<TolvaneTick&>(ce.GetControl());
+    }
+    Surface& S() { return tick.GetSurface(); }
+    PictureBox& Box(const std::string& name = "TolvaneTick1") {
+        return *static_cast<PictureBox*>(rt.Resolve(f, name + ".imgCheck").element);
+    }
+    Surface& CaptionSurface() { return *rt.Resolve(f, "TolvaneTick1.lblCaption").surface; }
+    TolvaneLabel& CaptionLabel() { return static_cast<TolvaneLabel&>(*CaptionSurface().GetControl()); }
+    Label& CaptionText() { return *static_cast<Label*>(rt.Resolve(f, "TolvaneTick1.lblCaption.lblCaption").element); }
+    void ClickAt(double x, double y) { rt.Mouse(f, MouseAction::Click, kLeft + x, kTop + y, MouseButton::Left, 0); }
+    void ClickBox() { ClickAt(15 + 120, Box().Top() + 120); }
+    void ClickCaption() { ClickAt(300 + 300, CaptionSurface().Top() + 60); }
+    void ClickSurface() { ClickAt(280, 20); }  // between the box and the caption
+    std::vector<std::string> Events() {
+        std::vector<std::string> out;
+        for (auto& l : log.lines)
+            if (l.rfind("event TolvaneTick1 ", 0) == 0) out.push_back(l.substr(19));
+        return out;
+    }
+    // What the box shows at pixel (x, y) of its frame.
+    OleColour BoxPixel(int x, int y) { return Box().Point(x * kPx + 7, y * kPx + 7); }
+    // The glyph pixel (x, y) as the box shows it, inside its two-pixel frame.
+    OleColour GlyphPixel(int x, int y) { return BoxPixel(x + TolvaneTick::kFrame, y + TolvaneTick::kFrame); }
+};
+
+// ---------------------------------------------------------------- toggling
+
+TEST_F(TickTest, EachKindOfClickTogglesExactlyOnce) {
+    ClickBox();
+    EXPECT_EQ(tick.Value(), True);
+    ClickCaption();
+    EXPECT_EQ(tick.Value(), False);
+    ClickSurface();
+    EXPECT_EQ(tick.Value(), True);
+    EXPECT_EQ(Events(), (std::vector<std::string>{"ValueChange", "Click", "ValueChange", "Click", "ValueChange",
+                                                  "Click"}));
+    EXPECT_EQ(rt.Focused(), &S());
+
+    // Over a lit caption (which holds the capture) a click still toggles once.
+    rt.Mouse(f, MouseAction::Move, kLeft + 600, kTop + CaptionSurface().Top() + 60, 0, 0);
+    ASSERT_EQ(rt.Captured(), &CaptionSurface());
+    ClickCaption();
+    EXPECT_EQ(tick.Value(), False);
+    EXPECT_EQ(Events().size(), 8u);
+}
+
+TEST_F(TickTest, SpaceTogglesOtherKeysDoNot) {
+    S().SetFocus();
+    rt.KeyPress(13);
+    rt.KeyPress('a');
+    EXPECT_EQ(tick.Value(), False);
+    rt.KeyPress(32);
+    EXPECT_EQ(tick.Value(), True);
+    rt.KeyPress(32);
+    EXPECT_EQ(tick.Value(), False);
+    EXPECT_EQ(Events().size(), 4u);
+}
+
+TEST_F(TickTest, DisabledCheckBoxDoesNotToggleAndGreysItsCaption) {
+    tick.SetEnabled(False);
+    EXPECT_EQ(CaptionLabel().Enabled(), False);
+    EXPECT_EQ(CaptionText().ForeColour(), SysColour::GreyText);
+    ClickBox();
+    ClickCaption();
+    ClickSurface();
+    S().SetFocus();
+    rt.KeyPress(32);
+    EXPECT_EQ(tick.Value(), False);
+    EXPECT_TRUE(Events().empty());
+
+    tick.SetEnabled(True);
+    EXPECT_EQ(CaptionText().ForeColour(), SysColour::ButtonText);
+    ClickCaption();
+    EXPECT_EQ(tick.Value(), True);
+}
+
+TEST_F(TickTest, ValueChangeHandlerCanOverrideTheValueWithoutRedrawing) {
+    std::vector<Boolean> seen;
+    tick.ValueChange += [&](Boolean& bValue) {
+        seen.push_back(bValue);
+        bValue = False;
+    };
+    ClickBox();
+    EXPECT_EQ(seen, std::vector<Boolean>{True});
+    EXPECT_EQ(tick.Value(), False);
+    EXPECT_EQ(GlyphPixel(10, 2), 0u);  // the box still shows the tick
+}
+
+TEST_F(TickTest, SettingValueFromCodeDrawsButRaisesNoEvent) {
+    tick.SetValue(True);
+    EXPECT_EQ(GlyphPixel(10, 2), 0u);
+    EXPECT_TRUE(Events().empty());
+    EXPECT_TRUE(log.Has("changed TolvaneTick1 Value"));
+    tick.SetValue(False);
+    EXPECT_EQ(GlyphPixel(10, 2), rt.ResolveColour(SysColour::Window));
+}
+
+// ---------------------------------------------------------------- glyphs and the box
+
+TEST_F(TickTest, GlyphsFollowTheirPixelTables) {
+    PictureRef t = TolvaneTick::TickGlyph(), c = TolvaneTick::CrossGlyph();
+    EXPECT_EQ(t->PixelWidth(), 13);
+    EXPECT_EQ(t->PixelHeight(), 13);
+    EXPECT_EQ(c->PixelWidth(), 12);
+    EXPECT_EQ(c->PixelHeight(), 13);
+    auto black = [](const PictureRef& p, int x, int y) { return p->PixelAt(x, y) == 0xFF000000u; };
+    int tickCount = 0, crossCount = 0;
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 13; ++x) {
+            tickCount += black(t, x, y);
+            crossCount += black(c, x, y);
+        }
+    EXPECT_EQ(tickCount, 15);
+    EXPECT_EQ(crossCount, 26);
+    EXPECT_TRUE(black(t, 2, 7) && black(t, 4, 9) && black(t, 10, 2) && !black(t, 3, 7));
+    EXPECT_TRUE(black(c, 2, 3) && black(c, 9, 9) && black(c, 5, 6) && !black(c, 4, 6));
+}
+
+TEST_F(TickTest, CheckStyleShowsAtTheNextToggle) {
+    const OleColour window = rt.ResolveColour(SysColour::Window);
+    tick.SetValue(True);
+    EXPECT_EQ(Box().GetPicture(), TolvaneTick::TickGlyph());
+    tick.SetCheckStyle(CheckStyle::Cross);
+    EXPECT_EQ(Box().GetPicture(), TolvaneTick::TickGlyph());
+    EXPECT_EQ(GlyphPixel(10, 2), 0u);
+
+    ClickBox();  // off: the well is plain back colour
+    EXPECT_EQ(GlyphPixel(10, 2), window);
+    EXPECT_EQ(GlyphPixel(5, 6), window);
+    ClickBox();  // on again: now the cross
+    EXPECT_EQ(Box().GetPicture(), TolvaneTick::CrossGlyph());
+    EXPECT_EQ(GlyphPixel(5, 6), 0u);
+    EXPECT_EQ(GlyphPixel(10, 2), window);
+}
+
+TEST_F(TickTest, BoxIsASunkenFrameAroundTheBackColour) {
+    EXPECT_EQ(BoxPixel(0, 0), rt.ResolveColour(SysColour::ButtonShadow));
+    EXPECT_EQ(BoxPixel(1, 1), rt.ResolveColour(SysColour::DarkShadow));
+    EXPECT_EQ(BoxPixel(15, 15), rt.ResolveColour(SysColour::Highlight));
+    EXPECT_EQ(BoxPixel(14, 14), rt.ResolveColour(0x80000016));
+    EXPECT_EQ(BoxPixel(7, 7), rt.ResolveColour(SysColour::Window));
+
+    tick.SetBackColour(RGB(255, 255, 0));
+    EXPECT_EQ(BoxPixel(7, 7), RGB(255, 255, 0));
+    tick.SetValue(True);
+    EXPECT_EQ(GlyphPixel(10, 2), 0u);
+    EXPECT_EQ(GlyphPixel(0, 0), RGB(255, 255, 0));
+}
+
+// ---------------------------------------------------------------- focus
+
+TEST_F(TickTest, FocusRectangleSurroundsTheCaptionAndGoesWithTheFocus) {
+    auto& other = rt.PlaceControl(f, "TolvaneTick", "Other", -1, {300, 1200, 4875, 270}, nullptr);
+    const OleColour dot = rt.ResolveColour(SysColour::DarkShadow);
+    const OleColour back = rt.ResolveColour(S().BackColour());
+    const double T = CaptionSurface().Top(), W = S().Width();
+    const double top = ToInt16(T - 45);
+    S().SetFocus();
+    // Dotted: one point every 30 twips, along the top and down both sides.
+    EXPECT_EQ(S().Point(600, T - 45), dot);
+    EXPECT_EQ(S().Point(615, T - 45), back);
+    EXPECT_EQ(S().Point(W - 15, top), dot);
+    EXPECT_EQ(S().Point(0, top + 30), dot);
+    EXPECT_EQ(S().Point(0, top + 45), back);
+    EXPECT_EQ(S().Point(W - 15, top + 60), dot);
+    // The lower edge stays inside a control of the usual height.
+    ASSERT_EQ(S().Height(), 270);
+    EXPECT_EQ(S().Point(600, 255), dot);
+
+    other.GetSurface().SetFocus();
+    EXPECT_TRUE(S().GetDrawing().Empty());
+    EXPECT_FALSE(other.GetSurface().GetDrawing().Empty());
+}
+
+TEST_F(TickTest, FocusRectangleSurroundsTheBoxWithoutACaption) {
+    tick.SetCaption("");
+    const OleColour dot = rt.ResolveColour(SysColour::DarkShadow);
+    const double t = Box().Top(), h = Box().Height(), w = Box().Width();
+    S().SetFocus();
+    EXPECT_EQ(S().Point(0, t - 15), dot);
+    EXPECT_EQ(S().Point(w + 15, t - 15), dot);
+    EXPECT_EQ(S().Point(120, t + h), dot);
+    // Nothing is drawn out where the caption would be.
+    EXPECT_EQ(S().Point(w + 105, t - 15), rt.ResolveColour(S().BackColour()));
+}
+
+// ---------------------------------------------------------------- size
+
+TEST_F(TickTest, SizeHasAMinimumAndTheBoxAndCaptionAreCentred) {
+    S().Move(kLeft, kTop, 100, 100);
+    EXPECT_EQ(S().Width(), 360);
+    EXPECT_EQ(S().Height(), 270);
+    S().Move(kLeft, kTop, 3000, 900);
+    EXPECT_EQ(Box().Left(), 15);
+    EXPECT_EQ(Box().Top(), 450 - 120);
+    EXPECT_EQ(CaptionSurface().Left(), 300);
+    EXPECT_EQ(CaptionSurface().Width(), 3000 - 240 - 75);
+    EXPECT_EQ(CaptionSurface().Top(), 450 - CaptionSurface().Height() / 2 + 15);
+}
+
+// ---------------------------------------------------------------- properties and persistence
+
+TEST_F(TickTest, CaptionSettingsReachTheEmbeddedLabel) {
+    EXPECT_EQ(CaptionText().Caption(), "TolvaneTick1");
+    EXPECT_EQ(CaptionText().Alignment(), Alignment::Left);
+    tick.SetCaption("&Remember me");
+    tick.SetAlign(Alignment::Centre);
+    tick.SetColour(RGB(0, 128, 0));
+    tick.SetColourUp(RGB(255, 0, 0));
+    tick.SetFont(MakeFont("Arial", 10, true));
+    EXPECT_EQ(CaptionText().Caption(), "&Remember me");
+    EXPECT_EQ(CaptionText().Alignment(), Alignment::Centre);
+    EXPECT_EQ(CaptionText().ForeColour(), RGB(0, 128, 0));
+    EXPECT_EQ(CaptionLabel().ColourUp(), RGB(255, 0, 0));
+    EXPECT_EQ(CaptionText().GetFont().name, "Arial");
+    EXPECT_TRUE(CaptionText().GetFont().bold);
+
+    // The caption lights up under the mouse with the check box's colours.
+    rt.Mouse(f, MouseAction::Move, kLeft + 600, kTop + CaptionSurface().Top() + 60, 0, 0);
+    rt.Advance(1200);
+    EXPECT_EQ(CaptionText().ForeColour(), RGB(255, 0, 0));
+
+    try {
+        tick.SetAlign(3);
+        FAIL() << "an alignment of 3 was accepted";
+    } catch (const HostError& e) {
+        EXPECT_EQ(e.number, ErrorNumber::InvalidProperty);
+    }
+    EXPECT_EQ(tick.Align(), 3);
+}
+
+TEST_F(TickTest, PropertiesRoundTripAndTheBoxShowsTheStoredValue) {
+    tick.SetAlign(Alignment::Right);
+    tick.SetBackColour(RGB(255, 255, 192));
+    tick.SetCaption("Stored");
+    tick.SetCheckStyle(CheckStyle::Cross);
+    tick.SetColour(RGB(10, 20, 30));
+    tick.SetColourUp(SysColour::Highlight);
+    tick.SetEnabled(False);
+    tick.SetFont(MakeFont("Tahoma", 10));
+    tick.SetValue(True);
+    PropertyMap bag;
+    tick.WriteProperties(bag);
+    std::vector<std::string> keys;
+    for (auto& [k, v] : bag.Entries()) keys.push_back(k);
+    EXPECT_EQ(keys, (std::vector<std::string>{"Align", "BackColour", "Caption", "CheckStyle", "Colour", "ColourUp",
+                                              "Enabled", "Font", "Value"}));
+
+    TolvaneTick& copy = Place("Copy", kLeft, 1500, &bag);
+    EXPECT_EQ(copy.Align(), Alignment::Right);
+    EXPECT_EQ(copy.BackColour(), RGB(255, 255, 192));
+    EXPECT_EQ(copy.Caption(), "Stored");
+    EXPECT_EQ(copy.CheckStyle(), CheckStyle::Cross);
+    EXPECT_EQ(copy.Colour(), RGB(10, 20, 30));
+    EXPECT_EQ(copy.ColourUp(), SysColour::Highlight);
+    EXPECT_EQ(copy.Enabled(), False);
+    EXPECT_EQ(copy.Font()->size, 10);
+    EXPECT_EQ(copy.Value(), True);
+    EXPECT_EQ(Box("Copy").GetPicture(), TolvaneTick::CrossGlyph());
+
+    PropertyMap empty;
+    TolvaneTick& plain = Place("Plain", kLeft, 2000, &empty);
+    EXPECT_EQ(plain.Caption(), "TolvaneTick");
+    EXPECT_EQ(plain.Value(), False);
+    EXPECT_EQ(plain.BackColour(), SysColour::Window);
+    EXPECT_EQ(plain.Enabled(), True);
+    PropertyMap written;
+    plain.WriteProperties(written);
+    EXPECT_TRUE(written.Entries().empty());
+}
+
+// ---------------------------------------------------------------- looks
+
+struct TickLooks : TickTest {
+    TickLooks() {
+        rt.GetTheme().Reset();
+        f.Move(0, 0, 2700, 600);
+        S().Move(150, 150, 2400, 300);
+        tick.SetFont(MakeFont("Tahoma", 8.25));
+        tick.SetCaption("Remember me");
+    }
+    void Check(const std::string& name) {
+        for (double scale : {1.0, 2.0}) {
+            FormRenderer r(rt, f, scale);
+            EXPECT_TRUE(CompareGolden(r.Update(), name + (scale == 1 ? "_scale1" : "_scale2")));
+        }
+    }
+};
+
+TEST_F(TickLooks, Unticked) { Check("tick_unticked"); }
+
+TEST_F(TickLooks, Ticked) {
+    tick.SetValue(True);
+    Check("tick_ticked");
+}
+
+TEST_F(TickLooks, Crossed) {
+    tick.SetCheckStyle(CheckStyle::Cross);
+    tick.SetValue(True);
+    Check("tick_crossed");
+}
+
+TEST_F(TickLooks, Focused) {
+    tick.SetValue(True);
+    S().SetFocus();
+    Check("tick_focused");
+}
+
+}  // namespace
