@@ -130,16 +130,24 @@ public:
 
     // A picture stretched into a rectangle of device pixels (bitmaps pixel by pixel, drawings
     // replayed as fills so they stay sharp).
+    // A drawing may paint pictures that are drawings themselves; nesting deeper than any real
+    // use is cut off rather than allowed to exhaust the stack.
     void PaintPicture(const Picture& p, double dx, double dy, double dw, double dh) {
-        if (p.IsEmpty() || dw <= 0 || dh <= 0) return;
+        if (p.IsEmpty() || dw <= 0 || dh <= 0 || m_depth > 256) return;
         cairo_t* cr = m_cr;
         cairo_save(cr);
         cairo_rectangle(cr, dx, dy, dw, dh);
         cairo_clip(cr);
-        if (const auto& drawing = p.DrawingContent()) {
+        double cx0, cy0, cx1, cy1;
+        cairo_clip_extents(cr, &cx0, &cy0, &cx1, &cy1);
+        if (cx1 <= cx0 || cy1 <= cy0) {
+            // Wholly outside what is being repainted.
+        } else if (const auto& drawing = p.DrawingContent()) {
             if (p.WidthTwips() > 0 && p.HeightTwips() > 0) {
                 FillRect(cr, {int(dx), int(dy), int(dx + dw), int(dy + dh)}, p.DrawingBack());
+                ++m_depth;
                 PaintOps(*drawing, dx, dy, dw / p.WidthTwips(), dh / p.HeightTwips());
+                --m_depth;
             }
         } else if (p.PixelWidth() > 0 && p.PixelHeight() > 0) {
             cairo_surface_t* s = m_cache.Get(p);
@@ -627,6 +635,7 @@ private:
     }
 
     cairo_t* m_cr;
+    int m_depth = 0;
     double m_scale;
     Runtime* m_runtime;
     BitmapCache& m_cache;
