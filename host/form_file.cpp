@@ -125,7 +125,8 @@ std::optional<std::string> Base64Decode(std::string_view text) {
 // "name" or "name(3)": an identifier, and an array index from 0 to 32767.
 bool SplitName(const std::string& text, std::string& name, int& index) {
     auto ident = [](const std::string& s) {
-        if (s.empty() || s.size() > 255 || !(std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_')) return false;
+        if (s.empty() || s.size() > 255 || !(std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_'))
+            return false;
         for (char c : s)
             if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) return false;
         return true;
@@ -217,7 +218,9 @@ public:
     void SetParentProperty(Surface&, const std::string&, double) override {
         throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
     }
-    void Navigate(const std::string&) override { throw HostError(ErrorNumber::NavigationFailed, "Unable to open the link"); }
+    void Navigate(const std::string&) override {
+        throw HostError(ErrorNumber::NavigationFailed, "Unable to open the link");
+    }
     void MsgBox(const std::string&, const std::optional<std::string>&) override {}
     std::string AppName() override { return m_runtime.AppName(); }
     std::string VersionComment() override { return m_runtime.VersionComment(); }
@@ -314,10 +317,10 @@ struct IntrinsicClass {
     ElementKind kind;
 };
 constexpr IntrinsicClass kIntrinsic[] = {
-    {"Line", ElementKind::Line},         {"Label", ElementKind::Label},
-    {"Image", ElementKind::Image},       {"PictureBox", ElementKind::PictureBox},
-    {"Shape", ElementKind::Shape},       {"PictureButton", ElementKind::PictureButton},
-    {"ListBox", ElementKind::ListBox},   {"Timer", ElementKind::Timer},
+    {"Line", ElementKind::Line},       {"Label", ElementKind::Label},
+    {"Image", ElementKind::Image},     {"PictureBox", ElementKind::PictureBox},
+    {"Shape", ElementKind::Shape},     {"PictureButton", ElementKind::PictureButton},
+    {"ListBox", ElementKind::ListBox}, {"Timer", ElementKind::Timer},
 };
 
 std::optional<ElementKind> IntrinsicKind(const std::string& cls) {
@@ -434,14 +437,18 @@ Json Reader::Parse(const std::string& text) const {
         size_t line = 1, column = 1;
         size_t end = std::min<size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());
         for (size_t i = 0; i < end; ++i) {
-            if (text[i] == '\n') ++line, column = 1;
-            else ++column;
+            if (text[i] == '\n')
+                ++line, column = 1;
+            else
+                ++column;
         }
         std::string detail = e.what();
         auto col = detail.find("column ");
         auto colon = col == std::string::npos ? std::string::npos : detail.find(": ", col);
-        if (colon != std::string::npos) detail = detail.substr(colon + 2);
-        else if (auto c = detail.find("] "); c != std::string::npos) detail = detail.substr(c + 2);
+        if (colon != std::string::npos)
+            detail = detail.substr(colon + 2);
+        else if (auto c = detail.find("] "); c != std::string::npos)
+            detail = detail.substr(c + 2);
         throw FormFileError(m_source + ": line " + std::to_string(line) + ", column " + std::to_string(column) +
                             ": malformed JSON (" + detail + ")");
     } catch (const Json::exception& e) {
@@ -512,8 +519,8 @@ OleColour Reader::Colour(const Json& v, const std::string& where) const {
     }
     if (!v.is_number()) Fail(where, "expected a colour (an integer or \"0x00BBGGRR\"), found " + Describe(v));
     // A negative 32-bit value names the same bits, as the property store's colours do.
-    int64_t i = Integer(v, where, std::numeric_limits<int32_t>::min(), std::numeric_limits<uint32_t>::max(),
-                        "a 32-bit colour");
+    int64_t i =
+        Integer(v, where, std::numeric_limits<int32_t>::min(), std::numeric_limits<uint32_t>::max(), "a 32-bit colour");
     return static_cast<OleColour>(static_cast<uint32_t>(i));
 }
 
@@ -523,7 +530,8 @@ std::string Reader::Text(const Json& v, const std::string& where) const {
 }
 
 Font Reader::FontValue(const Json& v, const std::string& where) const {
-    if (!v.is_object()) Fail(where, "expected a font object such as {\"Name\": \"Tahoma\", \"Size\": 8.25}, found " + Describe(v));
+    if (!v.is_object())
+        Fail(where, "expected a font object such as {\"Name\": \"Tahoma\", \"Size\": 8.25}, found " + Describe(v));
     Font font;  // the classic defaults: MS Sans Serif 8.25, regular
     Fields f(v);
     f.Expect({"Name", "Size", "Bold", "Italic", "Underline", "Strikethrough", "Weight", "Charset"});
@@ -544,8 +552,10 @@ Font Reader::FontValue(const Json& v, const std::string& where) const {
     if (auto x = f.Take("Strikethrough")) font.strikethrough = Boolean(*x, member("Strikethrough"));
     // Without a weight, a bold font weighs 700 and a regular one 400, as setting Bold does.
     font.weight = font.bold ? 700 : 400;
-    if (auto x = f.Take("Weight")) font.weight = static_cast<int16_t>(Integer(*x, member("Weight"), 0, 1000, "a weight (0 to 1000)", false));
-    if (auto x = f.Take("Charset")) font.charset = static_cast<int16_t>(Integer(*x, member("Charset"), 0, 255, "a charset (0 to 255)", false));
+    if (auto x = f.Take("Weight"))
+        font.weight = static_cast<int16_t>(Integer(*x, member("Weight"), 0, 1000, "a weight (0 to 1000)", false));
+    if (auto x = f.Take("Charset"))
+        font.charset = static_cast<int16_t>(Integer(*x, member("Charset"), 0, 255, "a charset (0 to 255)", false));
     if (auto k = f.Leftover()) Fail(where, "unknown font member " + Quote(*k) + " (known: " + f.Known() + ")");
     return font;
 }
@@ -562,7 +572,8 @@ PictureRef Reader::PictureValue(const Json& v, const std::string& where) {
         auto comma = text.find(',');
         std::string header = comma == std::string::npos ? "" : text.substr(5, comma - 5);
         bool base64 = header.size() >= 7 && header.compare(header.size() - 7, 7, ";base64") == 0;
-        if (comma == std::string::npos || !base64) Fail(where, "a data: URL must be base64, as \"data:image/png;base64,...\"");
+        if (comma == std::string::npos || !base64)
+            Fail(where, "a data: URL must be base64, as \"data:image/png;base64,...\"");
         auto bytes = Base64Decode(std::string_view(text).substr(comma + 1));
         if (!bytes) Fail(where, "the data: URL is not valid base64");
         try {
@@ -611,7 +622,8 @@ Value Reader::Property(const Json& v, PropType type, const std::string& where) {
         case PropType::Single: {
             if (!v.is_number()) Fail(where, "expected a number, found " + Describe(v));
             double d = v.get<double>();
-            if (!std::isfinite(d) || std::fabs(d) > 3.402823466e38) Fail(where, v.dump() + " does not fit a Single (overflow)");
+            if (!std::isfinite(d) || std::fabs(d) > 3.402823466e38)
+                Fail(where, v.dump() + " does not fit a Single (overflow)");
             return Value{static_cast<double>(static_cast<float>(d))};
         }
         case PropType::String: return Value{Text(v, where)};
@@ -649,8 +661,8 @@ PlannedForm Reader::PlanForm(const Json& doc) {
     if (!doc.is_object()) Fail("", "a form file holds one JSON object, found " + Describe(doc));
     PlannedForm form;
     Fields f(doc);
-    f.Expect({"name", "caption", "left", "top", "width", "height", "borderStyle", "font", "icon", "backColour",
-              "controls"});
+    f.Expect(
+        {"name", "caption", "left", "top", "width", "height", "borderStyle", "font", "icon", "backColour", "controls"});
     auto key = [](const char* k) { return std::string("form, key ") + Quote(k); };
     const Json* name = f.Take("name");
     if (!name) Fail("form", "missing key \"name\"");
@@ -658,14 +670,16 @@ PlannedForm Reader::PlanForm(const Json& doc) {
     int index = -1;
     std::string plain;
     if (!SplitName(form.name, plain, index) || index >= 0)
-        Fail(key("name"), Quote(form.name) + " is not a valid form name (letters, digits and _, starting with a letter)");
+        Fail(key("name"),
+             Quote(form.name) + " is not a valid form name (letters, digits and _, starting with a letter)");
     if (auto x = f.Take("caption")) form.caption = Text(*x, key("caption"));
     if (auto x = f.Take("left")) form.left = Coordinate(*x, key("left"));
     if (auto x = f.Take("top")) form.top = Coordinate(*x, key("top"));
     if (auto x = f.Take("width")) form.width = Size(*x, key("width"));
     if (auto x = f.Take("height")) form.height = Size(*x, key("height"));
     if (auto x = f.Take("borderStyle"))
-        form.borderStyle = static_cast<int16_t>(Integer(*x, key("borderStyle"), 0, 5, "a border style (0 to 5)", false));
+        form.borderStyle =
+            static_cast<int16_t>(Integer(*x, key("borderStyle"), 0, 5, "a border style (0 to 5)", false));
     if (auto x = f.Take("font")) form.font = std::make_shared<Font>(FontValue(*x, key("font")));
     if (auto x = f.Take("icon")) form.icon = PictureValue(*x, key("icon"));
     if (auto x = f.Take("backColour")) form.backColour = Colour(*x, key("backColour"));
@@ -697,7 +711,8 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int
     e.label = name->get<std::string>();
     std::string where = "control " + Quote(e.label);
     if (!SplitName(e.label, e.name, e.index))
-        Fail(where, "not a valid name (letters, digits and _, starting with a letter, optionally an index as \"tplDes(3)\")");
+        Fail(where,
+             "not a valid name (letters, digits and _, starting with a letter, optionally an index as \"tplDes(3)\")");
     const Json* cls = f.Take("class");
     if (!cls) Fail(where, "missing key \"class\"");
     if (!cls->is_string()) Fail(where + ", key \"class\"", "expected a string, found " + Describe(*cls));
@@ -705,7 +720,8 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int
 
     if (auto kind = IntrinsicKind(className)) {
         if (!onForm)
-            Fail(where, Quote(className) + " elements stand on the form itself; a container holds library controls only");
+            Fail(where,
+                 Quote(className) + " elements stand on the form itself; a container holds library controls only");
         e.kind = *kind;
         ClaimName(e, className, where);
         PlanElement(e, f, where);
@@ -727,7 +743,8 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
     if (auto x = f.Take("width")) e.rect.width = Size(*x, key("width"));
     if (auto x = f.Take("height")) e.rect.height = Size(*x, key("height"));
     e.tabIndex = m_nextTabIndex++;
-    if (auto x = f.Take("tabIndex")) e.tabIndex = static_cast<int>(Integer(*x, key("tabIndex"), 0, 32767, "a tab index (0 to 32767)", false));
+    if (auto x = f.Take("tabIndex"))
+        e.tabIndex = static_cast<int>(Integer(*x, key("tabIndex"), 0, 32767, "a tab index (0 to 32767)", false));
     if (auto x = f.Take("visible")) e.visible = Boolean(*x, key("visible"));
     const Json* props = f.Take("properties");
     const Json* children = f.Take("controls");
@@ -784,7 +801,8 @@ void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
             if (auto x = f.Take("y2")) y2 = Coordinate(*x, key("y2"));
             if (auto x = f.Take("colour")) colour = Colour(*x, key("colour"));
             if (auto x = f.Take("borderWidth"))
-                width = static_cast<int16_t>(Integer(*x, key("borderWidth"), 1, 32767, "a width in pixels (1 to 32767)", false));
+                width = static_cast<int16_t>(
+                    Integer(*x, key("borderWidth"), 1, 32767, "a width in pixels (1 to 32767)", false));
             e.apply = [=](Element& el) {
                 auto& l = static_cast<Line&>(el);
                 l.SetEnds(x1, y1, x2, y2);
@@ -804,7 +822,8 @@ void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
             Font font = *m_formFont;  // a label without a font of its own takes the form's
             if (auto x = f.Take("caption")) caption = Text(*x, key("caption"));
             if (auto x = f.Take("alignment"))
-                alignment = static_cast<int16_t>(Integer(*x, key("alignment"), 0, 2, "an alignment (0 left, 1 right, 2 centre)", false));
+                alignment = static_cast<int16_t>(
+                    Integer(*x, key("alignment"), 0, 2, "an alignment (0 left, 1 right, 2 centre)", false));
             if (auto x = f.Take("foreColour")) fore = Colour(*x, key("foreColour"));
             if (auto x = f.Take("backColour")) back = Colour(*x, key("backColour"));
             if (auto x = f.Take("transparent")) transparent = Boolean(*x, key("transparent"));
@@ -917,10 +936,12 @@ void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
                         fi.Expect({"text", "data", "checked"});
                         if (auto v = fi.Take("text")) item.text = Text(*v, iw + ", key \"text\"");
                         if (auto v = fi.Take("data"))
-                            item.data = static_cast<int32_t>(Integer(*v, iw + ", key \"data\"", std::numeric_limits<int32_t>::min(),
-                                                                     std::numeric_limits<int32_t>::max(), "a 32-bit integer"));
+                            item.data = static_cast<int32_t>(
+                                Integer(*v, iw + ", key \"data\"", std::numeric_limits<int32_t>::min(),
+                                        std::numeric_limits<int32_t>::max(), "a 32-bit integer"));
                         if (auto v = fi.Take("checked")) item.checked = Boolean(*v, iw + ", key \"checked\"");
-                        if (auto k = fi.Leftover()) Fail(iw, "unknown key " + Quote(*k) + " (known: " + fi.Known() + ")");
+                        if (auto k = fi.Leftover())
+                            Fail(iw, "unknown key " + Quote(*k) + " (known: " + fi.Known() + ")");
                     } else {
                         Fail(iw, "expected a string or {\"text\", \"data\", \"checked\"}, found " + Describe(it));
                     }
@@ -943,7 +964,8 @@ void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
             int32_t interval = 0;
             bool enabled = true;
             if (auto x = f.Take("interval"))
-                interval = static_cast<int32_t>(Integer(*x, key("interval"), 0, 65535, "an interval (0 to 65535 ms)", false));
+                interval =
+                    static_cast<int32_t>(Integer(*x, key("interval"), 0, 65535, "an interval (0 to 65535 ms)", false));
             if (auto x = f.Take("enabled")) enabled = Boolean(*x, key("enabled"));
             e.apply = [=](Element& el) {
                 auto& t = static_cast<Timer&>(el);
@@ -954,7 +976,8 @@ void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
         }
         default: Fail(where, "this kind of element cannot stand in a form file");
     }
-    if (auto k = f.Leftover()) Fail(where, "unknown key " + Quote(*k) + " for a " + IntrinsicName(e.kind) + " (known: " + f.Known() + ")");
+    if (auto k = f.Leftover())
+        Fail(where, "unknown key " + Quote(*k) + " for a " + IntrinsicName(e.kind) + " (known: " + f.Known() + ")");
 }
 
 // ---------------------------------------------------------------- creation

@@ -68,7 +68,8 @@ void RegisterTestClasses() {
     auto& lib = Library::Instance();
     lib.AddClass({"TestWidget", "_TestWidget", "__TestWidget", 1200, 480,
                   [](Surface& s) { return std::make_unique<TestWidget>(s); }});
-    lib.AddClass({"TestBox", "_TestBox", "__TestBox", 3000, 2000, [](Surface& s) { return std::make_unique<TestBox>(s); }});
+    lib.AddClass(
+        {"TestBox", "_TestBox", "__TestBox", 3000, 2000, [](Surface& s) { return std::make_unique<TestBox>(s); }});
     lib.AddClass({"TestFragile", "_TestFragile", "__TestFragile", 1200, 480,
                   [](Surface& s) { return std::make_unique<TestFragile>(s); }});
 }
@@ -95,7 +96,8 @@ std::vector<std::string> Listing(const fs::path& dir) {
 PictureRef Checker(int size) {
     std::vector<uint32_t> px(static_cast<size_t>(size) * size);
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) px[static_cast<size_t>(y) * size + x] = ((x + y) % 2) ? 0xFF2040A0u : 0xFFFFFFFFu;
+        for (int x = 0; x < size; ++x)
+            px[static_cast<size_t>(y) * size + x] = ((x + y) % 2) ? 0xFF2040A0u : 0xFFFFFFFFu;
     return Picture::FromPixels(size, size, std::move(px));
 }
 
@@ -151,7 +153,8 @@ std::string SampleForm(const std::string& dataUrl) {
     {"name": "linTop", "class": "Line", "x1": 0, "y1": 15, "x2": 6000, "y2": 15, "colour": "0x80000010", "borderWidth": 2},
     {"name": "lblOpen", "class": "Label", "left": 3600, "top": 120, "width": 1200, "height": 255, "caption": "&Open",
      "alignment": 2, "foreColour": 255, "transparent": true, "font": {"Name": "Tahoma", "Size": 9, "Bold": true}},
-    {"name": "imgLogo", "class": "Image", "left": 3600, "top": 600, "picture": ")J" + dataUrl + R"J("},
+    {"name": "imgLogo", "class": "Image", "left": 3600, "top": 600, "picture": ")J" +
+           dataUrl + R"J("},
     {"name": "picBox", "class": "PictureBox", "left": 3600, "top": 1200, "width": 900, "height": 600,
      "picture": "pic.png", "backColour": "0x00FFFFFF", "border": true},
     {"name": "lstItems", "class": "ListBox", "left": 4600, "top": 1200, "width": 1200, "height": 900,
@@ -286,7 +289,8 @@ TEST_F(FormFiles, EveryBadFileIsRefusedByNameAndLoadsNothing) {
          {"property \"BackColour\": expected a colour"}},
         {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {"caption": "x"}}]})J",
          {"control \"w1\", property \"caption\": unknown property of TestWidget", "did you mean \"Caption\""}},
-        {R"J({"name": "f", "controls": [{"name": "x", "class": "TestFoo"}]})J", {"control \"x\": unknown class \"TestFoo\""}},
+        {R"J({"name": "f", "controls": [{"name": "x", "class": "TestFoo"}]})J",
+         {"control \"x\": unknown class \"TestFoo\""}},
         {R"J({"name": "f", "controls": [{"name": "a", "class": "TestWidget"}, {"name": "a", "class": "Line"}]})J",
          {"control \"a\": the name is used twice"}},
         {R"J({"name": "f", "controls": [{"name": "a(1)", "class": "TestWidget"}, {"name": "a", "class": "TestWidget"}]})J",
