@@ -86,9 +86,9 @@ TEST_F(LabelTest, FadeMovesATenthOfTheWayPerTickRoundingHalvesToEven) {
     rt.Advance(100);
     EXPECT_FALSE(T98().Enabled());
     EXPECT_EQ(Caption().ForeColour(), RGB(255, 0, 101));
-}
 
-TEST_F(LabelTest, DarkeningChannelsReachTheHoverColourExactly) {
+    // Darkening channels (negative steps) arrive exactly too.
+    MoveTo(-10, 50);
     lbl.SetColour(RGB(255, 128, 7));
     lbl.SetColourUp(RGB(0, 127, 200));
     MoveTo(10, 10);
@@ -364,14 +364,6 @@ TEST_F(LabelTest, MissingKeysReadTheirDefaultsAndDefaultsAreNotStored) {
     // A new instance is named after itself and shares the form's font object.
     EXPECT_EQ(lbl.Caption(), "TolvaneLabel1");
     EXPECT_EQ(lbl.Font(), f.GetFont());
-}
-
-TEST_F(LabelTest, FormFileStylePropertiesWorkByName) {
-    lbl.SetProperty("Caption", std::string("By name"));
-    lbl.SetProperty("Align", int64_t{0});
-    EXPECT_EQ(Caption().Caption(), "By name");
-    EXPECT_EQ(Caption().Alignment(), Alignment::Left);
-    EXPECT_EQ(std::get<int64_t>(lbl.GetProperty("Enabled")), True);
 }
 
 // ---------------------------------------------------------------- looks
