@@ -1,6 +1,11 @@
+// The `stolvane` command: see app/cli.h and docs/command.md.
 #include <iostream>
+#include <string>
+#include <vector>
 
-int main() {
-    std::cout << "stolvane\n";
-    return 0;
+#include "app/cli.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return stolvane::RunCommand(args, std::cin, std::cout, std::cerr);
 }

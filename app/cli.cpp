@@ -1,0 +1,297 @@
+#include "app/cli.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+
+#include "app/script.h"
+#include "core/control.h"
+#include "host/form_file.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "host/window.h"
+
+namespace stolvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kHelp = R"(Usage: stolvane COMMAND [ARGUMENTS]
+
+Commands:
+  render FORM.json -o OUT.png [--scale N]
+      Renders a form file to a PNG picture. N scales the picture (2 for HiDPI
+      screens); the default 1 draws 15 twips per pixel.
+  script [FORM.json] < SCRIPT.jsonl
+      Runs the headless scripted driver on the form (an empty 9600 x 7200 twips
+      form without one): one JSON command per input line, and one JSON object
+      per output line for everything that happens (events, property changes,
+      message boxes, answers). Time runs on a virtual clock.
+  run FORM.json [--scale N]
+      Opens the form in a window and runs it until its windows are closed
+      (needs a display).
+  demo [--examples DIR] [-o OUTDIR] [--scale N]
+      Renders every example form (DIR/*.json; by default the examples folder of
+      the source tree) to PNG files in OUTDIR (default ./stolvane-demo/) and
+      prints where they are.
+  --version   Prints the version.
+  --help      Prints this help.
+
+Exit status: 0 success, 1 runtime failure, 2 bad input (wrong arguments, a form
+file that cannot be read or is malformed).
+The command is described in docs/command.md, the script language in
+docs/script.md.
+)";
+
+int Usage(std::ostream& err, const std::string& problem) {
+    err << "stolvane: " << problem << "\n"
+        << "Try 'stolvane --help' for more information.\n";
+    return ExitStatus::BadInput;
+}
+
+std::optional<double> ParseScale(const std::string& text) {
+    try {
+        size_t used = 0;
+        double v = std::stod(text, &used);
+        if (used != text.size() || !std::isfinite(v) || v <= 0 || v > 16) return std::nullopt;
+        return v;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// The example forms shipped with the source tree: next to a build tree (its CMake cache names
+// the source folder), beside an installed binary, or in the working directory.
+std::optional<fs::path> FindExamples() {
+    std::vector<fs::path> candidates;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        fs::path dir = exe.parent_path();
+        std::ifstream cache(dir / "CMakeCache.txt");
+        const std::string key = "CMAKE_HOME_DIRECTORY:INTERNAL=";
+        for (std::string line; std::getline(cache, line);)
+            if (line.rfind(key, 0) == 0) candidates.push_back(fs::path(line.substr(key.size())) / "examples");
+        candidates.push_back(dir / ".." / "examples");
+        candidates.push_back(dir / "examples");
+        candidates.push_back(dir / ".." / "share" / "stolvane" / "examples");
+    }
+    candidates.push_back("examples");
+    for (auto& c : candidates)
+        if (fs::is_directory(c, ec)) return fs::weakly_canonical(c, ec);
+    return std::nullopt;
+}
+
+int Render(const std::vector<std::string>& args, std::ostream& err) {
+    std::optional<std::string> form, output;
+    double scale = 1;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-o" || a == "--output") {
+            if (++i == args.size()) return Usage(err, a + " needs a file name");
+            output = args[i];
+        } else if (a == "--scale") {
+            if (++i == args.size()) return Usage(err, "--scale needs a number");
+            auto s = ParseScale(args[i]);
+            if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
+            scale = *s;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return Usage(err, "render: unknown option '" + a + "'");
+        } else if (form) {
+            return Usage(err, "render takes one form file");
+        } else {
+            form = a;
+        }
+    }
+    if (!form) return Usage(err, "render needs a form file");
+    if (!output) return Usage(err, "render needs -o OUT.png");
+    return RenderFormFile(*form, *output, scale, err);
+}
+
+int Script(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> form;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i].size() > 1 && args[i][0] == '-') return Usage(err, "script: unknown option '" + args[i] + "'");
+        if (form) return Usage(err, "script takes at most one form file");
+        form = args[i];
+    }
+    return RunScript(in, out, err, form);
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& err) {
+    std::optional<std::string> form;
+    double scale = 1;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--scale") {
+            if (++i == args.size()) return Usage(err, "--scale needs a number");
+            auto s = ParseScale(args[i]);
+            if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
+            scale = *s;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return Usage(err, "run: unknown option '" + a + "'");
+        } else if (form) {
+            return Usage(err, "run takes one form file");
+        } else {
+            form = a;
+        }
+    }
+    if (!form) return Usage(err, "run needs a form file");
+    if (!std::ifstream(*form)) {
+        err << "stolvane: cannot read " << *form << "\n";
+        return ExitStatus::BadInput;
+    }
+    if (!WindowHost::DisplayAvailable()) {
+        err << "stolvane: run: no display to open a window on (set DISPLAY)\n";
+        return ExitStatus::Failure;
+    }
+    Runtime runtime;
+    WindowHost host(runtime, scale);
+    Form* loaded = nullptr;
+    try {
+        loaded = &LoadFormFile(runtime, *form);
+    } catch (const FormFileError& e) {
+        err << "stolvane: " << e.what() << "\n";
+        return ExitStatus::BadInput;
+    } catch (const HostError& e) {
+        err << "stolvane: " << *form << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::BadInput;
+    }
+    host.Run(*loaded);
+    return ExitStatus::Success;
+}
+
+int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<fs::path> examples;
+    fs::path output = "stolvane-demo";
+    double scale = 1;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--examples" || a == "-o" || a == "--output" || a == "--scale") {
+            if (++i == args.size()) return Usage(err, a + " needs a value");
+            if (a == "--examples") {
+                examples = args[i];
+            } else if (a == "--scale") {
+                auto s = ParseScale(args[i]);
+                if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
+                scale = *s;
+            } else {
+                output = args[i];
+            }
+        } else {
+            return Usage(err, "demo: unknown argument '" + a + "'");
+        }
+    }
+    if (!examples) examples = FindExamples();
+    std::error_code ec;
+    if (!examples || !fs::is_directory(*examples, ec)) {
+        err << "stolvane: demo: cannot find the example forms; give their folder with --examples DIR\n";
+        return ExitStatus::BadInput;
+    }
+    std::vector<fs::path> forms;
+    for (auto& entry : fs::directory_iterator(*examples, ec))
+        if (entry.is_regular_file() && entry.path().extension() == ".json") forms.push_back(entry.path());
+    std::sort(forms.begin(), forms.end());
+    if (forms.empty()) {
+        err << "stolvane: demo: no example forms (*.json) in " << examples->string() << "\n";
+        return ExitStatus::BadInput;
+    }
+    fs::create_directories(output, ec);
+    if (ec) {
+        err << "stolvane: demo: cannot create " << output.string() << ": " << ec.message() << "\n";
+        return ExitStatus::Failure;
+    }
+    int written = 0, failed = 0;
+    for (auto& f : forms) {
+        fs::path png = output / f.filename().replace_extension(".png");
+        if (RenderFormFile(f.string(), png.string(), scale, err) == ExitStatus::Success) {
+            out << png.string() << "\n";
+            ++written;
+        } else {
+            ++failed;
+        }
+    }
+    out << "stolvane demo: " << written << " picture" << (written == 1 ? "" : "s") << " of the example forms in "
+        << fs::absolute(output).lexically_normal().string() << "\n";
+    return failed ? ExitStatus::Failure : ExitStatus::Success;
+}
+
+}  // namespace
+
+int RenderFormFile(const std::string& formPath, const std::string& pngPath, double scale, std::ostream& err) {
+    if (!std::ifstream(formPath)) {
+        err << "stolvane: cannot read " << formPath << "\n";
+        return ExitStatus::BadInput;
+    }
+    Runtime runtime;
+    // Rendering never opens a browser or waits for a modal form.
+    runtime.SetLauncher([](const std::string&) { return false; });
+    runtime.onUnhandledError = [&](const HostError& e) {
+        err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
+    };
+    Form* form = nullptr;
+    try {
+        form = &LoadFormFile(runtime, formPath);
+    } catch (const FormFileError& e) {
+        err << "stolvane: " << e.what() << "\n";
+        return ExitStatus::BadInput;
+    } catch (const HostError& e) {
+        err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::BadInput;
+    }
+    // The picture goes to a temporary file renamed into place, so a failure leaves no half file
+    // and never damages an earlier picture of the same name.
+    std::string temp = pngPath + ".tmp" + std::to_string(::getpid());
+    try {
+        runtime.ShowForm(*form);
+        FormRenderer renderer(runtime, *form, scale);
+        WritePng(renderer.RepaintAll(), temp);
+        fs::rename(temp, pngPath);
+    } catch (const HostError& e) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        err << "stolvane: " << pngPath << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::Failure;
+    } catch (const std::exception& e) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        err << "stolvane: " << pngPath << ": " << e.what() << "\n";
+        return ExitStatus::Failure;
+    }
+    runtime.onUnhandledError = nullptr;
+    return ExitStatus::Success;
+}
+
+int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (args.empty()) return Usage(err, "no command given");
+    const std::string& cmd = args[0];
+    bool wantsHelp = std::find_if(args.begin(), args.end(), [](const std::string& a) {
+                         return a == "--help" || a == "-h";
+                     }) != args.end();
+    if (cmd == "help" || wantsHelp) {
+        out << kHelp;
+        return ExitStatus::Success;
+    }
+    if (cmd == "--version" || cmd == "-V" || cmd == "version") {
+        out << "stolvane " << kLibraryVersion << "\n";
+        return ExitStatus::Success;
+    }
+    try {
+        if (cmd == "render") return Render(args, err);
+        if (cmd == "script") return Script(args, in, out, err);
+        if (cmd == "run") return Run(args, err);
+        if (cmd == "demo") return Demo(args, out, err);
+    } catch (const std::exception& e) {
+        err << "stolvane: " << e.what() << "\n";
+        return ExitStatus::Failure;
+    }
+    return Usage(err, "unknown command '" + cmd + "'");
+}
+
+}  // namespace stolvane

@@ -1,0 +1,241 @@
+#include "app/dump.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "host/runtime.h"
+
+namespace stolvane {
+
+Json NumberJson(double v) {
+    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9007199254740992.0)
+        return Json(static_cast<int64_t>(v));
+    return Json(v);
+}
+
+Json FloatJson(float v) {
+    if (!std::isfinite(v)) return Json(nullptr);
+    char buf[32];
+    auto res = std::to_chars(buf, buf + sizeof buf, v);
+    double d = 0;
+    std::from_chars(buf, res.ptr, d);
+    return NumberJson(d);
+}
+
+Json ColourJson(OleColour c) { return Json(static_cast<uint32_t>(c)); }
+
+Json FontJson(const Font& f) {
+    Json j = Json::object();
+    j["Name"] = f.name;
+    j["Size"] = FloatJson(static_cast<float>(f.size));
+    j["Bold"] = f.bold;
+    j["Italic"] = f.italic;
+    j["Underline"] = f.underline;
+    j["Strikethrough"] = f.strikethrough;
+    j["Weight"] = f.weight;
+    j["Charset"] = f.charset;
+    return j;
+}
+
+Json PictureJson(const PictureRef& picture) {
+    // A property that holds no picture reference at all shows as the empty picture.
+    const PictureRef& p = picture ? picture : Picture::Empty();
+    Json j = Json::object();
+    j["handle"] = p->Handle();
+    j["width"] = NumberJson(p->WidthTwips());
+    j["height"] = NumberJson(p->HeightTwips());
+    return j;
+}
+
+Json ValueJson(const Value& v, PropType type) {
+    if (std::holds_alternative<std::monostate>(v)) return Json(nullptr);
+    switch (type) {
+        case PropType::Boolean: return Json(AsNumber(v) != 0);
+        case PropType::Int16:
+        case PropType::Int32: return NumberJson(AsNumber(v));
+        case PropType::Colour: return ColourJson(static_cast<OleColour>(static_cast<uint32_t>(AsInteger(v))));
+        case PropType::Single: return FloatJson(static_cast<float>(AsNumber(v)));
+        case PropType::String:
+            if (auto s = std::get_if<std::string>(&v)) return Json(*s);
+            break;
+        case PropType::Font:
+            if (auto f = std::get_if<FontRef>(&v)) return *f ? FontJson(**f) : Json(nullptr);
+            break;
+        case PropType::Picture:
+            if (auto p = std::get_if<PictureRef>(&v)) return PictureJson(*p);
+            break;
+    }
+    // A value of another kind than the property's type: show it as it is.
+    if (auto i = std::get_if<int64_t>(&v)) return Json(*i);
+    if (auto d = std::get_if<double>(&v)) return NumberJson(*d);
+    if (auto s = std::get_if<std::string>(&v)) return Json(*s);
+    if (auto f = std::get_if<FontRef>(&v)) return *f ? FontJson(**f) : Json(nullptr);
+    if (auto p = std::get_if<PictureRef>(&v)) return PictureJson(*p);
+    return Json(nullptr);
+}
+
+namespace {
+
+void Box(Json& j, const BoxElement& b) {
+    j["left"] = NumberJson(b.Left());
+    j["top"] = NumberJson(b.Top());
+    j["width"] = NumberJson(b.Width());
+    j["height"] = NumberJson(b.Height());
+}
+
+// The elements and controls a surface holds: design elements (embedded design children
+// among them) under "elements", controls the form's author placed under "controls".
+void Children(Runtime& runtime, Surface& s, Json& j) {
+    Json elements = Json::array(), controls = Json::array();
+    for (auto& e : s.Elements()) {
+        auto* ce = dynamic_cast<ControlElement*>(e.get());
+        if (ce && !ce->IsDesignChild())
+            controls.push_back(DumpSurface(runtime, ce->GetSurface()));
+        else
+            elements.push_back(DumpElement(runtime, *e));
+    }
+    j["elements"] = std::move(elements);
+    j["controls"] = std::move(controls);
+}
+
+}  // namespace
+
+Json DumpSurface(Runtime& runtime, Surface& s) {
+    if (s.IsForm()) return DumpForm(runtime, static_cast<Form&>(s));
+    Json j = Json::object();
+    j["name"] = s.FullName();
+    Control* c = s.GetControl();
+    j["class"] = c ? c->ClassName() : "";
+    j["left"] = NumberJson(s.Left());
+    j["top"] = NumberJson(s.Top());
+    j["width"] = NumberJson(s.Width());
+    j["height"] = NumberJson(s.Height());
+    j["visible"] = s.Visible();
+    j["enabled"] = s.Enabled();
+    Json props = Json::object();
+    if (c)
+        for (auto& p : c->Properties())
+            if (p.persisted) props[p.name] = ValueJson(p.get(*c), p.type);
+    j["properties"] = std::move(props);
+    Children(runtime, s, j);
+    return j;
+}
+
+Json DumpForm(Runtime& runtime, Form& form) {
+    Json j = Json::object();
+    j["name"] = form.Name();
+    j["class"] = "Form";
+    j["left"] = NumberJson(form.Left());
+    j["top"] = NumberJson(form.Top());
+    j["width"] = NumberJson(form.Width());
+    j["height"] = NumberJson(form.Height());
+    j["visible"] = runtime.IsShown(form);
+    j["enabled"] = form.Enabled();
+    Json props = Json::object();
+    props["Caption"] = form.Caption();
+    props["BackColour"] = ColourJson(form.BackColour());
+    props["BorderStyle"] = form.GetBorderStyle();
+    props["WindowState"] = form.GetWindowState();
+    props["Font"] = form.GetFont() ? FontJson(*form.GetFont()) : Json(nullptr);
+    props["Picture"] = PictureJson(form.GetPicture());
+    props["Icon"] = PictureJson(form.Icon());
+    j["properties"] = std::move(props);
+    Children(runtime, form, j);
+    return j;
+}
+
+Json DumpElement(Runtime& runtime, Element& e) {
+    if (auto* ce = dynamic_cast<ControlElement*>(&e)) {
+        Json inner = DumpSurface(runtime, ce->GetSurface());
+        Json j = Json::object();
+        j["name"] = e.FullName();
+        j["kind"] = KindName(e.Kind());
+        for (auto& [k, v] : inner.items())
+            if (k != "name") j[k] = v;
+        return j;
+    }
+    Json j = Json::object();
+    j["name"] = e.FullName();
+    j["kind"] = KindName(e.Kind());
+    switch (e.Kind()) {
+        case ElementKind::Line: {
+            auto& l = static_cast<Line&>(e);
+            j["x1"] = NumberJson(l.X1());
+            j["y1"] = NumberJson(l.Y1());
+            j["x2"] = NumberJson(l.X2());
+            j["y2"] = NumberJson(l.Y2());
+            j["colour"] = ColourJson(l.Colour());
+            j["width"] = l.BorderWidth();
+            j["visible"] = l.Visible();
+            break;
+        }
+        case ElementKind::Label: {
+            auto& l = static_cast<Label&>(e);
+            Box(j, l);
+            j["caption"] = l.Caption();
+            j["alignment"] = l.Alignment();
+            j["colour"] = ColourJson(l.ForeColour());
+            j["visible"] = l.Visible();
+            j["font"] = FontJson(l.GetFont());
+            break;
+        }
+        case ElementKind::Image: {
+            auto& i = static_cast<Image&>(e);
+            Box(j, i);
+            j["visible"] = i.Visible();
+            j["stretch"] = i.Stretch();
+            j["picture"] = PictureJson(i.GetPicture());
+            break;
+        }
+        case ElementKind::PictureBox: {
+            auto& p = static_cast<PictureBox&>(e);
+            Box(j, p);
+            j["visible"] = p.Visible();
+            j["picture"] = PictureJson(p.GetPicture());
+            j["backColour"] = ColourJson(p.BackColour());
+            break;
+        }
+        case ElementKind::Shape: {
+            auto& s = static_cast<Shape&>(e);
+            Box(j, s);
+            j["visible"] = s.Visible();
+            break;
+        }
+        case ElementKind::PictureButton: {
+            auto& b = static_cast<PictureButton&>(e);
+            Box(j, b);
+            j["enabled"] = b.Enabled();
+            j["visible"] = b.Visible();
+            break;
+        }
+        case ElementKind::MenuItem: {
+            auto& m = static_cast<MenuItem&>(e);
+            j["caption"] = m.Caption();
+            j["enabled"] = m.Enabled();
+            break;
+        }
+        case ElementKind::ListBox: {
+            auto& l = static_cast<ListBox&>(e);
+            Json items = Json::array();
+            for (auto& item : l.Items()) {
+                Json it = Json::object();
+                it["text"] = item.text;
+                it["data"] = item.data;
+                it["checked"] = item.checked;
+                items.push_back(std::move(it));
+            }
+            j["items"] = std::move(items);
+            break;
+        }
+        case ElementKind::Timer: {
+            auto& t = static_cast<Timer&>(e);
+            j["interval"] = t.Interval();
+            j["enabled"] = t.Enabled();
+            break;
+        }
+        case ElementKind::Control: break;
+    }
+    return j;
+}
+
+}  // namespace stolvane

@@ -1,0 +1,144 @@
+// The `stolvane` command run as a program: version, help, render, script and demo, with their
+// exit statuses (0 success, 1 runtime failure, 2 bad input).
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+struct Cli : ::testing::Test {
+    fs::path dir;
+    std::string out, err;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("stolvane_cli_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs the command in the test's folder; returns its exit status.
+    int Run(const std::string& args, const std::string& input = "/dev/null") {
+        std::string cmd = "cd " + Quote(dir.string()) + " && " + Quote(STOLVANE_CLI) + " " + args + " < " +
+                          Quote(input) + " > out.txt 2> err.txt";
+        int rc = std::system(cmd.c_str());
+        out = Slurp(dir / "out.txt");
+        err = Slurp(dir / "err.txt");
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    std::string Script(const char* name) { return std::string(STOLVANE_SOURCE_DIR) + "/tests/scripts/" + name; }
+};
+
+// 0x00RRGGBB of a pixel of a PNG file.
+uint32_t PngPixel(cairo_surface_t* s, int x, int y) {
+    const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0x00FFFFFF;
+}
+
+TEST_F(Cli, VersionAndHelp) {
+    EXPECT_EQ(Run("--version"), 0);
+    EXPECT_EQ(out, "stolvane v1.15.96\n");
+    EXPECT_EQ(Run("--help"), 0);
+    for (const char* usage : {"render FORM.json -o OUT.png [--scale N]", "script [FORM.json]", "demo", "Exit status"})
+        EXPECT_NE(out.find(usage), std::string::npos) << usage;
+    EXPECT_EQ(Run(""), 2);
+    EXPECT_NE(err.find("--help"), std::string::npos);
+    EXPECT_EQ(Run("frobnicate"), 2);
+    EXPECT_EQ(Run("render form.json"), 2) << "no -o";
+    EXPECT_EQ(Run("render form.json -o x.png --scale 0"), 2);
+}
+
+TEST_F(Cli, ScriptBuildsAFormThatRenderDrawsAtEachScale) {
+    ASSERT_EQ(Run("script", Script("make_form.jsonl")), 0) << err;
+    EXPECT_EQ(out.find("\"error\""), std::string::npos) << out;
+    EXPECT_NE(out.find("{\"value\":\"v1.15.96\"}"), std::string::npos) << out;
+    EXPECT_NE(out.find("{\"value\":255}"), std::string::npos) << "the picture box is red: " << out;
+    ASSERT_TRUE(fs::exists(dir / "form.json"));
+
+    ASSERT_EQ(Run("render form.json -o out.png"), 0) << err;
+    ASSERT_EQ(Run("render form.json -o out2.png --scale 2"), 0) << err;
+    cairo_surface_t* one = cairo_image_surface_create_from_png((dir / "out.png").c_str());
+    cairo_surface_t* two = cairo_image_surface_create_from_png((dir / "out2.png").c_str());
+    ASSERT_EQ(cairo_surface_status(one), CAIRO_STATUS_SUCCESS);
+    ASSERT_EQ(cairo_surface_status(two), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(one), 100);
+    EXPECT_EQ(cairo_image_surface_get_height(one), 60);
+    EXPECT_EQ(cairo_image_surface_get_width(two), 200);
+    EXPECT_EQ(cairo_image_surface_get_height(two), 120);
+    EXPECT_EQ(PngPixel(one, 20, 15), 0xFF0000u) << "the picture box at (10..30, 10..20) px";
+    EXPECT_EQ(PngPixel(one, 5, 5), 0xC0C0C0u) << "the form's button-face background";
+    EXPECT_EQ(PngPixel(two, 40, 30), 0xFF0000u);
+    cairo_surface_destroy(one);
+    cairo_surface_destroy(two);
+    for (auto& entry : fs::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << "left behind: " << entry.path();
+}
+
+TEST_F(Cli, BadFormsAreRefusedWithStatusTwoAndWriteNothing) {
+    std::ofstream(dir / "broken.json") << "{ \"name\": \"frmBroken\", \"controls\": [ ";
+    std::ofstream(dir / "keep.png") << "earlier picture";
+    EXPECT_EQ(Run("render broken.json -o new.png"), 2);
+    EXPECT_NE(err.find("broken.json"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "new.png"));
+    EXPECT_EQ(Run("render broken.json -o keep.png"), 2);
+    EXPECT_EQ(Slurp(dir / "keep.png"), "earlier picture") << "a failed render never damages the old file";
+    EXPECT_EQ(Run("render missing.json -o new.png"), 2);
+    EXPECT_FALSE(fs::exists(dir / "new.png"));
+
+    EXPECT_EQ(Run("script broken.json", Script("make_form.jsonl")), 2);
+    EXPECT_TRUE(out.empty()) << out;
+    EXPECT_EQ(Run("script missing.json"), 2);
+    EXPECT_FALSE(fs::exists(dir / "form.json")) << "the script did not run";
+}
+
+TEST_F(Cli, DemoRendersEveryExampleFormAndSaysWhere) {
+    ASSERT_EQ(Run("script", Script("make_form.jsonl")), 0) << err;
+    fs::create_directories(dir / "examples");
+    fs::rename(dir / "form.json", dir / "examples" / "first.json");
+    fs::copy_file(dir / "examples" / "first.json", dir / "examples" / "second.json");
+    ASSERT_EQ(Run("demo --examples examples -o pictures"), 0) << err;
+    EXPECT_TRUE(fs::exists(dir / "pictures" / "first.png"));
+    EXPECT_TRUE(fs::exists(dir / "pictures" / "second.png"));
+    EXPECT_NE(out.find("pictures/first.png"), std::string::npos) << out;
+    EXPECT_NE(out.find((dir / "pictures").string()), std::string::npos) << out;
+
+    std::ofstream(dir / "examples" / "third.json") << "not a form";
+    EXPECT_EQ(Run("demo --examples examples -o pictures"), 1) << "one example failed";
+    EXPECT_NE(err.find("third.json"), std::string::npos) << err;
+    EXPECT_EQ(Run("demo --examples nowhere"), 2);
+}
+
+TEST_F(Cli, DemoFindsTheSourceTreeExamplesByItself) {
+    size_t examples = 0;
+    for (auto& e : fs::directory_iterator(fs::path(STOLVANE_SOURCE_DIR) / "examples"))
+        examples += e.path().extension() == ".json";
+    if (examples == 0) GTEST_SKIP() << "no example forms yet";
+    ASSERT_EQ(Run("demo"), 0) << err;
+    size_t pictures = 0;
+    for (auto& e : fs::directory_iterator(dir / "stolvane-demo")) pictures += e.path().extension() == ".png";
+    EXPECT_EQ(pictures, examples);
+}
+
+}  // namespace

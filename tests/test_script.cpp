@@ -1,0 +1,511 @@
+// The scripted driver run in-process: commands in, JSON lines out, in the order things happen.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "app/script.h"
+#include "core/library.h"
+#include "host/runtime.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using nlohmann::json;
+
+namespace {
+
+// A control whose notifications all show up in a script's output: it takes the capture while a
+// button is held, raises the classic mouse events, a Boolean ValueChange on the space key, an
+// event for clicks on its "hot" label element, and a numbered Beat on each tick of its timer.
+// Its design embeds a TolvaneLabel, lblCaption.
+class ScriptProbe : public Control {
+public:
+    explicit ScriptProbe(Surface& s) : Control(s) {
+        hot = &s.Add<Label>("lblHot");
+        hot->Move(0, 0, 600, 300);
+        hot->onMouseDown = [this](MouseArgs& a) { Raise(HotDown, a.button, a.shift, a.x, a.y); };
+        hot->onClick = [this] { Raise(HotClick); };
+        timer = &s.Add<Timer>("tmrBeat");
+        timer->onTick = [this] {
+            int32_t n = ++m_Beats;
+            Raise(Beat, n);
+        };
+        s.AddControl("TolvaneLabel", "lblCaption", {0, 600, 900, 210});
+        menu = &s.Add<MenuItem>("mnuRoot");
+        for (const char* caption : {"&Restore", "&Close"}) {
+            MenuItem& item = s.Add<MenuItem>("mnuItem", static_cast<int>(menu->Items().size()));
+            item.SetCaption(caption);
+            item.onClick = [this, caption] {
+                std::string c = caption;
+                Raise(Picked, c);
+            };
+            menu->Items().push_back(&item);
+        }
+    }
+    const char* ClassName() const override { return "ScriptProbe"; }
+    void MouseDown(MouseArgs& a) override {
+        GetHost().SetCapture(GetSurface());
+        Raise(MouseDownEvent, a.button, a.shift, a.x, a.y);
+    }
+    void MouseMove(MouseArgs& a) override { Raise(MouseMoveEvent, a.button, a.shift, a.x, a.y); }
+    void MouseUp(MouseArgs& a) override {
+        GetHost().ReleaseCapture();
+        Raise(MouseUpEvent, a.button, a.shift, a.x, a.y);
+    }
+    void Click() override {
+        Raise(ClickEvent);
+        if (m_Link.empty()) return;
+        try {
+            GetHost().Navigate(m_Link);
+        } catch (const HostError&) {
+            GetHost().MsgBox("Cannot open " + m_Link);
+        }
+    }
+    void DblClick() override { GetSurface().PopupMenu(*menu, menu->Items().back()); }
+    void KeyPress(int16_t& k) override {
+        if (k != 32) return;
+        m_Value = m_Value ? False : True;
+        PropertyChanged("Value");
+        Raise(ValueChange, m_Value);
+    }
+    void SetCaption(const std::string& c) {
+        m_Caption = c;
+        PropertyChanged("Caption");
+    }
+    void SetInterval(int32_t ms) {
+        m_Interval = ms;
+        timer->SetInterval(ms);
+        PropertyChanged("Interval");
+    }
+    const std::vector<PropertyInfo>& Properties() const override {
+        using P = ScriptProbe;
+        static const std::vector<PropertyInfo> props = {
+            FieldProperty("Caption", PropType::String, &P::m_Caption, Default(std::string()), &P::SetCaption),
+            FieldProperty("Value", PropType::Boolean, &P::m_Value, Default(int64_t{0}), nullptr),
+            FieldProperty("Interval", PropType::Int32, &P::m_Interval, Default(int64_t{0}), &P::SetInterval),
+            FieldProperty("Link", PropType::String, &P::m_Link, Default(std::string()), nullptr),
+        };
+        return props;
+    }
+    static ClassInfo Class() {
+        return {"ScriptProbe", "_ScriptProbe", "__ScriptProbe", 1200, 900,
+                [](Surface& s) { return std::make_unique<ScriptProbe>(s); }};
+    }
+
+    Event<> ClickEvent{"Click"};
+    Event<> HotClick{"HotClick"};
+    Event<int32_t> Beat{"Beat", {"Count"}};
+    Event<int16_t> ValueChange{"ValueChange", {"bValue"}};
+    Event<std::string> Picked{"Picked", {"Caption"}};
+    MouseEvent MouseDownEvent{"MouseDown", kMouseArgNames};
+    MouseEvent MouseMoveEvent{"MouseMove", kMouseArgNames};
+    MouseEvent MouseUpEvent{"MouseUp", kMouseArgNames};
+    MouseEvent HotDown{"HotDown", kMouseArgNames};
+
+    std::string m_Caption, m_Link;
+    Boolean m_Value = False;
+    int32_t m_Interval = 0;
+    int32_t m_Beats = 0;
+    Label* hot = nullptr;
+    Timer* timer = nullptr;
+    MenuItem* menu = nullptr;
+};
+
+struct Script : ::testing::Test {
+    int status = -1;
+
+    void SetUp() override {
+        Runtime warmUp;  // registers the library before the test classes go in
+        Library::Instance().AddClass(ScriptProbe::Class());
+        test::RegisterProbe();
+    }
+
+    std::vector<json> Run(const std::string& script, std::optional<std::string> form = std::nullopt,
+                          bool withChanges = true) {
+        std::istringstream in(script);
+        std::ostringstream out, err;
+        status = RunScript(in, out, err, form);
+        std::vector<json> lines;
+        std::istringstream read(out.str());
+        for (std::string line; std::getline(read, line);) {
+            json j = json::parse(line);
+            if (withChanges || !j.contains("changed")) lines.push_back(j);
+        }
+        return lines;
+    }
+    // The output lines of one kind ("event", "value", ...), in order.
+    static std::vector<json> Of(const std::vector<json>& lines, const std::string& key) {
+        std::vector<json> out;
+        for (auto& l : lines)
+            if (l.contains(key)) out.push_back(l);
+        return out;
+    }
+    static std::vector<json> Events(const std::vector<json>& lines, const std::string& name) {
+        std::vector<json> out;
+        for (auto& l : lines)
+            if (l.value("event", "") == name) out.push_back(l);
+        return out;
+    }
+};
+
+const char* kProbe =
+    R"({"cmd":"place","class":"ScriptProbe","name":"P1","left":1200,"top":1200,"width":1200,"height":900})"
+    "\n"
+    R"({"cmd":"show"})"
+    "\n";
+
+TEST_F(Script, MouseIsHitTestedHonoursTheCaptureAndClicksOnlyWhereItWentDown) {
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"mouse","action":"down","x":2100,"y":1650})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"move","x":100,"y":100,"button":1})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"up","x":100,"y":100})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","x":1300,"y":1250})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","target":"P1.lblHot","x":30,"y":45,"button":2,"shift":1})"
+                   "\n",
+                   std::nullopt, false);
+    EXPECT_EQ(status, 0);
+    ASSERT_GE(out.size(), 8u);
+    EXPECT_EQ(out[0], json::parse(R"({"form":"Form1","shown":true})"));
+    EXPECT_EQ(out[1], json::parse(R"({"capture":"P1"})"));
+    EXPECT_EQ(out[2], json::parse(R"({"event":"MouseDown","control":"P1","args":{"Button":1,"Shift":0,"X":900,"Y":450}})"));
+    // Outside the control, but it holds the capture: coordinates stay relative to it.
+    EXPECT_EQ(out[3], json::parse(R"({"event":"MouseMove","control":"P1","args":{"Button":1,"Shift":0,"X":-1100,"Y":-1100}})"));
+    EXPECT_EQ(out[4], json::parse(R"({"capture":null})"));
+    EXPECT_EQ(out[5]["event"], "MouseUp");
+    EXPECT_TRUE(Events(out, "Click").empty()) << "released outside: no click";
+    auto hot = Events(out, "HotDown");
+    ASSERT_EQ(hot.size(), 2u);
+    EXPECT_EQ(hot[0]["args"], json::parse(R"({"Button":1,"Shift":0,"X":100,"Y":50})"));
+    EXPECT_EQ(hot[1]["args"], json::parse(R"({"Button":2,"Shift":1,"X":30,"Y":45})"));
+    EXPECT_EQ(Events(out, "HotClick").size(), 2u);
+}
+
+TEST_F(Script, AdvanceFiresExactlyTheDueTicksInOrder) {
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"place","class":"ScriptProbe","name":"P2","left":4000,"top":1200})"
+                   "\n"
+                   R"({"cmd":"set","target":"P1","property":"Interval","value":100})"
+                   "\n"
+                   R"({"cmd":"set","target":"P2.tmrBeat","property":"Interval","value":150})"
+                   "\n"
+                   R"({"cmd":"advance","ms":99})"
+                   "\n"
+                   R"({"cmd":"get","target":"P1.tmrBeat","property":"Interval"})"
+                   "\n"
+                   R"({"cmd":"advance","ms":201})"
+                   "\n");
+    std::vector<std::string> beats;
+    for (auto& e : Events(out, "Beat"))
+        beats.push_back(e["control"].get<std::string>() + " " + e["args"]["Count"].dump());
+    // P1 at 100, 200, 300; P2 at 150, 300 (P1's timer started first, so it goes first at 300).
+    std::vector<std::string> want{"P1 1", "P2 1", "P1 2", "P1 3", "P2 2"};
+    EXPECT_EQ(beats, want);
+    auto values = Of(out, "value");
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0]["value"], 100);
+    // The get came before any tick.
+    auto get = std::find(out.begin(), out.end(), values[0]);
+    EXPECT_EQ(std::count_if(out.begin(), get, [](auto& l) { return l.contains("event"); }), 0);
+}
+
+TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
+    auto out = Run(
+        R"({"cmd":"place","class":"ProbeControl","name":"Q"})"
+        "\n"
+        R"({"cmd":"set","target":"Q","property":"Caption","value":"Hello"})"
+        "\n"
+        R"({"cmd":"set","target":"Q","property":"Flag","value":-1})"
+        "\n"
+        R"({"cmd":"get","target":"Q","property":"Flag"})"
+        "\n"
+        R"({"cmd":"set","target":"Q","property":"Flag","value":false})"
+        "\n"
+        R"({"cmd":"get","target":"Q","property":"Flag"})"
+        "\n"
+        R"({"cmd":"set","target":"Q","property":"Small","value":40000})"
+        "\n"
+        R"({"cmd":"set","target":"Q","property":"Ratio","value":0.1})"
+        "\n"
+        R"({"cmd":"set","target":"Q","property":"Font","value":{"Bold":true,"Size":12}})"
+        "\n"
+        R"({"cmd":"set","target":"Q","property":"Width","value":2400})"
+        "\n"
+        R"({"cmd":"dump","target":"Q"})"
+        "\n"
+        R"({"cmd":"dump","target":"Q.lblText"})"
+        "\n");
+    EXPECT_EQ(out[0], json::parse(R"({"changed":"Caption","control":"Q"})"));
+    auto values = Of(out, "value");
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0]["value"], true);
+    EXPECT_EQ(values[1]["value"], false);
+    auto errors = Of(out, "error");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0]["error"]["number"], 6) << "40000 does not fit a 16-bit property";
+
+    auto dumps = Of(out, "dump");
+    ASSERT_EQ(dumps.size(), 2u);
+    const json& d = dumps[0]["dump"];
+    EXPECT_EQ(d["class"], "ProbeControl");
+    EXPECT_EQ(d["width"], 2400);
+    EXPECT_EQ(d["visible"], true);
+    const json& p = d["properties"];
+    for (const char* key : {"Caption", "Flag", "Small", "Large", "Colour", "Ratio", "Font", "Picture", "AccessKey"})
+        EXPECT_TRUE(p.contains(key)) << key << " missing, defaults included";
+    EXPECT_EQ(p["Caption"], "Hello");
+    EXPECT_EQ(p["Small"], 0) << "the failed set left the value alone";
+    EXPECT_EQ(p["Ratio"], 0.1);
+    EXPECT_EQ(p["Colour"], 0) << "the value, not the store default";
+    EXPECT_EQ(p["Font"]["Bold"], true);
+    EXPECT_EQ(p["Font"]["Weight"], 700);
+    EXPECT_EQ(p["Font"]["Size"], 12);
+    EXPECT_EQ(p["Font"]["Name"], "MS Sans Serif") << "members not given keep the current font's";
+    EXPECT_EQ(p["Picture"]["handle"], 0);
+    ASSERT_EQ(d["elements"].size(), 2u);
+    EXPECT_EQ(d["elements"][1], json::parse(R"({"name":"tmr","kind":"timer","interval":0,"enabled":false})"));
+    const json& label = dumps[1]["dump"];
+    EXPECT_EQ(label["kind"], "label");
+    EXPECT_EQ(label["colour"], 0x80000012u) << "system colours stay system colours";
+    EXPECT_EQ(label["width"], 600);
+}
+
+TEST_F(Script, EmbeddedDesignChildrenAreAddressedWithADotAndDumpedAsControls) {
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"get","target":"P1.lblCaption","property":"Top"})"
+                   "\n"
+                   R"({"cmd":"call","target":"P1.lblCaption","method":"Version"})"
+                   "\n"
+                   R"({"cmd":"dump"})"
+                   "\n");
+    auto values = Of(out, "value");
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0]["value"], 600);
+    EXPECT_EQ(values[1]["value"], "v1.15.96");
+    json form = Of(out, "dump").at(0)["dump"];
+    EXPECT_EQ(form["class"], "Form");
+    EXPECT_EQ(form["width"], 9600);
+    EXPECT_EQ(form["height"], 7200);
+    ASSERT_EQ(form["controls"].size(), 1u);
+    const json& p1 = form["controls"][0];
+    auto child = std::find_if(p1["elements"].begin(), p1["elements"].end(),
+                              [](const json& e) { return e["name"] == "lblCaption"; });
+    ASSERT_NE(child, p1["elements"].end());
+    EXPECT_EQ((*child)["kind"], "control");
+    EXPECT_EQ((*child)["class"], "TolvaneLabel");
+    EXPECT_TRUE((*child).contains("properties"));
+}
+
+TEST_F(Script, AFailingCommandPrintsAnErrorAndTheRunGoesOn) {
+    auto out = Run(std::string(kProbe) +
+                   "{\"cmd\":\"frobnicate\"}\n"
+                   "this is not json\n"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","x":"left"})"
+                   "\n"
+                   R"({"cmd":"get","target":"Nobody","property":"Caption"})"
+                   "\n"
+                   R"({"cmd":"get","target":"P1","property":"Colour"})"
+                   "\n"
+                   R"({"cmd":"set","target":"P1","property":"Width","value":-5})"
+                   "\n"
+                   R"({"cmd":"place","class":"NoSuchClass","name":"X1"})"
+                   "\n"
+                   R"({"cmd":"get","target":"P1","property":"Width"})"
+                   "\n");
+    EXPECT_EQ(status, 0) << "errors in commands do not fail the run";
+    auto errors = Of(out, "error");
+    ASSERT_EQ(errors.size(), 7u);
+    std::vector<int> numbers;
+    for (auto& e : errors) numbers.push_back(e["error"]["number"]);
+    EXPECT_EQ(numbers, (std::vector<int>{5, 5, 5, 424, 438, 380, 5}));
+    EXPECT_NE(errors[0]["error"]["description"].get<std::string>().find("unknown command \"frobnicate\""),
+              std::string::npos);
+    EXPECT_EQ(out.back(), json::parse(R"({"value":1200})"));
+}
+
+TEST_F(Script, EventArgumentsShowBooleansAsTrueAndFalse) {
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"focus","target":"P1"})"
+                   "\n"
+                   R"({"cmd":"key","ascii":32})"
+                   "\n"
+                   R"({"cmd":"key","ascii":32})"
+                   "\n");
+    auto focus = Of(out, "focus");
+    ASSERT_EQ(focus.size(), 1u);
+    EXPECT_EQ(focus[0]["focus"], "P1");
+    auto changes = Events(out, "ValueChange");
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0]["args"]["bValue"], true);
+    EXPECT_EQ(changes[1]["args"]["bValue"], false);
+}
+
+TEST_F(Script, PopupMenusTakeTheScriptedAnswerOnce) {
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"menu","choose":"&Close"})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"dblclick","x":2100,"y":1650})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"dblclick","x":2100,"y":1650})"
+                   "\n"
+                   R"({"cmd":"menu","choose":"&Nothing"})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"dblclick","x":2100,"y":1650})"
+                   "\n");
+    auto menus = Of(out, "menu");
+    ASSERT_EQ(menus.size(), 3u);
+    EXPECT_EQ(menus[0], json::parse(R"({"menu":["&Restore","&Close"],"default":"&Close"})"));
+    auto picked = Events(out, "Picked");
+    ASSERT_EQ(picked.size(), 1u) << "the second menu had no answer and was dismissed";
+    EXPECT_EQ(picked[0]["args"]["Caption"], "&Close");
+    ASSERT_EQ(Of(out, "error").size(), 1u) << "an answer naming no item is reported";
+}
+
+TEST_F(Script, PixelsFollowTheDesktopColours) {
+    auto out = Run(
+        R"({"cmd":"place","class":"picturebox","name":"picBox","left":300,"top":300,"width":600,"height":600})"
+        "\n"
+        R"({"cmd":"set","target":"picBox","property":"BackColour","value":255})"
+        "\n"
+        R"({"cmd":"pixel","x":600,"y":600})"
+        "\n"
+        R"({"cmd":"set","target":"picBox","property":"BackColour","value":2147483663})"
+        "\n"
+        R"({"cmd":"pixel","x":600,"y":600})"
+        "\n"
+        R"({"cmd":"desktop","section":"Colors","key":"ButtonFace","value":"0 0 128"})"
+        "\n"
+        R"({"cmd":"pixel","x":600,"y":600})"
+        "\n"
+        R"({"cmd":"desktop","section":"Colors","key":"ButtonFace","value":null})"
+        "\n"
+        R"({"cmd":"pixel","x":600,"y":600})"
+        "\n"
+        R"({"cmd":"pixel","x":9600,"y":0})"
+        "\n");
+    auto values = Of(out, "value");
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_EQ(values[0]["value"], 0x0000FF);
+    EXPECT_EQ(values[1]["value"], 0xC0C0C0) << "button face of the classic scheme";
+    EXPECT_EQ(values[2]["value"], 0x800000) << "the desktop's button face, at once";
+    EXPECT_EQ(values[3]["value"], 0xC0C0C0);
+    EXPECT_EQ(Of(out, "error").size(), 1u) << "a point outside the client area";
+}
+
+TEST_F(Script, NavigationNeverStartsABrowserAndFailsWhenTheScriptSaysSo) {
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"set","target":"P1","property":"Link","value":"https://example.org/"})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","target":"P1","x":900,"y":450})"
+                   "\n"
+                   R"({"cmd":"navigation","fail":true})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","target":"P1","x":900,"y":450})"
+                   "\n"
+                   R"({"cmd":"navigation","fail":false})"
+                   "\n"
+                   R"({"cmd":"set","target":"P1","property":"Link","value":"file:///etc/passwd"})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","target":"P1","x":900,"y":450})"
+                   "\n");
+    auto nav = Of(out, "navigate");
+    ASSERT_EQ(nav.size(), 3u);
+    EXPECT_EQ(nav[0], json::parse(R"({"navigate":"https://example.org/","ok":true})"));
+    EXPECT_EQ(nav[1]["ok"], false);
+    EXPECT_EQ(nav[2]["ok"], false) << "only web and mail links are opened";
+    auto boxes = Of(out, "msgbox");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0]["msgbox"]["text"], "Cannot open https://example.org/");
+    EXPECT_EQ(boxes[0]["msgbox"]["title"], "STolvane");
+}
+
+// A library form standing in for the about box: its OK control hides it.
+struct ModalScript : Script {
+    std::optional<LibraryFormInfo> saved;
+    void SetUp() override {
+        Script::SetUp();
+        if (auto* f = Library::Instance().FindForm("frmAbout")) saved = *f;
+        Library::Instance().AddForm(
+            {"frmAbout",
+             [] {
+                 return std::string(
+                     R"({"name":"frmAbout","caption":"About","width":4800,"height":3600,)"
+                     R"("controls":[{"name":"cmdOK","class":"ScriptProbe","left":1200,"top":1200,"width":1200,"height":900}]})");
+             },
+             [](Form& form) {
+                 Control* ok = form.FindControl("cmdOK");
+                 ok->OnEvent("HotClick", [&form](EventArgs&) { form.GetHost().HideForm(form); });
+             }});
+    }
+    void TearDown() override {
+        if (saved) Library::Instance().AddForm(*saved);
+    }
+};
+
+TEST_F(ModalScript, CommandsGoToTheModalFormUntilItCloses) {
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"call","target":"P1","method":"About"})"
+                   "\n"
+                   R"({"cmd":"dump"})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","x":1300,"y":1300})"
+                   "\n"
+                   R"({"cmd":"call","target":"P1","method":"About"})"
+                   "\n"
+                   R"({"cmd":"mouse","action":"click","target":"cmdOK.lblHot"})"
+                   "\n"
+                   R"({"cmd":"dump"})"
+                   "\n"
+                   R"({"cmd":"call","target":"P1","method":"About"})"
+                   "\n");
+    EXPECT_EQ(status, 0);
+    std::vector<std::string> seq;
+    for (auto& l : out) {
+        if (l.contains("form")) seq.push_back(l["form"].get<std::string>() + (l["shown"] ? " shown" : " hidden"));
+        if (l.contains("dump")) seq.push_back("dump " + l["dump"]["name"].get<std::string>());
+        if (l.contains("value")) seq.push_back("returned");
+        if (l.value("event", "") == "HotClick") seq.push_back("click " + l["control"].get<std::string>());
+    }
+    std::vector<std::string> want{"Form1 shown",    "frmAbout shown", "dump frmAbout", "click cmdOK",
+                                  "frmAbout hidden", "returned",       "frmAbout shown", "click cmdOK",
+                                  "frmAbout hidden", "returned",       "dump Form1",
+                                  // the input ends with the form open: it is closed for the run to end
+                                  "frmAbout shown", "frmAbout hidden", "returned"};
+    EXPECT_EQ(seq, want);
+}
+
+TEST_F(Script, AFormSavedByOneRunLoadsInTheNextAndAFailedLoadKeepsTheForm) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("stolvane_script_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string saved = (dir / "saved.json").string();
+    auto out = Run(std::string(kProbe) +
+                   R"({"cmd":"set","target":"P1","property":"Caption","value":"Kept"})"
+                   "\n"
+                   R"({"cmd":"save","path":")" +
+                   saved + "\"}\n");
+    ASSERT_TRUE(Of(out, "error").empty()) << out.back();
+    out = Run(R"({"cmd":"get","target":"P1","property":"Caption"})"
+              "\n"
+              R"({"cmd":"load","form":"/nonexistent/form.json"})"
+              "\n"
+              R"({"cmd":"get","target":"P1","property":"Left"})"
+              "\n",
+              saved);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0]["value"], "Kept");
+    EXPECT_EQ(out[1]["error"]["number"], 53);
+    EXPECT_EQ(out[2]["value"], 1200) << "a failed load keeps the form";
+
+    fs::remove_all(dir);
+}
+
+}  // namespace
