@@ -58,16 +58,17 @@ public:
     virtual void Resize() {}
     virtual void Show() {}
 
-    // Interaction on the control's own surface.
-    virtual void MouseDown(MouseArgs&) {}
-    virtual void MouseMove(MouseArgs&) {}
-    virtual void MouseUp(MouseArgs&) {}
-    virtual void Click() {}
-    virtual void DblClick() {}
-    virtual void KeyPress(int16_t& /*keyAscii*/) {}
-    virtual void AccessKeyPress(int16_t /*keyAscii*/) {}
-    virtual void GotFocus() {}
-    virtual void LostFocus() {}
+    // Interaction on the control's own surface. The notifications carry an On prefix so that a
+    // control's events can bear the classic names (`label.Click += ...`).
+    virtual void OnMouseDown(MouseArgs&) {}
+    virtual void OnMouseMove(MouseArgs&) {}
+    virtual void OnMouseUp(MouseArgs&) {}
+    virtual void OnClick() {}
+    virtual void OnDblClick() {}
+    virtual void OnKeyPress(int16_t& /*keyAscii*/) {}
+    virtual void OnAccessKeyPress(int16_t /*keyAscii*/) {}
+    virtual void OnGotFocus() {}
+    virtual void OnLostFocus() {}
     // Access keys the control answers to (letters after '&' in its caption), upper case.
     virtual std::string AccessKeys() const { return {}; }
     // A container control lets the form's author place controls inside it.

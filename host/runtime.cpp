@@ -216,9 +216,9 @@ void Runtime::SetFocus(Surface& surface) {
     if (m_focus == &surface) return;
     Surface* old = m_focus;
     m_focus = &surface;
-    if (old && old->GetControl()) Guard([&] { old->GetControl()->LostFocus(); });
+    if (old && old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });
     if (m_observer) m_observer->OnFocus(PathOf(surface));
-    if (m_focus == &surface) Guard([&] { surface.GetControl()->GotFocus(); });
+    if (m_focus == &surface) Guard([&] { surface.GetControl()->OnGotFocus(); });
 }
 
 // ---------------------------------------------------------------- menus, ambient, parent
@@ -648,12 +648,12 @@ void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
         Control* c = t.surface->GetControl();
         if (!c) return;
         switch (action) {
-            case MouseAction::Down: c->MouseDown(args); break;
-            case MouseAction::Move: c->MouseMove(args); break;
-            case MouseAction::Up: c->MouseUp(args); break;
-            case MouseAction::Click: c->Click(); break;
+            case MouseAction::Down: c->OnMouseDown(args); break;
+            case MouseAction::Move: c->OnMouseMove(args); break;
+            case MouseAction::Up: c->OnMouseUp(args); break;
+            case MouseAction::Click: c->OnClick(); break;
             case MouseAction::DblClick:
-            case MouseAction::DoubleClickOnly: c->DblClick(); break;
+            case MouseAction::DoubleClickOnly: c->OnDblClick(); break;
         }
     });
 }
@@ -759,7 +759,7 @@ void Runtime::KeyPress(int16_t ascii) {
     Dispatch scope(*this);
     if (!m_focus || !m_focus->GetControl() || !InputAllowed(*m_focus)) return;
     Surface* s = m_focus;
-    Guard([&] { s->GetControl()->KeyPress(ascii); });
+    Guard([&] { s->GetControl()->OnKeyPress(ascii); });
 }
 
 bool Runtime::AccessKey(char c) {
@@ -773,7 +773,7 @@ bool Runtime::AccessKey(char c) {
         if (s.GetControl()->AccessKeys().find(up) != std::string::npos) found = &s;
     });
     if (!found) return false;
-    Guard([&] { found->GetControl()->AccessKeyPress(static_cast<int16_t>(static_cast<unsigned char>(c))); });
+    Guard([&] { found->GetControl()->OnAccessKeyPress(static_cast<int16_t>(static_cast<unsigned char>(c))); });
     return true;
 }
 

@@ -46,16 +46,16 @@ public:
         }
     }
     const char* ClassName() const override { return "ScriptProbe"; }
-    void MouseDown(MouseArgs& a) override {
+    void OnMouseDown(MouseArgs& a) override {
         GetHost().SetCapture(GetSurface());
         Raise(MouseDownEvent, a.button, a.shift, a.x, a.y);
     }
-    void MouseMove(MouseArgs& a) override { Raise(MouseMoveEvent, a.button, a.shift, a.x, a.y); }
-    void MouseUp(MouseArgs& a) override {
+    void OnMouseMove(MouseArgs& a) override { Raise(MouseMoveEvent, a.button, a.shift, a.x, a.y); }
+    void OnMouseUp(MouseArgs& a) override {
         GetHost().ReleaseCapture();
         Raise(MouseUpEvent, a.button, a.shift, a.x, a.y);
     }
-    void Click() override {
+    void OnClick() override {
         Raise(ClickEvent);
         if (m_Link.empty()) return;
         try {
@@ -64,8 +64,8 @@ public:
             GetHost().MsgBox("Cannot open " + m_Link);
         }
     }
-    void DblClick() override { GetSurface().PopupMenu(*menu, menu->Items().back()); }
-    void KeyPress(int16_t& k) override {
+    void OnDblClick() override { GetSurface().PopupMenu(*menu, menu->Items().back()); }
+    void OnKeyPress(int16_t& k) override {
         if (k != 32) return;
         m_Value = m_Value ? False : True;
         PropertyChanged("Value");

@@ -32,18 +32,18 @@ void ProbeControl::ReadProperties(PropertyBag& bag) {
     ReadAllProperties(bag);
 }
 
-void ProbeControl::MouseDown(MouseArgs& a) {
+void ProbeControl::OnMouseDown(MouseArgs& a) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "MouseDown %d %g %g", a.button, a.x, a.y);
     Log(buf);
     Raise(MouseDownEvent, a.button, a.shift, a.x, a.y);
 }
-void ProbeControl::MouseMove(MouseArgs& a) {
+void ProbeControl::OnMouseMove(MouseArgs& a) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "MouseMove %d %g %g", a.button, a.x, a.y);
     Log(buf);
 }
-void ProbeControl::MouseUp(MouseArgs& a) {
+void ProbeControl::OnMouseUp(MouseArgs& a) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "MouseUp %d %g %g", a.button, a.x, a.y);
     Log(buf);

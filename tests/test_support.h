@@ -36,14 +36,14 @@ public:
     void ReadProperties(PropertyBag& bag) override;
     void Resize() override { Log("Resize"); }
     void Show() override { Log("Show"); }
-    void MouseDown(MouseArgs& a) override;
-    void MouseMove(MouseArgs& a) override;
-    void MouseUp(MouseArgs& a) override;
-    void Click() override { Log("Click"); Raise(ClickEvent); }
-    void KeyPress(int16_t& k) override { Log("KeyPress " + std::to_string(k)); }
-    void AccessKeyPress(int16_t k) override { Log("AccessKey " + std::to_string(k)); }
-    void GotFocus() override { Log("GotFocus"); }
-    void LostFocus() override { Log("LostFocus"); }
+    void OnMouseDown(MouseArgs& a) override;
+    void OnMouseMove(MouseArgs& a) override;
+    void OnMouseUp(MouseArgs& a) override;
+    void OnClick() override { Log("Click"); Raise(ClickEvent); }
+    void OnKeyPress(int16_t& k) override { Log("KeyPress " + std::to_string(k)); }
+    void OnAccessKeyPress(int16_t k) override { Log("AccessKey " + std::to_string(k)); }
+    void OnGotFocus() override { Log("GotFocus"); }
+    void OnLostFocus() override { Log("LostFocus"); }
     std::string AccessKeys() const override { return m_AccessKey; }
     bool IsContainer() const override { return true; }
 

@@ -55,19 +55,19 @@ PictureRef TolvaneLabel::HyperlinkIcon() {
     return icon;
 }
 
-TolvaneLabel::TolvaneLabel(Surface& surface) : EventNamedControl(surface) {
+TolvaneLabel::TolvaneLabel(Surface& surface) : Control(surface) {
     lblCaption = &surface.Add<Label>("lblCaption");
     lblCaption->Move(0, 0, kDesignWidth, kDesignHeight);
     lblCaption->SetMouseIcon(HyperlinkIcon());
-    lblCaption->onMouseDown = [this](MouseArgs& a) { OnSurfaceMouseDown(a); };
+    lblCaption->onMouseDown = [this](MouseArgs& a) { OnMouseDown(a); };
     lblCaption->onMouseMove = [this](MouseArgs& a) {
         // In the surface's coordinates.
         MouseArgs s = a;
         s.x = static_cast<float>(s.x + lblCaption->Left());
         s.y = static_cast<float>(s.y + lblCaption->Top());
-        OnSurfaceMouseMove(s);
+        OnMouseMove(s);
     };
-    lblCaption->onMouseUp = [this](MouseArgs& a) { OnSurfaceMouseUp(a); };
+    lblCaption->onMouseUp = [this](MouseArgs& a) { OnMouseUp(a); };
 
     // Never shown: it sizes itself to one line of text and so measures the line height.
     lblTest = &surface.Add<Label>("lblTest");
@@ -232,12 +232,12 @@ void TolvaneLabel::RefreshLabel() {
 
 // ---------------------------------------------------------------- mouse
 
-void TolvaneLabel::OnSurfaceMouseDown(MouseArgs& a) {
+void TolvaneLabel::OnMouseDown(MouseArgs& a) {
     m_ClickedOnUp = false;
     Raise(MouseDown, a.button, a.shift, a.x, a.y);
 }
 
-void TolvaneLabel::OnSurfaceMouseMove(MouseArgs& a) {
+void TolvaneLabel::OnMouseMove(MouseArgs& a) {
     if (!m_Enabled) return;
     Surface& s = GetSurface();
     const bool inside = a.x >= 0 && a.x <= s.Width() && a.y >= 0 && a.y <= s.Height();
@@ -259,7 +259,7 @@ void TolvaneLabel::OnSurfaceMouseMove(MouseArgs& a) {
     Raise(MouseMove, a.button, a.shift, a.x, a.y);
 }
 
-void TolvaneLabel::OnSurfaceMouseUp(MouseArgs& a) {
+void TolvaneLabel::OnMouseUp(MouseArgs& a) {
     ClickHandling();
     m_ClickedOnUp = true;
     Raise(MouseUp, a.button, a.shift, a.x, a.y);
@@ -269,7 +269,7 @@ void TolvaneLabel::OnSurfaceMouseUp(MouseArgs& a) {
 
 // The runtime's click follows a mouse up on the same surface, which has already opened the
 // link and raised Click; a click with no mouse up before it (from code or a script) does both.
-void TolvaneLabel::OnSurfaceClick() {
+void TolvaneLabel::OnClick() {
     if (m_ClickedOnUp) {
         m_ClickedOnUp = false;
         return;

@@ -14,27 +14,7 @@
 
 namespace stolvane {
 
-// Base for controls whose public events bear the names of the runtime's notifications (Click,
-// MouseDown, MouseMove, MouseUp). The notifications arrive here and go on under names of their
-// own, which leaves the classic names free for the events: `label.Click += ...`.
-class EventNamedControl : public Control {
-public:
-    using Control::Control;
-
-protected:
-    virtual void OnSurfaceMouseDown(MouseArgs&) {}
-    virtual void OnSurfaceMouseMove(MouseArgs&) {}
-    virtual void OnSurfaceMouseUp(MouseArgs&) {}
-    virtual void OnSurfaceClick() {}
-
-private:
-    void MouseDown(MouseArgs& a) final { OnSurfaceMouseDown(a); }
-    void MouseMove(MouseArgs& a) final { OnSurfaceMouseMove(a); }
-    void MouseUp(MouseArgs& a) final { OnSurfaceMouseUp(a); }
-    void Click() final { OnSurfaceClick(); }
-};
-
-class TolvaneLabel : public EventNamedControl {
+class TolvaneLabel : public Control {
 public:
     static constexpr double kDesignWidth = 960;
     static constexpr double kDesignHeight = 210;
@@ -80,10 +60,10 @@ public:
     static PictureRef HyperlinkIcon();
 
 protected:
-    void OnSurfaceMouseDown(MouseArgs& a) override;
-    void OnSurfaceMouseMove(MouseArgs& a) override;
-    void OnSurfaceMouseUp(MouseArgs& a) override;
-    void OnSurfaceClick() override;
+    void OnMouseDown(MouseArgs& a) override;
+    void OnMouseMove(MouseArgs& a) override;
+    void OnMouseUp(MouseArgs& a) override;
+    void OnClick() override;
 
 private:
     struct Channels {

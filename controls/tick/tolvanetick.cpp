@@ -42,7 +42,7 @@ PictureRef TolvaneTick::CrossGlyph() {
     return glyph;
 }
 
-TolvaneTick::TolvaneTick(Surface& surface) : EventNamedControl(surface) {
+TolvaneTick::TolvaneTick(Surface& surface) : Control(surface) {
     imgCheck = &surface.Add<PictureBox>("imgCheck");
     imgCheck->Move(15, 15, 240, 240);
     imgCheck->SetBackColour(SysColour::Window);
@@ -260,16 +260,16 @@ void TolvaneTick::ToggleValue() {
     Raise(Click);
 }
 
-void TolvaneTick::OnSurfaceClick() { ToggleValue(); }
+void TolvaneTick::OnClick() { ToggleValue(); }
 
-void TolvaneTick::KeyPress(int16_t& keyAscii) {
+void TolvaneTick::OnKeyPress(int16_t& keyAscii) {
     if (keyAscii == kSpace) ToggleValue();
 }
 
-void TolvaneTick::GotFocus() { DrawFocus(); }
+void TolvaneTick::OnGotFocus() { DrawFocus(); }
 
 // Clears the dotted rectangle (everything drawn on the surface; the elements stay).
-void TolvaneTick::LostFocus() { GetSurface().Cls(); }
+void TolvaneTick::OnLostFocus() { GetSurface().Cls(); }
 
 // A dotted rectangle, one point every 30 twips in the dark shadow colour, around the caption,
 // or around the box when there is no caption.

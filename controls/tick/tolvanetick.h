@@ -19,7 +19,7 @@ constexpr int16_t Tick = 0;
 constexpr int16_t Cross = 1;
 }  // namespace CheckStyle
 
-class TolvaneTick : public EventNamedControl {
+class TolvaneTick : public Control {
 public:
     static constexpr double kDesignWidth = 4875;
     static constexpr double kDesignHeight = 270;
@@ -63,16 +63,16 @@ public:
     void InitProperties() override;
     void ReadProperties(PropertyBag& bag) override;
     void Resize() override;
-    void KeyPress(int16_t& keyAscii) override;
-    void GotFocus() override;
-    void LostFocus() override;
+    void OnKeyPress(int16_t& keyAscii) override;
+    void OnGotFocus() override;
+    void OnLostFocus() override;
 
     // The glyphs: black on transparent, 13 x 13 and 12 x 13 pixels.
     static PictureRef TickGlyph();
     static PictureRef CrossGlyph();
 
 protected:
-    void OnSurfaceClick() override;
+    void OnClick() override;
 
 private:
     void ToggleValue();
