@@ -399,6 +399,9 @@ void Runtime::CollectGarbage() {
     auto dead = std::move(m_unloaded);
     m_unloaded.clear();
     for (Form* f : dead) {
+        // A handler still running when the form was unloaded may have taken the capture or the
+        // focus, or started a timer, since: forget them again before the objects go.
+        ForEachSurface(*f, [&](Surface& s) { ForgetSurface(s); });
         m_dirty.erase(f);
         std::erase(m_modal, f);
         auto it = std::find_if(m_forms.begin(), m_forms.end(), [&](auto& p) { return p.get() == f; });
