@@ -1,15 +1,612 @@
 #include "controls/button/tolvanebutton.h"
 
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "core/mouse.h"
+
 namespace stolvane {
 
+namespace {
+
+// The colours the bevel uses.
+constexpr OleColour kFace = SysColour::ButtonFace;
+constexpr OleColour kShadow = SysColour::ButtonShadow;
+constexpr OleColour kHighlight = SysColour::Highlight;
+constexpr OleColour kDark = SysColour::DarkShadow;
+constexpr OleColour kBlack = 0x00000000;
+constexpr OleColour kKeep = TolvaneButton::kKeep;
+
+using namespace ButtonType;
+using namespace ButtonState;
+
+// Bevel colours by style, state and focus. Each row gives the colours of the five line pairs:
+// outer top and left (TopLine, LefLine), outer bottom and right (BotLine, RigLine), inner top
+// and left (inTop, InLef), inner bottom and right (InBot, InRig), and the second inner edge
+// (in2Bot, in2Rig). kKeep leaves a pair as it is. Only tbtWin95 looks at the focus; for the
+// other styles kAnyFocus matches both.
+enum Focus { kUnfocused, kFocused, kAnyFocus };
+struct BevelRow {
+    int16_t style;
+    int32_t state;
+    Focus focus;
+    TolvaneButton::BevelColours colours;
+};
+
+constexpr BevelRow kBevelTable[] = {
+    //  style       state  focus        outer 1     outer 2     inner 1     inner 2   second
+    {tbtWin95, Up, kUnfocused, {kHighlight, kDark, kFace, kShadow, kFace}},
+    {tbtWin95, Flat, kUnfocused, {kHighlight, kDark, kFace, kShadow, kFace}},
+    {tbtWin95, Down, kUnfocused, {kDark, kHighlight, kShadow, kShadow, kFace}},
+    {tbtWin95, Up, kFocused, {kBlack, kBlack, kHighlight, kBlack, kShadow}},
+    {tbtWin95, Flat, kFocused, {kBlack, kBlack, kHighlight, kBlack, kShadow}},
+    {tbtWin95, Down, kFocused, {kDark, kDark, kShadow, kShadow, kKeep}},
+    {tbtTolvane, Up, kAnyFocus, {kHighlight, kDark, kFace, kShadow, kKeep}},
+    {tbtTolvane, Down, kAnyFocus, {kDark, kHighlight, kShadow, kFace, kKeep}},
+    {tbtTolvane, Flat, kAnyFocus, {kHighlight, kShadow, kFace, kFace, kKeep}},
+    {tbtWin98, Up, kAnyFocus, {kHighlight, kShadow, kFace, kFace, kKeep}},
+    {tbtWin98, Down, kAnyFocus, {kShadow, kHighlight, kFace, kFace, kKeep}},
+    {tbtWin98, Flat, kAnyFocus, {kFace, kFace, kFace, kFace, kKeep}},
+    {tbtWin31, Up, kAnyFocus, {kDark, kDark, kHighlight, kShadow, kKeep}},
+    {tbtWin31, Flat, kAnyFocus, {kDark, kDark, kHighlight, kShadow, kKeep}},
+    {tbtWin31, Down, kAnyFocus, {kDark, kDark, kShadow, kHighlight, kKeep}},
+};
+
+// Runs one step of a handler: a failing host operation is ignored and the handler goes on.
+template <class F>
+void Step(F&& f) {
+    try {
+        f();
+    } catch (const HostError&) {
+    }
+}
+
+}  // namespace
+
+TolvaneButton::BevelColours TolvaneButton::BevelFor(int16_t style, int32_t state, bool focused) {
+    // Styles other than the four known ones draw as tbtWin95.
+    if (style != tbtTolvane && style != tbtWin98 && style != tbtWin31) style = tbtWin95;
+    const Focus focus = focused ? kFocused : kUnfocused;
+    for (const BevelRow& row : kBevelTable)
+        if (row.style == style && row.state == state && (row.focus == kAnyFocus || row.focus == focus))
+            return row.colours;
+    return {kKeep, kKeep, kKeep, kKeep, kKeep};
+}
+
+// ---------------------------------------------------------------- design
+
+TolvaneButton::TolvaneButton(Surface& surface) : Control(surface) {
+    // Lines lower in the list lie beneath later ones: the second inner edge first, then the
+    // inner bevel, then the outer frame, so that the thick inner lines of tbtWin31 never cover
+    // the frame.
+    auto line = [&](const char* name, double x1, double y1, double x2, double y2) {
+        Line& l = surface.Add<Line>(name);
+        l.SetEnds(x1, y1, x2, y2);
+        l.SetColour(kFace);
+        l.SetBorderWidth(1);
+        return &l;
+    };
+    const double W = kDesignWidth, H = kDesignHeight;
+    in2Bot = line("in2Bot", 30, H - 45, W - 45, H - 45);
+    in2Rig = line("in2Rig", W - 45, 30, W - 45, H - 30);
+    inTop = line("inTop", 30, 15, W - 15, 15);
+    InLef = line("InLef", 15, 15, 15, H - 15);
+    InBot = line("InBot", 15, H - 30, W - 30, H - 30);
+    InRig = line("InRig", W - 30, 15, W - 30, H - 15);
+    TopLine = line("TopLine", 0, 0, W - 15, 0);
+    LefLine = line("LefLine", 0, 0, 0, H - 15);
+    BotLine = line("BotLine", 0, H - 15, W, H - 15);
+    RigLine = line("RigLine", W - 15, 0, W - 15, H);
+
+    imgButton = &surface.Add<Image>("imgButton");
+    imgButton->SetVisible(false);
+    imgButton->Move(75, 75, 0, 0);
+    imgButton->onMouseDown = [this](MouseArgs& a) {
+        MouseArgs b{a.button, a.shift, static_cast<float>(a.x + imgButton->Left()),
+                    static_cast<float>(a.y + imgButton->Top())};
+        OnMouseDown(b);
+    };
+    imgButton->onMouseMove = [this](MouseArgs& a) {
+        MouseArgs b{a.button, a.shift, static_cast<float>(a.x + imgButton->Left()),
+                    static_cast<float>(a.y + imgButton->Top())};
+        OnMouseMove(b);
+    };
+    imgButton->onMouseUp = [this](MouseArgs& a) {
+        MouseArgs b{a.button, a.shift, static_cast<float>(a.x + imgButton->Left()),
+                    static_cast<float>(a.y + imgButton->Top())};
+        OnMouseUp(b);
+    };
+
+    const double labelHeight = 255;
+    PropertyMap design{{"Font", MakeFont("Arial", 8.25)}};
+    lblCaptionElement = &surface.AddControl("TolvaneLabel", "lblCaption",
+                                            {75, H / 2 - labelHeight / 2, W - 185, labelHeight}, design);
+    lblCaption = static_cast<TolvaneLabel*>(&lblCaptionElement->GetControl());
+    // The caption's mouse events reach the button in the button's coordinates.
+    auto forward = [this](void (TolvaneButton::*handler)(MouseArgs&)) {
+        return [this, handler](int16_t& button, int16_t& shift, float& x, float& y) {
+            const Surface& caption = CaptionSurface();
+            MouseArgs a{button, shift, static_cast<float>(x + caption.Left()), static_cast<float>(y + caption.Top())};
+            (this->*handler)(a);
+        };
+    };
+    lblCaption->MouseDown += forward(&TolvaneButton::OnMouseDown);
+    lblCaption->MouseMove += forward(&TolvaneButton::OnMouseMove);
+    lblCaption->MouseUp += forward(&TolvaneButton::OnMouseUp);
+}
+
+// ---------------------------------------------------------------- properties
+
+void TolvaneButton::SetAlignImage(int16_t align) {
+    m_AlignImage = align;
+    PropertyChanged("AlignImage");
+    DrawState(Flat);
+    LayOut();
+}
+
+void TolvaneButton::SetButtonStyle(int16_t style) {
+    m_ButtonStyle = style;
+    PropertyChanged("ButtonStyle");
+    DrawState(Flat);
+    LayOut();
+}
+
+void TolvaneButton::SetCatch(Boolean latch) {
+    m_Catch = ToBoolean(latch != 0);
+    PropertyChanged("Catch");
+    LayOut();
+}
+
+void TolvaneButton::SetCaption(const std::string& caption) {
+    m_Caption = caption;
+    PropertyChanged("Caption");
+    LayOut();
+}
+
+void TolvaneButton::SetColour(OleColour colour) {
+    m_Colour = colour;
+    PropertyChanged("Colour");
+    lblCaption->SetColour(colour);
+}
+
+void TolvaneButton::SetColourUp(OleColour colour) {
+    m_ColourUp = colour;
+    PropertyChanged("ColourUp");
+    lblCaption->SetColourUp(colour);
+}
+
+void TolvaneButton::SetIsDown(Boolean down) {
+    m_IsDown = ToBoolean(down != 0);
+    PropertyChanged("IsDown");
+    DrawState(m_IsDown ? Down : Flat);
+}
+
+void TolvaneButton::SetEnabled(Boolean enabled) {
+    m_Enabled = ToBoolean(enabled != 0);
+    PropertyChanged("Enabled");
+    // A button switched off while the pointer is over it (from its own Click handler, say)
+    // lets the mouse go: a disabled button ignores the moves that would otherwise release it,
+    // and the capture would keep every other control of the form from the mouse.
+    if (!m_Enabled && m_Captured) {
+        if (GetHost().Captured() == &GetSurface()) ReleaseMouse(GetHost());
+        m_Captured = False;
+    }
+    DrawState(Flat);
+    LayOut();
+}
+
+void TolvaneButton::SetFont(FontRef font) {
+    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
+    m_Font = std::move(font);
+    PropertyChanged("Font");
+    ResizeButton();
+}
+
+void TolvaneButton::SetHyperlink(const std::string& link) {
+    m_Hyperlink = link;
+    PropertyChanged("Hyperlink");
+}
+
+void TolvaneButton::SetPicture(PictureRef picture) {
+    m_Picture = picture ? std::move(picture) : stolvane::Picture::Empty();
+    PropertyChanged("Picture");
+    // Zeroed first, so that the element takes the size of the picture it is given next.
+    imgButton->SetWidth(0);
+    imgButton->SetHeight(0);
+    LayOut();
+}
+
+void TolvaneButton::SetPictureDisabled(PictureRef picture) {
+    m_PictureDisabled = picture ? std::move(picture) : stolvane::Picture::Empty();
+    PropertyChanged("PictureDisabled");
+    imgButton->SetWidth(0);
+    imgButton->SetHeight(0);
+    LayOut();
+}
+
 const std::vector<PropertyInfo>& TolvaneButton::Properties() const {
-    static const std::vector<PropertyInfo> none;
-    return none;
+    using B = TolvaneButton;
+    static const std::vector<PropertyInfo> props = [] {
+        const Value noPicture{PictureRef(stolvane::Picture::Empty())};
+        // Read, kept and written back unchanged; the button has no such property.
+        PropertyInfo mousePointer =
+            FieldProperty("MousePointer", PropType::Int16, &B::m_MousePointer, Default(int64_t{0}), nullptr);
+        mousePointer.isPublic = false;
+        return std::vector<PropertyInfo>{
+            FieldProperty("AlignImage", PropType::Int16, &B::m_AlignImage, Default(int64_t{ImageAligns::iaLeft}),
+                          &B::SetAlignImage),
+            FieldProperty("ButtonStyle", PropType::Int16, &B::m_ButtonStyle, Default(int64_t{tbtWin98}),
+                          &B::SetButtonStyle),
+            FieldProperty("Catch", PropType::Boolean, &B::m_Catch, Default(int64_t{False}), &B::SetCatch),
+            FieldProperty("Caption", PropType::String, &B::m_Caption, Default(std::string("TolvaneButton")),
+                          &B::SetCaption),
+            FieldProperty("Colour", PropType::Colour, &B::m_Colour, Default(int64_t{SysColour::ButtonText}),
+                          &B::SetColour),
+            FieldProperty("ColourUp", PropType::Colour, &B::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
+                          &B::SetColourUp),
+            FieldProperty("IsDown", PropType::Boolean, &B::m_IsDown, Default(int64_t{False}), &B::SetIsDown),
+            FieldProperty("Enabled", PropType::Boolean, &B::m_Enabled, Default(int64_t{True}), &B::SetEnabled),
+            FieldProperty("Font", PropType::Font, &B::m_Font, AmbientFontDefault(), &B::SetFont),
+            FieldProperty("Hyperlink", PropType::String, &B::m_Hyperlink, Default(std::string()), &B::SetHyperlink),
+            mousePointer,
+            FieldProperty("Picture", PropType::Picture, &B::m_Picture, Default(noPicture), &B::SetPicture),
+            FieldProperty("PictureDisabled", PropType::Picture, &B::m_PictureDisabled, Default(noPicture),
+                          &B::SetPictureDisabled),
+        };
+    }();
+    return props;
 }
 
 ClassInfo TolvaneButton::Class() {
     return {"TolvaneButton", "_TolvaneButton", "__TolvaneButton", kDesignWidth, kDesignHeight,
             [](Surface& s) { return std::make_unique<TolvaneButton>(s); }};
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void TolvaneButton::InitProperties() {
+    m_AlignImage = ImageAligns::iaLeft;
+    m_ButtonStyle = tbtWin98;
+    m_Catch = False;
+    m_Caption = GetSurface().Name();
+    m_Colour = SysColour::ButtonText;
+    m_ColourUp = SysColour::ActiveTitle;
+    m_IsDown = False;
+    m_Enabled = True;
+    m_Font = GetHost().AmbientFont(GetSurface());
+    m_Hyperlink.clear();
+    m_MousePointer = 0;
+    m_Picture = stolvane::Picture::Empty();
+    m_PictureDisabled = stolvane::Picture::Empty();
+    LayOut();
+}
+
+void TolvaneButton::ReadProperties(PropertyBag& bag) {
+    ReadAllProperties(bag);
+    if (!m_Picture) m_Picture = stolvane::Picture::Empty();
+    if (!m_PictureDisabled) m_PictureDisabled = stolvane::Picture::Empty();
+    // The first state is drawn at Show: a stored IsDown does not show pressed until set again.
+    LayOut();
+}
+
+void TolvaneButton::Resize() { ResizeButton(); }
+
+void TolvaneButton::Show() {
+    Step([&] { DrawState(Flat); });
+    ResizeButton();
+}
+
+// ---------------------------------------------------------------- geometry and layout
+
+void TolvaneButton::ResizeButton() {
+    Surface& s = GetSurface();
+    Step([&] {
+        if (s.Width() < kMinimumSize) s.SetWidth(kMinimumSize);
+    });
+    Step([&] {
+        if (s.Height() < kMinimumSize) s.SetHeight(kMinimumSize);
+    });
+    Step([&] {
+        auto W = [&] { return s.Width(); };
+        auto H = [&] { return s.Height(); };
+        TopLine->SetEnds(0, 0, W() - 15, 0);
+        LefLine->SetEnds(0, 0, 0, H() - 15);
+        BotLine->SetEnds(0, H() - 15, W(), H() - 15);
+        RigLine->SetEnds(W() - 15, 0, W() - 15, H());
+        inTop->SetEnds(30, 15, W() - 15, 15);
+        InLef->SetEnds(15, 15, 15, H() - 15);
+        InBot->SetEnds(15, H() - 30, W() - 30, H() - 30);
+        InRig->SetEnds(W() - 30, 15, W() - 30, H() - 15);
+        in2Bot->SetEnds(30, H() - 45, W() - 45, H() - 45);
+        in2Rig->SetEnds(W() - 45, 30, W() - 45, H() - 30);
+    });
+    // The caption takes its font before it is centred: its height follows the font's size.
+    Step([&] { CopyFontToCaption(); });
+    Surface& caption = CaptionSurface();
+    Step([&] {
+        if (s.Height() - 165 < caption.Height()) caption.SetHeight(std::max(0.0, s.Height() - 165));
+    });
+    // Centred; a pressed button keeps its caption pressed.
+    Step([&] { caption.SetTop(s.Height() / 2 - caption.Height() / 2 + Offset()); });
+    Step([&] { LayOut(); });
+}
+
+// Copies the font's attributes, all but its name, to the caption, which keeps its own face.
+void TolvaneButton::CopyFontToCaption() {
+    if (!m_Font) return;
+    FontRef current = lblCaption->Font();
+    stolvane::Font font = current ? *current : stolvane::Font{};
+    font.bold = m_Font->bold;
+    font.charset = m_Font->charset;
+    font.italic = m_Font->italic;
+    font.size = m_Font->size;
+    font.strikethrough = m_Font->strikethrough;
+    font.underline = m_Font->underline;
+    font.weight = m_Font->weight;
+    // A font object of the caption's own: the label learns of a change only through its setter.
+    if (!current || !(font == *current)) lblCaption->SetFont(std::make_shared<stolvane::Font>(font));
+}
+
+void TolvaneButton::SetCaptionColours(OleColour colour) {
+    if (lblCaption->Colour() != colour) lblCaption->SetColour(colour);
+    if (lblCaption->ColourUp() != colour) lblCaption->SetColourUp(colour);
+}
+
+void TolvaneButton::SetCaptionBold(bool bold) {
+    FontRef current = lblCaption->Font();
+    if (!current || current->bold == bold) return;
+    auto font = std::make_shared<stolvane::Font>(*current);
+    font->bold = bold;
+    lblCaption->SetFont(font);
+}
+
+// Places the picture and the caption. Positions are those of a button at rest, moved by the
+// press offset while the button is drawn down, so that a layout during a press or a latch
+// keeps both where the press put them.
+void TolvaneButton::LayOut() {
+    Surface& s = GetSurface();
+    Surface& caption = CaptionSurface();
+    CopyFontToCaption();
+    if (lblCaption->Caption() != m_Caption) lblCaption->SetCaption(m_Caption);
+    imgButton->SetVisible(false);
+    if (!m_Enabled) {
+        imgButton->SetPicture(m_PictureDisabled);
+        SetCaptionColours(SysColour::GreyText);
+    } else {
+        imgButton->SetPicture(m_Picture);
+        SetCaptionColours(m_Colour);
+    }
+
+    const double W = s.Width(), H = s.Height();
+    const double w = imgButton->Width(), h = imgButton->Height();
+    const double off = Offset();
+    const double labelTop = caption.Top() - off;  // where the resize handler put it
+    const double labelHeight = caption.Height();
+    // The caption never gets a negative width, however wide the picture.
+    auto placeCaption = [&](double left, double width) {
+        caption.SetLeft(left + off);
+        caption.SetWidth(std::max(0.0, width));
+        caption.SetVisible(true);
+    };
+    auto placePicture = [&](double left, double top, bool visible) {
+        imgButton->SetTop(top + off);
+        imgButton->SetLeft(left + off);
+        imgButton->SetVisible(visible);
+    };
+
+    if (IsNoPicture(imgButton->GetPicture())) {
+        placeCaption(75, W - 185);
+    } else if (m_Caption.empty()) {
+        placePicture(W / 2 - w / 2, H / 2 - h / 2, true);
+        caption.SetVisible(false);
+    } else if (m_AlignImage == ImageAligns::iaLeft) {
+        placePicture(75, H / 2 - h / 2, true);
+        placeCaption(75 + w, W - 185 - w);
+    } else if (m_AlignImage == ImageAligns::iaTop) {
+        placePicture(W / 2 - w / 2, labelTop - h, labelTop - h >= 75);
+        placeCaption(75, W - 185);
+    } else if (m_AlignImage == ImageAligns::iaRight) {
+        placePicture(W - w - 90, H / 2 - h / 2, true);
+        placeCaption(75, W - 275 - w);
+    } else {
+        placePicture(W / 2 - w / 2, labelTop + labelHeight, H - 90 >= labelTop + labelHeight + h);
+        placeCaption(75, W - 185);
+    }
+}
+
+// ---------------------------------------------------------------- drawing
+
+void TolvaneButton::DrawState(int32_t state) {
+    const int16_t inner = m_ButtonStyle == tbtWin31 ? 4 : 1;
+    for (Line* l : {inTop, InLef, InBot, InRig}) l->SetBorderWidth(inner);
+    if (state != Up && state != Down && state != Flat) return;
+
+    // A disabled button keeps its grey caption whatever state it is drawn in.
+    if (!m_Enabled)
+        SetCaptionColours(SysColour::GreyText);
+    else
+        SetCaptionColours(state == Flat ? m_Colour : m_ColourUp);
+
+    // The press offset, applied once on the way down and taken back on the way up.
+    double shift = 0;
+    if (state == Down && m_State != Down) shift = kPressOffset;
+    if (state != Down && m_State == Down) shift = -kPressOffset;
+    if (shift != 0) {
+        Surface& caption = CaptionSurface();
+        imgButton->SetLeft(imgButton->Left() + shift);
+        imgButton->SetTop(imgButton->Top() + shift);
+        caption.SetLeft(caption.Left() + shift);
+        caption.SetTop(caption.Top() + shift);
+    }
+
+    const BevelColours c = BevelFor(m_ButtonStyle, state, m_HasFocus != False);
+    auto paint = [](OleColour colour, Line* a, Line* b) {
+        if (colour == kKeep) return;
+        a->SetColour(colour);
+        b->SetColour(colour);
+    };
+    paint(c.outer1, TopLine, LefLine);
+    paint(c.outer2, BotLine, RigLine);
+    paint(c.inner1, inTop, InLef);
+    paint(c.inner2, InBot, InRig);
+    paint(c.second, in2Bot, in2Rig);
+
+    if (m_ButtonStyle == tbtTolvane) SetCaptionBold(state != Flat || (m_Font && m_Font->bold));
+    m_State = state;
+}
+
+// Dots in the dark colour, one every 30 twips, inside the bevel.
+void TolvaneButton::DrawFocus() {
+    Surface& s = GetSurface();
+    const double W = s.Width(), H = s.Height();
+    const int32_t right = ToInt32(W - 75), bottom = ToInt32(H - 75);
+    for (int32_t x = 75; x <= right; x += 30) {
+        s.PSet(x, 60, kDark);
+        s.PSet(x, H - 75, kDark);
+    }
+    for (int32_t y = 75; y <= bottom; y += 30) {
+        s.PSet(60, y, kDark);
+        s.PSet(W - 75, y, kDark);
+    }
+}
+
+// ---------------------------------------------------------------- mouse
+
+bool TolvaneButton::Inside(double x, double y) {
+    const Surface& s = GetSurface();
+    m_Inside = ToBoolean(x >= 0 && x <= s.Width() && y >= 0 && y <= s.Height());
+    return m_Inside != False;
+}
+
+void TolvaneButton::OnMouseDown(MouseArgs& a) {
+    if (!m_Enabled) return;
+    Step([&] { DrawState(Down); });
+    Step([&] { GetSurface().SetFocus(); });
+    Step([&] { Raise(MouseDown, a.button, a.shift, a.x, a.y); });
+}
+
+void TolvaneButton::OnMouseMove(MouseArgs& a) {
+    Host& host = GetHost();
+    auto release = [&] {
+        Step([&] {
+            if (host.Captured() == &GetSurface()) ReleaseMouse(host);
+        });
+        m_Captured = False;
+    };
+    // A disabled button neither lights up nor raises events; it only lets the mouse go.
+    if (!m_Enabled) {
+        if (m_Captured) release();
+        return;
+    }
+    // Latched: stays down whatever the pointer does.
+    if (m_Catch && m_IsDown) {
+        if (m_Captured) release();
+        return;
+    }
+    const bool inside = Inside(a.x, a.y);
+    if (a.button == 0 && inside) {
+        // Holding the capture makes the next move outside arrive here: that is how the button
+        // notices the pointer has left.
+        Step([&] { DrawState(Up); });
+        Step([&] { CaptureMouse(GetSurface()); });
+        m_Captured = True;
+    } else if (a.button == 0) {
+        Step([&] { DrawState(Flat); });
+        if (m_Captured) release();
+    }
+    // With a mouse button held the look stays as it is: a pressed button dragged out stays down.
+    Step([&] { Raise(MouseMove, a.button, a.shift, a.x, a.y); });
+}
+
+void TolvaneButton::OnMouseUp(MouseArgs& a) {
+    if (!m_Enabled) return;
+    Host& host = GetHost();
+    // The button's screen origin, so that the pointer can be found relative to the button
+    // again after the Click handler and pending messages have run.
+    int32_t originX = 0, originY = 0;
+    Step([&] {
+        const MousePoint p = fncMousePosition(host);
+        originX = ToInt32(p.x - a.x);
+        originY = ToInt32(p.y - a.y);
+    });
+    if (Inside(a.x, a.y)) {
+        Step([&] { Raise(Click); });
+        Step([&] { host.DoEvents(); });
+        OpenHyperlink();
+        // Latching: Click has seen the state from before this click.
+        if (m_Catch && m_IsDown) {
+            Step([&] { DrawState(Flat); });
+            m_IsDown = False;
+        } else if (m_Catch && !m_IsDown) {
+            m_IsDown = True;
+            Step([&] { DrawState(Down); });
+        }
+    }
+    // The hover look for where the pointer is now.
+    MouseArgs now{0, a.shift, 0, 0};
+    Step([&] {
+        const MousePoint p = fncMousePosition(host);
+        now.x = static_cast<float>(p.x - originX);
+        now.y = static_cast<float>(p.y - originY);
+    });
+    OnMouseMove(now);
+}
+
+void TolvaneButton::OpenHyperlink() {
+    if (m_Hyperlink.empty()) return;
+    try {
+        GetHost().Navigate(m_Hyperlink);
+    } catch (const HostError&) {
+        Step([&] {
+            GetHost().MsgBox("The TolvaneButton was unable to link to " + m_Hyperlink +
+                             ". Your system is not correctly configured for WWW access.");
+        });
+    }
+}
+
+// ---------------------------------------------------------------- keyboard and focus
+
+// A click from the keyboard: down, Click, the hyperlink, and back to rest. It never latches.
+void TolvaneButton::KeyboardClick() {
+    Step([&] { DrawState(Down); });
+    Step([&] { Raise(Click); });
+    OpenHyperlink();
+    Step([&] { DrawState(Flat); });
+}
+
+void TolvaneButton::OnKeyPress(int16_t& keyAscii) {
+    if (m_Enabled && keyAscii == kSpace) KeyboardClick();
+}
+
+void TolvaneButton::OnAccessKeyPress(int16_t) {
+    if (m_Enabled) KeyboardClick();
+}
+
+// The letters after '&' in the caption ("&&" is a literal ampersand). A disabled button answers
+// to none, so that another control may.
+std::string TolvaneButton::AccessKeys() const {
+    std::string keys;
+    if (!m_Enabled) return keys;
+    for (size_t i = 0; i + 1 < m_Caption.size(); ++i) {
+        if (m_Caption[i] != '&') continue;
+        const char next = m_Caption[i + 1];
+        if (next != '&') keys += static_cast<char>(std::toupper(static_cast<unsigned char>(next)));
+        ++i;
+    }
+    return keys;
+}
+
+void TolvaneButton::OnGotFocus() {
+    if (!m_Enabled) return;
+    m_HasFocus = True;
+    Step([&] { DrawFocus(); });
+}
+
+void TolvaneButton::OnLostFocus() {
+    m_HasFocus = False;
+    if (!m_Catch) Step([&] { DrawState(Flat); });
+    Step([&] { GetSurface().Cls(); });
 }
 
 }  // namespace stolvane
