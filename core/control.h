@@ -71,10 +71,9 @@ public:
     virtual void OnLostFocus() {}
     // Access keys the control answers to (letters after '&' in its caption), upper case.
     virtual std::string AccessKeys() const { return {}; }
-    // A container control lets the form's author place controls inside it.
-    virtual bool IsContainer() const { return false; }
 
-    // The property table of the class, in interface and persistence order.
+    // The property table of the class, in interface and persistence order (each class keeps
+    // it in a static PropertyTable() that its class description also hands out).
     virtual const std::vector<PropertyInfo>& Properties() const = 0;
     const PropertyInfo* FindProperty(const std::string& name) const;
     Value GetProperty(const std::string& name);

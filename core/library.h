@@ -19,7 +19,26 @@ struct ClassInfo {
     std::string eventInterface;    // "__TolvaneButton"
     double designWidth = 0, designHeight = 0;  // size of a newly placed instance, twips
     std::function<std::unique_ptr<Control>(Surface&)> create;
+    // The class's property table, known without an instance (form files check keys with it).
+    std::function<const std::vector<PropertyInfo>&()> properties;
+    // The form's author may place controls inside an instance (a panel).
+    bool container = false;
 };
+
+// Describes a control class T that has a static PropertyTable().
+template <class T>
+ClassInfo DescribeClass(const std::string& name, double designWidth, double designHeight, bool container = false) {
+    ClassInfo c;
+    c.name = name;
+    c.defaultInterface = "_" + name;
+    c.eventInterface = "__" + name;
+    c.designWidth = designWidth;
+    c.designHeight = designHeight;
+    c.create = [](Surface& s) { return std::make_unique<T>(s); };
+    c.properties = [] () -> const std::vector<PropertyInfo>& { return T::PropertyTable(); };
+    c.container = container;
+    return c;
+}
 
 struct LibraryFormInfo {
     std::string name;                     // "frmAbout"

@@ -189,72 +189,7 @@ PictureOrigins& Origins() {
 // ---------------------------------------------------------------- class facts
 
 // What reading needs to know about a class before any instance is placed: its stored keys with
-// their types, and whether it holds other controls. Both come from the class's property table,
-// which lives on an instance; a throwaway instance is built on a surface of this quiet host,
-// which answers the few questions a control's construction may ask and reports nothing to
-// the runtime, so no timer, repaint or notification of the real runtime sees it.
-class ScratchHost : public Host {
-public:
-    explicit ScratchHost(Runtime& runtime) : m_runtime(runtime) {}
-    OleColour ResolveColour(OleColour c) override { return m_runtime.ResolveColour(c); }
-    double TwipsPerPixelX() override { return 15; }
-    double TwipsPerPixelY() override { return 15; }
-    PixelPoint CursorPosition() override { return {}; }
-    void PropertyChanged(Surface&, const std::string&) override {}
-    void RaiseEvent(Surface&, const std::string&, EventArgs&) override {}
-    void SurfaceChanged(Surface&, const Rect&) override {}
-    void SurfaceResized(Surface&) override {}
-    void ElementChanged(Element&, const Rect&) override {}
-    void SetCapture(Surface&) override {}
-    void ReleaseCapture() override {}
-    Surface* Captured() override { return nullptr; }
-    void SetFocus(Surface&) override {}
-    Surface* Focused() override { return nullptr; }
-    void PopupMenu(Surface&, MenuItem&, MenuItem*) override {}
-    FontRef AmbientFont(Surface&) override { return MakeFont("MS Sans Serif", 8.25); }
-    double ParentProperty(Surface&, const std::string&) override {
-        throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
-    }
-    void SetParentProperty(Surface&, const std::string&, double) override {
-        throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
-    }
-    void Navigate(const std::string&) override {
-        throw HostError(ErrorNumber::NavigationFailed, "Unable to open the link");
-    }
-    void MsgBox(const std::string&, const std::optional<std::string>&) override {}
-    std::string AppName() override { return m_runtime.AppName(); }
-    std::string VersionComment() override { return m_runtime.VersionComment(); }
-    void DoEvents() override {}
-    std::optional<std::string> DesktopSetting(const std::string& s, const std::string& k) override {
-        return m_runtime.DesktopSetting(s, k);
-    }
-    Form& LoadForm(const std::string&) override { throw HostError::InvalidCall(); }
-    void ShowModal(Form&, Surface*) override { throw HostError::InvalidCall(); }
-    void HideForm(Form&) override {}
-    void UnloadForm(Form&) override {}
-    ControlElement& CreateEmbedded(Surface& parent, const std::string& className, const std::string& name, int index,
-                                   const Rect& rect, const PropertyMap& design) override {
-        const ClassInfo* info = Library::Instance().FindClass(className);
-        if (!info) throw HostError(ErrorNumber::InvalidCall, "The library has no class named " + className);
-        auto surface = std::make_unique<Surface>(*this, name, index);
-        surface->SetContainer(&parent);
-        surface->Move(rect.left, rect.top, std::max(0.0, rect.width), std::max(0.0, rect.height));
-        surface->SetControl(info->create(*surface));
-        Surface& s = *surface;
-        auto element = std::make_unique<ControlElement>(std::move(surface), true);
-        ControlElement& ref = *element;
-        parent.AddElement(std::move(element));
-        PropertyMap bag = design;
-        s.GetControl()->ReadProperties(bag);
-        return ref;
-    }
-    PictureRef LoadPicture(const std::string& path) override { return m_runtime.LoadPicture(path); }
-    Rect MeasureText(const Font& f, const std::string& t, double w) override { return m_runtime.MeasureText(f, t, w); }
-
-private:
-    Runtime& m_runtime;
-};
-
+// their types, and whether it holds other controls. Both come from the class description.
 struct StoredKey {
     std::string name;
     PropType type;
@@ -270,16 +205,12 @@ struct ClassFacts {
     }
 };
 
-ClassFacts LearnClass(Runtime& runtime, const ClassInfo& info) {
-    ScratchHost host(runtime);
-    Surface surface(host, "scratch");
-    surface.Move(0, 0, std::max(0.0, info.designWidth), std::max(0.0, info.designHeight));
-    surface.SetControl(info.create(surface));
+ClassFacts LearnClass(const ClassInfo& info) {
     ClassFacts facts;
-    Control& c = *surface.GetControl();
-    for (const PropertyInfo& p : c.Properties())
-        if (p.persisted) facts.keys.push_back({p.name, p.type});
-    facts.container = c.IsContainer();
+    if (info.properties)
+        for (const PropertyInfo& p : info.properties())
+            if (p.persisted) facts.keys.push_back({p.name, p.type});
+    facts.container = info.container;
     return facts;
 }
 
@@ -397,7 +328,7 @@ private:
     PlannedEntry PlanEntry(const Json& obj, const std::string& position, int depth, bool onForm);
     void PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth);
     void PlanElement(PlannedEntry& e, Fields& f, const std::string& where);
-    const ClassFacts& Facts(const ClassInfo& info, const std::string& where);
+    const ClassFacts& Facts(const ClassInfo& info);
     void ClaimName(const PlannedEntry& e, const std::string& cls, const std::string& where);
 
     Runtime& m_runtime;
@@ -635,16 +566,10 @@ Value Reader::Property(const Json& v, PropType type, const std::string& where) {
 
 // ---------------------------------------------------------------- planning
 
-const ClassFacts& Reader::Facts(const ClassInfo& info, const std::string& where) {
+const ClassFacts& Reader::Facts(const ClassInfo& info) {
     auto it = m_facts.find(info.name);
     if (it != m_facts.end()) return it->second;
-    try {
-        return m_facts.emplace(info.name, LearnClass(m_runtime, info)).first->second;
-    } catch (const HostError& e) {
-        Fail(where, "class " + Quote(info.name) + " cannot be created (" + e.description + ")");
-    } catch (const std::exception& e) {
-        Fail(where, "class " + Quote(info.name) + " cannot be created (" + e.what() + ")");
-    }
+    return m_facts.emplace(info.name, LearnClass(info)).first->second;
 }
 
 void Reader::ClaimName(const PlannedEntry& e, const std::string& cls, const std::string& where) {
@@ -750,7 +675,7 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
     const Json* children = f.Take("controls");
     if (auto k = f.Leftover()) Fail(where, "unknown key " + Quote(*k) + " (known: " + f.Known() + ")");
 
-    const ClassFacts& facts = Facts(*e.classInfo, where);
+    const ClassFacts& facts = Facts(*e.classInfo);
     if (props) {
         if (!props->is_object()) Fail(key("properties"), "expected an object, found " + Describe(*props));
         for (auto& [k, v] : props->items()) {
@@ -1140,7 +1065,8 @@ Json Writer::ControlJson(ControlElement& ce) {
         props[key] = ValueJson(value, type, where + ", property " + Quote(key));
     }
     j["properties"] = std::move(props);
-    if (c.IsContainer()) {
+    const ClassInfo* info = Library::Instance().FindClass(c.ClassName());
+    if (info && info->container) {
         Json children = Json::array();
         Children(s, children, nullptr);
         if (!children.empty()) j["controls"] = std::move(children);

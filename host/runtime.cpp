@@ -404,6 +404,7 @@ void Runtime::CollectGarbage() {
         ForEachSurface(*f, [&](Surface& s) { ForgetSurface(s); });
         m_dirty.erase(f);
         std::erase(m_modal, f);
+        std::erase(m_shown, f);
         auto it = std::find_if(m_forms.begin(), m_forms.end(), [&](auto& p) { return p.get() == f; });
         if (it != m_forms.end()) {
             std::unique_ptr<Form> keep = std::move(*it);
@@ -445,7 +446,8 @@ ControlElement& Runtime::CreateEmbedded(Surface& parent, const std::string& clas
 
 ControlElement& Runtime::PlaceControl(Surface& container, const std::string& className, const std::string& name,
                                       int index, const Rect& rect, const PropertyMap* stored) {
-    if (!container.IsForm() && !(container.GetControl() && container.GetControl()->IsContainer()))
+    const ClassInfo* holder = container.GetControl() ? Library::Instance().FindClass(container.GetControl()->ClassName()) : nullptr;
+    if (!container.IsForm() && !(holder && holder->container))
         throw HostError(ErrorNumber::InvalidCall, container.Name() + " cannot hold controls");
     Form* form = container.OwningForm();
     if (form && (form->FindSurface(name, index) || form->Find(name, index)))

@@ -25,7 +25,8 @@ class TestWidget : public Control {
 public:
     explicit TestWidget(Surface& s) : Control(s) {}
     const char* ClassName() const override { return "TestWidget"; }
-    const std::vector<PropertyInfo>& Properties() const override {
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
+    static const std::vector<PropertyInfo>& PropertyTable() {
         static const std::vector<PropertyInfo> table = {
             FieldProperty("Flag", PropType::Boolean, &TestWidget::m_Flag, Default(int64_t{True}), nullptr),
             FieldProperty("Style", PropType::Int16, &TestWidget::m_Style, Default(int64_t{0}), nullptr),
@@ -53,7 +54,6 @@ class TestBox : public TestWidget {
 public:
     using TestWidget::TestWidget;
     const char* ClassName() const override { return "TestBox"; }
-    bool IsContainer() const override { return true; }
 };
 
 // Refuses whatever it is given to read, as a control whose reading fails would.
@@ -66,12 +66,9 @@ public:
 
 void RegisterTestClasses() {
     auto& lib = Library::Instance();
-    lib.AddClass({"TestWidget", "_TestWidget", "__TestWidget", 1200, 480,
-                  [](Surface& s) { return std::make_unique<TestWidget>(s); }});
-    lib.AddClass(
-        {"TestBox", "_TestBox", "__TestBox", 3000, 2000, [](Surface& s) { return std::make_unique<TestBox>(s); }});
-    lib.AddClass({"TestFragile", "_TestFragile", "__TestFragile", 1200, 480,
-                  [](Surface& s) { return std::make_unique<TestFragile>(s); }});
+    lib.AddClass(DescribeClass<TestWidget>("TestWidget", 1200, 480));
+    lib.AddClass(DescribeClass<TestBox>("TestBox", 3000, 2000, true));
+    lib.AddClass(DescribeClass<TestFragile>("TestFragile", 1200, 480));
 }
 
 std::string ReadAll(const fs::path& p) {

@@ -80,7 +80,8 @@ public:
         timer->SetInterval(ms);
         PropertyChanged("Interval");
     }
-    const std::vector<PropertyInfo>& Properties() const override {
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
+    static const std::vector<PropertyInfo>& PropertyTable() {
         using P = ScriptProbe;
         static const std::vector<PropertyInfo> props = {
             FieldProperty("Caption", PropType::String, &P::m_Caption, Default(std::string()), &P::SetCaption),
@@ -91,8 +92,7 @@ public:
         return props;
     }
     static ClassInfo Class() {
-        return {"ScriptProbe", "_ScriptProbe", "__ScriptProbe", 1200, 900,
-                [](Surface& s) { return std::make_unique<ScriptProbe>(s); }};
+        return DescribeClass<ScriptProbe>("ScriptProbe", 1200, 900);
     }
 
     Event<> ClickEvent{"Click"};

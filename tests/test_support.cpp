@@ -49,7 +49,7 @@ void ProbeControl::OnMouseUp(MouseArgs& a) {
     Log(buf);
 }
 
-const std::vector<PropertyInfo>& ProbeControl::Properties() const {
+const std::vector<PropertyInfo>& ProbeControl::PropertyTable() {
     using P = ProbeControl;
     static const std::vector<PropertyInfo> props = {
         FieldProperty("Caption", PropType::String, &P::m_Caption, Default(std::string("Probe")), &P::SetCaption),
@@ -66,8 +66,7 @@ const std::vector<PropertyInfo>& ProbeControl::Properties() const {
 }
 
 ClassInfo ProbeControl::Class() {
-    return {"ProbeControl", "_ProbeControl", "__ProbeControl", 1200, 600,
-            [](Surface& s) { return std::make_unique<ProbeControl>(s); }};
+    return DescribeClass<ProbeControl>("ProbeControl", 1200, 600, true);
 }
 
 void RegisterProbe() { Library::Instance().AddClass(ProbeControl::Class()); }

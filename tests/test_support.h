@@ -30,7 +30,8 @@ class ProbeControl : public Control {
 public:
     explicit ProbeControl(Surface& s);
     const char* ClassName() const override { return "ProbeControl"; }
-    const std::vector<PropertyInfo>& Properties() const override;
+    static const std::vector<PropertyInfo>& PropertyTable();
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
 
     void InitProperties() override;
     void ReadProperties(PropertyBag& bag) override;
@@ -45,7 +46,6 @@ public:
     void OnGotFocus() override { Log("GotFocus"); }
     void OnLostFocus() override { Log("LostFocus"); }
     std::string AccessKeys() const override { return m_AccessKey; }
-    bool IsContainer() const override { return true; }
 
     void SetCaption(const std::string& c) { m_Caption = c; PropertyChanged("Caption"); }
 

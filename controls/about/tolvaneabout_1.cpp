@@ -2,14 +2,13 @@
 
 namespace stolvane {
 
-const std::vector<PropertyInfo>& TolvaneAbout_1::Properties() const {
+const std::vector<PropertyInfo>& TolvaneAbout_1::PropertyTable() {
     static const std::vector<PropertyInfo> none;
     return none;
 }
 
 ClassInfo TolvaneAbout_1::Class() {
-    return {"TolvaneAbout_1", "_TolvaneAbout_1", "__TolvaneAbout_1", kDesignWidth, kDesignHeight,
-            [](Surface& s) { return std::make_unique<TolvaneAbout_1>(s); }};
+    return DescribeClass<TolvaneAbout_1>("TolvaneAbout_1", kDesignWidth, kDesignHeight);
 }
 
 }  // namespace stolvane

@@ -14,7 +14,8 @@ public:
     static constexpr double kDesignHeight = 465;
     explicit TolvaneAbout_1(Surface& surface) : Control(surface) {}
     const char* ClassName() const override { return "TolvaneAbout_1"; }
-    const std::vector<PropertyInfo>& Properties() const override;
+    static const std::vector<PropertyInfo>& PropertyTable();
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 };
 

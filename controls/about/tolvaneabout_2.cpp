@@ -2,14 +2,13 @@
 
 namespace stolvane {
 
-const std::vector<PropertyInfo>& TolvaneAbout_2::Properties() const {
+const std::vector<PropertyInfo>& TolvaneAbout_2::PropertyTable() {
     static const std::vector<PropertyInfo> none;
     return none;
 }
 
 ClassInfo TolvaneAbout_2::Class() {
-    return {"TolvaneAbout_2", "_TolvaneAbout_2", "__TolvaneAbout_2", kDesignWidth, kDesignHeight,
-            [](Surface& s) { return std::make_unique<TolvaneAbout_2>(s); }};
+    return DescribeClass<TolvaneAbout_2>("TolvaneAbout_2", kDesignWidth, kDesignHeight);
 }
 
 }  // namespace stolvane

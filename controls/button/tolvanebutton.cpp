@@ -225,7 +225,7 @@ void TolvaneButton::SetPictureDisabled(PictureRef picture) {
     LayOut();
 }
 
-const std::vector<PropertyInfo>& TolvaneButton::Properties() const {
+const std::vector<PropertyInfo>& TolvaneButton::PropertyTable() {
     using B = TolvaneButton;
     static const std::vector<PropertyInfo> props = [] {
         const Value noPicture{PictureRef(stolvane::Picture::Empty())};
@@ -259,8 +259,7 @@ const std::vector<PropertyInfo>& TolvaneButton::Properties() const {
 }
 
 ClassInfo TolvaneButton::Class() {
-    return {"TolvaneButton", "_TolvaneButton", "__TolvaneButton", kDesignWidth, kDesignHeight,
-            [](Surface& s) { return std::make_unique<TolvaneButton>(s); }};
+    return DescribeClass<TolvaneButton>("TolvaneButton", kDesignWidth, kDesignHeight);
 }
 
 // ---------------------------------------------------------------- lifecycle

@@ -48,7 +48,8 @@ public:
 
     explicit TolvaneButton(Surface& surface);
     const char* ClassName() const override { return "TolvaneButton"; }
-    const std::vector<PropertyInfo>& Properties() const override;
+    static const std::vector<PropertyInfo>& PropertyTable();
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 
     // ---- Properties, in interface order

@@ -2,14 +2,13 @@
 
 namespace stolvane {
 
-const std::vector<PropertyInfo>& TolvaneCaption::Properties() const {
+const std::vector<PropertyInfo>& TolvaneCaption::PropertyTable() {
     static const std::vector<PropertyInfo> none;
     return none;
 }
 
 ClassInfo TolvaneCaption::Class() {
-    return {"TolvaneCaption", "_TolvaneCaption", "__TolvaneCaption", kDesignWidth, kDesignHeight,
-            [](Surface& s) { return std::make_unique<TolvaneCaption>(s); }};
+    return DescribeClass<TolvaneCaption>("TolvaneCaption", kDesignWidth, kDesignHeight);
 }
 
 }  // namespace stolvane

@@ -14,7 +14,8 @@ public:
     static constexpr double kDesignHeight = 300;
     explicit TolvaneCaption(Surface& surface) : Control(surface) {}
     const char* ClassName() const override { return "TolvaneCaption"; }
-    const std::vector<PropertyInfo>& Properties() const override;
+    static const std::vector<PropertyInfo>& PropertyTable();
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 };
 

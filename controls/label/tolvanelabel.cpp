@@ -141,7 +141,7 @@ void TolvaneLabel::SetHyperlink(const std::string& link) {
     RefreshLabel();
 }
 
-const std::vector<PropertyInfo>& TolvaneLabel::Properties() const {
+const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
     using L = TolvaneLabel;
     static const std::vector<PropertyInfo> props = {
         FieldProperty("Align", PropType::Int16, &L::m_Align, Default(int64_t{Alignment::Centre}), &L::SetAlign),
@@ -157,8 +157,7 @@ const std::vector<PropertyInfo>& TolvaneLabel::Properties() const {
 }
 
 ClassInfo TolvaneLabel::Class() {
-    return {"TolvaneLabel", "_TolvaneLabel", "__TolvaneLabel", kDesignWidth, kDesignHeight,
-            [](Surface& s) { return std::make_unique<TolvaneLabel>(s); }};
+    return DescribeClass<TolvaneLabel>("TolvaneLabel", kDesignWidth, kDesignHeight);
 }
 
 // ---------------------------------------------------------------- lifecycle

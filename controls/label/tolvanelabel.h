@@ -24,7 +24,8 @@ public:
 
     explicit TolvaneLabel(Surface& surface);
     const char* ClassName() const override { return "TolvaneLabel"; }
-    const std::vector<PropertyInfo>& Properties() const override;
+    static const std::vector<PropertyInfo>& PropertyTable();
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 
     // ---- Properties, in interface and persistence order

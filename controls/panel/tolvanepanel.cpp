@@ -2,14 +2,13 @@
 
 namespace stolvane {
 
-const std::vector<PropertyInfo>& TolvanePanel::Properties() const {
+const std::vector<PropertyInfo>& TolvanePanel::PropertyTable() {
     static const std::vector<PropertyInfo> none;
     return none;
 }
 
 ClassInfo TolvanePanel::Class() {
-    return {"TolvanePanel", "_TolvanePanel", "__TolvanePanel", kDesignWidth, kDesignHeight,
-            [](Surface& s) { return std::make_unique<TolvanePanel>(s); }};
+    return DescribeClass<TolvanePanel>("TolvanePanel", kDesignWidth, kDesignHeight, true);
 }
 
 }  // namespace stolvane

@@ -14,7 +14,8 @@ public:
     static constexpr double kDesignHeight = 1875;
     explicit TolvanePanel(Surface& surface) : Control(surface) {}
     const char* ClassName() const override { return "TolvanePanel"; }
-    const std::vector<PropertyInfo>& Properties() const override;
+    static const std::vector<PropertyInfo>& PropertyTable();
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 };
 

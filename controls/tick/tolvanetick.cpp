@@ -128,7 +128,7 @@ void TolvaneTick::SetValue(Boolean value) {
     RefreshTick();
 }
 
-const std::vector<PropertyInfo>& TolvaneTick::Properties() const {
+const std::vector<PropertyInfo>& TolvaneTick::PropertyTable() {
     using T = TolvaneTick;
     static const std::vector<PropertyInfo> props = {
         FieldProperty("Align", PropType::Int16, &T::m_Align, Default(int64_t{Alignment::Left}), &T::SetAlign),
@@ -148,8 +148,7 @@ const std::vector<PropertyInfo>& TolvaneTick::Properties() const {
 }
 
 ClassInfo TolvaneTick::Class() {
-    return {"TolvaneTick", "_TolvaneTick", "__TolvaneTick", kDesignWidth, kDesignHeight,
-            [](Surface& s) { return std::make_unique<TolvaneTick>(s); }};
+    return DescribeClass<TolvaneTick>("TolvaneTick", kDesignWidth, kDesignHeight);
 }
 
 // ---------------------------------------------------------------- lifecycle

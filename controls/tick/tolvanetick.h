@@ -31,7 +31,8 @@ public:
 
     explicit TolvaneTick(Surface& surface);
     const char* ClassName() const override { return "TolvaneTick"; }
-    const std::vector<PropertyInfo>& Properties() const override;
+    static const std::vector<PropertyInfo>& PropertyTable();
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 
     // ---- Properties, in interface and persistence order
