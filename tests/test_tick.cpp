@@ -162,7 +162,8 @@ TEST_F(TickTest, NewBackColourShowsAtOnceInTheBox) {
 // ---------------------------------------------------------------- focus
 
 TEST_F(TickTest, FocusRectangleSurroundsTheCaptionAndGoesWithTheFocus) {
-    auto& other = rt.PlaceControl(f, "TolvaneTick", "Other", -1, {300, 1200, 4875, 270}, nullptr);
+    // Wider than a 16-bit twip count reaches.
+    auto& other = rt.PlaceControl(f, "TolvaneTick", "Other", -1, {300, 1200, 40000, 270}, nullptr);
     const OleColour dot = rt.ResolveColour(SysColour::DarkShadow);
     const OleColour back = rt.ResolveColour(S().BackColour());
     const double T = CaptionSurface().Top(), W = S().Width();
@@ -181,7 +182,9 @@ TEST_F(TickTest, FocusRectangleSurroundsTheCaptionAndGoesWithTheFocus) {
 
     other.GetSurface().SetFocus();
     EXPECT_TRUE(S().GetDrawing().Empty());
-    EXPECT_FALSE(other.GetSurface().GetDrawing().Empty());
+    const double otherTop = rt.Resolve(f, "Other.lblCaption").surface->Top() - 45;
+    EXPECT_EQ(other.GetSurface().Point(39990, otherTop), dot);
+    EXPECT_EQ(other.GetSurface().Point(39985, otherTop + 30), dot);
 }
 
 TEST_F(TickTest, FocusRectangleSurroundsTheBoxWithoutACaption) {
@@ -233,6 +236,11 @@ TEST_F(TickTest, CaptionSettingsReachTheEmbeddedLabelAndLightUp) {
         EXPECT_EQ(e.number, ErrorNumber::InvalidProperty);
     }
     EXPECT_EQ(tick.Align(), 3);
+    // The refused value does not lock the caption: good settings still reach it.
+    tick.SetAlign(Alignment::Right);
+    tick.SetCaption("Mended");
+    EXPECT_EQ(CaptionText().Alignment(), Alignment::Right);
+    EXPECT_EQ(CaptionText().Caption(), "Mended");
 }
 
 TEST_F(TickTest, PropertiesRoundTripAndTheBoxShowsTheStoredValue) {

@@ -41,6 +41,10 @@ public:
     void SetEnabled(Boolean enabled);  // False: grey text, no hover reaction
     FontRef Font();                    // brings the caption up to date first
     void SetFont(FontRef font);        // keeps the reference (424 for none)
+    // The font reference as held, without the refresh of Font(): a control that embeds the
+    // label compares against it, so a label left refusing its settings (an alignment out of
+    // range, say) can still be handed good ones.
+    const FontRef& HeldFont() const { return m_Font; }
     const std::string& Hyperlink() const { return m_Hyperlink; }
     void SetHyperlink(const std::string& link);
 

@@ -189,7 +189,10 @@ void TolvaneTick::Resize() {
 // than needed) and the back colour to the box.
 void TolvaneTick::RefreshTick() {
     if (m_Font) {
-        FontRef current = lblCaption->Font();
+        // Compared without the label's refreshing getter: a label that refuses its current
+        // settings (an alignment out of range) would otherwise fail here before the good
+        // value could reach it, leaving the check box stuck.
+        const FontRef& current = lblCaption->HeldFont();
         // The label gets a font object of its own: it learns of a change only through its
         // setter, which a shared object changed in place would bypass.
         if (!current || !(*current == *m_Font)) lblCaption->SetFont(std::make_shared<stolvane::Font>(*m_Font));
@@ -271,7 +274,8 @@ void TolvaneTick::OnGotFocus() { DrawFocus(); }
 void TolvaneTick::OnLostFocus() { GetSurface().Cls(); }
 
 // A dotted rectangle, one point every 30 twips in the dark shadow colour, around the caption,
-// or around the box when there is no caption.
+// or around the box when there is no caption. The loop bounds are rounded to whole twips in 32
+// bits, so a check box wider than 32767 twips still shows its focus.
 void TolvaneTick::DrawFocus() {
     Surface& s = GetSurface();
     const OleColour dot = SysColour::DarkShadow;
@@ -281,25 +285,25 @@ void TolvaneTick::DrawFocus() {
         // The rectangle stands 45 twips above and 30 below the caption, but never outside the
         // control: at the usual height of 270 its lower edge would fall just below it.
         const double top = std::max(T - 45, 0.0), bottom = std::min(T + H + 30, s.Height() - 15);
-        const int y0 = ToInt16(top), y1 = ToInt16(bottom);
-        for (int y = y0; y <= y1; y += 30) {
+        const int32_t y0 = ToInt32(top), y1 = ToInt32(bottom);
+        for (int32_t y = y0; y <= y1; y += 30) {
             s.PSet(0, y, dot);
             s.PSet(W - 15, y, dot);
         }
-        const int x1 = ToInt16(W);
-        for (int x = 0; x <= x1; x += 30) {
+        const int32_t x1 = ToInt32(W);
+        for (int32_t x = 0; x <= x1; x += 30) {
             s.PSet(x, top, dot);
             s.PSet(x, bottom, dot);
         }
     } else {
         const double t = imgCheck->Top(), h = imgCheck->Height(), w = imgCheck->Width();
-        const int y0 = ToInt16(t - 15), y1 = ToInt16(t + h + 15);
-        for (int y = y0; y <= y1; y += 30) {
+        const int32_t y0 = ToInt32(t - 15), y1 = ToInt32(t + h + 15);
+        for (int32_t y = y0; y <= y1; y += 30) {
             s.PSet(0, y, dot);
             s.PSet(w + 15, y, dot);
         }
-        const int x1 = ToInt16(w + 15);
-        for (int x = 0; x <= x1; x += 30) {
+        const int32_t x1 = ToInt32(w + 15);
+        for (int32_t x = 0; x <= x1; x += 30) {
             s.PSet(x, t - 15, dot);
             s.PSet(x, t + h, dot);
         }
