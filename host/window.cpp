@@ -177,7 +177,13 @@ struct WindowHost::Impl {
                 SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), icon->PixelWidth(), icon->PixelHeight(), 32,
                                                                     icon->PixelWidth() * 4, SDL_PIXELFORMAT_ARGB8888);
                 if (s) {
-                    cursor = SDL_CreateColorCursor(s, 0, 0);
+                    // The hot spot is the topmost drawn pixel: the tip of a pointing hand or arrow.
+                    int hx = 0, hy = 0;
+                    bool found = false;
+                    for (int y = 0; y < icon->PixelHeight() && !found; ++y)
+                        for (int x = 0; x < icon->PixelWidth() && !found; ++x)
+                            if (icon->PixelAt(x, y) >> 24) hx = x, hy = y, found = true;
+                    cursor = SDL_CreateColorCursor(s, hx, hy);
                     SDL_FreeSurface(s);
                 }
             } else {
