@@ -2,8 +2,9 @@
 // TolvaneButton whose Click handler changes the label.
 //
 //   example_button_in_code              opens the form in a window (needs a display)
-//   example_button_in_code --headless   clicks the button three times without a window and
-//                                       prints the label after each click
+//   example_button_in_code --headless   clicks the button three times with the mouse and once
+//                                       with its access key, without a window, and prints
+//                                       the label after each click
 //   ... --headless -o counter.png       also writes the form as it looks at the end
 #include <iostream>
 #include <string>

@@ -132,6 +132,7 @@ TEST_F(ButtonTest, EveryRowOfTheBevelTableColoursItsLines) {
         for (OleColour c : r.c) want.insert(want.end(), 2, c == K ? marker : c);
         EXPECT_EQ(Bevel(), want) << "style " << r.style << " state " << r.state << " focused " << r.focused;
         EXPECT_EQ(L("InBot").BorderWidth(), r.style == tbtWin31 ? 4 : 1);
+        EXPECT_EQ(CapText().GetFont().bold, r.style == tbtTolvane && r.state != Flat);
         Hover(-100, 300);  // leave, letting the capture go
     }
 }
@@ -258,6 +259,20 @@ TEST_F(ButtonTest, HoverRaisesTheFlatButtonAndTheCaptureNoticesItLeaving) {
     Hover(W() + 1, 300);  // arrives through the capture
     EXPECT_EQ(std::tuple(b.State(), rt.Captured(), CapText().ForeColour()), std::tuple(Flat, kNone, RGB(0, 128, 0)));
     EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseMove"}));
+    // Hovered over its caption, the caption label starts a fade timer of its own, which the
+    // button's capture leaves running: colours set afterwards still show exactly as set.
+    Hover(Cap().Left() + 300, Cap().Top() + 60);
+    Hover(-100, 300);
+    b.SetColourUp(RGB(0, 0, 255));
+    rt.Advance(1500);
+    EXPECT_EQ(CapText().ForeColour(), RGB(0, 128, 0));  // still the rest colour
+    b.SetColour(RGB(0, 0, 128));
+    rt.Advance(1500);
+    EXPECT_EQ(CapText().ForeColour(), RGB(0, 0, 128));
+    Hover();
+    b.SetColourUp(RGB(255, 255, 0));
+    rt.Advance(1500);
+    EXPECT_EQ(CapText().ForeColour(), RGB(255, 255, 0));  // raised: the new hover colour
 }
 
 TEST_F(ButtonTest, ReleaseClicksOnTheEdgesButNotBeyondOrAfterDraggingOut) {
@@ -371,6 +386,10 @@ TEST_F(ButtonTest, FormUnloadedDuringTheClickLeavesNothingBehind) {
 // ---------------------------------------------------------------- persistence
 
 TEST_F(ButtonTest, PropertiesRoundTripThroughTheStore) {
+    PropertyMap fresh;  // first-time defaults equal the store's, but for the caption
+    b.WriteProperties(fresh);
+    ASSERT_EQ(fresh.Entries().size(), size_t{1});
+    EXPECT_EQ(fresh.Entries()[0].first, "Caption");
     EXPECT_EQ(b.Caption(), "TolvaneButton1");
     for (auto& [name, v] : std::vector<std::pair<std::string, Value>>{
              {"AlignImage", int64_t{2}}, {"ButtonStyle", int64_t{3}}, {"Catch", int64_t{True}},

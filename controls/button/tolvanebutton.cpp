@@ -164,16 +164,22 @@ void TolvaneButton::SetCaption(const std::string& caption) {
     LayOut();
 }
 
+// The two colour setters give the caption label both of its colours at once, and only when
+// the caption shows the colour being set: the rest colour at rest (or, greyed, until the next
+// layout), the hover colour while raised or pressed. The label must never hold two different
+// colours, because a hover over the caption starts the label's own fade timer, which keeps
+// running once the button has taken the mouse capture from it: it would fade the caption
+// towards the other colour on its own.
 void TolvaneButton::SetColour(OleColour colour) {
     m_Colour = colour;
     PropertyChanged("Colour");
-    lblCaption->SetColour(colour);
+    if (!m_Enabled || m_State == Flat) SetCaptionColours(colour);
 }
 
 void TolvaneButton::SetColourUp(OleColour colour) {
     m_ColourUp = colour;
     PropertyChanged("ColourUp");
-    lblCaption->SetColourUp(colour);
+    if (m_Enabled && (m_State == Up || m_State == Down)) SetCaptionColours(colour);
 }
 
 void TolvaneButton::SetIsDown(Boolean down) {
