@@ -197,6 +197,7 @@ private:
     void CmdNavigation(const InJson& c);
     void CmdMenu(const InJson& c);
     void CmdDesktop(const InJson& c);
+    void CmdDrop(const InJson& c);
 
     Runtime& m_rt;
     std::istream& m_in;
@@ -296,6 +297,8 @@ void ScriptDriver::OnEvent(Surface& source, const std::string& name, EventArgs& 
                     a[n] = boolean ? Json(*p != 0) : Json(*p);
                 else if constexpr (std::is_same_v<T, float>)
                     a[n] = FloatJson(*p);
+                else if constexpr (std::is_same_v<T, DragData>)
+                    a[n] = Json{{"files", p->files}, {"text", p->text}};
                 else
                     a[n] = *p;
             },
@@ -435,6 +438,7 @@ void ScriptDriver::Execute(const InJson& cmd) {
         {"call", &ScriptDriver::CmdCall},          {"dump", &ScriptDriver::CmdDump},
         {"pixel", &ScriptDriver::CmdPixel},        {"navigation", &ScriptDriver::CmdNavigation},
         {"menu", &ScriptDriver::CmdMenu},          {"desktop", &ScriptDriver::CmdDesktop},
+        {"drop", &ScriptDriver::CmdDrop},
     };
     auto name = cmd.find("cmd");
     if (name == cmd.end() || !name->is_string())
@@ -601,6 +605,30 @@ void ScriptDriver::CmdMouse(const InJson& c) {
         return;
     }
     m_rt.Mouse(Current(), action, Number(c, "x"), Number(c, "y"), button, shift);
+}
+
+void ScriptDriver::CmdDrop(const InJson& c) {
+    DragData data;
+    if (const InJson* files = Arg(c, "files"); files && !files->is_null()) {
+        if (!files->is_array()) throw BadArgument("\"files\" must be a list of paths");
+        for (auto& f : *files) {
+            if (!f.is_string()) throw BadArgument("\"files\" must be a list of paths");
+            data.files.push_back(f.get<std::string>());
+        }
+    }
+    data.text = StringOr(c, "text").value_or("");
+    int16_t button = Int16Or(c, "button", 0);
+    int16_t shift = Int16Or(c, "shift", 0);
+    int32_t effect;
+    if (auto path = StringOr(c, "target")) {
+        Target t = Find(*path);
+        Rect b = t.element ? t.element->Bounds() : Rect{0, 0, t.surface->Width(), t.surface->Height()};
+        effect = m_rt.DropTo(t, NumberOr(c, "x", b.width / 2), NumberOr(c, "y", b.height / 2), std::move(data), button,
+                             shift);
+    } else {
+        effect = m_rt.Drop(Current(), Number(c, "x"), Number(c, "y"), std::move(data), button, shift);
+    }
+    Emit(Json{{"value", effect}});
 }
 
 void ScriptDriver::CmdCursor(const InJson& c) {

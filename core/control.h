@@ -69,6 +69,8 @@ public:
     virtual void OnAccessKeyPress(int16_t /*keyAscii*/) {}
     virtual void OnGotFocus() {}
     virtual void OnLostFocus() {}
+    // Something was dragged from another program and dropped on the surface.
+    virtual void OnOLEDragDrop(DragData& /*data*/, int32_t& /*effect*/, MouseArgs& /*args*/) {}
     // Access keys the control answers to (letters after '&' in its caption), upper case.
     virtual std::string AccessKeys() const { return {}; }
 

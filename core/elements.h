@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/event.h"
 #include "core/font.h"
 #include "core/picture.h"
 #include "core/types.h"
@@ -71,6 +72,7 @@ public:
     // Notifications the runtime delivers; the owning control sets the ones it handles.
     std::function<void(MouseArgs&)> onMouseDown, onMouseMove, onMouseUp;
     std::function<void()> onClick, onDblClick;
+    std::function<void(DragData&, int32_t& effect, MouseArgs&)> onOLEDragDrop;
 
     // Wiring done by the runtime when it creates the element.
     void Attach(Surface* owner, ElementObserver* observer) { m_owner = owner; m_observer = observer; }

@@ -12,9 +12,20 @@
 
 namespace stolvane {
 
+// What a drag-and-drop brings: the dropped files (paths) and any dropped text.
+struct DragData {
+    std::vector<std::string> files;
+    std::string text;
+};
+
+// Drop effects the receiver may answer with.
+namespace DropEffect {
+constexpr int32_t None = 0, Copy = 1, Move = 2;
+}
+
 struct EventArg {
     const char* name;
-    std::variant<int16_t*, int32_t*, float*, std::string*> ref;
+    std::variant<int16_t*, int32_t*, float*, std::string*, DragData*> ref;
 };
 using EventArgs = std::vector<EventArg>;
 

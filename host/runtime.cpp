@@ -760,6 +760,34 @@ void Runtime::MouseTo(const Target& target, MouseAction action, double x, double
     }
 }
 
+int32_t Runtime::DropTo(const Target& target, double x, double y, DragData data, int16_t button, int16_t shift) {
+    if (!target.surface || !InputAllowed(*target.surface)) return DropEffect::None;
+    Dispatch scope(*this);
+    int32_t effect = DropEffect::Copy;
+    MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
+    Guard([&] {
+        if (target.element && target.element->onOLEDragDrop) {
+            target.element->onOLEDragDrop(data, effect, args);
+            return;
+        }
+        // A part of a control that takes no drops of its own passes it to the control.
+        if (target.element) {
+            args.x += static_cast<float>(target.element->Bounds().left);
+            args.y += static_cast<float>(target.element->Bounds().top);
+        }
+        if (Control* c = target.surface->GetControl()) c->OnOLEDragDrop(data, effect, args);
+    });
+    return effect;
+}
+
+int32_t Runtime::Drop(Form& form, double x, double y, DragData data, int16_t button, int16_t shift) {
+    Target t = HitTest(form, x, y);
+    if (!t.surface) return DropEffect::None;
+    double ox = FormX(*t.surface), oy = FormY(*t.surface);
+    if (t.element) ox += t.element->Bounds().left, oy += t.element->Bounds().top;
+    return DropTo(t, x - ox, y - oy, std::move(data), button, shift);
+}
+
 void Runtime::KeyPress(int16_t ascii) {
     Dispatch scope(*this);
     if (!m_focus || !m_focus->GetControl() || !InputAllowed(*m_focus)) return;

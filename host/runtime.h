@@ -136,6 +136,10 @@ public:
     void Mouse(Form& form, MouseAction action, double x, double y, int16_t button, int16_t shift);
     // Delivered straight to a surface or element, coordinates relative to it.
     void MouseTo(const Target& target, MouseAction action, double x, double y, int16_t button, int16_t shift);
+    // Files or text dropped at (x, y) of the form: the drop notification goes to the topmost
+    // mouse-receptive element or control there. Returns the effect the receiver answered.
+    int32_t Drop(Form& form, double x, double y, DragData data, int16_t button = 0, int16_t shift = 0);
+    int32_t DropTo(const Target& target, double x, double y, DragData data, int16_t button = 0, int16_t shift = 0);
     void KeyPress(int16_t ascii);
     bool AccessKey(char c);  // false when no control answers to it
     void Tab(bool backwards = false);

@@ -62,7 +62,7 @@ struct WindowHost::Impl {
     std::vector<std::unique_ptr<Window>> windows;
     std::map<std::pair<int16_t, const Picture*>, SDL_Cursor*> cursors;
     std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
-    int64_t carry = 0;
+    DragData drop;  // files and text of the drop in progress
 
     Impl(Runtime& r, double s) : rt(r), scale(s) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -70,6 +70,7 @@ struct WindowHost::Impl {
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
             throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
         rt.SetRealClock(true);
+        for (uint32_t type : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPCOMPLETE}) SDL_EventState(type, SDL_ENABLE);
     }
 
     ~Impl() {
@@ -243,6 +244,30 @@ struct WindowHost::Impl {
                 } else if (k == SDLK_RETURN || k == SDLK_ESCAPE || k == SDLK_BACKSPACE) {
                     rt.KeyPress(static_cast<int16_t>(k == SDLK_RETURN ? 13 : k == SDLK_ESCAPE ? 27 : 8));
                 }
+                break;
+            }
+            case SDL_DROPBEGIN: drop = {}; break;
+            case SDL_DROPFILE:
+            case SDL_DROPTEXT: {
+                if (e.drop.file) {
+                    if (e.type == SDL_DROPFILE)
+                        drop.files.push_back(e.drop.file);
+                    else
+                        drop.text.append(e.drop.file);
+                    SDL_free(e.drop.file);
+                }
+                break;
+            }
+            case SDL_DROPCOMPLETE: {
+                Window* w = FindId(e.drop.windowID);
+                DragData data = std::move(drop);
+                drop = {};
+                if (!w || Blocked(*w)) return;
+                // Drops come without a position: it is where the pointer is now.
+                int gx = 0, gy = 0, wx = 0, wy = 0;
+                uint32_t buttons = SDL_GetGlobalMouseState(&gx, &gy);
+                SDL_GetWindowPosition(w->window, &wx, &wy);
+                rt.Drop(*w->form, (gx - wx) * Tw(), (gy - wy) * Tw(), std::move(data), ButtonMask(buttons), ShiftMask());
                 break;
             }
             case SDL_WINDOWEVENT: {

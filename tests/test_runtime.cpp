@@ -105,6 +105,23 @@ TEST_F(RuntimeInput, AccessKeysReachTheirOwnerWhateverHasTheFocus) {
     EXPECT_EQ(J(), std::vector<std::string>{"B AccessKey 111"});
 }
 
+TEST_F(RuntimeInput, DropsGoToTheElementThatTakesThemElseToItsControl) {
+    // B's label takes no drops of its own: the drop reaches B in B's coordinates.
+    EXPECT_EQ(rt.Drop(*form, 3100, 50, {{"/tmp/a.png", "/tmp/b.png"}, ""}), DropEffect::Move);
+    EXPECT_EQ(J().back(), "B Drop 2 files '' at 100 50");
+    int32_t* seen = nullptr;
+    b->label->onOLEDragDrop = [&](DragData& d, int32_t& effect, MouseArgs& a) {
+        ProbeControl::journal.push_back("label got '" + d.text + "' at " + std::to_string(static_cast<int>(a.x)));
+        seen = &effect;
+        effect = DropEffect::None;
+    };
+    EXPECT_EQ(rt.Drop(*form, 3100, 50, {{}, "hello"}), DropEffect::None);
+    EXPECT_EQ(J().back(), "label got 'hello' at 100");
+    EXPECT_NE(seen, nullptr);
+    a->GetSurface().SetEnabled(false);
+    EXPECT_EQ(rt.Drop(*form, 900, 300, {{"x"}, ""}), DropEffect::None);
+}
+
 TEST_F(RuntimeInput, DisabledControlsGetNoInput) {
     a->GetSurface().SetEnabled(false);
     rt.Mouse(*form, MouseAction::Click, 900, 300, 1, 0);

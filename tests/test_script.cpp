@@ -64,6 +64,7 @@ public:
             GetHost().MsgBox("Cannot open " + m_Link);
         }
     }
+    void OnOLEDragDrop(DragData& d, int32_t& effect, MouseArgs&) override { Raise(OLEDragDrop, d, effect); }
     void OnDblClick() override { GetSurface().PopupMenu(*menu, menu->Items().back()); }
     void OnKeyPress(int16_t& k) override {
         if (k != 32) return;
@@ -96,6 +97,7 @@ public:
     }
 
     Event<> ClickEvent{"Click"};
+    Event<DragData, int32_t> OLEDragDrop{"OLEDragDrop", {"Data", "Effect"}};
     Event<> HotClick{"HotClick"};
     Event<int32_t> Beat{"Beat", {"Count"}};
     Event<int16_t> ValueChange{"ValueChange", {"bValue"}};
@@ -156,6 +158,17 @@ const char* kProbe =
     "\n"
     R"({"cmd":"show"})"
     "\n";
+
+TEST_F(Script, DropsReachTheControlUnderThePointerWithWhatWasDropped) {
+    auto out = Run(std::string(kProbe) + R"({"cmd":"drop","x":2100,"y":1650,"files":["a.png"],"text":"t"})" "\n" +
+                       R"({"cmd":"drop","x":2100,"y":1650,"files":"a.png"})" "\n",
+                   std::nullopt, false);
+    auto drops = Events(out, "OLEDragDrop");
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_EQ(drops[0]["args"], json::parse(R"({"Data":{"files":["a.png"],"text":"t"},"Effect":1})"));
+    EXPECT_EQ(Of(out, "value")[0]["value"], 1);
+    EXPECT_EQ(Of(out, "error").size(), 1u) << "files must be a list";
+}
 
 TEST_F(Script, MouseIsHitTestedHonoursTheCaptureAndClicksOnlyWhereItWentDown) {
     auto out = Run(std::string(kProbe) +

@@ -49,6 +49,13 @@ void ProbeControl::OnMouseUp(MouseArgs& a) {
     Log(buf);
 }
 
+void ProbeControl::OnOLEDragDrop(DragData& d, int32_t& effect, MouseArgs& a) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "Drop %zu files '%s' at %g %g", d.files.size(), d.text.c_str(), a.x, a.y);
+    Log(buf);
+    effect = DropEffect::Move;
+}
+
 const std::vector<PropertyInfo>& ProbeControl::PropertyTable() {
     using P = ProbeControl;
     static const std::vector<PropertyInfo> props = {

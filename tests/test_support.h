@@ -45,6 +45,7 @@ public:
     void OnAccessKeyPress(int16_t k) override { Log("AccessKey " + std::to_string(k)); }
     void OnGotFocus() override { Log("GotFocus"); }
     void OnLostFocus() override { Log("LostFocus"); }
+    void OnOLEDragDrop(DragData& d, int32_t& effect, MouseArgs& a) override;
     std::string AccessKeys() const override { return m_AccessKey; }
 
     void SetCaption(const std::string& c) { m_Caption = c; PropertyChanged("Caption"); }
