@@ -34,12 +34,10 @@ CounterForm BuildCounterForm(Runtime& rt) {
     f.SetFont(MakeFont("Tahoma", 8.25));
     c.form = &f;
 
-    auto& lbl = rt.PlaceControl(f, "TolvaneLabel", "lblCount", -1, {300, 300, 3600, 210}, nullptr);
-    c.label = static_cast<TolvaneLabel*>(&lbl.GetControl());
+    c.label = &rt.Place<TolvaneLabel>(f, "lblCount", {300, 300, 3600, 210});
     c.label->SetCaption("Not clicked yet");
 
-    auto& btn = rt.PlaceControl(f, "TolvaneButton", "btnCount", -1, {1200, 840, 1800, 480}, nullptr);
-    c.button = static_cast<TolvaneButton*>(&btn.GetControl());
+    c.button = &rt.Place<TolvaneButton>(f, "btnCount", {1200, 840, 1800, 480});
     c.button->SetButtonStyle(ButtonType::tbtWin95);
     c.button->SetCaption("&Count");
 

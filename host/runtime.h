@@ -120,6 +120,14 @@ public:
     // defaults; with stored properties it reads them instead.
     ControlElement& PlaceControl(Surface& container, const std::string& className, const std::string& name, int index,
                                  const Rect& rect, const PropertyMap* stored);
+    // The same for code that knows the class: `auto& ok = rt.Place<TolvaneButton>(form, "cmdOK", {...});`
+    template <class T>
+    T& Place(Surface& container, const std::string& name, const Rect& rect, int index = -1) {
+        ControlElement& placed = PlaceControl(container, T::Class().name, name, index, rect, nullptr);
+        auto* control = dynamic_cast<T*>(&placed.GetControl());
+        if (!control) throw HostError(ErrorNumber::InvalidCall, name + " is not of the class asked for");
+        return *control;
+    }
     // Places an intrinsic element (line, label, image, picture box, shape, list box, timer,
     // picture button, menu item) directly on a form or container.
     Element& PlaceElement(Surface& container, ElementKind kind, const std::string& name, int index);
