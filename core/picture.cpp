@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <unordered_set>
 
 namespace stolvane {
 
@@ -16,13 +17,52 @@ bool Covers(const DrawOp& outer, const DrawOp& inner) {
 }
 }  // namespace
 
-void Drawing::Clear() { m_ops.clear(); }
+void Drawing::Clear() {
+    m_ops.clear();
+    m_compactAt = 256;
+}
 
 void Drawing::Add(DrawOp op) {
-    if (op.kind == DrawOp::Kind::Fill) {
-        std::erase_if(m_ops, [&](const DrawOp& o) { return Covers(op, o); });
-    }
     m_ops.push_back(std::move(op));
+    if (m_ops.size() >= m_compactAt) {
+        Compact();
+        m_compactAt = std::max<size_t>(256, 2 * m_ops.size());
+    }
+}
+
+// Drops every operation that a later fill covers entirely. Walking from the newest down, single
+// pixels are looked up in a set and larger fills are checked against the few larger fills that
+// came later, so a drawing made of many points compacts in about linear time.
+void Drawing::Compact() {
+    std::unordered_set<uint64_t> laterPixels;
+    std::vector<const DrawOp*> laterFills;
+    auto pixelKey = [](const DrawOp& o) {
+        auto x = static_cast<uint32_t>(static_cast<int32_t>(std::floor(o.left / kPixel)));
+        auto y = static_cast<uint32_t>(static_cast<int32_t>(std::floor(o.top / kPixel)));
+        return (static_cast<uint64_t>(x) << 32) | y;
+    };
+    auto isPixel = [](const DrawOp& o) {
+        return o.kind == DrawOp::Kind::Fill && o.width == kPixel && o.height == kPixel;
+    };
+    std::vector<bool> keep(m_ops.size(), true);
+    for (size_t i = m_ops.size(); i-- > 0;) {
+        const DrawOp& op = m_ops[i];
+        bool hidden = isPixel(op) && laterPixels.count(pixelKey(op));
+        for (size_t k = 0; !hidden && k < laterFills.size(); ++k) hidden = Covers(*laterFills[k], op);
+        if (hidden) {
+            keep[i] = false;
+            continue;
+        }
+        if (isPixel(op))
+            laterPixels.insert(pixelKey(op));
+        else if (op.kind == DrawOp::Kind::Fill)
+            laterFills.push_back(&op);
+    }
+    std::vector<DrawOp> kept;
+    kept.reserve(m_ops.size());
+    for (size_t i = 0; i < m_ops.size(); ++i)
+        if (keep[i]) kept.push_back(std::move(m_ops[i]));
+    m_ops = std::move(kept);
 }
 
 void Drawing::Fill(double x1, double y1, double x2, double y2, uint32_t rgb) {

@@ -27,8 +27,9 @@ struct DrawOp {
 };
 
 // The persistent drawing of a surface or picture box: points, filled rectangles and pictures
-// painted in order. Later operations that cover earlier ones entirely replace them, so a
-// control that redraws without clearing does not grow the list without bound.
+// painted in order. Operations hidden entirely under later fills are dropped from time to
+// time, so a control that redraws without clearing does not grow the list without bound,
+// while adding stays cheap however many points are plotted.
 class Drawing {
 public:
     static constexpr double kPixel = 15.0;  // twips per drawing pixel
@@ -46,7 +47,9 @@ public:
 
 private:
     void Add(DrawOp op);
+    void Compact();
     std::vector<DrawOp> m_ops;
+    size_t m_compactAt = 256;
 };
 
 class Picture {

@@ -228,3 +228,24 @@ TEST(RuntimeServices, ParentPropertiesByNameAndMissingOnesFail) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PersistentDrawing, RedrawingWithoutClearingStaysBoundedAndReadsBackTheLatest) {
+    Drawing d;
+    for (int i = 0; i < 20000; ++i) {
+        d.Fill(0, 0, 1500, 1500, static_cast<uint32_t>(i));  // a whole-area redraw
+        d.Point(15 * (i % 40), 3000, static_cast<uint32_t>(i));  // and a dotted line, again and again
+    }
+    EXPECT_LT(d.Ops().size(), 600u);
+    EXPECT_EQ(d.ColourAt(700, 700), 19999u);
+    EXPECT_EQ(d.ColourAt(15 * 39, 3000), 19999u);
+    EXPECT_EQ(d.ColourAt(0, 3000), 19960u);
+    EXPECT_FALSE(d.ColourAt(0, 4500).has_value());
+    // Distinct points are all kept.
+    Drawing dots;
+    for (int i = 0; i < 5000; ++i) dots.Point(15.0 * i, 0, 1);
+    EXPECT_EQ(dots.Ops().size(), 5000u);
+}
+
+}  // namespace
