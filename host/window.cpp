@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -394,9 +395,6 @@ struct WindowHost::Impl {
             l.SetEnabled(m->Enabled());
             l.Move(300, y + 30, l.Width(), l.Height());
             width = std::max(width, l.Width());
-            l.onClick = [&, m] {
-                if (m->Enabled()) chosen = m, done = true;
-            };
             rows.emplace_back(&l, m);
             y += 270;
         }
@@ -405,29 +403,66 @@ struct WindowHost::Impl {
             if (auto* l = dynamic_cast<Line*>(e.get())) l->SetX2(width + 870);
         rt.ShowForm(menu);
         Window& w = Open(menu, true);
+        // The highlighted row, moved by the pointer or by the arrow keys.
+        int current = -1;
+        auto highlight = [&](int row) {
+            current = row;
+            for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+                Label* label = rows[i].first;
+                label->SetTransparent(i != row);
+                label->SetBackColour(0x8000000D);                           // selection
+                label->SetForeColour(i == row ? 0x8000000E : 0x80000007);  // selected text : menu text
+            }
+            Paint(w);
+        };
+        auto rowAt = [&](double twipsY) {
+            for (int i = 0; i < static_cast<int>(rows.size()); ++i)
+                if (twipsY >= rows[i].first->Top() - 30 && twipsY < rows[i].first->Top() + 240) return i;
+            return -1;
+        };
+        auto step = [&](int direction) {
+            int n = static_cast<int>(rows.size());
+            for (int k = 1; k <= n; ++k) {
+                int i = ((current < 0 ? (direction > 0 ? -1 : 0) : current) + direction * k + 2 * n) % n;
+                if (rows[i].second->Enabled()) return highlight(i);
+            }
+        };
+        auto choose = [&](MenuItem* item) {
+            if (item && item->Enabled()) chosen = item, done = true;
+        };
         while (!done && rt.IsShown(menu)) {
             SDL_Event e;
             if (!SDL_WaitEventTimeout(&e, 50)) continue;
-            if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_ESCAPE) break;
             if (e.type == SDL_MOUSEBUTTONDOWN && SDL_GetWindowID(w.window) != e.button.windowID) break;
             if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST &&
                 SDL_GetWindowID(w.window) == e.window.windowID)
                 break;
-            if (e.type == SDL_MOUSEMOTION && SDL_GetWindowID(w.window) == e.motion.windowID) {
-                // Highlight the item under the pointer.
-                for (auto& [label, item] : rows) {
-                    bool over = e.motion.y * Tw() >= label->Top() - 30 && e.motion.y * Tw() < label->Top() + 240;
-                    label->SetTransparent(!over);
-                    label->SetBackColour(0x8000000D);                      // selection
-                    label->SetForeColour(over ? 0x8000000E : 0x80000007);  // selected text : menu text
+            if (e.type == SDL_KEYDOWN) {
+                SDL_Keycode k = e.key.keysym.sym;
+                if (k == SDLK_ESCAPE) break;
+                if (k == SDLK_DOWN) step(1);
+                if (k == SDLK_UP) step(-1);
+                if (k == SDLK_RETURN || k == SDLK_KP_ENTER) choose(current >= 0 ? rows[current].second : defaultItem);
+                if (k >= SDLK_a && k <= SDLK_z) {
+                    // The item whose access key is the letter typed.
+                    char letter = static_cast<char>('a' + (k - SDLK_a));
+                    for (auto& [label, item] : rows) {
+                        auto amp = item->Caption().find('&');
+                        if (amp != std::string::npos && amp + 1 < item->Caption().size() &&
+                            std::tolower(static_cast<unsigned char>(item->Caption()[amp + 1])) == letter)
+                            choose(item);
+                    }
                 }
-                Paint(w);
+                continue;
+            }
+            if (e.type == SDL_MOUSEMOTION && SDL_GetWindowID(w.window) == e.motion.windowID) {
+                int row = rowAt(e.motion.y * Tw());
+                if (row != current) highlight(row);
                 continue;
             }
             if (e.type == SDL_MOUSEBUTTONUP && SDL_GetWindowID(w.window) == e.button.windowID) {
-                double my = e.button.y * Tw();
-                for (auto& [label, item] : rows)
-                    if (my >= label->Top() - 30 && my < label->Top() + 240 && item->Enabled()) chosen = item, done = true;
+                int row = rowAt(e.button.y * Tw());
+                if (row >= 0) choose(rows[row].second);
                 continue;
             }
             Handle(e);

@@ -112,6 +112,26 @@ TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
         SDL_GetWindowPosition(SDL_GetWindowFromID(host.WindowId(form)), &x, &y);
         EXPECT_EQ(x, 200);
 
+        // A popup menu is a window of its own, answered from the keyboard: the arrows skip the
+        // disabled item, Return runs the highlighted item's handler before PopupMenu returns.
+        MenuItem& root = form.Add<MenuItem>("mnuRoot");
+        std::string picked;
+        for (const char* caption : {"&Restore", "&Move", "-", "&Close"}) {
+            MenuItem& item = form.Add<MenuItem>("mnuItem");
+            item.SetCaption(caption);
+            item.onClick = [&picked, caption] { picked = caption; };
+            root.Items().push_back(&item);
+        }
+        root.Items()[0]->SetEnabled(false);
+        ASSERT_EQ(Shell("xdotool mousemove 150 150"), 0);
+        for (int i = 0; i < 5; ++i) host.Step(20);
+        ASSERT_EQ(Shell("(sleep 0.5; xdotool key Down Down Return) >/dev/null 2>&1 &"), 0);
+        form.PopupMenu(root, root.Items()[3]);
+        EXPECT_EQ(picked, "&Close");
+        ASSERT_EQ(Shell("(sleep 0.5; xdotool key m) >/dev/null 2>&1 &"), 0);
+        form.PopupMenu(root, root.Items()[3]);
+        EXPECT_EQ(picked, "&Move") << "an access key chooses its item";
+
         rt.UnloadForm(form);
         EXPECT_FALSE(host.Step(10)) << "the loop ends once no form is shown";
     }
