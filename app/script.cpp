@@ -216,7 +216,6 @@ private:
 ScriptDriver::ScriptDriver(Runtime& runtime, std::istream& in, std::ostream& out)
     : m_rt(runtime), m_in(in), m_out(out) {
     m_rt.SetObserver(this);
-    m_rt.SetRealClock(false);
     // A script never starts a browser: navigation succeeds or fails as the script says.
     m_rt.SetLauncher([this](const std::string&) { return !m_navigationFails; });
     m_rt.SetModalLoop([this](Form& f) { ModalLoop(f); });

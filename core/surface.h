@@ -108,7 +108,6 @@ private:
     PictureRef m_mouseIcon;
     Drawing m_drawing;
     std::vector<std::unique_ptr<Element>> m_elements;
-    int m_resizeDepth = 0;
 };
 
 // A library control embedded in another control's design, or placed on a form or in a

@@ -844,7 +844,7 @@ void Runtime::Tab(bool backwards) {
 
 void Runtime::ArmTimer(Timer& t) {
     if (t.Enabled() && t.Interval() > 0 && t.Owner())
-        m_timers[&t] = {m_now + t.Interval(), true, ++m_timerOrder};
+        m_timers[&t] = {m_now + t.Interval(), ++m_timerOrder};
     else
         m_timers.erase(&t);
 }
@@ -852,7 +852,7 @@ void Runtime::ArmTimer(Timer& t) {
 int64_t Runtime::NextTimerDue() const {
     int64_t best = -1;
     for (auto& [t, st] : m_timers)
-        if (st.armed && (best < 0 || st.next < best)) best = st.next;
+        if (best < 0 || st.next < best) best = st.next;
     return best < 0 ? -1 : std::max<int64_t>(0, best - m_now);
 }
 
@@ -865,7 +865,7 @@ void Runtime::Advance(int64_t ms) {
         int64_t when = 0;
         uint64_t order = 0;
         for (auto& [t, st] : m_timers)
-            if (st.armed && st.next <= end && (!due || st.next < when || (st.next == when && st.order < order)))
+            if (st.next <= end && (!due || st.next < when || (st.next == when && st.order < order)))
                 due = t, when = st.next, order = st.order;
         if (!due) break;
         m_now = when;
@@ -875,12 +875,6 @@ void Runtime::Advance(int64_t ms) {
     }
     m_now = end;
     ReapChildren();
-}
-
-std::vector<Timer*> Runtime::AllTimers() const {
-    std::vector<Timer*> out;
-    for (auto& [t, st] : m_timers) out.push_back(const_cast<Timer*>(t));
-    return out;
 }
 
 }  // namespace stolvane

@@ -160,8 +160,6 @@ public:
     int64_t Now() const { return m_now; }
     // Moves the clock on and fires every due tick in order.
     void Advance(int64_t ms);
-    bool RealClock() const { return m_realClock; }
-    void SetRealClock(bool r) { m_realClock = r; }
     // Milliseconds until the next timer is due, or -1 when none runs.
     int64_t NextTimerDue() const;
 
@@ -181,9 +179,9 @@ public:
     void CollectGarbage();
 
 private:
+    // An enabled, running timer: when it is next due.
     struct TimerState {
         int64_t next = 0;
-        bool armed = false;
         uint64_t order = 0;  // breaks ties between timers due at the same moment
     };
     struct Press {
@@ -209,7 +207,6 @@ private:
     void CollectFocusable(Surface& s, std::vector<Surface*>& out) const;
     void ForgetSurface(Surface& s);
     void ArmTimer(Timer& t);
-    std::vector<Timer*> AllTimers() const;
 
     Theme m_theme;
     Desktop m_desktop;
@@ -230,7 +227,6 @@ private:
     Press m_press;
     std::map<const Timer*, TimerState> m_timers;
     int64_t m_now = 0;
-    bool m_realClock = false;
     std::map<const Form*, std::vector<Rect>> m_dirty;
     std::vector<Form*> m_unloaded;  // waiting to be destroyed
     std::map<const Surface*, int> m_resizing;

@@ -70,7 +70,6 @@ struct WindowHost::Impl {
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
             throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
-        rt.SetRealClock(true);
         for (uint32_t type : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPCOMPLETE}) SDL_EventState(type, SDL_ENABLE);
     }
 
@@ -496,7 +495,6 @@ WindowHost::~WindowHost() {
     rt.SetEventPump(nullptr);
     rt.SetMenuChooser(nullptr);
     rt.onMessageBox = nullptr;
-    rt.SetRealClock(false);
 }
 
 bool WindowHost::DisplayAvailable() {
