@@ -293,17 +293,37 @@ private:
         const double s = m_scale;
         auto units = [](int u) { return u / double(PANGO_SCALE); };
         std::vector<cairo_glyph_t> glyphs;
+        // Lines follow each other at the font's own line height, as they were measured.
+        const TextLine textLine = LayoutTextLine(layout);
+        int lineIndex = -1;
+        PangoLayoutLine* current = nullptr;
         PangoLayoutIter* it = pango_layout_get_iter(layout);
         do {
+            PangoLayoutLine* layoutLine = pango_layout_iter_get_line_readonly(it);
+            if (layoutLine != current) {
+                current = layoutLine;
+                ++lineIndex;
+            }
             PangoLayoutRun* run = pango_layout_iter_get_run_readonly(it);
             if (!run) continue;
             PangoRectangle logical;
             pango_layout_iter_get_run_extents(it, nullptr, &logical);
-            double baseline = std::round(units(pango_layout_iter_get_baseline(it)));
+            double baseline = lineIndex * textLine.height + textLine.ascent;
             PangoFont* font = run->item->analysis.font;
-            cairo_scaled_font_t* device =
-                s == 1.0 ? pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font)) : DeviceFont(font);
+            const FaceInfo face = Face(font);
+            const double devicePx = face.pixelSize * s;
+            // A light bold face is emboldened wherever it is not drawn from a bold bitmap strike.
+            const LightBoldFace* light = face.lightBold;
+            if (light && s == 1.0 && std::abs(face.pixelSize - std::round(face.pixelSize)) < 0.01 &&
+                light->BoldStrike(static_cast<int>(std::lround(face.pixelSize))))
+                light = nullptr;
+            cairo_scaled_font_t* device = s == 1.0 && !light
+                                              ? pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font))
+                                              : DeviceFont(font, face, light != nullptr);
             if (device && cairo_scaled_font_status(device) == CAIRO_STATUS_SUCCESS) {
+                const bool aliased = s < 1.5;
+                const double perUnit = light ? devicePx / light->unitsPerEm : 0;
+                const double stroke = light ? light->stroke * perUnit : 0;
                 glyphs.clear();
                 int advance = 0;
                 for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
@@ -311,12 +331,34 @@ private:
                     if (g.glyph != PANGO_GLYPH_EMPTY && !(g.glyph & PANGO_GLYPH_UNKNOWN_FLAG)) {
                         double gx = units(logical.x + advance + g.geometry.x_offset);
                         double gy = baseline + units(g.geometry.y_offset);
-                        glyphs.push_back({g.glyph, x + gx * s, y + gy * s});
+                        double dx = 0;  // centres an emboldened glyph in its bold advance
+                        if (light && g.glyph < light->widening.size()) {
+                            dx = (light->widening[g.glyph] * perUnit - stroke) / 2;
+                            if (aliased) dx = std::round(dx);
+                        }
+                        glyphs.push_back({g.glyph, x + gx * s + dx, y + gy * s});
                     }
                     advance += g.geometry.width;
                 }
                 cairo_set_scaled_font(cr, device);
-                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+                // Emboldening strikes the glyphs over themselves across the stroke's extra width:
+                // whole pixels on an aliased frame, steps of at most a pixel when anti-aliased.
+                int passes = 0;
+                double step = 0;
+                if (light) {
+                    if (aliased) {
+                        passes = std::max(1, static_cast<int>(std::lround(stroke)));
+                        step = 1;
+                    } else {
+                        passes = std::max(1, static_cast<int>(std::ceil(stroke)));
+                        step = stroke / passes;
+                    }
+                }
+                for (int pass = 0; pass <= passes; ++pass) {
+                    if (pass > 0)
+                        for (cairo_glyph_t& cg : glyphs) cg.x += step;
+                    cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+                }
             }
             bool underline = false, strike = false;
             for (GSList* a = run->item->analysis.extra_attrs; a; a = a->next) {
@@ -346,36 +388,64 @@ private:
         cairo_restore(cr);
     }
 
-    // The face of a scale-1 font at the device size, grey anti-aliased on HiDPI frames. Wine's
-    // Tahoma Bold draws its bold look from bitmaps made for small sizes; its outlines are as
-    // light as the regular face's, so at larger device sizes the outlines are emboldened.
-    cairo_scaled_font_t* DeviceFont(PangoFont* font) {
+    // The file and pixel size of a pango font, and whether it is a light bold face.
+    struct FaceInfo {
+        std::string file;
+        double pixelSize = 0;
+        const LightBoldFace* lightBold = nullptr;
+    };
+    static FaceInfo Face(PangoFont* font) {
+        thread_local std::unordered_map<PangoFont*, FaceInfo> faces;
+        auto it = faces.find(font);
+        if (it != faces.end()) return it->second;
+        FaceInfo info;
+        FcPattern* pattern = pango_fc_font_get_pattern(PANGO_FC_FONT(font));
+        if (FcPatternGetDouble(pattern, FC_PIXEL_SIZE, 0, &info.pixelSize) != FcResultMatch) {
+            PangoFontDescription* d = pango_font_describe_with_absolute_size(font);
+            info.pixelSize = pango_font_description_get_size(d) / double(PANGO_SCALE);
+            pango_font_description_free(d);
+        }
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(pattern, FC_FILE, 0, &file) == FcResultMatch && file) {
+            info.file = reinterpret_cast<const char*>(file);
+            info.lightBold = FindLightBoldFace(info.file);
+        }
+        g_object_ref(font);  // keeps the key's font alive, so its address is never reused
+        faces.emplace(font, info);
+        return info;
+    }
+
+    // The face of a scale-1 font at the device size, grey anti-aliased on HiDPI frames. A face
+    // to be emboldened is drawn from its outlines, never from its (light) bitmap strikes.
+    cairo_scaled_font_t* DeviceFont(PangoFont* font, const FaceInfo& info, bool outlines) {
         struct Key {
             PangoFont* font;
             double scale;
+            bool outlines;
             bool operator==(const Key&) const = default;
         };
         struct Hash {
-            size_t operator()(const Key& k) const { return std::hash<void*>()(k.font) ^ std::hash<double>()(k.scale); }
+            size_t operator()(const Key& k) const {
+                return std::hash<void*>()(k.font) ^ std::hash<double>()(k.scale) ^ size_t(k.outlines);
+            }
         };
         thread_local std::unordered_map<Key, cairo_scaled_font_t*, Hash> fonts;
-        Key key{font, m_scale};
+        Key key{font, m_scale, outlines};
         auto it = fonts.find(key);
         if (it != fonts.end()) return it->second;
-        FcPattern* pattern = pango_fc_font_get_pattern(PANGO_FC_FONT(font));
-        double size = 0;
-        if (FcPatternGetDouble(pattern, FC_PIXEL_SIZE, 0, &size) != FcResultMatch) {
-            PangoFontDescription* d = pango_font_describe_with_absolute_size(font);
-            size = pango_font_description_get_size(d) / double(PANGO_SCALE);
-            pango_font_description_free(d);
+        FcPattern* pattern = FcPatternDuplicate(pango_fc_font_get_pattern(PANGO_FC_FONT(font)));
+        if (outlines) {
+            // cairo loads outlines only when the pattern asks for anti-aliasing without embedded
+            // bitmaps; the font options below still render them aliased where they say so.
+            FcPatternDel(pattern, FC_EMBEDDED_BITMAP);
+            FcPatternAddBool(pattern, FC_EMBEDDED_BITMAP, FcFalse);
+            FcPatternDel(pattern, FC_ANTIALIAS);
+            FcPatternAddBool(pattern, FC_ANTIALIAS, FcTrue);
         }
         cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(pattern);
-        FcChar8* file = nullptr;
-        if (FcPatternGetString(pattern, FC_FILE, 0, &file) == FcResultMatch && file &&
-            std::string(reinterpret_cast<const char*>(file)).ends_with("/wine/fonts/tahomabd.ttf"))
-            cairo_ft_font_face_set_synthesize(face, CAIRO_FT_SYNTHESIZE_BOLD);
+        FcPatternDestroy(pattern);
         cairo_matrix_t matrix, ctm;
-        cairo_matrix_init_scale(&matrix, size * m_scale, size * m_scale);
+        cairo_matrix_init_scale(&matrix, info.pixelSize * m_scale, info.pixelSize * m_scale);
         cairo_matrix_init_identity(&ctm);
         cairo_font_options_t* o = cairo_font_options_create();
         cairo_font_options_set_antialias(o, m_scale >= 1.5 ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
@@ -611,6 +681,7 @@ private:
             PangoLayout* layout = NewTextLayout(kListFont, items[i].text, false);
             PangoRectangle logical;
             pango_layout_get_pixel_extents(layout, nullptr, &logical);
+            logical.height = std::max(1, pango_layout_get_line_count(layout)) * LayoutTextLine(layout).height;
             int rowHeight = std::max(16, logical.height + 2);
             int y = inner.y0 + P(row);
             if (y >= inner.y1) {

@@ -392,6 +392,26 @@ TEST_F(LabelLooks, Lit) {
     Check("label_lit");
 }
 
+// Tahoma Bold at 8.25 pt comes from the face's bold bitmaps at scale 1; at 9.75 and 12 pt and at
+// scale 2 from its outlines, which have to be emboldened (they are the regular ones).
+TEST_F(LabelLooks, BoldAtThreeSizes) {
+    f.Move(0, 0, 4200, 1260);
+    S().Move(120, 90, 3960, 210);
+    lbl.SetFont(MakeFont("Tahoma", 8.25, true));
+    lbl.SetCaption("Bold when the hyperlink, 8.25");
+    lbl.SetAlign(0);
+    int top = 390;
+    for (double size : {9.75, 12.0}) {
+        TolvaneLabel& more = Place(size == 12 ? "Twelve" : "Nine", 120, top);
+        more.GetSurface().Move(120, top, 3960, 210);
+        more.SetFont(MakeFont("Tahoma", size, true));
+        more.SetCaption(size == 12 ? "Bold when the hyperlink, 12" : "Bold when the hyperlink, 9.75");
+        more.SetAlign(0);
+        top += 390;
+    }
+    Check("label_bold");
+}
+
 TEST_F(LabelLooks, WithHyperlink) {
     lbl.SetHyperlink("https://example.org/");
     lbl.SetColour(RGB(0, 0, 255));

@@ -253,8 +253,7 @@ TEST(RenderColours, SystemBackColourFollowsTheTheme) {
 TEST(Measure, TextSizesArePlausibleAndFollowTheFont) {
     Font tahoma = *MakeFont("Tahoma", 8.25);
     Rect line = MeasureTextTwips(tahoma, "Tolvane Label", 0);
-    EXPECT_GE(line.height, 12 * 15);
-    EXPECT_LE(line.height, 15 * 15);
+    EXPECT_EQ(line.height, 195) << "Tahoma 8.25 pt: the VDMX entry for 11 px, 11 above and 2 below the baseline";
     EXPECT_GT(line.width, 40 * 15);
     EXPECT_LT(line.width, 90 * 15);
     EXPECT_EQ(std::fmod(line.width, 15), 0) << "sizes are whole pixels";
@@ -272,6 +271,13 @@ TEST(Measure, TextSizesArePlausibleAndFollowTheFont) {
     Font bold = tahoma;
     bold.bold = true;
     EXPECT_GT(MeasureTextTwips(bold, "Tolvane Label", 0).width, line.width);
+    EXPECT_EQ(MeasureTextTwips(bold, "Tolvane Label", 0).height, 195);
+    // The VDMX entries where they differ from the rounded font-wide ascent and descent.
+    EXPECT_EQ(MeasureTextTwips(*MakeFont("Tahoma", 9.75), "Tolvane", 0).height, 16 * 15);  // 13 px: 13 + 3
+    EXPECT_EQ(MeasureTextTwips(*MakeFont("Tahoma", 12), "Tolvane", 0).height, 21 * 15);    // 16 px: 17 + 4
+    // A face without VDMX: Liberation Sans at 11 px, winAscent 1854 and winDescent 434 of 2048.
+    EXPECT_EQ(MeasureTextTwips(*MakeFont("Arial", 8.25), "Tolvane", 0).height, (10 + 2) * 15);
+    EXPECT_EQ(MeasureTextTwips(tahoma, "one\ntwo\nthree", 0).height, 3 * 195);
     EXPECT_GT(MeasureTextTwips(*MakeFont("Tahoma", 16.5), "Tolvane Label", 0).height, line.height * 3 / 2);
     // Text that is not UTF-8 is read as Windows-1252 rather than dropped.
     EXPECT_GT(MeasureTextTwips(tahoma, "caf\xe9", 0).width, MeasureTextTwips(tahoma, "caf", 0).width);
