@@ -282,7 +282,7 @@ TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
     EXPECT_EQ(p["Font"]["Name"], "MS Sans Serif") << "members not given keep the current font's";
     EXPECT_EQ(p["Picture"]["handle"], 0);
     ASSERT_EQ(d["elements"].size(), 2u);
-    EXPECT_EQ(d["elements"][1], json::parse(R"({"name":"tmr","kind":"timer","interval":0,"enabled":false})"));
+    EXPECT_EQ(d["elements"][1], json::parse(R"({"name":"tmr","kind":"timer","visible":true,"interval":0,"enabled":false})"));
     const json& label = dumps[1]["dump"];
     EXPECT_EQ(label["kind"], "label");
     EXPECT_EQ(label["colour"], 0x80000012u) << "system colours stay system colours";
