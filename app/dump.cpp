@@ -74,14 +74,35 @@ Json ValueJson(const Value& v, PropType type) {
     return Json(nullptr);
 }
 
-namespace {
-
-void Box(Json& j, const BoxElement& b) {
-    j["left"] = NumberJson(b.Left());
-    j["top"] = NumberJson(b.Top());
-    j["width"] = NumberJson(b.Width());
-    j["height"] = NumberJson(b.Height());
+Json MemberJson(const ElementMember& m, const Element& e) {
+    if (m.type == MemberType::Items) {
+        Json items = Json::array();
+        for (auto& item : m.getItems(e)) {
+            Json it = Json::object();
+            it["text"] = item.text;
+            it["data"] = item.data;
+            it["checked"] = item.checked;
+            items.push_back(std::move(it));
+        }
+        return items;
+    }
+    Value v = m.get(e);
+    switch (m.type) {
+        case MemberType::Boolean: return Json(AsInteger(v) != 0);
+        case MemberType::Int16:
+        case MemberType::Int32: return Json(AsInteger(v));
+        case MemberType::Colour: return ColourJson(static_cast<OleColour>(AsInteger(v)));
+        case MemberType::Twips:
+        case MemberType::Size: return NumberJson(AsNumber(v));
+        case MemberType::String: return Json(AsString(v));
+        case MemberType::Font: return AsFont(v) ? FontJson(*AsFont(v)) : Json(nullptr);
+        case MemberType::Picture: return PictureJson(AsPicture(v));
+        case MemberType::Items: break;
+    }
+    return Json(nullptr);
 }
+
+namespace {
 
 // The elements and controls a surface holds: design elements (embedded design children
 // among them) under "elements", controls the form's author placed under "controls".
@@ -154,86 +175,16 @@ Json DumpElement(Runtime& runtime, Element& e) {
             if (k != "name") j[k] = v;
         return j;
     }
+    // Every member under its key, in the order of the kind's table; a member that was renamed is
+    // also written under its old key.
     Json j = Json::object();
     j["name"] = e.FullName();
     j["kind"] = KindName(e.Kind());
-    switch (e.Kind()) {
-        case ElementKind::Line: {
-            auto& l = static_cast<Line&>(e);
-            j["x1"] = NumberJson(l.X1());
-            j["y1"] = NumberJson(l.Y1());
-            j["x2"] = NumberJson(l.X2());
-            j["y2"] = NumberJson(l.Y2());
-            j["colour"] = ColourJson(l.Colour());
-            j["width"] = l.BorderWidth();
-            j["visible"] = l.Visible();
-            break;
-        }
-        case ElementKind::Label: {
-            auto& l = static_cast<Label&>(e);
-            Box(j, l);
-            j["caption"] = l.Caption();
-            j["alignment"] = l.Alignment();
-            j["colour"] = ColourJson(l.ForeColour());
-            j["visible"] = l.Visible();
-            j["font"] = FontJson(l.GetFont());
-            break;
-        }
-        case ElementKind::Image: {
-            auto& i = static_cast<Image&>(e);
-            Box(j, i);
-            j["visible"] = i.Visible();
-            j["stretch"] = i.Stretch();
-            j["picture"] = PictureJson(i.GetPicture());
-            break;
-        }
-        case ElementKind::PictureBox: {
-            auto& p = static_cast<PictureBox&>(e);
-            Box(j, p);
-            j["visible"] = p.Visible();
-            j["picture"] = PictureJson(p.GetPicture());
-            j["backColour"] = ColourJson(p.BackColour());
-            break;
-        }
-        case ElementKind::Shape: {
-            auto& s = static_cast<Shape&>(e);
-            Box(j, s);
-            j["visible"] = s.Visible();
-            break;
-        }
-        case ElementKind::PictureButton: {
-            auto& b = static_cast<PictureButton&>(e);
-            Box(j, b);
-            j["enabled"] = b.Enabled();
-            j["visible"] = b.Visible();
-            break;
-        }
-        case ElementKind::MenuItem: {
-            auto& m = static_cast<MenuItem&>(e);
-            j["caption"] = m.Caption();
-            j["enabled"] = m.Enabled();
-            break;
-        }
-        case ElementKind::ListBox: {
-            auto& l = static_cast<ListBox&>(e);
-            Json items = Json::array();
-            for (auto& item : l.Items()) {
-                Json it = Json::object();
-                it["text"] = item.text;
-                it["data"] = item.data;
-                it["checked"] = item.checked;
-                items.push_back(std::move(it));
-            }
-            j["items"] = std::move(items);
-            break;
-        }
-        case ElementKind::Timer: {
-            auto& t = static_cast<Timer&>(e);
-            j["interval"] = t.Interval();
-            j["enabled"] = t.Enabled();
-            break;
-        }
-        case ElementKind::Control: break;
+    for (const ElementMember& m : KindInfo(e.Kind()).members) {
+        std::string key = m.Key();
+        if (j.contains(key)) continue;
+        j[key] = MemberJson(m, e);
+        for (const std::string& old : m.dumpAliases) j[old] = j[key];
     }
     return j;
 }

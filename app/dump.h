@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/control.h"
+#include "core/element_members.h"
 #include "core/elements.h"
 #include "core/form.h"
 #include "core/value.h"
@@ -30,6 +31,9 @@ Json FontJson(const Font& f);
 Json PictureJson(const PictureRef& p);
 // A property value shown by the type the property holds (Booleans as true/false).
 Json ValueJson(const Value& v, PropType type);
+
+// An element's member by its type; a list box's rows as [{"text","data","checked"}].
+Json MemberJson(const ElementMember& m, const Element& e);
 
 // A form (the whole form, "class":"Form"), a control placed on it or embedded in a control's
 // design, or an element.

@@ -1,0 +1,317 @@
+#include "core/element_members.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace stolvane {
+
+namespace {
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+// Row builders: a member read and written through the element's own getter and setter.
+template <class E>
+ElementMember Boolean(std::string name, bool (E::*get)() const, void (E::*set)(bool), bool def) {
+    ElementMember m;
+    m.name = std::move(name);
+    m.type = MemberType::Boolean;
+    m.defaultValue = Value{int64_t{def ? True : False}};
+    m.get = [get](const Element& e) { return Value{int64_t{(static_cast<const E&>(e).*get)() ? True : False}}; };
+    m.set = [set](Element& e, const Value& v) { (static_cast<E&>(e).*set)(AsInteger(v) != 0); };
+    return m;
+}
+
+template <class E, class I>
+ElementMember Integer(std::string name, MemberType type, I (E::*get)() const, void (E::*set)(I), int64_t def) {
+    ElementMember m;
+    m.name = std::move(name);
+    m.type = type;
+    m.defaultValue = Value{def};
+    if (type == MemberType::Int16) m.lo = -32768, m.hi = 32767, m.range = "a 16-bit integer";
+    else m.lo = INT32_MIN, m.hi = INT32_MAX, m.range = "a 32-bit integer";
+    m.get = [get](const Element& e) { return Value{static_cast<int64_t>((static_cast<const E&>(e).*get)())}; };
+    if (set) m.set = [set](Element& e, const Value& v) { (static_cast<E&>(e).*set)(static_cast<I>(AsInteger(v))); };
+    return m;
+}
+
+// An integer whose setter allows only lo to hi, named in messages by `range`.
+ElementMember Ranged(ElementMember m, int64_t lo, int64_t hi, const char* range) {
+    m.lo = lo, m.hi = hi, m.range = range, m.overflow = false;
+    return m;
+}
+
+template <class E>
+ElementMember Colour(std::string name, OleColour (E::*get)() const, void (E::*set)(OleColour), OleColour def) {
+    ElementMember m;
+    m.name = std::move(name);
+    m.type = MemberType::Colour;
+    m.defaultValue = Value{int64_t{def}};
+    m.get = [get](const Element& e) { return Value{static_cast<int64_t>((static_cast<const E&>(e).*get)())}; };
+    m.set = [set](Element& e, const Value& v) {
+        (static_cast<E&>(e).*set)(static_cast<OleColour>(static_cast<uint32_t>(AsInteger(v))));
+    };
+    return m;
+}
+
+template <class E>
+ElementMember Twips(std::string name, MemberType type, double (E::*get)() const, void (E::*set)(double)) {
+    ElementMember m;
+    m.name = std::move(name);
+    m.type = type;
+    m.defaultValue = Value{0.0};
+    m.alwaysWritten = true;
+    m.get = [get](const Element& e) { return Value{(static_cast<const E&>(e).*get)()}; };
+    m.set = [set](Element& e, const Value& v) { (static_cast<E&>(e).*set)(AsNumber(v)); };
+    return m;
+}
+
+template <class E>
+ElementMember Text(std::string name, const std::string& (E::*get)() const, void (E::*set)(std::string)) {
+    ElementMember m;
+    m.name = std::move(name);
+    m.type = MemberType::String;
+    m.defaultValue = Value{std::string()};
+    m.get = [get](const Element& e) { return Value{(static_cast<const E&>(e).*get)()}; };
+    m.set = [set](Element& e, const Value& v) { (static_cast<E&>(e).*set)(AsString(v)); };
+    return m;
+}
+
+template <class E>
+ElementMember PictureRow(std::string name, const PictureRef& (E::*get)() const, void (E::*set)(PictureRef)) {
+    ElementMember m;
+    m.name = std::move(name);
+    m.type = MemberType::Picture;
+    m.defaultValue = Value{Picture::Empty()};
+    m.get = [get](const Element& e) { return Value{(static_cast<const E&>(e).*get)()}; };
+    m.set = [set](Element& e, const Value& v) { (static_cast<E&>(e).*set)(AsPicture(v)); };
+    return m;
+}
+
+ElementMember Aliased(ElementMember m, std::vector<std::string> aliases, std::vector<std::string> dumpAliases = {}) {
+    m.aliases = std::move(aliases);
+    m.dumpAliases = std::move(dumpAliases);
+    return m;
+}
+
+ElementMember Always(ElementMember m) {
+    m.alwaysWritten = true;
+    return m;
+}
+
+ElementMember Unstored(ElementMember m) {
+    m.stored = false;
+    return m;
+}
+
+// ---------------------------------------------------------------- shared rows
+
+ElementMember NameRow() {
+    ElementMember m;
+    m.name = "Name";
+    m.type = MemberType::String;
+    m.stored = false;  // the file's "name" says it, with the array index
+    m.readOnly = true;
+    m.get = [](const Element& e) { return Value{e.FullName()}; };
+    return m;
+}
+
+ElementMember VisibleRow() { return Boolean("Visible", &Element::Visible, &Element::SetVisible, true); }
+
+std::vector<ElementMember> Common(bool boxed, bool mouse) {
+    std::vector<ElementMember> rows{NameRow()};
+    if (boxed) {
+        rows.push_back(Twips("Left", MemberType::Twips, &BoxElement::Left, &BoxElement::SetLeft));
+        rows.push_back(Twips("Top", MemberType::Twips, &BoxElement::Top, &BoxElement::SetTop));
+        rows.push_back(Twips("Width", MemberType::Size, &BoxElement::Width, &BoxElement::SetWidth));
+        rows.push_back(Twips("Height", MemberType::Size, &BoxElement::Height, &BoxElement::SetHeight));
+    }
+    rows.push_back(VisibleRow());
+    if (mouse) {
+        rows.push_back(Integer("MousePointer", MemberType::Int16, &Element::MousePointer, &Element::SetMousePointer, 0));
+        rows.push_back(PictureRow("MouseIcon", &Element::MouseIcon, &Element::SetMouseIcon));
+    }
+    return rows;
+}
+
+ElementKindInfo Kind(ElementKind kind, std::string className, bool boxed, bool mouse,
+                     std::vector<ElementMember> own, bool inFormFiles = true) {
+    ElementKindInfo k;
+    k.kind = kind;
+    k.className = std::move(className);
+    k.boxed = boxed;
+    k.inFormFiles = inFormFiles;
+    k.members = Common(boxed, mouse);
+    for (auto& m : own) k.members.push_back(std::move(m));
+    return k;
+}
+
+// ---------------------------------------------------------------- the kinds
+
+std::vector<ElementKindInfo> Build() {
+    std::vector<ElementKindInfo> kinds;
+
+    kinds.push_back(Kind(ElementKind::Line, "Line", false, false,
+                         {
+                             Twips("X1", MemberType::Twips, &Line::X1, &Line::SetX1),
+                             Twips("Y1", MemberType::Twips, &Line::Y1, &Line::SetY1),
+                             Twips("X2", MemberType::Twips, &Line::X2, &Line::SetX2),
+                             Twips("Y2", MemberType::Twips, &Line::Y2, &Line::SetY2),
+                             Aliased(Colour("Colour", &Line::Colour, &Line::SetColour, SysColour::ButtonText),
+                                     {"BorderColour", "BorderColor"}),
+                             Aliased(Ranged(Integer("BorderWidth", MemberType::Int16, &Line::BorderWidth,
+                                                    &Line::SetBorderWidth, 1),
+                                            1, 32767, "a width in pixels (1 to 32767)"),
+                                     {}, {"width"}),
+                         }));
+
+    ElementMember font;
+    font.name = "Font";
+    font.type = MemberType::Font;  // default: the form's font
+    font.get = [](const Element& e) { return Value{std::make_shared<Font>(static_cast<const Label&>(e).GetFont())}; };
+    font.set = [](Element& e, const Value& v) {
+        FontRef f = AsFont(v);
+        static_cast<Label&>(e).SetFont(f ? *f : Font{});
+    };
+    kinds.push_back(Kind(
+        ElementKind::Label, "Label", true, true,
+        {
+            Always(Text("Caption", &Label::Caption, &Label::SetCaption)),
+            Ranged(Integer("Alignment", MemberType::Int16, &Label::Alignment, &Label::SetAlignment, 0), 0, 2,
+                   "an alignment (0 left, 1 right, 2 centre)"),
+            Aliased(Colour("ForeColour", &Label::ForeColour, &Label::SetForeColour, SysColour::ButtonText),
+                    {"Colour", "ForeColor"}, {"colour"}),
+            Aliased(Colour("BackColour", &Label::BackColour, &Label::SetBackColour, SysColour::ButtonFace),
+                    {"BackColor"}),
+            Boolean("Transparent", &Label::Transparent, &Label::SetTransparent, false),
+            Boolean("WordWrap", &Label::WordWrap, &Label::SetWordWrap, false),
+            Boolean("Enabled", &Label::Enabled, &Label::SetEnabled, true),
+            font,
+            // Last: it fits the label to everything set before it.
+            Boolean("AutoSize", &Label::AutoSize, &Label::SetAutoSize, false),
+        }));
+
+    kinds.push_back(Kind(ElementKind::Image, "Image", true, true,
+                         {
+                             // Before the picture: an image that does not stretch takes its picture's size.
+                             Boolean("Stretch", &Image::Stretch, &Image::SetStretch, false),
+                             PictureRow("Picture", &Image::GetPicture, &Image::SetPicture),
+                         }));
+
+    kinds.push_back(Kind(ElementKind::PictureBox, "PictureBox", true, true,
+                         {
+                             PictureRow("Picture", &PictureBox::GetPicture, &PictureBox::SetPicture),
+                             Aliased(Colour("BackColour", &PictureBox::BackColour, &PictureBox::SetBackColour,
+                                            SysColour::ButtonFace),
+                                     {"BackColor"}),
+                             Boolean("Border", &PictureBox::Border, &PictureBox::SetBorder, false),
+                             Boolean("AutoRedraw", &PictureBox::AutoRedraw, &PictureBox::SetAutoRedraw, false),
+                         }));
+
+    kinds.push_back(Kind(
+        ElementKind::Shape, "Shape", true, false,
+        {
+            Boolean("Filled", &Shape::Filled, &Shape::SetFilled, false),
+            Aliased(Colour("FillColour", &Shape::FillColour, &Shape::SetFillColour, 0), {"FillColor"}),
+            Boolean("Outline", &Shape::Outline, &Shape::SetOutline, true),
+            Aliased(Colour("BorderColour", &Shape::BorderColour, &Shape::SetBorderColour, 0), {"BorderColor"}),
+            Ranged(Integer("DrawMode", MemberType::Int16, &Shape::GetDrawMode, &Shape::SetDrawMode, Shape::CopyPen),
+                   1, 16, "a draw mode (1 to 16)"),
+        }));
+
+    kinds.push_back(Kind(ElementKind::PictureButton, "PictureButton", true, true,
+                         {
+                             Boolean("Enabled", &PictureButton::Enabled, &PictureButton::SetEnabled, true),
+                             PictureRow("Picture", &PictureButton::GetPicture, &PictureButton::SetPicture),
+                             PictureRow("DisabledPicture", &PictureButton::DisabledPicture,
+                                        &PictureButton::SetDisabledPicture),
+                         }));
+
+    // Menu items belong to a control's design; form files do not hold them.
+    kinds.push_back(Kind(ElementKind::MenuItem, "MenuItem", false, false,
+                         {
+                             Unstored(Text("Caption", &MenuItem::Caption, &MenuItem::SetCaption)),
+                             Unstored(Boolean("Enabled", &MenuItem::Enabled, &MenuItem::SetEnabled, true)),
+                         },
+                         false));
+
+    ElementMember items;
+    items.name = "Items";
+    items.type = MemberType::Items;
+    items.getItems = [](const Element& e) { return static_cast<const ListBox&>(e).Items(); };
+    items.setItems = [](Element& e, const std::vector<ListBox::Item>& rows) {
+        auto& l = static_cast<ListBox&>(e);
+        l.Clear();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            l.AddItem(rows[i].text);
+            l.SetItemData(static_cast<int>(i), rows[i].data);
+            l.SetSelected(static_cast<int>(i), rows[i].checked);
+        }
+    };
+    ElementMember count = Unstored(Integer("ListCount", MemberType::Int32, &ListBox::ListCount,
+                                           static_cast<void (ListBox::*)(int)>(nullptr), 0));
+    count.readOnly = true;
+    kinds.push_back(Kind(ElementKind::ListBox, "ListBox", true, true,
+                         {
+                             items,
+                             count,
+                             Unstored(Integer("ListIndex", MemberType::Int32, &ListBox::ListIndex,
+                                              &ListBox::SetListIndex, -1)),
+                         }));
+
+    // The interval is applied before Enabled: either order arms the timer the same way, and this
+    // is the order files have always been written in.
+    kinds.push_back(Kind(ElementKind::Timer, "Timer", false, false,
+                         {
+                             Always(Ranged(Integer("Interval", MemberType::Int32, &Timer::Interval,
+                                                   &Timer::SetInterval, 0),
+                                           0, 65535, "an interval (0 to 65535 ms)")),
+                             Boolean("Enabled", &Timer::Enabled, &Timer::SetEnabled, true),
+                         }));
+    return kinds;
+}
+
+}  // namespace
+
+std::string ElementMember::KeyOf(const std::string& name) {
+    std::string key = name;
+    // "X1" stays "x1"; "ForeColour" becomes "foreColour".
+    if (!key.empty()) key[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(key[0])));
+    return key;
+}
+
+bool ElementMember::Answers(const std::string& n) const {
+    std::string l = Lower(n);
+    if (l == Lower(name)) return true;
+    for (auto& a : aliases)
+        if (l == Lower(a)) return true;
+    return false;
+}
+
+const ElementMember* ElementKindInfo::Find(const std::string& n) const {
+    for (auto& m : members)
+        if (m.Answers(n)) return &m;
+    return nullptr;
+}
+
+const std::vector<ElementKindInfo>& ElementKinds() {
+    static const std::vector<ElementKindInfo> kinds = Build();
+    return kinds;
+}
+
+const ElementKindInfo& KindInfo(ElementKind kind) {
+    for (auto& k : ElementKinds())
+        if (k.kind == kind) return k;
+    throw HostError(ErrorNumber::InvalidCall, "not an intrinsic element kind");
+}
+
+const ElementKindInfo* FindElementKind(const std::string& className) {
+    std::string l = Lower(className);
+    for (auto& k : ElementKinds())
+        if (Lower(k.className) == l) return &k;
+    return nullptr;
+}
+
+}  // namespace stolvane

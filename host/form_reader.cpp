@@ -1,0 +1,300 @@
+// Reading form files: the whole document is first checked and turned into a plan (names,
+// classes, geometry, typed property bags and element members, pictures already loaded), and only
+// then is the form created and everything in the plan placed; if placing still fails, the
+// half-built form is unloaded again.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "host/form_reader.h"
+#include "host/runtime.h"
+
+namespace stolvane {
+
+namespace formfile {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxNesting = 32;
+
+ClassFacts LearnClass(const ClassInfo& info) {
+    ClassFacts facts;
+    if (info.properties)
+        for (const PropertyInfo& p : info.properties())
+            if (p.persisted) facts.keys.push_back({p.name, p.type});
+    facts.container = info.container;
+    return facts;
+}
+
+// The intrinsic kinds a form file may hold, by class name (exactly as written).
+const ElementKindInfo* FileKind(const std::string& cls) {
+    const ElementKindInfo* k = FindElementKind(cls);
+    return k && k->inFormFiles && k->className == cls ? k : nullptr;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- planning
+
+const ClassFacts& Reader::Facts(const ClassInfo& info) {
+    auto it = m_facts.find(info.name);
+    if (it != m_facts.end()) return it->second;
+    return m_facts.emplace(info.name, LearnClass(info)).first->second;
+}
+
+void Reader::ClaimName(const PlannedEntry& e, const std::string& cls, const std::string& where) {
+    if (!m_names.insert({e.name, e.index}).second) Fail(where, "the name is used twice in this form");
+    auto [it, fresh] = m_arrays.try_emplace(e.name, e.index >= 0, cls);
+    if (fresh) return;
+    if (it->second.first != (e.index >= 0))
+        Fail(where, Quote(e.name) + " is used both with and without an array index");
+    if (it->second.second != cls)
+        Fail(where, "the members of array " + Quote(e.name) + " must share one class (" + it->second.second + ")");
+}
+
+PlannedForm Reader::PlanForm(const Json& doc) {
+    if (!doc.is_object()) Fail("", "a form file holds one JSON object, found " + Describe(doc));
+    PlannedForm form;
+    Fields f(doc);
+    f.Expect(
+        {"name", "caption", "left", "top", "width", "height", "borderStyle", "font", "icon", "backColour", "controls"});
+    auto key = [](const char* k) { return std::string("form, key ") + Quote(k); };
+    const Json* name = f.Take("name");
+    if (!name) Fail("form", "missing key \"name\"");
+    form.name = Text(*name, key("name"));
+    int index = -1;
+    std::string plain;
+    if (!SplitName(form.name, plain, index) || index >= 0)
+        Fail(key("name"),
+             Quote(form.name) + " is not a valid form name (letters, digits and _, starting with a letter)");
+    if (auto x = f.Take("caption")) form.caption = Text(*x, key("caption"));
+    if (auto x = f.Take("left")) form.left = Coordinate(*x, key("left"));
+    if (auto x = f.Take("top")) form.top = Coordinate(*x, key("top"));
+    if (auto x = f.Take("width")) form.width = Size(*x, key("width"));
+    if (auto x = f.Take("height")) form.height = Size(*x, key("height"));
+    if (auto x = f.Take("borderStyle"))
+        form.borderStyle =
+            static_cast<int16_t>(Integer(*x, key("borderStyle"), 0, 5, "a border style (0 to 5)", false));
+    if (auto x = f.Take("font")) form.font = std::make_shared<Font>(FontValue(*x, key("font")));
+    if (auto x = f.Take("icon")) form.icon = PictureValue(*x, key("icon"));
+    if (auto x = f.Take("backColour")) form.backColour = Colour(*x, key("backColour"));
+    m_formFont = form.font;
+    const Json* controls = f.Take("controls");
+    if (auto k = f.Leftover()) Fail("form", "unknown key " + Quote(*k) + " (known: " + f.Known() + ")");
+    if (controls) PlanEntries(*controls, "form, key \"controls\"", form.entries, 0, true);
+    return form;
+}
+
+void Reader::PlanEntries(const Json& list, const std::string& where, std::vector<PlannedEntry>& out, int depth,
+                         bool onForm) {
+    if (!list.is_array()) Fail(where, "expected an array of controls, found " + Describe(list));
+    if (depth > kMaxNesting) Fail(where, "controls are nested too deeply");
+    size_t n = 0;
+    for (const Json& item : list) {
+        ++n;
+        out.push_back(PlanEntry(item, where + ", entry " + std::to_string(n), depth, onForm));
+    }
+}
+
+PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int depth, bool onForm) {
+    if (!obj.is_object()) Fail(position, "expected a control object, found " + Describe(obj));
+    PlannedEntry e;
+    Fields f(obj);
+    const Json* name = f.Take("name");
+    if (!name) Fail(position, "missing key \"name\"");
+    if (!name->is_string()) Fail(position + ", key \"name\"", "expected a string, found " + Describe(*name));
+    e.label = name->get<std::string>();
+    std::string where = "control " + Quote(e.label);
+    if (!SplitName(e.label, e.name, e.index))
+        Fail(where,
+             "not a valid name (letters, digits and _, starting with a letter, optionally an index as \"tplDes(3)\")");
+    const Json* cls = f.Take("class");
+    if (!cls) Fail(where, "missing key \"class\"");
+    if (!cls->is_string()) Fail(where + ", key \"class\"", "expected a string, found " + Describe(*cls));
+    std::string className = cls->get<std::string>();
+
+    if (const ElementKindInfo* info = FileKind(className)) {
+        if (!onForm)
+            Fail(where,
+                 Quote(className) + " elements stand on the form itself; a container holds library controls only");
+        e.kind = info->kind;
+        ClaimName(e, className, where);
+        PlanElement(e, f, where);
+        return e;
+    }
+    e.classInfo = Library::Instance().FindClass(className);
+    if (!e.classInfo) Fail(where, "unknown class " + Quote(className));
+    ClaimName(e, className, where);
+    PlanControl(e, f, where, depth);
+    return e;
+}
+
+void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth) {
+    f.Expect({"name", "class", "left", "top", "width", "height", "tabIndex", "visible", "properties", "controls"});
+    auto key = [&](const char* k) { return where + ", key " + Quote(k); };
+    e.rect = {0, 0, e.classInfo->designWidth, e.classInfo->designHeight};
+    if (auto x = f.Take("left")) e.rect.left = Coordinate(*x, key("left"));
+    if (auto x = f.Take("top")) e.rect.top = Coordinate(*x, key("top"));
+    if (auto x = f.Take("width")) e.rect.width = Size(*x, key("width"));
+    if (auto x = f.Take("height")) e.rect.height = Size(*x, key("height"));
+    e.tabIndex = m_nextTabIndex++;
+    if (auto x = f.Take("tabIndex"))
+        e.tabIndex = static_cast<int>(Integer(*x, key("tabIndex"), 0, 32767, "a tab index (0 to 32767)", false));
+    if (auto x = f.Take("visible")) e.visible = Boolean(*x, key("visible"));
+    const Json* props = f.Take("properties");
+    const Json* children = f.Take("controls");
+    if (auto k = f.Leftover()) Fail(where, "unknown key " + Quote(*k) + " (known: " + f.Known() + ")");
+
+    const ClassFacts& facts = Facts(*e.classInfo);
+    if (props) {
+        if (!props->is_object()) Fail(key("properties"), "expected an object, found " + Describe(*props));
+        for (auto& [k, v] : props->items()) {
+            std::string pw = where + ", property " + Quote(k);
+            const StoredKey* sk = facts.Find(k);
+            if (!sk) {
+                std::string hint;
+                for (auto& known : facts.keys)
+                    if (known.name.size() == k.size() &&
+                        std::equal(k.begin(), k.end(), known.name.begin(),
+                                   [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+                        hint = " (did you mean " + Quote(known.name) + "?)";
+                Fail(pw, "unknown property of " + e.classInfo->name + hint);
+            }
+            e.properties.Set(k, Property(v, sk->type, pw));
+        }
+    }
+    if (children) {
+        if (!facts.container) Fail(key("controls"), e.classInfo->name + " cannot hold controls");
+        PlanEntries(*children, key("controls"), e.children, depth + 1, false);
+    }
+}
+
+// An element's keys are its kind's stored members, in lowerCamel; an older spelling of a member
+// is read as the member. Values not given keep the element's own defaults, except a label's
+// font, which is the form's.
+void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
+    const ElementKindInfo& info = KindInfo(e.kind);
+    f.Expect({"name", "class"});
+    for (const ElementMember& m : info.members) {
+        if (!m.stored) continue;
+        std::string key = m.Key();
+        f.Expect(key);
+        const Json* given = f.Take(key);
+        std::string spelled = key;
+        for (const std::string& alias : m.aliases) {
+            std::string old = ElementMember::KeyOf(alias);
+            const Json* x = f.Take(old);
+            if (!x) continue;
+            if (given) Fail(where, "keys " + Quote(spelled) + " and " + Quote(old) + " give the same member");
+            given = x, spelled = old;
+        }
+        std::string kw = where + ", key " + Quote(spelled);
+        PlannedValue pv{&m, {}, {}};
+        if (!given) {
+            if (m.type != MemberType::Font) continue;
+            pv.value = Value{m_formFont};
+        } else if (m.type == MemberType::Items) {
+            pv.items = Items(*given, kw);
+        } else {
+            pv.value = Member(*given, m, kw);
+        }
+        e.values.push_back(std::move(pv));
+    }
+    if (auto k = f.Leftover())
+        Fail(where, "unknown key " + Quote(*k) + " for a " + info.className + " (known: " + f.Known() + ")");
+}
+
+// ---------------------------------------------------------------- creation
+
+static void PlaceEntries(Runtime& runtime, Surface& container, const std::vector<PlannedEntry>& entries,
+                  const std::string& source) {
+    for (const PlannedEntry& e : entries) {
+        try {
+            if (e.classInfo) {
+                ControlElement& ce =
+                    runtime.PlaceControl(container, e.classInfo->name, e.name, e.index, e.rect, &e.properties);
+                Surface& s = ce.GetSurface();
+                s.SetTabIndex(e.tabIndex);
+                s.SetVisible(e.visible);
+                PlaceEntries(runtime, s, e.children, source);
+            } else {
+                Element& el = runtime.PlaceElement(container, e.kind, e.name, e.index);
+                for (const PlannedValue& v : e.values) {
+                    if (v.member->type == MemberType::Items)
+                        v.member->setItems(el, v.items);
+                    else
+                        v.member->set(el, v.value);
+                }
+            }
+        } catch (const FormFileError&) {
+            throw;
+        } catch (const HostError& err) {
+            throw FormFileError(source + ": control " + Quote(e.label) + ": " + err.description + " (error " +
+                                std::to_string(err.number) + ")");
+        } catch (const std::exception& err) {
+            throw FormFileError(source + ": control " + Quote(e.label) + ": " + err.what());
+        }
+    }
+}
+
+Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source) {
+    Form& form = runtime.NewForm(plan.name, plan.width, plan.height);
+    try {
+        form.Move(plan.left, plan.top, plan.width, plan.height);
+        form.SetCaption(plan.caption);
+        form.SetBorderStyle(plan.borderStyle);
+        form.SetFont(plan.font);
+        form.SetIcon(plan.icon);
+        form.SetBackColour(plan.backColour);
+        PlaceEntries(runtime, form, plan.entries, source);
+    } catch (const FormFileError&) {
+        runtime.UnloadForm(form);
+        throw;
+    } catch (const HostError& e) {
+        runtime.UnloadForm(form);
+        throw FormFileError(source + ": " + e.description + " (error " + std::to_string(e.number) + ")");
+    } catch (const std::exception& e) {
+        runtime.UnloadForm(form);
+        throw FormFileError(source + ": " + e.what());
+    }
+    return form;
+}
+
+}  // namespace formfile
+
+using formfile::Reader;
+
+namespace {
+constexpr size_t kMaxFileBytes = size_t(64) << 20;
+}
+
+Form& LoadFormText(Runtime& runtime, const std::string& text, const std::string& baseDir,
+                   const std::string& sourceName) {
+    Reader reader(runtime, sourceName, baseDir);
+    if (text.size() > kMaxFileBytes) reader.Fail("", "the file is too large for a form file");
+    formfile::Json doc = reader.Parse(text);
+    formfile::PlannedForm plan = reader.PlanForm(doc);
+    return formfile::Build(runtime, plan, sourceName);
+}
+
+Form& LoadFormFile(Runtime& runtime, const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) throw FormFileError(path + ": is a folder, not a form file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw FormFileError(path + ": cannot read the file (" + std::strerror(errno) + ")");
+    std::string text;
+    char buf[65536];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+        text.append(buf, static_cast<size_t>(in.gcount()));
+        if (text.size() > kMaxFileBytes) throw FormFileError(path + ": the file is too large for a form file");
+    }
+    if (in.bad()) throw FormFileError(path + ": cannot read the file");
+    fs::path folder = fs::absolute(fs::path(path), ec).parent_path();
+    return LoadFormText(runtime, text, folder.string(), path);
+}
+
+}  // namespace stolvane

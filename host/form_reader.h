@@ -1,0 +1,153 @@
+// Inside the form-file reader: the plan a file is turned into before anything is created, and
+// the reader that checks every value on the way. Only host/form_*.cpp include this.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/element_members.h"
+#include "core/library.h"
+#include "host/form_file.h"
+#include "host/form_json.h"
+
+namespace stolvane::formfile {
+
+// What reading needs to know about a class before any instance is placed: its stored keys with
+// their types, and whether it holds other controls. Both come from the class description.
+struct StoredKey {
+    std::string name;
+    PropType type;
+};
+
+struct ClassFacts {
+    std::vector<StoredKey> keys;
+    bool container = false;
+    const StoredKey* Find(const std::string& key) const {
+        for (auto& k : keys)
+            if (k.name == key) return &k;
+        return nullptr;
+    }
+};
+
+// One member value of an element, checked and converted, applied once the element exists.
+struct PlannedValue {
+    const ElementMember* member = nullptr;
+    Value value;
+    std::vector<ListBox::Item> items;  // a list box's rows
+};
+
+struct PlannedEntry {
+    std::string label;  // the name as written, for messages
+    std::string name;
+    int index = -1;
+    const ClassInfo* classInfo = nullptr;  // a library control; else an intrinsic element
+    ElementKind kind = ElementKind::Control;
+    Rect rect;
+    int tabIndex = 0;
+    bool visible = true;
+    PropertyMap properties;
+    std::vector<PlannedEntry> children;
+    std::vector<PlannedValue> values;  // an element's, in the order of its kind's members
+};
+
+constexpr OleColour kDefaultBack = SysColour::ButtonFace;
+
+struct PlannedForm {
+    std::string name;
+    std::string caption;
+    double left = 0, top = 0, width = 4800, height = 3600;
+    int16_t borderStyle = Form::Sizable;
+    FontRef font = MakeFont("MS Sans Serif", 8.25);
+    PictureRef icon = Picture::Empty();
+    OleColour backColour = kDefaultBack;
+    std::vector<PlannedEntry> entries;
+};
+
+// The keys of one JSON object, taken one by one; whatever is left over is a key the format
+// does not know, reported in the order of the file.
+class Fields {
+public:
+    explicit Fields(const Json& obj) : m_obj(obj) {}
+    const Json* Take(const std::string& key) {
+        m_taken.insert(key);
+        auto it = m_obj.find(key);
+        return it == m_obj.end() ? nullptr : &*it;
+    }
+    std::optional<std::string> Leftover() const {
+        for (auto& [k, v] : m_obj.items())
+            if (!m_taken.count(k)) return k;
+        return std::nullopt;
+    }
+    std::string Known() const {
+        std::string s;
+        for (auto& k : m_order) s += (s.empty() ? "" : ", ") + k;
+        return s;
+    }
+    void Expect(std::initializer_list<const char*> keys) {
+        for (auto k : keys) m_order.emplace_back(k);
+    }
+    void Expect(const std::string& key) { m_order.push_back(key); }
+
+private:
+    const Json& m_obj;
+    std::set<std::string> m_taken;
+    std::vector<std::string> m_order;
+};
+
+class Reader {
+public:
+    Reader(Runtime& runtime, std::string source, std::string baseDir)
+        : m_runtime(runtime), m_source(std::move(source)), m_baseDir(std::move(baseDir)) {}
+
+    [[noreturn]] void Fail(const std::string& where, const std::string& what) const {
+        throw FormFileError(m_source + ": " + (where.empty() ? "" : where + ": ") + what);
+    }
+
+    Json Parse(const std::string& text) const;
+    PlannedForm PlanForm(const Json& doc);
+
+    // Typed values; `where` names the control and key for messages.
+    bool Boolean(const Json& v, const std::string& where) const;
+    // An integer from lo to hi. `range` names the storage ("a 16-bit integer": a value outside is
+    // an overflow) or, with overflow false, the values a setting allows ("a border style (0 to 5)", false).
+    int64_t Integer(const Json& v, const std::string& where, int64_t lo, int64_t hi, const char* range,
+                    bool overflow = true) const;
+    double Coordinate(const Json& v, const std::string& where) const;
+    double Size(const Json& v, const std::string& where) const;
+    OleColour Colour(const Json& v, const std::string& where) const;
+    std::string Text(const Json& v, const std::string& where) const;
+    Font FontValue(const Json& v, const std::string& where) const;
+    PictureRef PictureValue(const Json& v, const std::string& where);
+    Value Property(const Json& v, PropType type, const std::string& where);
+    // An element member's value by its type (not Items).
+    Value Member(const Json& v, const ElementMember& m, const std::string& where);
+    std::vector<ListBox::Item> Items(const Json& v, const std::string& where) const;
+
+private:
+    void PlanEntries(const Json& list, const std::string& where, std::vector<PlannedEntry>& out, int depth,
+                     bool onForm);
+    PlannedEntry PlanEntry(const Json& obj, const std::string& position, int depth, bool onForm);
+    void PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth);
+    void PlanElement(PlannedEntry& e, Fields& f, const std::string& where);
+    const ClassFacts& Facts(const ClassInfo& info);
+    void ClaimName(const PlannedEntry& e, const std::string& cls, const std::string& where);
+
+    Runtime& m_runtime;
+    std::string m_source;
+    std::string m_baseDir;  // empty: library resources, then the current folder
+    FontRef m_formFont;
+    int m_nextTabIndex = 0;
+    std::map<std::string, ClassFacts> m_facts;
+    std::map<std::string, PictureRef> m_pictures;  // by resolved path or data: URL, loaded once
+    std::set<std::pair<std::string, int>> m_names;
+    std::map<std::string, std::pair<bool, std::string>> m_arrays;  // name -> (is an array, class)
+};
+
+// Creates the planned form; a form that fails half way is unloaded again.
+Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source);
+
+}  // namespace stolvane::formfile

@@ -1,0 +1,189 @@
+// Every member of every element kind under one name: set by a script, saved in a form file,
+// loaded by the next run, then dumped and read back, the value the same under the same name.
+// Older spellings keep working in files and scripts.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "app/script.h"
+#include "core/element_members.h"
+#include "host/media.h"
+#include "host/runtime.h"
+
+using namespace stolvane;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ElementMembers : ::testing::Test {
+    fs::path dir;
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "stolvane-members-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        dir = tmpl;
+        std::vector<uint32_t> px(6 * 4, 0xFF336699u);
+        std::ofstream(dir / "pic.png", std::ios::binary) << EncodePng(*Picture::FromPixels(6, 4, std::move(px)));
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::vector<json> Run(const std::string& script, std::optional<std::string> form = std::nullopt) {
+        std::istringstream in(script);
+        std::ostringstream out, err;
+        EXPECT_EQ(RunScript(in, out, err, form), 0) << err.str();
+        std::vector<json> lines;
+        std::istringstream read(out.str());
+        for (std::string line; std::getline(read, line);) {
+            json j = json::parse(line);
+            if (!j.contains("changed")) lines.push_back(j);
+        }
+        return lines;
+    }
+    static std::string Cmd(json j) { return j.dump() + "\n"; }
+
+    // A value other than the member's default, as a script gives it.
+    json NonDefault(const ElementMember& m) const {
+        switch (m.type) {
+            case MemberType::Boolean: return AsInteger(m.defaultValue) == 0;
+            case MemberType::Int16:
+            case MemberType::Int32: {
+                int64_t v = m.overflow ? 2 : m.lo + 1;
+                return v == AsInteger(m.defaultValue) ? m.lo : v;
+            }
+            case MemberType::Colour: return 0x00123456;
+            case MemberType::Twips: return 345;
+            case MemberType::Size: return 1230;
+            case MemberType::String: return "Hello \"there\"";
+            case MemberType::Font: return json{{"Name", "Arial"}, {"Size", 12}, {"Bold", true}};
+            case MemberType::Picture: return (dir / "pic.png").string();
+            case MemberType::Items: return json::parse(R"(["one", {"text": "two", "data": 7, "checked": true}])");
+        }
+        return nullptr;
+    }
+    // Pictures come back as new handles: compare their size.
+    static json Comparable(const ElementMember& m, json v) {
+        if (m.type == MemberType::Picture) v.erase("handle");
+        return v;
+    }
+};
+
+TEST_F(ElementMembers, EveryStoredMemberRoundTripsThroughScriptsFilesAndDumps) {
+    std::string file = (dir / "all.json").string();
+    std::string first, second;
+    struct Case {
+        const ElementMember* member;
+        std::string element;
+    };
+    std::vector<Case> cases;
+    for (const ElementKindInfo& kind : ElementKinds()) {
+        if (!kind.inFormFiles) continue;
+        for (const ElementMember& m : kind.members) {
+            if (!m.stored || m.readOnly) continue;
+            // One element per member, so that no member disturbs another (a picture sizes an image).
+            std::string name = "el" + std::to_string(cases.size());
+            cases.push_back({&m, name});
+            first += Cmd({{"cmd", "place"}, {"class", kind.className}, {"name", name}, {"width", 600}, {"height", 300}});
+            first += Cmd({{"cmd", "set"}, {"target", name}, {"property", m.name}, {"value", NonDefault(m)}});
+            first += Cmd({{"cmd", "get"}, {"target", name}, {"property", m.name}});
+            second += Cmd({{"cmd", "dump"}, {"target", name}});
+            second += Cmd({{"cmd", "get"}, {"target", name}, {"property", m.name}});
+        }
+    }
+    first += Cmd({{"cmd", "save"}, {"path", file}});
+    auto before = Run(first);
+    auto after = Run(second, file);
+    ASSERT_EQ(before.size(), cases.size()) << before.back();
+    ASSERT_EQ(after.size(), 2 * cases.size()) << after.back();
+    std::ifstream in(file);
+    json saved = json::parse(in);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const ElementMember& m = *cases[i].member;
+        std::string what = cases[i].element + "." + m.name;
+        json value = Comparable(m, before[i]["value"]);
+        EXPECT_NE(value, nullptr) << what;
+        const json& dump = after[2 * i]["dump"];
+        ASSERT_TRUE(dump.contains(m.Key())) << what << " missing from " << dump;
+        EXPECT_EQ(Comparable(m, dump[m.Key()]), value) << what;
+        EXPECT_EQ(Comparable(m, after[2 * i + 1]["value"]), value) << what;
+        // The file holds it under the same key.
+        auto entry = std::find_if(saved["controls"].begin(), saved["controls"].end(),
+                                  [&](const json& c) { return c["name"] == cases[i].element; });
+        ASSERT_NE(entry, saved["controls"].end()) << what;
+        EXPECT_TRUE(entry->contains(m.Key())) << what << " not saved: " << *entry;
+    }
+}
+
+TEST_F(ElementMembers, OlderSpellingsAreStillAcceptedAndRenamedDumpMembersStillWritten) {
+    std::string file = (dir / "old.json").string();
+    std::ofstream(file) << R"({"name": "frmOld", "controls": [
+        {"name": "lin", "class": "Line", "x2": 600, "borderColour": "0x000000FF", "borderWidth": 3},
+        {"name": "lbl", "class": "Label", "left": 0, "top": 0, "width": 600, "height": 200, "colour": 255}]})";
+    auto out = Run(Cmd({{"cmd", "get"}, {"target", "lin"}, {"property", "BorderColor"}}) +
+                       Cmd({{"cmd", "set"}, {"target", "lbl"}, {"property", "ForeColor"}, {"value", 65280}}) +
+                       Cmd({{"cmd", "get"}, {"target", "lbl"}, {"property", "colour"}}) +
+                       Cmd({{"cmd", "set"}, {"target", "lbl"}, {"property", "BACKCOLOR"}, {"value", 16711680}}) +
+                       Cmd({{"cmd", "get"}, {"target", "lbl"}, {"property", "BackColour"}}) +
+                       Cmd({{"cmd", "dump"}, {"target", "lin"}}) + Cmd({{"cmd", "dump"}, {"target", "lbl"}}),
+                   file);
+    ASSERT_EQ(out.size(), 5u) << out.back();
+    EXPECT_EQ(out[0]["value"], 255);
+    EXPECT_EQ(out[1]["value"], 65280);
+    EXPECT_EQ(out[2]["value"], 16711680);
+    const json& line = out[3]["dump"];
+    EXPECT_EQ(line["colour"], 255);
+    EXPECT_EQ(line["borderWidth"], 3);
+    EXPECT_EQ(line["width"], 3) << "the old dump name stays";
+    const json& label = out[4]["dump"];
+    EXPECT_EQ(label["foreColour"], 65280);
+    EXPECT_EQ(label["colour"], 65280) << "the old dump name stays";
+
+    // One member given twice under two spellings is refused, naming both.
+    std::ofstream(file) << R"({"name": "f", "controls": [
+        {"name": "l", "class": "Label", "foreColour": 1, "colour": 2}]})";
+    std::istringstream in("");
+    std::ostringstream o, err;
+    EXPECT_EQ(RunScript(in, o, err, file), 2);
+    EXPECT_NE(err.str().find("control \"l\": keys \"foreColour\" and \"colour\" give the same member"),
+              std::string::npos)
+        << err.str();
+}
+
+TEST_F(ElementMembers, ListBoxRowsCountAndSelectionInScripts) {
+    auto out = Run(Cmd({{"cmd", "place"}, {"class", "listbox"}, {"name", "lst"}}) +
+                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "Items"}, {"value", {"a", "b", "c"}}}) +
+                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListIndex"}, {"value", 2}}) +
+                   Cmd({{"cmd", "get"}, {"target", "lst"}, {"property", "ListCount"}}) +
+                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListCount"}, {"value", 1}}) +
+                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListIndex"}, {"value", 3}}) +
+                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "Items"}, {"value", {{{"txt", "x"}}}}}) +
+                   Cmd({{"cmd", "dump"}, {"target", "lst"}}));
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[0]["value"], 3);
+    EXPECT_EQ(out[1]["error"]["number"], 383) << "ListCount is read only";
+    EXPECT_EQ(out[2]["error"]["number"], 380) << "no fourth row";
+    EXPECT_EQ(out[3]["error"]["number"], 380) << "an unknown row member";
+    EXPECT_EQ(out[4]["dump"]["listIndex"], 2);
+    EXPECT_EQ(out[4]["dump"]["items"].size(), 3u);
+}
+
+TEST_F(ElementMembers, SavingThroughASymbolicLinkReplacesTheTargetAndKeepsItsMode) {
+    std::string target = (dir / "real.json").string(), link = (dir / "link.json").string();
+    std::ofstream(target) << "{}";
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
+    fs::create_symlink(target, link);
+    auto out = Run(Cmd({{"cmd", "save"}, {"path", link}}));
+    EXPECT_TRUE(out.empty()) << out[0];
+    EXPECT_TRUE(fs::is_symlink(link));
+    std::ifstream in(target);
+    EXPECT_EQ(json::parse(in)["name"], "Form1");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
+                  fs::perms::others_read | fs::perms::others_write);
+}
+
+}  // namespace
