@@ -1,12 +1,21 @@
 #include "host/desktop.h"
 
+#include <fcntl.h>
 #include <ini.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
 namespace stolvane {
+
+namespace {
+constexpr size_t kMaxFileBytes = size_t(1) << 20;
+}  // namespace
 
 std::string Desktop::Fold(const std::string& s) {
     std::string r = s;
@@ -27,13 +36,37 @@ void Desktop::LoadFromEnvironment() {
 }
 
 bool Desktop::LoadFile(const std::string& path) {
+    // Only a regular file is read, and never waited on: a FIFO named by the environment must
+    // not stop the application from starting.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    std::string text;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char buf[8192];
+    while (ok) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        text.append(buf, static_cast<size_t>(n));
+        ok = text.size() <= kMaxFileBytes;
+    }
+    ::close(fd);
+    return ok && LoadText(text);
+}
+
+bool Desktop::LoadText(const std::string& text) {
     std::map<std::pair<std::string, std::string>, std::string> read;
     auto handler = [](void* user, const char* section, const char* name, const char* value) -> int {
         auto* m = static_cast<std::map<std::pair<std::string, std::string>, std::string>*>(user);
         (*m)[{Fold(section), Fold(name)}] = value;
         return 1;
     };
-    if (ini_parse(path.c_str(), handler, &read) < 0) return false;
+    // The parser stops at a NUL; text holding one is not an INI file.
+    if (text.find('\0') != std::string::npos || ini_parse_string(text.c_str(), handler, &read) < 0) return false;
     for (auto& [k, v] : read) m_values[k] = v;
     return true;
 }

@@ -16,8 +16,11 @@ class Desktop {
 public:
     // Reads the settings file the environment names; a missing file means no settings.
     void LoadFromEnvironment();
-    // Reads one INI file; returns false when it cannot be read (settings stay as they were).
+    // Reads one INI file; returns false when it cannot be read or is not a regular file of at
+    // most 1 MB (settings stay as they were).
     bool LoadFile(const std::string& path);
+    // Reads INI text; returns false when it is not INI (settings stay as they were).
+    bool LoadText(const std::string& text);
     std::optional<std::string> Get(const std::string& section, const std::string& key) const;
     void Set(const std::string& section, const std::string& key, std::optional<std::string> value);
     void Clear() { m_values.clear(); }

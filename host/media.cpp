@@ -14,13 +14,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <tuple>
 #include <unordered_map>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "host/picture_header.h"
 
 #include "host/render.h"
 
@@ -29,6 +34,9 @@ namespace stolvane {
 namespace {
 
 constexpr const char* kWineFonts = "/usr/share/wine/fonts";
+
+constexpr int32_t kPathFileAccess = 75;  // "Path/File access error"
+constexpr int64_t kMaxPictureFileBytes = int64_t(256) << 20;
 
 // Families the classic forms name, and the face that draws each. MS Sans Serif in fonts-wine is
 // a bitmap-only face that pango cannot space correctly (and that Debian's fontconfig rejects),
@@ -297,25 +305,11 @@ std::unique_ptr<LightBoldFace> ReadLightBoldFace(FT_Library library, const std::
 
 [[noreturn]] void InvalidPicture() { throw HostError(ErrorNumber::InvalidPicture, "Invalid picture"); }
 
-// The formats a picture may have, by their first bytes; anything else (SVG, TIFF, ...) is not a
-// picture here, whatever loaders gdk-pixbuf happens to have.
-const char* SniffFormat(const std::string& b) {
-    auto starts = [&](const char* magic, size_t n) { return b.size() >= n && std::memcmp(b.data(), magic, n) == 0; };
-    if (starts("\x89PNG\r\n\x1a\n", 8)) return "png";
-    if (starts("\xFF\xD8\xFF", 3)) return "jpeg";
-    if (starts("GIF87a", 6) || starts("GIF89a", 6)) return "gif";
-    if (starts("BM", 2)) return "bmp";
-    if (starts("\0\0\1\0", 4) || starts("\0\0\2\0", 4)) return "ico";
-    return nullptr;
-}
-
-// Pictures larger than this are refused rather than allocated.
-constexpr int64_t kMaxPixels = int64_t(1) << 26;
-constexpr int kMaxSide = 32767;
-
+// The header was checked before decoding; this second check holds the decoder to the same limits
+// should it find a size of its own.
 void OnSizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer refused) {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
-        static_cast<int64_t>(width) * height > kMaxPixels) {
+    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
+        static_cast<int64_t>(width) * height > kMaxPicturePixels) {
         *static_cast<bool*>(refused) = true;
         gdk_pixbuf_loader_set_size(loader, 1, 1);  // keeps the decoder from allocating the image
     }
@@ -427,8 +421,9 @@ Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidt
 }
 
 PictureRef DecodePicture(const std::string& bytes, const std::string& source) {
-    const char* format = SniffFormat(bytes);
-    if (!format) InvalidPicture();
+    // Only these formats are pictures here, whatever loaders gdk-pixbuf happens to have, and
+    // only within the limits and whole.
+    const char* format = ReadPictureHeader(bytes).format;
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type(format, nullptr);
     if (!loader) InvalidPicture();
     bool refused = false;
@@ -451,12 +446,37 @@ PictureRef DecodePicture(const std::string& bytes, const std::string& source) {
 }
 
 PictureRef LoadPictureFile(const std::string& path) {
+    auto fail = [&](int err) -> HostError {
+        if (err == ENOENT || err == ENOTDIR) return HostError(ErrorNumber::FileNotFound, "File not found");
+        return HostError(kPathFileAccess, std::string("Path/File access error (") + std::strerror(err) + ")");
+    };
+    if (path.empty()) throw fail(ENOENT);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) throw fail(errno);
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) throw HostError(ErrorNumber::FileNotFound, "File not found");
-    if (!S_ISREG(st.st_mode) || st.st_size > (int64_t(256) << 20)) InvalidPicture();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw HostError(75, "Path/File access error");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxPictureFileBytes) {
+        ::close(fd);
+        InvalidPicture();
+    }
+    // Read to the end, not to the size stat gave: some files report 0 and still have bytes.
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            int err = errno;
+            ::close(fd);
+            throw fail(err);
+        }
+        if (n == 0) break;
+        bytes.append(buf, static_cast<size_t>(n));
+        if (static_cast<int64_t>(bytes.size()) > kMaxPictureFileBytes) {
+            ::close(fd);
+            InvalidPicture();
+        }
+    }
+    ::close(fd);
     return DecodePicture(bytes, path);
 }
 

@@ -39,8 +39,13 @@ struct Cli : ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // Runs the command in the test's folder; returns its exit status.
-    int Run(const std::string& args, const std::string& input = "/dev/null") {
+    // Runs the command in the test's folder with input from a file (empty by default); returns
+    // its exit status.
+    int Run(const std::string& args, std::string input = {}) {
+        if (input.empty()) {
+            input = (dir / "empty.txt").string();
+            std::ofstream(input).close();
+        }
         std::string cmd = "cd " + Quote(dir.string()) + " && " + Quote(STOLVANE_CLI) + " " + args + " < " +
                           Quote(input) + " > out.txt 2> err.txt";
         int rc = std::system(cmd.c_str());

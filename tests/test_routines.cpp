@@ -165,6 +165,15 @@ TEST_F(Routines, FitImageKeepsTheRatio) {
     EXPECT_EQ(img.Left(), 1000);
     EXPECT_EQ(img.Top(), 750);
 
+    // A square picture takes the smaller limit on both sides, whichever limit that is.
+    for (auto [w, h] : {std::pair<int16_t, int16_t>{1000, 500}, {500, 1000}}) {
+        img.Move(0, 0, 300, 300);
+        mw = w, mh = h;
+        FitImage(img, mw, mh);
+        EXPECT_EQ(img.Width(), 500);
+        EXPECT_EQ(img.Height(), 500);
+    }
+
     // A portrait picture narrower than the box leaves the caller's height decremented.
     img.Move(0, 0, 300, 600);
     mw = 400, mh = 1000;

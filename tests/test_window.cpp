@@ -3,76 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "host/runtime.h"
 #include "host/window.h"
+#include "tests/display.h"
 #include "tests/test_support.h"
 
-extern char** environ;
-
 using namespace stolvane;
+using test::PrivateDisplay;
 using test::ProbeControl;
 
 namespace {
 
-bool OnPath(const char* prog) {
-    std::string cmd = std::string("command -v ") + prog + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-int Shell(const std::string& cmd) { return std::system(cmd.c_str()); }
-
-class PrivateDisplay {
-public:
-    bool Start() {
-        for (int n = 70 + getpid() % 100; n < 300; ++n) {
-            std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-            std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            struct stat st;
-            if (stat(sock.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0) continue;
-            std::string disp = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb", disp.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
-            if (posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
-            for (int i = 0; i < 100; ++i) {
-                if (stat(sock.c_str(), &st) == 0) {
-                    m_display = disp;
-                    setenv("DISPLAY", disp.c_str(), 1);
-                    return true;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            Stop();
-            return false;
-        }
-        return false;
-    }
-    void Stop() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-            m_pid = 0;
-        }
-    }
-    ~PrivateDisplay() { Stop(); }
-    const std::string& Name() const { return m_display; }
-
-private:
-    pid_t m_pid = 0;
-    std::string m_display;
-};
-
 TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
+    if (!PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
     PrivateDisplay display;
     ASSERT_TRUE(display.Start());
 
@@ -91,8 +37,7 @@ TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
 
         // Form at pixel (100, 100); the control's surface at +(40, 20); its label covers the
         // first 40 x 13 pixels, so click below it, on the surface: pixel (100+40+60, 100+20+25).
-        std::string cmd = "xdotool mousemove 200 145 click 1";
-        ASSERT_EQ(Shell(cmd), 0);
+        ASSERT_EQ(display.Xdotool({"mousemove", "200", "145", "click", "1"}), 0);
         bool clicked = false;
         for (int i = 0; i < 100 && !clicked; ++i) {
             host.Step(20);
@@ -123,12 +68,12 @@ TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
             root.Items().push_back(&item);
         }
         root.Items()[0]->SetEnabled(false);
-        ASSERT_EQ(Shell("xdotool mousemove 150 150"), 0);
+        ASSERT_EQ(display.Xdotool({"mousemove", "150", "150"}), 0);
         for (int i = 0; i < 5; ++i) host.Step(20);
-        ASSERT_EQ(Shell("(sleep 0.5; xdotool key Down Down Return) >/dev/null 2>&1 &"), 0);
+        display.XdotoolLater(500, {"key", "Down", "Down", "Return"});
         form.PopupMenu(root, root.Items()[3]);
         EXPECT_EQ(picked, "&Close");
-        ASSERT_EQ(Shell("(sleep 0.5; xdotool key m) >/dev/null 2>&1 &"), 0);
+        display.XdotoolLater(500, {"key", "m"});
         form.PopupMenu(root, root.Items()[3]);
         EXPECT_EQ(picked, "&Move") << "an access key chooses its item";
 

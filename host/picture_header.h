@@ -1,0 +1,28 @@
+// What a picture file says about itself before anything is decoded: its format, its size in
+// pixels and whether its bytes run to the end the format requires. Pictures are checked against
+// the limits here first, so a small file that claims an enormous image is refused at once
+// instead of making the decoder allocate it, and a truncated file is refused instead of loading
+// as a partly grey picture.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace stolvane {
+
+// Limits on a picture: each side at most kMaxPictureSide pixels and at most kMaxPicturePixels
+// pixels in all (256 MB of pixels at four bytes each).
+inline constexpr int kMaxPictureSide = 32767;
+inline constexpr int64_t kMaxPicturePixels = int64_t(1) << 26;
+
+struct PictureHeader {
+    const char* format = nullptr;  // "png", "jpeg", "gif", "bmp", "ico"
+    int64_t width = 0, height = 0;  // pixels; for an icon, its largest image
+};
+
+// Reads the header of PNG, JPEG, GIF, BMP or ICO bytes. Throws HostError 481 ("Invalid
+// picture") for anything else, for a header that does not hold together, for a size beyond the
+// limits and for bytes that end before the picture does.
+PictureHeader ReadPictureHeader(const std::string& bytes);
+
+}  // namespace stolvane

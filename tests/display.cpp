@@ -1,0 +1,145 @@
+#include "tests/display.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace stolvane::test {
+
+namespace {
+
+std::string FindOnPath(const std::string& prog) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        std::string candidate = (dir.empty() ? "." : dir) + "/" + prog;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return {};
+}
+
+// Waits for a child, giving up (and killing it) after timeoutMs.
+int WaitFor(pid_t pid, int timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (r < 0 && errno != EINTR) return -1;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        usleep(2000);
+    }
+}
+
+// Starts prog with args. With ownGroup the child leads a new process group; with dieWithUs the
+// kernel sends it SIGTERM when this process ends. keepFd stays open in the child.
+pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool ownGroup, bool dieWithUs,
+            int keepFd = -1) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(prog.c_str()));
+    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t parent = getpid();
+    pid_t pid = fork();
+    if (pid != 0) return pid;  // parent, or -1
+    // Child: only async-signal-safe calls until exec.
+    if (ownGroup) setpgid(0, 0);
+    if (dieWithUs) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);  // the test died before we got here
+    }
+    if (keepFd >= 0) fcntl(keepFd, F_SETFD, 0);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+}
+
+}  // namespace
+
+bool PrivateDisplay::Available() { return !FindOnPath("Xvfb").empty() && !FindOnPath("xdotool").empty(); }
+
+bool PrivateDisplay::Start(int width, int height) {
+    std::string xvfb = FindOnPath("Xvfb");
+    if (xvfb.empty()) return false;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    // With -displayfd the server picks a free display itself and writes its number once it
+    // accepts clients: no guessing at free numbers, no sleeping for a fixed time.
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    m_pid = Spawn(xvfb, {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"},
+                  true, true, fds[1]);
+    close(fds[1]);
+    if (m_pid <= 0) {
+        close(fds[0]);
+        m_pid = 0;
+        return false;
+    }
+    std::string number;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (number.empty() || number.back() != '\n') {
+        int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        deadline - std::chrono::steady_clock::now())
+                                        .count());
+        if (left <= 0) break;
+        pollfd p{fds[0], POLLIN, 0};
+        int r = poll(&p, 1, left);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        char buf[32];
+        ssize_t n = read(fds[0], buf, sizeof buf);
+        if (n <= 0) break;  // the server exited without a display
+        number.append(buf, static_cast<size_t>(n));
+    }
+    close(fds[0]);
+    if (number.empty() || number.back() != '\n') {
+        Stop();
+        return false;
+    }
+    number.pop_back();
+    m_display = ":" + number;
+    setenv("DISPLAY", m_display.c_str(), 1);
+    return true;
+}
+
+void PrivateDisplay::Stop() {
+    for (auto& t : m_later)
+        if (t.joinable()) t.join();
+    m_later.clear();
+    if (m_pid > 0) {
+        kill(-m_pid, SIGTERM);
+        if (WaitFor(m_pid, 5000) < 0) kill(-m_pid, SIGKILL);
+        m_pid = 0;
+    }
+}
+
+PrivateDisplay::~PrivateDisplay() { Stop(); }
+
+int PrivateDisplay::Xdotool(const std::vector<std::string>& args) {
+    std::string prog = FindOnPath("xdotool");
+    if (prog.empty() || m_pid == 0) return -1;
+    pid_t pid = Spawn(prog, args, false, true);
+    if (pid <= 0) return -1;
+    return WaitFor(pid, 10000);
+}
+
+void PrivateDisplay::XdotoolLater(int delayMs, std::vector<std::string> args) {
+    m_later.emplace_back([this, delayMs, args = std::move(args)] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        Xdotool(args);
+    });
+}
+
+}  // namespace stolvane::test

@@ -1,0 +1,43 @@
+// A private X server for the tests that open real windows, and xdotool to give them real input.
+// The server runs in a process group of its own that dies with the test: the guard ends it on
+// every path out of a test, and the kernel ends it if the test process itself dies first, so no
+// server is ever left holding ctest's output pipe.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace stolvane::test {
+
+class PrivateDisplay {
+public:
+    PrivateDisplay() = default;
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+    ~PrivateDisplay();
+
+    // True when Xvfb and xdotool are installed (scripts/setup installs both).
+    static bool Available();
+
+    // Starts Xvfb on a free display, waits until the server says it is ready and points DISPLAY
+    // at it. width x height is the screen in pixels.
+    bool Start(int width = 1024, int height = 768);
+    void Stop();
+    const std::string& Name() const { return m_display; }
+
+    // Runs xdotool with these arguments against this display and returns its exit status.
+    int Xdotool(const std::vector<std::string>& args);
+    // The same after a delay, on a helper thread, for input that must arrive while the test is
+    // blocked (inside a modal loop or a popup menu). Joined before the server stops.
+    void XdotoolLater(int delayMs, std::vector<std::string> args);
+
+private:
+    pid_t m_pid = 0;
+    std::string m_display;
+    std::vector<std::thread> m_later;
+};
+
+}  // namespace stolvane::test

@@ -1,0 +1,170 @@
+// Picture files as a hostile or careless user hands them over: sizes claimed by the header are
+// checked before anything is decoded, truncated files are refused, and files that cannot be
+// read fail with the picture errors instead of escaping as stream errors.
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <zlib.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "host/media.h"
+#include "host/picture_header.h"
+
+using namespace stolvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+void PutBE32(std::string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (24 - 8 * i));
+}
+
+std::string Chunk(const char* type, const std::string& data) {
+    std::string c(4, '\0');
+    PutBE32(c, 0, static_cast<uint32_t>(data.size()));
+    c += std::string(type, 4) + data;
+    std::string crc(4, '\0');
+    PutBE32(crc, 0, crc32(0, reinterpret_cast<const Bytef*>(c.data() + 4), static_cast<uInt>(c.size() - 4)));
+    return c + crc;
+}
+
+// A small PNG whose header claims side x side RGB pixels, with real compressed image data for
+// its first rows: a decoder that trusts the header sets up the whole image.
+std::string HugePng(uint32_t side) {
+    std::string ihdr(13, '\0');
+    PutBE32(ihdr, 0, side);
+    PutBE32(ihdr, 4, side);
+    ihdr[8] = 8, ihdr[9] = 2;
+    std::string rows(static_cast<size_t>(64) * (1 + 3 * side), '\0');
+    std::string packed(compressBound(static_cast<uLong>(rows.size())), '\0');
+    uLongf n = static_cast<uLongf>(packed.size());
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &n, reinterpret_cast<const Bytef*>(rows.data()),
+              static_cast<uLong>(rows.size()), 9);
+    packed.resize(n);
+    return "\x89PNG\r\n\x1a\n" + Chunk("IHDR", ihdr) + Chunk("IDAT", packed) + Chunk("IEND", "");
+}
+
+cairo_status_t Append(void* closure, const unsigned char* data, unsigned int n) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), n);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// A valid PNG of w x h pixels of noise (so that its image data does not compress away).
+std::string NoisePng(int w, int h) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_surface_flush(s);
+    unsigned char* d = cairo_image_surface_get_data(s);
+    uint32_t seed = 7;
+    for (int i = 0; i < cairo_image_surface_get_stride(s) * h; ++i) d[i] = (seed = seed * 1664525u + 1013904223u) >> 24;
+    cairo_surface_mark_dirty(s);
+    std::string png;
+    cairo_surface_write_to_png_stream(s, Append, &png);
+    cairo_surface_destroy(s);
+    return png;
+}
+
+// The same PNG with its header claiming another size, checksum intact: only the claim is false.
+std::string ClaimSize(std::string png, uint32_t w, uint32_t h) {
+    PutBE32(png, 16, w);
+    PutBE32(png, 20, h);
+    PutBE32(png, 29, crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17));
+    return png;
+}
+
+int32_t ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const HostError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+struct Pictures : ::testing::Test {
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("stolvane_pictures_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+};
+
+TEST_F(Pictures, AHugeClaimedSizeIsRefusedBeforeTheDecoderAllocatesIt) {
+    // 32 000 x 32 000 (3 GB of pixels) and 100 000 x 100 000 from files of a few dozen KB. Each
+    // decoding runs in a child whose peak memory is read back: refusing the picture must not
+    // have cost the claimed image first.
+    for (uint32_t side : {32000u, 100000u}) {
+        std::string png = HugePng(side);
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) _exit(ErrorOf([&] { DecodePicture(png, "huge.png"); }) == 481 ? 0 : 1);
+        int status = 0;
+        rusage use{};
+        wait4(pid, &status, 0, &use);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << side << " status " << status;
+        EXPECT_LT(use.ru_maxrss, 256 * 1024) << side << ": peak KB";
+    }
+    // The limits themselves: a side of 32767 passes the header check when the total fits.
+    EXPECT_EQ(ReadPictureHeader(ClaimSize(NoisePng(8, 8), 32767, 2)).width, 32767);
+    EXPECT_EQ(ErrorOf([] { ReadPictureHeader(ClaimSize(NoisePng(8, 8), 32768, 2)); }), 481);
+    EXPECT_EQ(ErrorOf([] { ReadPictureHeader(ClaimSize(NoisePng(8, 8), 8193, 8193)); }), 481);
+}
+
+TEST_F(Pictures, TruncatedFilesAreRefusedAndWholeOnesLoad) {
+    std::string png = NoisePng(64, 64);
+    PictureRef whole = DecodePicture(png, "whole.png");
+    EXPECT_EQ(whole->PixelWidth(), 64);
+    size_t iend = png.size() - 12;
+    for (size_t cut : {png.size() / 2, iend, png.size() - 1})
+        EXPECT_EQ(ErrorOf([&] { DecodePicture(png.substr(0, cut), "cut.png"); }), 481) << "cut at " << cut;
+
+    // GIF without its trailer, BMP without its last rows, an icon whose image lies past the end.
+    // 1 x 1, a two-colour table, one frame, trailer.
+    std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00"
+                    "\x00\x00\x00\xff\xff\xff"
+                    ",\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                    "\x02\x02\x44\x01\x00;",
+                    35);
+    EXPECT_NE(ErrorOf([&] { DecodePicture(gif, "dot.gif"); }), 481) << "the whole GIF is a picture";
+    EXPECT_EQ(ErrorOf([&] { DecodePicture(gif.substr(0, gif.size() - 1), "cut.gif"); }), 481);
+    std::string bmp("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x04\0\0\0\x04\0\0\0\x01\0\x18\0\0\0\0\0", 34);
+    bmp.resize(54, '\0');
+    bmp += std::string(4 * 12, '\x7f');
+    EXPECT_NE(ErrorOf([&] { DecodePicture(bmp, "ok.bmp"); }), 481);
+    EXPECT_EQ(ErrorOf([&] { DecodePicture(bmp.substr(0, bmp.size() - 6), "cut.bmp"); }), 481);
+    std::string ico("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0\0\x10\0\0\x16\0\0\0", 22);
+    EXPECT_EQ(ErrorOf([&] { DecodePicture(ico, "cut.ico"); }), 481);
+}
+
+TEST_F(Pictures, FilesThatCannotBeReadFailAsPictureErrors) {
+    // A file whose reading fails midway (reading this process's memory from its start).
+    EXPECT_NE(ErrorOf([] { LoadPictureFile("/proc/self/mem"); }), 0);
+
+    // A FIFO is not a picture, and opening it does not wait for a writer.
+    fs::path fifo = dir / "pipe.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile(fifo.string()); }), 481);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile(dir.string()); }), 481) << "a folder";
+
+    // A symlink loop names its reason instead of "File not found".
+    fs::create_symlink(dir / "b.png", dir / "a.png");
+    fs::create_symlink(dir / "a.png", dir / "b.png");
+    try {
+        LoadPictureFile((dir / "a.png").string());
+        ADD_FAILURE() << "a symlink loop loaded";
+    } catch (const HostError& e) {
+        EXPECT_EQ(e.number, 75);
+        EXPECT_NE(e.description.find("symbolic links"), std::string::npos) << e.description;
+    }
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile((dir / "missing.png").string()); }), 53);
+}
+
+}  // namespace
