@@ -18,6 +18,8 @@
 namespace stolvane {
 
 inline constexpr const char* kLibraryVersion = "v1.15.96";
+// Where the latest version of the library can be downloaded; failure messages name it.
+inline constexpr const char* kDownloadPage = "https://stolvane.example/download";
 
 class Control;
 

@@ -165,8 +165,13 @@ public:
     void PaintOps(const Drawing& drawing, double ox, double oy, double fx, double fy) {
         auto X = [&](double t) { return ox + std::floor(std::clamp(t * fx, -1e8, 1e8) + 1e-7); };
         auto Y = [&](double t) { return oy + std::floor(std::clamp(t * fy, -1e8, 1e8) + 1e-7); };
+        // Operations wholly outside what is being repainted are skipped (a long drawing, such
+        // as a gradient's bands, behind a small repainted strip).
+        double cx0, cy0, cx1, cy1;
+        cairo_clip_extents(m_cr, &cx0, &cy0, &cx1, &cy1);
         for (const DrawOp& op : drawing.Ops()) {
             double x0 = X(op.left), y0 = Y(op.top), x1 = X(op.left + op.width), y1 = Y(op.top + op.height);
+            if (x1 <= cx0 || x0 >= cx1 || y1 <= cy0 || y0 >= cy1) continue;
             if (op.kind == DrawOp::Kind::Fill) {
                 FillRect(m_cr, {int(x0), int(y0), int(x1), int(y1)}, op.rgb);
             } else if (op.picture) {

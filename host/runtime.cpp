@@ -50,6 +50,22 @@ bool Contains(const Rect& r, double x, double y) {
     return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
 }
 
+// The parts of a that b does not cover: up to four rectangles (above, below, left, right).
+std::vector<Rect> RectDifference(const Rect& a, const Rect& b) {
+    const double l = std::max(a.left, b.left), t = std::max(a.top, b.top);
+    const double r = std::min(a.Right(), b.Right()), btm = std::min(a.Bottom(), b.Bottom());
+    if (r <= l || btm <= t) return {a};
+    std::vector<Rect> out;
+    auto add = [&](double x0, double y0, double x1, double y1) {
+        if (x1 > x0 && y1 > y0) out.push_back({x0, y0, x1 - x0, y1 - y0});
+    };
+    add(a.left, a.top, a.Right(), t);
+    add(a.left, btm, a.Right(), a.Bottom());
+    add(a.left, t, l, btm);
+    add(r, t, a.Right(), btm);
+    return out;
+}
+
 bool Windowed(const Element& e) {
     switch (e.Kind()) {
         case ElementKind::PictureBox:
@@ -179,6 +195,14 @@ void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
     }
     Surface* owner = element.Owner();
     if (!owner) return;
+    // A filled shape without an outline looks the same all over: when only its rectangle
+    // changed (a progress bar growing, say), only the pixels it gained or lost change.
+    if (auto* shape = dynamic_cast<Shape*>(&element);
+        shape && shape->Filled() && !shape->Outline() && shape->Visible() && oldBounds != shape->Bounds()) {
+        for (const Rect& r : RectDifference(oldBounds, shape->Bounds())) MarkDirty(*owner, r);
+        for (const Rect& r : RectDifference(shape->Bounds(), oldBounds)) MarkDirty(*owner, r);
+        return;
+    }
     MarkDirty(*owner, oldBounds);
     if (element.Visible()) MarkDirty(*owner, element.Bounds());
 }

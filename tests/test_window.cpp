@@ -14,6 +14,9 @@
 using namespace stolvane;
 using test::PrivateDisplay;
 using test::ProbeControl;
+using test::OnPath;
+using test::PrivateDisplay;
+using test::Shell;
 
 namespace {
 

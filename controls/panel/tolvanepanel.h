@@ -1,22 +1,211 @@
-// TolvanePanel: bevelled container with gradient or picture background, caption, percentage bar and resize grip.
-// So far a registered, creatable class with the members every control shares; its
-// properties, drawing and behaviour come with its own work.
+// TolvanePanel: a bevelled container with a gradient or picture background, a wrapping caption,
+// a percentage bar that inverts everything of the panel beneath it, and a resize grip that
+// resizes or moves the panel (and its parent with it, as a status bar's grip does).
+// It paints nothing point by point on its surface: the background is drawn into the hidden
+// canvas imgBackground, whose image becomes the surface's picture; bevels, caption, grip and
+// bar are child elements that RefreshPanel positions, colours and shows. Controls placed in the
+// panel are drawn above all of it and move with it.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/control.h"
 #include "core/library.h"
 
 namespace stolvane {
 
+// The style of each bevel.
+namespace PanelStyle {
+constexpr int32_t None = 0;
+constexpr int32_t Sunken = 1;
+constexpr int32_t Elevated = 2;
+}  // namespace PanelStyle
+
+// The direction the background gradient runs in.
+namespace GradientStyle {
+constexpr int32_t Horizontal = 0;  // horizontal bands, colour changing from top to bottom
+constexpr int32_t Vertical = 1;    // vertical bands, colour changing from left to right
+}  // namespace GradientStyle
+
+// What the panel does while the mouse is over it.
+namespace MouseReaction {
+constexpr int32_t Nullify = 0;    // nothing
+constexpr int32_t Disappear = 1;  // both bevels vanish
+constexpr int32_t Shadow = 2;     // a second dark line deepens the innermost sunken bevel
+}  // namespace MouseReaction
+
 class TolvanePanel : public Control {
 public:
     static constexpr double kDesignWidth = 3195;
     static constexpr double kDesignHeight = 1875;
-    explicit TolvanePanel(Surface& surface) : Control(surface) {}
+    static constexpr double kMinimumSize = 285;  // twips, each side
+    static constexpr int16_t kBorderMin = 15;
+    static constexpr int16_t kBorderMax = 360;
+    // The mouse states ApplyMouseState shows.
+    static constexpr int32_t kStateNone = 0, kStateNormal = 1, kStateOver = 2;
+
+    explicit TolvanePanel(Surface& surface);
     const char* ClassName() const override { return "TolvanePanel"; }
     static const std::vector<PropertyInfo>& PropertyTable();
     const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
+
+    // ---- Properties, in interface order
+    int16_t AlignH() const { return m_AlignH; }
+    void SetAlignH(int16_t align);
+    int16_t AlignV() const { return m_AlignV; }
+    void SetAlignV(int16_t align);
+    Boolean AutoSize() const { return m_AutoSize; }
+    void SetAutoSize(Boolean autoSize);
+    PictureRef Background() const { return m_Background; }
+    void SetBackground(PictureRef picture);  // by reference; null means no picture
+    int16_t BevelInner() const { return m_BevelInner; }
+    void SetBevelInner(int16_t style);
+    int16_t BevelOuter() const { return m_BevelOuter; }
+    void SetBevelOuter(int16_t style);
+    Boolean Bind_Parent() const { return m_Bind_Parent; }
+    void SetBind_Parent(Boolean bind);
+    int16_t Border() const { return m_Border; }
+    void SetBorder(int16_t border);  // clamped to 15..360
+    const std::string& Caption() const { return m_Caption; }
+    void SetCaption(const std::string& caption);
+    Boolean Enabled() const { return m_Enabled; }
+    void SetEnabled(Boolean enabled);
+    FontRef Font() const { return m_Font; }
+    void SetFont(FontRef font);  // keeps the reference (424 for none)
+    OleColour Font_Colour() const { return m_Font_Colour; }
+    void SetFont_Colour(OleColour colour);
+    int16_t Gradient() const { return m_Gradient; }
+    void SetGradient(int16_t style);
+    OleColour Grad_Bot() const { return m_Grad_Bot; }
+    void SetGrad_Bot(OleColour colour);
+    OleColour Grad_Top() const { return m_Grad_Top; }
+    void SetGrad_Top(OleColour colour);
+    Boolean Grip() const { return m_Grip; }
+    void SetGrip(Boolean grip);
+    Boolean GripSize() const { return m_GripSize; }
+    void SetGripSize(Boolean resizes);
+    int16_t MouseReaction() const { return m_MouseReaction; }
+    void SetMouseReaction(int16_t reaction);
+    int16_t Percentage() const { return m_Percentage; }
+    void SetPercentage(int16_t percent);  // the bar clamps it to 0..100
+    Boolean Tile() const { return ToBoolean(m_Tile != 0); }
+    void SetTile(int16_t tile);  // stored as given: only True (-1) tiles
+
+    // ---- Events
+    Event<> Click{"Click"};
+    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
+    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
+    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+    Event<DragData, int32_t, int16_t, int16_t, float, float> OLEDragDrop{
+        "OLEDragDrop", {"Data", "Effect", "Button", "Shift", "X", "Y"}};
+
+    // ---- Lifecycle and input
+    void InitProperties() override;
+    void ReadProperties(PropertyBag& bag) override;
+    void WriteProperties(PropertyBag& bag) override;
+    void Resize() override;
+    void Show() override;
+    void OnMouseDown(MouseArgs& a) override;
+    void OnMouseMove(MouseArgs& a) override;
+    void OnMouseUp(MouseArgs& a) override;
+    void OnClick() override;
+    void OnOLEDragDrop(DragData& data, int32_t& effect, MouseArgs& a) override;
+
+    // The keys of the property store, in the order they are read and written.
+    static const std::vector<std::string>& StoreOrder();
+    // The two failure messages (repaint and parent resize) for an error.
+    static std::string RefreshFailureText(const std::string& name, const HostError& e);
+    static std::string GripFailureText(const HostError& e);
+
+    // State, for tests and dumps.
+    int32_t MouseState() const { return m_MouseState; }
+    bool GripDragging() const { return m_GripDragging != False; }
+    bool GradientDrawn() const { return m_GradientDrawn != False; }
+    bool PictureLaidOut() const { return m_PictureLaidOut != False; }
+
+private:
+    void RefreshPanel();
+    void UpdatePercentageBar();
+    void ApplyMouseState(int32_t state);
+    void DrawBackground();
+    void PlaceCaption();
+    void PlaceGrip();
+    void SurfaceMouseMove(MouseArgs a);
+    void GripPress();
+    void GripMove();
+    void GripRelease();
+    void ResizeParent();
+    bool OnGrip(double x, double y) const;
+    bool HasPicture() const;
+    void ReleaseIfCaptured();
+    template <class F>
+    void Guarded(F&& step);
+    void ShowFailure(const std::string& text);
+
+    // Child elements of the design.
+    PictureBox* imgBackground = nullptr;
+    Image* imgGrab = nullptr;
+    Label* lblCheck = nullptr;
+    Label* lblCaption = nullptr;
+    Line* linTop = nullptr;
+    Line* linLef = nullptr;
+    Line* linBot = nullptr;
+    Line* linRig = nullptr;
+    Line* inTop = nullptr;
+    Line* inLef = nullptr;
+    Line* inBot = nullptr;
+    Line* inRig = nullptr;
+    Line* slinTop = nullptr;
+    Line* slinLef = nullptr;
+    Line* grpLin[7] = {};
+    Line* grpIn[4] = {};
+    Image* shpGrip = nullptr;
+    Shape* shpPerc = nullptr;
+
+    // Properties.
+    int16_t m_AlignH = 0;
+    int16_t m_AlignV = 0;
+    Boolean m_AutoSize = False;
+    PictureRef m_Background;
+    int16_t m_BevelInner = 0;
+    int16_t m_BevelOuter = 0;
+    Boolean m_Bind_Parent = False;
+    int16_t m_Border = 0;
+    std::string m_Caption;
+    Boolean m_Enabled = False;
+    FontRef m_Font;
+    OleColour m_Font_Colour = 0;
+    int16_t m_Gradient = 0;
+    OleColour m_Grad_Top = 0;
+    OleColour m_Grad_Bot = 0;
+    Boolean m_Grip = False;
+    Boolean m_GripSize = False;
+    int16_t m_MouseReaction = 0;
+    int16_t m_Percentage = 0;
+    int16_t m_Tile = 0;
+
+    // Drawing and pointer state.
+    Boolean m_GradientDrawn = False;
+    Boolean m_PictureLaidOut = False;
+    int32_t m_MouseState = kStateNone;
+    Boolean m_MouseInside = False;
+    Boolean m_Captured = False;
+    Boolean m_GripDragging = False;
+    // Grip anchors, 32-bit: screen positions in twips pass 32767 on a large screen.
+    int32_t m_GripOffsetX = 0;
+    int32_t m_GripOffsetY = 0;
+    int32_t m_ParentMarginX = 0;
+    int32_t m_ParentMarginY = 0;
+    // A grip press that reached the surface because the panel held the capture for its hover
+    // reaction: the drag's moves and release arrive at the surface too.
+    bool m_GripThroughSurface = false;
+    bool m_SkipClick = false;  // the press that ends in the next click was a grip drag
+    // The canvas image last given to the surface, and whether the canvas changed since.
+    PictureRef m_CanvasImage;
+    bool m_CanvasChanged = true;
 };
 
 }  // namespace stolvane
