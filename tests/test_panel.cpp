@@ -18,6 +18,7 @@
 #include "host/runtime.h"
 #include "host/window.h"
 #include "tests/golden_util.h"
+#include "tests/display.h"
 #include "tests/test_support.h"
 
 using namespace stolvane;
@@ -709,7 +710,7 @@ TEST(PanelLooks, ProgressBarAndStatusBarGrip) {
 // ---------------------------------------------------------------- a real window
 
 TEST(PanelWindow, AGripDragWithBindParentResizesTheRealWindow) {
-    if (!test::OnPath("Xvfb") || !test::OnPath("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
+    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
     test::PrivateDisplay display;
     ASSERT_TRUE(display.Start());
 
@@ -734,19 +735,18 @@ TEST(PanelWindow, AGripDragWithBindParentResizesTheRealWindow) {
 
         // The window's client area starts at pixel (100, 100); the grip's corner is at its
         // bottom-right. Hover first (the panel takes the capture), then drag 60 right, 40 down.
-        ASSERT_EQ(test::Shell("xdotool mousemove 250 290"), 0);
+        ASSERT_EQ(display.Xdotool({"mousemove", "250", "290"}), 0);
         for (int i = 0; i < 5; ++i) host.Step(20);
-        ASSERT_EQ(test::Shell("xdotool mousemove 395 295"), 0);
+        ASSERT_EQ(display.Xdotool({"mousemove", "395", "295"}), 0);
         for (int i = 0; i < 5; ++i) host.Step(20);
-        ASSERT_EQ(test::Shell("xdotool mousedown 1"), 0);
+        ASSERT_EQ(display.Xdotool({"mousedown", "1"}), 0);
         for (int i = 0; i < 5; ++i) host.Step(20);
         for (int step = 1; step <= 4; ++step) {
-            ASSERT_EQ(test::Shell("xdotool mousemove " + std::to_string(395 + 15 * step) + " " +
-                                  std::to_string(295 + 10 * step)),
+            ASSERT_EQ(display.Xdotool({"mousemove", std::to_string(395 + 15 * step), std::to_string(295 + 10 * step)}),
                       0);
             for (int i = 0; i < 5; ++i) host.Step(20);
         }
-        ASSERT_EQ(test::Shell("xdotool mouseup 1"), 0);
+        ASSERT_EQ(display.Xdotool({"mouseup", "1"}), 0);
         for (int i = 0; i < 10; ++i) host.Step(20);
 
         EXPECT_EQ(form.Width(), 4500 + 900);

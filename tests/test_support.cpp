@@ -1,16 +1,10 @@
 #include "tests/test_support.h"
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 extern char** environ;
 
@@ -88,45 +82,5 @@ ClassInfo ProbeControl::Class() {
 }
 
 void RegisterProbe() { Library::Instance().AddClass(ProbeControl::Class()); }
-
-bool OnPath(const char* prog) {
-    std::string cmd = std::string("command -v ") + prog + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-int Shell(const std::string& cmd) { return std::system(cmd.c_str()); }
-
-bool PrivateDisplay::Start() {
-    for (int n = 70 + getpid() % 100; n < 300; ++n) {
-        std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-        std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-        struct stat st;
-        if (stat(sock.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0) continue;
-        std::string disp = ":" + std::to_string(n);
-        const char* argv[] = {"Xvfb", disp.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
-        m_pid = pid;
-        for (int i = 0; i < 100; ++i) {
-            if (stat(sock.c_str(), &st) == 0) {
-                m_display = disp;
-                setenv("DISPLAY", disp.c_str(), 1);
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        Stop();
-        return false;
-    }
-    return false;
-}
-
-void PrivateDisplay::Stop() {
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-        m_pid = 0;
-    }
-}
 
 }  // namespace stolvane::test

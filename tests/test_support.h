@@ -74,23 +74,4 @@ private:
 
 void RegisterProbe();
 
-// True when the program is on the PATH.
-bool OnPath(const char* prog);
-// Runs a shell command; returns its exit status.
-int Shell(const std::string& cmd);
-
-// A private X server (Xvfb) on a free display number, with DISPLAY pointing at it while it
-// runs; stopped when destroyed.
-class PrivateDisplay {
-public:
-    bool Start();
-    void Stop();
-    ~PrivateDisplay() { Stop(); }
-    const std::string& Name() const { return m_display; }
-
-private:
-    int m_pid = 0;
-    std::string m_display;
-};
-
 }  // namespace stolvane::test

@@ -14,9 +14,6 @@
 using namespace stolvane;
 using test::PrivateDisplay;
 using test::ProbeControl;
-using test::OnPath;
-using test::PrivateDisplay;
-using test::Shell;
 
 namespace {
 
