@@ -18,6 +18,8 @@
 namespace stolvane {
 
 inline constexpr const char* kLibraryVersion = "v1.15.96";
+// The library's about page, which the about badges open.
+inline constexpr const char* kAboutPageAddress = "https://example.org/stolvane/about";
 
 class Control;
 
