@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/render.h"
+#include "host/window_manager.h"
 #include "host/runtime.h"
 
 namespace stolvane {
@@ -56,6 +57,11 @@ struct WindowHost::Impl {
         double left = 0, top = 0, width = 0, height = 0;
         int16_t state = 0;
         bool popup = false;
+        // Without a window manager: the bounds to restore, and whether maximise changed them.
+        double normalLeft = 0, normalTop = 0, normalWidth = 0, normalHeight = 0;
+        bool filled = false;
+        // Positions asked of the window whose move notifications have not come back yet.
+        std::vector<std::pair<int, int>> asked;
     };
 
     Runtime& rt;
@@ -126,12 +132,15 @@ struct WindowHost::Impl {
         return ref;
     }
 
-    // Brings the window in line with the form: position, size and window state set by code.
+    // Brings the window in line with the form: window state, position and size set by code.
     void SyncState(Window& w) {
         Form& f = *w.form;
+        if (f.GetWindowState() != w.state) ApplyState(w, f.GetWindowState());
         if (f.Left() != w.left || f.Top() != w.top) {
-            SDL_SetWindowPosition(w.window, static_cast<int>(std::lround(f.Left() / 15.0)),
-                                  static_cast<int>(std::lround(f.Top() / 15.0)));
+            const int x = static_cast<int>(std::lround(f.Left() / 15.0)), y = static_cast<int>(std::lround(f.Top() / 15.0));
+            if (w.asked.size() >= 32) w.asked.erase(w.asked.begin());
+            w.asked.emplace_back(x, y);
+            SDL_SetWindowPosition(w.window, x, y);
             w.left = f.Left(), w.top = f.Top();
         }
         if (f.Width() != w.width || f.Height() != w.height) {
@@ -139,14 +148,39 @@ struct WindowHost::Impl {
                               std::max(1, static_cast<int>(std::lround(f.Height() / Tw()))));
             w.width = f.Width(), w.height = f.Height();
         }
-        if (f.GetWindowState() != w.state) {
-            w.state = f.GetWindowState();
-            if (w.state == Form::Maximized)
+    }
+
+    // Minimise, maximise or restore the window. A window manager does it when there is one;
+    // without one the form is given the screen's usable area (maximise), hidden (minimise), or
+    // shown again with the bounds it had before (restore).
+    void ApplyState(Window& w, int16_t state) {
+        const int16_t old = w.state;
+        w.state = state;
+        if (HasWindowManager(w.window)) {
+            if (state == Form::Maximized)
                 SDL_MaximizeWindow(w.window);
-            else if (w.state == Form::Minimized)
+            else if (state == Form::Minimized)
                 SDL_MinimizeWindow(w.window);
             else
                 SDL_RestoreWindow(w.window);
+            return;
+        }
+        Form& f = *w.form;
+        if (old == Form::Normal)
+            w.normalLeft = f.Left(), w.normalTop = f.Top(), w.normalWidth = f.Width(), w.normalHeight = f.Height();
+        if (old == Form::Minimized) SDL_ShowWindow(w.window);
+        if (state == Form::Maximized) {
+            SDL_Rect area;
+            const int display = SDL_GetWindowDisplayIndex(w.window);
+            if (display >= 0 && SDL_GetDisplayUsableBounds(display, &area) == 0) {
+                f.Move(area.x * 15.0, area.y * 15.0, area.w * Tw(), area.h * Tw());
+                w.filled = true;
+            }
+        } else if (state == Form::Minimized) {
+            SDL_HideWindow(w.window);
+        } else if (w.filled) {
+            f.Move(w.normalLeft, w.normalTop, w.normalWidth, w.normalHeight);
+            w.filled = false;
         }
     }
 
@@ -276,11 +310,34 @@ struct WindowHost::Impl {
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE && !Blocked(*w)) {
                     rt.UnloadForm(*w->form);
                 } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
-                    // The user moved the window: the form follows (a borderless form is
-                    // moved by its own title bar through Left and Top instead).
+                    // The window arriving where the form asked it to be (perhaps since moved
+                    // on: a drag asks many times) changes nothing; any other move was the
+                    // user's or the window manager's, and the form follows it.
+                    const std::pair<int, int> at{e.window.data1, e.window.data2};
+                    if (auto it = std::find(w->asked.begin(), w->asked.end(), at); it != w->asked.end()) {
+                        w->asked.erase(w->asked.begin(), it + 1);
+                        return;
+                    }
+                    w->asked.clear();
                     w->left = e.window.data1 * 15.0, w->top = e.window.data2 * 15.0;
                     if (w->form->Left() != w->left || w->form->Top() != w->top)
                         w->form->Move(w->left, w->top, w->form->Width(), w->form->Height());
+                } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !w->popup) {
+                    // Resized by the user or the window manager (maximised, say): so is the form.
+                    Form& f = *w->form;
+                    if (std::lround(f.Width() / Tw()) == e.window.data1 && std::lround(f.Height() / Tw()) == e.window.data2)
+                        return;  // the size the form asked for
+                    w->width = e.window.data1 * Tw(), w->height = e.window.data2 * Tw();
+                    f.Move(f.Left(), f.Top(), w->width, w->height);
+                } else if ((e.window.event == SDL_WINDOWEVENT_MAXIMIZED || e.window.event == SDL_WINDOWEVENT_MINIMIZED ||
+                            e.window.event == SDL_WINDOWEVENT_RESTORED) &&
+                           !w->popup && HasWindowManager(w->window)) {
+                    // The window manager changed the state: the form learns of it. (Without
+                    // one these only echo the runtime's own hiding and showing.)
+                    w->state = e.window.event == SDL_WINDOWEVENT_MAXIMIZED   ? Form::Maximized
+                               : e.window.event == SDL_WINDOWEVENT_MINIMIZED ? Form::Minimized
+                                                                             : Form::Normal;
+                    w->form->SetWindowState(w->state);
                 } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                     Paint(*w, true);
                 } else if (e.window.event == SDL_WINDOWEVENT_LEAVE) {
@@ -483,6 +540,11 @@ WindowHost::WindowHost(Runtime& runtime, double scale) : m_impl(std::make_unique
     runtime.SetModalLoop([impl](Form& f) { impl->Modal(f); });
     runtime.SetEventPump([impl] { impl->Pump(); });
     runtime.SetMenuChooser([impl](MenuItem& root, MenuItem* def) { return impl->Menu(root, def); });
+    runtime.SetPointerSource([] {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        return PixelPoint{x, y};
+    });
     runtime.onMessageBox = [impl](const std::string& text, const std::string& title) {
         SDL_Window* parent = impl->windows.empty() ? nullptr : impl->windows.back()->window;
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), parent);
@@ -494,6 +556,7 @@ WindowHost::~WindowHost() {
     rt.SetModalLoop(nullptr);
     rt.SetEventPump(nullptr);
     rt.SetMenuChooser(nullptr);
+    rt.SetPointerSource(nullptr);
     rt.onMessageBox = nullptr;
 }
 
