@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "host/popup_menu.h"
 #include "host/render.h"
 #include "host/window_manager.h"
 #include "host/runtime.h"
@@ -256,7 +257,8 @@ struct WindowHost::Impl {
                 bool down = e.type == SDL_MOUSEBUTTONDOWN;
                 int16_t b = ButtonOf(e.button.button);
                 rt.Mouse(*w->form, down ? MouseAction::Down : MouseAction::Up, x, y, b, ShiftMask());
-                if (!down && e.button.clicks == 2 && rt.IsShown(*w->form))
+                // Every second click in a row is a double-click, as on the classic desktop.
+                if (!down && e.button.clicks >= 2 && e.button.clicks % 2 == 0 && rt.IsShown(*w->form))
                     rt.Mouse(*w->form, MouseAction::DoubleClickOnly, x, y, b, ShiftMask());
                 break;
             }
@@ -421,54 +423,19 @@ struct WindowHost::Impl {
 
     // A popup menu is a small borderless form of its own whose labels are the items.
     MenuItem* Menu(MenuItem& root, MenuItem* defaultItem) {
-        std::vector<MenuItem*> items;
-        for (MenuItem* m : root.Items())
-            if (m->Visible()) items.push_back(m);
-        if (items.empty()) return nullptr;
-        Form& menu = rt.NewForm("popupMenu", 100, 100);
-        menu.SetBorderStyle(Form::None);
-        menu.SetBackColour(0x80000004);
-        double y = 45, width = 0;
-        std::vector<std::pair<Label*, MenuItem*>> rows;
+        PopupMenuForm built = BuildPopupMenu(rt, root, defaultItem);
+        if (!built.form) return nullptr;
+        Form& menu = *built.form;
+        auto& rows = built.rows;
         MenuItem* chosen = nullptr;
         bool done = false;
-        for (MenuItem* m : items) {
-            if (m->Caption() == "-") {
-                Line& l = menu.Add<Line>("sep");
-                l.SetColour(SysColour::ButtonShadow);
-                l.SetEnds(30, y + 45, 0, y + 45);  // widened below
-                y += 120;
-                continue;
-            }
-            Label& l = menu.Add<Label>("item");
-            Font font = *menu.GetFont();
-            font.bold = m == defaultItem;
-            font.weight = font.bold ? 700 : 400;
-            l.SetFont(font);
-            l.SetAutoSize(true);
-            l.SetTransparent(true);
-            l.SetCaption(m->Caption());
-            l.SetEnabled(m->Enabled());
-            l.Move(300, y + 30, l.Width(), l.Height());
-            width = std::max(width, l.Width());
-            rows.emplace_back(&l, m);
-            y += 270;
-        }
-        menu.Move(rt.CursorPosition().x * 15.0, rt.CursorPosition().y * 15.0, width + 900, y + 45);
-        for (auto& e : menu.Elements())
-            if (auto* l = dynamic_cast<Line*>(e.get())) l->SetX2(width + 870);
         rt.ShowForm(menu);
         Window& w = Open(menu, true);
         // The highlighted row, moved by the pointer or by the arrow keys.
         int current = -1;
         auto highlight = [&](int row) {
             current = row;
-            for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-                Label* label = rows[i].first;
-                label->SetTransparent(i != row);
-                label->SetBackColour(0x8000000D);                           // selection
-                label->SetForeColour(i == row ? 0x8000000E : 0x80000007);  // selected text : menu text
-            }
+            HighlightPopupRow(built, row);
             Paint(w);
         };
         auto rowAt = [&](double twipsY) {
@@ -540,9 +507,9 @@ WindowHost::WindowHost(Runtime& runtime, double scale) : m_impl(std::make_unique
     runtime.SetModalLoop([impl](Form& f) { impl->Modal(f); });
     runtime.SetEventPump([impl] { impl->Pump(); });
     runtime.SetMenuChooser([impl](MenuItem& root, MenuItem* def) { return impl->Menu(root, def); });
-    runtime.SetPointerSource([] {
+    runtime.SetPointerSource([impl] {
         int x = 0, y = 0;
-        SDL_GetGlobalMouseState(&x, &y);
+        PointerOnScreen(impl->windows.empty() ? nullptr : impl->windows.front()->window, x, y);
         return PixelPoint{x, y};
     });
     runtime.onMessageBox = [impl](const std::string& text, const std::string& title) {

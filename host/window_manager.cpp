@@ -26,4 +26,17 @@ bool HasWindowManager(SDL_Window* window) {
     return found;
 }
 
+void PointerOnScreen(SDL_Window* window, int& x, int& y) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        Display* display = info.info.x11.display;
+        ::Window root = 0, child = 0;
+        int wx = 0, wy = 0;
+        unsigned int mask = 0;
+        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &wx, &wy, &mask)) return;
+    }
+    SDL_GetGlobalMouseState(&x, &y);
+}
+
 }  // namespace stolvane

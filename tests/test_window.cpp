@@ -16,60 +16,18 @@
 
 #include "host/runtime.h"
 #include "host/window.h"
+#include "tests/private_display.h"
 #include "tests/test_support.h"
 
 extern char** environ;
 
 using namespace stolvane;
 using test::ProbeControl;
+using test::OnPath;
+using test::PrivateDisplay;
+using test::Shell;
 
 namespace {
-
-bool OnPath(const char* prog) {
-    std::string cmd = std::string("command -v ") + prog + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
-int Shell(const std::string& cmd) { return std::system(cmd.c_str()); }
-
-class PrivateDisplay {
-public:
-    bool Start() {
-        for (int n = 70 + getpid() % 100; n < 300; ++n) {
-            std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-            std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            struct stat st;
-            if (stat(sock.c_str(), &st) == 0 || stat(lock.c_str(), &st) == 0) continue;
-            std::string disp = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb", disp.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
-            if (posix_spawnp(&m_pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
-            for (int i = 0; i < 100; ++i) {
-                if (stat(sock.c_str(), &st) == 0) {
-                    m_display = disp;
-                    setenv("DISPLAY", disp.c_str(), 1);
-                    return true;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            Stop();
-            return false;
-        }
-        return false;
-    }
-    void Stop() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            waitpid(m_pid, nullptr, 0);
-            m_pid = 0;
-        }
-    }
-    ~PrivateDisplay() { Stop(); }
-    const std::string& Name() const { return m_display; }
-
-private:
-    pid_t m_pid = 0;
-    std::string m_display;
-};
 
 TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
