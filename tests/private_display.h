@@ -17,9 +17,18 @@ extern char** environ;
 
 namespace stolvane::test {
 
+// True when a program of that name is in one of the PATH's folders.
 inline bool OnPath(const char* prog) {
-    std::string cmd = std::string("command -v ") + prog + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    for (size_t start = 0; start <= dirs.size();) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string file = dirs.substr(start, end - start) + "/" + prog;
+        if (end > start && access(file.c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 inline int Shell(const std::string& cmd) { return std::system(cmd.c_str()); }
