@@ -18,8 +18,10 @@
 namespace stolvane {
 
 inline constexpr const char* kLibraryVersion = "v1.15.96";
-// Where the latest version of the library can be downloaded; failure messages name it.
-inline constexpr const char* kDownloadPage = "https://stolvane.example/download";
+// The library's own pages: where the latest version can be downloaded (failure messages name
+// it) and the about page the about badges open.
+inline constexpr const char* kDownloadPage = "https://example.org/stolvane/download";
+inline constexpr const char* kAboutPageAddress = "https://example.org/stolvane/about";
 
 class Control;
 

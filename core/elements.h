@@ -68,6 +68,9 @@ public:
     void SetMousePointer(int16_t v);
     const PictureRef& MouseIcon() const { return m_mouseIcon; }
     void SetMouseIcon(PictureRef p);
+    // The tip shown while the pointer rests on the element; empty for none.
+    const std::string& ToolTipText() const { return m_toolTipText; }
+    void SetToolTipText(std::string t) { m_toolTipText = std::move(t); }
 
     // Notifications the runtime delivers; the owning control sets the ones it handles.
     std::function<void(MouseArgs&)> onMouseDown, onMouseMove, onMouseUp;
@@ -90,6 +93,7 @@ private:
     bool m_visible = true;
     int16_t m_mousePointer = 0;
     PictureRef m_mouseIcon;
+    std::string m_toolTipText;
     Surface* m_owner = nullptr;
     ElementObserver* m_observer = nullptr;
 };

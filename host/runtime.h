@@ -57,7 +57,7 @@ public:
     OleColour ResolveColour(OleColour colour) override;
     double TwipsPerPixelX() override { return m_twipsPerPixel; }
     double TwipsPerPixelY() override { return m_twipsPerPixel; }
-    PixelPoint CursorPosition() override { return m_cursor; }
+    PixelPoint CursorPosition() override { return m_pointerSource ? m_pointerSource() : m_cursor; }
     void PropertyChanged(Surface& surface, const std::string& key) override;
     void RaiseEvent(Surface& surface, const std::string& name, EventArgs& args) override;
     void SurfaceChanged(Surface& surface, const Rect& oldBounds) override;
@@ -103,6 +103,9 @@ public:
     void SetMenuChooser(std::function<MenuItem*(MenuItem& root, MenuItem* defaultItem)> chooser) {
         m_menuChooser = std::move(chooser);
     }
+    // The pointer's real screen position (windows); without a source it is where the last
+    // mouse input was delivered.
+    void SetPointerSource(std::function<PixelPoint()> source) { m_pointerSource = std::move(source); }
     // Pending-message processing: the backend pumps its queue (windows) or does nothing.
     void SetEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
@@ -218,6 +221,7 @@ private:
     std::function<void(Form&)> m_modalLoop;
     std::function<MenuItem*(MenuItem&, MenuItem*)> m_menuChooser;
     std::function<void()> m_pump;
+    std::function<PixelPoint()> m_pointerSource;
 
     std::vector<std::unique_ptr<Form>> m_forms;
     std::vector<Form*> m_shown;

@@ -10,7 +10,9 @@
 #include <map>
 #include <vector>
 
+#include "host/popup_menu.h"
 #include "host/render.h"
+#include "host/window_manager.h"
 #include "host/runtime.h"
 
 namespace stolvane {
@@ -56,6 +58,11 @@ struct WindowHost::Impl {
         double left = 0, top = 0, width = 0, height = 0;
         int16_t state = 0;
         bool popup = false;
+        // Without a window manager: the bounds to restore, and whether maximise changed them.
+        double normalLeft = 0, normalTop = 0, normalWidth = 0, normalHeight = 0;
+        bool filled = false;
+        // Positions asked of the window whose move notifications have not come back yet.
+        std::vector<std::pair<int, int>> asked;
     };
 
     Runtime& rt;
@@ -126,12 +133,15 @@ struct WindowHost::Impl {
         return ref;
     }
 
-    // Brings the window in line with the form: position, size and window state set by code.
+    // Brings the window in line with the form: window state, position and size set by code.
     void SyncState(Window& w) {
         Form& f = *w.form;
+        if (f.GetWindowState() != w.state) ApplyState(w, f.GetWindowState());
         if (f.Left() != w.left || f.Top() != w.top) {
-            SDL_SetWindowPosition(w.window, static_cast<int>(std::lround(f.Left() / 15.0)),
-                                  static_cast<int>(std::lround(f.Top() / 15.0)));
+            const int x = static_cast<int>(std::lround(f.Left() / 15.0)), y = static_cast<int>(std::lround(f.Top() / 15.0));
+            if (w.asked.size() >= 32) w.asked.erase(w.asked.begin());
+            w.asked.emplace_back(x, y);
+            SDL_SetWindowPosition(w.window, x, y);
             w.left = f.Left(), w.top = f.Top();
         }
         if (f.Width() != w.width || f.Height() != w.height) {
@@ -139,14 +149,39 @@ struct WindowHost::Impl {
                               std::max(1, static_cast<int>(std::lround(f.Height() / Tw()))));
             w.width = f.Width(), w.height = f.Height();
         }
-        if (f.GetWindowState() != w.state) {
-            w.state = f.GetWindowState();
-            if (w.state == Form::Maximized)
+    }
+
+    // Minimise, maximise or restore the window. A window manager does it when there is one;
+    // without one the form is given the screen's usable area (maximise), hidden (minimise), or
+    // shown again with the bounds it had before (restore).
+    void ApplyState(Window& w, int16_t state) {
+        const int16_t old = w.state;
+        w.state = state;
+        if (HasWindowManager(w.window)) {
+            if (state == Form::Maximized)
                 SDL_MaximizeWindow(w.window);
-            else if (w.state == Form::Minimized)
+            else if (state == Form::Minimized)
                 SDL_MinimizeWindow(w.window);
             else
                 SDL_RestoreWindow(w.window);
+            return;
+        }
+        Form& f = *w.form;
+        if (old == Form::Normal)
+            w.normalLeft = f.Left(), w.normalTop = f.Top(), w.normalWidth = f.Width(), w.normalHeight = f.Height();
+        if (old == Form::Minimized) SDL_ShowWindow(w.window);
+        if (state == Form::Maximized) {
+            SDL_Rect area;
+            const int display = SDL_GetWindowDisplayIndex(w.window);
+            if (display >= 0 && SDL_GetDisplayUsableBounds(display, &area) == 0) {
+                f.Move(area.x * 15.0, area.y * 15.0, area.w * Tw(), area.h * Tw());
+                w.filled = true;
+            }
+        } else if (state == Form::Minimized) {
+            SDL_HideWindow(w.window);
+        } else if (w.filled) {
+            f.Move(w.normalLeft, w.normalTop, w.normalWidth, w.normalHeight);
+            w.filled = false;
         }
     }
 
@@ -222,7 +257,8 @@ struct WindowHost::Impl {
                 bool down = e.type == SDL_MOUSEBUTTONDOWN;
                 int16_t b = ButtonOf(e.button.button);
                 rt.Mouse(*w->form, down ? MouseAction::Down : MouseAction::Up, x, y, b, ShiftMask());
-                if (!down && e.button.clicks == 2 && rt.IsShown(*w->form))
+                // Every second click in a row is a double-click, as on the classic desktop.
+                if (!down && e.button.clicks >= 2 && e.button.clicks % 2 == 0 && rt.IsShown(*w->form))
                     rt.Mouse(*w->form, MouseAction::DoubleClickOnly, x, y, b, ShiftMask());
                 break;
             }
@@ -276,11 +312,34 @@ struct WindowHost::Impl {
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE && !Blocked(*w)) {
                     rt.UnloadForm(*w->form);
                 } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
-                    // The user moved the window: the form follows (a borderless form is
-                    // moved by its own title bar through Left and Top instead).
+                    // The window arriving where the form asked it to be (perhaps since moved
+                    // on: a drag asks many times) changes nothing; any other move was the
+                    // user's or the window manager's, and the form follows it.
+                    const std::pair<int, int> at{e.window.data1, e.window.data2};
+                    if (auto it = std::find(w->asked.begin(), w->asked.end(), at); it != w->asked.end()) {
+                        w->asked.erase(w->asked.begin(), it + 1);
+                        return;
+                    }
+                    w->asked.clear();
                     w->left = e.window.data1 * 15.0, w->top = e.window.data2 * 15.0;
                     if (w->form->Left() != w->left || w->form->Top() != w->top)
                         w->form->Move(w->left, w->top, w->form->Width(), w->form->Height());
+                } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !w->popup) {
+                    // Resized by the user or the window manager (maximised, say): so is the form.
+                    Form& f = *w->form;
+                    if (std::lround(f.Width() / Tw()) == e.window.data1 && std::lround(f.Height() / Tw()) == e.window.data2)
+                        return;  // the size the form asked for
+                    w->width = e.window.data1 * Tw(), w->height = e.window.data2 * Tw();
+                    f.Move(f.Left(), f.Top(), w->width, w->height);
+                } else if ((e.window.event == SDL_WINDOWEVENT_MAXIMIZED || e.window.event == SDL_WINDOWEVENT_MINIMIZED ||
+                            e.window.event == SDL_WINDOWEVENT_RESTORED) &&
+                           !w->popup && HasWindowManager(w->window)) {
+                    // The window manager changed the state: the form learns of it. (Without
+                    // one these only echo the runtime's own hiding and showing.)
+                    w->state = e.window.event == SDL_WINDOWEVENT_MAXIMIZED   ? Form::Maximized
+                               : e.window.event == SDL_WINDOWEVENT_MINIMIZED ? Form::Minimized
+                                                                             : Form::Normal;
+                    w->form->SetWindowState(w->state);
                 } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                     Paint(*w, true);
                 } else if (e.window.event == SDL_WINDOWEVENT_LEAVE) {
@@ -364,54 +423,19 @@ struct WindowHost::Impl {
 
     // A popup menu is a small borderless form of its own whose labels are the items.
     MenuItem* Menu(MenuItem& root, MenuItem* defaultItem) {
-        std::vector<MenuItem*> items;
-        for (MenuItem* m : root.Items())
-            if (m->Visible()) items.push_back(m);
-        if (items.empty()) return nullptr;
-        Form& menu = rt.NewForm("popupMenu", 100, 100);
-        menu.SetBorderStyle(Form::None);
-        menu.SetBackColour(0x80000004);
-        double y = 45, width = 0;
-        std::vector<std::pair<Label*, MenuItem*>> rows;
+        PopupMenuForm built = BuildPopupMenu(rt, root, defaultItem);
+        if (!built.form) return nullptr;
+        Form& menu = *built.form;
+        auto& rows = built.rows;
         MenuItem* chosen = nullptr;
         bool done = false;
-        for (MenuItem* m : items) {
-            if (m->Caption() == "-") {
-                Line& l = menu.Add<Line>("sep");
-                l.SetColour(SysColour::ButtonShadow);
-                l.SetEnds(30, y + 45, 0, y + 45);  // widened below
-                y += 120;
-                continue;
-            }
-            Label& l = menu.Add<Label>("item");
-            Font font = *menu.GetFont();
-            font.bold = m == defaultItem;
-            font.weight = font.bold ? 700 : 400;
-            l.SetFont(font);
-            l.SetAutoSize(true);
-            l.SetTransparent(true);
-            l.SetCaption(m->Caption());
-            l.SetEnabled(m->Enabled());
-            l.Move(300, y + 30, l.Width(), l.Height());
-            width = std::max(width, l.Width());
-            rows.emplace_back(&l, m);
-            y += 270;
-        }
-        menu.Move(rt.CursorPosition().x * 15.0, rt.CursorPosition().y * 15.0, width + 900, y + 45);
-        for (auto& e : menu.Elements())
-            if (auto* l = dynamic_cast<Line*>(e.get())) l->SetX2(width + 870);
         rt.ShowForm(menu);
         Window& w = Open(menu, true);
         // The highlighted row, moved by the pointer or by the arrow keys.
         int current = -1;
         auto highlight = [&](int row) {
             current = row;
-            for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-                Label* label = rows[i].first;
-                label->SetTransparent(i != row);
-                label->SetBackColour(0x8000000D);                           // selection
-                label->SetForeColour(i == row ? 0x8000000E : 0x80000007);  // selected text : menu text
-            }
+            HighlightPopupRow(built, row);
             Paint(w);
         };
         auto rowAt = [&](double twipsY) {
@@ -483,6 +507,11 @@ WindowHost::WindowHost(Runtime& runtime, double scale) : m_impl(std::make_unique
     runtime.SetModalLoop([impl](Form& f) { impl->Modal(f); });
     runtime.SetEventPump([impl] { impl->Pump(); });
     runtime.SetMenuChooser([impl](MenuItem& root, MenuItem* def) { return impl->Menu(root, def); });
+    runtime.SetPointerSource([impl] {
+        int x = 0, y = 0;
+        PointerOnScreen(impl->windows.empty() ? nullptr : impl->windows.front()->window, x, y);
+        return PixelPoint{x, y};
+    });
     runtime.onMessageBox = [impl](const std::string& text, const std::string& title) {
         SDL_Window* parent = impl->windows.empty() ? nullptr : impl->windows.back()->window;
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), parent);
@@ -494,6 +523,7 @@ WindowHost::~WindowHost() {
     rt.SetModalLoop(nullptr);
     rt.SetEventPump(nullptr);
     rt.SetMenuChooser(nullptr);
+    rt.SetPointerSource(nullptr);
     rt.onMessageBox = nullptr;
 }
 

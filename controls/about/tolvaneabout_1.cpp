@@ -2,10 +2,9 @@
 
 namespace stolvane {
 
-const std::vector<PropertyInfo>& TolvaneAbout_1::PropertyTable() {
-    static const std::vector<PropertyInfo> none;
-    return none;
-}
+const BadgeArtwork TolvaneAbout_1::kArtwork = {
+    0xD4D0C8, 0xF4F2EE, 0x000080, "STolvane", true, "controls", false, BadgeArtwork::IconKind::Window,
+};
 
 ClassInfo TolvaneAbout_1::Class() {
     return DescribeClass<TolvaneAbout_1>("TolvaneAbout_1", kDesignWidth, kDesignHeight);

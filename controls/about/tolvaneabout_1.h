@@ -1,21 +1,17 @@
-// TolvaneAbout_1: about badge, first variant.
-// So far a registered, creatable class with the members every control shares; its
-// properties, drawing and behaviour come with its own work.
+// TolvaneAbout_1: the about badge on a light face, with a small window for its icon.
 #pragma once
 
-#include "core/control.h"
-#include "core/library.h"
+#include "controls/about/aboutbadge.h"
 
 namespace stolvane {
 
-class TolvaneAbout_1 : public Control {
+class TolvaneAbout_1 : public AboutBadge {
 public:
-    static constexpr double kDesignWidth = 1320;
-    static constexpr double kDesignHeight = 465;
-    explicit TolvaneAbout_1(Surface& surface) : Control(surface) {}
+    static constexpr double kDesignWidth = kWidth;
+    static constexpr double kDesignHeight = kHeight;
+    static const BadgeArtwork kArtwork;
+    explicit TolvaneAbout_1(Surface& surface) : AboutBadge(surface, kArtwork) {}
     const char* ClassName() const override { return "TolvaneAbout_1"; }
-    static const std::vector<PropertyInfo>& PropertyTable();
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 };
 

@@ -2,10 +2,9 @@
 
 namespace stolvane {
 
-const std::vector<PropertyInfo>& TolvaneAbout_2::PropertyTable() {
-    static const std::vector<PropertyInfo> none;
-    return none;
-}
+const BadgeArtwork TolvaneAbout_2::kArtwork = {
+    0x000080, 0x1084D0, 0xFFFFFF, "about", true, "STolvane", false, BadgeArtwork::IconKind::TickBox,
+};
 
 ClassInfo TolvaneAbout_2::Class() {
     return DescribeClass<TolvaneAbout_2>("TolvaneAbout_2", kDesignWidth, kDesignHeight);

@@ -1,21 +1,17 @@
-// TolvaneAbout_2: about badge, second variant.
-// So far a registered, creatable class with the members every control shares; its
-// properties, drawing and behaviour come with its own work.
+// TolvaneAbout_2: the about badge on a title-bar blue face, with a ticked box for its icon.
 #pragma once
 
-#include "core/control.h"
-#include "core/library.h"
+#include "controls/about/aboutbadge.h"
 
 namespace stolvane {
 
-class TolvaneAbout_2 : public Control {
+class TolvaneAbout_2 : public AboutBadge {
 public:
-    static constexpr double kDesignWidth = 1320;
-    static constexpr double kDesignHeight = 465;
-    explicit TolvaneAbout_2(Surface& surface) : Control(surface) {}
+    static constexpr double kDesignWidth = kWidth;
+    static constexpr double kDesignHeight = kHeight;
+    static const BadgeArtwork kArtwork;
+    explicit TolvaneAbout_2(Surface& surface) : AboutBadge(surface, kArtwork) {}
     const char* ClassName() const override { return "TolvaneAbout_2"; }
-    static const std::vector<PropertyInfo>& PropertyTable();
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
 };
 

@@ -1,14 +1,600 @@
 #include "controls/caption/tolvanecaption.h"
 
+#include <utility>
+
+#include "core/mouse.h"
+#include "core/routines.h"
+
 namespace stolvane {
 
+namespace {
+
+constexpr OleColour kHighlight = SysColour::Highlight;
+constexpr OleColour kShadow = SysColour::ButtonShadow;
+
+// Runs one step of a handler: a failing host operation is ignored and the handler goes on.
+template <class F>
+void Step(F&& f) {
+    try {
+        f();
+    } catch (const HostError&) {
+    }
+}
+
+// ---------------------------------------------------------------- glyphs
+
+// The caption buttons' glyphs, one character per pixel of a 16 x 16 picture: # black, .
+// transparent. Minimise, maximise, close, help.
+constexpr const char* kGlyphs[4][16] = {
+    {
+        "................", "................", "................", "................",
+        "................", "................", "................", "................",
+        "................", "................", "....######......", "....######......",
+        "................", "................", "................", "................",
+    },
+    {
+        "................", "................", "................", "...#########....",
+        "...#########....", "...#.......#....", "...#.......#....", "...#.......#....",
+        "...#.......#....", "...#.......#....", "...#.......#....", "...#########....",
+        "................", "................", "................", "................",
+    },
+    {
+        "................", "................", "................", "................",
+        "....##....##....", ".....##..##.....", "......####......", ".......##.......",
+        "......####......", ".....##..##.....", "....##....##....", "................",
+        "................", "................", "................", "................",
+    },
+    {
+        "................", "................", "................", "......####......",
+        ".....##..##.....", ".........##.....", "........##......", ".......##.......",
+        ".......##.......", "................", ".......##.......", ".......##.......",
+        "................", "................", "................", "................",
+    },
+};
+
+// A glyph as a picture: black for a working button; for a disabled one the glyph in the
+// shadow grey over a white copy one pixel to the right and one down.
+PictureRef MakeGlyph(int button, bool disabled) {
+    constexpr uint32_t kBlack = 0xFF000000u, kGrey = 0xFF808080u, kWhite = 0xFFFFFFFFu;
+    std::vector<uint32_t> argb(16 * 16, 0);
+    auto set = [&](int x, int y) { return kGlyphs[button][y][x] == '#'; };
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            if (!disabled) {
+                if (set(x, y)) argb[y * 16 + x] = kBlack;
+            } else if (set(x, y)) {
+                argb[y * 16 + x] = kGrey;
+            } else if (x > 0 && y > 0 && set(x - 1, y - 1)) {
+                argb[y * 16 + x] = kWhite;
+            }
+        }
+    return Picture::FromPixels(16, 16, std::move(argb));
+}
+
+// ---------------------------------------------------------------- button placement
+
+// Where each caption button stands, read right to left. A button is placed when its style is
+// not exactly Nonexistant: its right edge lies `gap` twips left of the first present anchor
+// (searched in order), or 30 twips inside the bar's right edge when no anchor is present.
+struct Anchor {
+    int button;
+    double gap;
+};
+struct Placement {
+    int button;
+    std::array<Anchor, 3> anchors;
+    int anchorCount;
+};
+using B = TolvaneCaption;
+constexpr Placement kPlacements[] = {
+    {B::Close, {}, 0},
+    {B::Maximise, {{{B::Close, B::kGap}}}, 1},
+    {B::Minimise, {{{B::Maximise, 0}, {B::Close, B::kGap}}}, 2},  // minimise touches maximise
+    {B::HelpButton, {{{B::Minimise, B::kGap}, {B::Maximise, B::kGap}, {B::Close, B::kGap}}}, 3},
+};
+
+}  // namespace
+
+PictureRef TolvaneCaption::Glyph(int button, bool disabled) {
+    static const std::array<PictureRef, 8> glyphs = [] {
+        std::array<PictureRef, 8> g;
+        for (int i = 0; i < 4; ++i) g[i * 2] = MakeGlyph(i, false), g[i * 2 + 1] = MakeGlyph(i, true);
+        return g;
+    }();
+    if (button < 0 || button > 3) return Picture::Empty();
+    return glyphs[button * 2 + (disabled ? 1 : 0)];
+}
+
+// ---------------------------------------------------------------- design
+
+TolvaneCaption::TolvaneCaption(Surface& surface) : Control(surface) {
+    surface.SetBackColour(SysColour::ActiveTitle);
+
+    imgCaption = &surface.Add<PictureBox>("imgCaption");
+    imgCaption->SetVisible(false);
+    imgCaption->SetAutoRedraw(true);
+    imgCaption->Move(0, 0, kDesignWidth, kDesignHeight);
+
+    auto line = [&](const char* name, int index, double x1, double y1, double x2, double y2, OleColour colour) {
+        Line& l = surface.Add<Line>(name, index);
+        l.SetEnds(x1, y1, x2, y2);
+        l.SetColour(colour);
+        return &l;
+    };
+    linTop = line("linTop", -1, 0, 0, 6060, 0, kHighlight);
+    linLef = line("linLef", -1, 0, 0, 0, 300, kHighlight);
+    linBot = line("linBot", -1, 0, 285, 6060, 285, kShadow);
+    linRig = line("linRig", -1, 6060, 0, 6060, 300, kShadow);
+
+    imgIcon = &surface.Add<Image>("imgIcon");
+    imgIcon->SetStretch(true);
+    imgIcon->Move(30, 30, 240, 240);
+    imgIcon->SetToolTipText("System Menu");
+    imgIcon->onClick = [this] { ShowSystemMenu(); };
+    imgIcon->onDblClick = [this] { Raise(HaltClick); };
+
+    // Never holds a picture: its empty picture is what an absent icon is compared with. Hidden,
+    // so that it takes no mouse input at the bar's left edge.
+    imgBlank = &surface.Add<Image>("imgBlank");
+    imgBlank->SetStretch(true);
+    imgBlank->Move(0, 60, 15, 195);
+    imgBlank->SetVisible(false);
+
+    linSep[0] = line("linSep", 0, 285, 0, 285, 300, kShadow);
+    linSep[1] = line("linSep", 1, 300, 15, 300, 285, kHighlight);
+
+    lblCaption = &surface.Add<Label>("lblCaption");
+    lblCaption->SetTransparent(true);
+    lblCaption->Move(360, 60, 4575, 195);
+    lblCaption->SetCaption("TolvaneCaption");
+    lblCaption->SetForeColour(SysColour::TitleText);
+    // The text passes its own coordinates on, as the bar's handlers expect them from it.
+    lblCaption->onMouseDown = [this](MouseArgs& a) { OnMouseDown(a); };
+    lblCaption->onMouseMove = [this](MouseArgs& a) { MouseMoved(a, false); };
+    lblCaption->onMouseUp = [this](MouseArgs& a) { OnMouseUp(a); };
+    lblCaption->onDblClick = [this] { OnDblClick(); };
+
+    static const char* const kTips[4] = {"Minimize", "Maximize", "Close", ""};
+    for (int i = 0; i < 4; ++i) {
+        PictureButton& b = surface.Add<PictureButton>("btnCommand", i);
+        b.Move(0, 0, kButtonWidth, kButtonHeight);
+        b.SetPicture(Glyph(i, false));
+        b.SetDisabledPicture(Glyph(i, true));
+        b.SetToolTipText(kTips[i]);
+        b.onClick = [this, i] { ButtonCommand(i); };
+        btnCommand[i] = &b;
+    }
+
+    mnuClose = &surface.Add<MenuItem>("mnuClose");
+    mnuClose->SetCaption("Close");
+    static const char* const kItems[7] = {"&Restore", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "-", "&Close"};
+    for (int i = 0; i < 7; ++i) {
+        MenuItem& item = surface.Add<MenuItem>("mnuCloseCommand", i);
+        item.SetCaption(kItems[i]);
+        item.SetEnabled(i != CmdRestore);
+        item.onClick = [this, i] { WindowCommand(i); };
+        mnuClose->Items().push_back(&item);
+        mnuCloseCommand[i] = &item;
+    }
+}
+
+// ---------------------------------------------------------------- properties
+
+void TolvaneCaption::SetAlignH(int16_t align) {
+    m_AlignH = align;
+    PropertyChanged("AlignH");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetCaption(const std::string& caption) {
+    m_Caption = caption;
+    PropertyChanged("Caption");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetHalt(int32_t style) {
+    m_Halt = style;
+    PropertyChanged("Halt");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetEnabled(Boolean enabled) {
+    m_Enabled = ToBoolean(enabled != 0);
+    PropertyChanged("Enabled");
+}
+
+void TolvaneCaption::SetFont(FontRef font) {
+    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
+    m_Font = std::move(font);
+    PropertyChanged("Font");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetFont_Colour(OleColour colour) {
+    m_Font_Colour = colour;
+    PropertyChanged("Font_Colour");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetGrad_Rig(OleColour colour) {
+    m_Grad_Rig = colour;
+    PropertyChanged("Grad_Rig");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetGrad_Lef(OleColour colour) {
+    m_Grad_Lef = colour;
+    PropertyChanged("Grad_Lef");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetIcon(PictureRef icon) {
+    m_Icon = icon ? std::move(icon) : stolvane::Picture::Empty();
+    PropertyChanged("Icon");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetHelp(int32_t style) {
+    m_Help = style;
+    PropertyChanged("Help");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetMaximize(int32_t style) {
+    m_Maximize = style;
+    PropertyChanged("Maximize");
+    RefreshCaption();
+}
+
+void TolvaneCaption::SetMinimize(int32_t style) {
+    m_Minimize = style;
+    PropertyChanged("Minimize");
+    RefreshCaption();
+}
+
 const std::vector<PropertyInfo>& TolvaneCaption::PropertyTable() {
-    static const std::vector<PropertyInfo> none;
-    return none;
+    using C = TolvaneCaption;
+    static const std::vector<PropertyInfo> props = [] {
+        const Value noPicture{PictureRef(stolvane::Picture::Empty())};
+        return std::vector<PropertyInfo>{
+            FieldProperty("AlignH", PropType::Int16, &C::m_AlignH, Default(int64_t{0}), &C::SetAlignH),
+            FieldProperty("Caption", PropType::String, &C::m_Caption, Default(std::string("TolvaneCaption")),
+                          &C::SetCaption),
+            FieldProperty("Halt", PropType::Int32, &C::m_Halt, Default(int64_t{ButtonStyle::Functional}), &C::SetHalt),
+            FieldProperty("Enabled", PropType::Boolean, &C::m_Enabled, Default(int64_t{True}), &C::SetEnabled),
+            FieldProperty("Font", PropType::Font, &C::m_Font, AmbientFontDefault(), &C::SetFont),
+            FieldProperty("Font_Colour", PropType::Colour, &C::m_Font_Colour, Default(int64_t{SysColour::TitleText}),
+                          &C::SetFont_Colour),
+            FieldProperty("Grad_Rig", PropType::Colour, &C::m_Grad_Rig, Default(int64_t{SysColour::ActiveTitle}),
+                          &C::SetGrad_Rig),
+            FieldProperty("Grad_Lef", PropType::Colour, &C::m_Grad_Lef, Default(int64_t{SysColour::ActiveTitle}),
+                          &C::SetGrad_Lef),
+            FieldProperty("Icon", PropType::Picture, &C::m_Icon, Default(noPicture), &C::SetIcon),
+            FieldProperty("Help", PropType::Int32, &C::m_Help, Default(int64_t{ButtonStyle::Nonexistant}), &C::SetHelp),
+            FieldProperty("Maximize", PropType::Int32, &C::m_Maximize, Default(int64_t{ButtonStyle::Functional}),
+                          &C::SetMaximize),
+            FieldProperty("Minimize", PropType::Int32, &C::m_Minimize, Default(int64_t{ButtonStyle::Functional}),
+                          &C::SetMinimize),
+        };
+    }();
+    return props;
 }
 
 ClassInfo TolvaneCaption::Class() {
     return DescribeClass<TolvaneCaption>("TolvaneCaption", kDesignWidth, kDesignHeight);
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+// Nothing is painted here: the resize that follows lays the bar out and paints it.
+void TolvaneCaption::InitProperties() {
+    m_AlignH = Alignment::Left;
+    m_Caption = GetSurface().Name();
+    m_Halt = ButtonStyle::Functional;
+    m_Enabled = True;
+    m_Font = GetHost().AmbientFont(GetSurface());
+    m_Grad_Rig = SysColour::ActiveTitle;
+    m_Grad_Lef = SysColour::ActiveTitle;
+    m_Font_Colour = SysColour::TitleText;
+    m_Icon = stolvane::Picture::Empty();
+    m_Help = ButtonStyle::Nonexistant;
+    m_Maximize = ButtonStyle::Functional;
+    m_Minimize = ButtonStyle::Functional;
+}
+
+void TolvaneCaption::ReadProperties(PropertyBag& bag) {
+    ReadAllProperties(bag);
+    if (!m_Icon) m_Icon = stolvane::Picture::Empty();
+    RefreshCaption();
+}
+
+// ---------------------------------------------------------------- layout and painting
+
+int32_t& TolvaneCaption::StyleOf(int button) {
+    switch (button) {
+        case Minimise: return m_Minimize;
+        case Maximise: return m_Maximize;
+        case Close: return m_Halt;
+        default: return m_Help;
+    }
+}
+
+// Places everything that depends on the bar's size, then repaints. Not guarded: a failing step
+// ends the resize with the host's error.
+void TolvaneCaption::LayoutCaption() {
+    Surface& s = GetSurface();
+    auto SW = [&] { return s.Width(); };
+    auto SH = [&] { return s.Height(); };
+
+    // A one-pixel bevel along the edges; the lines' first ends keep their design values.
+    linTop->SetX2(SW());
+    linBot->SetX2(SW());
+    linBot->SetY1(SH() - 15);
+    linBot->SetY2(SH() - 15);
+    linLef->SetY2(SH() - 15);
+    linRig->SetY2(SH() - 15);
+    linRig->SetX1(SW() - 15);
+    linRig->SetX2(SW() - 15);
+    for (Line* l : linSep) l->SetY2(SH() - 15);
+
+    // Vertical centring.
+    lblCaption->SetTop(SH() / 2 - lblCaption->Height() / 2);
+    imgIcon->SetTop(SH() / 2 - imgIcon->Height() / 2);
+    for (PictureButton* b : btnCommand) b->SetTop(SH() / 2 - b->Height() / 2);
+
+    // The caption buttons, right to left; an absent button is not moved.
+    auto present = [&](int button) { return StyleOf(button) != ButtonStyle::Nonexistant; };
+    for (const Placement& p : kPlacements) {
+        if (!present(p.button)) continue;
+        double right = SW() - kGap;
+        for (int a = 0; a < p.anchorCount; ++a)
+            if (present(p.anchors[a].button)) {
+                right = btnCommand[p.anchors[a].button]->Left() - p.anchors[a].gap;
+                break;
+            }
+        btnCommand[p.button]->SetLeft(right - kButtonWidth);
+    }
+
+    imgCaption->SetWidth(SW());
+    imgCaption->SetHeight(SH());
+    RefreshCaption();
+}
+
+// Brings the painting, the text, the icon and the buttons' and menu items' states into line
+// with the properties and the form's window state. A step that fails is skipped.
+void TolvaneCaption::RefreshCaption() {
+    Surface& s = GetSurface();
+
+    // 1. The gradient, drawn off-screen from copies of the colours and shown in one go.
+    Step([&] {
+        OleColour left = m_Grad_Lef, right = m_Grad_Rig;
+        GradientLeftRight(*imgCaption, left, right, 0, 0, ToInt16(s.Width()), ToInt16(s.Height()));
+        s.SetPicture(imgCaption->PersistentImage());
+    });
+
+    // 2. The font, attribute by attribute; the caption's font object is never handed over.
+    Step([&] {
+        if (!m_Font) return;
+        stolvane::Font font = lblCaption->GetFont();
+        const stolvane::Font& want = *m_Font;
+        if (font.name != want.name) font.name = want.name;
+        if (font.bold != want.bold) font.bold = want.bold;
+        if (font.charset != want.charset) font.charset = want.charset;
+        if (font.italic != want.italic) font.italic = want.italic;
+        if (font.size != want.size) font.size = want.size;
+        if (font.strikethrough != want.strikethrough) font.strikethrough = want.strikethrough;
+        if (font.underline != want.underline) font.underline = want.underline;
+        if (font.weight != want.weight) font.weight = want.weight;
+        if (!(font == lblCaption->GetFont())) lblCaption->SetFont(font);
+    });
+
+    // 3 to 6. Alignment, text, colour and icon, each only when it differs.
+    Step([&] {
+        if (lblCaption->Alignment() != m_AlignH) lblCaption->SetAlignment(m_AlignH);
+    });
+    Step([&] {
+        if (lblCaption->Caption() != m_Caption) lblCaption->SetCaption(m_Caption);
+    });
+    Step([&] {
+        if (lblCaption->ForeColour() != m_Font_Colour) lblCaption->SetForeColour(m_Font_Colour);
+    });
+    Step([&] {
+        const PictureRef icon = m_Icon ? m_Icon : stolvane::Picture::Empty();
+        if (imgIcon->GetPicture()->Handle() != icon->Handle()) imgIcon->SetPicture(icon);
+    });
+
+    // 7. The icon area and the text's extent.
+    const bool noIcon = imgIcon->GetPicture()->Handle() == imgBlank->GetPicture()->Handle();
+    const bool noButtons = m_Minimize == ButtonStyle::Nonexistant && m_Maximize == ButtonStyle::Nonexistant &&
+                           m_Help == ButtonStyle::Nonexistant && m_Halt == ButtonStyle::Nonexistant;
+    Step([&] {
+        for (Line* l : linSep) l->SetVisible(!noIcon);
+    });
+    // Margins the text leaves: right of the icon and its separator, left of the buttons.
+    const double margin = noIcon ? (noButtons ? 60 : 780) : (noButtons ? 420 : 1110);
+    Step([&] { lblCaption->SetWidth(s.Width() - margin); });
+    Step([&] { lblCaption->SetLeft(noIcon ? 30 : 360); });
+
+    // 8 to 11. Buttons and menu items from the styles and the form's window state.
+    auto state = [&] { return FormProperty("WindowState"); };
+    auto button = [&](int i, int32_t style) {
+        PictureButton& b = *btnCommand[i];
+        b.SetEnabled(style != ButtonStyle::Nonfunctional);
+        b.SetVisible(style == ButtonStyle::Functional || style == ButtonStyle::Nonfunctional);
+    };
+    Step([&] {
+        button(Minimise, m_Minimize);
+        if (m_Minimize != ButtonStyle::Functional)
+            mnuCloseCommand[CmdMinimize]->SetEnabled(false);
+        else if (state() == 0)
+            mnuCloseCommand[CmdMinimize]->SetEnabled(true);
+    });
+    Step([&] {
+        button(Maximise, m_Maximize);
+        if (m_Maximize == ButtonStyle::Functional) {
+            const double ws = state();
+            mnuCloseCommand[CmdRestore]->SetEnabled(ws != 0);
+            mnuCloseCommand[CmdMaximize]->SetEnabled(ws == 0);
+        } else {
+            mnuCloseCommand[CmdRestore]->SetEnabled(false);
+            mnuCloseCommand[CmdMaximize]->SetEnabled(false);
+        }
+    });
+    Step([&] {
+        button(Close, m_Halt);
+        mnuCloseCommand[CmdClose]->SetEnabled(m_Halt == ButtonStyle::Functional);
+    });
+    Step([&] { button(HelpButton, m_Help); });
+}
+
+// ---------------------------------------------------------------- the form
+
+Surface& TolvaneCaption::FormChild() const {
+    Surface* s = &GetSurface();
+    while (s->Container() && !s->Container()->IsForm() && s->Container()->Container()) s = s->Container();
+    return *s;
+}
+
+double TolvaneCaption::FormProperty(const char* name) const { return GetHost().ParentProperty(FormChild(), name); }
+
+void TolvaneCaption::SetFormProperty(const char* name, double value) {
+    GetHost().SetParentProperty(FormChild(), name, value);
+}
+
+// ---------------------------------------------------------------- commands
+
+void TolvaneCaption::WindowCommand(int i) {
+    switch (i) {
+        case CmdRestore:
+            if (FormProperty("WindowState") != 0) SetFormProperty("WindowState", 0);
+            mnuCloseCommand[CmdRestore]->SetEnabled(false);
+            mnuCloseCommand[CmdMinimize]->SetEnabled(true);
+            mnuCloseCommand[CmdMaximize]->SetEnabled(true);
+            Raise(RestoreClick);
+            break;
+        case CmdMinimize:
+            if (FormProperty("WindowState") != 1) SetFormProperty("WindowState", 1);
+            mnuCloseCommand[CmdRestore]->SetEnabled(true);
+            mnuCloseCommand[CmdMinimize]->SetEnabled(false);
+            Raise(MinimizeClick);
+            break;
+        case CmdMaximize:
+            if (FormProperty("WindowState") != 2) SetFormProperty("WindowState", 2);
+            mnuCloseCommand[CmdRestore]->SetEnabled(true);
+            mnuCloseCommand[CmdMaximize]->SetEnabled(false);
+            Raise(MaximizeClick);
+            break;
+        case CmdClose: Raise(HaltClick); break;
+        default: break;  // move, size, the separator and anything else do nothing
+    }
+}
+
+void TolvaneCaption::ButtonCommand(int i) {
+    switch (i) {
+        case Minimise: WindowCommand(CmdMinimize); break;
+        case Maximise: WindowCommand(FormProperty("WindowState") == 2 ? CmdRestore : CmdMaximize); break;
+        case Close: WindowCommand(CmdClose); break;
+        case HelpButton: Raise(HelpClick); break;
+        default: break;
+    }
+}
+
+// The popup returns once the menu has closed and a chosen item's command has run.
+void TolvaneCaption::ShowSystemMenu() {
+    GetSurface().PopupMenu(*mnuClose, mnuCloseCommand[CmdClose]);
+    Raise(MenuClick);
+}
+
+void TolvaneCaption::OnClick() { Raise(Click); }
+
+void TolvaneCaption::OnDblClick() {
+    PictureButton& b = *btnCommand[Maximise];
+    if (b.Visible() && b.Enabled()) ButtonCommand(Maximise);
+}
+
+// ---------------------------------------------------------------- mouse
+
+void TolvaneCaption::SetCaptionStatus(int32_t status) {
+    if (!m_Enabled) return;
+    if (status == CaptionStatus::Elevated) {
+        linLef->SetColour(kHighlight);
+        linTop->SetColour(kHighlight);
+        linRig->SetColour(kShadow);
+        linBot->SetColour(kShadow);
+        m_Status = CaptionStatus::Elevated;
+    } else if (status == CaptionStatus::Sunken) {
+        linLef->SetColour(kShadow);
+        linTop->SetColour(kShadow);
+        linRig->SetColour(kHighlight);
+        linBot->SetColour(kHighlight);
+        m_Status = CaptionStatus::Sunken;
+    }
+}
+
+void TolvaneCaption::OnMouseDown(MouseArgs& a) {
+    m_MouseDown = True;
+    Host& host = GetHost();
+    Step([&] {
+        const MousePoint p = fncMousePosition(host);
+        m_DragX = ToInt32(FormProperty("Left") - p.x);
+    });
+    Step([&] {
+        const MousePoint p = fncMousePosition(host);
+        m_DragY = ToInt32(FormProperty("Top") - p.y);
+    });
+    Raise(MouseDown, a.button, a.shift, a.x, a.y);
+}
+
+// True when the point (bar coordinates) lies on a shown caption button or the icon.
+bool TolvaneCaption::OverChild(double x, double y) const {
+    auto over = [&](const BoxElement& e) {
+        return e.Visible() && x >= e.Left() && x < e.Left() + e.Width() && y >= e.Top() && y < e.Top() + e.Height();
+    };
+    if (over(*imgIcon)) return true;
+    for (const PictureButton* b : btnCommand)
+        if (over(*b)) return true;
+    return false;
+}
+
+void TolvaneCaption::MouseMoved(MouseArgs& a, bool onSurface) {
+    Surface& s = GetSurface();
+    // The drag keeps the form at the offset to the pointer it had at the press.
+    if (m_MouseDown) {
+        Host& host = GetHost();
+        MousePoint p = fncMousePosition(host);
+        SetFormProperty("Left", static_cast<double>(m_DragX) + p.x);
+        p = fncMousePosition(host);
+        SetFormProperty("Top", static_cast<double>(m_DragY) + p.y);
+    }
+    const bool inside = a.x >= 0 && a.x <= s.Width() && a.y >= 0 && a.y <= s.Height();
+    if (inside) {
+        if (m_Status != CaptionStatus::Sunken) SetCaptionStatus(CaptionStatus::Sunken);
+        // Over a caption button or the icon the capture is let go, so that the press reaches
+        // them; the bar takes it again as soon as the pointer is back on its own surface.
+        if (onSurface && !m_MouseDown && OverChild(a.x, a.y)) {
+            if (m_Captured) {
+                ReleaseMouse(GetHost());
+                m_Captured = False;
+            }
+        } else {
+            CaptureMouse(s);
+            m_Captured = True;
+        }
+    } else {
+        if (m_Status != CaptionStatus::Elevated) SetCaptionStatus(CaptionStatus::Elevated);
+        if (m_Captured) {
+            ReleaseMouse(GetHost());
+            m_Captured = False;
+        }
+    }
+    Raise(MouseMove, a.button, a.shift, a.x, a.y);
+}
+
+void TolvaneCaption::OnMouseUp(MouseArgs& a) {
+    m_MouseDown = False;
+    ReleaseMouse(GetHost());
+    m_Captured = False;
+    Raise(MouseUp, a.button, a.shift, a.x, a.y);
 }
 
 }  // namespace stolvane

@@ -1,22 +1,160 @@
-// TolvaneCaption: gradient title bar that commands its form.
-// So far a registered, creatable class with the members every control shares; its
-// properties, drawing and behaviour come with its own work.
+// TolvaneCaption: a title bar an application lays along the top of its own form. It paints a
+// left-to-right gradient (the desktop's own title colours by default), an icon that opens the
+// system menu, the caption text and up to four caption buttons; the buttons and the menu change
+// the form's window state, a held mouse button drags the form, and the bevel sinks while the
+// pointer is over the bar. Every command is reported by an event; the bar never closes its form.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/control.h"
 #include "core/library.h"
 
 namespace stolvane {
 
+// How a caption button shows (the type of Halt, Help, Maximize and Minimize).
+namespace ButtonStyle {
+constexpr int32_t Functional = 0;     // shown and working; its menu item follows the window state
+constexpr int32_t Nonfunctional = 1;  // shown disabled; its menu item disabled
+constexpr int32_t Nonexistant = 2;    // hidden; its menu item disabled; the others close up
+}  // namespace ButtonStyle
+
+// The bevel the bar shows.
+namespace CaptionStatus {
+constexpr int32_t Elevated = 0;  // light top and left edges
+constexpr int32_t Sunken = 1;    // edge colours swapped: the pointer is over the bar
+}  // namespace CaptionStatus
+
 class TolvaneCaption : public Control {
 public:
     static constexpr double kDesignWidth = 6075;
     static constexpr double kDesignHeight = 300;
-    explicit TolvaneCaption(Surface& surface) : Control(surface) {}
+    static constexpr double kButtonWidth = 240;
+    static constexpr double kButtonHeight = 225;
+    static constexpr double kGap = 30;
+
+    // The caption buttons by index, and the system menu's items by index.
+    enum Button { Minimise = 0, Maximise = 1, Close = 2, HelpButton = 3 };
+    enum Command { CmdRestore = 0, CmdMove = 1, CmdSize = 2, CmdMinimize = 3, CmdMaximize = 4, CmdSeparator = 5,
+                   CmdClose = 6 };
+
+    explicit TolvaneCaption(Surface& surface);
     const char* ClassName() const override { return "TolvaneCaption"; }
     static const std::vector<PropertyInfo>& PropertyTable();
     const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static ClassInfo Class();
+
+    // ---- Properties, in interface order
+    int16_t AlignH() const { return m_AlignH; }
+    void SetAlignH(int16_t align);
+    const std::string& Caption() const { return m_Caption; }
+    void SetCaption(const std::string& caption);
+    int32_t Halt() const { return m_Halt; }
+    void SetHalt(int32_t style);
+    Boolean Enabled() const { return m_Enabled; }
+    void SetEnabled(Boolean enabled);  // switches only the hover bevel
+    FontRef Font() const { return m_Font; }
+    void SetFont(FontRef font);  // keeps the reference (424 for none)
+    OleColour Font_Colour() const { return m_Font_Colour; }
+    void SetFont_Colour(OleColour colour);
+    OleColour Grad_Rig() const { return m_Grad_Rig; }
+    void SetGrad_Rig(OleColour colour);
+    OleColour Grad_Lef() const { return m_Grad_Lef; }
+    void SetGrad_Lef(OleColour colour);
+    PictureRef Icon() const { return m_Icon; }
+    void SetIcon(PictureRef icon);  // null means no icon
+    int32_t Help() const { return m_Help; }
+    void SetHelp(int32_t style);
+    int32_t Maximize() const { return m_Maximize; }
+    void SetMaximize(int32_t style);
+    int32_t Minimize() const { return m_Minimize; }
+    void SetMinimize(int32_t style);
+
+    // ---- Events
+    Event<> Click{"Click"};
+    Event<> HaltClick{"HaltClick"};
+    Event<> HelpClick{"HelpClick"};
+    Event<> MaximizeClick{"MaximizeClick"};
+    Event<> MenuClick{"MenuClick"};
+    Event<> MinimizeClick{"MinimizeClick"};
+    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
+    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
+    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+    Event<> RestoreClick{"RestoreClick"};
+
+    // ---- Lifecycle and input
+    void InitProperties() override;
+    void ReadProperties(PropertyBag& bag) override;
+    void Resize() override { LayoutCaption(); }
+    void OnMouseDown(MouseArgs& a) override;
+    void OnMouseMove(MouseArgs& a) override { MouseMoved(a, true); }
+    void OnMouseUp(MouseArgs& a) override;
+    void OnClick() override;
+    void OnDblClick() override;
+
+    // Runs window command i as the system menu's item i does (0 restore ... 6 close).
+    void WindowCommand(int i);
+    // Runs caption-button command i as a click on btnCommand(i) does.
+    void ButtonCommand(int i);
+
+    // State shown, for tests and dumps.
+    int32_t Status() const { return m_Status; }
+    int32_t DragX() const { return m_DragX; }
+    int32_t DragY() const { return m_DragY; }
+
+    // The glyphs the caption buttons show, normal and disabled, by button index.
+    static PictureRef Glyph(int button, bool disabled);
+
+private:
+    void LayoutCaption();
+    void RefreshCaption();
+    void SetCaptionStatus(int32_t status);
+    void ShowSystemMenu();
+    void MouseMoved(MouseArgs& a, bool onSurface);
+    bool OverChild(double x, double y) const;
+    int32_t& StyleOf(int button);
+    // The surface whose container is the form the bar commands: the bar itself on a form, the
+    // outermost container below the form when the bar lies in a panel.
+    Surface& FormChild() const;
+    double FormProperty(const char* name) const;
+    void SetFormProperty(const char* name, double value);
+
+    // Child elements of the design.
+    PictureBox* imgCaption = nullptr;
+    Line* linTop = nullptr;
+    Line* linLef = nullptr;
+    Line* linBot = nullptr;
+    Line* linRig = nullptr;
+    Image* imgIcon = nullptr;
+    Image* imgBlank = nullptr;
+    std::array<Line*, 2> linSep{};
+    Label* lblCaption = nullptr;
+    std::array<PictureButton*, 4> btnCommand{};
+    MenuItem* mnuClose = nullptr;
+    std::array<MenuItem*, 7> mnuCloseCommand{};
+
+    // Properties and state, in the order of the class's fields.
+    PictureRef m_Icon;
+    OleColour m_Grad_Lef = SysColour::ActiveTitle;
+    OleColour m_Grad_Rig = SysColour::ActiveTitle;
+    OleColour m_Font_Colour = SysColour::TitleText;
+    std::string m_Caption;
+    Boolean m_Enabled = True;
+    FontRef m_Font;
+    int16_t m_AlignH = 0;
+    int32_t m_Status = CaptionStatus::Elevated;
+    Boolean m_MouseDown = False;
+    Boolean m_Captured = False;
+    // The form's left and top edge minus the pointer's screen position at the press. 32 bits:
+    // screen positions in twips pass 32767 on a screen wider than 2184 pixels.
+    int32_t m_DragX = 0, m_DragY = 0;
+    int32_t m_Halt = ButtonStyle::Functional;
+    int32_t m_Help = ButtonStyle::Nonexistant;
+    int32_t m_Maximize = ButtonStyle::Functional;
+    int32_t m_Minimize = ButtonStyle::Functional;
 };
 
 }  // namespace stolvane

@@ -1,0 +1,146 @@
+// The about badges on the real headless runtime: their fixed size, the pressed picture, Click
+// and the about page only on a release strictly inside the rectangle recorded at the last
+// move, Enabled, the store, and their pictures at rest and pressed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/about/tolvaneabout_1.h"
+#include "controls/about/tolvaneabout_2.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "tests/golden_util.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+constexpr double kLeft = 600, kTop = 450;
+
+struct AboutTest : ::testing::Test {
+    Runtime rt;
+    test::Recorder log;
+    Form& f = rt.NewForm("f", 4800, 2400);
+    AboutBadge& b = rt.Place<TolvaneAbout_1>(f, "Badge", {kLeft, kTop, 3000, 2000});
+    bool launches = true;
+
+    AboutTest() {
+        f.Move(1500, 1500, 4800, 2400);
+        rt.SetObserver(&log);
+        rt.SetLauncher([this](const std::string&) { return launches; });
+        rt.ShowForm(f);
+    }
+    // Mouse input at (x, y) relative to the badge.
+    void M(MouseAction a, double x, double y, int16_t button = MouseButton::Left) {
+        rt.Mouse(f, a, kLeft + x, kTop + y, button, 0);
+    }
+    Strings Events() {
+        Strings out;
+        for (auto& l : log.lines) {
+            if (l.rfind("event Badge ", 0) == 0) out.push_back(l.substr(12));
+            if (l.rfind("navigate ", 0) == 0) out.push_back(l);
+        }
+        log.lines.clear();
+        return out;
+    }
+};
+
+TEST_F(AboutTest, BadgeIsAlwaysItsPicturesSize) {
+    EXPECT_EQ(b.GetSurface().Bounds(), (Rect{kLeft, kTop, 1320, 465}));
+    b.GetSurface().SetWidth(100);
+    b.GetSurface().SetHeight(9000);
+    EXPECT_EQ(b.GetSurface().Bounds(), (Rect{kLeft, kTop, 1320, 465}));
+    auto& other = rt.Place<TolvaneAbout_2>(f, "Other", {0, 0, 15, 15});
+    EXPECT_EQ(other.GetSurface().Bounds(), (Rect{0, 0, 1320, 465}));
+}
+
+TEST_F(AboutTest, ReleaseInsideClicksAndOpensTheAboutPageWithTheRestPictureBack) {
+    M(MouseAction::Move, 600, 200, 0);
+    M(MouseAction::Down, 600, 200);
+    EXPECT_TRUE(b.ShowsPressed());
+    M(MouseAction::Up, 600, 200);
+    EXPECT_FALSE(b.ShowsPressed());
+    EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "Click",
+                                 std::string("navigate ") + kAboutPageAddress + " ok", "MouseUp"}));
+
+    // A browser that cannot be started changes nothing for the badge.
+    launches = false;
+    M(MouseAction::Move, 600, 200, 0);
+    M(MouseAction::Click, 600, 200);
+    EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "Click",
+                                 std::string("navigate ") + kAboutPageAddress + " failed", "MouseUp"}));
+}
+
+TEST_F(AboutTest, ReleaseOnAnEdgeOutsideOrBeforeAnyMoveDoesNotClick) {
+    // Before any move the recorded rectangle is empty.
+    M(MouseAction::Down, 600, 210);
+    M(MouseAction::Up, 600, 210);
+    EXPECT_EQ(Events(), (Strings{"MouseDown", "MouseUp"}));
+
+    // Each edge of the rectangle is outside (positions on whole pixels, as the pointer's are).
+    for (auto [x, y] : {std::pair{0.0, 210.0}, {1320.0, 210.0}, {600.0, 0.0}, {600.0, 465.0}}) {
+        M(MouseAction::Move, 600, 210, 0);
+        EXPECT_EQ(std::pair(b.ScreenRight() - b.ScreenLeft(), b.ScreenBottom() - b.ScreenTop()), std::pair(1320, 465));
+        M(MouseAction::Down, 600, 210);
+        M(MouseAction::Up, x, y);
+        EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "MouseUp"})) << x << "," << y;
+    }
+
+    // Dragged off and released outside: the rest picture, MouseUp, nothing opened.
+    M(MouseAction::Move, 600, 210, 0);
+    M(MouseAction::Down, 600, 210);
+    M(MouseAction::Move, 2000, 900, MouseButton::Left);
+    M(MouseAction::Up, 2000, 900);
+    EXPECT_FALSE(b.ShowsPressed());
+    EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "MouseMove", "MouseUp"}));
+}
+
+TEST_F(AboutTest, ScreenEdgesFarOutOnAWideScreenStillClick) {
+    f.Move(60000, 45000, 4800, 2400);  // 4000 pixels in: beyond 16 bits in twips
+    M(MouseAction::Move, 600, 200, 0);
+    EXPECT_EQ(b.ScreenLeft(), 60000 + int32_t(kLeft));
+    M(MouseAction::Click, 600, 200);
+    EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "Click",
+                                 std::string("navigate ") + kAboutPageAddress + " ok", "MouseUp"}));
+}
+
+TEST_F(AboutTest, DisabledBadgeNeitherPressesNorClicksAndEnabledIsStored) {
+    b.SetEnabled(False);
+    M(MouseAction::Move, 600, 200, 0);
+    M(MouseAction::Down, 600, 200);
+    EXPECT_FALSE(b.ShowsPressed());
+    M(MouseAction::Up, 600, 200);
+    EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "MouseUp"}));
+
+    PropertyMap bag, fresh;
+    b.WriteProperties(bag);
+    ASSERT_EQ(bag.Entries().size(), size_t{1});
+    EXPECT_EQ(bag.Entries()[0].first, "Enabled");
+    auto& copy = static_cast<AboutBadge&>(rt.PlaceControl(f, "TolvaneAbout_2", "Copy", -1, {0, 0, 0, 0}, &bag).GetControl());
+    EXPECT_EQ(copy.Enabled(), False);
+    b.SetEnabled(True);
+    b.WriteProperties(fresh);
+    EXPECT_TRUE(fresh.Entries().empty());
+}
+
+TEST(AboutLooks, BothBadgesAtRestAndPressed) {
+    for (double scale : {1.0, 2.0}) {
+        Runtime rt;
+        rt.GetTheme().Reset();
+        Form& f = rt.NewForm("f", 3090, 1170);
+        rt.Place<TolvaneAbout_1>(f, "One", {150, 120, 0, 0});
+        rt.Place<TolvaneAbout_2>(f, "Two", {1620, 120, 0, 0});
+        rt.Place<TolvaneAbout_1>(f, "OneDown", {150, 600, 0, 0});
+        rt.Place<TolvaneAbout_2>(f, "TwoDown", {1620, 600, 0, 0});
+        rt.ShowForm(f);
+        for (const char* pressed : {"OneDown", "TwoDown"})
+            rt.MouseTo(rt.Resolve(f, pressed), MouseAction::Down, 600, 200, MouseButton::Left, 0);
+        EXPECT_TRUE(test::CompareGolden(FormRenderer(rt, f, scale).Update(),
+                                        scale == 1 ? "about_badges_scale1" : "about_badges_scale2"));
+    }
+}
+
+}  // namespace
