@@ -418,7 +418,7 @@ private:
             if (l.Enabled()) {
                 ShowLayout(layout, x, r.y0, Resolve(l.ForeColour()));
             } else {
-                ShowLayout(layout, x + P(1), r.y0 + P(1), Resolve(SysColour::Highlight));
+                ShowLayout(layout, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
                 ShowLayout(layout, x, r.y0, Resolve(SysColour::GreyText));
             }
             g_object_unref(layout);
@@ -491,8 +491,8 @@ private:
         frame({r.x0 + px, r.y0 + px, r.x1 - px, r.y1 - px}, innerTL, innerBR);
     }
     void Sunken(const DRect& r) {
-        Edge(r, Resolve(SysColour::ButtonShadow), Resolve(SysColour::Highlight), Resolve(SysColour::DarkShadow),
-             Resolve(0x80000016));
+        Edge(r, Resolve(SysColour::ButtonShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow),
+             Resolve(SysColour::ButtonLight));
     }
 
     void PaintPictureBox(const PictureBox& b, double ax, double ay) {
@@ -510,8 +510,8 @@ private:
             int px = P(1);
             FillRect(cr, {r.x0, r.y0, r.x1, r.y0 + px}, Resolve(SysColour::ButtonShadow));
             FillRect(cr, {r.x0, r.y0, r.x0 + px, r.y1}, Resolve(SysColour::ButtonShadow));
-            FillRect(cr, {r.x0 + px, r.y1 - px, r.x1, r.y1}, Resolve(SysColour::Highlight));
-            FillRect(cr, {r.x1 - px, r.y0 + px, r.x1, r.y1}, Resolve(SysColour::Highlight));
+            FillRect(cr, {r.x0 + px, r.y1 - px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
+            FillRect(cr, {r.x1 - px, r.y0 + px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
         }
         cairo_restore(cr);
     }
@@ -537,7 +537,7 @@ private:
             }
         }
         cairo_surface_mark_dirty(mask);
-        SetRgb(m_cr, Resolve(SysColour::Highlight));
+        SetRgb(m_cr, Resolve(SysColour::ButtonHighlight));
         cairo_mask_surface(m_cr, mask, x + P(1), y + P(1));
         SetRgb(m_cr, Resolve(SysColour::ButtonShadow));
         cairo_mask_surface(m_cr, mask, x, y);
@@ -554,10 +554,10 @@ private:
         FillRect(cr, r, Resolve(SysColour::ButtonFace));
         bool pressed = b.Pressed() && b.Enabled();
         if (pressed)
-            Edge(r, Resolve(SysColour::DarkShadow), Resolve(SysColour::Highlight), Resolve(SysColour::ButtonShadow),
-                 Resolve(0x80000016));
+            Edge(r, Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::ButtonShadow),
+                 Resolve(SysColour::ButtonLight));
         else
-            Edge(r, Resolve(SysColour::Highlight), Resolve(SysColour::DarkShadow), Resolve(0x80000016),
+            Edge(r, Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonLight),
                  Resolve(SysColour::ButtonShadow));
         const PictureRef& pic = b.Enabled() || IsNoPicture(b.DisabledPicture()) ? b.GetPicture() : b.DisabledPicture();
         if (!IsNoPicture(pic)) {
@@ -579,7 +579,7 @@ private:
         FillRect(m_cr, box, Resolve(SysColour::Window));
         Sunken(box);
         if (!ticked) return;
-        uint32_t rgb = Resolve(0x80000008);
+        uint32_t rgb = Resolve(SysColour::WindowText);
         for (int col = 0; col < 7; ++col) {
             int top = col <= 2 ? 2 + col : 6 - col;
             int cx = x + P(3 + col), cy = y + P(3 + top);
@@ -619,11 +619,11 @@ private:
             }
             CheckBox(inner.x0 + P(1), y + P((rowHeight - 13) / 2), items[i].checked);
             int tx = inner.x0 + P(17), ty = y + P((rowHeight - logical.height) / 2);
-            uint32_t fore = Resolve(0x80000008);
+            uint32_t fore = Resolve(SysColour::WindowText);
             if (static_cast<int>(i) == lb.ListIndex()) {
                 FillRect(cr, {tx - P(1), y + P(1), std::min(inner.x1, tx + P(logical.width + 2)), y + P(rowHeight - 1)},
-                         Resolve(0x8000000D));
-                fore = Resolve(0x8000000E);
+                         Resolve(SysColour::SelectionHighlight));
+                fore = Resolve(SysColour::SelectionText);
             }
             ShowLayout(layout, tx, ty, fore);
             g_object_unref(layout);

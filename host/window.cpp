@@ -370,7 +370,7 @@ struct WindowHost::Impl {
         if (items.empty()) return nullptr;
         Form& menu = rt.NewForm("popupMenu", 100, 100);
         menu.SetBorderStyle(Form::None);
-        menu.SetBackColour(0x80000004);
+        menu.SetBackColour(SysColour::Menu);
         double y = 45, width = 0;
         std::vector<std::pair<Label*, MenuItem*>> rows;
         MenuItem* chosen = nullptr;
@@ -409,8 +409,8 @@ struct WindowHost::Impl {
             for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
                 Label* label = rows[i].first;
                 label->SetTransparent(i != row);
-                label->SetBackColour(0x8000000D);                           // selection
-                label->SetForeColour(i == row ? 0x8000000E : 0x80000007);  // selected text : menu text
+                label->SetBackColour(SysColour::SelectionHighlight);
+                label->SetForeColour(i == row ? SysColour::SelectionText : SysColour::MenuText);
             }
             Paint(w);
         };
