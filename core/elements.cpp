@@ -5,6 +5,7 @@
 
 #include "core/host.h"
 #include "core/surface.h"
+#include "core/units.h"
 
 namespace stolvane {
 
@@ -97,7 +98,7 @@ void BoxElement::Move(double left, double top, double width, double height) {
 // ---- Line
 
 Rect Line::Bounds() const {
-    double w = m_width * 15.0;
+    double w = PixelsToTwips(m_width);
     double l = std::min(m_x1, m_x2), t = std::min(m_y1, m_y2);
     return {l - w, t - w, std::fabs(m_x2 - m_x1) + 2 * w, std::fabs(m_y2 - m_y1) + 2 * w};
 }
@@ -255,7 +256,7 @@ void PictureBox::PSet(double x, double y, OleColour c) {
 OleColour PictureBox::Point(double x, double y) const {
     if (auto c = m_drawing.ColourAt(x, y)) return *c;
     if (!IsNoPicture(m_picture) && x >= 0 && y >= 0) {
-        uint32_t argb = m_picture->PixelAt(static_cast<int>(x / 15), static_cast<int>(y / 15));
+        uint32_t argb = m_picture->PixelAt(static_cast<int>(x / kTwipsPerPixel), static_cast<int>(y / kTwipsPerPixel));
         if (argb >> 24) return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
     }
     return Resolve(m_back);

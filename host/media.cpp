@@ -13,6 +13,7 @@
 #include <mutex>
 #include <sys/stat.h>
 
+#include "core/units.h"
 #include "host/render.h"
 
 namespace stolvane {
@@ -223,7 +224,7 @@ PangoLayout* NewTextLayout(const Font& font, const std::string& text, bool acces
 Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidth) {
     PangoLayout* layout = NewTextLayout(font, text, true);
     if (wrapWidth > 0 && std::isfinite(wrapWidth)) {
-        double px = std::floor(std::min(wrapWidth, 1e7) / 15.0 + 1e-7);
+        double px = PixelHolding(std::min(wrapWidth, 1e7));
         pango_layout_set_width(layout, static_cast<int>(std::max(1.0, px)) * PANGO_SCALE);
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
     }
@@ -231,7 +232,7 @@ Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidt
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
     g_object_unref(layout);
     // An empty layout is still one line high; its width is zero.
-    return {0, 0, std::max(0, logical.width) * 15.0, std::max(0, logical.height) * 15.0};
+    return {0, 0, PixelsToTwips(std::max(0, logical.width)), PixelsToTwips(std::max(0, logical.height))};
 }
 
 PictureRef DecodePicture(const std::string& bytes, const std::string& source) {

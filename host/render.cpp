@@ -20,6 +20,7 @@
 #include <unordered_map>
 
 #include "core/surface.h"
+#include "core/units.h"
 #include "host/media.h"
 #include "host/runtime.h"
 
@@ -113,8 +114,7 @@ public:
 
     // The device pixel holding a form-absolute position in twips.
     int D(double twips) const {
-        double v = std::clamp(twips * m_scale / 15.0, -1e8, 1e8);
-        return static_cast<int>(std::floor(v + 1e-7));
+        return PixelHolding(twips, m_scale);
     }
     // A length of n logical pixels in device pixels (at least one for n > 0).
     int P(double n) const {
@@ -177,16 +177,16 @@ public:
 
     // A surface's drawing, with its origin at a form-absolute position.
     void PaintDrawing(const Drawing& drawing, double ax, double ay) {
-        PaintOps(drawing, D(ax), D(ay), m_scale / 15.0, m_scale / 15.0);
+        PaintOps(drawing, D(ax), D(ay), TwipsToPixels(1, m_scale), TwipsToPixels(1, m_scale));
     }
 
     // A picture's natural size in device pixels (a drawing's size in twips rounded up).
     int NaturalWidth(const Picture& p) const {
-        return p.DrawingContent() ? static_cast<int>(std::ceil(std::min(p.WidthTwips(), 1e9) * m_scale / 15.0 - 1e-7))
+        return p.DrawingContent() ? static_cast<int>(PixelsCovering(std::min(p.WidthTwips(), 1e9), m_scale))
                                   : P(p.PixelWidth());
     }
     int NaturalHeight(const Picture& p) const {
-        return p.DrawingContent() ? static_cast<int>(std::ceil(std::min(p.HeightTwips(), 1e9) * m_scale / 15.0 - 1e-7))
+        return p.DrawingContent() ? static_cast<int>(PixelsCovering(std::min(p.HeightTwips(), 1e9), m_scale))
                                   : P(p.PixelHeight());
     }
 
@@ -405,7 +405,7 @@ private:
             pango_layout_set_alignment(layout, align);
             int x = r.x0;
             if (l.WordWrap()) {
-                int width = std::max(1, static_cast<int>(std::floor(l.Width() / 15.0 + 1e-7)));
+                int width = std::max(1, PixelHolding(l.Width()));
                 pango_layout_set_width(layout, width * PANGO_SCALE);
                 pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
             } else {
@@ -680,7 +680,7 @@ struct FormRenderer::Impl {
 
     // Makes the frame the form's current size; true when it had to be (re)made.
     bool Fit(double scale) {
-        double w = std::ceil(form.Width() * scale / 15.0 - 1e-7), h = std::ceil(form.Height() * scale / 15.0 - 1e-7);
+        double w = PixelsCovering(form.Width(), scale), h = PixelsCovering(form.Height(), scale);
         if (!(w <= 32767 && h <= 32767)) throw HostError(7, "Out of memory");
         int iw = std::max(1, static_cast<int>(w)), ih = std::max(1, static_cast<int>(h));
         if (surface && iw == image.width && ih == image.height) return false;
@@ -737,8 +737,8 @@ const Frame& FormRenderer::Update() {
     cairo_region_t* region = cairo_region_create();
     for (const Rect& d : dirty) {
         if (!(d.width > 0 && d.height > 0) || !std::isfinite(d.left) || !std::isfinite(d.top)) continue;
-        auto lo = [&](double t) { return std::floor(std::clamp(t * m_scale / 15.0, -1e8, 1e8) + 1e-7) - 1; };
-        auto hi = [&](double t) { return std::ceil(std::clamp(t * m_scale / 15.0, -1e8, 1e8) - 1e-7) + 1; };
+        auto lo = [&](double t) { return PixelHolding(t, m_scale) - 1.0; };
+        auto hi = [&](double t) { return PixelsCovering(std::clamp(t, -1e9, 1e9), m_scale) + 1; };
         double x0 = std::max(0.0, lo(d.left)), y0 = std::max(0.0, lo(d.top));
         double x1 = std::min<double>(im.image.width, hi(d.left + d.width));
         double y1 = std::min<double>(im.image.height, hi(d.top + d.height));
@@ -763,7 +763,7 @@ const Frame& FormRenderer::Update() {
 uint32_t FormRenderer::PixelAt(double xTwips, double yTwips) {
     const Frame& img = Update();
     if (!std::isfinite(xTwips) || !std::isfinite(yTwips)) return 0;
-    double x = std::floor(xTwips * m_scale / 15.0 + 1e-7), y = std::floor(yTwips * m_scale / 15.0 + 1e-7);
+    double x = PixelHolding(xTwips, m_scale), y = PixelHolding(yTwips, m_scale);
     if (x < 0 || y < 0 || x >= img.width || y >= img.height) return 0;
     return img.PixelRgb(static_cast<int>(x), static_cast<int>(y));
 }
@@ -772,9 +772,9 @@ Frame RenderPicture(const Picture& picture, double scale) {
     Frame img;
     if (picture.IsEmpty()) return img;
     BitmapCache cache;
-    double w = picture.DrawingContent() ? std::ceil(picture.WidthTwips() * scale / 15.0 - 1e-7)
+    double w = picture.DrawingContent() ? PixelsCovering(picture.WidthTwips(), scale)
                                         : std::floor(picture.PixelWidth() * scale + 1e-7);
-    double h = picture.DrawingContent() ? std::ceil(picture.HeightTwips() * scale / 15.0 - 1e-7)
+    double h = picture.DrawingContent() ? PixelsCovering(picture.HeightTwips(), scale)
                                         : std::floor(picture.PixelHeight() * scale + 1e-7);
     if (!(w <= 32767 && h <= 32767)) throw HostError(7, "Out of memory");
     img.width = std::max(1, static_cast<int>(w));

@@ -676,7 +676,7 @@ bool SameOrInside(const Target& a, const Target& b) {
 
 void Runtime::Mouse(Form& form, MouseAction action, double x, double y, int16_t button, int16_t shift) {
     Dispatch scope(*this);
-    m_cursor = {ToInt32((form.Left() + x) / m_twipsPerPixel), ToInt32((form.Top() + y) / m_twipsPerPixel)};
+    m_cursor = {ToInt32(TwipsToPixels(form.Left() + x)), ToInt32(TwipsToPixels(form.Top() + y))};
     auto route = [&]() -> Target {
         if (m_capture) return {m_capture, nullptr};
         if (m_press.surface) return {m_press.surface, m_press.element};
@@ -738,7 +738,7 @@ void Runtime::MouseTo(const Target& target, MouseAction action, double x, double
         fy += target.element->Bounds().top;
     }
     if (Form* form = target.surface->OwningForm())
-        m_cursor = {ToInt32((form->Left() + fx) / m_twipsPerPixel), ToInt32((form->Top() + fy) / m_twipsPerPixel)};
+        m_cursor = {ToInt32(TwipsToPixels(form->Left() + fx)), ToInt32(TwipsToPixels(form->Top() + fy))};
     MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
     switch (action) {
         case MouseAction::Move:

@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "core/units.h"
 #include "host/render.h"
 #include "host/runtime.h"
 
@@ -79,7 +80,7 @@ struct WindowHost::Impl {
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
     }
 
-    double Tw() const { return 15.0 / scale; }  // twips per device pixel
+    double Tw() const { return PixelsToTwips(1, scale); }  // twips per device pixel
 
     Window* Find(const Form* f) {
         for (auto& w : windows)
@@ -110,7 +111,8 @@ struct WindowHost::Impl {
         if (form.GetBorderStyle() == Form::Sizable) flags |= SDL_WINDOW_RESIZABLE;
         int pw = std::max(1, static_cast<int>(std::lround(form.Width() / Tw())));
         int ph = std::max(1, static_cast<int>(std::lround(form.Height() / Tw())));
-        int px = static_cast<int>(std::lround(form.Left() / 15.0)), py = static_cast<int>(std::lround(form.Top() / 15.0));
+        int px = static_cast<int>(std::lround(TwipsToPixels(form.Left()))),
+            py = static_cast<int>(std::lround(TwipsToPixels(form.Top())));
         std::string title = form.Caption().empty() ? form.Name() : form.Caption();
         w->window = SDL_CreateWindow(title.c_str(), px, py, pw, ph, flags);
         if (!w->window) throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
@@ -130,8 +132,8 @@ struct WindowHost::Impl {
     void SyncState(Window& w) {
         Form& f = *w.form;
         if (f.Left() != w.left || f.Top() != w.top) {
-            SDL_SetWindowPosition(w.window, static_cast<int>(std::lround(f.Left() / 15.0)),
-                                  static_cast<int>(std::lround(f.Top() / 15.0)));
+            SDL_SetWindowPosition(w.window, static_cast<int>(std::lround(TwipsToPixels(f.Left()))),
+                                  static_cast<int>(std::lround(TwipsToPixels(f.Top()))));
             w.left = f.Left(), w.top = f.Top();
         }
         if (f.Width() != w.width || f.Height() != w.height) {
@@ -278,7 +280,7 @@ struct WindowHost::Impl {
                 } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
                     // The user moved the window: the form follows (a borderless form is
                     // moved by its own title bar through Left and Top instead).
-                    w->left = e.window.data1 * 15.0, w->top = e.window.data2 * 15.0;
+                    w->left = PixelsToTwips(e.window.data1), w->top = PixelsToTwips(e.window.data2);
                     if (w->form->Left() != w->left || w->form->Top() != w->top)
                         w->form->Move(w->left, w->top, w->form->Width(), w->form->Height());
                 } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
@@ -397,7 +399,7 @@ struct WindowHost::Impl {
             rows.emplace_back(&l, m);
             y += 270;
         }
-        menu.Move(rt.CursorPosition().x * 15.0, rt.CursorPosition().y * 15.0, width + 900, y + 45);
+        menu.Move(PixelsToTwips(rt.CursorPosition().x), PixelsToTwips(rt.CursorPosition().y), width + 900, y + 45);
         for (auto& e : menu.Elements())
             if (auto* l = dynamic_cast<Line*>(e.get())) l->SetX2(width + 870);
         rt.ShowForm(menu);
