@@ -215,8 +215,7 @@ public:
             };
             for (int pass = 0; pass < 2; ++pass) {
                 for (const auto& e : s.Elements()) {
-                    bool windowed = IsWindowed(e->Kind());
-                    if (windowed != (pass == 1) || !visibleHere(*e)) continue;
+                    if (e->Windowed() != (pass == 1) || !visibleHere(*e)) continue;
                     PaintElement(*e, ax, ay);
                 }
             }
@@ -225,11 +224,6 @@ public:
     }
 
 private:
-    static bool IsWindowed(ElementKind k) {
-        return k == ElementKind::PictureBox || k == ElementKind::PictureButton || k == ElementKind::ListBox ||
-               k == ElementKind::Control;
-    }
-
     void PaintElement(const Element& e, double ax, double ay) {
         switch (e.Kind()) {
             case ElementKind::Line: PaintLine(static_cast<const Line&>(e), ax, ay); break;
@@ -595,30 +589,25 @@ private:
         cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
         cairo_clip(cr);
         FillRect(cr, r, Resolve(SysColour::Window));
-        static const Font kListFont = [] {
-            Font f;
-            f.name = "MS Sans Serif";
-            f.size = 8.25;
-            return f;
-        }();
-        DRect inner{r.x0 + P(2), r.y0 + P(2), r.x1 - P(2), r.y1 - P(2)};
+        const int edge = ListBox::kEdgePixels;
+        DRect inner{r.x0 + P(edge), r.y0 + P(edge), r.x1 - P(edge), r.y1 - P(edge)};
         cairo_save(cr);
         cairo_rectangle(cr, inner.x0, inner.y0, inner.Width(), inner.Height());
         cairo_clip(cr);
-        int row = 0;
         const auto& items = lb.Items();
-        for (size_t i = 0; i < items.size(); ++i) {
-            PangoLayout* layout = NewTextLayout(kListFont, items[i].text, false);
+        const std::vector<Rect> rows = lb.RowRects();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            // Whole pixels at scale 1, from the box's inner corner.
+            int row = static_cast<int>(TwipsToPixels(rows[i].top)) - edge;
+            int rowHeight = static_cast<int>(TwipsToPixels(rows[i].height));
+            int y = inner.y0 + P(row);
+            if (y >= inner.y1) break;
+            PangoLayout* layout = NewTextLayout(ListBox::ListFont(), items[i].text, false);
             PangoRectangle logical;
             pango_layout_get_pixel_extents(layout, nullptr, &logical);
-            int rowHeight = std::max(16, logical.height + 2);
-            int y = inner.y0 + P(row);
-            if (y >= inner.y1) {
-                g_object_unref(layout);
-                break;
-            }
-            CheckBox(inner.x0 + P(1), y + P((rowHeight - 13) / 2), items[i].checked);
-            int tx = inner.x0 + P(17), ty = y + P((rowHeight - logical.height) / 2);
+            CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
+                     items[i].checked);
+            int tx = inner.x0 + P(ListBox::kTextLeftPixels), ty = y + P((rowHeight - logical.height) / 2);
             uint32_t fore = Resolve(SysColour::WindowText);
             if (static_cast<int>(i) == lb.ListIndex()) {
                 FillRect(cr, {tx - P(1), y + P(1), std::min(inner.x1, tx + P(logical.width + 2)), y + P(rowHeight - 1)},
@@ -627,7 +616,6 @@ private:
             }
             ShowLayout(layout, tx, ty, fore);
             g_object_unref(layout);
-            row += rowHeight;
         }
         cairo_restore(cr);
         Sunken(r);

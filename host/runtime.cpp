@@ -50,16 +50,6 @@ bool Contains(const Rect& r, double x, double y) {
     return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
 }
 
-bool Windowed(const Element& e) {
-    switch (e.Kind()) {
-        case ElementKind::PictureBox:
-        case ElementKind::PictureButton:
-        case ElementKind::ListBox:
-        case ElementKind::Control: return true;
-        default: return false;
-    }
-}
-
 // Parses "name" or "name(3)".
 std::pair<std::string, int> SplitIndex(const std::string& seg) {
     auto open = seg.find('(');
@@ -574,7 +564,7 @@ Target Runtime::HitSurface(Surface& s, double x, double y) const {
     for (int pass = 0; pass < 2; ++pass) {
         for (auto it = els.rbegin(); it != els.rend(); ++it) {
             Element& e = **it;
-            if (Windowed(e) != (pass == 0) || !e.Visible() || !e.ReceivesMouse()) continue;
+            if (e.Windowed() != (pass == 0) || !e.Visible() || !e.ReceivesMouse()) continue;
             Rect b = e.Bounds();
             if (!Contains(b, x, y)) continue;
             if (auto* ce = dynamic_cast<ControlElement*>(&e))
@@ -617,36 +607,13 @@ void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
     Guard([&] {
         if (t.element) {
             Element& e = *t.element;
-            if (auto* pb = dynamic_cast<PictureButton*>(&e); pb && !pb->Enabled()) return;
             switch (action) {
-                case MouseAction::Down:
-                    if (auto* pb = dynamic_cast<PictureButton*>(&e)) pb->SetPressed(true);
-                    if (e.onMouseDown) e.onMouseDown(args);
-                    break;
-                case MouseAction::Move:
-                    if (e.onMouseMove) e.onMouseMove(args);
-                    break;
-                case MouseAction::Up:
-                    if (auto* pb = dynamic_cast<PictureButton*>(&e)) pb->SetPressed(false);
-                    if (e.onMouseUp) e.onMouseUp(args);
-                    break;
-                case MouseAction::Click:
-                    if (auto* lb = dynamic_cast<ListBox*>(&e)) {
-                        int row = static_cast<int>(args.y / 225);
-                        if (row >= 0 && row < lb->ListCount()) {
-                            lb->SetListIndex(row);
-                            if (args.x < 240) {
-                                lb->SetSelected(row, !lb->Selected(row));
-                                if (lb->onItemCheck) lb->onItemCheck(row);
-                            }
-                        }
-                    }
-                    if (e.onClick) e.onClick();
-                    break;
+                case MouseAction::Down: e.MouseDown(args); break;
+                case MouseAction::Move: e.MouseMove(args); break;
+                case MouseAction::Up: e.MouseUp(args); break;
+                case MouseAction::Click: e.Click(args); break;
                 case MouseAction::DblClick:
-                case MouseAction::DoubleClickOnly:
-                    if (e.onDblClick) e.onDblClick();
-                    break;
+                case MouseAction::DoubleClickOnly: e.DblClick(); break;
             }
             return;
         }
