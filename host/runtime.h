@@ -2,6 +2,9 @@
 // the Host services, keeps the theme, the clock and the timers, routes mouse and keyboard
 // input (hit-testing, capture, click, focus, tab order, access keys), runs modal forms and
 // popup menus as nested loops, and records what needs repainting. It knows no control by name.
+// The implementation is split by concern: runtime.cpp (services), runtime_input.cpp,
+// runtime_launch.cpp, runtime_forms.cpp, runtime_addressing.cpp, runtime_changes.cpp (repaint
+// areas, resize) and runtime_timers.cpp.
 #pragma once
 
 #include <cstdint>
