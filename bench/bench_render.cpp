@@ -23,7 +23,7 @@ Label* BuildBusyForm(Form& f) {
     for (int i = 0; i < 15; ++i) {
         Line& l = f.Add<Line>("lin", i);
         l.SetEnds(0, 3600 + i * 60, 9600, 3600 + i * 60);
-        l.SetColour(i % 2 ? SysColour::ButtonShadow : SysColour::Highlight);
+        l.SetColour(i % 2 ? SysColour::ButtonShadow : SysColour::ButtonHighlight);
     }
     std::vector<uint32_t> px(32 * 32, 0xFF2060A0);
     PictureRef icon = Picture::FromPixels(32, 32, std::move(px));

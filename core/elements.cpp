@@ -5,6 +5,7 @@
 
 #include "core/host.h"
 #include "core/surface.h"
+#include "core/units.h"
 
 namespace stolvane {
 
@@ -49,6 +50,28 @@ void Element::SetMousePointer(int16_t v) {
 }
 
 void Element::SetMouseIcon(PictureRef p) { m_mouseIcon = std::move(p); }
+
+void Element::MouseDown(MouseArgs& args) {
+    if (!TakesInput()) return;
+    ReactToDown(args);
+    if (onMouseDown) onMouseDown(args);
+}
+void Element::MouseMove(MouseArgs& args) {
+    if (TakesInput() && onMouseMove) onMouseMove(args);
+}
+void Element::MouseUp(MouseArgs& args) {
+    if (!TakesInput()) return;
+    ReactToUp(args);
+    if (onMouseUp) onMouseUp(args);
+}
+void Element::Click(const MouseArgs& args) {
+    if (!TakesInput()) return;
+    ReactToClick(args);
+    if (onClick) onClick();
+}
+void Element::DblClick() {
+    if (TakesInput() && onDblClick) onDblClick();
+}
 
 // ---- BoxElement
 
@@ -97,7 +120,7 @@ void BoxElement::Move(double left, double top, double width, double height) {
 // ---- Line
 
 Rect Line::Bounds() const {
-    double w = m_width * 15.0;
+    double w = PixelsToTwips(m_width);
     double l = std::min(m_x1, m_x2), t = std::min(m_y1, m_y2);
     return {l - w, t - w, std::fabs(m_x2 - m_x1) + 2 * w, std::fabs(m_y2 - m_y1) + 2 * w};
 }
@@ -255,7 +278,7 @@ void PictureBox::PSet(double x, double y, OleColour c) {
 OleColour PictureBox::Point(double x, double y) const {
     if (auto c = m_drawing.ColourAt(x, y)) return *c;
     if (!IsNoPicture(m_picture) && x >= 0 && y >= 0) {
-        uint32_t argb = m_picture->PixelAt(static_cast<int>(x / 15), static_cast<int>(y / 15));
+        uint32_t argb = m_picture->PixelAt(static_cast<int>(x / kTwipsPerPixel), static_cast<int>(y / kTwipsPerPixel));
         if (argb >> 24) return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
     }
     return Resolve(m_back);
@@ -384,6 +407,69 @@ void ListBox::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) throw HostError(380, "Invalid property value");
     m_listIndex = index;
     Changed();
+}
+
+const Font& ListBox::ListFont() {
+    static const Font font = [] {
+        Font f;
+        f.name = "MS Sans Serif";
+        f.size = 8.25;
+        return f;
+    }();
+    return font;
+}
+
+std::vector<Rect> ListBox::RowRects() const {
+    const double edge = PixelsToTwips(kEdgePixels);
+    std::vector<Rect> rows;
+    double top = edge;
+    for (const Item& item : m_items) {
+        if (top >= m_rect.height) break;
+        int textPixels = 0;
+        if (Owner())
+            textPixels = static_cast<int>(
+                TwipsToPixels(Owner()->GetHost().MeasureText(ListFont(), item.text, 0).height));
+        double height = PixelsToTwips(std::max(kMinRowPixels, textPixels + kRowPaddingPixels));
+        rows.push_back({edge, top, std::max(0.0, m_rect.width - 2 * edge), height});
+        top += height;
+    }
+    return rows;
+}
+
+Rect ListBox::RowRect(int index) const {
+    if (index < 0) return {};
+    std::vector<Rect> rows = RowRects();
+    return static_cast<size_t>(index) < rows.size() ? rows[static_cast<size_t>(index)] : Rect{};
+}
+
+int ListBox::RowAt(double x, double y) const {
+    const double edge = PixelsToTwips(kEdgePixels);
+    if (x < edge || y < edge || x >= m_rect.width - edge || y >= m_rect.height - edge) return -1;
+    std::vector<Rect> rows = RowRects();
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (y >= rows[i].top && y < rows[i].Bottom()) return static_cast<int>(i);
+    return -1;
+}
+
+Rect ListBox::CheckBoxRect(int index) const {
+    Rect row = RowRect(index);
+    if (row.height <= 0) return {};
+    const double size = PixelsToTwips(kCheckSizePixels);
+    // Centred in the row on whole pixels, as it is drawn.
+    const int rowPixels = static_cast<int>(TwipsToPixels(row.height));
+    return {row.left + PixelsToTwips(kCheckLeftPixels), row.top + PixelsToTwips((rowPixels - kCheckSizePixels) / 2),
+            size, size};
+}
+
+void ListBox::ReactToClick(const MouseArgs& args) {
+    const int row = RowAt(args.x, args.y);
+    if (row < 0) return;
+    SetListIndex(row);
+    // The check box's column, from the row's left edge to the box's right side.
+    if (args.x < CheckBoxRect(row).Right()) {
+        SetSelected(row, !Selected(row));
+        if (onItemCheck) onItemCheck(row);
+    }
 }
 
 // ---- Timer

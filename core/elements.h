@@ -13,6 +13,7 @@
 #include "core/font.h"
 #include "core/picture.h"
 #include "core/types.h"
+#include "core/units.h"
 
 namespace stolvane {
 
@@ -63,6 +64,20 @@ public:
     // Elements that take mouse input: labels, images, picture boxes, picture buttons, list
     // boxes and embedded controls; lines and shapes do not.
     virtual bool ReceivesMouse() const { return false; }
+    // Windowed elements (picture boxes, picture buttons, list boxes, embedded controls) lie
+    // above the lightweight ones whatever their order: they are drawn after them and hit first.
+    virtual bool Windowed() const { return false; }
+
+    // Mouse input the runtime routes here, coordinates relative to the element: the kind's own
+    // reaction first (a picture button shows pressed, a list box selects the row under the
+    // pointer), then the notification its control listens to. An element that takes no input
+    // at the moment (a disabled picture button) gets neither.
+    virtual bool TakesInput() const { return true; }
+    void MouseDown(MouseArgs& args);
+    void MouseMove(MouseArgs& args);
+    void MouseUp(MouseArgs& args);
+    void Click(const MouseArgs& args);
+    void DblClick();
 
     int16_t MousePointer() const { return m_mousePointer; }
     void SetMousePointer(int16_t v);
@@ -82,6 +97,11 @@ public:
     Surface* Owner() const { return m_owner; }
 
 protected:
+    // The kind's own reactions to the mouse, relative to the element.
+    virtual void ReactToDown(const MouseArgs& /*args*/) {}
+    virtual void ReactToUp(const MouseArgs& /*args*/) {}
+    virtual void ReactToClick(const MouseArgs& /*args*/) {}
+
     // Every setter calls this after changing state; bounds is the area drawn before.
     void Changed(const Rect& oldBounds) { if (m_observer) m_observer->ElementChanged(*this, oldBounds); }
     void Changed() { Changed(Bounds()); }
@@ -199,6 +219,7 @@ class PictureBox : public BoxElement {
 public:
     PictureBox(std::string name, int index = -1) : BoxElement(ElementKind::PictureBox, std::move(name), index) {}
     bool ReceivesMouse() const override { return true; }
+    bool Windowed() const override { return true; }
     const PictureRef& GetPicture() const { return m_picture; }
     void SetPicture(PictureRef p);
     OleColour BackColour() const { return m_back; }
@@ -254,15 +275,21 @@ class PictureButton : public BoxElement {
 public:
     PictureButton(std::string name, int index = -1) : BoxElement(ElementKind::PictureButton, std::move(name), index) {}
     bool ReceivesMouse() const override { return true; }
+    bool Windowed() const override { return true; }
+    bool TakesInput() const override { return m_enabled; }
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool e);
     const PictureRef& GetPicture() const { return m_picture; }
     void SetPicture(PictureRef p);
     const PictureRef& DisabledPicture() const { return m_disabled; }
     void SetDisabledPicture(PictureRef p);
-    // Pressed look while the mouse is held on it (kept by the runtime).
+    // Pressed look while the mouse button is held down on it.
     bool Pressed() const { return m_pressed; }
     void SetPressed(bool p);
+
+protected:
+    void ReactToDown(const MouseArgs&) override { SetPressed(true); }
+    void ReactToUp(const MouseArgs&) override { SetPressed(false); }
 
 private:
     bool m_enabled = true, m_pressed = false;
@@ -296,6 +323,7 @@ public:
     };
     ListBox(std::string name, int index = -1) : BoxElement(ElementKind::ListBox, std::move(name), index) {}
     bool ReceivesMouse() const override { return true; }
+    bool Windowed() const override { return true; }
     int ListCount() const { return static_cast<int>(m_items.size()); }
     void AddItem(std::string text);
     void RemoveItem(int index);
@@ -311,6 +339,29 @@ public:
     void SetListIndex(int index);
 
     std::function<void(int)> onItemCheck;
+
+    // Geometry, shared by the renderer and the mouse. Rows lie inside a sunken edge, each as
+    // high as its text in ListFont (measured by the host) plus padding, and at least
+    // kMinRowPixels; a check box sits at the left of each row, the text after it.
+    static constexpr int kEdgePixels = 2;
+    static constexpr int kMinRowPixels = 16;
+    static constexpr int kRowPaddingPixels = 2;  // added to the text's height
+    static constexpr int kCheckLeftPixels = 1;   // from the row's left
+    static constexpr int kCheckSizePixels = 13;
+    static constexpr int kTextLeftPixels = 17;   // from the row's left
+    static const Font& ListFont();
+    // The rows that start inside the box, top to bottom, in twips relative to the box.
+    std::vector<Rect> RowRects() const;
+    // Row index's rectangle; empty when it starts below the box or does not exist.
+    Rect RowRect(int index) const;
+    // The row under a point relative to the box; -1 on the edge or where no row is.
+    int RowAt(double x, double y) const;
+    // The check box of row index, relative to the box.
+    Rect CheckBoxRect(int index) const;
+
+protected:
+    // A click selects the row under the pointer; on its check box it also ticks or unticks it.
+    void ReactToClick(const MouseArgs& args) override;
 
 private:
     const Item& At(int index) const;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/types.h"
+#include "core/units.h"
 
 namespace stolvane {
 
@@ -32,7 +33,7 @@ struct DrawOp {
 // while adding stays cheap however many points are plotted.
 class Drawing {
 public:
-    static constexpr double kPixel = 15.0;  // twips per drawing pixel
+    static constexpr double kPixel = kTwipsPerPixel;  // twips per drawing pixel
 
     void Clear();
     // Fills the pixels from corner (x1, y1) to corner (x2, y2), both included.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/convert.h"
+#include "core/units.h"
 
 namespace stolvane {
 
@@ -72,7 +73,7 @@ void Gradient(Target& target, OleColour& colour1, OleColour& colour2, int16_t X1
     const int16_t E = ToInt16(static_cast<double>(A2) - static_cast<double>(A1));
     if (E < 0) return;  // a reversed rectangle gets the plain fill only
 
-    int16_t N = E >= 3840 ? int16_t{256} : ToInt16(E / 15.0);
+    int16_t N = E >= 3840 ? int16_t{256} : ToInt16(E / kTwipsPerPixel);
     if (N == 0) N = 1;
     const double dR = (R2 - R1) / N, dG = (G2 - G1) / N, dB = (B2 - B1) / N;
     const int16_t D = ToInt16(static_cast<double>(E) / N);

@@ -4,6 +4,7 @@
 
 #include "core/control.h"
 #include "core/form.h"
+#include "core/units.h"
 
 namespace stolvane {
 
@@ -110,13 +111,15 @@ void Surface::SetMouseIcon(PictureRef p) { m_mouseIcon = std::move(p); }
 
 void Surface::PSet(double x, double y, OleColour c) {
     m_drawing.Point(x, y, m_host.ResolveColour(c));
-    m_host.SurfaceChanged(*this, {m_rect.left + x - 15, m_rect.top + y - 15, 45, 45});
+    // The point's pixel and one spare pixel around it.
+    const double px = kTwipsPerPixel;
+    m_host.SurfaceChanged(*this, {m_rect.left + x - px, m_rect.top + y - px, 3 * px, 3 * px});
 }
 
 OleColour Surface::Point(double x, double y) const {
     if (auto c = m_drawing.ColourAt(x, y)) return *c;
     if (!IsNoPicture(m_picture) && x >= 0 && y >= 0) {
-        uint32_t argb = m_picture->PixelAt(static_cast<int>(x / 15), static_cast<int>(y / 15));
+        uint32_t argb = m_picture->PixelAt(static_cast<int>(x / kTwipsPerPixel), static_cast<int>(y / kTwipsPerPixel));
         if (argb >> 24) return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
     }
     return m_host.ResolveColour(m_back);

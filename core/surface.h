@@ -116,6 +116,7 @@ class ControlElement : public Element {
 public:
     ControlElement(std::unique_ptr<Surface> surface, bool designChild);
     bool ReceivesMouse() const override { return true; }
+    bool Windowed() const override { return true; }
     Surface& GetSurface() const { return *m_surface; }
     Control& GetControl() const;
     // True for a design child of a control; false for a control placed by the form's author.

@@ -19,14 +19,24 @@ using OleColour = uint32_t;
 
 namespace SysColour {
 constexpr OleColour ActiveTitle = 0x80000002;
+constexpr OleColour Menu = 0x80000004;
 constexpr OleColour Window = 0x80000005;
+constexpr OleColour MenuText = 0x80000007;
+constexpr OleColour WindowText = 0x80000008;
 constexpr OleColour TitleText = 0x80000009;
+constexpr OleColour SelectionHighlight = 0x8000000D;  // back of a selected item
+constexpr OleColour SelectionText = 0x8000000E;       // text of a selected item
 constexpr OleColour ButtonFace = 0x8000000F;
 constexpr OleColour ButtonShadow = 0x80000010;
 constexpr OleColour GreyText = 0x80000011;
 constexpr OleColour ButtonText = 0x80000012;
-constexpr OleColour Highlight = 0x80000014;
+constexpr OleColour ButtonHighlight = 0x80000014;  // the light edge of a raised button
 constexpr OleColour DarkShadow = 0x80000015;
+constexpr OleColour ButtonLight = 0x80000016;  // the inner light edge of a 3-D frame
+// The button highlight's former name; "Highlight" reads as the selection colour, which is
+// SelectionHighlight.
+[[deprecated("use ButtonHighlight (or SelectionHighlight for selected items)")]] constexpr OleColour Highlight =
+    ButtonHighlight;
 }  // namespace SysColour
 
 constexpr bool IsSystemColour(OleColour c) { return (c & 0x80000000u) != 0; }

@@ -27,6 +27,7 @@
 
 #include "host/picture_header.h"
 
+#include "core/units.h"
 #include "host/render.h"
 
 namespace stolvane {
@@ -407,7 +408,7 @@ TextLine LayoutTextLine(PangoLayout* layout) {
 Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidth) {
     PangoLayout* layout = NewTextLayout(font, text, true);
     if (wrapWidth > 0 && std::isfinite(wrapWidth)) {
-        double px = std::floor(std::min(wrapWidth, 1e7) / 15.0 + 1e-7);
+        double px = PixelHolding(std::min(wrapWidth, 1e7));
         pango_layout_set_width(layout, static_cast<int>(std::max(1.0, px)) * PANGO_SCALE);
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
     }
@@ -417,7 +418,7 @@ Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidt
     int lines = std::max(1, pango_layout_get_line_count(layout));
     int height = lines * LayoutTextLine(layout).height;
     g_object_unref(layout);
-    return {0, 0, std::max(0, logical.width) * 15.0, height * 15.0};
+    return {0, 0, PixelsToTwips(std::max(0, logical.width)), PixelsToTwips(height)};
 }
 
 PictureRef DecodePicture(const std::string& bytes, const std::string& source) {

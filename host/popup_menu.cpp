@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
+#include "core/units.h"
 #include "host/runtime.h"
 
 namespace stolvane {
-
-namespace {
-constexpr OleColour kMenu = 0x80000004, kMenuText = 0x80000007, kSelection = 0x8000000D,
-                    kSelectionText = 0x8000000E, kLightEdge = 0x80000016;
-}  // namespace
 
 PopupMenuForm BuildPopupMenu(Runtime& rt, MenuItem& root, MenuItem* defaultItem) {
     PopupMenuForm out;
@@ -19,13 +15,13 @@ PopupMenuForm BuildPopupMenu(Runtime& rt, MenuItem& root, MenuItem* defaultItem)
     if (items.empty()) return out;
     Form& menu = rt.NewForm("popupMenu", 100, 100);
     menu.SetBorderStyle(Form::None);
-    menu.SetBackColour(kMenu);
+    menu.SetBackColour(SysColour::Menu);
     double y = 45, width = 0;
     std::vector<Line*> rules;
     for (MenuItem* m : items) {
         if (m->Caption() == "-") {
             // A sunken rule: shadow above highlight.
-            for (auto [colour, dy] : {std::pair{SysColour::ButtonShadow, 45.0}, {SysColour::Highlight, 60.0}}) {
+            for (auto [colour, dy] : {std::pair{SysColour::ButtonShadow, 45.0}, {SysColour::ButtonHighlight, 60.0}}) {
                 Line& l = menu.Add<Line>("sep");
                 l.SetColour(colour);
                 l.SetEnds(45, y + dy, 0, y + dy);  // widened below
@@ -41,7 +37,7 @@ PopupMenuForm BuildPopupMenu(Runtime& rt, MenuItem& root, MenuItem* defaultItem)
         l.SetFont(font);
         l.SetAutoSize(true);
         l.SetTransparent(true);
-        l.SetForeColour(kMenuText);
+        l.SetForeColour(SysColour::MenuText);
         l.SetCaption(m->Caption());
         l.SetEnabled(m->Enabled());
         l.Move(300, y + 30, l.Width(), l.Height());
@@ -50,7 +46,7 @@ PopupMenuForm BuildPopupMenu(Runtime& rt, MenuItem& root, MenuItem* defaultItem)
         y += 270;
     }
     const double W = width + 900, H = y + 45;
-    menu.Move(rt.CursorPosition().x * 15.0, rt.CursorPosition().y * 15.0, W, H);
+    menu.Move(PixelsToTwips(rt.CursorPosition().x), PixelsToTwips(rt.CursorPosition().y), W, H);
     for (Line* l : rules) l->SetX2(W - 60);
     // The raised frame of a classic menu: face and highlight at the top and left, dark shadow
     // and shadow at the bottom and right.
@@ -59,10 +55,10 @@ PopupMenuForm BuildPopupMenu(Runtime& rt, MenuItem& root, MenuItem* defaultItem)
         l.SetColour(c);
         l.SetEnds(x1, y1, x2, y2);
     };
-    edge(kLightEdge, 0, 0, W - 15, 0);
-    edge(kLightEdge, 0, 0, 0, H - 15);
-    edge(SysColour::Highlight, 15, 15, W - 30, 15);
-    edge(SysColour::Highlight, 15, 15, 15, H - 30);
+    edge(SysColour::ButtonLight, 0, 0, W - 15, 0);
+    edge(SysColour::ButtonLight, 0, 0, 0, H - 15);
+    edge(SysColour::ButtonHighlight, 15, 15, W - 30, 15);
+    edge(SysColour::ButtonHighlight, 15, 15, 15, H - 30);
     edge(SysColour::ButtonShadow, 15, H - 30, W - 15, H - 30);
     edge(SysColour::ButtonShadow, W - 30, 15, W - 30, H - 15);
     edge(SysColour::DarkShadow, 0, H - 15, W, H - 15);
@@ -75,8 +71,8 @@ void HighlightPopupRow(PopupMenuForm& menu, int row) {
     for (int i = 0; i < static_cast<int>(menu.rows.size()); ++i) {
         Label* label = menu.rows[i].first;
         label->SetTransparent(i != row);
-        label->SetBackColour(kSelection);
-        label->SetForeColour(i == row ? kSelectionText : kMenuText);
+        label->SetBackColour(SysColour::SelectionHighlight);
+        label->SetForeColour(i == row ? SysColour::SelectionText : SysColour::MenuText);
     }
 }
 

@@ -20,6 +20,7 @@
 #include <unordered_map>
 
 #include "core/surface.h"
+#include "core/units.h"
 #include "host/media.h"
 #include "host/runtime.h"
 
@@ -113,8 +114,7 @@ public:
 
     // The device pixel holding a form-absolute position in twips.
     int D(double twips) const {
-        double v = std::clamp(twips * m_scale / 15.0, -1e8, 1e8);
-        return static_cast<int>(std::floor(v + 1e-7));
+        return PixelHolding(twips, m_scale);
     }
     // A length of n logical pixels in device pixels (at least one for n > 0).
     int P(double n) const {
@@ -182,16 +182,16 @@ public:
 
     // A surface's drawing, with its origin at a form-absolute position.
     void PaintDrawing(const Drawing& drawing, double ax, double ay) {
-        PaintOps(drawing, D(ax), D(ay), m_scale / 15.0, m_scale / 15.0);
+        PaintOps(drawing, D(ax), D(ay), TwipsToPixels(1, m_scale), TwipsToPixels(1, m_scale));
     }
 
     // A picture's natural size in device pixels (a drawing's size in twips rounded up).
     int NaturalWidth(const Picture& p) const {
-        return p.DrawingContent() ? static_cast<int>(std::ceil(std::min(p.WidthTwips(), 1e9) * m_scale / 15.0 - 1e-7))
+        return p.DrawingContent() ? static_cast<int>(PixelsCovering(std::min(p.WidthTwips(), 1e9), m_scale))
                                   : P(p.PixelWidth());
     }
     int NaturalHeight(const Picture& p) const {
-        return p.DrawingContent() ? static_cast<int>(std::ceil(std::min(p.HeightTwips(), 1e9) * m_scale / 15.0 - 1e-7))
+        return p.DrawingContent() ? static_cast<int>(PixelsCovering(std::min(p.HeightTwips(), 1e9), m_scale))
                                   : P(p.PixelHeight());
     }
 
@@ -220,8 +220,7 @@ public:
             };
             for (int pass = 0; pass < 2; ++pass) {
                 for (const auto& e : s.Elements()) {
-                    bool windowed = IsWindowed(e->Kind());
-                    if (windowed != (pass == 1) || !visibleHere(*e)) continue;
+                    if (e->Windowed() != (pass == 1) || !visibleHere(*e)) continue;
                     PaintElement(*e, ax, ay);
                 }
             }
@@ -230,11 +229,6 @@ public:
     }
 
 private:
-    static bool IsWindowed(ElementKind k) {
-        return k == ElementKind::PictureBox || k == ElementKind::PictureButton || k == ElementKind::ListBox ||
-               k == ElementKind::Control;
-    }
-
     void PaintElement(const Element& e, double ax, double ay) {
         switch (e.Kind()) {
             case ElementKind::Line: PaintLine(static_cast<const Line&>(e), ax, ay); break;
@@ -480,7 +474,7 @@ private:
             pango_layout_set_alignment(layout, align);
             int x = r.x0;
             if (l.WordWrap()) {
-                int width = std::max(1, static_cast<int>(std::floor(l.Width() / 15.0 + 1e-7)));
+                int width = std::max(1, PixelHolding(l.Width()));
                 pango_layout_set_width(layout, width * PANGO_SCALE);
                 pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
             } else {
@@ -493,7 +487,7 @@ private:
             if (l.Enabled()) {
                 ShowLayout(layout, x, r.y0, Resolve(l.ForeColour()));
             } else {
-                ShowLayout(layout, x + P(1), r.y0 + P(1), Resolve(SysColour::Highlight));
+                ShowLayout(layout, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
                 ShowLayout(layout, x, r.y0, Resolve(SysColour::GreyText));
             }
             g_object_unref(layout);
@@ -566,8 +560,8 @@ private:
         frame({r.x0 + px, r.y0 + px, r.x1 - px, r.y1 - px}, innerTL, innerBR);
     }
     void Sunken(const DRect& r) {
-        Edge(r, Resolve(SysColour::ButtonShadow), Resolve(SysColour::Highlight), Resolve(SysColour::DarkShadow),
-             Resolve(0x80000016));
+        Edge(r, Resolve(SysColour::ButtonShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow),
+             Resolve(SysColour::ButtonLight));
     }
 
     void PaintPictureBox(const PictureBox& b, double ax, double ay) {
@@ -585,8 +579,8 @@ private:
             int px = P(1);
             FillRect(cr, {r.x0, r.y0, r.x1, r.y0 + px}, Resolve(SysColour::ButtonShadow));
             FillRect(cr, {r.x0, r.y0, r.x0 + px, r.y1}, Resolve(SysColour::ButtonShadow));
-            FillRect(cr, {r.x0 + px, r.y1 - px, r.x1, r.y1}, Resolve(SysColour::Highlight));
-            FillRect(cr, {r.x1 - px, r.y0 + px, r.x1, r.y1}, Resolve(SysColour::Highlight));
+            FillRect(cr, {r.x0 + px, r.y1 - px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
+            FillRect(cr, {r.x1 - px, r.y0 + px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
         }
         cairo_restore(cr);
     }
@@ -612,7 +606,7 @@ private:
             }
         }
         cairo_surface_mark_dirty(mask);
-        SetRgb(m_cr, Resolve(SysColour::Highlight));
+        SetRgb(m_cr, Resolve(SysColour::ButtonHighlight));
         cairo_mask_surface(m_cr, mask, x + P(1), y + P(1));
         SetRgb(m_cr, Resolve(SysColour::ButtonShadow));
         cairo_mask_surface(m_cr, mask, x, y);
@@ -629,10 +623,10 @@ private:
         FillRect(cr, r, Resolve(SysColour::ButtonFace));
         bool pressed = b.Pressed() && b.Enabled();
         if (pressed)
-            Edge(r, Resolve(SysColour::DarkShadow), Resolve(SysColour::Highlight), Resolve(SysColour::ButtonShadow),
-                 Resolve(0x80000016));
+            Edge(r, Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::ButtonShadow),
+                 Resolve(SysColour::ButtonLight));
         else
-            Edge(r, Resolve(SysColour::Highlight), Resolve(SysColour::DarkShadow), Resolve(0x80000016),
+            Edge(r, Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonLight),
                  Resolve(SysColour::ButtonShadow));
         const PictureRef& pic = b.Enabled() || IsNoPicture(b.DisabledPicture()) ? b.GetPicture() : b.DisabledPicture();
         if (!IsNoPicture(pic)) {
@@ -654,7 +648,7 @@ private:
         FillRect(m_cr, box, Resolve(SysColour::Window));
         Sunken(box);
         if (!ticked) return;
-        uint32_t rgb = Resolve(0x80000008);
+        uint32_t rgb = Resolve(SysColour::WindowText);
         for (int col = 0; col < 7; ++col) {
             int top = col <= 2 ? 2 + col : 6 - col;
             int cx = x + P(3 + col), cy = y + P(3 + top);
@@ -670,40 +664,35 @@ private:
         cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
         cairo_clip(cr);
         FillRect(cr, r, Resolve(SysColour::Window));
-        static const Font kListFont = [] {
-            Font f;
-            f.name = "MS Sans Serif";
-            f.size = 8.25;
-            return f;
-        }();
-        DRect inner{r.x0 + P(2), r.y0 + P(2), r.x1 - P(2), r.y1 - P(2)};
+        const int edge = ListBox::kEdgePixels;
+        DRect inner{r.x0 + P(edge), r.y0 + P(edge), r.x1 - P(edge), r.y1 - P(edge)};
         cairo_save(cr);
         cairo_rectangle(cr, inner.x0, inner.y0, inner.Width(), inner.Height());
         cairo_clip(cr);
-        int row = 0;
         const auto& items = lb.Items();
-        for (size_t i = 0; i < items.size(); ++i) {
-            PangoLayout* layout = NewTextLayout(kListFont, items[i].text, false);
+        const std::vector<Rect> rows = lb.RowRects();
+        for (size_t i = 0; i < rows.size(); ++i) {
+            // Whole pixels at scale 1, from the box's inner corner.
+            int row = static_cast<int>(TwipsToPixels(rows[i].top)) - edge;
+            int rowHeight = static_cast<int>(TwipsToPixels(rows[i].height));
+            int y = inner.y0 + P(row);
+            if (y >= inner.y1) break;
+            PangoLayout* layout = NewTextLayout(ListBox::ListFont(), items[i].text, false);
             PangoRectangle logical;
             pango_layout_get_pixel_extents(layout, nullptr, &logical);
+            // The text's own line height, as the rows were measured.
             logical.height = std::max(1, pango_layout_get_line_count(layout)) * LayoutTextLine(layout).height;
-            int rowHeight = std::max(16, logical.height + 2);
-            int y = inner.y0 + P(row);
-            if (y >= inner.y1) {
-                g_object_unref(layout);
-                break;
-            }
-            CheckBox(inner.x0 + P(1), y + P((rowHeight - 13) / 2), items[i].checked);
-            int tx = inner.x0 + P(17), ty = y + P((rowHeight - logical.height) / 2);
-            uint32_t fore = Resolve(0x80000008);
+            CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
+                     items[i].checked);
+            int tx = inner.x0 + P(ListBox::kTextLeftPixels), ty = y + P((rowHeight - logical.height) / 2);
+            uint32_t fore = Resolve(SysColour::WindowText);
             if (static_cast<int>(i) == lb.ListIndex()) {
                 FillRect(cr, {tx - P(1), y + P(1), std::min(inner.x1, tx + P(logical.width + 2)), y + P(rowHeight - 1)},
-                         Resolve(0x8000000D));
-                fore = Resolve(0x8000000E);
+                         Resolve(SysColour::SelectionHighlight));
+                fore = Resolve(SysColour::SelectionText);
             }
             ShowLayout(layout, tx, ty, fore);
             g_object_unref(layout);
-            row += rowHeight;
         }
         cairo_restore(cr);
         Sunken(r);
@@ -756,7 +745,7 @@ struct FormRenderer::Impl {
 
     // Makes the frame the form's current size; true when it had to be (re)made.
     bool Fit(double scale) {
-        double w = std::ceil(form.Width() * scale / 15.0 - 1e-7), h = std::ceil(form.Height() * scale / 15.0 - 1e-7);
+        double w = PixelsCovering(form.Width(), scale), h = PixelsCovering(form.Height(), scale);
         if (!(w <= 32767 && h <= 32767)) throw HostError(7, "Out of memory");
         int iw = std::max(1, static_cast<int>(w)), ih = std::max(1, static_cast<int>(h));
         if (surface && iw == image.width && ih == image.height) return false;
@@ -813,8 +802,8 @@ const Frame& FormRenderer::Update() {
     cairo_region_t* region = cairo_region_create();
     for (const Rect& d : dirty) {
         if (!(d.width > 0 && d.height > 0) || !std::isfinite(d.left) || !std::isfinite(d.top)) continue;
-        auto lo = [&](double t) { return std::floor(std::clamp(t * m_scale / 15.0, -1e8, 1e8) + 1e-7) - 1; };
-        auto hi = [&](double t) { return std::ceil(std::clamp(t * m_scale / 15.0, -1e8, 1e8) - 1e-7) + 1; };
+        auto lo = [&](double t) { return PixelHolding(t, m_scale) - 1.0; };
+        auto hi = [&](double t) { return PixelsCovering(std::clamp(t, -1e9, 1e9), m_scale) + 1; };
         double x0 = std::max(0.0, lo(d.left)), y0 = std::max(0.0, lo(d.top));
         double x1 = std::min<double>(im.image.width, hi(d.left + d.width));
         double y1 = std::min<double>(im.image.height, hi(d.top + d.height));
@@ -839,7 +828,7 @@ const Frame& FormRenderer::Update() {
 uint32_t FormRenderer::PixelAt(double xTwips, double yTwips) {
     const Frame& img = Update();
     if (!std::isfinite(xTwips) || !std::isfinite(yTwips)) return 0;
-    double x = std::floor(xTwips * m_scale / 15.0 + 1e-7), y = std::floor(yTwips * m_scale / 15.0 + 1e-7);
+    double x = PixelHolding(xTwips, m_scale), y = PixelHolding(yTwips, m_scale);
     if (x < 0 || y < 0 || x >= img.width || y >= img.height) return 0;
     return img.PixelRgb(static_cast<int>(x), static_cast<int>(y));
 }
@@ -848,9 +837,9 @@ Frame RenderPicture(const Picture& picture, double scale) {
     Frame img;
     if (picture.IsEmpty()) return img;
     BitmapCache cache;
-    double w = picture.DrawingContent() ? std::ceil(picture.WidthTwips() * scale / 15.0 - 1e-7)
+    double w = picture.DrawingContent() ? PixelsCovering(picture.WidthTwips(), scale)
                                         : std::floor(picture.PixelWidth() * scale + 1e-7);
-    double h = picture.DrawingContent() ? std::ceil(picture.HeightTwips() * scale / 15.0 - 1e-7)
+    double h = picture.DrawingContent() ? PixelsCovering(picture.HeightTwips(), scale)
                                         : std::floor(picture.PixelHeight() * scale + 1e-7);
     if (!(w <= 32767 && h <= 32767)) throw HostError(7, "Out of memory");
     img.width = std::max(1, static_cast<int>(w));

@@ -2,6 +2,9 @@
 // the Host services, keeps the theme, the clock and the timers, routes mouse and keyboard
 // input (hit-testing, capture, click, focus, tab order, access keys), runs modal forms and
 // popup menus as nested loops, and records what needs repainting. It knows no control by name.
+// The implementation is split by concern: runtime.cpp (services), runtime_input.cpp,
+// runtime_launch.cpp, runtime_forms.cpp, runtime_addressing.cpp, runtime_changes.cpp (repaint
+// areas, resize) and runtime_timers.cpp.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +19,7 @@
 #include "core/form.h"
 #include "core/host.h"
 #include "core/library.h"
+#include "core/units.h"
 #include "host/desktop.h"
 #include "host/theme.h"
 
@@ -55,8 +59,8 @@ public:
 
     // ---- Host services (see core/host.h)
     OleColour ResolveColour(OleColour colour) override;
-    double TwipsPerPixelX() override { return m_twipsPerPixel; }
-    double TwipsPerPixelY() override { return m_twipsPerPixel; }
+    double TwipsPerPixelX() override { return kTwipsPerPixel; }
+    double TwipsPerPixelY() override { return kTwipsPerPixel; }
     PixelPoint CursorPosition() override { return m_pointerSource ? m_pointerSource() : m_cursor; }
     void PropertyChanged(Surface& surface, const std::string& key) override;
     void RaiseEvent(Surface& surface, const std::string& name, EventArgs& args) override;
@@ -92,7 +96,6 @@ public:
     void SetAppName(std::string n) { m_appName = std::move(n); }
     Theme& GetTheme() { return m_theme; }
     Desktop& GetDesktop() { return m_desktop; }
-    void SetTwipsPerPixel(double t) { m_twipsPerPixel = t; }
     void SetCursor(PixelPoint p) { m_cursor = p; }
     // Navigation: by default xdg-open for http, https, ftp and mailto; tests replace it.
     // The launcher returns false when the target could not be opened.
@@ -215,7 +218,6 @@ private:
     Desktop m_desktop;
     RuntimeObserver* m_observer = nullptr;
     std::string m_appName = "STolvane";
-    double m_twipsPerPixel = 15;
     PixelPoint m_cursor;
     std::function<bool(const std::string&)> m_launcher;
     std::function<void(Form&)> m_modalLoop;

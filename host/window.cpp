@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "core/units.h"
 #include "host/popup_menu.h"
 #include "host/render.h"
 #include "host/window_manager.h"
@@ -86,7 +87,7 @@ struct WindowHost::Impl {
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
     }
 
-    double Tw() const { return 15.0 / scale; }  // twips per device pixel
+    double Tw() const { return PixelsToTwips(1, scale); }  // twips per device pixel
 
     Window* Find(const Form* f) {
         for (auto& w : windows)
@@ -117,7 +118,8 @@ struct WindowHost::Impl {
         if (form.GetBorderStyle() == Form::Sizable) flags |= SDL_WINDOW_RESIZABLE;
         int pw = std::max(1, static_cast<int>(std::lround(form.Width() / Tw())));
         int ph = std::max(1, static_cast<int>(std::lround(form.Height() / Tw())));
-        int px = static_cast<int>(std::lround(form.Left() / 15.0)), py = static_cast<int>(std::lround(form.Top() / 15.0));
+        int px = static_cast<int>(std::lround(TwipsToPixels(form.Left()))),
+            py = static_cast<int>(std::lround(TwipsToPixels(form.Top())));
         std::string title = form.Caption().empty() ? form.Name() : form.Caption();
         w->window = SDL_CreateWindow(title.c_str(), px, py, pw, ph, flags);
         if (!w->window) throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
@@ -138,7 +140,8 @@ struct WindowHost::Impl {
         Form& f = *w.form;
         if (f.GetWindowState() != w.state) ApplyState(w, f.GetWindowState());
         if (f.Left() != w.left || f.Top() != w.top) {
-            const int x = static_cast<int>(std::lround(f.Left() / 15.0)), y = static_cast<int>(std::lround(f.Top() / 15.0));
+            const int x = static_cast<int>(std::lround(TwipsToPixels(f.Left())));
+            const int y = static_cast<int>(std::lround(TwipsToPixels(f.Top())));
             if (w.asked.size() >= 32) w.asked.erase(w.asked.begin());
             w.asked.emplace_back(x, y);
             SDL_SetWindowPosition(w.window, x, y);
@@ -174,7 +177,7 @@ struct WindowHost::Impl {
             SDL_Rect area;
             const int display = SDL_GetWindowDisplayIndex(w.window);
             if (display >= 0 && SDL_GetDisplayUsableBounds(display, &area) == 0) {
-                f.Move(area.x * 15.0, area.y * 15.0, area.w * Tw(), area.h * Tw());
+                f.Move(PixelsToTwips(area.x), PixelsToTwips(area.y), area.w * Tw(), area.h * Tw());
                 w.filled = true;
             }
         } else if (state == Form::Minimized) {
@@ -321,7 +324,7 @@ struct WindowHost::Impl {
                         return;
                     }
                     w->asked.clear();
-                    w->left = e.window.data1 * 15.0, w->top = e.window.data2 * 15.0;
+                    w->left = PixelsToTwips(e.window.data1), w->top = PixelsToTwips(e.window.data2);
                     if (w->form->Left() != w->left || w->form->Top() != w->top)
                         w->form->Move(w->left, w->top, w->form->Width(), w->form->Height());
                 } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !w->popup) {

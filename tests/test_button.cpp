@@ -24,7 +24,7 @@ using Strings = std::vector<std::string>;
 namespace {
 
 constexpr double kLeft = 300, kTop = 300;
-constexpr OleColour H = SysColour::Highlight, D = SysColour::DarkShadow, F = SysColour::ButtonFace,
+constexpr OleColour H = SysColour::ButtonHighlight, D = SysColour::DarkShadow, F = SysColour::ButtonFace,
                     S = SysColour::ButtonShadow, B = 0, K = TolvaneButton::kKeep;
 Surface* const kNone = nullptr;
 

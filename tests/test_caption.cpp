@@ -325,8 +325,8 @@ TEST_F(CaptionTest, AnyButtonHeldOnTheBarOrItsTextDragsTheFormAtTheOffsetOfThePr
 
 TEST_F(CaptionTest, BevelSinksUnderThePointerWithTheCaptureAndRisesWhenItLeaves) {
     auto bevel = [&] { return std::pair(L("linTop").Colour(), L("linBot").Colour()); };
-    const auto raised = std::pair(SysColour::Highlight, SysColour::ButtonShadow);
-    const auto sunken = std::pair(SysColour::ButtonShadow, SysColour::Highlight);
+    const auto raised = std::pair(SysColour::ButtonHighlight, SysColour::ButtonShadow);
+    const auto sunken = std::pair(SysColour::ButtonShadow, SysColour::ButtonHighlight);
     M(MouseAction::Move, 3000, 150, 0);
     EXPECT_EQ(bevel(), sunken);
     EXPECT_EQ(rt.Captured(), &Bar());

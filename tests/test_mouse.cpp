@@ -18,11 +18,6 @@ TEST(Mouse, PositionIsPixelsTimesTwipsPerPixel) {
     // Further than 32767 twips from the corner on a large screen.
     rt.SetCursor({3000, 2500});
     EXPECT_EQ(fncMousePosition(rt), (MousePoint{45000, 37500}));
-
-    // Half twips round to even.
-    rt.SetTwipsPerPixel(7.5);
-    rt.SetCursor({3, 1});
-    EXPECT_EQ(fncMousePosition(rt), (MousePoint{22, 8}));
 }
 
 TEST(Mouse, CaptureAndRelease) {

@@ -26,7 +26,7 @@ using namespace stolvane;
 namespace {
 
 constexpr double kLeft = 600, kTop = 600, kW = 3000, kH = 1500;
-constexpr OleColour S = SysColour::ButtonShadow, L = SysColour::Highlight;
+constexpr OleColour S = SysColour::ButtonShadow, L = SysColour::ButtonHighlight;
 
 // A picture of w x h pixels: red in the top-left pixel and the left half, blue in the right
 // half, and a green top-left pixel so that tile origins can be found.

@@ -57,7 +57,7 @@ Sample BuildSample(Form& f) {
     top.SetColour(SysColour::ButtonShadow);
     Line& top2 = f.Add<Line>("linTop2");
     top2.SetEnds(90, 105, 4710, 105);
-    top2.SetColour(SysColour::Highlight);
+    top2.SetColour(SysColour::ButtonHighlight);
     Line& diag = f.Add<Line>("linDiag");
     diag.SetEnds(3300, 1800, 3900, 2400);
     diag.SetColour(RGB(0, 0, 128));

@@ -201,14 +201,14 @@ TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinks) {
 
 TEST(RuntimeServices, ThemeResolvesSystemColoursAndFollowsTheDesktopFile) {
     Runtime rt;
-    EXPECT_EQ(rt.ResolveColour(0x8000000F), RGB(192, 192, 192));
+    EXPECT_EQ(rt.ResolveColour(SysColour::ButtonFace), RGB(192, 192, 192));
     EXPECT_EQ(rt.ResolveColour(0x00123456), 0x00123456u);
     rt.GetDesktop().Set("Colors", "ButtonFace", "212 208 200");
     rt.GetTheme().ApplyDesktop(rt.GetDesktop());
-    EXPECT_EQ(rt.ResolveColour(0x8000000F), RGB(212, 208, 200));
+    EXPECT_EQ(rt.ResolveColour(SysColour::ButtonFace), RGB(212, 208, 200));
     rt.GetDesktop().Set("Colors", "ButtonShadow", "not a colour");
     rt.GetTheme().ApplyDesktop(rt.GetDesktop());
-    EXPECT_EQ(rt.ResolveColour(0x80000010), RGB(128, 128, 128));
+    EXPECT_EQ(rt.ResolveColour(SysColour::ButtonShadow), RGB(128, 128, 128));
 }
 
 TEST(RuntimeServices, ParentPropertiesByNameAndMissingOnesFail) {

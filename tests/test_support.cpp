@@ -68,7 +68,7 @@ const std::vector<PropertyInfo>& ProbeControl::PropertyTable() {
         FieldProperty("Flag", PropType::Boolean, &P::m_Flag, Default(int64_t{0}), nullptr),
         FieldProperty("Small", PropType::Int16, &P::m_Small, Default(int64_t{2}), nullptr),
         FieldProperty("Large", PropType::Int32, &P::m_Large, Default(int64_t{0}), nullptr),
-        FieldProperty("Colour", PropType::Colour, &P::m_Colour, Default(int64_t{0x80000012}), nullptr),
+        FieldProperty("Colour", PropType::Colour, &P::m_Colour, Default(int64_t{SysColour::ButtonText}), nullptr),
         FieldProperty("Ratio", PropType::Single, &P::m_Ratio, Default(0.5), nullptr),
         FieldProperty("Font", PropType::Font, &P::m_Font, AmbientFontDefault(), nullptr),
         FieldProperty("Picture", PropType::Picture, &P::m_Picture, Default(Picture::Empty()), nullptr),

@@ -2,6 +2,7 @@
 // every kind, registered under the test-only class name "ProbeControl".
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,10 @@ public:
 
     void InitProperties() override;
     void ReadProperties(PropertyBag& bag) override;
-    void Resize() override { Log("Resize"); }
+    void Resize() override {
+        Log("Resize");
+        if (onResize) onResize();
+    }
     void Show() override { Log("Show"); }
     void OnMouseDown(MouseArgs& a) override;
     void OnMouseMove(MouseArgs& a) override;
@@ -64,6 +68,7 @@ public:
     std::string m_AccessKey;
     Timer* timer = nullptr;
     Label* label = nullptr;
+    std::function<void()> onResize;  // runs after Resize is logged
 
     static std::vector<std::string> journal;
     static ClassInfo Class();

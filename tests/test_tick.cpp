@@ -249,7 +249,7 @@ TEST_F(TickTest, PropertiesRoundTripAndTheBoxShowsTheStoredValue) {
     tick.SetCaption("Stored");
     tick.SetCheckStyle(CheckStyle::Cross);
     tick.SetColour(RGB(10, 20, 30));
-    tick.SetColourUp(SysColour::Highlight);
+    tick.SetColourUp(SysColour::ButtonHighlight);
     tick.SetEnabled(False);
     tick.SetFont(MakeFont("Tahoma", 10));
     tick.SetValue(True);
@@ -266,7 +266,7 @@ TEST_F(TickTest, PropertiesRoundTripAndTheBoxShowsTheStoredValue) {
     EXPECT_EQ(copy.Caption(), "Stored");
     EXPECT_EQ(copy.CheckStyle(), CheckStyle::Cross);
     EXPECT_EQ(copy.Colour(), RGB(10, 20, 30));
-    EXPECT_EQ(copy.ColourUp(), SysColour::Highlight);
+    EXPECT_EQ(copy.ColourUp(), SysColour::ButtonHighlight);
     EXPECT_EQ(copy.Enabled(), False);
     EXPECT_EQ(copy.Font()->size, 10);
     EXPECT_EQ(copy.Value(), True);

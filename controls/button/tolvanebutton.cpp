@@ -13,7 +13,7 @@ namespace {
 // The colours the bevel uses.
 constexpr OleColour kFace = SysColour::ButtonFace;
 constexpr OleColour kShadow = SysColour::ButtonShadow;
-constexpr OleColour kHighlight = SysColour::Highlight;
+constexpr OleColour kHighlight = SysColour::ButtonHighlight;
 constexpr OleColour kDark = SysColour::DarkShadow;
 constexpr OleColour kBlack = 0x00000000;
 constexpr OleColour kKeep = TolvaneButton::kKeep;

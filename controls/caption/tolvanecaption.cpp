@@ -9,7 +9,7 @@ namespace stolvane {
 
 namespace {
 
-constexpr OleColour kHighlight = SysColour::Highlight;
+constexpr OleColour kHighlight = SysColour::ButtonHighlight;
 constexpr OleColour kShadow = SysColour::ButtonShadow;
 
 // Runs one step of a handler: a failing host operation is ignored and the handler goes on.

@@ -13,7 +13,7 @@ namespace stolvane {
 namespace {
 
 constexpr OleColour kShadow = SysColour::ButtonShadow;
-constexpr OleColour kHighlight = SysColour::Highlight;
+constexpr OleColour kHighlight = SysColour::ButtonHighlight;
 constexpr OleColour kDark = SysColour::DarkShadow;
 
 // The four characters that separate the parts of a failure message.

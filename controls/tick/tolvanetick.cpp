@@ -237,8 +237,8 @@ void TolvaneTick::DrawBox(bool ticked, OleColour back) {
             imgCheck->PaintPicture(glyph, kFrame * px, kFrame * px, glyph->WidthTwips(), glyph->HeightTwips());
     }
     // Outer edge, then inner edge; bottom and right run the full length.
-    fill(0, n - 1, n - 1, n - 1, SysColour::Highlight);
-    fill(n - 1, 0, n - 1, n - 1, SysColour::Highlight);
+    fill(0, n - 1, n - 1, n - 1, SysColour::ButtonHighlight);
+    fill(n - 1, 0, n - 1, n - 1, SysColour::ButtonHighlight);
     fill(0, 0, n - 2, 0, SysColour::ButtonShadow);
     fill(0, 0, 0, n - 2, SysColour::ButtonShadow);
     fill(1, n - 2, n - 2, n - 2, kLight3D);

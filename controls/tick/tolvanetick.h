@@ -27,7 +27,7 @@ public:
     static constexpr double kMinimumHeight = 270;
     static constexpr int16_t kSpace = 32;
     static constexpr int kFrame = 2;                  // pixels of the box's sunken frame
-    static constexpr OleColour kLight3D = 0x80000016;  // system 3-D light colour
+    static constexpr OleColour kLight3D = SysColour::ButtonLight;  // system 3-D light colour
 
     explicit TolvaneTick(Surface& surface);
     const char* ClassName() const override { return "TolvaneTick"; }

@@ -1,0 +1,28 @@
+// Twips and pixels: the one conversion between the twips every surface and element keeps its
+// geometry in and the pixels the renderer, the windows, text measurement and pictures work in.
+// 15 twips make a pixel at scale 1; a scale (2 on HiDPI screens) divides that.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+
+namespace stolvane {
+
+inline constexpr double kTwipsPerPixel = 15.0;
+
+// Exact conversions, no rounding. A scale above 1 puts more device pixels in a twip.
+constexpr double TwipsToPixels(double twips, double scale = 1.0) { return twips * scale / kTwipsPerPixel; }
+constexpr double PixelsToTwips(double pixels, double scale = 1.0) { return pixels * (kTwipsPerPixel / scale); }
+
+// The pixel holding a position in twips (a position a hair short of a pixel boundary, from
+// rounding noise, counts as on it). Far-off positions are clamped so the result fits an int.
+inline int PixelHolding(double twips, double scale = 1.0) {
+    return static_cast<int>(std::floor(std::clamp(TwipsToPixels(twips, scale), -1e8, 1e8) + 1e-7));
+}
+
+// The whole pixels a length in twips needs, rounded up (a hair over counts as none).
+inline double PixelsCovering(double twips, double scale = 1.0) {
+    return std::ceil(TwipsToPixels(twips, scale) - 1e-7);
+}
+
+}  // namespace stolvane

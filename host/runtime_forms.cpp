@@ -1,0 +1,124 @@
+// Forms: creating, loading library forms, showing modeless and modal, hiding, unloading, and
+// destroying unloaded forms once no handler is running any more.
+
+#include "host/runtime.h"
+
+#include <algorithm>
+
+#include "host/form_file.h"
+#include "host/runtime_internal.h"
+
+namespace stolvane {
+
+Form& Runtime::NewForm(const std::string& name, double clientWidth, double clientHeight) {
+    auto form = std::make_unique<Form>(*this, name);
+    form->Move(0, 0, clientWidth, clientHeight);
+    form->SetFont(MakeFont("MS Sans Serif", 8.25));
+    m_forms.push_back(std::move(form));
+    return *m_forms.back();
+}
+
+bool Runtime::IsLoaded(const Form& form) const {
+    bool present = std::any_of(m_forms.begin(), m_forms.end(), [&](auto& f) { return f.get() == &form; });
+    bool dying = std::find(m_unloaded.begin(), m_unloaded.end(), &form) != m_unloaded.end();
+    return present && !dying;
+}
+
+bool Runtime::IsShown(const Form& form) const {
+    return std::find(m_shown.begin(), m_shown.end(), &form) != m_shown.end();
+}
+
+Form* Runtime::ActiveForm() {
+    if (!m_modal.empty()) return m_modal.back();
+    return m_shown.empty() ? nullptr : m_shown.front();
+}
+
+void Runtime::ShowSurfaceTree(Surface& s) {
+    ForEachSurface(s, [&](Surface& x) {
+        if (Control* c = x.GetControl()) Guard([&] { c->Show(); });
+    });
+}
+
+void Runtime::ShowForm(Form& form) {
+    if (IsShown(form)) return;
+    m_shown.push_back(&form);
+    if (m_observer) m_observer->OnFormShown(form, true);
+    ShowSurfaceTree(form);
+    MarkDirty(form, {0, 0, form.Width(), form.Height()});
+}
+
+Form& Runtime::LoadForm(const std::string& name) {
+    const LibraryFormInfo* info = Library::Instance().FindForm(name);
+    if (!info) throw HostError(ErrorNumber::InvalidCall, "The library has no form named " + name);
+    Form* form = nullptr;
+    try {
+        form = &LoadFormText(*this, info->design(), "", name);
+    } catch (const FormFileError& e) {
+        throw HostError(ErrorNumber::InvalidCall, e.what());
+    }
+    form->SetLibraryName(name);
+    if (info->attach) info->attach(*form);
+    if (form->onLoad) form->onLoad();
+    return *form;
+}
+
+void Runtime::ShowModal(Form& form, Surface* owner) {
+    if (!m_modalLoop)
+        throw HostError(ErrorNumber::InvalidCall, "A modal form needs a window or a script to answer it");
+    (void)owner;
+    Dispatch scope(*this);
+    m_modal.push_back(&form);
+    ShowForm(form);
+    m_modalLoop(form);
+    // The loop ends when the form was hidden or unloaded.
+    auto it = std::find(m_modal.begin(), m_modal.end(), &form);
+    if (it != m_modal.end()) m_modal.erase(it);
+    if (IsShown(form)) HideForm(form);
+}
+
+void Runtime::HideForm(Form& form) {
+    auto it = std::find(m_shown.begin(), m_shown.end(), &form);
+    if (it == m_shown.end()) return;
+    m_shown.erase(it);
+    if (m_observer) m_observer->OnFormShown(form, false);
+}
+
+void Runtime::UnloadForm(Form& form) {
+    if (!IsLoaded(form)) return;
+    HideForm(form);
+    if (form.onUnload) Guard([&] { form.onUnload(); });
+    ForEachSurface(form, [&](Surface& s) { ForgetSurface(s); });
+    m_unloaded.push_back(&form);
+    if (m_depth == 0) CollectGarbage();
+}
+
+void Runtime::DestroyForm(Form& form) { UnloadForm(form); }
+
+void Runtime::ForgetSurface(Surface& s) {
+    if (m_capture == &s) m_capture = nullptr;
+    if (m_focus == &s) m_focus = nullptr;
+    if (m_press.surface == &s) m_press = {};
+    for (auto& e : s.Elements())
+        if (e->Kind() == ElementKind::Timer) m_timers.erase(static_cast<Timer*>(e.get()));
+}
+
+void Runtime::CollectGarbage() {
+    if (m_depth > 0 || m_unloaded.empty()) return;
+    auto dead = std::move(m_unloaded);
+    m_unloaded.clear();
+    for (Form* f : dead) {
+        // A handler still running when the form was unloaded may have taken the capture or the
+        // focus, or started a timer, since: forget them again before the objects go.
+        ForEachSurface(*f, [&](Surface& s) { ForgetSurface(s); });
+        m_dirty.erase(f);
+        std::erase(m_modal, f);
+        std::erase(m_shown, f);
+        auto it = std::find_if(m_forms.begin(), m_forms.end(), [&](auto& p) { return p.get() == f; });
+        if (it != m_forms.end()) {
+            std::unique_ptr<Form> keep = std::move(*it);
+            m_forms.erase(it);
+        }
+    }
+}
+
+}  // namespace stolvane

@@ -1,0 +1,261 @@
+// Input routing: hit-testing the topmost mouse-receptive element (windowed ones above the
+// lightweight ones), capture, press and click, drops, key presses, access keys and the tab
+// order. What an element does with the input is its own affair (core/elements.h).
+
+#include "host/runtime.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/convert.h"
+#include "host/runtime_internal.h"
+
+namespace stolvane {
+
+namespace {
+
+bool Contains(const Rect& r, double x, double y) {
+    return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
+}
+
+}  // namespace
+
+bool Runtime::InputAllowed(const Surface& s) const {
+    for (const Surface* p = &s; p; p = p->Container())
+        if (!p->Enabled()) return false;
+    return true;
+}
+
+Target Runtime::HitSurface(Surface& s, double x, double y) const {
+    const auto& els = s.Elements();
+    // Windowed elements lie above the lightweight ones; within each group later is on top.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (auto it = els.rbegin(); it != els.rend(); ++it) {
+            Element& e = **it;
+            if (e.Windowed() != (pass == 0) || !e.Visible() || !e.ReceivesMouse()) continue;
+            Rect b = e.Bounds();
+            if (!Contains(b, x, y)) continue;
+            if (auto* ce = dynamic_cast<ControlElement*>(&e))
+                return HitSurface(ce->GetSurface(), x - b.left, y - b.top);
+            return {&s, &e};
+        }
+    }
+    return {&s, nullptr};
+}
+
+Target Runtime::HitTest(Form& form, double x, double y) const { return HitSurface(form, x, y); }
+
+std::pair<int16_t, PictureRef> Runtime::PointerAt(Form& form, double x, double y) const {
+    Target t = m_capture ? Target{m_capture, nullptr} : HitTest(form, x, y);
+    if (t.element && t.element->MousePointer() != 0) return {t.element->MousePointer(), t.element->MouseIcon()};
+    for (Surface* s = t.surface; s; s = s->Container())
+        if (s->MousePointer() != 0) return {s->MousePointer(), s->MouseIcon()};
+    return {0, nullptr};
+}
+
+void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
+    if (!t.surface || !InputAllowed(*t.surface)) return;
+    Guard([&] {
+        if (t.element) {
+            Element& e = *t.element;
+            switch (action) {
+                case MouseAction::Down: e.MouseDown(args); break;
+                case MouseAction::Move: e.MouseMove(args); break;
+                case MouseAction::Up: e.MouseUp(args); break;
+                case MouseAction::Click: e.Click(args); break;
+                case MouseAction::DblClick:
+                case MouseAction::DoubleClickOnly: e.DblClick(); break;
+            }
+            return;
+        }
+        Control* c = t.surface->GetControl();
+        if (!c) return;
+        switch (action) {
+            case MouseAction::Down: c->OnMouseDown(args); break;
+            case MouseAction::Move: c->OnMouseMove(args); break;
+            case MouseAction::Up: c->OnMouseUp(args); break;
+            case MouseAction::Click: c->OnClick(); break;
+            case MouseAction::DblClick:
+            case MouseAction::DoubleClickOnly: c->OnDblClick(); break;
+        }
+    });
+}
+
+namespace {
+// True when b is a or lies within a (the same surface, or an element or control inside it).
+bool SameOrInside(const Target& a, const Target& b) {
+    if (!a.surface || !b.surface) return false;
+    if (a.element) return a.surface == b.surface && a.element == b.element;
+    for (Surface* s = b.surface; s; s = s->Container())
+        if (s == a.surface) return true;
+    return false;
+}
+}  // namespace
+
+void Runtime::Mouse(Form& form, MouseAction action, double x, double y, int16_t button, int16_t shift) {
+    Dispatch scope(*this);
+    m_cursor = {ToInt32(TwipsToPixels(form.Left() + x)), ToInt32(TwipsToPixels(form.Top() + y))};
+    auto route = [&]() -> Target {
+        if (m_capture) return {m_capture, nullptr};
+        if (m_press.surface) return {m_press.surface, m_press.element};
+        return HitTest(form, x, y);
+    };
+    auto deliverAt = [&](const Target& t, MouseAction a, int16_t b) {
+        if (!t.surface) return;
+        double ox = FormX(*t.surface), oy = FormY(*t.surface);
+        if (t.element) {
+            Rect r = t.element->Bounds();
+            ox += r.left;
+            oy += r.top;
+        }
+        MouseArgs args{b, shift, static_cast<float>(x - ox), static_cast<float>(y - oy)};
+        Deliver(t, a, args);
+    };
+    auto down = [&](int16_t b) {
+        Target t = route();
+        m_press = {t.surface, t.element};
+        deliverAt(t, MouseAction::Down, b);
+    };
+    auto up = [&](int16_t b, bool withClick) {
+        Target t = route();
+        Press pressed = m_press;
+        m_press = {};
+        deliverAt(t, MouseAction::Up, b);
+        if (!withClick || !pressed.surface) return;
+        // Click when the button comes up over what it went down on.
+        Target under = HitTest(form, x, y);
+        Target was{pressed.surface, pressed.element};
+        if (SameOrInside(was, under)) deliverAt(was, MouseAction::Click, b);
+    };
+    switch (action) {
+        case MouseAction::Move: deliverAt(route(), MouseAction::Move, button); break;
+        case MouseAction::Down: down(button); break;
+        case MouseAction::Up: up(button, true); break;
+        case MouseAction::Click:
+            down(button);
+            up(button, true);
+            break;
+        case MouseAction::DblClick: {
+            down(button);
+            up(button, true);
+            Target t = route();
+            deliverAt(t, MouseAction::DblClick, button);
+            up(button, false);
+            break;
+        }
+        case MouseAction::DoubleClickOnly: deliverAt(route(), MouseAction::DblClick, button); break;
+    }
+}
+
+void Runtime::MouseTo(const Target& target, MouseAction action, double x, double y, int16_t button, int16_t shift) {
+    if (!target.surface) return;
+    Dispatch scope(*this);
+    double fx = FormX(*target.surface) + x, fy = FormY(*target.surface) + y;
+    if (target.element) {
+        fx += target.element->Bounds().left;
+        fy += target.element->Bounds().top;
+    }
+    if (Form* form = target.surface->OwningForm())
+        m_cursor = {ToInt32(TwipsToPixels(form->Left() + fx)), ToInt32(TwipsToPixels(form->Top() + fy))};
+    MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
+    switch (action) {
+        case MouseAction::Move:
+        case MouseAction::Down:
+        case MouseAction::Up: Deliver(target, action, args); break;
+        case MouseAction::Click:
+            Deliver(target, MouseAction::Down, args);
+            Deliver(target, MouseAction::Up, args);
+            Deliver(target, MouseAction::Click, args);
+            break;
+        case MouseAction::DblClick:
+            Deliver(target, MouseAction::Down, args);
+            Deliver(target, MouseAction::Up, args);
+            Deliver(target, MouseAction::Click, args);
+            Deliver(target, MouseAction::DblClick, args);
+            Deliver(target, MouseAction::Up, args);
+            break;
+        case MouseAction::DoubleClickOnly: Deliver(target, MouseAction::DblClick, args); break;
+    }
+}
+
+int32_t Runtime::DropTo(const Target& target, double x, double y, DragData data, int16_t button, int16_t shift) {
+    if (!target.surface || !InputAllowed(*target.surface)) return DropEffect::None;
+    Dispatch scope(*this);
+    int32_t effect = DropEffect::Copy;
+    MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
+    Guard([&] {
+        if (target.element && target.element->onOLEDragDrop) {
+            target.element->onOLEDragDrop(data, effect, args);
+            return;
+        }
+        // A part of a control that takes no drops of its own passes it to the control.
+        if (target.element) {
+            args.x += static_cast<float>(target.element->Bounds().left);
+            args.y += static_cast<float>(target.element->Bounds().top);
+        }
+        if (Control* c = target.surface->GetControl()) c->OnOLEDragDrop(data, effect, args);
+    });
+    return effect;
+}
+
+int32_t Runtime::Drop(Form& form, double x, double y, DragData data, int16_t button, int16_t shift) {
+    Target t = HitTest(form, x, y);
+    if (!t.surface) return DropEffect::None;
+    double ox = FormX(*t.surface), oy = FormY(*t.surface);
+    if (t.element) ox += t.element->Bounds().left, oy += t.element->Bounds().top;
+    return DropTo(t, x - ox, y - oy, std::move(data), button, shift);
+}
+
+void Runtime::KeyPress(int16_t ascii) {
+    Dispatch scope(*this);
+    if (!m_focus || !m_focus->GetControl() || !InputAllowed(*m_focus)) return;
+    Surface* s = m_focus;
+    Guard([&] { s->GetControl()->OnKeyPress(ascii); });
+}
+
+bool Runtime::AccessKey(char c) {
+    Dispatch scope(*this);
+    Form* form = ActiveForm();
+    if (!form) return false;
+    char up = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    Surface* found = nullptr;
+    ForEachSurface(*form, [&](Surface& s) {
+        if (found || !s.GetControl() || !s.Visible() || !InputAllowed(s)) return;
+        if (s.GetControl()->AccessKeys().find(up) != std::string::npos) found = &s;
+    });
+    if (!found) return false;
+    Guard([&] { found->GetControl()->OnAccessKeyPress(static_cast<int16_t>(static_cast<unsigned char>(c))); });
+    return true;
+}
+
+void Runtime::CollectFocusable(Surface& s, std::vector<Surface*>& out) const {
+    for (auto& e : s.Elements()) {
+        auto* ce = dynamic_cast<ControlElement*>(e.get());
+        if (!ce || ce->IsDesignChild()) continue;
+        Surface& cs = ce->GetSurface();
+        if (!cs.Visible() || !cs.Enabled()) continue;
+        if (cs.TabStop()) out.push_back(&cs);
+        CollectFocusable(cs, out);
+    }
+}
+
+void Runtime::Tab(bool backwards) {
+    Dispatch scope(*this);
+    Form* form = ActiveForm();
+    if (!form) return;
+    std::vector<Surface*> order;
+    CollectFocusable(*form, order);
+    if (order.empty()) return;
+    std::stable_sort(order.begin(), order.end(), [](Surface* a, Surface* b) { return a->TabIndex() < b->TabIndex(); });
+    auto it = std::find(order.begin(), order.end(), m_focus);
+    size_t next;
+    if (it == order.end())
+        next = backwards ? order.size() - 1 : 0;
+    else {
+        size_t i = static_cast<size_t>(it - order.begin());
+        next = backwards ? (i + order.size() - 1) % order.size() : (i + 1) % order.size();
+    }
+    Guard([&] { SetFocus(*order[next]); });
+}
+
+}  // namespace stolvane

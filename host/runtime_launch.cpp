@@ -1,0 +1,90 @@
+// Launching controls: creating a control on its surface and running its lifecycle (first-time
+// defaults or stored properties, then Resize, then Show when its form is shown), for controls
+// placed on forms, design children of other controls, and intrinsic elements placed by name.
+
+#include "host/runtime.h"
+
+#include "host/runtime_internal.h"
+
+namespace stolvane {
+
+std::unique_ptr<Surface> Runtime::MakeControl(Surface& container, const std::string& className,
+                                              const std::string& name, int index, const Rect& rect) {
+    const ClassInfo* info = Library::Instance().FindClass(className);
+    if (!info) throw HostError(ErrorNumber::InvalidCall, "The library has no class named " + className);
+    if (rect.width < 0 || rect.height < 0) throw HostError::InvalidProperty();
+    auto surface = std::make_unique<Surface>(*this, name, index);
+    surface->SetContainer(&container);
+    surface->Move(rect.left, rect.top, rect.width, rect.height);
+    // Creation: the control builds the elements of its design on the surface.
+    surface->SetControl(info->create(*surface));
+    return surface;
+}
+
+ControlElement& Runtime::CreateEmbedded(Surface& parent, const std::string& className, const std::string& name,
+                                        int index, const Rect& rect, const PropertyMap& design) {
+    auto surface = MakeControl(parent, className, name, index, rect);
+    Surface& s = *surface;
+    auto element = std::make_unique<ControlElement>(std::move(surface), true);
+    ControlElement& ref = *element;
+    parent.AddElement(std::move(element));
+    // A design child is a stored instance whose store is its design values.
+    PropertyMap bag = design;
+    s.GetControl()->ReadProperties(bag);
+    SurfaceResized(s);
+    Form* form = parent.OwningForm();
+    if (form && IsShown(*form)) ShowSurfaceTree(s);
+    return ref;
+}
+
+ControlElement& Runtime::PlaceControl(Surface& container, const std::string& className, const std::string& name,
+                                      int index, const Rect& rect, const PropertyMap* stored) {
+    const ClassInfo* holder = container.GetControl() ? Library::Instance().FindClass(container.GetControl()->ClassName()) : nullptr;
+    if (!container.IsForm() && !(holder && holder->container))
+        throw HostError(ErrorNumber::InvalidCall, container.Name() + " cannot hold controls");
+    Form* form = container.OwningForm();
+    if (form && (form->FindSurface(name, index) || form->Find(name, index)))
+        throw HostError(ErrorNumber::InvalidCall, "A control named " + name + " already exists");
+    auto surface = MakeControl(container, className, name, index, rect);
+    Surface& s = *surface;
+    auto element = std::make_unique<ControlElement>(std::move(surface), false);
+    ControlElement& ref = *element;
+    container.AddElement(std::move(element));
+    Control& c = *s.GetControl();
+    try {
+        if (stored) {
+            PropertyMap copy = *stored;
+            c.ReadProperties(copy);
+        } else {
+            c.InitProperties();
+        }
+        SurfaceResized(s);
+    } catch (...) {
+        ForEachSurface(s, [&](Surface& x) { ForgetSurface(x); });
+        container.RemoveElement(ref);
+        throw;
+    }
+    if (form && IsShown(*form)) ShowSurfaceTree(s);
+    return ref;
+}
+
+Element& Runtime::PlaceElement(Surface& container, ElementKind kind, const std::string& name, int index) {
+    Form* form = container.OwningForm();
+    if (form && (form->FindSurface(name, index) || form->Find(name, index)))
+        throw HostError(ErrorNumber::InvalidCall, "An element named " + name + " already exists");
+    switch (kind) {
+        case ElementKind::Line: return container.Add<Line>(name, index);
+        case ElementKind::Label: return container.Add<Label>(name, index);
+        case ElementKind::Image: return container.Add<Image>(name, index);
+        case ElementKind::PictureBox: return container.Add<PictureBox>(name, index);
+        case ElementKind::Shape: return container.Add<Shape>(name, index);
+        case ElementKind::PictureButton: return container.Add<PictureButton>(name, index);
+        case ElementKind::MenuItem: return container.Add<MenuItem>(name, index);
+        case ElementKind::ListBox: return container.Add<ListBox>(name, index);
+        case ElementKind::Timer: return container.Add<Timer>(name, index);
+        case ElementKind::Control: break;
+    }
+    throw HostError(ErrorNumber::InvalidCall, "Controls are placed with PlaceControl");
+}
+
+}  // namespace stolvane
