@@ -11,6 +11,7 @@
 
 #include "app/script.h"
 #include "core/control.h"
+#include "forms/showcase/showcase.h"
 #include "host/form_file.h"
 #include "host/render.h"
 #include "host/runtime.h"
@@ -36,10 +37,13 @@ Commands:
   run FORM.json [--scale N]
       Opens the form in a window and runs it until its windows are closed
       (needs a display).
-  demo [--examples DIR] [-o OUTDIR] [--scale N]
-      Renders every example form (DIR/*.json; by default the examples folder of
-      the source tree) to PNG files in OUTDIR (default ./stolvane-demo/) and
-      prints where they are.
+  demo [--no-window] [--examples DIR] [-o OUTDIR] [--scale N]
+      Opens the showcase window (every control at work; its buttons open the
+      about box and the known-problems list) when a display is available.
+      Without one, or with --no-window, renders the showcase, the library's
+      three forms and every example form (DIR/*.json; by default the examples
+      folder of the source tree) to PNG files in OUTDIR (default
+      ./stolvane-demo/) and prints where they are.
   --version   Prints the version.
   --help      Prints this help.
 
@@ -167,13 +171,72 @@ int Run(const std::vector<std::string>& args, std::ostream& err) {
     return ExitStatus::Success;
 }
 
+// Writes a shown form's client area as PNG, through a temporary file renamed into place, so a
+// failure leaves no half file and never damages an earlier picture of the same name.
+int WriteFormPicture(Runtime& runtime, Form& form, const std::string& pngPath, double scale, std::ostream& err) {
+    std::string temp = pngPath + ".tmp" + std::to_string(::getpid());
+    try {
+        runtime.ShowForm(form);
+        FormRenderer renderer(runtime, form, scale);
+        WritePng(renderer.RepaintAll(), temp);
+        fs::rename(temp, pngPath);
+    } catch (const HostError& e) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        err << "stolvane: " << pngPath << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::Failure;
+    } catch (const std::exception& e) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        err << "stolvane: " << pngPath << ": " << e.what() << "\n";
+        return ExitStatus::Failure;
+    }
+    return ExitStatus::Success;
+}
+
+Form& LoadShowcase(Runtime& runtime) {
+    Form& form = LoadFormText(runtime, showcase::Design(), "", "frmShowcase");
+    showcase::Attach(form);
+    return form;
+}
+
+// The showcase and the library's own forms as pictures: the demo without a display.
+int RenderShowcase(const fs::path& output, double scale, std::ostream& out, std::ostream& err, int& written) {
+    int failed = 0;
+    for (const char* name : {"frmShowcase", "frmAbout", "frmSamples", "frmStatus"}) {
+        Runtime runtime;
+        runtime.SetLauncher([](const std::string&) { return false; });
+        runtime.onUnhandledError = [&](const HostError& e) {
+            err << "stolvane: " << name << ": error " << e.number << ": " << e.description << "\n";
+        };
+        fs::path png = output / (std::string(name) + ".png");
+        try {
+            Form& form = std::string(name) == "frmShowcase" ? LoadShowcase(runtime) : runtime.LoadForm(name);
+            if (WriteFormPicture(runtime, form, png.string(), scale, err) != ExitStatus::Success) {
+                ++failed;
+                continue;
+            }
+        } catch (const std::exception& e) {
+            err << "stolvane: " << name << ": " << e.what() << "\n";
+            ++failed;
+            continue;
+        }
+        out << png.string() << "\n";
+        ++written;
+    }
+    return failed;
+}
+
 int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<fs::path> examples;
     fs::path output = "stolvane-demo";
     double scale = 1;
+    bool noWindow = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--examples" || a == "-o" || a == "--output" || a == "--scale") {
+        if (a == "--no-window") {
+            noWindow = true;
+        } else if (a == "--examples" || a == "-o" || a == "--output" || a == "--scale") {
             if (++i == args.size()) return Usage(err, a + " needs a value");
             if (a == "--examples") {
                 examples = args[i];
@@ -188,26 +251,35 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             return Usage(err, "demo: unknown argument '" + a + "'");
         }
     }
-    if (!examples) examples = FindExamples();
     std::error_code ec;
-    if (!examples || !fs::is_directory(*examples, ec)) {
-        err << "stolvane: demo: cannot find the example forms; give their folder with --examples DIR\n";
+    if (examples && !fs::is_directory(*examples, ec)) {
+        err << "stolvane: demo: " << examples->string() << " is not a folder of example forms\n";
         return ExitStatus::BadInput;
     }
-    std::vector<fs::path> forms;
-    for (auto& entry : fs::directory_iterator(*examples, ec))
-        if (entry.is_regular_file() && entry.path().extension() == ".json") forms.push_back(entry.path());
-    std::sort(forms.begin(), forms.end());
-    if (forms.empty()) {
-        err << "stolvane: demo: no example forms (*.json) in " << examples->string() << "\n";
-        return ExitStatus::BadInput;
+    const bool display = !noWindow && WindowHost::DisplayAvailable();
+    if (display) {
+        Runtime runtime;
+        WindowHost host(runtime, scale);
+        Form& form = LoadShowcase(runtime);
+        out << "stolvane demo: the showcase window is open; close it (the x of its title bar) to end the demo\n"
+            << std::flush;
+        host.Run(form);
+        return ExitStatus::Success;
     }
+
     fs::create_directories(output, ec);
     if (ec) {
         err << "stolvane: demo: cannot create " << output.string() << ": " << ec.message() << "\n";
         return ExitStatus::Failure;
     }
-    int written = 0, failed = 0;
+    int written = 0;
+    int failed = RenderShowcase(output, scale, out, err, written);
+    if (!examples) examples = FindExamples();
+    std::vector<fs::path> forms;
+    if (examples)
+        for (auto& entry : fs::directory_iterator(*examples, ec))
+            if (entry.is_regular_file() && entry.path().extension() == ".json") forms.push_back(entry.path());
+    std::sort(forms.begin(), forms.end());
     for (auto& f : forms) {
         fs::path png = output / f.filename().replace_extension(".png");
         if (RenderFormFile(f.string(), png.string(), scale, err) == ExitStatus::Success) {
@@ -217,8 +289,11 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             ++failed;
         }
     }
-    out << "stolvane demo: " << written << " picture" << (written == 1 ? "" : "s") << " of the example forms in "
+    out << "stolvane demo: " << written << " picture" << (written == 1 ? "" : "s")
+        << " of the showcase, the library's forms and the example forms in "
         << fs::absolute(output).lexically_normal().string() << "\n";
+    if (!noWindow)
+        out << "stolvane demo: no display, so no window; the showcase window needs one (set DISPLAY)\n";
     return failed ? ExitStatus::Failure : ExitStatus::Success;
 }
 
@@ -245,25 +320,8 @@ int RenderFormFile(const std::string& formPath, const std::string& pngPath, doub
         err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
         return ExitStatus::BadInput;
     }
-    // The picture goes to a temporary file renamed into place, so a failure leaves no half file
-    // and never damages an earlier picture of the same name.
-    std::string temp = pngPath + ".tmp" + std::to_string(::getpid());
-    try {
-        runtime.ShowForm(*form);
-        FormRenderer renderer(runtime, *form, scale);
-        WritePng(renderer.RepaintAll(), temp);
-        fs::rename(temp, pngPath);
-    } catch (const HostError& e) {
-        std::error_code ec;
-        fs::remove(temp, ec);
-        err << "stolvane: " << pngPath << ": error " << e.number << ": " << e.description << "\n";
-        return ExitStatus::Failure;
-    } catch (const std::exception& e) {
-        std::error_code ec;
-        fs::remove(temp, ec);
-        err << "stolvane: " << pngPath << ": " << e.what() << "\n";
-        return ExitStatus::Failure;
-    }
+    int status = WriteFormPicture(runtime, *form, pngPath, scale, err);
+    if (status != ExitStatus::Success) return status;
     runtime.onUnhandledError = nullptr;
     return ExitStatus::Success;
 }

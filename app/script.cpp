@@ -238,7 +238,7 @@ void ScriptDriver::Execute(const InJson& cmd) {
         {"call", &ScriptDriver::CmdCall},          {"dump", &ScriptDriver::CmdDump},
         {"pixel", &ScriptDriver::CmdPixel},        {"navigation", &ScriptDriver::CmdNavigation},
         {"menu", &ScriptDriver::CmdMenu},          {"desktop", &ScriptDriver::CmdDesktop},
-        {"drop", &ScriptDriver::CmdDrop},
+        {"drop", &ScriptDriver::CmdDrop},          {"showform", &ScriptDriver::CmdShowForm},
     };
     auto name = cmd.find("cmd");
     if (name == cmd.end() || !name->is_string())

@@ -25,6 +25,19 @@ void ScriptDriver::CmdLoad(const InJson& c) {
     }
 }
 
+// A library form shown modally: the following commands go to it until it closes, then it is
+// unloaded. An unknown name fails with 5.
+void ScriptDriver::CmdShowForm(const InJson& c) {
+    Form& form = m_rt.LoadForm(String(c, "name"));
+    try {
+        m_rt.ShowModal(form, nullptr);
+    } catch (...) {
+        m_rt.UnloadForm(form);
+        throw;
+    }
+    m_rt.UnloadForm(form);
+}
+
 void ScriptDriver::CmdPlace(const InJson& c) {
     std::string className = String(c, "class");
     std::string fullName = String(c, "name");

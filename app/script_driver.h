@@ -115,6 +115,7 @@ private:
     void CmdLoad(const InJson& c);
     void CmdPlace(const InJson& c);
     void CmdShow(const InJson& c);
+    void CmdShowForm(const InJson& c);
     void CmdSave(const InJson& c);
     void CmdRender(const InJson& c);
     void CmdMouse(const InJson& c);

@@ -7,7 +7,13 @@ namespace stolvane {
 void Control::About() {
     Host& host = GetHost();
     Form& about = host.LoadForm("frmAbout");
-    host.ShowModal(about, &m_surface);
+    if (Form* owner = m_surface.OwningForm()) about.CentreOn(*owner);
+    try {
+        host.ShowModal(about, &m_surface);
+    } catch (...) {
+        host.UnloadForm(about);  // nothing stays loaded when the box cannot be shown
+        throw;
+    }
     host.UnloadForm(about);
 }
 

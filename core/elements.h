@@ -95,6 +95,10 @@ public:
     // Wiring done by the runtime when it creates the element.
     void Attach(Surface* owner, ElementObserver* observer) { m_owner = owner; m_observer = observer; }
     Surface* Owner() const { return m_owner; }
+    // Placed by the form's author (a form file, a script, code), not part of a control's own
+    // design: such an element inside a container control is saved with the form.
+    bool Authored() const { return m_authored; }
+    void SetAuthored(bool a) { m_authored = a; }
 
 protected:
     // The kind's own reactions to the mouse, relative to the element.
@@ -116,6 +120,7 @@ private:
     std::string m_toolTipText;
     Surface* m_owner = nullptr;
     ElementObserver* m_observer = nullptr;
+    bool m_authored = false;
 };
 
 // An element with a rectangle of its own. Negative sizes are refused (380).

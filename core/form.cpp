@@ -1,5 +1,7 @@
 #include "core/form.h"
 
+#include <cmath>
+
 #include "core/control.h"
 
 namespace stolvane {
@@ -29,6 +31,28 @@ Surface* FindIn(const Surface& s, const std::string& name, int index) {
     return nullptr;
 }
 }  // namespace
+
+Element* Form::FindAuthored(const std::string& name, int index) const {
+    if (Element* e = Find(name, index)) return e;
+    Element* found = nullptr;
+    std::function<void(const Surface&)> search = [&](const Surface& s) {
+        for (auto& e : s.Elements()) {
+            if (found) return;
+            if (auto* ce = dynamic_cast<ControlElement*>(e.get())) {
+                if (!ce->IsDesignChild()) search(ce->GetSurface());
+            } else if (e->Authored() && e->Name() == name && e->Index() == index) {
+                found = e.get();
+            }
+        }
+    };
+    search(*this);
+    return found;
+}
+
+void Form::CentreOn(const Form& owner) {
+    Move(owner.Left() + std::round((owner.Width() - Width()) / 2), owner.Top() + std::round((owner.Height() - Height()) / 2),
+         Width(), Height());
+}
 
 Surface* Form::FindSurface(const std::string& name, int index) const { return FindIn(*this, name, index); }
 

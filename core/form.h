@@ -34,6 +34,10 @@ public:
     // The control placed on the form (or in one of its containers) under this name.
     Control* FindControl(const std::string& name, int index = -1) const;
     Surface* FindSurface(const std::string& name, int index = -1) const;
+    // An element the form's author placed, on the form or inside one of its containers.
+    Element* FindAuthored(const std::string& name, int index = -1) const;
+    // Puts the form in the middle of another form (a modal form over its owner's form).
+    void CentreOn(const Form& owner);
 
     // Form notifications; library forms set them.
     std::function<void()> onLoad;

@@ -117,9 +117,6 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int
     std::string className = cls->get<std::string>();
 
     if (const ElementKindInfo* info = FileKind(className)) {
-        if (!onForm)
-            Fail(where,
-                 Quote(className) + " elements stand on the form itself; a container holds library controls only");
         e.kind = info->kind;
         ClaimName(e, className, where);
         PlanElement(e, f, where);

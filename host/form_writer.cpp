@@ -32,7 +32,7 @@ private:
     Json PictureJson(const PictureRef& p, const std::string& where) const;
     Json FontJson(const Font& f) const;
     Json ValueJson(const Value& v, const PropType* type, const std::string& where) const;
-    Json ControlJson(ControlElement& ce);
+    Json ControlJson(ControlElement& ce, const Font* formFont);
     Json ElementJson(Element& e, const Font& formFont);
     static Json ItemsJson(const std::vector<ListBox::Item>& items);
     void Children(Surface& s, Json& list, const Font* formFont);
@@ -97,7 +97,7 @@ Json Writer::ValueJson(const Value& v, const PropType* type, const std::string& 
     return nullptr;
 }
 
-Json Writer::ControlJson(ControlElement& ce) {
+Json Writer::ControlJson(ControlElement& ce, const Font* formFont) {
     Surface& s = ce.GetSurface();
     Control& c = ce.GetControl();
     std::string where = "control " + Quote(s.FullName());
@@ -129,7 +129,7 @@ Json Writer::ControlJson(ControlElement& ce) {
     const ClassInfo* info = Library::Instance().FindClass(c.ClassName());
     if (info && info->container) {
         Json children = Json::array();
-        Children(s, children, nullptr);
+        Children(s, children, formFont);
         if (!children.empty()) j["controls"] = std::move(children);
     }
     return j;
@@ -205,10 +205,11 @@ Json Writer::ItemsJson(const std::vector<ListBox::Item>& items) {
 void Writer::Children(Surface& s, Json& list, const Font* formFont) {
     for (auto& e : s.Elements()) {
         if (auto* ce = dynamic_cast<ControlElement*>(e.get())) {
-            if (!ce->IsDesignChild()) list.push_back(ControlJson(*ce));
+            if (!ce->IsDesignChild()) list.push_back(ControlJson(*ce, formFont));
             continue;
         }
-        if (formFont && e->Kind() != ElementKind::Control && KindInfo(e->Kind()).inFormFiles) list.push_back(ElementJson(*e, *formFont));
+        // In a container only what the author placed: the rest is the control's own design.
+        if ((s.IsForm() || e->Authored()) && KindInfo(e->Kind()).inFormFiles) list.push_back(ElementJson(*e, *formFont));
     }
 }
 

@@ -70,7 +70,7 @@ Target Runtime::Resolve(Form& form, const std::string& path) const {
     auto [name0, index0] = SplitIndex(segs[0]);
     Surface* current = form.FindSurface(name0, index0);
     if (!current) {
-        Element* e = form.Find(name0, index0);
+        Element* e = form.FindAuthored(name0, index0);
         if (e && segs.size() == 1) return {&form, e};
         return {};
     }

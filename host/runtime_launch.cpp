@@ -70,21 +70,24 @@ ControlElement& Runtime::PlaceControl(Surface& container, const std::string& cla
 
 Element& Runtime::PlaceElement(Surface& container, ElementKind kind, const std::string& name, int index) {
     Form* form = container.OwningForm();
-    if (form && (form->FindSurface(name, index) || form->Find(name, index)))
+    if (form && (form->FindSurface(name, index) || form->FindAuthored(name, index)))
         throw HostError(ErrorNumber::InvalidCall, "An element named " + name + " already exists");
+    Element* placed = nullptr;
     switch (kind) {
-        case ElementKind::Line: return container.Add<Line>(name, index);
-        case ElementKind::Label: return container.Add<Label>(name, index);
-        case ElementKind::Image: return container.Add<Image>(name, index);
-        case ElementKind::PictureBox: return container.Add<PictureBox>(name, index);
-        case ElementKind::Shape: return container.Add<Shape>(name, index);
-        case ElementKind::PictureButton: return container.Add<PictureButton>(name, index);
-        case ElementKind::MenuItem: return container.Add<MenuItem>(name, index);
-        case ElementKind::ListBox: return container.Add<ListBox>(name, index);
-        case ElementKind::Timer: return container.Add<Timer>(name, index);
+        case ElementKind::Line: placed = &container.Add<Line>(name, index); break;
+        case ElementKind::Label: placed = &container.Add<Label>(name, index); break;
+        case ElementKind::Image: placed = &container.Add<Image>(name, index); break;
+        case ElementKind::PictureBox: placed = &container.Add<PictureBox>(name, index); break;
+        case ElementKind::Shape: placed = &container.Add<Shape>(name, index); break;
+        case ElementKind::PictureButton: placed = &container.Add<PictureButton>(name, index); break;
+        case ElementKind::MenuItem: placed = &container.Add<MenuItem>(name, index); break;
+        case ElementKind::ListBox: placed = &container.Add<ListBox>(name, index); break;
+        case ElementKind::Timer: placed = &container.Add<Timer>(name, index); break;
         case ElementKind::Control: break;
     }
-    throw HostError(ErrorNumber::InvalidCall, "Controls are placed with PlaceControl");
+    if (!placed) throw HostError(ErrorNumber::InvalidCall, "Controls are placed with PlaceControl");
+    placed->SetAuthored(true);
+    return *placed;
 }
 
 }  // namespace stolvane

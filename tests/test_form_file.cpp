@@ -302,8 +302,6 @@ TEST_F(FormFiles, EveryBadFileIsRefusedByNameAndLoadsNothing) {
          {"control \"i\", key \"picture\"", "base64"}},
         {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "controls": []}]})J",
          {"control \"w1\", key \"controls\": TestWidget cannot hold controls"}},
-        {R"J({"name": "f", "controls": [{"name": "b", "class": "TestBox", "controls": [{"name": "l", "class": "Line"}]}]})J",
-         {"control \"l\"", "stand on the form itself"}},
         {R"J({"name": "f", "controls": [{"name": "l", "class": "Label", "alignment": 3}]})J",
          {"control \"l\", key \"alignment\""}},
         {R"J({"name": "f", "controls": [{"name": "t", "class": "Timer", "left": 0}]})J",

@@ -141,6 +141,12 @@ void TolvaneLabel::SetHyperlink(const std::string& link) {
     RefreshLabel();
 }
 
+void TolvaneLabel::SetWordWrap(Boolean wrap) {
+    m_WordWrap = wrap ? True : False;
+    PropertyChanged("WordWrap");
+    RefreshLabel();
+}
+
 const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
     using L = TolvaneLabel;
     static const std::vector<PropertyInfo> props = {
@@ -152,6 +158,7 @@ const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
         FieldProperty("Enabled", PropType::Boolean, &L::m_Enabled, Default(int64_t{True}), &L::SetEnabled),
         FieldProperty("Font", PropType::Font, &L::m_Font, AmbientFontDefault(), &L::SetFont),
         FieldProperty("Hyperlink", PropType::String, &L::m_Hyperlink, Default(std::string()), &L::SetHyperlink),
+        FieldProperty("WordWrap", PropType::Boolean, &L::m_WordWrap, Default(int64_t{False}), &L::SetWordWrap),
     };
     return props;
 }
@@ -170,6 +177,7 @@ void TolvaneLabel::InitProperties() {
     m_Enabled = True;
     m_Font = GetHost().AmbientFont(GetSurface());
     m_Hyperlink.clear();
+    m_WordWrap = False;
     RefreshLabel();
 }
 
@@ -199,7 +207,9 @@ void TolvaneLabel::Resize() {
 void TolvaneLabel::SnapHeight() {
     Surface& s = GetSurface();
     const double line = std::max(kMinimumSize, lblTest->Height());
-    if (s.Height() != line) s.SetHeight(line);
+    // A wrapping label keeps the height it was given, down to one line.
+    const double height = m_WordWrap ? std::max(line, s.Height()) : line;
+    if (s.Height() != height) s.SetHeight(height);
 }
 
 void TolvaneLabel::RefreshLabel() {
@@ -218,6 +228,7 @@ void TolvaneLabel::RefreshLabel() {
     lblCaption->SetMousePointer(pointer);
     GetSurface().SetMousePointer(pointer);
 
+    lblCaption->SetWordWrap(m_WordWrap != False);
     lblCaption->SetAlignment(m_Align);
     lblCaption->SetCaption(m_Caption);
 

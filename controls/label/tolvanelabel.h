@@ -47,6 +47,11 @@ public:
     const FontRef& HeldFont() const { return m_Font; }
     const std::string& Hyperlink() const { return m_Hyperlink; }
     void SetHyperlink(const std::string& link);
+    // True: the text wraps at word boundaries within the width and the label keeps the height it
+    // is given (at least one line), for descriptions of several lines. False (the default): one
+    // line, the height following the font.
+    Boolean WordWrap() const { return m_WordWrap; }
+    void SetWordWrap(Boolean wrap);
 
     // ---- Events
     Event<> Click{"Click"};
@@ -98,6 +103,7 @@ private:
     Boolean m_Enabled = False;
     FontRef m_Font;
     std::string m_Hyperlink;
+    Boolean m_WordWrap = False;
 
     // Hover and fade state. The fade works on the two colours resolved to RGB, kept here so
     // that Colour and ColourUp stay exactly as the user set them (system colours included).

@@ -1,0 +1,44 @@
+#include "forms/showcase/showcase.h"
+
+#include "controls/button/tolvanebutton.h"
+#include "controls/caption/tolvanecaption.h"
+#include "controls/panel/tolvanepanel.h"
+#include "controls/tick/tolvanetick.h"
+#include "core/host.h"
+#include "core/resources.h"
+
+namespace stolvane::showcase {
+
+std::string Design() { return std::string(resources::Get("forms/showcase/frmShowcase.json")); }
+
+namespace {
+
+template <class T>
+T& Find(Form& form, const char* name) {
+    auto* c = dynamic_cast<T*>(form.FindControl(name));
+    if (!c) throw HostError(ErrorNumber::InvalidCall, std::string("the showcase lacks ") + name);
+    return *c;
+}
+
+}  // namespace
+
+void Attach(Form& form) {
+    Form* self = &form;
+    auto& about = Find<TolvaneButton>(form, "btnAbout");
+    TolvaneButton* aboutButton = &about;
+    about.Click += [aboutButton] { aboutButton->About(); };
+    Find<TolvaneButton>(form, "btnProblems").Click += [self] {
+        Host& h = self->GetHost();
+        Form& problems = h.LoadForm("frmStatus");
+        problems.CentreOn(*self);
+        h.ShowModal(problems, self);
+        h.UnloadForm(problems);
+    };
+    // The caption bar's close button: the bar never closes its form itself.
+    Find<TolvaneCaption>(form, "capShowcase").HaltClick += [self] { self->GetHost().UnloadForm(*self); };
+    // The first check box shows and hides the status bar's grip.
+    TolvanePanel* status = &Find<TolvanePanel>(form, "pnlStatus");
+    Find<TolvaneTick>(form, "tikGrip").ValueChange += [status](Boolean& value) { status->SetGrip(value ? True : False); };
+}
+
+}  // namespace stolvane::showcase
