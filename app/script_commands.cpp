@@ -171,7 +171,8 @@ void ScriptDriver::CmdTab(const InJson& c) { m_rt.Tab(BooleanOr(c, "shift", fals
 
 void ScriptDriver::CmdAdvance(const InJson& c) {
     double ms = Number(c, "ms");
-    if (ms < 0 || ms != std::floor(ms) || ms > 1e12) throw BadArgument("\"ms\" must be a whole number of milliseconds");
+    if (ms < 0 || ms != std::floor(ms) || ms > static_cast<double>(Runtime::kMaxAdvanceMs))
+        throw BadArgument("\"ms\" must be a whole number of milliseconds from 0 to 3600000 (one hour)");
     m_rt.Advance(static_cast<int64_t>(ms));
 }
 

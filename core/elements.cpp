@@ -11,7 +11,7 @@ namespace stolvane {
 
 namespace {
 void RequireSize(double v) {
-    if (v < 0 || std::isnan(v)) throw HostError::InvalidProperty();
+    if (v < 0 || std::isnan(v) || (std::isfinite(v) && v > kMaxExtentTwips)) throw HostError::InvalidProperty();
 }
 void RequireFinite(double v) {
     if (!std::isfinite(v)) throw HostError::Overflow();

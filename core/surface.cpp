@@ -29,6 +29,10 @@ std::string Surface::FullName() const {
 }
 
 namespace {
+// A width or height: not negative and within the largest extent.
+void RequireExtent(double v) {
+    if (v < 0 || v > kMaxExtentTwips) throw HostError::InvalidProperty();
+}
 void RequireFinite(double v) {
     if (!std::isfinite(v)) throw HostError::Overflow();
 }
@@ -52,7 +56,7 @@ void Surface::SetTop(double v) {
 
 void Surface::SetWidth(double v) {
     RequireFinite(v);
-    if (v < 0) throw HostError::InvalidProperty();
+    RequireExtent(v);
     if (v == m_rect.width) return;
     Rect old = m_rect;
     m_rect.width = v;
@@ -62,7 +66,7 @@ void Surface::SetWidth(double v) {
 
 void Surface::SetHeight(double v) {
     RequireFinite(v);
-    if (v < 0) throw HostError::InvalidProperty();
+    RequireExtent(v);
     if (v == m_rect.height) return;
     Rect old = m_rect;
     m_rect.height = v;
@@ -75,7 +79,8 @@ void Surface::Move(double left, double top, double width, double height) {
     RequireFinite(top);
     RequireFinite(width);
     RequireFinite(height);
-    if (width < 0 || height < 0) throw HostError::InvalidProperty();
+    RequireExtent(width);
+    RequireExtent(height);
     Rect old = m_rect;
     m_rect = {left, top, width, height};
     if (old == m_rect) return;

@@ -10,6 +10,14 @@ namespace stolvane {
 
 inline constexpr double kTwipsPerPixel = 15.0;
 
+// The largest width or height of a form, a control or an element: 32 767 pixels at scale 1
+// (491 505 twips). Larger sizes are refused (error 380), so no work that follows a size (a
+// focus marker's dots, a gradient's bands, a tiling) can be made unbounded by one typed value.
+inline constexpr double kMaxExtentTwips = 32767 * kTwipsPerPixel;
+// The largest frame the renderer draws a form into, in device pixels: 8 192 x 8 192 in all
+// (256 MB), and no side over 32 767.
+inline constexpr double kMaxFramePixels = 8192.0 * 8192.0;
+
 // Exact conversions, no rounding. A scale above 1 puts more device pixels in a twip.
 constexpr double TwipsToPixels(double twips, double scale = 1.0) { return twips * scale / kTwipsPerPixel; }
 constexpr double PixelsToTwips(double pixels, double scale = 1.0) { return pixels * (kTwipsPerPixel / scale); }

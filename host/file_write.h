@@ -11,9 +11,12 @@ struct FileWriteError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Writes `text` to `path` durably. Through a symbolic link the file it points to is replaced;
-// the new file keeps the permissions of the one it replaces. On failure the old file stays as
-// it was and FileWriteError says why ("cannot save PATH: ...").
-void WriteFileAtomically(const std::string& path, const std::string& text);
+// Writes `bytes` to `path` durably. Through a symbolic link (dangling or not) the file it points
+// to is written; the new file keeps the permissions of the one it replaces. Only regular files
+// are replaced: a folder, device, FIFO or socket at the path is refused and left untouched. The
+// temporary file is hidden beside the target (".NAME.stolvane-PID.tmp"); one left by a killed
+// save is removed by the next save of the same file. On failure the old file stays as it was and
+// FileWriteError says why ("cannot save PATH: ...").
+void WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 }  // namespace stolvane

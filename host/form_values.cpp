@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/resources.h"
+#include "core/units.h"
 #include "host/form_reader.h"
 #include "host/media.h"
 #include "host/runtime.h"
@@ -107,6 +108,8 @@ double Reader::Coordinate(const Json& v, const std::string& where) const {
 double Reader::Size(const Json& v, const std::string& where) const {
     double d = Coordinate(v, where);
     if (d < 0) Fail(where, "a size must not be negative, found " + v.dump());
+    if (d > kMaxExtentTwips)
+        Fail(where, v.dump() + " is over the largest size, 491505 twips (32767 pixels)");
     return d;
 }
 

@@ -8,6 +8,8 @@
 
 #include "host/render.h"
 
+#include "host/file_write.h"
+
 #include <cairo-ft.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -27,6 +29,15 @@
 namespace stolvane {
 
 namespace {
+
+// Frames are refused beyond the size limit with a message saying so, before anything is
+// allocated: "Out of memory" alone would hide that the limit, not the machine, refused it.
+void CheckFrameSize(double w, double h, const char* what) {
+    if (w <= 32767 && h <= 32767 && w * h <= kMaxFramePixels) return;
+    auto whole = [](double v) { return std::isfinite(v) && v < 1e15 ? std::to_string(static_cast<long long>(v)) : std::string("too many"); };
+    throw HostError(7, std::string("Out of memory: ") + what + " needs a frame of " + whole(w) + " x " + whole(h) +
+                           " pixels, over the limit of 8192 x 8192 pixels (and 32767 on a side)");
+}
 
 // A rectangle of device pixels, right and bottom excluded.
 struct DRect {
@@ -324,7 +335,7 @@ private:
                 const double perUnit = light ? devicePx / light->unitsPerEm : 0;
                 const double stroke = light ? light->stroke * perUnit : 0;
                 glyphs.clear();
-                int advance = 0;
+                int64_t advance = 0;  // a long run's advances pass 2^31 pango units
                 for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
                     const PangoGlyphInfo& g = run->glyphs->glyphs[i];
                     if (g.glyph != PANGO_GLYPH_EMPTY && !(g.glyph & PANGO_GLYPH_UNKNOWN_FLAG)) {
@@ -746,7 +757,7 @@ struct FormRenderer::Impl {
     // Makes the frame the form's current size; true when it had to be (re)made.
     bool Fit(double scale) {
         double w = PixelsCovering(form.Width(), scale), h = PixelsCovering(form.Height(), scale);
-        if (!(w <= 32767 && h <= 32767)) throw HostError(7, "Out of memory");
+        CheckFrameSize(w, h, "the form");
         int iw = std::max(1, static_cast<int>(w)), ih = std::max(1, static_cast<int>(h));
         if (surface && iw == image.width && ih == image.height) return false;
         if (surface) cairo_surface_destroy(surface);
@@ -841,7 +852,7 @@ Frame RenderPicture(const Picture& picture, double scale) {
                                         : std::floor(picture.PixelWidth() * scale + 1e-7);
     double h = picture.DrawingContent() ? PixelsCovering(picture.HeightTwips(), scale)
                                         : std::floor(picture.PixelHeight() * scale + 1e-7);
-    if (!(w <= 32767 && h <= 32767)) throw HostError(7, "Out of memory");
+    CheckFrameSize(w, h, "the picture");
     img.width = std::max(1, static_cast<int>(w));
     img.height = std::max(1, static_cast<int>(h));
     img.stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, img.width);
@@ -862,9 +873,21 @@ void WritePng(const Frame& image, const std::string& path) {
     cairo_surface_t* s = cairo_image_surface_create_for_data(const_cast<unsigned char*>(image.data.data()),
                                                              CAIRO_FORMAT_ARGB32, image.width, image.height,
                                                              image.stride);
-    cairo_status_t status = cairo_surface_write_to_png(s, path.c_str());
+    std::string bytes;
+    cairo_status_t status = cairo_surface_write_to_png_stream(
+        s,
+        [](void* closure, const unsigned char* data, unsigned int n) {
+            static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), n);
+            return CAIRO_STATUS_SUCCESS;
+        },
+        &bytes);
     cairo_surface_destroy(s);
-    if (status != CAIRO_STATUS_SUCCESS) throw HostError(75, "Path/File access error");
+    if (status != CAIRO_STATUS_SUCCESS) throw HostError(7, "Out of memory");
+    try {
+        WriteFileAtomically(path, bytes);
+    } catch (const FileWriteError& e) {
+        throw HostError(75, std::string("Path/File access error (") + e.what() + ")");
+    }
 }
 
 }  // namespace stolvane

@@ -165,6 +165,8 @@ public:
     // ---- Time
     int64_t Now() const { return m_now; }
     // Moves the clock on and fires every due tick in order.
+    // At most kMaxAdvanceMs at a time, so one call cannot queue an unbounded number of ticks.
+    static constexpr int64_t kMaxAdvanceMs = 3'600'000;
     void Advance(int64_t ms);
     // Milliseconds until the next timer is due, or -1 when none runs.
     int64_t NextTimerDue() const;

@@ -24,7 +24,7 @@ int64_t Runtime::NextTimerDue() const {
 }
 
 void Runtime::Advance(int64_t ms) {
-    if (ms < 0) throw HostError::InvalidCall();
+    if (ms < 0 || ms > kMaxAdvanceMs) throw HostError::InvalidCall();
     Dispatch scope(*this);
     const int64_t end = m_now + ms;
     while (true) {

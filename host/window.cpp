@@ -76,8 +76,19 @@ struct WindowHost::Impl {
     Impl(Runtime& r, double s) : rt(r), scale(s) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        // Only a real display will do: left to itself SDL falls back to its invisible
+        // "offscreen" driver when the X or Wayland connection fails, and the windows would then
+        // exist nowhere. Unless the user chose a driver, ask for the real ones only.
+        const char* chosen = std::getenv("SDL_VIDEODRIVER");
+        if (!chosen || !*chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
             throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!driver || std::string(driver) == "offscreen" || std::string(driver) == "dummy") {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+            throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: no display (SDL chose the \"") +
+                                                          (driver ? driver : "none") + "\" video driver)");
+        }
         for (uint32_t type : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPCOMPLETE}) SDL_EventState(type, SDL_ENABLE);
     }
 
@@ -363,7 +374,7 @@ struct WindowHost::Impl {
         int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count();
         if (ms <= 0) return;
         last = now;
-        rt.Advance(ms);
+        rt.Advance(std::min<int64_t>(ms, Runtime::kMaxAdvanceMs));
     }
 
     // Windows of forms that are no longer shown close; new shown forms get windows.
@@ -534,9 +545,13 @@ bool WindowHost::DisplayAvailable() {
     const char* d = std::getenv("DISPLAY");
     const char* w = std::getenv("WAYLAND_DISPLAY");
     if ((!d || !*d) && (!w || !*w)) return false;
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (!chosen || !*chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    bool real = driver && std::string(driver) != "offscreen" && std::string(driver) != "dummy";
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return true;
+    return real;
 }
 
 void WindowHost::Run(Form& form) {

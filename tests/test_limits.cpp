@@ -1,0 +1,146 @@
+// What a hostile user or a careless script can hand the runtime: saves and renders aimed at
+// things that are not regular files, sizes and times beyond the documented limits, text long
+// enough to overflow a pixel count. Each is refused clearly or handled, never hangs or destroys.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/script.h"
+#include "host/file_write.h"
+#include "host/form_file.h"
+#include "host/render.h"
+#include "host/runtime.h"
+
+using namespace stolvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Limits : ::testing::Test {
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("stolvane_limits_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Script(const std::string& lines) {
+        std::istringstream in(lines);
+        std::ostringstream out, err;
+        RunScript(in, out, err, std::nullopt);
+        return out.str();
+    }
+    static std::string Slurp(const fs::path& p) {
+        std::ifstream in(p);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+};
+
+TEST_F(Limits, SavesAndRendersReplaceOnlyRegularFiles) {
+    Runtime rt;
+    Form& form = rt.NewForm("frmSave", 600, 300);
+    FormRenderer renderer(rt, form, 1);
+    Frame frame = renderer.RepaintAll();
+
+    // A FIFO (and a device node, where this test may make one) is refused and left as it was.
+    fs::path fifo = dir / "pipe.json";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<fs::path> specials{fifo};
+    fs::path device = dir / "null.json";
+    if (mknod(device.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) specials.push_back(device);
+    for (const fs::path& p : specials) {
+        try {
+            SaveFormFile(rt, form, p.string());
+            ADD_FAILURE() << "saved onto " << p;
+        } catch (const FormFileError& e) {
+            EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
+        }
+        EXPECT_THROW(WritePng(frame, p.string()), HostError);
+        struct stat st {};
+        ASSERT_EQ(lstat(p.c_str(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode)) << p << " was replaced";
+    }
+    EXPECT_THROW(SaveFormFile(rt, form, dir.string()), FormFileError) << "a folder";
+    try {
+        SaveFormFile(rt, form, (dir / "missing" / "f.json").string());
+        ADD_FAILURE();
+    } catch (const FormFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("does not exist"), std::string::npos) << e.what();
+    }
+
+    // A dangling link is written through: the link stays, its target appears.
+    fs::create_symlink("target.json", dir / "link.json");
+    SaveFormFile(rt, form, (dir / "link.json").string());
+    EXPECT_TRUE(fs::is_symlink(dir / "link.json"));
+    EXPECT_NE(Slurp(dir / "target.json").find("frmSave"), std::string::npos);
+    WritePng(frame, (dir / "link.json").string());
+    EXPECT_TRUE(fs::is_symlink(dir / "link.json")) << "a render writes through the link too";
+
+    // A temporary file a killed save left behind (its process gone) goes with the next save; the
+    // temporary names never look like forms.
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    fs::path stale = dir / (".f.json.stolvane-" + std::to_string(gone) + ".tmp");
+    std::ofstream(stale) << "half a form";
+    SaveFormFile(rt, form, (dir / "f.json").string());
+    EXPECT_FALSE(fs::exists(stale));
+    for (auto& e : fs::directory_iterator(dir)) EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos);
+}
+
+TEST_F(Limits, SizesBeyondTheLimitsAreRefusedAndWorkStaysBounded) {
+    // A button 2^31 twips high was accepted, and drawing its focus dots never ended.
+    std::string out = Script(
+        "{\"cmd\":\"place\",\"class\":\"TolvaneButton\",\"name\":\"A\",\"left\":0,\"top\":0}\n"
+        "{\"cmd\":\"resize\",\"target\":\"A\",\"height\":2147483648}\n"
+        "{\"cmd\":\"resize\",\"target\":\"A\",\"height\":491505}\n"
+        "{\"cmd\":\"show\"}\n{\"cmd\":\"tab\"}\n{\"cmd\":\"get\",\"target\":\"A\",\"property\":\"Height\"}\n");
+    EXPECT_NE(out.find("\"number\":380"), std::string::npos) << out;
+    EXPECT_NE(out.find("{\"value\":491505}"), std::string::npos) << "the largest size still works: " << out;
+
+    // Time: at most an hour per advance.
+    out = Script("{\"cmd\":\"advance\",\"ms\":3600001}\n{\"cmd\":\"advance\",\"ms\":3600000}\n");
+    EXPECT_NE(out.find("\"number\":5,"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\"error\"", out.find("\"error\"") + 1), std::string::npos) << "one hour is fine: " << out;
+
+    // A form too large to draw says so (it said "Out of memory"); one beyond the largest size
+    // does not load at all.
+    Runtime rt;
+    Form& huge = LoadFormText(rt, R"({"name":"frmHuge","width":491000,"height":491000})", "", "huge.json");
+    try {
+        FormRenderer(rt, huge, 1).RepaintAll();
+        ADD_FAILURE() << "a 32 734-pixel frame was made";
+    } catch (const HostError& e) {
+        EXPECT_NE(e.description.find("over the limit of 8192 x 8192"), std::string::npos) << e.description;
+    }
+    try {
+        LoadFormText(rt, R"({"name":"frmHuger","width":1e9,"height":300})", "", "huger.json");
+        ADD_FAILURE();
+    } catch (const FormFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("largest size"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(Limits, AVeryLongCaptionDrawsWithoutOverflowingItsAdvance) {
+    // 200 000 wide letters: over 2^31 in pango's units along one run.
+    Runtime rt;
+    Form& form = rt.NewForm("frmLong", 3000, 600);
+    Label& label = form.Add<Label>("lblLong");
+    label.Move(0, 0, 3000, 300);
+    label.SetCaption(std::string(200000, 'W'));
+    rt.ShowForm(form);
+    Frame f = FormRenderer(rt, form, 1).RepaintAll();
+    EXPECT_EQ(f.width, 200);
+}
+
+}  // namespace
