@@ -3,14 +3,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
 
+#include "app/describe.h"
+#include "app/dump.h"
 #include "app/script.h"
 #include "core/control.h"
+#include "core/names.h"
+#include "host/file_write.h"
 #include "host/form_file.h"
 #include "host/render.h"
 #include "host/runtime.h"
@@ -33,9 +39,14 @@ Commands:
       form without one): one JSON command per input line, and one JSON object
       per output line for everything that happens (events, property changes,
       message boxes, answers). Time runs on a virtual clock.
-  run FORM.json [--scale N]
+  run FORM.json [--scale N] [--events]
       Opens the form in a window and runs it until its windows are closed
-      (needs a display).
+      (needs a display). --events prints each event as it happens, one JSON
+      object a line as the script command prints them.
+  describe [--markdown] [CLASS...]
+      Prints a class's properties (type, default, saved key, values, help
+      text) and events; without a class, lists the classes. --markdown gives
+      the reference as Markdown (all classes: docs/controls.md).
   demo [--examples DIR] [-o OUTDIR] [--scale N]
       Renders every example form (DIR/*.json; by default the examples folder of
       the source tree) to PNG files in OUTDIR (default ./stolvane-demo/) and
@@ -46,8 +57,17 @@ Commands:
 Exit status: 0 success, 1 runtime failure, 2 bad input (wrong arguments, a form
 file that cannot be read or is malformed).
 The command is described in docs/command.md, the script language in
-docs/script.md.
+docs/script.md, the controls in docs/controls.md.
 )";
+
+// Why a form file cannot be read, in the system's words; empty when it can.
+std::string ReadProblem(const std::string& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return "it is a folder";
+    std::ifstream probe(path);
+    if (!probe) return std::strerror(errno);
+    return {};
+}
 
 int Usage(std::ostream& err, const std::string& problem) {
     err << "stolvane: " << problem << "\n"
@@ -124,12 +144,28 @@ int Script(const std::vector<std::string>& args, std::istream& in, std::ostream&
     return RunScript(in, out, err, form);
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& err) {
+// Prints each event of a running form as the scripted driver does.
+class EventPrinter : public RuntimeObserver {
+public:
+    EventPrinter(Runtime& runtime, std::ostream& out) : m_runtime(runtime), m_out(out) {}
+    void OnEvent(Surface& source, const std::string& name, EventArgs& args) override {
+        m_out << EventJson(m_runtime, source, name, args).dump() << std::endl;
+    }
+
+private:
+    Runtime& m_runtime;
+    std::ostream& m_out;
+};
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<std::string> form;
     double scale = 1;
+    bool events = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--scale") {
+        if (a == "--events") {
+            events = true;
+        } else if (a == "--scale") {
             if (++i == args.size()) return Usage(err, "--scale needs a number");
             auto s = ParseScale(args[i]);
             if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
@@ -143,8 +179,8 @@ int Run(const std::vector<std::string>& args, std::ostream& err) {
         }
     }
     if (!form) return Usage(err, "run needs a form file");
-    if (!std::ifstream(*form)) {
-        err << "stolvane: cannot read " << *form << "\n";
+    if (std::string why = ReadProblem(*form); !why.empty()) {
+        err << "stolvane: cannot read " << *form << ": " << why << "\n";
         return ExitStatus::BadInput;
     }
     if (!WindowHost::DisplayAvailable()) {
@@ -163,7 +199,10 @@ int Run(const std::vector<std::string>& args, std::ostream& err) {
         err << "stolvane: " << *form << ": error " << e.number << ": " << e.description << "\n";
         return ExitStatus::BadInput;
     }
+    EventPrinter printer(runtime, out);
+    if (events) runtime.SetObserver(&printer);
     host.Run(*loaded);
+    runtime.SetObserver(nullptr);
     return ExitStatus::Success;
 }
 
@@ -225,8 +264,8 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 }  // namespace
 
 int RenderFormFile(const std::string& formPath, const std::string& pngPath, double scale, std::ostream& err) {
-    if (!std::ifstream(formPath)) {
-        err << "stolvane: cannot read " << formPath << "\n";
+    if (std::string why = ReadProblem(formPath); !why.empty()) {
+        err << "stolvane: cannot read " << formPath << ": " << why << "\n";
         return ExitStatus::BadInput;
     }
     Runtime runtime;
@@ -245,6 +284,11 @@ int RenderFormFile(const std::string& formPath, const std::string& pngPath, doub
         err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
         return ExitStatus::BadInput;
     }
+    // Say plainly what stands in the way before rendering (a missing folder, a folder named).
+    if (std::string why = WriteProblem(pngPath); !why.empty()) {
+        err << "stolvane: cannot write " << pngPath << ": " << why << "\n";
+        return ExitStatus::Failure;
+    }
     // The picture goes to a temporary file renamed into place, so a failure leaves no half file
     // and never damages an earlier picture of the same name.
     std::string temp = pngPath + ".tmp" + std::to_string(::getpid());
@@ -257,6 +301,12 @@ int RenderFormFile(const std::string& formPath, const std::string& pngPath, doub
         std::error_code ec;
         fs::remove(temp, ec);
         err << "stolvane: " << pngPath << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::Failure;
+    } catch (const fs::filesystem_error& e) {
+        // The message names the system's reason only: the temporary file is no concern of the user.
+        std::error_code ec;
+        fs::remove(temp, ec);
+        err << "stolvane: cannot write " << pngPath << ": " << e.code().message() << "\n";
         return ExitStatus::Failure;
     } catch (const std::exception& e) {
         std::error_code ec;
@@ -285,13 +335,15 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
     try {
         if (cmd == "render") return Render(args, err);
         if (cmd == "script") return Script(args, in, out, err);
-        if (cmd == "run") return Run(args, err);
+        if (cmd == "run") return Run(args, out, err);
+        if (cmd == "describe") return DescribeCommand(args, out, err);
         if (cmd == "demo") return Demo(args, out, err);
     } catch (const std::exception& e) {
         err << "stolvane: " << e.what() << "\n";
         return ExitStatus::Failure;
     }
-    return Usage(err, "unknown command '" + cmd + "'");
+    return Usage(err, "unknown command '" + cmd + "'" +
+                          DidYouMean(cmd, {"render", "script", "run", "describe", "demo", "help", "version"}));
 }
 
 }  // namespace stolvane
