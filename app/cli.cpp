@@ -3,15 +3,21 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
 
+#include "app/describe.h"
+#include "app/dump.h"
 #include "app/script.h"
 #include "core/control.h"
 #include "forms/showcase/showcase.h"
+#include "core/names.h"
+#include "host/file_write.h"
 #include "host/form_file.h"
 #include "host/render.h"
 #include "host/runtime.h"
@@ -34,9 +40,14 @@ Commands:
       form without one): one JSON command per input line, and one JSON object
       per output line for everything that happens (events, property changes,
       message boxes, answers). Time runs on a virtual clock.
-  run FORM.json [--scale N]
+  run FORM.json [--scale N] [--events]
       Opens the form in a window and runs it until its windows are closed
-      (needs a display).
+      (needs a display). --events prints each event as it happens, one JSON
+      object a line as the script command prints them.
+  describe [--markdown] [CLASS...]
+      Prints a class's properties (type, default, saved key, values, help
+      text) and events; without a class, lists the classes. --markdown gives
+      the reference as Markdown (all classes: docs/controls.md).
   demo [--no-window] [--examples DIR] [-o OUTDIR] [--scale N]
       Opens the showcase window (every control at work; its buttons open the
       about box and the known-problems list) when a display is available.
@@ -50,8 +61,17 @@ Commands:
 Exit status: 0 success, 1 runtime failure, 2 bad input (wrong arguments, a form
 file that cannot be read or is malformed).
 The command is described in docs/command.md, the script language in
-docs/script.md.
+docs/script.md, the controls in docs/controls.md.
 )";
+
+// Why a form file cannot be read, in the system's words; empty when it can.
+std::string ReadProblem(const std::string& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return "it is a folder";
+    std::ifstream probe(path);
+    if (!probe) return std::strerror(errno);
+    return {};
+}
 
 int Usage(std::ostream& err, const std::string& problem) {
     err << "stolvane: " << problem << "\n"
@@ -128,12 +148,28 @@ int Script(const std::vector<std::string>& args, std::istream& in, std::ostream&
     return RunScript(in, out, err, form);
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& err) {
+// Prints each event of a running form as the scripted driver does.
+class EventPrinter : public RuntimeObserver {
+public:
+    EventPrinter(Runtime& runtime, std::ostream& out) : m_runtime(runtime), m_out(out) {}
+    void OnEvent(Surface& source, const std::string& name, EventArgs& args) override {
+        m_out << EventJson(m_runtime, source, name, args).dump() << std::endl;
+    }
+
+private:
+    Runtime& m_runtime;
+    std::ostream& m_out;
+};
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<std::string> form;
     double scale = 1;
+    bool events = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--scale") {
+        if (a == "--events") {
+            events = true;
+        } else if (a == "--scale") {
             if (++i == args.size()) return Usage(err, "--scale needs a number");
             auto s = ParseScale(args[i]);
             if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
@@ -147,8 +183,8 @@ int Run(const std::vector<std::string>& args, std::ostream& err) {
         }
     }
     if (!form) return Usage(err, "run needs a form file");
-    if (!std::ifstream(*form)) {
-        err << "stolvane: cannot read " << *form << "\n";
+    if (std::string why = ReadProblem(*form); !why.empty()) {
+        err << "stolvane: cannot read " << *form << ": " << why << "\n";
         return ExitStatus::BadInput;
     }
     if (!WindowHost::DisplayAvailable()) {
@@ -167,27 +203,31 @@ int Run(const std::vector<std::string>& args, std::ostream& err) {
         err << "stolvane: " << *form << ": error " << e.number << ": " << e.description << "\n";
         return ExitStatus::BadInput;
     }
+    EventPrinter printer(runtime, out);
+    if (events) runtime.SetObserver(&printer);
     host.Run(*loaded);
+    runtime.SetObserver(nullptr);
     return ExitStatus::Success;
 }
 
 // Writes a shown form's client area as PNG, through a temporary file renamed into place, so a
 // failure leaves no half file and never damages an earlier picture of the same name.
 int WriteFormPicture(Runtime& runtime, Form& form, const std::string& pngPath, double scale, std::ostream& err) {
-    std::string temp = pngPath + ".tmp" + std::to_string(::getpid());
+    // Say plainly what stands in the way before rendering (a missing folder, a folder named).
+    if (std::string why = WriteProblem(pngPath); !why.empty()) {
+        err << "stolvane: cannot write " << pngPath << ": " << why << "\n";
+        return ExitStatus::Failure;
+    }
+    // WritePng replaces the picture atomically (a failure leaves no half file and never damages
+    // an earlier picture of the same name) and writes regular files only.
     try {
         runtime.ShowForm(form);
         FormRenderer renderer(runtime, form, scale);
-        WritePng(renderer.RepaintAll(), temp);
-        fs::rename(temp, pngPath);
+        WritePng(renderer.RepaintAll(), pngPath);
     } catch (const HostError& e) {
-        std::error_code ec;
-        fs::remove(temp, ec);
         err << "stolvane: " << pngPath << ": error " << e.number << ": " << e.description << "\n";
         return ExitStatus::Failure;
     } catch (const std::exception& e) {
-        std::error_code ec;
-        fs::remove(temp, ec);
         err << "stolvane: " << pngPath << ": " << e.what() << "\n";
         return ExitStatus::Failure;
     }
@@ -300,8 +340,8 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 }  // namespace
 
 int RenderFormFile(const std::string& formPath, const std::string& pngPath, double scale, std::ostream& err) {
-    if (!std::ifstream(formPath)) {
-        err << "stolvane: cannot read " << formPath << "\n";
+    if (std::string why = ReadProblem(formPath); !why.empty()) {
+        err << "stolvane: cannot read " << formPath << ": " << why << "\n";
         return ExitStatus::BadInput;
     }
     Runtime runtime;
@@ -343,13 +383,15 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
     try {
         if (cmd == "render") return Render(args, err);
         if (cmd == "script") return Script(args, in, out, err);
-        if (cmd == "run") return Run(args, err);
+        if (cmd == "run") return Run(args, out, err);
+        if (cmd == "describe") return DescribeCommand(args, out, err);
         if (cmd == "demo") return Demo(args, out, err);
     } catch (const std::exception& e) {
         err << "stolvane: " << e.what() << "\n";
         return ExitStatus::Failure;
     }
-    return Usage(err, "unknown command '" + cmd + "'");
+    return Usage(err, "unknown command '" + cmd + "'" +
+                          DidYouMean(cmd, {"render", "script", "run", "describe", "demo", "help", "version"}));
 }
 
 }  // namespace stolvane

@@ -18,6 +18,10 @@ class Runtime;
 // Output objects keep their members in the documented order.
 using Json = nlohmann::ordered_json;
 
+// An event as the scripted driver prints it: {"event","control","args"}, Boolean arguments
+// (the "b" prefix, as bValue) as true/false, dropped data as {"files","text"}.
+Json EventJson(Runtime& runtime, Surface& source, const std::string& name, EventArgs& args);
+
 // A number as scripts see it: integral values print without a fraction.
 Json NumberJson(double v);
 // A 32-bit float printed with the fewest digits that read back as the same float (0.1, not

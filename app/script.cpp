@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "app/script_driver.h"
+#include "core/names.h"
 #include "host/form_file.h"
 
 namespace stolvane {
@@ -17,6 +18,7 @@ namespace scripting {
 ScriptDriver::ScriptDriver(Runtime& runtime, std::istream& in, std::ostream& out)
     : m_rt(runtime), m_in(in), m_out(out) {
     m_rt.SetObserver(this);
+    m_rt.SetFocusOnShow(true);
     // A script never starts a browser: navigation succeeds or fails as the script says.
     m_rt.SetLauncher([this](const std::string&) { return !m_navigationFails; });
     m_rt.SetModalLoop([this](Form& f) { ModalLoop(f); });
@@ -36,6 +38,7 @@ ScriptDriver::ScriptDriver(Runtime& runtime, std::istream& in, std::ostream& out
 ScriptDriver::~ScriptDriver() {
     m_renderers.clear();
     m_rt.SetObserver(nullptr);
+    m_rt.SetFocusOnShow(false);
     m_rt.SetModalLoop(nullptr);
     m_rt.SetMenuChooser(nullptr);
     m_rt.SetLauncher([](const std::string&) { return false; });
@@ -77,12 +80,20 @@ void ScriptDriver::EmitError(int32_t number, const std::string& description) {
     Json e = Json::object();
     e["number"] = number;
     e["description"] = description;
+    // The input line of the command that failed (none before the first command).
+    if (m_line > 0) e["line"] = m_line;
     Json j = Json::object();
     j["error"] = std::move(e);
     Emit(j);
 }
 
 void ScriptDriver::OnEvent(Surface& source, const std::string& name, EventArgs& args) {
+    Emit(EventJson(m_rt, source, name, args));
+}
+
+}  // namespace scripting
+
+Json EventJson(Runtime& runtime, Surface& source, const std::string& name, EventArgs& args) {
     Json a = Json::object();
     for (auto& arg : args) {
         std::string n = arg.name ? arg.name : "";
@@ -106,10 +117,12 @@ void ScriptDriver::OnEvent(Surface& source, const std::string& name, EventArgs& 
     }
     Json j = Json::object();
     j["event"] = name;
-    j["control"] = m_rt.PathOf(source);
+    j["control"] = runtime.PathOf(source);
     j["args"] = std::move(a);
-    Emit(j);
+    return j;
 }
+
+namespace scripting {
 
 void ScriptDriver::OnPropertyChanged(Surface& source, const std::string& key) {
     Json j = Json::object();
@@ -243,9 +256,47 @@ void ScriptDriver::Execute(const InJson& cmd) {
     auto name = cmd.find("cmd");
     if (name == cmd.end() || !name->is_string())
         throw HostError(ErrorNumber::InvalidCall, "line " + std::to_string(m_line) + ": a command needs \"cmd\"");
+    // The members each command reads besides "cmd": any other is refused before the command
+    // runs, so a misspelt member ("widht") is never silently left at its default.
+    static const std::map<std::string, std::vector<std::string>> members{
+        {"load", {"form"}},
+        {"place", {"class", "name", "container", "left", "top", "width", "height", "x1", "y1", "x2", "y2"}},
+        {"show", {}},
+        {"save", {"path"}},
+        {"render", {"path", "scale"}},
+        {"mouse", {"action", "x", "y", "button", "shift", "target"}},
+        {"cursor", {"x", "y"}},
+        {"key", {"ascii", "char"}},
+        {"accesskey", {"char"}},
+        {"focus", {"target"}},
+        {"tab", {"shift"}},
+        {"advance", {"ms"}},
+        {"resize", {"target", "width", "height"}},
+        {"move", {"target", "left", "top"}},
+        {"set", {"target", "property", "value"}},
+        {"get", {"target", "property"}},
+        {"call", {"target", "method"}},
+        {"dump", {"target"}},
+        {"pixel", {"x", "y"}},
+        {"navigation", {"fail"}},
+        {"menu", {"choose"}},
+        {"desktop", {"section", "key", "value"}},
+        {"drop", {"x", "y", "files", "text", "target", "button", "shift"}},
+    };
     m_cmdName = name->get<std::string>();
     auto it = commands.find(m_cmdName);
-    if (it == commands.end()) throw HostError(ErrorNumber::InvalidCall, "unknown command \"" + m_cmdName + "\"");
+    if (it == commands.end()) {
+        std::vector<std::string> names;
+        for (auto& [n, c] : commands) names.push_back(n);
+        throw HostError(ErrorNumber::InvalidCall, "unknown command \"" + m_cmdName + "\"" + DidYouMean(m_cmdName, names) +
+                                                      "; commands: " + JoinNames(names));
+    }
+    const std::vector<std::string>& known = members.at(m_cmdName);
+    for (auto& [key, value] : cmd.items()) {
+        if (key == "cmd" || std::find(known.begin(), known.end(), key) != known.end()) continue;
+        throw BadArgument("unknown member \"" + key + "\"" + DidYouMean(key, known) +
+                          (known.empty() ? "; it takes none" : "; it takes " + JoinNames(known)));
+    }
     (this->*(it->second))(cmd);
 }
 

@@ -6,6 +6,8 @@
 #include "app/script_driver.h"
 #include "core/convert.h"
 #include "core/element_members.h"
+#include "core/names.h"
+#include "host/file_write.h"
 #include "host/form_file.h"
 
 namespace stolvane::scripting {
@@ -66,7 +68,11 @@ void ScriptDriver::CmdPlace(const InJson& c) {
             line->SetEnds(NumberOr(c, "x1", 0), NumberOr(c, "y1", 0), NumberOr(c, "x2", 0), NumberOr(c, "y2", 0));
         return;
     }
-    throw BadArgument("no class named \"" + className + "\"");
+    std::vector<std::string> names;
+    for (const ClassInfo& info : Library::Instance().Classes()) names.push_back(info.name);
+    throw BadArgument("no class named \"" + className + "\"" + DidYouMean(className, names) +
+                      "; the classes are " + JoinNames(names) + ", and the element kinds label, line, image, "
+                      "picturebox, shape, picturebutton, menuitem, listbox, timer");
 }
 
 void ScriptDriver::CmdShow(const InJson&) { m_rt.ShowForm(Current()); }
@@ -77,6 +83,8 @@ void ScriptDriver::CmdRender(const InJson& c) {
     std::string path = String(c, "path");
     double scale = NumberOr(c, "scale", 1);
     if (!(scale > 0 && scale <= 16)) throw BadArgument("\"scale\" must be above 0 and at most 16");
+    if (std::string why = WriteProblem(path); !why.empty())
+        throw HostError(75, "Path/File access error: cannot write " + path + ": " + why);
     Form& form = Current();
     if (scale == 1) {
         WritePng(RendererFor(form).Update(), path);

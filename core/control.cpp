@@ -56,6 +56,40 @@ void Control::WriteAllProperties(PropertyBag& bag) {
         if (p.persisted) bag.Write(p.name, p.get(*this), p.storeDefault(*this));
 }
 
+bool EnumInfo::Contains(int64_t v) const {
+    for (auto& e : values)
+        if (e.value == v) return true;
+    return false;
+}
+
+std::string EnumInfo::List() const {
+    std::string out;
+    for (auto& e : values) out += (out.empty() ? "" : ", ") + e.name + " " + std::to_string(e.value);
+    return out;
+}
+
+PropertyInfo PropertyInfo::Enumerated(const EnumInfo& e) && {
+    enumeration = &e;
+    if (e.Refuses()) {
+        set = [inner = std::move(set), type = type, &e](Control& c, const Value& v) {
+            if (!e.Contains(AsInteger(Coerce(v, type)))) throw HostError::InvalidProperty();
+            inner(c, v);
+        };
+    }
+    return std::move(*this);
+}
+
+const EnumInfo& AlignmentEnum() {
+    static const EnumInfo e{"Alignment", {{"Left", 0, "left-justified"}, {"Right", 1, "right-justified"},
+                                          {"Centre", 2, "centred"}}, ""};
+    return e;
+}
+
+void CheckEnumerated(const PropertyInfo& p, const Value& v) {
+    if (p.enumeration && p.enumeration->Refuses() && !p.enumeration->Contains(AsInteger(Coerce(v, p.type))))
+        throw HostError::InvalidProperty();
+}
+
 std::function<Value(Control&)> AmbientFontDefault() {
     return [](Control& c) -> Value { return c.GetHost().AmbientFont(c.GetSurface()); };
 }

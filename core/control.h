@@ -25,6 +25,22 @@ inline constexpr const char* kAboutPageAddress = "https://example.org/stolvane/a
 
 class Control;
 
+// A named list of the values a property takes. A value outside the list is either refused
+// (error 380) or, where the class gives it a meaning, stored and used as otherValues says.
+struct EnumValue {
+    std::string name;  // "tbtWin95"
+    int32_t value = 0;
+    std::string meaning;
+};
+struct EnumInfo {
+    std::string name;  // "ButtonType"
+    std::vector<EnumValue> values;
+    std::string otherValues;  // what a value outside the list does; empty: it is refused
+    bool Refuses() const { return otherValues.empty(); }
+    bool Contains(int64_t v) const;
+    std::string List() const;  // "tbtWin95 0, tbtTolvane 1, ..."
+};
+
 // One property of a control class: public name (also the persisted key), type, default used
 // when reading and writing the store, and how to get, set (with notification and refresh) and
 // load (store only, while reading) it.
@@ -37,6 +53,23 @@ struct PropertyInfo {
     std::function<Value(Control&)> get;
     std::function<void(Control&, const Value&)> set;
     std::function<void(Control&, const Value&)> load;
+    // What the reference says: a one-line help text (empty where the class gives none) and the
+    // enumeration the value belongs to.
+    // The reference adds a note of what the property does where the help text is not enough.
+    std::string help;
+    std::string note;
+    const EnumInfo* enumeration = nullptr;
+
+    PropertyInfo Help(std::string text) && {
+        help = std::move(text);
+        return std::move(*this);
+    }
+    PropertyInfo Note(std::string text) && {
+        note = std::move(text);
+        return std::move(*this);
+    }
+    // Ties the property to its enumeration; a refusing enumeration makes the setter check.
+    PropertyInfo Enumerated(const EnumInfo& e) &&;
 };
 
 class Control {
@@ -147,6 +180,12 @@ PropertyInfo FieldProperty(std::string name, PropType type, F C::*field, std::fu
     }
     return p;
 }
+
+// The alignment constants of captions; a caption refuses any other value.
+const EnumInfo& AlignmentEnum();
+
+// Throws error 380 when an enumerated property that refuses other values is given one.
+void CheckEnumerated(const PropertyInfo& p, const Value& v);
 
 // A fixed store default.
 inline std::function<Value(Control&)> Default(Value v) {

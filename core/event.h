@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -53,6 +54,34 @@ private:
     std::array<const char*, sizeof...(A)> m_argNames;
     std::vector<Handler> m_handlers;
 };
+
+// What the class reference says about one event: its name and its arguments, in order, with
+// the type each is passed as (always by reference).
+struct EventArgInfo {
+    std::string name;
+    std::string type;
+};
+struct EventInfo {
+    std::string name;
+    std::vector<EventArgInfo> args;
+};
+
+template <class T>
+constexpr const char* EventArgTypeName() {
+    if constexpr (std::is_same_v<T, int16_t>) return "Integer";
+    else if constexpr (std::is_same_v<T, int32_t>) return "Long";
+    else if constexpr (std::is_same_v<T, float>) return "Single";
+    else if constexpr (std::is_same_v<T, std::string>) return "String";
+    else return "DataObject";
+}
+
+template <class... A>
+EventInfo DescribeEvent(const Event<A...>& event) {
+    EventInfo info{event.Name(), {}};
+    constexpr const char* types[] = {EventArgTypeName<A>()..., ""};
+    for (size_t i = 0; i < sizeof...(A); ++i) info.args.push_back({event.ArgNames()[i], types[i]});
+    return info;
+}
 
 using MouseEvent = Event<int16_t, int16_t, float, float>;
 inline constexpr std::array<const char*, 4> kMouseArgNames{"Button", "Shift", "X", "Y"};

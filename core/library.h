@@ -23,7 +23,24 @@ struct ClassInfo {
     std::function<const std::vector<PropertyInfo>&()> properties;
     // The form's author may place controls inside an instance (a panel).
     bool container = false;
+    // The class's events in dispatch order, read from an instance (names and arguments are
+    // those its typed Event members carry).
+    std::function<std::vector<EventInfo>(const Control&)> events;
+    // The enumerations of its interface, for the reference (those of properties included).
+    std::vector<const EnumInfo*> enumerations;
+    // One line on what the class is. The library's own classes have one, and those are the
+    // classes the reference (docs/controls.md) covers.
+    std::string summary;
 };
+
+// The events of class T, given as its Event members in dispatch order.
+template <class T, class... M>
+std::function<std::vector<EventInfo>(const Control&)> EventsOf(M T::*... members) {
+    return [=](const Control& c) {
+        const T& t = static_cast<const T&>(c);
+        return std::vector<EventInfo>{DescribeEvent(t.*members)...};
+    };
+}
 
 // Describes a control class T that has a static PropertyTable().
 template <class T>

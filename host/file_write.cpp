@@ -9,10 +9,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string_view>
 
 namespace stolvane {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -132,6 +135,22 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
         ::fsync(dfd);
         ::close(dfd);
     }
+}
+
+std::string WriteProblem(const std::string& path) {
+    std::error_code ec;
+    fs::path p(path);
+    fs::file_status st = fs::status(p, ec);
+    if (fs::is_directory(st)) return "it is a folder";
+    if (fs::exists(st) && !fs::is_regular_file(st)) return "it is not a regular file";
+    fs::path dir = p.parent_path();
+    if (dir.empty()) dir = ".";
+    fs::file_status ds = fs::status(dir, ec);
+    if (!fs::exists(ds)) return "the folder " + dir.string() + " does not exist";
+    if (!fs::is_directory(ds)) return dir.string() + " is not a folder";
+    if (::access(dir.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+    if (fs::exists(st) && ::access(p.c_str(), W_OK) != 0) return std::strerror(errno);
+    return {};
 }
 
 }  // namespace stolvane

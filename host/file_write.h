@@ -19,4 +19,9 @@ struct FileWriteError : std::runtime_error {
 // FileWriteError says why ("cannot save PATH: ...").
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
 
+// Why a new file cannot be written at `path`, in plain words from what the system says ("the
+// folder out does not exist", "it is a folder", "Permission denied"); empty when nothing stands
+// in the way that can be seen before trying.
+std::string WriteProblem(const std::string& path);
+
 }  // namespace stolvane

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/names.h"
 #include "host/form_reader.h"
 #include "host/runtime.h"
 
@@ -24,7 +25,7 @@ ClassFacts LearnClass(const ClassInfo& info) {
     ClassFacts facts;
     if (info.properties)
         for (const PropertyInfo& p : info.properties())
-            if (p.persisted) facts.keys.push_back({p.name, p.type});
+            if (p.persisted) facts.keys.push_back({p.name, p.type, p.enumeration});
     facts.container = info.container;
     return facts;
 }
@@ -123,7 +124,17 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int
         return e;
     }
     e.classInfo = Library::Instance().FindClass(className);
-    if (!e.classInfo) Fail(where, "unknown class " + Quote(className));
+    if (!e.classInfo) {
+        std::vector<std::string> names;
+        for (const ClassInfo& c : Library::Instance().Classes()) names.push_back(c.name);
+        std::vector<std::string> kinds;
+        for (const ElementKindInfo& k : ElementKinds())
+            if (k.inFormFiles) kinds.push_back(k.className);
+        std::vector<std::string> all = names;
+        all.insert(all.end(), kinds.begin(), kinds.end());
+        Fail(where, "unknown class " + Quote(className) + DidYouMean(className, all) + "; the classes are " +
+                        JoinNames(names) + (kinds.empty() ? "" : ", and the elements " + JoinNames(kinds)));
+    }
     ClaimName(e, className, where);
     PlanControl(e, f, where, depth);
     return e;
@@ -152,15 +163,16 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
             std::string pw = where + ", property " + Quote(k);
             const StoredKey* sk = facts.Find(k);
             if (!sk) {
-                std::string hint;
-                for (auto& known : facts.keys)
-                    if (known.name.size() == k.size() &&
-                        std::equal(k.begin(), k.end(), known.name.begin(),
-                                   [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
-                        hint = " (did you mean " + Quote(known.name) + "?)";
-                Fail(pw, "unknown property of " + e.classInfo->name + hint);
+                std::vector<std::string> names;
+                for (auto& known : facts.keys) names.push_back(known.name);
+                Fail(pw, "unknown property of " + e.classInfo->name + DidYouMean(k, names) + "; its properties are " +
+                             JoinNames(names));
             }
-            e.properties.Set(k, Property(v, sk->type, pw));
+            Value value = Property(v, sk->type, pw);
+            if (sk->enumeration && sk->enumeration->Refuses() && !sk->enumeration->Contains(AsInteger(value)))
+                Fail(pw, std::to_string(AsInteger(value)) + " is not a " + sk->enumeration->name + " value (" +
+                             sk->enumeration->List() + ")");
+            e.properties.Set(k, std::move(value));
         }
     }
     if (children) {

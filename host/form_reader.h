@@ -21,6 +21,7 @@ namespace stolvane::formfile {
 struct StoredKey {
     std::string name;
     PropType type;
+    const EnumInfo* enumeration = nullptr;  // values outside it may be refused
 };
 
 struct ClassFacts {

@@ -109,6 +109,10 @@ public:
     // The pointer's real screen position (windows); without a source it is where the last
     // mouse input was delivered.
     void SetPointerSource(std::function<PixelPoint()> source) { m_pointerSource = std::move(source); }
+    // With this on (windows and scripts turn it on), a form that opens as the active one gives
+    // the focus to its first control in tab order that can take it. Off, showing a form leaves
+    // the focus alone, so a picture rendered from code shows the form at rest.
+    void SetFocusOnShow(bool on) { m_focusOnShow = on; }
     // Pending-message processing: the backend pumps its queue (windows) or does nothing.
     void SetEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
@@ -226,6 +230,7 @@ private:
     std::function<MenuItem*(MenuItem&, MenuItem*)> m_menuChooser;
     std::function<void()> m_pump;
     std::function<PixelPoint()> m_pointerSource;
+    bool m_focusOnShow = false;
 
     std::vector<std::unique_ptr<Form>> m_forms;
     std::vector<Form*> m_shown;

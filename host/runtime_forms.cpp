@@ -44,6 +44,15 @@ void Runtime::ShowForm(Form& form) {
     m_shown.push_back(&form);
     if (m_observer) m_observer->OnFormShown(form, true);
     ShowSurfaceTree(form);
+    // A form that opens as the active one gives the focus to its first control in tab order
+    // that can take it, unless one of its controls already has it.
+    if (m_focusOnShow && ActiveForm() == &form && !(m_focus && m_focus->OwningForm() == &form)) {
+        std::vector<Surface*> order;
+        CollectFocusable(form, order);
+        std::stable_sort(order.begin(), order.end(),
+                         [](Surface* a, Surface* b) { return a->TabIndex() < b->TabIndex(); });
+        if (!order.empty()) Guard([&] { SetFocus(*order.front()); });
+    }
     MarkDirty(form, {0, 0, form.Width(), form.Height()});
 }
 

@@ -519,6 +519,7 @@ struct WindowHost::Impl {
 WindowHost::WindowHost(Runtime& runtime, double scale) : m_impl(std::make_unique<Impl>(runtime, scale)) {
     Impl* impl = m_impl.get();
     runtime.SetModalLoop([impl](Form& f) { impl->Modal(f); });
+    runtime.SetFocusOnShow(true);
     runtime.SetEventPump([impl] { impl->Pump(); });
     runtime.SetMenuChooser([impl](MenuItem& root, MenuItem* def) { return impl->Menu(root, def); });
     runtime.SetPointerSource([impl] {
@@ -538,6 +539,7 @@ WindowHost::~WindowHost() {
     rt.SetEventPump(nullptr);
     rt.SetMenuChooser(nullptr);
     rt.SetPointerSource(nullptr);
+    rt.SetFocusOnShow(false);
     rt.onMessageBox = nullptr;
 }
 

@@ -148,6 +148,41 @@ TEST_F(Input, TabSkipsHiddenDisabledNonStopAndDesignChildControlsInBothDirection
     EXPECT_EQ(walk(true), "A C B A ") << "backwards, wrapping round";
 }
 
+// A form that opens gives the focus to its first control in tab order that can take it; a
+// label is no tab stop. Modal forms do the same; a form that already holds the focus keeps it.
+TEST(InitialFocus, GoesToTheFirstTabStopWhenAFormOpensAndPassesLabelsBy) {
+    Runtime rt;
+    rt.SetFocusOnShow(true);  // as windows and scripts have it
+    test::Recorder log;
+    rt.SetObserver(&log);
+    Form& f = rt.NewForm("f", 6000, 3000);
+    rt.PlaceControl(f, "TolvaneLabel", "lblTitle", -1, {0, 0, 1200, 210}, nullptr);
+    rt.PlaceControl(f, "TolvaneTick", "chkA", -1, {0, 600, 1800, 270}, nullptr).GetSurface().SetTabIndex(2);
+    rt.PlaceControl(f, "TolvaneButton", "cmdOK", -1, {0, 1200, 1200, 480}, nullptr).GetSurface().SetTabIndex(1);
+    rt.ShowForm(f);
+    ASSERT_TRUE(rt.Focused());
+    EXPECT_EQ(rt.Focused()->Name(), "cmdOK");
+    EXPECT_TRUE(log.Has("focus cmdOK"));
+    rt.Tab();
+    EXPECT_EQ(rt.Focused()->Name(), "chkA");
+    rt.Tab();
+    EXPECT_EQ(rt.Focused()->Name(), "cmdOK") << "the label is passed by";
+
+    // Shown again after hiding, the form keeps the control that has the focus.
+    rt.Tab();
+    rt.HideForm(f);
+    rt.ShowForm(f);
+    EXPECT_EQ(rt.Focused()->Name(), "chkA");
+
+    // A form with nothing that takes the focus leaves it alone.
+    Runtime bare;
+    bare.SetFocusOnShow(true);
+    Form& g = bare.NewForm("g");
+    bare.PlaceControl(g, "TolvaneLabel", "lblOnly", -1, {0, 0, 1200, 210}, nullptr);
+    bare.ShowForm(g);
+    EXPECT_EQ(bare.Focused(), nullptr);
+}
+
 TEST_F(Input, ResizeFromAResizeHandlerIsCutOffWhenItNeverSettles) {
     ProbeControl& p = Probe(*form, "P", {0, 0, 1200, 600});
     Surface& s = p.GetSurface();

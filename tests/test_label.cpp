@@ -116,6 +116,30 @@ TEST_F(LabelTest, LeavingRestoresTheRestColourAtOnceAndReleasesTheMouse) {
     EXPECT_EQ(Caption().ForeColour(), RGB(20, 0, 0));
 }
 
+// After a click the label looks where the pointer is at once: still on it, it holds the
+// capture again, so that leaving later still returns the rest colour.
+TEST_F(LabelTest, AClickKeepsTheHoverWatchSoLeavingAfterwardsEndsTheHighlight) {
+    lbl.SetColour(RGB(0, 0, 0));
+    lbl.SetColourUp(RGB(200, 0, 0));
+    MoveTo(100, 50);
+    rt.Advance(1500);
+    ClickAt(100, 50);
+    EXPECT_EQ(rt.Captured(), &S()) << "the capture is taken again for the pointer still inside";
+    EXPECT_EQ(Caption().ForeColour(), RGB(200, 0, 0));
+    MoveTo(-300, 50);
+    EXPECT_EQ(Caption().ForeColour(), RGB(0, 0, 0));
+    EXPECT_EQ(rt.Captured(), nullptr);
+
+    // Released away from the label (the press dragged off it), the rest colour stays.
+    MoveTo(100, 50);
+    rt.Advance(1500);
+    rt.Mouse(f, MouseAction::Down, kLeft + 100, kTop + 50, MouseButton::Left, 0);
+    rt.Mouse(f, MouseAction::Move, kLeft - 300, kTop + 50, MouseButton::Left, 0);
+    rt.Mouse(f, MouseAction::Up, kLeft - 300, kTop + 50, MouseButton::Left, 0);
+    EXPECT_EQ(Caption().ForeColour(), RGB(0, 0, 0));
+    EXPECT_EQ(rt.Captured(), nullptr);
+}
+
 TEST_F(LabelTest, EdgesCountAsInside) {
     const double w = S().Width(), h = S().Height();
     MoveTo(1, 1);

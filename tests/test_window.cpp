@@ -82,4 +82,40 @@ TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
     }
 }
 
+// A label clicked in a real window stops glowing when the pointer then leaves it: after its
+// release it holds the capture again, so the move away reaches it.
+TEST(Window, AClickedLabelReturnsToItsRestColourWhenThePointerLeaves) {
+    if (!PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
+    PrivateDisplay display;
+    ASSERT_TRUE(display.Start());
+
+    Runtime rt;
+    Form& form = rt.NewForm("frmHover", 3000, 1500);
+    form.SetBorderStyle(Form::None);
+    form.Move(1500, 1500, 3000, 1500);  // at pixel (100, 100), 200 x 100 pixels
+    auto& label = rt.PlaceControl(form, "TolvaneLabel", "lblLink", -1, {600, 300, 1200, 210}, nullptr).GetControl();
+    label.SetProperty("Colour", Value{int64_t{RGB(0, 0, 0)}});
+    label.SetProperty("ColourUp", Value{int64_t{RGB(200, 0, 0)}});
+    auto& caption = *static_cast<Label*>(rt.Resolve(form, "lblLink.lblCaption").element);
+    WindowHost host(rt);
+    rt.ShowForm(form);
+    auto wait = [&](int ms) {
+        for (int i = 0; i < ms / 20; ++i) host.Step(20);
+    };
+    wait(200);
+    // The label covers pixels (140, 120) to (220, 134).
+    ASSERT_EQ(display.Xdotool({"mousemove", "160", "126"}), 0);
+    wait(1600);
+    EXPECT_EQ(caption.ForeColour(), RGB(200, 0, 0)) << "lit under the pointer";
+    ASSERT_EQ(display.Xdotool({"click", "1"}), 0);
+    wait(200);
+    ASSERT_EQ(display.Xdotool({"mousemove", "120", "180"}), 0);  // in the window, off the label
+    bool rest = false;
+    for (int i = 0; i < 50 && !rest; ++i) {
+        host.Step(20);
+        rest = caption.ForeColour() == RGB(0, 0, 0);
+    }
+    EXPECT_TRUE(rest) << "the highlight ended when the pointer left";
+}
+
 }  // namespace

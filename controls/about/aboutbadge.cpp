@@ -165,9 +165,16 @@ void AboutBadge::SetEnabled(Boolean enabled) {
 const std::vector<PropertyInfo>& AboutBadge::PropertyTable() {
     static const std::vector<PropertyInfo> props = {
         FieldProperty("Enabled", PropType::Boolean, &AboutBadge::m_Enabled, Default(int64_t{True}),
-                      &AboutBadge::SetEnabled),
+                      &AboutBadge::SetEnabled)
+            .Note("Stored and saved only; the badge behaves the same either way."),
     };
     return props;
+}
+
+void AboutBadge::DescribeBadge(ClassInfo& c) {
+    using A = AboutBadge;
+    c.summary = "An 88 x 31 pixel badge crediting the library; a click opens its about page.";
+    c.events = EventsOf<A>(&A::Click, &A::MouseDown, &A::MouseMove, &A::MouseUp);
 }
 
 bool AboutBadge::ShowsPressed() const { return imgDown->Visible() && !imgUp->Visible(); }

@@ -39,6 +39,9 @@ public:
     Boolean Enabled() const { return m_Enabled; }
     void SetEnabled(Boolean enabled);  // False: the badge neither presses nor clicks nor navigates
 
+    // The summary and events both badge classes share.
+    static void DescribeBadge(ClassInfo& c);
+
     // ---- Events
     Event<> Click{"Click"};
     MouseEvent MouseDown{"MouseDown", kMouseArgNames};

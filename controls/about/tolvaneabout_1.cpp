@@ -7,7 +7,9 @@ const BadgeArtwork TolvaneAbout_1::kArtwork = {
 };
 
 ClassInfo TolvaneAbout_1::Class() {
-    return DescribeClass<TolvaneAbout_1>("TolvaneAbout_1", kDesignWidth, kDesignHeight);
+    ClassInfo c = DescribeClass<TolvaneAbout_1>("TolvaneAbout_1", kDesignWidth, kDesignHeight);
+    DescribeBadge(c);
+    return c;
 }
 
 }  // namespace stolvane

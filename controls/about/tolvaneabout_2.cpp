@@ -7,7 +7,9 @@ const BadgeArtwork TolvaneAbout_2::kArtwork = {
 };
 
 ClassInfo TolvaneAbout_2::Class() {
-    return DescribeClass<TolvaneAbout_2>("TolvaneAbout_2", kDesignWidth, kDesignHeight);
+    ClassInfo c = DescribeClass<TolvaneAbout_2>("TolvaneAbout_2", kDesignWidth, kDesignHeight);
+    DescribeBadge(c);
+    return c;
 }
 
 }  // namespace stolvane

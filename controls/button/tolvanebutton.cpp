@@ -231,6 +231,21 @@ void TolvaneButton::SetPictureDisabled(PictureRef picture) {
     LayOut();
 }
 
+namespace {
+const EnumInfo kImageAligns{"ImageAligns",
+                            {{"iaLeft", 0, "picture left of the caption"},
+                             {"iaTop", 1, "picture above the caption"},
+                             {"iaRight", 2, "picture right of the caption"},
+                             {"iaBottom", 3, "picture below the caption"}},
+                            "stored, and laid out as iaBottom"};
+const EnumInfo kButtonType{"ButtonType",
+                           {{"tbtWin95", 0, "classic raised button; black frame while focused"},
+                            {"tbtTolvane", 1, "raised button whose caption turns bold under the mouse"},
+                            {"tbtWin98", 2, "flat button that rises under the mouse"},
+                            {"tbtWin31", 3, "dark-framed button with a thick inner bevel"}},
+                           "stored, and drawn as tbtWin95"};
+}  // namespace
+
 const std::vector<PropertyInfo>& TolvaneButton::PropertyTable() {
     using B = TolvaneButton;
     static const std::vector<PropertyInfo> props = [] {
@@ -241,31 +256,51 @@ const std::vector<PropertyInfo>& TolvaneButton::PropertyTable() {
         mousePointer.isPublic = false;
         return std::vector<PropertyInfo>{
             FieldProperty("AlignImage", PropType::Int16, &B::m_AlignImage, Default(int64_t{ImageAligns::iaLeft}),
-                          &B::SetAlignImage),
+                          &B::SetAlignImage)
+                .Enumerated(kImageAligns)
+                .Note("Where the picture stands against the caption."),
             FieldProperty("ButtonStyle", PropType::Int16, &B::m_ButtonStyle, Default(int64_t{tbtWin98}),
-                          &B::SetButtonStyle),
-            FieldProperty("Catch", PropType::Boolean, &B::m_Catch, Default(int64_t{False}), &B::SetCatch),
+                          &B::SetButtonStyle)
+                .Enumerated(kButtonType)
+                .Note("The look of the button."),
+            FieldProperty("Catch", PropType::Boolean, &B::m_Catch, Default(int64_t{False}), &B::SetCatch)
+                .Note("True: the button latches; one click holds it down (IsDown), the next releases it."),
             FieldProperty("Caption", PropType::String, &B::m_Caption, Default(std::string("TolvaneButton")),
-                          &B::SetCaption),
+                          &B::SetCaption)
+                .Note("Text on the button; \"&\" marks the access key."),
             FieldProperty("Colour", PropType::Colour, &B::m_Colour, Default(int64_t{SysColour::ButtonText}),
-                          &B::SetColour),
+                          &B::SetColour)
+                .Note("Caption colour at rest."),
             FieldProperty("ColourUp", PropType::Colour, &B::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
-                          &B::SetColourUp),
-            FieldProperty("IsDown", PropType::Boolean, &B::m_IsDown, Default(int64_t{False}), &B::SetIsDown),
-            FieldProperty("Enabled", PropType::Boolean, &B::m_Enabled, Default(int64_t{True}), &B::SetEnabled),
-            FieldProperty("Font", PropType::Font, &B::m_Font, AmbientFontDefault(), &B::SetFont),
-            FieldProperty("Hyperlink", PropType::String, &B::m_Hyperlink, Default(std::string()), &B::SetHyperlink),
+                          &B::SetColourUp)
+                .Note("Caption colour while the button is raised or pressed."),
+            FieldProperty("IsDown", PropType::Boolean, &B::m_IsDown, Default(int64_t{False}), &B::SetIsDown)
+                .Note("The latched state of a catching button; setting it draws the button pressed."),
+            FieldProperty("Enabled", PropType::Boolean, &B::m_Enabled, Default(int64_t{True}), &B::SetEnabled)
+                .Note("False: the button ignores the mouse and shows PictureDisabled and a grey caption."),
+            FieldProperty("Font", PropType::Font, &B::m_Font, AmbientFontDefault(), &B::SetFont)
+                .Note("Font of the caption."),
+            FieldProperty("Hyperlink", PropType::String, &B::m_Hyperlink, Default(std::string()), &B::SetHyperlink)
+                .Note("Address opened after a click; empty opens nothing."),
             mousePointer,
-            FieldProperty("Picture", PropType::Picture, &B::m_Picture, Default(noPicture), &B::SetPicture),
+            FieldProperty("Picture", PropType::Picture, &B::m_Picture, Default(noPicture), &B::SetPicture)
+                .Note("Picture shown while enabled."),
             FieldProperty("PictureDisabled", PropType::Picture, &B::m_PictureDisabled, Default(noPicture),
-                          &B::SetPictureDisabled),
+                          &B::SetPictureDisabled)
+                .Note("Picture shown while disabled."),
         };
     }();
     return props;
 }
 
 ClassInfo TolvaneButton::Class() {
-    return DescribeClass<TolvaneButton>("TolvaneButton", kDesignWidth, kDesignHeight);
+    using B = TolvaneButton;
+    ClassInfo c = DescribeClass<TolvaneButton>("TolvaneButton", kDesignWidth, kDesignHeight);
+    c.summary = "A push button in four classic looks, with a caption, an optional picture, a latching mode and a "
+                "hyperlink.";
+    c.events = EventsOf<B>(&B::Click, &B::MouseDown, &B::MouseMove, &B::MouseUp);
+    c.enumerations = {&kImageAligns, &kButtonType};
+    return c;
 }
 
 // ---------------------------------------------------------------- lifecycle

@@ -252,36 +252,72 @@ void TolvaneCaption::SetMinimize(int32_t style) {
     RefreshCaption();
 }
 
+namespace {
+const EnumInfo kButtonStyle{"ButtonStyle",
+                            {{"Functional", 0, "shown and working; its menu item follows the window state"},
+                             {"Nonfunctional", 1, "shown disabled; its menu item disabled"},
+                             {"Nonexistant", 2, "hidden; its menu item disabled; the buttons to its left close up"}},
+                            "stored; the button is hidden as Nonexistant, but its place is kept"};
+const EnumInfo kCaptionAlignment{"Alignment",
+                                 {{"Left", 0, "left-justified"}, {"Right", 1, "right-justified"},
+                                  {"Centre", 2, "centred"}},
+                                 "stored and saved; the caption text keeps its previous alignment"};
+}  // namespace
+
 const std::vector<PropertyInfo>& TolvaneCaption::PropertyTable() {
     using C = TolvaneCaption;
     static const std::vector<PropertyInfo> props = [] {
         const Value noPicture{PictureRef(stolvane::Picture::Empty())};
         return std::vector<PropertyInfo>{
-            FieldProperty("AlignH", PropType::Int16, &C::m_AlignH, Default(int64_t{0}), &C::SetAlignH),
+            FieldProperty("AlignH", PropType::Int16, &C::m_AlignH, Default(int64_t{0}), &C::SetAlignH)
+                .Enumerated(kCaptionAlignment)
+                .Note("Alignment of the caption text."),
             FieldProperty("Caption", PropType::String, &C::m_Caption, Default(std::string("TolvaneCaption")),
-                          &C::SetCaption),
-            FieldProperty("Halt", PropType::Int32, &C::m_Halt, Default(int64_t{ButtonStyle::Functional}), &C::SetHalt),
-            FieldProperty("Enabled", PropType::Boolean, &C::m_Enabled, Default(int64_t{True}), &C::SetEnabled),
-            FieldProperty("Font", PropType::Font, &C::m_Font, AmbientFontDefault(), &C::SetFont),
+                          &C::SetCaption)
+                .Note("Text of the title bar."),
+            FieldProperty("Halt", PropType::Int32, &C::m_Halt, Default(int64_t{ButtonStyle::Functional}), &C::SetHalt)
+                .Enumerated(kButtonStyle)
+                .Note("The close button."),
+            FieldProperty("Enabled", PropType::Boolean, &C::m_Enabled, Default(int64_t{True}), &C::SetEnabled)
+                .Note("Switches the sunken bevel under the mouse on or off; buttons, menu and dragging work either way."),
+            FieldProperty("Font", PropType::Font, &C::m_Font, AmbientFontDefault(), &C::SetFont)
+                .Note("Font of the caption text."),
             FieldProperty("Font_Colour", PropType::Colour, &C::m_Font_Colour, Default(int64_t{SysColour::TitleText}),
-                          &C::SetFont_Colour),
+                          &C::SetFont_Colour)
+                .Note("Colour of the caption text."),
             FieldProperty("Grad_Rig", PropType::Colour, &C::m_Grad_Rig, Default(int64_t{SysColour::ActiveTitle}),
-                          &C::SetGrad_Rig),
+                          &C::SetGrad_Rig)
+                .Note("Colour at the right end of the gradient; with both ends left at the active title colour the bar takes the desktop's title-bar gradient."),
             FieldProperty("Grad_Lef", PropType::Colour, &C::m_Grad_Lef, Default(int64_t{SysColour::ActiveTitle}),
-                          &C::SetGrad_Lef),
-            FieldProperty("Icon", PropType::Picture, &C::m_Icon, Default(noPicture), &C::SetIcon),
-            FieldProperty("Help", PropType::Int32, &C::m_Help, Default(int64_t{ButtonStyle::Nonexistant}), &C::SetHelp),
+                          &C::SetGrad_Lef)
+                .Note("Colour at the left end of the gradient."),
+            FieldProperty("Icon", PropType::Picture, &C::m_Icon, Default(noPicture), &C::SetIcon)
+                .Note("Icon at the left end; a click on it opens the window menu."),
+            FieldProperty("Help", PropType::Int32, &C::m_Help, Default(int64_t{ButtonStyle::Nonexistant}), &C::SetHelp)
+                .Enumerated(kButtonStyle)
+                .Note("The help button."),
             FieldProperty("Maximize", PropType::Int32, &C::m_Maximize, Default(int64_t{ButtonStyle::Functional}),
-                          &C::SetMaximize),
+                          &C::SetMaximize)
+                .Enumerated(kButtonStyle)
+                .Note("The maximise/restore button."),
             FieldProperty("Minimize", PropType::Int32, &C::m_Minimize, Default(int64_t{ButtonStyle::Functional}),
-                          &C::SetMinimize),
+                          &C::SetMinimize)
+                .Enumerated(kButtonStyle)
+                .Note("The minimise button."),
         };
     }();
     return props;
 }
 
 ClassInfo TolvaneCaption::Class() {
-    return DescribeClass<TolvaneCaption>("TolvaneCaption", kDesignWidth, kDesignHeight);
+    using C = TolvaneCaption;
+    ClassInfo c = DescribeClass<TolvaneCaption>("TolvaneCaption", kDesignWidth, kDesignHeight);
+    c.summary = "A gradient title bar for a form's top edge, with an icon menu and caption buttons that command "
+                "the window.";
+    c.events = EventsOf<C>(&C::Click, &C::HaltClick, &C::HelpClick, &C::MaximizeClick, &C::MenuClick,
+                           &C::MinimizeClick, &C::MouseDown, &C::MouseMove, &C::MouseUp, &C::RestoreClick);
+    c.enumerations = {&kCaptionAlignment, &kButtonStyle};
+    return c;
 }
 
 // ---------------------------------------------------------------- lifecycle

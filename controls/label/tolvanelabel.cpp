@@ -56,6 +56,8 @@ PictureRef TolvaneLabel::HyperlinkIcon() {
 }
 
 TolvaneLabel::TolvaneLabel(Surface& surface) : Control(surface) {
+    // A label is no tab stop: Tab passes it by and no form gives it the focus when it opens.
+    surface.SetTabStop(false);
     lblCaption = &surface.Add<Label>("lblCaption");
     lblCaption->Move(0, 0, kDesignWidth, kDesignHeight);
     lblCaption->SetMouseIcon(HyperlinkIcon());
@@ -150,21 +152,39 @@ void TolvaneLabel::SetWordWrap(Boolean wrap) {
 const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
     using L = TolvaneLabel;
     static const std::vector<PropertyInfo> props = {
-        FieldProperty("Align", PropType::Int16, &L::m_Align, Default(int64_t{Alignment::Centre}), &L::SetAlign),
-        FieldProperty("Caption", PropType::String, &L::m_Caption, Default(std::string("TolvaneLabel")), &L::SetCaption),
-        FieldProperty("Colour", PropType::Colour, &L::m_Colour, Default(int64_t{SysColour::ButtonText}), &L::SetColour),
+        FieldProperty("Align", PropType::Int16, &L::m_Align, Default(int64_t{Alignment::Centre}), &L::SetAlign)
+            .Enumerated(AlignmentEnum())
+            .Help("The horizontal alignment of the label."),
+        FieldProperty("Caption", PropType::String, &L::m_Caption, Default(std::string("TolvaneLabel")), &L::SetCaption)
+            .Help("The text that the label bears.")
+            .Note("Setting it raises ChangeCaption."),
+        FieldProperty("Colour", PropType::Colour, &L::m_Colour, Default(int64_t{SysColour::ButtonText}), &L::SetColour)
+            .Note("Colour of the text at rest."),
         FieldProperty("ColourUp", PropType::Colour, &L::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
-                      &L::SetColourUp),
-        FieldProperty("Enabled", PropType::Boolean, &L::m_Enabled, Default(int64_t{True}), &L::SetEnabled),
-        FieldProperty("Font", PropType::Font, &L::m_Font, AmbientFontDefault(), &L::SetFont),
-        FieldProperty("Hyperlink", PropType::String, &L::m_Hyperlink, Default(std::string()), &L::SetHyperlink),
-        FieldProperty("WordWrap", PropType::Boolean, &L::m_WordWrap, Default(int64_t{False}), &L::SetWordWrap),
+                      &L::SetColourUp)
+            .Note("Colour the text fades to, in ten 100 ms steps, while the pointer is over the label."),
+        FieldProperty("Enabled", PropType::Boolean, &L::m_Enabled, Default(int64_t{True}), &L::SetEnabled)
+            .Help("When set to false the label will not 'light up' if the mouse passes over it.")
+            .Note("False also greys the text; clicks still raise Click and open the hyperlink."),
+        FieldProperty("Font", PropType::Font, &L::m_Font, AmbientFontDefault(), &L::SetFont)
+            .Help("Returns a Font object.")
+            .Note("The label is one line of this font high (all its lines with WordWrap)."),
+        FieldProperty("Hyperlink", PropType::String, &L::m_Hyperlink, Default(std::string()), &L::SetHyperlink)
+            .Note("Address a click opens (http, https, ftp, mailto); the text is then underlined and the "
+                  "pointer is a hand."),,
+        FieldProperty("WordWrap", PropType::Boolean, &L::m_WordWrap, Default(int64_t{False}), &L::SetWordWrap)
+            .Note("True wraps the caption at the label's width and sizes the label to all its lines; False keeps one line."),
     };
     return props;
 }
 
 ClassInfo TolvaneLabel::Class() {
-    return DescribeClass<TolvaneLabel>("TolvaneLabel", kDesignWidth, kDesignHeight);
+    using L = TolvaneLabel;
+    ClassInfo c = DescribeClass<TolvaneLabel>("TolvaneLabel", kDesignWidth, kDesignHeight);
+    c.summary = "A one-line text label that fades to a hover colour under the mouse and may carry a hyperlink.";
+    c.events = EventsOf<L>(&L::Click, &L::ChangeCaption, &L::MouseDown, &L::MouseMove, &L::MouseUp);
+    c.enumerations = {&AlignmentEnum()};
+    return c;
 }
 
 // ---------------------------------------------------------------- lifecycle
@@ -249,8 +269,15 @@ void TolvaneLabel::OnMouseDown(MouseArgs& a) {
 
 void TolvaneLabel::OnMouseMove(MouseArgs& a) {
     if (!m_Enabled) return;
+    HoverTest(a.x, a.y);
+    Raise(MouseMove, a.button, a.shift, a.x, a.y);
+}
+
+// Lights the label while (x, y) lies on it, holding the capture so that the move that leaves
+// arrives here too; outside, the rest colour returns at once and the capture goes.
+void TolvaneLabel::HoverTest(double x, double y) {
     Surface& s = GetSurface();
-    const bool inside = a.x >= 0 && a.x <= s.Width() && a.y >= 0 && a.y <= s.Height();
+    const bool inside = x >= 0 && x <= s.Width() && y >= 0 && y <= s.Height();
     if (inside) {
         // Holding the capture makes the next move outside arrive here, which is how the
         // label notices that the pointer has left.
@@ -266,15 +293,25 @@ void TolvaneLabel::OnMouseMove(MouseArgs& a) {
             m_Captured = False;
         }
     }
-    Raise(MouseMove, a.button, a.shift, a.x, a.y);
 }
 
 void TolvaneLabel::OnMouseUp(MouseArgs& a) {
+    // The label's screen origin, to find the pointer relative to the label once the handlers
+    // have run (they may move it, or the pointer may have left during the press).
+    const MousePoint before = fncMousePosition(GetHost());
+    const double originX = before.x - a.x, originY = before.y - a.y;
     ClickHandling();
     m_ClickedOnUp = true;
     Raise(MouseUp, a.button, a.shift, a.x, a.y);
     if (GetHost().Captured() == &GetSurface()) ReleaseMouse(GetHost());
     m_Captured = False;
+    // The hover look for where the pointer is now, as the button does after its release: still
+    // inside re-takes the capture, outside returns to the rest colour. Without this a label
+    // released with the pointer gone would stay lit, since no later move reaches it.
+    if (m_Enabled) {
+        const MousePoint now = fncMousePosition(GetHost());
+        HoverTest(now.x - originX, now.y - originY);
+    }
 }
 
 // The runtime's click follows a mouse up on the same surface, which has already opened the

@@ -88,6 +88,7 @@ private:
     void PrepareFade();
     void ResolveFadeColours();
     void StopHover();
+    void HoverTest(double x, double y);
     static Channels fncChannels(OleColour rgb);
 
     // Child elements of the design.

@@ -289,6 +289,25 @@ void TolvanePanel::SetTile(int16_t tile) {
     RefreshPanel();
 }
 
+namespace {
+const EnumInfo kPanelStyle{"PanelStyle",
+                           {{"None", 0, "no bevel"}, {"Sunken", 1, "dark top and left edges"},
+                            {"Elevated", 2, "light top and left edges"}},
+                           "stored, and drawn as Elevated"};
+const EnumInfo kGradientStyle{"GradientStyle",
+                              {{"Horizontal", 0, "horizontal bands, the colour changing from top to bottom"},
+                               {"Vertical", 1, "vertical bands, the colour changing from left to right"}},
+                              "stored, and drawn as Vertical"};
+const EnumInfo kMouseReaction{"MouseReaction",
+                              {{"Nullify", 0, "nothing happens"},
+                               {"Disappear", 1, "both bevels vanish while the mouse is over the panel"},
+                               {"Shadow", 2, "a second dark line deepens the innermost sunken bevel"}},
+                              "stored, and reacts as Shadow"};
+// AlignV reads the alignment constants as top and bottom; the caption refuses any other value.
+const EnumInfo kVertical{"VerticalAlignment", {{"Top", 0, "at the top"}, {"Bottom", 1, "at the bottom"},
+                                               {"Middle", 2, "in the middle"}}, ""};
+}  // namespace
+
 const std::vector<PropertyInfo>& TolvanePanel::PropertyTable() {
     using P = TolvanePanel;
     static const std::vector<PropertyInfo> props = [] {
@@ -300,32 +319,67 @@ const std::vector<PropertyInfo>& TolvanePanel::PropertyTable() {
         tile.set = [](Control& c, const Value& v) {
             static_cast<P&>(c).SetTile(static_cast<int16_t>(AsInteger(Coerce(v, PropType::Int16))));
         };
+        tile.help = "Determines whether to tile the background image or centre and stretch it whilst maintaining the "
+                    "original X / Y ratios.";
+        tile.note = "Only True (-1) tiles; any other value stretches and centres the picture.";
         return std::vector<PropertyInfo>{
-            FieldProperty("AlignH", PropType::Int16, &P::m_AlignH, Default(int64_t{Alignment::Centre}), &P::SetAlignH),
-            FieldProperty("AlignV", PropType::Int16, &P::m_AlignV, Default(int64_t{Alignment::Centre}), &P::SetAlignV),
-            FieldProperty("AutoSize", PropType::Boolean, &P::m_AutoSize, Default(int64_t{False}), &P::SetAutoSize),
-            FieldProperty("Background", PropType::Picture, &P::m_Background, Default(noPicture), &P::SetBackground),
+            FieldProperty("AlignH", PropType::Int16, &P::m_AlignH, Default(int64_t{Alignment::Centre}), &P::SetAlignH)
+                .Enumerated(AlignmentEnum())
+                .Help("Horizontal alignment of the caption."),
+            FieldProperty("AlignV", PropType::Int16, &P::m_AlignV, Default(int64_t{Alignment::Centre}), &P::SetAlignV)
+                .Enumerated(kVertical)
+                .Help("Vertical alignment of the caption."),
+            FieldProperty("AutoSize", PropType::Boolean, &P::m_AutoSize, Default(int64_t{False}), &P::SetAutoSize)
+                .Note("True: a newly assigned Background sizes the panel to the picture."),
+            FieldProperty("Background", PropType::Picture, &P::m_Background, Default(noPicture), &P::SetBackground)
+                .Help("The image to tile or centre in the main body of the panel."),
             FieldProperty("BevelInner", PropType::Int16, &P::m_BevelInner, Default(int64_t{PanelStyle::None}),
-                          &P::SetBevelInner),
+                          &P::SetBevelInner)
+                .Enumerated(kPanelStyle)
+                .Help("The style of the inner bevel."),
             FieldProperty("BevelOuter", PropType::Int16, &P::m_BevelOuter, Default(int64_t{PanelStyle::Sunken}),
-                          &P::SetBevelOuter),
+                          &P::SetBevelOuter)
+                .Enumerated(kPanelStyle)
+                .Help("The style of the outer bevel."),
             FieldProperty("Bind_Parent", PropType::Boolean, &P::m_Bind_Parent, Default(int64_t{True}),
-                          &P::SetBind_Parent),
-            FieldProperty("Border", PropType::Int16, &P::m_Border, Default(int64_t{60}), &P::SetBorder),
+                          &P::SetBind_Parent)
+                .Note("True: a grip drag also resizes the panel's parent."),
+            FieldProperty("Border", PropType::Int16, &P::m_Border, Default(int64_t{60}), &P::SetBorder)
+                .Help("The width between the inner and outer bevels.")
+                .Note("Twips; the setter keeps it between 15 and 360."),
             FieldProperty("Caption", PropType::String, &P::m_Caption, Default(std::string("TolvanePanel")),
-                          &P::SetCaption),
-            FieldProperty("Enabled", PropType::Boolean, &P::m_Enabled, Default(int64_t{True}), &P::SetEnabled),
-            FieldProperty("Font", PropType::Font, &P::m_Font, AmbientFontDefault(), &P::SetFont),
-            FieldProperty("Font_Colour", PropType::Colour, &P::m_Font_Colour, Default(int64_t{0}), &P::SetFont_Colour),
+                          &P::SetCaption)
+                .Help("The text to display in the main body of the panel, according to the AlignH, AlignV, and Font_Colour "
+                      "properties."),
+            FieldProperty("Enabled", PropType::Boolean, &P::m_Enabled, Default(int64_t{True}), &P::SetEnabled)
+                .Help("When set to \"False\" the panel will not disappear when to mouse passes over it.")
+                .Note("False also stops the mouse-button events."),
+            FieldProperty("Font", PropType::Font, &P::m_Font, AmbientFontDefault(), &P::SetFont)
+                .Help("The font to be used for the caption."),
+            FieldProperty("Font_Colour", PropType::Colour, &P::m_Font_Colour, Default(int64_t{0}), &P::SetFont_Colour)
+                .Help("The colour of the font."),
             FieldProperty("Gradient", PropType::Int16, &P::m_Gradient, Default(int64_t{GradientStyle::Horizontal}),
-                          &P::SetGradient),
-            FieldProperty("Grad_Bot", PropType::Colour, &P::m_Grad_Bot, Default(int64_t{face}), &P::SetGrad_Bot),
-            FieldProperty("Grad_Top", PropType::Colour, &P::m_Grad_Top, Default(int64_t{face}), &P::SetGrad_Top),
-            FieldProperty("Grip", PropType::Boolean, &P::m_Grip, Default(int64_t{False}), &P::SetGrip),
-            FieldProperty("GripSize", PropType::Boolean, &P::m_GripSize, Default(int64_t{False}), &P::SetGripSize),
+                          &P::SetGradient)
+                .Enumerated(kGradientStyle)
+                .Note("Direction of the background gradient."),
+            FieldProperty("Grad_Bot", PropType::Colour, &P::m_Grad_Bot, Default(int64_t{face}), &P::SetGrad_Bot)
+                .Help("The colour to merge from as the bottom of the panel. If a background image is selected this will not "
+                      "work."),
+            FieldProperty("Grad_Top", PropType::Colour, &P::m_Grad_Top, Default(int64_t{face}), &P::SetGrad_Top)
+                .Help("The colour to merge from as the top of the panel. If a background image is selected this will not "
+                      "work."),
+            FieldProperty("Grip", PropType::Boolean, &P::m_Grip, Default(int64_t{False}), &P::SetGrip)
+                .Help("Displays a little \"resize\" grip on the bottom-right hand side of the panel."),
+            FieldProperty("GripSize", PropType::Boolean, &P::m_GripSize, Default(int64_t{False}), &P::SetGripSize)
+                .Note("True: the grip resizes the panel; False: it moves the panel."),
             FieldProperty("MouseReaction", PropType::Int16, &P::m_MouseReaction,
-                          Default(int64_t{MouseReaction::Disappear}), &P::SetMouseReaction),
-            FieldProperty("Percentage", PropType::Int16, &P::m_Percentage, Default(int64_t{0}), &P::SetPercentage),
+                          Default(int64_t{MouseReaction::Disappear}), &P::SetMouseReaction)
+                .Enumerated(kMouseReaction)
+                .Note("What the panel does while the mouse is over it."),
+            FieldProperty("Percentage", PropType::Int16, &P::m_Percentage, Default(int64_t{0}), &P::SetPercentage)
+                .Help("Enables the panel to be used as a process bar - the percentage bar will also invert the panels image / "
+                      "gradient for extra clarity.")
+                .Note("0 to 100; the setter clamps other values."),
             tile,
         };
     }();
@@ -342,7 +396,13 @@ const std::vector<std::string>& TolvanePanel::StoreOrder() {
 }
 
 ClassInfo TolvanePanel::Class() {
-    return DescribeClass<TolvanePanel>("TolvanePanel", kDesignWidth, kDesignHeight, true);
+    using P = TolvanePanel;
+    ClassInfo c = DescribeClass<TolvanePanel>("TolvanePanel", kDesignWidth, kDesignHeight, true);
+    c.summary = "A bevelled panel with a gradient or picture background, a caption, a percentage bar, a resize grip "
+                "and a mouse reaction; it can hold other controls.";
+    c.events = EventsOf<P>(&P::Click, &P::MouseDown, &P::MouseMove, &P::MouseUp, &P::OLEDragDrop);
+    c.enumerations = {&AlignmentEnum(), &kVertical, &kPanelStyle, &kGradientStyle, &kMouseReaction};
+    return c;
 }
 
 // ---------------------------------------------------------------- lifecycle

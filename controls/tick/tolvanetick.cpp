@@ -128,27 +128,52 @@ void TolvaneTick::SetValue(Boolean value) {
     RefreshTick();
 }
 
+namespace {
+const EnumInfo kCheckStyle{"CheckStyle", {{"Tick", 0, "a tick"}, {"Cross", 1, "a cross"}},
+                           "stored, and shows the cross"};
+}  // namespace
+
 const std::vector<PropertyInfo>& TolvaneTick::PropertyTable() {
     using T = TolvaneTick;
     static const std::vector<PropertyInfo> props = {
-        FieldProperty("Align", PropType::Int16, &T::m_Align, Default(int64_t{Alignment::Left}), &T::SetAlign),
+        FieldProperty("Align", PropType::Int16, &T::m_Align, Default(int64_t{Alignment::Left}), &T::SetAlign)
+            .Enumerated(AlignmentEnum())
+            .Note("Alignment of the caption."),
         FieldProperty("BackColour", PropType::Colour, &T::m_BackColour, Default(int64_t{SysColour::Window}),
-                      &T::SetBackColour),
-        FieldProperty("Caption", PropType::String, &T::m_Caption, Default(std::string("TolvaneTick")), &T::SetCaption),
+                      &T::SetBackColour)
+            .Note("Colour of the box."),
+        FieldProperty("Caption", PropType::String, &T::m_Caption, Default(std::string("TolvaneTick")), &T::SetCaption)
+            .Note("Text beside the box; it lights up under the mouse like a TolvaneLabel."),
         FieldProperty("CheckStyle", PropType::Int16, &T::m_CheckStyle, Default(int64_t{CheckStyle::Tick}),
-                      &T::SetCheckStyle),
-        FieldProperty("Colour", PropType::Colour, &T::m_Colour, Default(int64_t{SysColour::ButtonText}), &T::SetColour),
+                      &T::SetCheckStyle)
+            .Enumerated(kCheckStyle)
+            .Note("Glyph shown while Value is True; a change shows at the next toggle or Value assignment."),
+        FieldProperty("Colour", PropType::Colour, &T::m_Colour, Default(int64_t{SysColour::ButtonText}), &T::SetColour)
+            .Note("Caption colour at rest."),
         FieldProperty("ColourUp", PropType::Colour, &T::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
-                      &T::SetColourUp),
-        FieldProperty("Enabled", PropType::Boolean, &T::m_Enabled, Default(int64_t{True}), &T::SetEnabled),
-        FieldProperty("Font", PropType::Font, &T::m_Font, AmbientFontDefault(), &T::SetFont),
-        FieldProperty("Value", PropType::Boolean, &T::m_Value, Default(int64_t{False}), &T::SetValue),
+                      &T::SetColourUp)
+            .Note("Caption colour under the mouse."),
+        FieldProperty("Enabled", PropType::Boolean, &T::m_Enabled, Default(int64_t{True}), &T::SetEnabled)
+            .Note("Stored and saved only; clicks and the space bar toggle either way."),
+        FieldProperty("Font", PropType::Font, &T::m_Font, AmbientFontDefault(), &T::SetFont)
+            .Note("Font of the caption."),
+        FieldProperty("Value", PropType::Boolean, &T::m_Value, Default(int64_t{False}), &T::SetValue)
+            .Note("True shows the glyph. Setting it from code raises no event."),
     };
     return props;
 }
 
 ClassInfo TolvaneTick::Class() {
-    return DescribeClass<TolvaneTick>("TolvaneTick", kDesignWidth, kDesignHeight);
+    using T = TolvaneTick;
+    ClassInfo c = DescribeClass<TolvaneTick>("TolvaneTick", kDesignWidth, kDesignHeight);
+    c.summary = "A check box: a box that shows a tick or a cross, and a caption that lights up under the mouse.";
+    c.events = [](const Control& control) {
+        auto events = EventsOf<T>(&T::Click, &T::ValueChange, &T::MouseMove)(control);
+        events[1].args[0].type = "Boolean";  // bValue refers to the stored value
+        return events;
+    };
+    c.enumerations = {&AlignmentEnum(), &kCheckStyle};
+    return c;
 }
 
 // ---------------------------------------------------------------- lifecycle

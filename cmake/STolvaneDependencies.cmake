@@ -1,0 +1,16 @@
+# The libraries STolvane links, found the same way when it is built and when an installed copy
+# is used (STolvaneConfig.cmake includes this file). The imported targets are global, so that
+# a project that adds this source tree with add_subdirectory can link through them.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(STOLVANE_CAIRO REQUIRED IMPORTED_TARGET GLOBAL cairo)
+pkg_check_modules(STOLVANE_PANGO REQUIRED IMPORTED_TARGET GLOBAL pangocairo pangoft2 fontconfig freetype2)
+# glib: base64 and durable file replacement (already under pango; named for what we use).
+pkg_check_modules(STOLVANE_GLIB REQUIRED IMPORTED_TARGET GLOBAL glib-2.0>=2.66)
+pkg_check_modules(STOLVANE_PIXBUF REQUIRED IMPORTED_TARGET GLOBAL gdk-pixbuf-2.0)
+pkg_check_modules(STOLVANE_INIH REQUIRED IMPORTED_TARGET GLOBAL inih)
+pkg_check_modules(STOLVANE_SDL2 REQUIRED IMPORTED_TARGET GLOBAL sdl2)
+pkg_check_modules(STOLVANE_X11 REQUIRED IMPORTED_TARGET GLOBAL x11)
+find_package(nlohmann_json 3 REQUIRED)
+set(STOLVANE_DEPENDENCIES PkgConfig::STOLVANE_CAIRO PkgConfig::STOLVANE_PANGO PkgConfig::STOLVANE_GLIB
+    PkgConfig::STOLVANE_PIXBUF PkgConfig::STOLVANE_INIH PkgConfig::STOLVANE_SDL2 PkgConfig::STOLVANE_X11
+    nlohmann_json::nlohmann_json)

@@ -1,0 +1,67 @@
+# Builds and runs the README's C++ example as a separate project, one of three ways:
+#   package       install this build into WORK/prefix, then find_package(STolvane)
+#   pkgconfig     install this build into WORK/prefix, then compile with `pkg-config stolvane`
+#   subdirectory  add_subdirectory of the source tree
+# Arguments: WAY SOURCE BUILD WORK CXX GENERATOR. Everything is written under WORK.
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}")
+  endif()
+  set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+# The program is the README's snippet: the block after the "consumer" marker.
+file(READ ${SOURCE}/README.md readme)
+string(FIND "${readme}" "<!-- consumer -->" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "README.md has no <!-- consumer --> snippet")
+endif()
+string(SUBSTRING "${readme}" ${at} -1 readme)
+string(FIND "${readme}" "```cpp\n" start)
+math(EXPR start "${start} + 7")
+string(SUBSTRING "${readme}" ${start} -1 readme)
+string(FIND "${readme}" "```" end)
+string(SUBSTRING "${readme}" 0 ${end} program)
+file(WRITE ${WORK}/main.cpp "${program}")
+
+if(WAY STREQUAL "package" OR WAY STREQUAL "pkgconfig")
+  run("installing" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix)
+endif()
+
+if(WAY STREQUAL "pkgconfig")
+  file(GLOB pcdir ${WORK}/prefix/lib*/pkgconfig ${WORK}/prefix/lib/*/pkgconfig)
+  set(ENV{PKG_CONFIG_PATH} "${pcdir}")
+  run("pkg-config" pkg-config --cflags --libs stolvane)
+  string(STRIP "${last_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  run("compiling with pkg-config" ${CXX} ${WORK}/main.cpp ${flags} -o ${WORK}/consumer)
+else()
+  set(options -G ${GENERATOR} -DCONSUMER_SOURCE=${WORK}/main.cpp -DSTOLVANE_WAY=${WAY})
+  if(WAY STREQUAL "package")
+    list(APPEND options -DCMAKE_PREFIX_PATH=${WORK}/prefix)
+  else()
+    # Unoptimised: the library is built afresh here, and only has to link and run.
+    list(APPEND options -DSTOLVANE_SOURCE=${SOURCE} -DCMAKE_BUILD_TYPE=)
+  endif()
+  run("configuring" ${CMAKE_COMMAND} -S ${SOURCE}/tests/consumer -B ${WORK}/build ${options})
+  if(WAY STREQUAL "subdirectory")
+    # Only the library and the program: tests, command, examples are off under add_subdirectory.
+    file(READ ${WORK}/build/CMakeCache.txt cache)
+    if(cache MATCHES "STOLVANE_BUILD_TESTS:BOOL=ON")
+      message(FATAL_ERROR "the test suite is built under add_subdirectory")
+    endif()
+  endif()
+  run("building" ${CMAKE_COMMAND} --build ${WORK}/build -j 2)
+  file(COPY ${WORK}/build/consumer DESTINATION ${WORK}/bin)
+  file(RENAME ${WORK}/bin/consumer ${WORK}/consumer)
+endif()
+
+run("running the program" ${WORK}/consumer --headless)
+if(NOT last_output MATCHES "Clicked 1")
+  message(FATAL_ERROR "unexpected output: ${last_output}")
+endif()
+message(STATUS "${WAY}: ${last_output}")

@@ -1,0 +1,132 @@
+// Errors that help a user mend the input: unknown names answered with the nearest valid one and
+// the list of them, enumerations checked where the class refuses other values, file problems
+// in the system's words, script errors with their input line and unknown command members.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/cli.h"
+#include "app/script.h"
+#include "host/form_file.h"
+#include "host/runtime.h"
+
+using namespace stolvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string LoadError(const std::string& controlJson) {
+    Runtime rt;
+    try {
+        LoadFormText(rt, R"({"name":"f","controls":[)" + controlJson + "]}", "", "t.json");
+    } catch (const FormFileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::string Script(const std::string& lines) {
+    std::istringstream in(lines);
+    std::ostringstream out, err;
+    RunScript(in, out, err);
+    return out.str();
+}
+
+struct TempFolder {
+    fs::path path;
+    TempFolder() {
+        char name[] = "/tmp/stolvane-errors-XXXXXX";
+        path = ::mkdtemp(name);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+TEST(Errors, FormFilesNameTheNearestClassAndPropertyAndListTheValidOnes) {
+    std::string e = LoadError(R"({"name":"b","class":"TolvaneButtn"})");
+    EXPECT_NE(e.find("unknown class \"TolvaneButtn\" (did you mean \"TolvaneButton\"?)"), std::string::npos) << e;
+    EXPECT_NE(e.find("TolvaneCaption"), std::string::npos) << e;
+    EXPECT_NE(e.find("Timer"), std::string::npos) << "element classes are listed too: " << e;
+
+    e = LoadError(R"({"name":"b","class":"TolvaneButton","properties":{"Captoin":"x"}})");
+    EXPECT_NE(e.find("(did you mean \"Caption\"?)"), std::string::npos) << e;
+    EXPECT_NE(e.find("AlignImage, ButtonStyle, Catch"), std::string::npos) << e;
+    e = LoadError(R"({"name":"b","class":"TolvaneButton","properties":{"Zzzzzz":1}})");
+    EXPECT_EQ(e.find("did you mean"), std::string::npos) << "nothing is near: " << e;
+}
+
+TEST(Errors, EnumerationsAreCheckedOnlyWhereTheClassRefusesOtherValues) {
+    std::string e = LoadError(R"({"name":"l","class":"TolvaneLabel","properties":{"Align":7}})");
+    EXPECT_NE(e.find("7 is not a Alignment value (Left 0, Right 1, Centre 2)"), std::string::npos) << e;
+
+    // A button style outside the table is stored and drawn as tbtWin95.
+    Runtime rt;
+    Form& f = LoadFormText(rt, R"({"name":"f","controls":[{"name":"b","class":"TolvaneButton",
+        "properties":{"ButtonStyle":99,"AlignImage":-4}}]})", "", "t.json");
+    Control& b = *rt.Resolve(f, "b").surface->GetControl();
+    EXPECT_EQ(AsInteger(b.GetProperty("ButtonStyle")), 99);
+    EXPECT_EQ(AsInteger(b.GetProperty("AlignImage")), -4);
+
+    // Scripts meet the same check through the property table.
+    std::string out = Script(R"({"cmd":"place","class":"TolvaneLabel","name":"L"}
+{"cmd":"set","target":"L","property":"Align","value":9}
+{"cmd":"get","target":"L","property":"Align"}
+{"cmd":"set","target":"L","property":"Align","value":0}
+)");
+    EXPECT_NE(out.find(R"({"error":{"number":380,"description":"Invalid property value","line":2}})"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find(R"({"value":2})"), std::string::npos) << "the refused value was not stored: " << out;
+    EXPECT_EQ(out.find("\"line\":4"), std::string::npos) << out;
+}
+
+TEST(Errors, ScriptsRefuseUnknownMembersBeforeActingAndNameTheLine) {
+    std::string out = Script(R"({"cmd":"place","class":"TolvaneLabel","name":"L","widht":900}
+
+{"cmd":"get","target":"L","property":"Caption"}
+{"cmd":"plcae"}
+{"cmd":"place","class":"TolvaneLable","name":"M"}
+)");
+    EXPECT_NE(out.find(R"({"error":{"number":5,"description":"place: unknown member \"widht\" (did you mean \"width\"?); it takes class, name, container, left, top, width, height, x1, y1, x2, y2","line":1}})"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find(R"("number":424)"), std::string::npos) << "nothing was placed: " << out;
+    EXPECT_NE(out.find(R"("line":3)"), std::string::npos) << "blank lines count: " << out;
+    EXPECT_NE(out.find(R"(unknown command \"plcae\" (did you mean \"place\"?))"), std::string::npos) << out;
+    EXPECT_NE(out.find(R"(no class named \"TolvaneLable\" (did you mean \"TolvaneLabel\"?))"), std::string::npos)
+        << out;
+}
+
+TEST(Errors, FileProblemsAreSaidInPlainWordsWithoutTemporaryNames) {
+    TempFolder tmp;
+    const std::string form = (tmp.path / "f.json").string();
+    std::ofstream(form) << R"({"name":"f","width":600,"height":600})";
+    auto render = [&](const std::string& output, std::string& err) {
+        std::istringstream in;
+        std::ostringstream out, e;
+        int status = RunCommand({"render", form, "-o", output}, in, out, e);
+        err = e.str();
+        return status;
+    };
+    std::string err;
+    const std::string missing = (tmp.path / "nowhere" / "a.png").string();
+    EXPECT_EQ(render(missing, err), ExitStatus::Failure);
+    EXPECT_EQ(err, "stolvane: cannot write " + missing + ": the folder " + (tmp.path / "nowhere").string() +
+                       " does not exist\n");
+    EXPECT_EQ(render(tmp.path.string(), err), ExitStatus::Failure);
+    EXPECT_EQ(err, "stolvane: cannot write " + tmp.path.string() + ": it is a folder\n");
+    EXPECT_EQ(err.find(".tmp"), std::string::npos);
+
+    std::istringstream in;
+    std::ostringstream out, e;
+    EXPECT_EQ(RunCommand({"render", (tmp.path / "none.json").string(), "-o", "x.png"}, in, out, e),
+              ExitStatus::BadInput);
+    EXPECT_EQ(e.str(), "stolvane: cannot read " + (tmp.path / "none.json").string() + ": No such file or directory\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path), fs::directory_iterator()), 1) << "nothing was written";
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The class reference and the documents a new user starts from: docs/controls.md is what the
+// class tables say, `stolvane describe` answers for one class, and docs/form-files.md's
+// complete example loads.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/cli.h"
+#include "app/describe.h"
+#include "controls/button/tolvanebutton.h"
+#include "controls/panel/tolvanepanel.h"
+#include "core/library.h"
+#include "host/form_file.h"
+#include "host/runtime.h"
+
+using namespace stolvane;
+
+namespace {
+
+std::string ReadSource(const std::string& relative) {
+    std::ifstream in(std::string(STOLVANE_SOURCE_DIR) + "/" + relative);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int Cli(const std::vector<std::string>& args, std::string& out, std::string& err) {
+    std::istringstream in;
+    std::ostringstream o, e;
+    int status = RunCommand(args, in, o, e);
+    out = o.str(), err = e.str();
+    return status;
+}
+
+TEST(Reference, TheCheckedInControlsPageIsWhatTheClassTablesSay) {
+    EXPECT_EQ(ReadSource("docs/controls.md"), ControlReferenceMarkdown())
+        << "docs/controls.md is out of date: run build/stolvane describe --markdown > docs/controls.md";
+}
+
+TEST(Reference, EveryClassDescribesItsEventsFromItsTypedMembers) {
+    DllRegisterServer();
+    Runtime rt;
+    Form& f = rt.NewForm("f");
+    int described = 0;
+    for (const ClassInfo& c : Library::Instance().Classes()) {
+        if (c.summary.empty()) continue;  // a class the tests registered
+        ++described;
+        ASSERT_TRUE(c.events) << c.name;
+        Control& control = rt.PlaceControl(f, c.name, c.name + "1", -1, {0, 0, 1500, 600}, nullptr).GetControl();
+        auto events = c.events(control);
+        ASSERT_FALSE(events.empty()) << c.name;
+        EXPECT_EQ(events.front().name, "Click") << c.name;
+    }
+    EXPECT_EQ(described, 7);
+    auto& panel = rt.Place<TolvanePanel>(f, "pnl", {0, 0, 1500, 600});
+    auto events = TolvanePanel::Class().events(panel);
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[4].name, "OLEDragDrop");
+    ASSERT_EQ(events[4].args.size(), 6u);
+    EXPECT_EQ(events[4].args[0].type, "DataObject");
+    EXPECT_EQ(events[4].args[1].name, "Effect");
+    EXPECT_EQ(events[4].args[1].type, "Long");
+    EXPECT_EQ(events[4].args[5].type, "Single");
+}
+
+TEST(Reference, DescribeAnswersForOneClassAndNamesTheNearestForAnUnknownOne) {
+    std::string out, err;
+    ASSERT_EQ(Cli({"describe", "TolvaneTick"}, out, err), ExitStatus::Success) << err;
+    EXPECT_NE(out.find("ValueChange(bValue As Boolean)"), std::string::npos) << out;
+    EXPECT_NE(out.find("CheckStyle  CheckStyle, default 0 (Tick), saved as \"CheckStyle\""), std::string::npos);
+    EXPECT_NE(out.find("other values: stored, and shows the cross"), std::string::npos);
+
+    ASSERT_EQ(Cli({"describe", "TolvanePanel"}, out, err), ExitStatus::Success);
+    EXPECT_NE(out.find("\"The style of the inner bevel.\""), std::string::npos) << "help texts are shown";
+
+    ASSERT_EQ(Cli({"describe", "TolvaneLable"}, out, err), ExitStatus::BadInput);
+    EXPECT_NE(err.find("did you mean \"TolvaneLabel\"?"), std::string::npos) << err;
+    EXPECT_NE(err.find("TolvaneAbout_2, TolvaneCaption"), std::string::npos) << err;
+}
+
+TEST(Reference, TheCompleteFormFileExampleLoads) {
+    std::string page = ReadSource("docs/form-files.md");
+    size_t at = page.find("## A complete example");
+    ASSERT_NE(at, std::string::npos);
+    size_t start = page.find("```json\n", at) + 8, end = page.find("```", start);
+    std::string example = page.substr(start, end - start);
+    Runtime rt;
+    Form* form = nullptr;
+    ASSERT_NO_THROW(form = &LoadFormText(rt, example, std::string(STOLVANE_SOURCE_DIR) + "/examples",
+                                         "docs/form-files.md"));
+    EXPECT_EQ(form->Name(), "frmMain");
+    EXPECT_TRUE(rt.Resolve(*form, "tplDes(2)"));
+    EXPECT_TRUE(rt.Resolve(*form, "tmrPoll"));
+}
+
+}  // namespace
