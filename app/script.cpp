@@ -239,50 +239,43 @@ void ScriptDriver::ModalLoop(Form& form) {
 }
 
 void ScriptDriver::Execute(const InJson& cmd) {
-    static const std::map<std::string, Command> commands{
-        {"load", &ScriptDriver::CmdLoad},          {"place", &ScriptDriver::CmdPlace},
-        {"show", &ScriptDriver::CmdShow},          {"save", &ScriptDriver::CmdSave},
-        {"render", &ScriptDriver::CmdRender},      {"mouse", &ScriptDriver::CmdMouse},
-        {"cursor", &ScriptDriver::CmdCursor},      {"key", &ScriptDriver::CmdKey},
-        {"accesskey", &ScriptDriver::CmdAccessKey}, {"focus", &ScriptDriver::CmdFocus},
-        {"tab", &ScriptDriver::CmdTab},            {"advance", &ScriptDriver::CmdAdvance},
-        {"resize", &ScriptDriver::CmdResize},      {"move", &ScriptDriver::CmdMove},
-        {"set", &ScriptDriver::CmdSet},            {"get", &ScriptDriver::CmdGet},
-        {"call", &ScriptDriver::CmdCall},          {"dump", &ScriptDriver::CmdDump},
-        {"pixel", &ScriptDriver::CmdPixel},        {"navigation", &ScriptDriver::CmdNavigation},
-        {"menu", &ScriptDriver::CmdMenu},          {"desktop", &ScriptDriver::CmdDesktop},
-        {"drop", &ScriptDriver::CmdDrop},          {"showform", &ScriptDriver::CmdShowForm},
+    // Each command with the members it reads besides "cmd": any other is refused before the
+    // command runs, so a misspelt member ("widht") is never silently left at its default.
+    struct CommandInfo {
+        Command run;
+        std::vector<std::string> members;
+    };
+    static const std::map<std::string, CommandInfo> commands{
+        {"load", {&ScriptDriver::CmdLoad, {"form"}}},
+        {"place",
+         {&ScriptDriver::CmdPlace,
+          {"class", "name", "container", "left", "top", "width", "height", "x1", "y1", "x2", "y2"}}},
+        {"show", {&ScriptDriver::CmdShow, {}}},
+        {"save", {&ScriptDriver::CmdSave, {"path"}}},
+        {"render", {&ScriptDriver::CmdRender, {"path", "scale"}}},
+        {"mouse", {&ScriptDriver::CmdMouse, {"action", "x", "y", "button", "shift", "target"}}},
+        {"cursor", {&ScriptDriver::CmdCursor, {"x", "y"}}},
+        {"key", {&ScriptDriver::CmdKey, {"ascii", "char"}}},
+        {"accesskey", {&ScriptDriver::CmdAccessKey, {"char"}}},
+        {"focus", {&ScriptDriver::CmdFocus, {"target"}}},
+        {"tab", {&ScriptDriver::CmdTab, {"shift"}}},
+        {"advance", {&ScriptDriver::CmdAdvance, {"ms"}}},
+        {"resize", {&ScriptDriver::CmdResize, {"target", "width", "height"}}},
+        {"move", {&ScriptDriver::CmdMove, {"target", "left", "top"}}},
+        {"set", {&ScriptDriver::CmdSet, {"target", "property", "value"}}},
+        {"get", {&ScriptDriver::CmdGet, {"target", "property"}}},
+        {"call", {&ScriptDriver::CmdCall, {"target", "method"}}},
+        {"dump", {&ScriptDriver::CmdDump, {"target"}}},
+        {"pixel", {&ScriptDriver::CmdPixel, {"x", "y"}}},
+        {"navigation", {&ScriptDriver::CmdNavigation, {"fail"}}},
+        {"menu", {&ScriptDriver::CmdMenu, {"choose"}}},
+        {"desktop", {&ScriptDriver::CmdDesktop, {"section", "key", "value"}}},
+        {"drop", {&ScriptDriver::CmdDrop, {"x", "y", "files", "text", "target", "button", "shift"}}},
+        {"showform", {&ScriptDriver::CmdShowForm, {"name"}}},
     };
     auto name = cmd.find("cmd");
     if (name == cmd.end() || !name->is_string())
         throw HostError(ErrorNumber::InvalidCall, "line " + std::to_string(m_line) + ": a command needs \"cmd\"");
-    // The members each command reads besides "cmd": any other is refused before the command
-    // runs, so a misspelt member ("widht") is never silently left at its default.
-    static const std::map<std::string, std::vector<std::string>> members{
-        {"load", {"form"}},
-        {"place", {"class", "name", "container", "left", "top", "width", "height", "x1", "y1", "x2", "y2"}},
-        {"show", {}},
-        {"save", {"path"}},
-        {"render", {"path", "scale"}},
-        {"mouse", {"action", "x", "y", "button", "shift", "target"}},
-        {"cursor", {"x", "y"}},
-        {"key", {"ascii", "char"}},
-        {"accesskey", {"char"}},
-        {"focus", {"target"}},
-        {"tab", {"shift"}},
-        {"advance", {"ms"}},
-        {"resize", {"target", "width", "height"}},
-        {"move", {"target", "left", "top"}},
-        {"set", {"target", "property", "value"}},
-        {"get", {"target", "property"}},
-        {"call", {"target", "method"}},
-        {"dump", {"target"}},
-        {"pixel", {"x", "y"}},
-        {"navigation", {"fail"}},
-        {"menu", {"choose"}},
-        {"desktop", {"section", "key", "value"}},
-        {"drop", {"x", "y", "files", "text", "target", "button", "shift"}},
-    };
     m_cmdName = name->get<std::string>();
     auto it = commands.find(m_cmdName);
     if (it == commands.end()) {
@@ -291,13 +284,13 @@ void ScriptDriver::Execute(const InJson& cmd) {
         throw HostError(ErrorNumber::InvalidCall, "unknown command \"" + m_cmdName + "\"" + DidYouMean(m_cmdName, names) +
                                                       "; commands: " + JoinNames(names));
     }
-    const std::vector<std::string>& known = members.at(m_cmdName);
+    const std::vector<std::string>& known = it->second.members;
     for (auto& [key, value] : cmd.items()) {
         if (key == "cmd" || std::find(known.begin(), known.end(), key) != known.end()) continue;
         throw BadArgument("unknown member \"" + key + "\"" + DidYouMean(key, known) +
                           (known.empty() ? "; it takes none" : "; it takes " + JoinNames(known)));
     }
-    (this->*(it->second))(cmd);
+    (this->*(it->second.run))(cmd);
 }
 
 // ---------------------------------------------------------------- arguments

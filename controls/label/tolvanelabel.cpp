@@ -171,9 +171,10 @@ const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
             .Note("The label is one line of this font high (all its lines with WordWrap)."),
         FieldProperty("Hyperlink", PropType::String, &L::m_Hyperlink, Default(std::string()), &L::SetHyperlink)
             .Note("Address a click opens (http, https, ftp, mailto); the text is then underlined and the "
-                  "pointer is a hand."),,
+                  "pointer is a hand."),
         FieldProperty("WordWrap", PropType::Boolean, &L::m_WordWrap, Default(int64_t{False}), &L::SetWordWrap)
-            .Note("True wraps the caption at the label's width and sizes the label to all its lines; False keeps one line."),
+            .Note("True wraps the caption at the label's width and sizes the label to all its lines; "
+                  "False keeps one line."),
     };
     return props;
 }
