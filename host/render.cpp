@@ -784,6 +784,7 @@ const Frame& FormRenderer::RepaintAll() {
     m_impl->Paint(m_scale, nullptr);
     m_impl->needFull = false;
     m_lastPixels = static_cast<int64_t>(m_impl->image.width) * m_impl->image.height;
+    m_lastArea = {{0, 0, m_impl->image.width, m_impl->image.height}};
     return m_impl->image;
 }
 
@@ -795,6 +796,7 @@ const Frame& FormRenderer::Update() {
         im.Paint(m_scale, nullptr);
         im.needFull = false;
         m_lastPixels = static_cast<int64_t>(im.image.width) * im.image.height;
+        m_lastArea = {{0, 0, im.image.width, im.image.height}};
         return im.image;
     }
     // The dirty rectangles as device pixels (one spare pixel around each), merged into a region
@@ -812,11 +814,13 @@ const Frame& FormRenderer::Update() {
         cairo_region_union_rectangle(region, &rect);
     }
     std::vector<DRect> clip;
+    m_lastArea.clear();
     int64_t pixels = 0;
     for (int i = 0, n = cairo_region_num_rectangles(region); i < n; ++i) {
         cairo_rectangle_int_t rect;
         cairo_region_get_rectangle(region, i, &rect);
         clip.push_back({rect.x, rect.y, rect.x + rect.width, rect.y + rect.height});
+        m_lastArea.push_back({rect.x, rect.y, rect.width, rect.height});
         pixels += static_cast<int64_t>(rect.width) * rect.height;
     }
     cairo_region_destroy(region);
