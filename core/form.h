@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "core/surface.h"
 
@@ -33,7 +34,12 @@ public:
 
     // The control placed on the form (or in one of its containers) under this name.
     Control* FindControl(const std::string& name, int index = -1) const;
+    // Found by a map the form keeps of its placed controls, however deep in containers.
     Surface* FindSurface(const std::string& name, int index = -1) const;
+    // Kept by the surfaces as placed controls come and go: a placed control and every placed
+    // control inside it.
+    void NamePlaced(Surface& placed);
+    void ForgetPlaced(Surface& placed);
 
     // Form notifications; library forms set them.
     std::function<void()> onLoad;
@@ -47,6 +53,7 @@ private:
     FontRef m_font = MakeFont("MS Sans Serif", 8.25);
     PictureRef m_icon = Picture::Empty();
     std::string m_libraryName;
+    std::unordered_map<std::string, Surface*> m_placed;
 };
 
 }  // namespace stolvane

@@ -23,6 +23,7 @@
 #include "core/units.h"
 #include "host/media.h"
 #include "host/runtime.h"
+#include "host/text_layouts.h"
 
 namespace stolvane {
 
@@ -218,10 +219,23 @@ public:
                 // Lines reach a pixel beyond their bounds' corner at most; one spare pixel each way.
                 return r.x0 - 1 < cx1 && r.x1 + 1 > cx0 && r.y0 - 1 < cy1 && r.y1 + 1 > cy0;
             };
-            for (int pass = 0; pass < 2; ++pass) {
-                for (const auto& e : s.Elements()) {
-                    if (e->Windowed() != (pass == 1) || !visibleHere(*e)) continue;
-                    PaintElement(*e, ax, ay);
+            if (const ElementGrid* grid = s.Grid()) {
+                // Only the elements near what is being repainted: the clip in the surface's
+                // twips, two device pixels wider each way than visibleHere allows for.
+                const double perTwip = TwipsToPixels(1, m_scale), margin = 2 / perTwip;
+                Rect area{cx0 / perTwip - ax - margin, cy0 / perTwip - ay - margin, (cx1 - cx0) / perTwip + 2 * margin,
+                          (cy1 - cy0) / perTwip + 2 * margin};
+                std::vector<Element*> near;
+                grid->Query(area, near);
+                for (int pass = 0; pass < 2; ++pass)
+                    for (Element* e : near)
+                        if (e->Windowed() == (pass == 1) && visibleHere(*e)) PaintElement(*e, ax, ay);
+            } else {
+                for (int pass = 0; pass < 2; ++pass) {
+                    for (const auto& e : s.Elements()) {
+                        if (e->Windowed() != (pass == 1) || !visibleHere(*e)) continue;
+                        PaintElement(*e, ax, ay);
+                    }
                 }
             }
         }
@@ -467,20 +481,14 @@ private:
         cairo_clip(cr);
         if (!l.Transparent()) FillRect(cr, r, Resolve(l.BackColour()));
         if (!l.Caption().empty()) {
-            PangoLayout* layout = NewTextLayout(l.GetFont(), l.Caption(), true);
-            PangoAlignment align = l.Alignment() == Alignment::Right    ? PANGO_ALIGN_RIGHT
-                                   : l.Alignment() == Alignment::Centre ? PANGO_ALIGN_CENTER
-                                                                        : PANGO_ALIGN_LEFT;
-            pango_layout_set_alignment(layout, align);
+            // The layout is kept between repaints while text, font, wrap width and alignment
+            // stay the same; the colour is given as it is drawn.
+            int wrap = l.WordWrap() ? std::max(1, PixelHolding(l.Width())) : 0;
+            TextLayoutRef text = SharedTextLayout(l.GetFont(), l.Caption(), true, wrap, l.Alignment());
+            PangoLayout* layout = text->layout;
             int x = r.x0;
-            if (l.WordWrap()) {
-                int width = std::max(1, PixelHolding(l.Width()));
-                pango_layout_set_width(layout, width * PANGO_SCALE);
-                pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-            } else {
-                PangoRectangle logical;
-                pango_layout_get_pixel_extents(layout, nullptr, &logical);
-                int w = P(logical.width);
+            if (!l.WordWrap()) {
+                int w = P(text->width);
                 if (l.Alignment() == Alignment::Right) x = r.x1 - w;
                 else if (l.Alignment() == Alignment::Centre) x = r.x0 + (r.Width() - w) / 2;
             }
@@ -490,7 +498,6 @@ private:
                 ShowLayout(layout, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
                 ShowLayout(layout, x, r.y0, Resolve(SysColour::GreyText));
             }
-            g_object_unref(layout);
         }
         cairo_restore(cr);
     }
@@ -677,11 +684,8 @@ private:
             int rowHeight = static_cast<int>(TwipsToPixels(rows[i].height));
             int y = inner.y0 + P(row);
             if (y >= inner.y1) break;
-            PangoLayout* layout = NewTextLayout(ListBox::ListFont(), items[i].text, false);
-            PangoRectangle logical;
-            pango_layout_get_pixel_extents(layout, nullptr, &logical);
-            // The text's own line height, as the rows were measured.
-            logical.height = std::max(1, pango_layout_get_line_count(layout)) * LayoutTextLine(layout).height;
+            TextLayoutRef text = SharedTextLayout(ListBox::ListFont(), items[i].text, false);
+            PangoRectangle logical{0, 0, text->width, text->Height()};  // the text's own line height, as measured
             CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
                      items[i].checked);
             int tx = inner.x0 + P(ListBox::kTextLeftPixels), ty = y + P((rowHeight - logical.height) / 2);
@@ -691,8 +695,7 @@ private:
                          Resolve(SysColour::SelectionHighlight));
                 fore = Resolve(SysColour::SelectionText);
             }
-            ShowLayout(layout, tx, ty, fore);
-            g_object_unref(layout);
+            ShowLayout(text->layout, tx, ty, fore);
         }
         cairo_restore(cr);
         Sunken(r);
