@@ -298,7 +298,8 @@ private:
     // measured room at every scale, and is drawn from the same face loaded at the device size,
     // so it stays sharp. Underlines and strike lines are drawn here on whole pixels: pango's
     // own are fractions of a pixel thick and vanish or blur on an aliased frame.
-    void ShowLayout(PangoLayout* layout, int x, int y, uint32_t rgb) {
+    void ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
+        PangoLayout* layout = text.layout;
         cairo_t* cr = m_cr;
         cairo_save(cr);
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
@@ -307,7 +308,7 @@ private:
         auto units = [](int u) { return u / double(PANGO_SCALE); };
         std::vector<cairo_glyph_t> glyphs;
         // Lines follow each other at the font's own line height, as they were measured.
-        const TextLine textLine = LayoutTextLine(layout);
+        const TextLine textLine = text.line;
         int lineIndex = -1;
         PangoLayoutLine* current = nullptr;
         PangoLayoutIter* it = pango_layout_get_iter(layout);
@@ -485,7 +486,6 @@ private:
             // stay the same; the colour is given as it is drawn.
             int wrap = l.WordWrap() ? std::max(1, PixelHolding(l.Width())) : 0;
             TextLayoutRef text = SharedTextLayout(l.GetFont(), l.Caption(), true, wrap, l.Alignment());
-            PangoLayout* layout = text->layout;
             int x = r.x0;
             if (!l.WordWrap()) {
                 int w = P(text->width);
@@ -493,10 +493,10 @@ private:
                 else if (l.Alignment() == Alignment::Centre) x = r.x0 + (r.Width() - w) / 2;
             }
             if (l.Enabled()) {
-                ShowLayout(layout, x, r.y0, Resolve(l.ForeColour()));
+                ShowLayout(*text, x, r.y0, Resolve(l.ForeColour()));
             } else {
-                ShowLayout(layout, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
-                ShowLayout(layout, x, r.y0, Resolve(SysColour::GreyText));
+                ShowLayout(*text, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
+                ShowLayout(*text, x, r.y0, Resolve(SysColour::GreyText));
             }
         }
         cairo_restore(cr);
@@ -695,7 +695,7 @@ private:
                          Resolve(SysColour::SelectionHighlight));
                 fore = Resolve(SysColour::SelectionText);
             }
-            ShowLayout(text->layout, tx, ty, fore);
+            ShowLayout(*text, tx, ty, fore);
         }
         cairo_restore(cr);
         Sunken(r);
