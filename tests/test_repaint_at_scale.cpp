@@ -45,7 +45,7 @@ struct BusyForm {
             lines.push_back(&l);
         }
         for (int i = 0; i < 6; ++i) {
-            auto& t = rt.Place<TolvaneLabel>(form, "lnk", {60 + i * 790, 3350, 750, 210}, i);
+            auto& t = rt.Place<TolvaneLabel>(form, "lnk", {60.0 + i * 790, 3350, 750, 210}, i);
             t.SetCaption("Link " + std::to_string(i));
             t.SetColourUp(RGB(255, 0, 0));
             links.push_back(&t);
