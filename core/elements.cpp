@@ -301,6 +301,7 @@ PictureRef PictureBox::PersistentImage() const {
     if (!IsNoPicture(m_picture))
         d->PaintPicture(m_picture, 0, 0, m_picture->WidthTwips(), m_picture->HeightTwips());
     for (const DrawOp& op : m_drawing.Ops()) {
+        if (op.width <= 0 || op.height <= 0) continue;  // replaced by a later point
         if (op.kind == DrawOp::Kind::Fill)
             d->Fill(op.left, op.top, op.left + op.width - 1, op.top + op.height - 1, op.rgb);
         else

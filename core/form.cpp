@@ -21,14 +21,22 @@ void Form::SetWindowState(int16_t s) {
 }
 
 namespace {
-Surface* FindIn(const Surface& s, const std::string& name, int index) {
+std::string PlacedKey(const std::string& name, int index) {
+    std::string key = name;
+    key += '\0';
+    key.append(reinterpret_cast<const char*>(&index), sizeof index);
+    return key;
+}
+
+// Calls f for every placed control inside s (not design children, nor what is inside them).
+template <class F>
+void ForEachPlacedInside(Surface& s, F&& f) {
     for (auto& e : s.Elements()) {
         auto* ce = dynamic_cast<ControlElement*>(e.get());
         if (!ce || ce->IsDesignChild()) continue;
-        if (ce->Name() == name && ce->Index() == index) return &ce->GetSurface();
-        if (Surface* inner = FindIn(ce->GetSurface(), name, index)) return inner;
+        f(ce->GetSurface());
+        ForEachPlacedInside(ce->GetSurface(), f);
     }
-    return nullptr;
 }
 }  // namespace
 
@@ -54,7 +62,25 @@ void Form::CentreOn(const Form& owner) {
          Width(), Height());
 }
 
-Surface* Form::FindSurface(const std::string& name, int index) const { return FindIn(*this, name, index); }
+Surface* Form::FindSurface(const std::string& name, int index) const {
+    auto it = m_placed.find(PlacedKey(name, index));
+    return it == m_placed.end() ? nullptr : it->second;
+}
+
+void Form::NamePlaced(Surface& placed) {
+    auto add = [this](Surface& s) { m_placed.emplace(PlacedKey(s.Name(), s.Index()), &s); };
+    add(placed);
+    ForEachPlacedInside(placed, add);
+}
+
+void Form::ForgetPlaced(Surface& placed) {
+    auto drop = [this](Surface& s) {
+        auto it = m_placed.find(PlacedKey(s.Name(), s.Index()));
+        if (it != m_placed.end() && it->second == &s) m_placed.erase(it);
+    };
+    drop(placed);
+    ForEachPlacedInside(placed, drop);
+}
 
 Control* Form::FindControl(const std::string& name, int index) const {
     Surface* s = FindSurface(name, index);

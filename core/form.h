@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "core/surface.h"
 
@@ -33,11 +34,16 @@ public:
 
     // The control placed on the form (or in one of its containers) under this name.
     Control* FindControl(const std::string& name, int index = -1) const;
+    // Found by a map the form keeps of its placed controls, however deep in containers.
     Surface* FindSurface(const std::string& name, int index = -1) const;
     // An element the form's author placed, on the form or inside one of its containers.
     Element* FindAuthored(const std::string& name, int index = -1) const;
     // Puts the form in the middle of another form (a modal form over its owner's form).
     void CentreOn(const Form& owner);
+    // Kept by the surfaces as placed controls come and go: a placed control and every placed
+    // control inside it.
+    void NamePlaced(Surface& placed);
+    void ForgetPlaced(Surface& placed);
 
     // Form notifications; library forms set them.
     std::function<void()> onLoad;
@@ -51,6 +57,7 @@ private:
     FontRef m_font = MakeFont("MS Sans Serif", 8.25);
     PictureRef m_icon = Picture::Empty();
     std::string m_libraryName;
+    std::unordered_map<std::string, Surface*> m_placed;
 };
 
 }  // namespace stolvane

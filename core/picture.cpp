@@ -10,6 +10,16 @@ namespace stolvane {
 namespace {
 std::atomic<uint64_t> g_nextHandle{1};
 
+bool IsPixel(const DrawOp& o) {
+    return o.kind == DrawOp::Kind::Fill && o.width == Drawing::kPixel && o.height == Drawing::kPixel;
+}
+bool IsEmptied(const DrawOp& o) { return o.kind == DrawOp::Kind::Fill && o.width == 0 && o.height == 0; }
+uint64_t PixelKey(const DrawOp& o) {
+    auto x = static_cast<uint32_t>(static_cast<int32_t>(std::floor(o.left / Drawing::kPixel)));
+    auto y = static_cast<uint32_t>(static_cast<int32_t>(std::floor(o.top / Drawing::kPixel)));
+    return (static_cast<uint64_t>(x) << 32) | y;
+}
+
 bool Covers(const DrawOp& outer, const DrawOp& inner) {
     return outer.left <= inner.left && outer.top <= inner.top &&
            outer.left + outer.width >= inner.left + inner.width &&
@@ -19,12 +29,30 @@ bool Covers(const DrawOp& outer, const DrawOp& inner) {
 
 void Drawing::Clear() {
     m_ops.clear();
+    m_points.clear();
+    m_emptied = 0;
     m_compactAt = 256;
 }
 
 void Drawing::Add(DrawOp op) {
+    if (IsPixel(op)) {
+        auto [it, added] = m_points.try_emplace(PixelKey(op), m_ops.size());
+        if (!added) {
+            DrawOp& earlier = m_ops[it->second];
+            if (it->second + 1 == m_ops.size()) {
+                earlier.rgb = op.rgb;  // the same pixel plotted again: nothing lies between
+                return;
+            }
+            // Painted over by the new point: left empty (nothing to paint or read back).
+            earlier.width = earlier.height = 0;
+            ++m_emptied;
+            it->second = m_ops.size();
+        }
+    }
     m_ops.push_back(std::move(op));
-    if (m_ops.size() >= m_compactAt) {
+    if (m_emptied > 256 && 2 * m_emptied > m_ops.size()) {
+        Compact();
+    } else if (m_ops.size() >= m_compactAt) {
         Compact();
         m_compactAt = std::max<size_t>(256, 2 * m_ops.size());
     }
@@ -36,18 +64,12 @@ void Drawing::Add(DrawOp op) {
 void Drawing::Compact() {
     std::unordered_set<uint64_t> laterPixels;
     std::vector<const DrawOp*> laterFills;
-    auto pixelKey = [](const DrawOp& o) {
-        auto x = static_cast<uint32_t>(static_cast<int32_t>(std::floor(o.left / kPixel)));
-        auto y = static_cast<uint32_t>(static_cast<int32_t>(std::floor(o.top / kPixel)));
-        return (static_cast<uint64_t>(x) << 32) | y;
-    };
-    auto isPixel = [](const DrawOp& o) {
-        return o.kind == DrawOp::Kind::Fill && o.width == kPixel && o.height == kPixel;
-    };
+    auto pixelKey = PixelKey;
+    auto isPixel = IsPixel;
     std::vector<bool> keep(m_ops.size(), true);
     for (size_t i = m_ops.size(); i-- > 0;) {
         const DrawOp& op = m_ops[i];
-        bool hidden = isPixel(op) && laterPixels.count(pixelKey(op));
+        bool hidden = IsEmptied(op) || (isPixel(op) && laterPixels.count(pixelKey(op)));
         for (size_t k = 0; !hidden && k < laterFills.size(); ++k) hidden = Covers(*laterFills[k], op);
         if (hidden) {
             keep[i] = false;
@@ -63,6 +85,14 @@ void Drawing::Compact() {
     for (size_t i = 0; i < m_ops.size(); ++i)
         if (keep[i]) kept.push_back(std::move(m_ops[i]));
     m_ops = std::move(kept);
+    IndexPoints();
+}
+
+void Drawing::IndexPoints() {
+    m_points.clear();
+    m_emptied = 0;
+    for (size_t i = 0; i < m_ops.size(); ++i)
+        if (IsPixel(m_ops[i])) m_points[PixelKey(m_ops[i])] = i;
 }
 
 void Drawing::Fill(double x1, double y1, double x2, double y2, uint32_t rgb) {

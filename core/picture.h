@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/types.h"
@@ -28,9 +29,11 @@ struct DrawOp {
 };
 
 // The persistent drawing of a surface or picture box: points, filled rectangles and pictures
-// painted in order. Operations hidden entirely under later fills are dropped from time to
-// time, so a control that redraws without clearing does not grow the list without bound,
-// while adding stays cheap however many points are plotted.
+// painted in order. A point plotted where an earlier point still is replaces it (the last
+// operation is changed in place; an earlier one is left empty and dropped later), so plotting
+// the same pixels again and again does not lengthen the drawing. Operations hidden entirely
+// under later fills are dropped from time to time, so a control that redraws without clearing
+// does not grow the list without bound, while adding stays cheap however many points are plotted.
 class Drawing {
 public:
     static constexpr double kPixel = kTwipsPerPixel;  // twips per drawing pixel
@@ -49,8 +52,12 @@ public:
 private:
     void Add(DrawOp op);
     void Compact();
+    void IndexPoints();
     std::vector<DrawOp> m_ops;
     size_t m_compactAt = 256;
+    // Where the last single-pixel fill of each pixel is in m_ops, and how many emptied ones wait.
+    std::unordered_map<uint64_t, size_t> m_points;
+    size_t m_emptied = 0;
 };
 
 class Picture {

@@ -150,10 +150,36 @@ void Surface::SetFocus() { m_host.SetFocus(*this); }
 
 void Surface::PopupMenu(MenuItem& root, MenuItem* defaultItem) { m_host.PopupMenu(*this, root, defaultItem); }
 
+namespace {
+// The key of a name and an index in the maps of names.
+std::string NameKey(const std::string& name, int index) {
+    std::string key = name;
+    key += '\0';
+    key.append(reinterpret_cast<const char*>(&index), sizeof index);
+    return key;
+}
+
+// The control a form's author placed (not a control's design child), if e is one.
+Surface* PlacedSurface(const Element& e) {
+    auto* ce = dynamic_cast<const ControlElement*>(&e);
+    return ce && !ce->IsDesignChild() ? &ce->GetSurface() : nullptr;
+}
+}  // namespace
+
 void Surface::AddElement(std::unique_ptr<Element> e) {
     e->Attach(this, &m_host);
+    Element& added = *e;
     m_elements.push_back(std::move(e));
-    m_host.ElementChanged(*m_elements.back(), m_elements.back()->Bounds());
+    m_names.emplace(NameKey(added.Name(), added.Index()), &added);
+    if (m_grid) m_grid->Add(added);
+    if (Surface* placed = PlacedSurface(added))
+        if (Form* form = OwningForm()) form->NamePlaced(*placed);
+    m_host.ElementChanged(added, added.Bounds());
+}
+
+const ElementGrid* Surface::Grid() const {
+    if (!m_grid && m_elements.size() >= kGridFrom) m_grid = std::make_unique<ElementGrid>(m_elements);
+    return m_grid.get();
 }
 
 ControlElement& Surface::AddControl(const std::string& className, std::string name, const Rect& rect,
@@ -162,9 +188,8 @@ ControlElement& Surface::AddControl(const std::string& className, std::string na
 }
 
 Element* Surface::Find(const std::string& name, int index) const {
-    for (auto& e : m_elements)
-        if (e->Name() == name && e->Index() == index) return e.get();
-    return nullptr;
+    auto it = m_names.find(NameKey(name, index));
+    return it == m_names.end() ? nullptr : it->second;
 }
 
 void Surface::RemoveElement(Element& e) {
@@ -173,6 +198,19 @@ void Surface::RemoveElement(Element& e) {
         if (it->get() == &e) {
             std::unique_ptr<Element> keep = std::move(*it);
             m_elements.erase(it);
+            m_grid.reset();
+            std::string key = NameKey(e.Name(), e.Index());
+            if (auto n = m_names.find(key); n != m_names.end() && n->second == &e) {
+                m_names.erase(n);
+                // Another element of the same name, if any, is found from now on.
+                for (auto& other : m_elements)
+                    if (other->Name() == e.Name() && other->Index() == e.Index()) {
+                        m_names.emplace(key, other.get());
+                        break;
+                    }
+            }
+            if (Surface* placed = PlacedSurface(e))
+                if (Form* form = OwningForm()) form->ForgetPlaced(*placed);
             m_host.SurfaceChanged(*this, {m_rect.left + old.left, m_rect.top + old.top, old.width, old.height});
             return;
         }
@@ -182,7 +220,9 @@ void Surface::RemoveElement(Element& e) {
 ControlElement::ControlElement(std::unique_ptr<Surface> surface, bool designChild)
     : Element(ElementKind::Control, surface->Name(), surface->Index()),
       m_surface(std::move(surface)),
-      m_designChild(designChild) {}
+      m_designChild(designChild) {
+    m_surface->SetEmbeddingElement(this);
+}
 
 Control& ControlElement::GetControl() const { return *m_surface->GetControl(); }
 

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "core/element_grid.h"
 #include "core/elements.h"
 #include "core/host.h"
 
@@ -87,9 +89,23 @@ public:
     // Embeds a library control as a child element with its design values.
     ControlElement& AddControl(const std::string& className, std::string name, const Rect& rect,
                                const PropertyMap& design = {}, int index = -1);
+    // The element of that name and index (the first added when several share them), found by
+    // a map the surface keeps.
     Element* Find(const std::string& name, int index = -1) const;
     const std::vector<std::unique_ptr<Element>>& Elements() const { return m_elements; }
     void RemoveElement(Element& e);
+    // The element that embeds this surface in its container, or null (a form).
+    ControlElement* EmbeddingElement() const { return m_embedding; }
+    void SetEmbeddingElement(ControlElement* e) { m_embedding = e; }
+
+    // A grid of the elements by their bounds once there are enough of them for it to pay, else
+    // null (look at every element). The runtime tells the surface when an element may have
+    // moved; the grid is made when first asked for.
+    const ElementGrid* Grid() const;
+    void ElementMoved(const Element& e) {
+        if (m_grid) m_grid->Update(e);
+    }
+    static constexpr size_t kGridFrom = 48;  // elements
 
 private:
     Host& m_host;
@@ -108,6 +124,9 @@ private:
     PictureRef m_mouseIcon;
     Drawing m_drawing;
     std::vector<std::unique_ptr<Element>> m_elements;
+    std::unordered_map<std::string, Element*> m_names;  // by NameKey
+    mutable std::unique_ptr<ElementGrid> m_grid;
+    ControlElement* m_embedding = nullptr;
 };
 
 // A library control embedded in another control's design, or placed on a form or in a

@@ -18,25 +18,41 @@ namespace fs = std::filesystem;
 Json Reader::Parse(const std::string& text) const {
     // nlohmann keeps the last of two equal keys; a form file refuses them, since one of the two
     // values would be lost without a word.
-    std::vector<std::set<std::string>> open;
-    std::optional<std::string> duplicate;
-    auto watch = [&](int, Json::parse_event_t event, Json& parsed) {
-        switch (event) {
-            case Json::parse_event_t::object_start: open.emplace_back(); break;
-            case Json::parse_event_t::object_end:
-                if (!open.empty()) open.pop_back();
-                break;
-            case Json::parse_event_t::key:
-                if (!open.empty() && !open.back().insert(parsed.get<std::string>()).second && !duplicate)
-                    duplicate = parsed.get<std::string>();
-                break;
-            default: break;
+    // The keys are watched in a pass of their own: nlohmann's parser with a callback looks
+    // through the enclosing array at the end of every object, which is quadratic in the number
+    // of controls.
+    struct KeyWatch : nlohmann::json_sax<Json> {
+        std::vector<std::set<std::string>> open;
+        std::optional<std::string> duplicate;
+        bool null() override { return true; }
+        bool boolean(bool) override { return true; }
+        bool number_integer(number_integer_t) override { return true; }
+        bool number_unsigned(number_unsigned_t) override { return true; }
+        bool number_float(number_float_t, const string_t&) override { return true; }
+        bool string(string_t&) override { return true; }
+        bool binary(binary_t&) override { return true; }
+        bool start_object(std::size_t) override {
+            open.emplace_back();
+            return true;
         }
-        return true;
+        bool key(string_t& k) override {
+            if (!open.empty() && !open.back().insert(k).second && !duplicate) duplicate = k;
+            return true;
+        }
+        bool end_object() override {
+            if (!open.empty()) open.pop_back();
+            return true;
+        }
+        bool start_array(std::size_t) override { return true; }
+        bool end_array() override { return true; }
+        bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
     };
+    KeyWatch watch;
+    std::optional<std::string>& duplicate = watch.duplicate;
     Json doc;
     try {
-        doc = Json::parse(text, watch);
+        doc = Json::parse(text);
+        Json::sax_parse(text, &watch);
     } catch (const Json::parse_error& e) {
         size_t line = 1, column = 1;
         size_t end = std::min<size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());

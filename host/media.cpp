@@ -29,6 +29,7 @@
 
 #include "core/units.h"
 #include "host/render.h"
+#include "host/text_layouts.h"
 
 namespace stolvane {
 
@@ -406,19 +407,12 @@ TextLine LayoutTextLine(PangoLayout* layout) {
 }
 
 Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidth) {
-    PangoLayout* layout = NewTextLayout(font, text, true);
-    if (wrapWidth > 0 && std::isfinite(wrapWidth)) {
-        double px = PixelHolding(std::min(wrapWidth, 1e7));
-        pango_layout_set_width(layout, static_cast<int>(std::max(1.0, px)) * PANGO_SCALE);
-        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    }
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout, nullptr, &logical);
+    int wrap = 0;
+    if (wrapWidth > 0 && std::isfinite(wrapWidth))
+        wrap = std::max(1, PixelHolding(std::min(wrapWidth, 1e7)));
     // Each line is the font's own line height; an empty layout is still one line high.
-    int lines = std::max(1, pango_layout_get_line_count(layout));
-    int height = lines * LayoutTextLine(layout).height;
-    g_object_unref(layout);
-    return {0, 0, PixelsToTwips(std::max(0, logical.width)), PixelsToTwips(height)};
+    TextLayoutRef t = SharedTextLayout(font, text, true, wrap);
+    return {0, 0, PixelsToTwips(t->width), PixelsToTwips(t->Height())};
 }
 
 PictureRef DecodePicture(const std::string& bytes, const std::string& source) {

@@ -25,6 +25,7 @@
 #include "core/units.h"
 #include "host/media.h"
 #include "host/runtime.h"
+#include "host/text_layouts.h"
 
 namespace stolvane {
 
@@ -229,10 +230,23 @@ public:
                 // Lines reach a pixel beyond their bounds' corner at most; one spare pixel each way.
                 return r.x0 - 1 < cx1 && r.x1 + 1 > cx0 && r.y0 - 1 < cy1 && r.y1 + 1 > cy0;
             };
-            for (int pass = 0; pass < 2; ++pass) {
-                for (const auto& e : s.Elements()) {
-                    if (e->Windowed() != (pass == 1) || !visibleHere(*e)) continue;
-                    PaintElement(*e, ax, ay);
+            if (const ElementGrid* grid = s.Grid()) {
+                // Only the elements near what is being repainted: the clip in the surface's
+                // twips, two device pixels wider each way than visibleHere allows for.
+                const double perTwip = TwipsToPixels(1, m_scale), margin = 2 / perTwip;
+                Rect area{cx0 / perTwip - ax - margin, cy0 / perTwip - ay - margin, (cx1 - cx0) / perTwip + 2 * margin,
+                          (cy1 - cy0) / perTwip + 2 * margin};
+                std::vector<Element*> near;
+                grid->Query(area, near);
+                for (int pass = 0; pass < 2; ++pass)
+                    for (Element* e : near)
+                        if (e->Windowed() == (pass == 1) && visibleHere(*e)) PaintElement(*e, ax, ay);
+            } else {
+                for (int pass = 0; pass < 2; ++pass) {
+                    for (const auto& e : s.Elements()) {
+                        if (e->Windowed() != (pass == 1) || !visibleHere(*e)) continue;
+                        PaintElement(*e, ax, ay);
+                    }
                 }
             }
         }
@@ -295,7 +309,8 @@ private:
     // measured room at every scale, and is drawn from the same face loaded at the device size,
     // so it stays sharp. Underlines and strike lines are drawn here on whole pixels: pango's
     // own are fractions of a pixel thick and vanish or blur on an aliased frame.
-    void ShowLayout(PangoLayout* layout, int x, int y, uint32_t rgb) {
+    void ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
+        PangoLayout* layout = text.layout;
         cairo_t* cr = m_cr;
         cairo_save(cr);
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
@@ -304,7 +319,7 @@ private:
         auto units = [](int u) { return u / double(PANGO_SCALE); };
         std::vector<cairo_glyph_t> glyphs;
         // Lines follow each other at the font's own line height, as they were measured.
-        const TextLine textLine = LayoutTextLine(layout);
+        const TextLine textLine = text.line;
         int lineIndex = -1;
         PangoLayoutLine* current = nullptr;
         PangoLayoutIter* it = pango_layout_get_iter(layout);
@@ -478,30 +493,22 @@ private:
         cairo_clip(cr);
         if (!l.Transparent()) FillRect(cr, r, Resolve(l.BackColour()));
         if (!l.Caption().empty()) {
-            PangoLayout* layout = NewTextLayout(l.GetFont(), l.Caption(), true);
-            PangoAlignment align = l.Alignment() == Alignment::Right    ? PANGO_ALIGN_RIGHT
-                                   : l.Alignment() == Alignment::Centre ? PANGO_ALIGN_CENTER
-                                                                        : PANGO_ALIGN_LEFT;
-            pango_layout_set_alignment(layout, align);
+            // The layout is kept between repaints while text, font, wrap width and alignment
+            // stay the same; the colour is given as it is drawn.
+            int wrap = l.WordWrap() ? std::max(1, PixelHolding(l.Width())) : 0;
+            TextLayoutRef text = SharedTextLayout(l.GetFont(), l.Caption(), true, wrap, l.Alignment());
             int x = r.x0;
-            if (l.WordWrap()) {
-                int width = std::max(1, PixelHolding(l.Width()));
-                pango_layout_set_width(layout, width * PANGO_SCALE);
-                pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-            } else {
-                PangoRectangle logical;
-                pango_layout_get_pixel_extents(layout, nullptr, &logical);
-                int w = P(logical.width);
+            if (!l.WordWrap()) {
+                int w = P(text->width);
                 if (l.Alignment() == Alignment::Right) x = r.x1 - w;
                 else if (l.Alignment() == Alignment::Centre) x = r.x0 + (r.Width() - w) / 2;
             }
             if (l.Enabled()) {
-                ShowLayout(layout, x, r.y0, Resolve(l.ForeColour()));
+                ShowLayout(*text, x, r.y0, Resolve(l.ForeColour()));
             } else {
-                ShowLayout(layout, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
-                ShowLayout(layout, x, r.y0, Resolve(SysColour::GreyText));
+                ShowLayout(*text, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
+                ShowLayout(*text, x, r.y0, Resolve(SysColour::GreyText));
             }
-            g_object_unref(layout);
         }
         cairo_restore(cr);
     }
@@ -688,11 +695,8 @@ private:
             int rowHeight = static_cast<int>(TwipsToPixels(rows[i].height));
             int y = inner.y0 + P(row);
             if (y >= inner.y1) break;
-            PangoLayout* layout = NewTextLayout(ListBox::ListFont(), items[i].text, false);
-            PangoRectangle logical;
-            pango_layout_get_pixel_extents(layout, nullptr, &logical);
-            // The text's own line height, as the rows were measured.
-            logical.height = std::max(1, pango_layout_get_line_count(layout)) * LayoutTextLine(layout).height;
+            TextLayoutRef text = SharedTextLayout(ListBox::ListFont(), items[i].text, false);
+            PangoRectangle logical{0, 0, text->width, text->Height()};  // the text's own line height, as measured
             CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
                      items[i].checked);
             int tx = inner.x0 + P(ListBox::kTextLeftPixels), ty = y + P((rowHeight - logical.height) / 2);
@@ -702,8 +706,7 @@ private:
                          Resolve(SysColour::SelectionHighlight));
                 fore = Resolve(SysColour::SelectionText);
             }
-            ShowLayout(layout, tx, ty, fore);
-            g_object_unref(layout);
+            ShowLayout(*text, tx, ty, fore);
         }
         cairo_restore(cr);
         Sunken(r);
@@ -795,6 +798,7 @@ const Frame& FormRenderer::RepaintAll() {
     m_impl->Paint(m_scale, nullptr);
     m_impl->needFull = false;
     m_lastPixels = static_cast<int64_t>(m_impl->image.width) * m_impl->image.height;
+    m_lastArea = {{0, 0, m_impl->image.width, m_impl->image.height}};
     return m_impl->image;
 }
 
@@ -806,6 +810,7 @@ const Frame& FormRenderer::Update() {
         im.Paint(m_scale, nullptr);
         im.needFull = false;
         m_lastPixels = static_cast<int64_t>(im.image.width) * im.image.height;
+        m_lastArea = {{0, 0, im.image.width, im.image.height}};
         return im.image;
     }
     // The dirty rectangles as device pixels (one spare pixel around each), merged into a region
@@ -823,11 +828,13 @@ const Frame& FormRenderer::Update() {
         cairo_region_union_rectangle(region, &rect);
     }
     std::vector<DRect> clip;
+    m_lastArea.clear();
     int64_t pixels = 0;
     for (int i = 0, n = cairo_region_num_rectangles(region); i < n; ++i) {
         cairo_rectangle_int_t rect;
         cairo_region_get_rectangle(region, i, &rect);
         clip.push_back({rect.x, rect.y, rect.x + rect.width, rect.y + rect.height});
+        m_lastArea.push_back({rect.x, rect.y, rect.width, rect.height});
         pixels += static_cast<int64_t>(rect.width) * rect.height;
     }
     cairo_region_destroy(region);

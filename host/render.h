@@ -24,6 +24,11 @@ struct Frame {
     uint32_t PixelRgb(int x, int y) const;
 };
 
+// A rectangle of device pixels.
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
 class FormRenderer {
 public:
     FormRenderer(Runtime& runtime, Form& form, double scale = 1.0);
@@ -37,12 +42,15 @@ public:
     uint32_t PixelAt(double xTwips, double yTwips);
     // Number of device pixels repainted by the last Update (for measurements).
     int64_t LastRepaintedPixels() const { return m_lastPixels; }
+    // The rectangles the last Update repainted (the whole frame after a full repaint).
+    const std::vector<PixelRect>& LastRepaintedArea() const { return m_lastArea; }
 
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     double m_scale;
     int64_t m_lastPixels = 0;
+    std::vector<PixelRect> m_lastArea;
 };
 
 // A picture painted alone at its natural size (a drawing is replayed at the scale), transparent

@@ -34,11 +34,7 @@ double Runtime::FormY(const Surface& s) const {
 }
 
 ControlElement* Runtime::ElementOf(const Surface& s) const {
-    Surface* c = s.Container();
-    if (!c) return nullptr;
-    for (auto& e : c->Elements())
-        if (auto* ce = dynamic_cast<ControlElement*>(e.get()); ce && &ce->GetSurface() == &s) return ce;
-    return nullptr;
+    return s.Container() ? s.EmbeddingElement() : nullptr;
 }
 
 std::string Runtime::PathOf(const Surface& surface) const {

@@ -58,6 +58,7 @@ void Runtime::SurfaceChanged(Surface& surface, const Rect& oldBounds) {
     }
     Surface* container = surface.Container();
     if (!container) return;
+    if (ControlElement* ce = surface.EmbeddingElement()) container->ElementMoved(*ce);
     MarkDirty(*container, oldBounds);
     MarkDirty(*container, surface.Bounds());
 }
@@ -87,6 +88,7 @@ void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
     }
     Surface* owner = element.Owner();
     if (!owner) return;
+    owner->ElementMoved(element);
     // A filled shape without an outline looks the same all over: when only its rectangle
     // changed (a progress bar growing, say), only the pixels it gained or lost change.
     if (auto* shape = dynamic_cast<Shape*>(&element);

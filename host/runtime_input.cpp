@@ -27,16 +27,23 @@ bool Runtime::InputAllowed(const Surface& s) const {
 }
 
 Target Runtime::HitSurface(Surface& s, double x, double y) const {
-    const auto& els = s.Elements();
+    // A surface with many elements answers from its grid with those whose bounds hold the point.
+    std::vector<Element*> near;
+    if (const ElementGrid* grid = s.Grid()) {
+        grid->Query({x, y, 0, 0}, near);
+    } else {
+        near.reserve(s.Elements().size());
+        for (const auto& e : s.Elements()) near.push_back(e.get());
+    }
     // Windowed elements lie above the lightweight ones; within each group later is on top.
     for (int pass = 0; pass < 2; ++pass) {
-        for (auto it = els.rbegin(); it != els.rend(); ++it) {
+        for (auto it = near.rbegin(); it != near.rend(); ++it) {
             Element& e = **it;
             if (e.Windowed() != (pass == 0) || !e.Visible() || !e.ReceivesMouse()) continue;
             Rect b = e.Bounds();
             if (!Contains(b, x, y)) continue;
-            if (auto* ce = dynamic_cast<ControlElement*>(&e))
-                return HitSurface(ce->GetSurface(), x - b.left, y - b.top);
+            if (e.Kind() == ElementKind::Control)
+                return HitSurface(static_cast<ControlElement&>(e).GetSurface(), x - b.left, y - b.top);
             return {&s, &e};
         }
     }

@@ -1,0 +1,244 @@
+// The runtime's costs at scale, each reported as a ratio measured in this same run (see
+// bench/README.md): a label's hover fade step against a raw cairo fill of the pixels it
+// repaints, an update and a mouse move on forms of 100, 1 000 and 10 000 controls against the
+// same on 100, loading and placing 10 000 labels, the fade after many hovers against the first,
+// and a full repaint of a busy form against a cairo paint of the frame.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <unistd.h>
+
+#include "bench/bench_measure.h"
+#include "controls/label/tolvanelabel.h"
+#include "host/form_file.h"
+#include "host/render.h"
+#include "host/runtime.h"
+
+using namespace stolvane;
+using namespace stolvane::bench;
+
+namespace {
+
+constexpr double kFormWidth = 9600, kFormHeight = 7200;  // 640 x 480 pixels
+constexpr double kCellWidth = 1200, kCellHeight = 300;   // one label per cell, eight a row
+constexpr int kColumns = 8;
+
+Rect Cell(int i) {
+    return {60 + (i % kColumns) * kCellWidth, 60 + (i / kColumns) * kCellHeight, kCellWidth - 120, 210};
+}
+
+// A 640 x 480 form of n TolvaneLabels in rows of eight; the rows beyond the form's bottom edge
+// stand for the far part of a large form (they exist, are laid out and hit-tested, and never show).
+struct LabelForm {
+    Runtime rt;
+    Form& form;
+    std::vector<TolvaneLabel*> labels;
+    explicit LabelForm(int n) : form(rt.NewForm("frmBig", kFormWidth, kFormHeight)) {
+        form.SetFont(MakeFont("Tahoma", 8.25));
+        labels.reserve(n);
+        for (int i = 0; i < n; ++i) {
+            auto& l = rt.Place<TolvaneLabel>(form, "lbl", Cell(i), i);
+            l.SetCaption("Label " + std::to_string(i));
+            labels.push_back(&l);
+        }
+        rt.ShowForm(form);
+    }
+};
+
+// A point of the form between two labels: no control there, only the form.
+constexpr double kGapX = 60 + 3 * kCellWidth - 40, kGapY = 60 + 5 * kCellHeight + 100;
+
+// One fade step: the timer tick, then the incremental update it causes.
+struct FadeRig {
+    Runtime rt;
+    Form& form;
+    TolvaneLabel& label;
+    FormRenderer renderer;
+    FadeRig()
+        : form(rt.NewForm("frmFade", kFormWidth, kFormHeight)),
+          label(rt.Place<TolvaneLabel>(form, "lblLink", {600, 600, 4500, 210})),
+          renderer(rt, form, 1) {
+        form.SetFont(MakeFont("Tahoma", 8.25));
+        label.SetCaption("Visit the home page of the project");
+        label.SetColourUp(RGB(255, 0, 0));
+        for (int i = 0; i < 40; ++i) {
+            auto& other = rt.Place<TolvaneLabel>(form, "lbl", Cell(i + 16), i);
+            other.SetCaption("Other label " + std::to_string(i));
+        }
+        rt.ShowForm(form);
+        renderer.RepaintAll();
+    }
+    // Pointer in, the preparing tick; then steps() runs the colour steps.
+    void Enter() {
+        rt.Mouse(form, MouseAction::Move, 700, 650, 0, 0);
+        rt.Advance(TolvaneLabel::kFadeInterval);
+        renderer.Update();
+    }
+    void Leave() {
+        rt.Mouse(form, MouseAction::Move, 100, 7000, 0, 0);
+        renderer.Update();
+    }
+    void Step() {
+        rt.Advance(TolvaneLabel::kFadeInterval);
+        renderer.Update();
+    }
+    // The fastest colour step over several hovers, in seconds; and of its two halves, the
+    // tick (the control's work and the dirty area) and the update (the painting).
+    double bestTick = 1e30, bestUpdate = 1e30;
+    double MinStepSeconds(int hovers) {
+        double best = 1e30;
+        for (int h = 0; h < hovers; ++h) {
+            Enter();
+            for (int s = 0; s < TolvaneLabel::kFadeSteps; ++s) {
+                double t0 = NowSeconds();
+                rt.Advance(TolvaneLabel::kFadeInterval);
+                double t1 = NowSeconds();
+                renderer.Update();
+                double t2 = NowSeconds();
+                best = std::min(best, t2 - t0);
+                bestTick = std::min(bestTick, t1 - t0);
+                bestUpdate = std::min(bestUpdate, t2 - t1);
+            }
+            Leave();
+        }
+        return best;
+    }
+};
+
+void Report(benchmark::State& state, const char* name, double value) { state.counters[name] = value; }
+
+// One hover fade step of a label against a raw cairo fill of the very pixels it repainted.
+void BM_FadeStepVsFill(benchmark::State& state) {
+    FadeRig rig;
+    rig.Enter();
+    rig.Step();
+    std::vector<PixelRect> area = rig.renderer.LastRepaintedArea();
+    int64_t pixels = rig.renderer.LastRepaintedPixels();
+    rig.Leave();
+    double step = 1e30;
+    for (auto _ : state) step = std::min(step, rig.MinStepSeconds(40));
+    RawFill fill(rig.renderer.Update().width, rig.renderer.Update().height);
+    double raw = fill.SecondsToFill(area);
+    Report(state, "pixels", static_cast<double>(pixels));
+    Report(state, "step_us", step * 1e6);
+    Report(state, "tick_us", rig.bestTick * 1e6);
+    Report(state, "update_us", rig.bestUpdate * 1e6);
+    Report(state, "fill_us", raw * 1e6);
+    Report(state, "x_fill", step / raw);
+}
+BENCHMARK(BM_FadeStepVsFill)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A fade step after the label has been hovered 1 000 times, against the same step the first time.
+void BM_FadeAfterManyHovers(benchmark::State& state) {
+    FadeRig rig;
+    double first = rig.MinStepSeconds(5);
+    for (auto _ : state) {
+        for (int h = 0; h < 1000; ++h) {
+            rig.rt.Mouse(rig.form, MouseAction::Move, 700, 650, 0, 0);
+            rig.rt.Advance(TolvaneLabel::kFadeInterval);
+            rig.rt.Mouse(rig.form, MouseAction::Move, 100, 7000, 0, 0);
+        }
+        rig.renderer.Update();
+    }
+    double later = rig.MinStepSeconds(5);
+    Report(state, "first_us", first * 1e6);
+    Report(state, "after_1000_us", later * 1e6);
+    Report(state, "x_first", later / first);
+    Report(state, "drawing_ops", static_cast<double>(rig.label.GetSurface().GetDrawing().Ops().size()));
+}
+BENCHMARK(BM_FadeAfterManyHovers)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The incremental update after one label's colour change and one mouse move over an empty part
+// of the form, at 100, 1 000 and 10 000 controls, each against the same on 100 controls.
+void BM_UpdateAndMoveGrowth(benchmark::State& state) {
+    const int counts[] = {100, 1000, 10000};
+    double update[3] = {}, move[3] = {};
+    for (auto _ : state) {
+        for (int k = 0; k < 3; ++k) {
+            LabelForm f(counts[k]);
+            FormRenderer r(f.rt, f.form, 1);
+            r.Update();
+            bool red = false;
+            TolvaneLabel& l = *f.labels[9];
+            update[k] = MinPerCall([&] {
+                red = !red;
+                l.SetColour(red ? RGB(255, 0, 0) : RGB(0, 0, 0));
+                benchmark::DoNotOptimize(r.Update().data.data());
+            });
+            bool left = false;
+            move[k] = MinPerCall(
+                [&] {
+                    left = !left;
+                    f.rt.Mouse(f.form, MouseAction::Move, kGapX + (left ? 0 : 15), kGapY, 0, 0);
+                },
+                15, 200);
+        }
+    }
+    for (int k = 0; k < 3; ++k) {
+        std::string n = std::to_string(counts[k]);
+        Report(state, ("update_us_" + n).c_str(), update[k] * 1e6);
+        Report(state, ("move_us_" + n).c_str(), move[k] * 1e6);
+    }
+    Report(state, "update_x_1000", update[1] / update[0]);
+    Report(state, "update_x_10000", update[2] / update[0]);
+    Report(state, "move_x_1000", move[1] / move[0]);
+    Report(state, "move_x_10000", move[2] / move[0]);
+}
+BENCHMARK(BM_UpdateAndMoveGrowth)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Placing n TolvaneLabels from code (array members "lbl(i)"), and loading and fully rendering a
+// form file of n TolvaneLabels, as `stolvane render` does; at 100, 1 000 and 10 000.
+std::string LabelFormFile(const std::filesystem::path& dir, int n) {
+    std::string path = (dir / ("labels_" + std::to_string(n) + ".json")).string();
+    std::ofstream out(path);
+    out << R"({"name": "frmBig", "caption": "Labels", "width": 9600, "height": 7200,)"
+        << R"( "font": {"Name": "Tahoma", "Size": 8.25}, "controls": [)";
+    for (int i = 0; i < n; ++i) {
+        Rect c = Cell(i);
+        out << (i ? ",\n" : "\n") << "{\"name\": \"lbl(" << i << ")\", \"class\": \"TolvaneLabel\", \"left\": "
+            << c.left << ", \"top\": " << c.top << ", \"width\": " << c.width << ", \"height\": " << c.height
+            << ", \"properties\": {\"Caption\": \"Label " << i << "\"}}";
+    }
+    out << "]}\n";
+    return path;
+}
+
+void BM_PlaceAndLoadGrowth(benchmark::State& state) {
+    const int counts[] = {100, 1000, 10000};
+    double place[3] = {}, load[3] = {};
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("stolvane_bench_" + std::to_string(static_cast<long>(::getpid())));
+    std::filesystem::create_directories(dir);
+    for (auto _ : state) {
+        for (int k = 0; k < 3; ++k) {
+            int n = counts[k];
+            int runs = n >= 10000 ? 2 : 5;
+            place[k] = MinPerCall([&] { LabelForm f(n); }, runs, 1);
+            std::string path = LabelFormFile(dir, n);
+            load[k] = MinPerCall(
+                [&] {
+                    Runtime rt;
+                    Form& form = LoadFormFile(rt, path);
+                    FormRenderer r(rt, form, 1);
+                    benchmark::DoNotOptimize(r.RepaintAll().data.data());
+                },
+                runs, 1);
+        }
+    }
+    std::filesystem::remove_all(dir);
+    for (int k = 0; k < 3; ++k) {
+        std::string n = std::to_string(counts[k]);
+        Report(state, ("place_ms_" + n).c_str(), place[k] * 1e3);
+        Report(state, ("load_render_ms_" + n).c_str(), load[k] * 1e3);
+    }
+    // Per control, against 100 controls: 1 when the cost is linear.
+    Report(state, "place_per_ctl_x_10000", place[2] / place[0] / 100);
+    Report(state, "load_per_ctl_x_10000", load[2] / load[0] / 100);
+}
+BENCHMARK(BM_PlaceAndLoadGrowth)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

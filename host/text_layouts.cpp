@@ -1,0 +1,74 @@
+#include "host/text_layouts.h"
+
+#include <pango/pangocairo.h>
+
+#include <cstring>
+#include <list>
+#include <string_view>
+#include <unordered_map>
+
+namespace stolvane {
+
+namespace {
+
+constexpr size_t kKeptLayouts = 4096;
+
+// Everything a layout depends on, as one string.
+std::string LayoutKey(const Font& f, const std::string& text, bool accessKeys, int wrapPixels, int alignment) {
+    std::string key;
+    key.reserve(f.name.size() + text.size() + 40);
+    key += f.name;
+    key += '\0';
+    char bits[sizeof(double)];
+    std::memcpy(bits, &f.size, sizeof bits);
+    key.append(bits, sizeof bits);
+    key += static_cast<char>((f.bold ? 1 : 0) | (f.italic ? 2 : 0) | (f.underline ? 4 : 0) | (f.strikethrough ? 8 : 0) |
+                             (accessKeys ? 16 : 0));
+    key.append(reinterpret_cast<const char*>(&f.weight), sizeof f.weight);
+    key.append(reinterpret_cast<const char*>(&wrapPixels), sizeof wrapPixels);
+    key += static_cast<char>(alignment);
+    key += text;
+    return key;
+}
+
+// Least recently used first; a layout in use elsewhere lives on after it leaves the cache.
+struct LayoutCache {
+    std::list<std::pair<std::string, TextLayoutRef>> order;
+    std::unordered_map<std::string_view, decltype(order)::iterator> index;
+};
+
+}  // namespace
+
+TextLayout::~TextLayout() { g_object_unref(layout); }
+
+TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool accessKeys, int wrapPixels,
+                               int alignment) {
+    thread_local LayoutCache cache;
+    std::string key = LayoutKey(font, text, accessKeys, wrapPixels, alignment);
+    if (auto it = cache.index.find(key); it != cache.index.end()) {
+        cache.order.splice(cache.order.end(), cache.order, it->second);
+        return it->second->second;
+    }
+    PangoLayout* layout = NewTextLayout(font, text, accessKeys);
+    pango_layout_set_alignment(layout, alignment == 1   ? PANGO_ALIGN_RIGHT
+                                       : alignment == 2 ? PANGO_ALIGN_CENTER
+                                                        : PANGO_ALIGN_LEFT);
+    if (wrapPixels > 0) {
+        pango_layout_set_width(layout, wrapPixels * PANGO_SCALE);
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    }
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(layout, nullptr, &logical);
+    int lines = std::max(1, pango_layout_get_line_count(layout));
+    auto made = std::make_shared<const TextLayout>(layout, std::max(0, logical.width), lines, LayoutTextLine(layout));
+    cache.order.emplace_back(std::move(key), made);
+    auto last = std::prev(cache.order.end());
+    cache.index.emplace(std::string_view(last->first), last);
+    if (cache.order.size() > kKeptLayouts) {
+        cache.index.erase(std::string_view(cache.order.front().first));
+        cache.order.pop_front();
+    }
+    return made;
+}
+
+}  // namespace stolvane
