@@ -56,7 +56,8 @@ Font MergeFont(const Font& base, const InJson& v) {
     for (auto& [key, val] : v.items()) {
         std::string k = Lower(key);
         if (k == "name") {
-            if (!val.is_string()) throw BadValue();
+            // An empty name would save a form that cannot be loaded again.
+            if (!val.is_string() || val.get_ref<const std::string&>().empty()) throw BadValue();
             f.name = val.get<std::string>();
         } else if (k == "size") {
             double s = JsonNumber(val);
@@ -77,7 +78,9 @@ Font MergeFont(const Font& base, const InJson& v) {
             f.weight = w;
             weightGiven = true;
         } else if (k == "charset") {
-            f.charset = ToInt16(JsonNumber(val));
+            int16_t c = ToInt16(JsonNumber(val));
+            if (c < 0 || c > 255) throw BadValue();  // as form files hold it
+            f.charset = c;
         } else {
             throw HostError(ErrorNumber::InvalidProperty, "Invalid property value: a font has no \"" + key + "\"");
         }

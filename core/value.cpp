@@ -52,7 +52,15 @@ Value Coerce(const Value& v, PropType t) {
             if (std::holds_alternative<int64_t>(v)) return std::to_string(std::get<int64_t>(v));
             Mismatch();
         case PropType::Font:
-            if (auto f = std::get_if<FontRef>(&v); f && *f) return *f;
+            if (auto f = std::get_if<FontRef>(&v); f && *f) {
+                // Only a font a form file can hold again: a name, a size above 0 up to 2048
+                // points, a weight of 0 to 1000 and a character set of 0 to 255.
+                const Font& font = **f;
+                if (font.name.empty() || !(font.size > 0 && font.size <= 2048) || font.weight < 0 ||
+                    font.weight > 1000 || font.charset < 0 || font.charset > 255)
+                    throw HostError(ErrorNumber::InvalidProperty, "Invalid property value");
+                return *f;
+            }
             throw HostError(ErrorNumber::ObjectRequired, "Object required");
         case PropType::Picture:
             if (auto p = std::get_if<PictureRef>(&v)) return *p ? *p : Picture::Empty();

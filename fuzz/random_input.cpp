@@ -262,8 +262,15 @@ private:
                     std::memcmp(&kept.data[size_t(y) * kept.stride + size_t(x) * 4], &full.data[size_t(y) * full.stride + size_t(x) * 4], 4) != 0) {
                     std::ostringstream out;
                     out << "the incremental frame differs from a full repaint first at pixel " << x << "," << y << " ("
-                        << std::hex << kept.PixelRgb(x, y) << " against " << full.PixelRgb(x, y) << ")";
+                        << std::hex << kept.PixelRgb(x, y) << " against " << full.PixelRgb(x, y) << std::dec
+                        << "); the last update repainted";
+                    for (const PixelRect& r : m_renderer->LastRepaintedArea())
+                        out << " " << r.x << "," << r.y << " " << r.width << "x" << r.height;
                     m_failure = out.str();
+                    if (std::getenv("STOLVANE_RANDOM_FRAMES")) {  // both frames beside the saves, to look at
+                        WritePng(kept, (std::filesystem::path(m_dir).parent_path() / "random-kept.png").string());
+                        WritePng(full, (std::filesystem::path(m_dir).parent_path() / "random-full.png").string());
+                    }
                     return;
                 }
         m_failure = "the incremental frame differs from a full repaint outside its pixels";
