@@ -1,0 +1,300 @@
+// The painters of each element kind: lines, labels, images, shapes, picture boxes, picture
+// buttons (with the greyed look of a disabled picture) and check list boxes, with the classic
+// two-pixel edges they share.
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/elements.h"
+#include "core/units.h"
+#include "host/render.h"
+#include "host/render_internal.h"
+#include "host/text_layouts.h"
+
+namespace stolvane::paint {
+
+void Painter::PaintElement(const Element& e, double ax, double ay) {
+    switch (e.Kind()) {
+        case ElementKind::Line: PaintLine(static_cast<const Line&>(e), ax, ay); break;
+        case ElementKind::Label: PaintLabel(static_cast<const Label&>(e), ax, ay); break;
+        case ElementKind::Image: PaintImage(static_cast<const Image&>(e), ax, ay); break;
+        case ElementKind::Shape: PaintShape(static_cast<const Shape&>(e), ax, ay); break;
+        case ElementKind::PictureBox: PaintPictureBox(static_cast<const PictureBox&>(e), ax, ay); break;
+        case ElementKind::PictureButton: PaintPictureButton(static_cast<const PictureButton&>(e), ax, ay); break;
+        case ElementKind::ListBox: PaintListBox(static_cast<const ListBox&>(e), ax, ay); break;
+        case ElementKind::Control: {
+            const Surface& child = static_cast<const ControlElement&>(e).GetSurface();
+            double cx = ax + child.Left(), cy = ay + child.Top();
+            PaintSurface(child, cx, cy, Box(cx, cy, {0, 0, child.Width(), child.Height()}));
+            break;
+        }
+        case ElementKind::MenuItem:
+        case ElementKind::Timer: break;
+    }
+}
+
+// Classic line drawing: the last point is left out, a pen of n pixels is centred on the
+// line, and horizontal and vertical lines fill whole pixels so they stay crisp.
+void Painter::PaintLine(const Line& l, double ax, double ay) {
+    int x1 = D(ax + l.X1()), y1 = D(ay + l.Y1()), x2 = D(ax + l.X2()), y2 = D(ay + l.Y2());
+    if (x1 == x2 && y1 == y2) return;
+    int px = P(1);
+    int width = P(std::max<int>(1, l.BorderWidth()));
+    int before = P((std::max<int>(1, l.BorderWidth()) - 1) / 2);
+    uint32_t rgb = Resolve(l.Colour());
+    if (y1 == y2) {
+        int a = x1 < x2 ? x1 : x2 + px, b = x1 < x2 ? x2 : x1 + px;
+        FillRect(m_cr, {a, y1 - before, b, y1 - before + width}, rgb);
+    } else if (x1 == x2) {
+        int a = y1 < y2 ? y1 : y2 + px, b = y1 < y2 ? y2 : y1 + px;
+        FillRect(m_cr, {x1 - before, a, x1 - before + width, b}, rgb);
+    } else {
+        cairo_t* cr = m_cr;
+        cairo_save(cr);
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_set_line_width(cr, width);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+        SetRgb(cr, rgb);
+        double c = px / 2.0;
+        cairo_move_to(cr, x1 + c, y1 + c);
+        cairo_line_to(cr, x2 + c, y2 + c);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+    }
+}
+
+void Painter::PaintLabel(const Label& l, double ax, double ay) {
+    DRect r = Box(ax, ay, l.Bounds());
+    if (r.Empty()) return;
+    cairo_t* cr = m_cr;
+    cairo_save(cr);
+    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
+    cairo_clip(cr);
+    if (!l.Transparent()) FillRect(cr, r, Resolve(l.BackColour()));
+    if (!l.Caption().empty()) {
+        // The layout is kept between repaints while text, font, wrap width and alignment
+        // stay the same; the colour is given as it is drawn.
+        int wrap = l.WordWrap() ? std::max(1, PixelHolding(l.Width())) : 0;
+        TextLayoutRef text = SharedTextLayout(l.GetFont(), l.Caption(), true, wrap, l.Alignment());
+        int x = r.x0;
+        if (!l.WordWrap()) {
+            int w = P(text->width);
+            if (l.Alignment() == Alignment::Right) x = r.x1 - w;
+            else if (l.Alignment() == Alignment::Centre) x = r.x0 + (r.Width() - w) / 2;
+        }
+        if (l.Enabled()) {
+            ShowLayout(*text, x, r.y0, Resolve(l.ForeColour()));
+        } else {
+            ShowLayout(*text, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
+            ShowLayout(*text, x, r.y0, Resolve(SysColour::GreyText));
+        }
+    }
+    cairo_restore(cr);
+}
+
+void Painter::PaintImage(const Image& img, double ax, double ay) {
+    if (IsNoPicture(img.GetPicture())) return;
+    DRect r = Box(ax, ay, img.Bounds());
+    if (r.Empty()) return;
+    const Picture& p = *img.GetPicture();
+    if (img.Stretch()) {
+        PaintPicture(p, r.x0, r.y0, r.Width(), r.Height());
+    } else {
+        cairo_save(m_cr);
+        cairo_rectangle(m_cr, r.x0, r.y0, r.Width(), r.Height());
+        cairo_clip(m_cr);
+        PaintNatural(p, r.x0, r.y0);
+        cairo_restore(m_cr);
+    }
+}
+
+// A rectangle shape; in invert mode its fill (or its outline) inverts what lies beneath.
+void Painter::PaintShape(const Shape& s, double ax, double ay) {
+    DRect r = Box(ax, ay, s.Bounds());
+    if (r.Empty()) return;
+    cairo_t* cr = m_cr;
+    int px = P(1);
+    bool invert = s.GetDrawMode() == Shape::Invert;
+    auto border = [&] {
+        cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
+        if (r.Width() > 2 * px && r.Height() > 2 * px)
+            cairo_rectangle(cr, r.x0 + px, r.y0 + px, r.Width() - 2 * px, r.Height() - 2 * px);
+    };
+    cairo_save(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    if (invert) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        if (s.Filled()) {
+            cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
+            cairo_fill(cr);
+        } else if (s.Outline()) {
+            border();
+            cairo_fill(cr);
+        }
+    } else {
+        if (s.Filled()) FillRect(cr, r, Resolve(s.FillColour()));
+        if (s.Outline()) {
+            SetRgb(cr, Resolve(s.BorderColour()));
+            border();
+            cairo_fill(cr);
+        }
+    }
+    cairo_restore(cr);
+}
+
+// Two-pixel edges, classic style: outer then inner, top-left colour then bottom-right.
+void Painter::Edge(const DRect& r, uint32_t outerTL, uint32_t outerBR, uint32_t innerTL, uint32_t innerBR) {
+    int px = P(1);
+    auto frame = [&](const DRect& b, uint32_t tl, uint32_t br) {
+        if (b.Empty()) return;
+        FillRect(m_cr, {b.x0, b.y1 - px, b.x1, b.y1}, br);
+        FillRect(m_cr, {b.x1 - px, b.y0, b.x1, b.y1}, br);
+        FillRect(m_cr, {b.x0, b.y0, b.x1 - px, b.y0 + px}, tl);
+        FillRect(m_cr, {b.x0, b.y0, b.x0 + px, b.y1 - px}, tl);
+    };
+    frame(r, outerTL, outerBR);
+    frame({r.x0 + px, r.y0 + px, r.x1 - px, r.y1 - px}, innerTL, innerBR);
+}
+
+void Painter::Sunken(const DRect& r) {
+    Edge(r, Resolve(SysColour::ButtonShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow),
+         Resolve(SysColour::ButtonLight));
+}
+
+void Painter::PaintPictureBox(const PictureBox& b, double ax, double ay) {
+    DRect r = Box(ax, ay, b.Bounds());
+    if (r.Empty()) return;
+    cairo_t* cr = m_cr;
+    cairo_save(cr);
+    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
+    cairo_clip(cr);
+    FillRect(cr, r, Resolve(b.BackColour()));
+    if (!IsNoPicture(b.GetPicture())) PaintNatural(*b.GetPicture(), r.x0, r.y0);
+    PaintDrawing(b.GetDrawing(), ax + b.Left(), ay + b.Top());
+    if (b.Border()) {
+        // One sunken pixel drawn over the edge; the drawing keeps the box's own origin.
+        int px = P(1);
+        FillRect(cr, {r.x0, r.y0, r.x1, r.y0 + px}, Resolve(SysColour::ButtonShadow));
+        FillRect(cr, {r.x0, r.y0, r.x0 + px, r.y1}, Resolve(SysColour::ButtonShadow));
+        FillRect(cr, {r.x0 + px, r.y1 - px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
+        FillRect(cr, {r.x1 - px, r.y0 + px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
+    }
+    cairo_restore(cr);
+}
+
+// A picture drawn as a grey embossed silhouette of its dark parts, the classic look of a
+// disabled picture.
+void Painter::PaintGreyed(const Picture& p, int x, int y) {
+    Frame img = RenderPicture(p, m_scale);
+    if (img.width <= 0 || img.height <= 0) return;
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, img.width, img.height);
+    cairo_surface_flush(mask);
+    unsigned char* md = cairo_image_surface_get_data(mask);
+    int ms = cairo_image_surface_get_stride(mask);
+    for (int j = 0; j < img.height; ++j) {
+        const auto* row = reinterpret_cast<const uint32_t*>(img.data.data() + static_cast<size_t>(j) * img.stride);
+        for (int i = 0; i < img.width; ++i) {
+            uint32_t c = row[i];
+            uint32_t a = c >> 24;
+            int lum = a ? static_cast<int>((((c >> 16) & 0xFF) * 30 + ((c >> 8) & 0xFF) * 59 + (c & 0xFF) * 11) *
+                                           255 / (100 * a))
+                        : 255;
+            md[static_cast<size_t>(j) * ms + i] = (a >= 128 && lum < 160) ? 255 : 0;
+        }
+    }
+    cairo_surface_mark_dirty(mask);
+    SetRgb(m_cr, Resolve(SysColour::ButtonHighlight));
+    cairo_mask_surface(m_cr, mask, x + P(1), y + P(1));
+    SetRgb(m_cr, Resolve(SysColour::ButtonShadow));
+    cairo_mask_surface(m_cr, mask, x, y);
+    cairo_surface_destroy(mask);
+}
+
+void Painter::PaintPictureButton(const PictureButton& b, double ax, double ay) {
+    DRect r = Box(ax, ay, b.Bounds());
+    if (r.Empty()) return;
+    cairo_t* cr = m_cr;
+    cairo_save(cr);
+    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
+    cairo_clip(cr);
+    FillRect(cr, r, Resolve(SysColour::ButtonFace));
+    bool pressed = b.Pressed() && b.Enabled();
+    if (pressed)
+        Edge(r, Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::ButtonShadow),
+             Resolve(SysColour::ButtonLight));
+    else
+        Edge(r, Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonLight),
+             Resolve(SysColour::ButtonShadow));
+    const PictureRef& pic = b.Enabled() || IsNoPicture(b.DisabledPicture()) ? b.GetPicture() : b.DisabledPicture();
+    if (!IsNoPicture(pic)) {
+        const Picture& p = *pic;
+        int w = NaturalWidth(p), h = NaturalHeight(p);
+        int x = r.x0 + (r.Width() - w) / 2, y = r.y0 + (r.Height() - h) / 2;
+        if (pressed) x += P(1), y += P(1);
+        if (!b.Enabled() && IsNoPicture(b.DisabledPicture()))
+            PaintGreyed(p, x, y);
+        else
+            PaintPicture(p, x, y, w, h);
+    }
+    cairo_restore(cr);
+}
+
+// The classic 13 x 13 check box: sunken edge, window-coloured inside, a 7 x 7 tick.
+void Painter::CheckBox(int x, int y, bool ticked) {
+    DRect box{x, y, x + P(13), y + P(13)};
+    FillRect(m_cr, box, Resolve(SysColour::Window));
+    Sunken(box);
+    if (!ticked) return;
+    uint32_t rgb = Resolve(SysColour::WindowText);
+    for (int col = 0; col < 7; ++col) {
+        int top = col <= 2 ? 2 + col : 6 - col;
+        int cx = x + P(3 + col), cy = y + P(3 + top);
+        FillRect(m_cr, {cx, cy, cx + P(1), cy + P(3)}, rgb);
+    }
+}
+
+void Painter::PaintListBox(const ListBox& lb, double ax, double ay) {
+    DRect r = Box(ax, ay, lb.Bounds());
+    if (r.Empty()) return;
+    cairo_t* cr = m_cr;
+    cairo_save(cr);
+    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
+    cairo_clip(cr);
+    FillRect(cr, r, Resolve(SysColour::Window));
+    const int edge = ListBox::kEdgePixels;
+    DRect inner{r.x0 + P(edge), r.y0 + P(edge), r.x1 - P(edge), r.y1 - P(edge)};
+    cairo_save(cr);
+    cairo_rectangle(cr, inner.x0, inner.y0, inner.Width(), inner.Height());
+    cairo_clip(cr);
+    const auto& items = lb.Items();
+    const std::vector<Rect> rows = lb.RowRects();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        // Whole pixels at scale 1, from the box's inner corner.
+        int row = static_cast<int>(TwipsToPixels(rows[i].top)) - edge;
+        int rowHeight = static_cast<int>(TwipsToPixels(rows[i].height));
+        int y = inner.y0 + P(row);
+        if (y >= inner.y1) break;
+        TextLayoutRef text = SharedTextLayout(ListBox::ListFont(), items[i].text, false);
+        PangoRectangle logical{0, 0, text->width, text->Height()};  // the text's own line height, as measured
+        CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
+                 items[i].checked);
+        int tx = inner.x0 + P(ListBox::kTextLeftPixels), ty = y + P((rowHeight - logical.height) / 2);
+        uint32_t fore = Resolve(SysColour::WindowText);
+        if (static_cast<int>(i) == lb.ListIndex()) {
+            FillRect(cr, {tx - P(1), y + P(1), std::min(inner.x1, tx + P(logical.width + 2)), y + P(rowHeight - 1)},
+                     Resolve(SysColour::SelectionHighlight));
+            fore = Resolve(SysColour::SelectionText);
+        }
+        ShowLayout(*text, tx, ty, fore);
+    }
+    cairo_restore(cr);
+    Sunken(r);
+    cairo_restore(cr);
+}
+
+}  // namespace stolvane::paint

@@ -1,0 +1,126 @@
+// What the renderer's source files share: rectangles of device pixels, the cache of bitmaps
+// converted for cairo, and the Painter that paints one frame of the element tree (its pictures
+// and surfaces in render.cpp, text in render_text.cpp, element kinds in render_elements.cpp).
+#pragma once
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+#include "core/elements.h"
+#include "core/surface.h"
+#include "core/units.h"
+#include "host/runtime.h"
+
+namespace stolvane {
+
+struct TextLayout;
+
+namespace paint {
+
+// A rectangle of device pixels, right and bottom excluded.
+struct DRect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    int Width() const { return x1 - x0; }
+    int Height() const { return y1 - y0; }
+    bool Empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+inline void SetRgb(cairo_t* cr, uint32_t rgb) {
+    cairo_set_source_rgb(cr, RedOf(rgb) / 255.0, GreenOf(rgb) / 255.0, BlueOf(rgb) / 255.0);
+}
+
+inline void FillRect(cairo_t* cr, const DRect& r, uint32_t rgb) {
+    if (r.Empty()) return;
+    SetRgb(cr, rgb);
+    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
+    cairo_fill(cr);
+}
+
+// Bitmaps converted to cairo's premultiplied format, kept while they are being painted.
+class BitmapCache {
+public:
+    ~BitmapCache();
+    cairo_surface_t* Get(const Picture& p);
+    // Forgets bitmaps not painted since the previous call once the cache has grown.
+    void EndFrame();
+
+private:
+    struct Entry {
+        cairo_surface_t* surface;
+        uint64_t used;
+    };
+    std::unordered_map<uint64_t, Entry> m_entries;
+    uint64_t m_generation = 0;
+};
+
+// Paints one frame (or a clipped part of it) of the element tree.
+class Painter {
+public:
+    Painter(cairo_t* cr, double scale, Runtime* runtime, BitmapCache& cache)
+        : m_cr(cr), m_scale(scale), m_runtime(runtime), m_cache(cache) {}
+
+    // The device pixel holding a form-absolute position in twips.
+    int D(double twips) const {
+        return PixelHolding(twips, m_scale);
+    }
+    // A length of n logical pixels in device pixels (at least one for n > 0).
+    int P(double n) const {
+        int v = static_cast<int>(std::floor(n * m_scale + 1e-7));
+        return n > 0 ? std::max(1, v) : v;
+    }
+    DRect Box(double ax, double ay, const Rect& r) const {
+        return {D(ax + r.left), D(ay + r.top), D(ax + r.left + r.width), D(ay + r.top + r.height)};
+    }
+    uint32_t Resolve(OleColour c) const {
+        return m_runtime ? (m_runtime->ResolveColour(c) & 0xFFFFFF) : (IsSystemColour(c) ? 0 : c & 0xFFFFFF);
+    }
+
+    // Pictures and surfaces (render.cpp).
+
+    // A picture stretched into a rectangle of device pixels (bitmaps pixel by pixel, drawings
+    // replayed as fills so they stay sharp).
+    void PaintPicture(const Picture& p, double dx, double dy, double dw, double dh);
+    // Drawing operations whose twips map to device pixels as x -> ox + x * fx.
+    void PaintOps(const Drawing& drawing, double ox, double oy, double fx, double fy);
+    // A surface's drawing, with its origin at a form-absolute position.
+    void PaintDrawing(const Drawing& drawing, double ax, double ay);
+    // A picture's natural size in device pixels (a drawing's size in twips rounded up).
+    int NaturalWidth(const Picture& p) const;
+    int NaturalHeight(const Picture& p) const;
+    // A picture at its natural size with its top-left corner at a device pixel.
+    void PaintNatural(const Picture& p, int x, int y);
+    // A surface (the form, or a control inside it) whose top-left corner is at (ax, ay) twips.
+    void PaintSurface(const Surface& s, double ax, double ay, const DRect& box);
+
+private:
+    // Text laid out at scale 1, drawn with its top-left corner at a device pixel (render_text.cpp).
+    void ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb);
+
+    // Element kinds (render_elements.cpp).
+    void PaintElement(const Element& e, double ax, double ay);
+    void PaintLine(const Line& l, double ax, double ay);
+    void PaintLabel(const Label& l, double ax, double ay);
+    void PaintImage(const Image& img, double ax, double ay);
+    void PaintShape(const Shape& s, double ax, double ay);
+    // Two-pixel edges, classic style: outer then inner, top-left colour then bottom-right.
+    void Edge(const DRect& r, uint32_t outerTL, uint32_t outerBR, uint32_t innerTL, uint32_t innerBR);
+    void Sunken(const DRect& r);
+    void PaintPictureBox(const PictureBox& b, double ax, double ay);
+    void PaintGreyed(const Picture& p, int x, int y);
+    void PaintPictureButton(const PictureButton& b, double ax, double ay);
+    void CheckBox(int x, int y, bool ticked);
+    void PaintListBox(const ListBox& lb, double ax, double ay);
+
+    cairo_t* m_cr;
+    int m_depth = 0;
+    double m_scale;
+    Runtime* m_runtime;
+    BitmapCache& m_cache;
+};
+
+}  // namespace paint
+}  // namespace stolvane

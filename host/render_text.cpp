@@ -1,0 +1,207 @@
+// Text drawing for the renderer: pango's glyph runs shown through cairo at the device scale,
+// the fonts loaded at the device size, the synthetic bold of light bold faces, and underlines
+// and strike lines on whole pixels.
+
+#include <cairo-ft.h>
+#include <cairo.h>
+#include <pango/pangocairo.h>
+#include <pango/pangofc-font.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/media.h"
+#include "host/render_internal.h"
+#include "host/text_layouts.h"
+
+namespace stolvane::paint {
+
+namespace {
+
+// The file and pixel size of a pango font, and whether it is a light bold face.
+struct FaceInfo {
+    std::string file;
+    double pixelSize = 0;
+    const LightBoldFace* lightBold = nullptr;
+};
+
+FaceInfo Face(PangoFont* font) {
+    thread_local std::unordered_map<PangoFont*, FaceInfo> faces;
+    auto it = faces.find(font);
+    if (it != faces.end()) return it->second;
+    FaceInfo info;
+    FcPattern* pattern = pango_fc_font_get_pattern(PANGO_FC_FONT(font));
+    if (FcPatternGetDouble(pattern, FC_PIXEL_SIZE, 0, &info.pixelSize) != FcResultMatch) {
+        PangoFontDescription* d = pango_font_describe_with_absolute_size(font);
+        info.pixelSize = pango_font_description_get_size(d) / double(PANGO_SCALE);
+        pango_font_description_free(d);
+    }
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(pattern, FC_FILE, 0, &file) == FcResultMatch && file) {
+        info.file = reinterpret_cast<const char*>(file);
+        info.lightBold = FindLightBoldFace(info.file);
+    }
+    g_object_ref(font);  // keeps the key's font alive, so its address is never reused
+    faces.emplace(font, info);
+    return info;
+}
+
+// The face of a scale-1 font at the device size, grey anti-aliased on HiDPI frames. A face
+// to be emboldened is drawn from its outlines, never from its (light) bitmap strikes.
+cairo_scaled_font_t* DeviceFont(PangoFont* font, const FaceInfo& info, bool outlines, double scale) {
+    struct Key {
+        PangoFont* font;
+        double scale;
+        bool outlines;
+        bool operator==(const Key&) const = default;
+    };
+    struct Hash {
+        size_t operator()(const Key& k) const {
+            return std::hash<void*>()(k.font) ^ std::hash<double>()(k.scale) ^ size_t(k.outlines);
+        }
+    };
+    thread_local std::unordered_map<Key, cairo_scaled_font_t*, Hash> fonts;
+    Key key{font, scale, outlines};
+    auto it = fonts.find(key);
+    if (it != fonts.end()) return it->second;
+    FcPattern* pattern = FcPatternDuplicate(pango_fc_font_get_pattern(PANGO_FC_FONT(font)));
+    if (outlines) {
+        // cairo loads outlines only when the pattern asks for anti-aliasing without embedded
+        // bitmaps; the font options below still render them aliased where they say so.
+        FcPatternDel(pattern, FC_EMBEDDED_BITMAP);
+        FcPatternAddBool(pattern, FC_EMBEDDED_BITMAP, FcFalse);
+        FcPatternDel(pattern, FC_ANTIALIAS);
+        FcPatternAddBool(pattern, FC_ANTIALIAS, FcTrue);
+    }
+    cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(pattern);
+    FcPatternDestroy(pattern);
+    cairo_matrix_t matrix, ctm;
+    cairo_matrix_init_scale(&matrix, info.pixelSize * scale, info.pixelSize * scale);
+    cairo_matrix_init_identity(&ctm);
+    cairo_font_options_t* o = cairo_font_options_create();
+    cairo_font_options_set_antialias(o, scale >= 1.5 ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_FULL);
+    cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_ON);
+    cairo_scaled_font_t* scaled = cairo_scaled_font_create(face, &matrix, &ctm, o);
+    cairo_font_options_destroy(o);
+    cairo_font_face_destroy(face);
+    g_object_ref(font);  // keeps the key's font alive, so its address is never reused
+    fonts.emplace(key, scaled);
+    return scaled;
+}
+
+}  // namespace
+
+// Text laid out at scale 1 (as it was measured), drawn with its top-left corner at a device
+// pixel. Each glyph keeps its scale-1 position times the scale, so text takes exactly the
+// measured room at every scale, and is drawn from the same face loaded at the device size,
+// so it stays sharp. Underlines and strike lines are drawn here on whole pixels: pango's
+// own are fractions of a pixel thick and vanish or blur on an aliased frame.
+void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
+    PangoLayout* layout = text.layout;
+    cairo_t* cr = m_cr;
+    cairo_save(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    SetRgb(cr, rgb);
+    const double s = m_scale;
+    auto units = [](int u) { return u / double(PANGO_SCALE); };
+    std::vector<cairo_glyph_t> glyphs;
+    // Lines follow each other at the font's own line height, as they were measured.
+    const TextLine textLine = text.line;
+    int lineIndex = -1;
+    PangoLayoutLine* current = nullptr;
+    PangoLayoutIter* it = pango_layout_get_iter(layout);
+    do {
+        PangoLayoutLine* layoutLine = pango_layout_iter_get_line_readonly(it);
+        if (layoutLine != current) {
+            current = layoutLine;
+            ++lineIndex;
+        }
+        PangoLayoutRun* run = pango_layout_iter_get_run_readonly(it);
+        if (!run) continue;
+        PangoRectangle logical;
+        pango_layout_iter_get_run_extents(it, nullptr, &logical);
+        double baseline = lineIndex * textLine.height + textLine.ascent;
+        PangoFont* font = run->item->analysis.font;
+        const FaceInfo face = Face(font);
+        const double devicePx = face.pixelSize * s;
+        // A light bold face is emboldened wherever it is not drawn from a bold bitmap strike.
+        const LightBoldFace* light = face.lightBold;
+        if (light && s == 1.0 && std::abs(face.pixelSize - std::round(face.pixelSize)) < 0.01 &&
+            light->BoldStrike(static_cast<int>(std::lround(face.pixelSize))))
+            light = nullptr;
+        cairo_scaled_font_t* device = s == 1.0 && !light
+                                          ? pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font))
+                                          : DeviceFont(font, face, light != nullptr, m_scale);
+        if (device && cairo_scaled_font_status(device) == CAIRO_STATUS_SUCCESS) {
+            const bool aliased = s < 1.5;
+            const double perUnit = light ? devicePx / light->unitsPerEm : 0;
+            const double stroke = light ? light->stroke * perUnit : 0;
+            glyphs.clear();
+            int64_t advance = 0;  // a long run's advances pass 2^31 pango units
+            for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
+                const PangoGlyphInfo& g = run->glyphs->glyphs[i];
+                if (g.glyph != PANGO_GLYPH_EMPTY && !(g.glyph & PANGO_GLYPH_UNKNOWN_FLAG)) {
+                    double gx = units(logical.x + advance + g.geometry.x_offset);
+                    double gy = baseline + units(g.geometry.y_offset);
+                    double dx = 0;  // centres an emboldened glyph in its bold advance
+                    if (light && g.glyph < light->widening.size()) {
+                        dx = (light->widening[g.glyph] * perUnit - stroke) / 2;
+                        if (aliased) dx = std::round(dx);
+                    }
+                    glyphs.push_back({g.glyph, x + gx * s + dx, y + gy * s});
+                }
+                advance += g.geometry.width;
+            }
+            cairo_set_scaled_font(cr, device);
+            // Emboldening strikes the glyphs over themselves across the stroke's extra width:
+            // whole pixels on an aliased frame, steps of at most a pixel when anti-aliased.
+            int passes = 0;
+            double step = 0;
+            if (light) {
+                if (aliased) {
+                    passes = std::max(1, static_cast<int>(std::lround(stroke)));
+                    step = 1;
+                } else {
+                    passes = std::max(1, static_cast<int>(std::ceil(stroke)));
+                    step = stroke / passes;
+                }
+            }
+            for (int pass = 0; pass <= passes; ++pass) {
+                if (pass > 0)
+                    for (cairo_glyph_t& cg : glyphs) cg.x += step;
+                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+            }
+        }
+        bool underline = false, strike = false;
+        for (GSList* a = run->item->analysis.extra_attrs; a; a = a->next) {
+            auto* attr = static_cast<PangoAttribute*>(a->data);
+            if (attr->klass->type == PANGO_ATTR_UNDERLINE)
+                underline = reinterpret_cast<PangoAttrInt*>(attr)->value != PANGO_UNDERLINE_NONE;
+            else if (attr->klass->type == PANGO_ATTR_STRIKETHROUGH)
+                strike = reinterpret_cast<PangoAttrInt*>(attr)->value != 0;
+        }
+        if (!underline && !strike) continue;
+        PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
+        auto px = [&](int u) { return std::round(units(u)); };
+        double x0 = px(logical.x), x1 = px(logical.x + logical.width);
+        auto line = [&](double top, double thick) {
+            cairo_rectangle(cr, x + x0 * s, y + top * s, (x1 - x0) * s, thick * s);
+        };
+        if (underline)
+            line(baseline + std::max(1.0, px(-pango_font_metrics_get_underline_position(m))),
+                 std::max(1.0, px(pango_font_metrics_get_underline_thickness(m))));
+        if (strike)
+            line(baseline - std::max(1.0, px(pango_font_metrics_get_strikethrough_position(m))),
+                 std::max(1.0, px(pango_font_metrics_get_strikethrough_thickness(m))));
+        cairo_fill(cr);
+        pango_font_metrics_unref(m);
+    } while (pango_layout_iter_next_run(it));
+    pango_layout_iter_free(it);
+    cairo_restore(cr);
+}
+
+}  // namespace stolvane::paint
