@@ -477,16 +477,13 @@ void CheckLooks(const std::string& name, int16_t style, const std::vector<std::v
     }
 }
 
-TEST(ButtonLooks, FourStylesFlatUpDownAndWin95Focused) {
+TEST(ButtonLooks, FourStylesFlatUpDownWin95FocusedPicturesAndDisabled) {
+    using namespace ImageAligns;
     CheckLooks("button_win95", ButtonType::tbtWin95,
                {{kFlat, kUp, kDown}, {Focused(kFlat), Focused(kUp), Focused(kDown)}});
     CheckLooks("button_tolvane", ButtonType::tbtTolvane, {{kFlat, kUp, kDown}});
     CheckLooks("button_win98", ButtonType::tbtWin98, {{kFlat, kUp, kDown}});
     CheckLooks("button_win31", ButtonType::tbtWin31, {{kFlat, kUp, kDown}});
-}
-
-TEST(ButtonLooks, PictureAtEachAlignmentAndDisabled) {
-    using namespace ImageAligns;
     CheckLooks("button_pictures", ButtonType::tbtWin95,
                {{WithPicture(iaLeft), WithPicture(iaTop), WithPicture(iaRight)},
                 {WithPicture(iaBottom), WithPicture(iaLeft, ""), kFlat}});
@@ -499,8 +496,7 @@ TEST(ButtonExample, BuiltInCodeClicksHeadlessly) {
     FILE* p = popen((std::string(STOLVANE_BINARY_DIR) + "/example_button_in_code --headless").c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
+    for (int c; (c = fgetc(p)) != EOF;) out += char(c);
     EXPECT_EQ(pclose(p), 0);
     EXPECT_EQ(out, "Clicked 1 time\nClicked 2 times\nClicked 3 times\nClicked 4 times\n");
 }

@@ -115,19 +115,10 @@ struct FormFiles : ::testing::Test {
         EXPECT_NE(c, nullptr) << name;
         return static_cast<TestWidget&>(*c);
     }
+    // A 3 x 3 checker in PNG, as a data URL written by hand.
     std::string DataUrl() {
-        static const char b64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        std::string bytes = EncodePng(*Checker(3)), out;
-        for (size_t i = 0; i < bytes.size(); i += 3) {
-            uint32_t n = uint8_t(bytes[i]) << 16;
-            if (i + 1 < bytes.size()) n |= uint8_t(bytes[i + 1]) << 8;
-            if (i + 2 < bytes.size()) n |= uint8_t(bytes[i + 2]);
-            out += b64[n >> 18];
-            out += b64[(n >> 12) & 63];
-            out += i + 1 < bytes.size() ? b64[(n >> 6) & 63] : '=';
-            out += i + 2 < bytes.size() ? b64[n & 63] : '=';
-        }
-        return "data:image/png;base64," + out;
+        return "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAMAAAADCAYAAABWKLW/AAAAGUlEQVR42mP4DwQKDgtA1H8GGANEMyDLAAAad"
+               "xvpzgVuTQAAAABJRU5ErkJggg==";
     }
 };
 
@@ -170,25 +161,17 @@ std::string SampleForm(const std::string& dataUrl) {
 TEST_F(FormFiles, LoadingPlacesEverythingWithItsTypedValues) {
     WriteAll(dir / "sample.json", SampleForm(DataUrl()));
     Form& f = LoadFormFile(rt, (dir / "sample.json").string());
-    EXPECT_EQ(f.Name(), "frmSample");
-    EXPECT_EQ(f.Caption(), "Sample");
+    EXPECT_EQ(std::tuple(f.Name(), f.Caption(), f.GetBorderStyle(), f.Icon()->PixelWidth(), f.BackColour()),
+              std::tuple(std::string("frmSample"), std::string("Sample"), 1, 4, 0x00FFFFFFu));
     EXPECT_EQ(f.Bounds(), (Rect{300, 150, 6000, 4000}));
-    EXPECT_EQ(f.GetBorderStyle(), 1);
-    EXPECT_EQ(f.Icon()->PixelWidth(), 4);
-    EXPECT_EQ(f.BackColour(), 0x00FFFFFFu);
 
     TestWidget& w1 = Widget(f, "w1");
-    EXPECT_EQ(w1.m_Flag, False);
-    EXPECT_EQ(w1.m_Style, 2);
-    EXPECT_EQ(w1.m_Count, -70000);
-    EXPECT_EQ(w1.m_BackColour, 0x000000FFu);
+    EXPECT_EQ(std::tuple(w1.m_Flag, w1.m_Style, w1.m_Count, w1.m_BackColour, w1.m_Caption),
+              std::tuple(False, int16_t{2}, -70000, 0x000000FFu, std::string("&Open \"it\"")));
     EXPECT_FLOAT_EQ(w1.m_Ratio, 0.1f);
-    EXPECT_EQ(w1.m_Caption, "&Open \"it\"");
-    EXPECT_EQ(w1.m_Font->name, "Arial");
-    EXPECT_TRUE(w1.m_Font->bold && w1.m_Font->italic);
-    EXPECT_EQ(w1.m_Font->weight, 700);
-    EXPECT_EQ(w1.m_Picture->PixelWidth(), 4);
-    EXPECT_EQ(w1.GetSurface().TabIndex(), 2);
+    EXPECT_EQ(std::tuple(w1.m_Font->name, w1.m_Font->bold, w1.m_Font->italic, w1.m_Font->weight),
+              std::tuple(std::string("Arial"), true, true, 700));
+    EXPECT_EQ(std::pair(w1.m_Picture->PixelWidth(), w1.GetSurface().TabIndex()), std::pair(4, 2));
 
     // Missing keys read their defaults: the ambient font is the form's.
     TestWidget& a2 = Widget(f, "arr", 2);
@@ -201,17 +184,13 @@ TEST_F(FormFiles, LoadingPlacesEverythingWithItsTypedValues) {
     EXPECT_EQ(Widget(f, "arr", 1).m_Picture->PixelWidth(), 3);
 
     auto& line = static_cast<Line&>(*f.Find("linTop"));
-    EXPECT_EQ(line.BorderWidth(), 2);
-    EXPECT_EQ(line.Colour(), 0x80000010u);
+    EXPECT_EQ(std::tuple(line.BorderWidth(), line.Colour()), std::tuple(2, 0x80000010u));
     auto& label = static_cast<Label&>(*f.Find("lblOpen"));
-    EXPECT_EQ(label.Caption(), "&Open");
-    EXPECT_EQ(label.Alignment(), 2);
-    EXPECT_TRUE(label.GetFont().bold);
+    EXPECT_EQ(std::tuple(label.Caption(), label.Alignment(), label.GetFont().bold), std::tuple(std::string("&Open"), 2, true));
     EXPECT_EQ(static_cast<Image&>(*f.Find("imgLogo")).Width(), 45);  // takes its picture's size
     auto& list = static_cast<ListBox&>(*f.Find("lstItems"));
     ASSERT_EQ(list.ListCount(), 2);
-    EXPECT_EQ(list.ItemData(1), 42);
-    EXPECT_TRUE(list.Selected(1));
+    EXPECT_EQ(std::pair(list.ItemData(1), list.Selected(1)), std::pair(42, true));
     EXPECT_FALSE(static_cast<Timer&>(*f.Find("tmrTick")).Enabled());
     EXPECT_EQ(static_cast<Shape&>(*f.Find("shpFrame")).GetDrawMode(), 6);
     EXPECT_FALSE(static_cast<PictureButton&>(*f.Find("pbGo")).Enabled());
@@ -339,16 +318,16 @@ struct SavingAtomically : FormFiles {
     }
 };
 
-TEST_F(SavingAtomically, AFolderThatCannotTakeTheFileFailsAndLeavesNothing) {
+TEST_F(SavingAtomically, AFolderThatCannotTakeTheFileFailsAndAnOldFileIsReplacedWhole) {
     EXPECT_THROW(SaveFormFile(rt, *form, (dir / "missing" / "f.json").string()), FormFileError);
     WriteAll(dir / "plain", "not a folder");
     EXPECT_THROW(SaveFormFile(rt, *form, (dir / "plain" / "f.json").string()), FormFileError);
     fs::create_directory(dir / "folder.json");
     EXPECT_THROW(SaveFormFile(rt, *form, (dir / "folder.json").string()), FormFileError);
     EXPECT_EQ(Listing(dir), (std::vector<std::string>{"folder.json", "pic.png", "plain"}));
-}
+    fs::remove(dir / "folder.json"), fs::remove(dir / "plain");
 
-TEST_F(SavingAtomically, SavingOverAFileReplacesItWhole) {
+    // Saving over a file replaces it whole.
     WriteAll(dir / "f.json", std::string(200000, 'x'));
     SaveFormFile(rt, *form, (dir / "f.json").string());
     std::string text = ReadAll(dir / "f.json");

@@ -72,7 +72,7 @@ struct FormsTest : ::testing::Test {
 
 // ---------------------------------------------------------------- frmSamples
 
-TEST_F(FormsTest, SamplesPagesStopAtBothEndsAndEachPageSetsEveryLine) {
+TEST_F(FormsTest, SamplesPagesStopAtBothEndsEachPageSetsEveryLineAndClicksClose) {
     Form& f = Load("frmSamples");
     const auto& pages = samples::Pages();
     auto expectPage = [&](int p) {
@@ -104,10 +104,8 @@ TEST_F(FormsTest, SamplesPagesStopAtBothEndsAndEachPageSetsEveryLine) {
     EXPECT_TRUE(Enabled(f, "tpbDirection", 1));
     // The descriptions wrap within the heights the design gives them.
     EXPECT_EQ(f.FindSurface("tplDes", 3)->Height(), 1035);
-}
 
-TEST_F(FormsTest, SamplesClosesOnTheBodyAndTheLinesButNotOnTheTitle) {
-    Form& f = Load("frmSamples");
+    // It closes on the body and the lines, but not on the title.
     Click(f, "tplName");
     Click(f, "TolvanePanel2", -1, 20, 20);  // the small panel's edge, beside the title
     Click(f, "TolvaneCaption1");
@@ -124,7 +122,7 @@ TEST_F(FormsTest, SamplesClosesOnTheBodyAndTheLinesButNotOnTheTitle) {
 
 // ---------------------------------------------------------------- frmAbout
 
-TEST_F(FormsTest, AboutShowsTheVersionAndTurnsItsLogoClockwise) {
+TEST_F(FormsTest, AboutShowsTheVersionTurnsItsLogoClockwiseAndOpensSamplesOnTop) {
     Form& f = Load("frmAbout");
     EXPECT_EQ(Caption(f, "tplVersion"), "Version: v1.15.96, last revised on: 01/02/99");
     std::vector<PictureRef> design;
@@ -136,10 +134,8 @@ TEST_F(FormsTest, AboutShowsTheVersionAndTurnsItsLogoClockwise) {
     rt.Advance(2000);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(Tile(f, i).GetPicture(), design[i]) << "after six ticks, tile " << i;
     EXPECT_FALSE(dynamic_cast<Image*>(f.FindAuthored("imgSpare"))->Visible());
-}
 
-TEST_F(FormsTest, AboutOpensSamplesOnTopAndStaysOpenUntilOK) {
-    Form& f = Load("frmAbout");
+    // Samples opens on top; the box stays open until OK.
     whileModal = [&](Form& s) {
         EXPECT_EQ(rt.ActiveForm(), &s);
         EXPECT_TRUE(rt.IsShown(f)) << "the about box stays open under the samples viewer";

@@ -52,33 +52,31 @@ struct Sample {
 
 Sample BuildSample(Form& f) {
     Sample s{};
-    Line& top = f.Add<Line>("linTop");
-    top.SetEnds(90, 90, 4710, 90);
-    top.SetColour(SysColour::ButtonShadow);
-    Line& top2 = f.Add<Line>("linTop2");
-    top2.SetEnds(90, 105, 4710, 105);
-    top2.SetColour(SysColour::ButtonHighlight);
-    Line& diag = f.Add<Line>("linDiag");
-    diag.SetEnds(3300, 1800, 3900, 2400);
-    diag.SetColour(RGB(0, 0, 128));
-    s.rule = &f.Add<Line>("linThick");
-    s.rule->SetEnds(150, 2550, 1950, 2550);
+    auto line = [&](const char* name, double x1, double y1, double x2, double y2, OleColour c) -> Line& {
+        Line& l = f.Add<Line>(name);
+        l.SetEnds(x1, y1, x2, y2);
+        l.SetColour(c);
+        return l;
+    };
+    auto label = [&](const char* name, double left, double top, double width, double height, const char* caption) {
+        Label& l = f.Add<Label>(name);
+        l.Move(left, top, width, height);
+        l.SetCaption(caption);
+        return &l;
+    };
+    line("linTop", 90, 90, 4710, 90, SysColour::ButtonShadow);
+    line("linTop2", 90, 105, 4710, 105, SysColour::ButtonHighlight);
+    line("linDiag", 3300, 1800, 3900, 2400, RGB(0, 0, 128));
+    s.rule = &line("linThick", 150, 2550, 1950, 2550, 0);
     s.rule->SetBorderWidth(3);
     s.rule->SetColour(RGB(0, 128, 0));
 
-    s.access = &f.Add<Label>("lblAccess");
-    s.access->Move(150, 195, 1800, 225);
-    s.access->SetCaption("&Open the file && go");
-    Label& bold = f.Add<Label>("lblBold");
-    bold.Move(150, 450, 1800, 225);
+    s.access = label("lblAccess", 150, 195, 1800, 225, "&Open the file && go");
+    Label& bold = *label("lblBold", 150, 450, 1800, 225, "");
     bold.SetFont(*MakeFont("Tahoma", 8.25, true));
     bold.SetCaption("Tahoma Bold");
-    Label& off = f.Add<Label>("lblOff");
-    off.Move(150, 705, 1800, 225);
-    off.SetCaption("Disabled label");
-    off.SetEnabled(false);
-    Label& wrap = f.Add<Label>("lblWrap");
-    wrap.Move(2100, 1800, 1100, 700);
+    label("lblOff", 150, 705, 1800, 225, "Disabled label")->SetEnabled(false);
+    Label& wrap = *label("lblWrap", 2100, 1800, 1100, 700, "");
     wrap.SetWordWrap(true);
     wrap.SetAlignment(Alignment::Centre);
     wrap.SetFont(*MakeFont("Arial", 8.25));
@@ -88,8 +86,7 @@ Sample BuildSample(Form& f) {
     img.Move(2100, 195, 0, 0);
     img.SetPicture(MakeIcon());
 
-    s.under = &f.Add<Label>("lblUnder");
-    s.under->Move(150, 1005, 1800, 240);
+    s.under = label("lblUnder", 150, 1005, 1800, 240, "");
     s.under->SetBackColour(kWhite);
     s.under->SetForeColour(0);
     s.under->SetCaption("Percentage 50%");
@@ -105,40 +102,46 @@ Sample BuildSample(Form& f) {
     s.box->FillRect(150, 150, 599, 449, RGB(0, 128, 128));
     for (int i = 0; i < 20; ++i) s.box->PSet(750 + i * 30, 300 + i * 15, RGB(255, 0, 0));
 
-    PictureButton& btn = f.Add<PictureButton>("btnPic");
-    btn.Move(2700, 195, 600, 450);
-    btn.SetPicture(MakeIcon());
-    PictureButton& btnOff = f.Add<PictureButton>("btnOff");
-    btnOff.Move(3400, 195, 600, 450);
-    btnOff.SetPicture(MakeIcon());
-    btnOff.SetEnabled(false);
-    PictureButton& btnDown = f.Add<PictureButton>("btnDown");
-    btnDown.Move(4100, 195, 600, 450);
-    btnDown.SetPicture(MakeIcon());
-    btnDown.SetPressed(true);
+    for (auto [name, left] : {std::pair{"btnPic", 2700.0}, {"btnOff", 3400}, {"btnDown", 4100}}) {
+        PictureButton& btn = f.Add<PictureButton>(name);
+        btn.Move(left, 195, 600, 450);
+        btn.SetPicture(MakeIcon());
+        btn.SetEnabled(left != 3400);
+        btn.SetPressed(left == 4100);
+    }
 
     s.list = &f.Add<ListBox>("lstItems");
     s.list->Move(2100, 900, 1900, 800);
-    s.list->AddItem("First item");
-    s.list->AddItem("Second item");
-    s.list->AddItem("Third");
+    for (const char* item : {"First item", "Second item", "Third"}) s.list->AddItem(item);
     s.list->SetSelected(1, true);
     s.list->SetListIndex(2);
     return s;
 }
 
-TEST(RenderLooks, SampleFormMatchesGoldenAtScaleOneAndTwo) {
+TEST(RenderLooks, SampleFormMatchesGoldenAtScaleOneAndTwoAndTheShapeInvertsEveryPixelBeneathIt) {
     Runtime rt;
     Form& f = rt.NewForm("frmTest", 4800, 2700);
-    BuildSample(f);
+    Sample s = BuildSample(f);
     FormRenderer one(rt, f, 1), two(rt, f, 2);
-    const Frame& a = one.Update();
-    EXPECT_EQ(a.width, 320);
-    EXPECT_EQ(a.height, 180);
-    EXPECT_TRUE(CompareGolden(a, "sample_scale1"));
+    const Frame after = one.Update();
+    EXPECT_EQ(std::pair(after.width, after.height), std::pair(320, 180));
+    EXPECT_TRUE(CompareGolden(after, "sample_scale1"));
     const Frame& b = two.RepaintAll();
     EXPECT_EQ(b.width, 640);
     EXPECT_TRUE(CompareGolden(b, "sample_scale2"));
+
+    s.invert->SetVisible(false);
+    const Frame& before = one.Update();
+    int x0 = 150 / 15, y0 = 1005 / 15, x1 = 1050 / 15, y1 = 1245 / 15;
+    int dark = 0;
+    for (int y = 0; y < before.height; ++y)
+        for (int x = 0; x < before.width; ++x) {
+            bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
+            uint32_t expect = inside ? before.PixelRgb(x, y) ^ kWhite : before.PixelRgb(x, y);
+            ASSERT_EQ(after.PixelRgb(x, y), expect) << "at " << x << "," << y;
+            if (inside && before.PixelRgb(x, y) == 0) ++dark;
+        }
+    EXPECT_GT(dark, 10) << "the label's text lies under the shape";
 }
 
 TEST(RenderLooks, HorizontalLinesLeaveOutTheLastPointAndStayCrisp) {
@@ -164,27 +167,6 @@ TEST(RenderLooks, HorizontalLinesLeaveOutTheLastPointAndStayCrisp) {
     FormRenderer r(rt, f, 1);
     EXPECT_EQ(r.PixelAt(180, 150), 0u);
     EXPECT_EQ(r.PixelAt(30, 150), kWhite);
-}
-
-TEST(RenderLooks, InvertingShapeInvertsEveryPixelBeneathIt) {
-    Runtime rt;
-    Form& f = rt.NewForm("f", 4800, 2700);
-    Sample s = BuildSample(f);
-    s.invert->SetVisible(false);
-    FormRenderer r(rt, f, 1);
-    Frame before = r.Update();
-    s.invert->SetVisible(true);
-    const Frame& after = r.Update();
-    int x0 = 150 / 15, y0 = 1005 / 15, x1 = 1050 / 15, y1 = 1245 / 15;
-    int dark = 0;
-    for (int y = 0; y < before.height; ++y)
-        for (int x = 0; x < before.width; ++x) {
-            bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
-            uint32_t expect = inside ? before.PixelRgb(x, y) ^ kWhite : before.PixelRgb(x, y);
-            ASSERT_EQ(after.PixelRgb(x, y), expect) << "at " << x << "," << y;
-            if (inside && before.PixelRgb(x, y) == 0) ++dark;
-        }
-    EXPECT_GT(dark, 10) << "the label's text lies under the shape";
 }
 
 // The incremental frame after each change must equal a full repaint of the same state.
@@ -258,9 +240,8 @@ TEST(Measure, TextSizesArePlausibleAndFollowTheFont) {
     EXPECT_LT(line.width, 90 * 15);
     EXPECT_EQ(std::fmod(line.width, 15), 0) << "sizes are whole pixels";
 
-    Rect empty = MeasureTextTwips(tahoma, "", 0);
-    EXPECT_EQ(empty.width, 0);
-    EXPECT_EQ(empty.height, line.height);
+    const Rect empty = MeasureTextTwips(tahoma, "", 0);
+    EXPECT_EQ(std::pair(empty.width, empty.height), std::pair(0.0, line.height));
     EXPECT_EQ(MeasureTextTwips(tahoma, "a\nb", 0).height, 2 * line.height);
     EXPECT_EQ(MeasureTextTwips(tahoma, "&Tolvane Label", 0).width, line.width) << "the access-key marker takes no room";
 
@@ -271,13 +252,13 @@ TEST(Measure, TextSizesArePlausibleAndFollowTheFont) {
     Font bold = tahoma;
     bold.bold = true;
     EXPECT_GT(MeasureTextTwips(bold, "Tolvane Label", 0).width, line.width);
-    EXPECT_EQ(MeasureTextTwips(bold, "Tolvane Label", 0).height, 195);
-    // The VDMX entries where they differ from the rounded font-wide ascent and descent.
-    EXPECT_EQ(MeasureTextTwips(*MakeFont("Tahoma", 9.75), "Tolvane", 0).height, 16 * 15);  // 13 px: 13 + 3
-    EXPECT_EQ(MeasureTextTwips(*MakeFont("Tahoma", 12), "Tolvane", 0).height, 21 * 15);    // 16 px: 17 + 4
-    // A face without VDMX: Liberation Sans at 11 px, winAscent 1854 and winDescent 434 of 2048.
-    EXPECT_EQ(MeasureTextTwips(*MakeFont("Arial", 8.25), "Tolvane", 0).height, (10 + 2) * 15);
-    EXPECT_EQ(MeasureTextTwips(tahoma, "one\ntwo\nthree", 0).height, 3 * 195);
+    // The VDMX entries where they differ from the rounded font-wide ascent and descent (13 px:
+    // 13 + 3, 16 px: 17 + 4), and a face without VDMX: Liberation Sans at 11 px, winAscent 1854
+    // and winDescent 434 of 2048.
+    for (auto [font, text, height] : {std::tuple{bold, "Tolvane Label", 195}, {*MakeFont("Tahoma", 9.75), "Tolvane", 16 * 15},
+                                      {*MakeFont("Tahoma", 12), "Tolvane", 21 * 15}, {*MakeFont("Arial", 8.25), "Tolvane", 12 * 15},
+                                      {tahoma, "one\ntwo\nthree", 3 * 195}})
+        EXPECT_EQ(MeasureTextTwips(font, text, 0).height, height) << font.name << " " << font.size << " " << text;
     EXPECT_GT(MeasureTextTwips(*MakeFont("Tahoma", 16.5), "Tolvane Label", 0).height, line.height * 3 / 2);
     // Text that is not UTF-8 is read as Windows-1252 rather than dropped.
     EXPECT_GT(MeasureTextTwips(tahoma, "caf\xe9", 0).width, MeasureTextTwips(tahoma, "caf", 0).width);
