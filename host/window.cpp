@@ -72,6 +72,7 @@ struct WindowHost::Impl {
     std::map<std::pair<int16_t, const Picture*>, SDL_Cursor*> cursors;
     std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
     DragData drop;  // files and text of the drop in progress
+    bool x11 = false;  // the X11 video driver: X errors about vanished windows are guarded
 
     Impl(Runtime& r, double s) : rt(r), scale(s) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -89,6 +90,8 @@ struct WindowHost::Impl {
             throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: no display (SDL chose the \"") +
                                                           (driver ? driver : "none") + "\" video driver)");
         }
+        x11 = std::string(driver) == "x11";
+        if (x11) GuardAgainstVanishedWindows();
         for (uint32_t type : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPCOMPLETE}) SDL_EventState(type, SDL_ENABLE);
     }
 
@@ -397,6 +400,9 @@ struct WindowHost::Impl {
     }
 
     bool Step(int timeoutMs) {
+        // SDL puts back the error handler it found at start-up after some of its calls; the
+        // guard goes back in front of it before each round of events.
+        if (x11) GuardAgainstVanishedWindows();
         int64_t due = rt.NextTimerDue();
         int wait = timeoutMs;
         if (due >= 0) wait = static_cast<int>(std::min<int64_t>(wait, due));

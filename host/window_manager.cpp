@@ -39,4 +39,18 @@ void PointerOnScreen(SDL_Window* window, int& x, int& y) {
     SDL_GetGlobalMouseState(&x, &y);
 }
 
+namespace {
+XErrorHandler g_previousHandler = nullptr;
+
+int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow || error->error_code == BadDrawable) return 0;
+    return g_previousHandler ? g_previousHandler(display, error) : 0;
+}
+}  // namespace
+
+void GuardAgainstVanishedWindows() {
+    XErrorHandler current = XSetErrorHandler(IgnoreVanishedWindows);
+    if (current != IgnoreVanishedWindows) g_previousHandler = current;
+}
+
 }  // namespace stolvane

@@ -15,4 +15,10 @@ bool HasWindowManager(SDL_Window* window);
 // (SDL's own answer can lag behind synthetic input on X11).
 void PointerOnScreen(SDL_Window* window, int& x, int& y);
 
+// Keeps an X request about a window that is already gone (BadWindow, BadDrawable: a window
+// destroyed while a request about it was on its way) from ending the program, as Xlib's default
+// handler would; any other X error goes to the handler that was there before. Safe to call
+// more than once.
+void GuardAgainstVanishedWindows();
+
 }  // namespace stolvane
