@@ -399,6 +399,20 @@ struct WindowHost::Impl {
         }
     }
 
+    // The next event, waiting at most timeoutMs. SDL's own waiting wakes itself by sending an
+    // event to one of the windows, which fails with an X error when that window has just been
+    // destroyed; polling needs no such message.
+    // The pause between polls grows from 1 to 10 ms while nothing happens.
+    static bool NextEvent(SDL_Event& e, int timeoutMs) {
+        const uint32_t start = SDL_GetTicks();
+        for (;;) {
+            if (SDL_PollEvent(&e)) return true;
+            const int waited = static_cast<int>(SDL_GetTicks() - start);
+            if (waited >= timeoutMs) return false;
+            SDL_Delay(static_cast<uint32_t>(std::min({10, waited / 4 + 1, timeoutMs - waited})));
+        }
+    }
+
     bool Step(int timeoutMs) {
         // SDL puts back the error handler it found at start-up after some of its calls; the
         // guard goes back in front of it before each round of events.
@@ -407,7 +421,7 @@ struct WindowHost::Impl {
         int wait = timeoutMs;
         if (due >= 0) wait = static_cast<int>(std::min<int64_t>(wait, due));
         SDL_Event e;
-        if (SDL_WaitEventTimeout(&e, std::max(0, wait))) {
+        if (NextEvent(e, std::max(0, wait))) {
             Handle(e);
             while (SDL_PollEvent(&e)) Handle(e);
         }
@@ -475,7 +489,7 @@ struct WindowHost::Impl {
         };
         while (!done && rt.IsShown(menu)) {
             SDL_Event e;
-            if (!SDL_WaitEventTimeout(&e, 50)) continue;
+            if (!NextEvent(e, 50)) continue;
             if (e.type == SDL_MOUSEBUTTONDOWN && SDL_GetWindowID(w.window) != e.button.windowID) break;
             if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST &&
                 SDL_GetWindowID(w.window) == e.window.windowID)
