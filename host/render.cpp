@@ -29,6 +29,28 @@ namespace paint {
 
 BitmapCache::~BitmapCache() {
     for (auto& [handle, entry] : m_entries) cairo_surface_destroy(entry.surface);
+    for (auto& [key, entry] : m_scaled) cairo_surface_destroy(entry.surface);
+}
+
+cairo_surface_t* BitmapCache::GetScaled(const Picture& p, int w, int h) {
+    if (w <= 0 || h <= 0 || static_cast<int64_t>(w) * h > (int64_t{1} << 22)) return nullptr;
+    const auto key = std::make_tuple(p.Handle(), w, h);
+    auto it = m_scaled.find(key);
+    if (it != m_scaled.end()) {
+        it->second.used = m_generation;
+        return it->second.surface;
+    }
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(s);
+    cairo_scale(cr, static_cast<double>(w) / p.PixelWidth(), static_cast<double>(h) / p.PixelHeight());
+    cairo_set_source_surface(cr, Get(p), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(s);
+    m_scaled[key] = {s, m_generation};
+    return s;
 }
 
 cairo_surface_t* BitmapCache::Get(const Picture& p) {
@@ -62,6 +84,16 @@ cairo_surface_t* BitmapCache::Get(const Picture& p) {
 }
 
 void BitmapCache::EndFrame() {
+    if (m_scaled.size() > 16) {
+        for (auto it = m_scaled.begin(); it != m_scaled.end();) {
+            if (it->second.used != m_generation) {
+                cairo_surface_destroy(it->second.surface);
+                it = m_scaled.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
     if (m_entries.size() > 64) {
         for (auto it = m_entries.begin(); it != m_entries.end();) {
             if (it->second.used != m_generation) {
@@ -97,6 +129,17 @@ void Painter::PaintPicture(const Picture& p, double dx, double dy, double dw, do
             --m_depth;
         }
     } else if (p.PixelWidth() > 0 && p.PixelHeight() > 0) {
+        const bool whole = dw == std::floor(dw) && dh == std::floor(dh) && dw < 1e6 && dh < 1e6;
+        cairo_surface_t* scaled = whole && (dw != p.PixelWidth() || dh != p.PixelHeight())
+                                      ? m_cache.GetScaled(p, static_cast<int>(dw), static_cast<int>(dh))
+                                      : nullptr;
+        if (scaled) {
+            cairo_set_source_surface(cr, scaled, dx, dy);
+            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+            cairo_paint(cr);
+            cairo_restore(cr);
+            return;
+        }
         cairo_surface_t* s = m_cache.Get(p);
         cairo_translate(cr, dx, dy);
         cairo_scale(cr, dw / p.PixelWidth(), dh / p.PixelHeight());

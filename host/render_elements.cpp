@@ -55,6 +55,10 @@ void Painter::PaintLine(const Line& l, double ax, double ay) {
     } else {
         cairo_t* cr = m_cr;
         cairo_save(cr);
+        // Drawn into a group and painted through the clip: cairo strokes a line without
+        // antialiasing through the clip's extents, not through the clip itself, which would
+        // touch pixels between the rectangles of a partial repaint.
+        cairo_push_group(cr);
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
         cairo_set_line_width(cr, width);
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
@@ -63,6 +67,8 @@ void Painter::PaintLine(const Line& l, double ax, double ay) {
         cairo_move_to(cr, x1 + c, y1 + c);
         cairo_line_to(cr, x2 + c, y2 + c);
         cairo_stroke(cr);
+        cairo_pop_group_to_source(cr);
+        cairo_paint(cr);
         cairo_restore(cr);
     }
 }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <tuple>
 #include <unordered_map>
 
 #include "core/elements.h"
@@ -45,6 +47,10 @@ class BitmapCache {
 public:
     ~BitmapCache();
     cairo_surface_t* Get(const Picture& p);
+    // The bitmap scaled to w x h device pixels as a whole, so that a partial repaint samples
+    // exactly the pixels a full one does (cairo steps through a scaled source from where the
+    // clip begins, and the rounding of those steps depends on it). Null when too large to keep.
+    cairo_surface_t* GetScaled(const Picture& p, int w, int h);
     // Forgets bitmaps not painted since the previous call once the cache has grown.
     void EndFrame();
 
@@ -54,6 +60,7 @@ private:
         uint64_t used;
     };
     std::unordered_map<uint64_t, Entry> m_entries;
+    std::map<std::tuple<uint64_t, int, int>, Entry> m_scaled;
     uint64_t m_generation = 0;
 };
 
