@@ -10,6 +10,7 @@
 #include "host/render.h"
 #include "host/runtime.h"
 #include "tests/golden_util.h"
+#include "tests/test_support.h"
 
 using namespace stolvane;
 using stolvane::test::CountDifferentPixels;
@@ -92,17 +93,48 @@ TEST(RepaintAtScale, IncrementalFramesMatchAFullRepaintThroughARandomRunOfChange
     }
 }
 
-TEST(RepaintAtScale, HitTestingThroughTheGridFindsTheTopmostElementAfterMoves) {
+// The grid follows every move, resize and removal: hits and pixels are those of the elements
+// where they are now, an element larger than many cells is found all over, and a point on an
+// element's left edge is on it while its right edge is outside.
+TEST(RepaintAtScale, TheGridFollowsMovesResizesAndRemovalsAndHitsExactEdges) {
     BusyForm b;
+    FormRenderer r(b.rt, b.form, 1);
+    auto hit = [&](double x, double y) { return b.rt.HitTest(b.form, x, y).element; };
+    ASSERT_EQ(hit(150, 150), b.labels[0]) << "the grid is built";
     Label& top = *b.labels[39];
     top.Move(100, 100, 600, 200);  // over label 0, and later in the z-order
-    EXPECT_EQ(b.rt.HitTest(b.form, 150, 150).element, &top);
-    top.Move(2500, 2500, 600, 200);
-    EXPECT_EQ(b.rt.HitTest(b.form, 150, 150).element, b.labels[0]);
-    EXPECT_EQ(b.rt.HitTest(b.form, 2550, 2550).element, &top);
-    Target link = b.rt.HitTest(b.form, 100, 3400);
-    EXPECT_EQ(link.surface, &b.links[0]->GetSurface()) << "into the control's own surface";
-    EXPECT_EQ(b.rt.HitTest(b.form, 4790, 100).element, nullptr) << "the form between labels";
+    EXPECT_EQ(hit(150, 150), &top);
+    top.Move(1180, 2505, 600, 200);  // from the gap between two columns of labels
+    EXPECT_EQ(hit(150, 150), b.labels[0]);
+    EXPECT_EQ(hit(1180, 2550), &top) << "the left edge is on the element";
+    EXPECT_EQ(hit(1179, 2550), nullptr);
+    EXPECT_EQ(hit(1779, 2550), &top);
+    EXPECT_EQ(hit(1780, 2550), b.labels[33]) << "the right edge is outside it";
+    top.SetWidth(2200);  // far wider than a cell
+    EXPECT_EQ(hit(3370, 2600), &top);
+    top.Move(0, 0, 4800, 2880);  // over most of the form's cells
+    EXPECT_EQ(hit(4790, 2870), &top);
+    EXPECT_EQ(hit(4790, 2880), nullptr) << "the bottom edge is outside it";
+    top.SetBackColour(RGB(255, 0, 0));
+    EXPECT_EQ(r.PixelAt(4785, 2865), RGB(255, 0, 0)) << "drawn wherever it reaches";
+    EXPECT_EQ(b.rt.HitTest(b.form, 100, 3400).surface, &b.links[0]->GetSurface());
+
+    // A control that fails while being placed is removed again after the grid exists.
+    test::RegisterProbe();
+    const PropertyMap bad{{"Small", Value{int64_t{40000}}}};  // does not fit 16 bits
+    EXPECT_THROW(b.rt.PlaceControl(b.form, "ProbeControl", "Broken", -1, {60, 3000, 600, 300}, &bad), HostError);
+    // Removed after the grid exists: a label and a link control.
+    b.form.RemoveElement(*b.labels[5]);
+    b.form.RemoveElement(*b.links[2]->GetSurface().EmbeddingElement());
+    top.SetVisible(false);
+    EXPECT_EQ(hit(1200, 400), nullptr) << "the removed label is hit no more";
+    EXPECT_EQ(b.rt.HitTest(b.form, 1650, 3400).surface, &b.form) << "nor the removed control";
+    EXPECT_EQ(b.rt.HitTest(b.form, 150, 3400).surface, &b.links[0]->GetSurface());
+    b.labels[6]->Move(1200, 400, 300, 200);
+    EXPECT_EQ(hit(1250, 450), b.labels[6]);
+    const Frame& inc = r.Update();
+    FormRenderer full(b.rt, b.form, 1);
+    EXPECT_EQ(CountDifferentPixels(inc, full.RepaintAll()), 0);
 }
 
 TEST(RepaintAtScale, NamesAndArrayMembersOfALargeFormAreFoundAndKeptUnique) {
