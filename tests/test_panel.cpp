@@ -348,7 +348,12 @@ void CheckLooks(const std::string& name, size_t columns, const std::vector<Tile>
             f.SetFont(MakeFont("Tahoma", 8.25));
             auto& panel = rt.Place<TolvanePanel>(f, "Panel", {150, 150, w, h});
             rt.ShowForm(f);
-            for (auto& [key, value] : tiles[i]) panel.SetProperty(key, value);
+            for (auto& [key, value] : tiles[i]) {
+                if (key == "hover")  // the pointer comes to rest over the panel
+                    rt.Mouse(f, MouseAction::Move, 150 + w / 2, 150 + h / 2, 0, 0);
+                else
+                    panel.SetProperty(key, value);
+            }
             const Frame t = FormRenderer(rt, f, scale).Update();
             const int cols = int(columns), row = int(i) / cols, col = int(i) % cols;
             if (i == 0) out = {t.width * cols, t.height * int(tiles.size()) / cols, t.width * cols * 4, {}};
@@ -362,20 +367,28 @@ void CheckLooks(const std::string& name, size_t columns, const std::vector<Tile>
 }
 
 TEST(PanelLooks, BevelsBackgroundsCaptionsAndStatusBars) {
-    auto bevels = [](int64_t outer, int64_t inner, std::string caption) {
-        return Tile{{"BevelOuter", outer}, {"BevelInner", inner}, {"Caption", caption}};
+    // A gradient drawn first, then the bevels: the inner bevel moves the gradient inside it.
+    auto bevels = [](int64_t outer, int64_t inner, std::string caption, int64_t reaction = 0) {
+        Tile t{{"Grad_Top", int64_t{RGB(255, 255, 255)}}, {"Grad_Bot", int64_t{RGB(96, 160, 208)}},
+               {"MouseReaction", reaction}, {"BevelOuter", outer}, {"BevelInner", inner}, {"Caption", caption}};
+        if (reaction) t.push_back({"hover", Value{}});
+        return t;
     };
-    CheckLooks("panel_bevels", 3, {bevels(0, 0, "None"), bevels(1, 0, "Sunken"), bevels(2, 0, "Elevated"),
-                                   bevels(2, 1, "Elevated, sunken inner"), bevels(1, 2, "Sunken, elevated inner"),
-                                   bevels(2, 2, "Both elevated")});
+    CheckLooks("panel_bevels", 3,
+               {bevels(0, 0, "None"), bevels(1, 0, "Sunken"), bevels(2, 0, "Elevated"),
+                bevels(2, 1, "Elevated, sunken inner"), bevels(1, 2, "Sunken, elevated inner"),
+                bevels(2, 2, "Both elevated"), bevels(1, 1, "Shadow, pointer over", MouseReaction::Shadow),
+                bevels(2, 1, "Shadow, elevated outer, pointer over", MouseReaction::Shadow),
+                bevels(1, 1, "Disappear, pointer over", MouseReaction::Disappear)});
     auto gradient = [](int64_t style, std::string caption) {
         return Tile{{"Grad_Top", int64_t{RGB(0, 0, 128)}}, {"Grad_Bot", int64_t{RGB(16, 132, 208)}},
                     {"Gradient", style}, {"Font_Colour", int64_t{RGB(255, 255, 255)}}, {"Caption", caption}};
     };
     const PictureRef logo = LoadPictureFile(std::string(STOLVANE_SOURCE_DIR) + "/examples/stolvane.png");
     auto picture = [&](int64_t tile) {
-        return Tile{{"BevelInner", int64_t{1}}, {"BevelOuter", int64_t{2}}, {"Caption", std::string()}, {"Tile", tile},
-                    {"Background", logo}};
+        // Tile after the picture: the picture already laid out stretched is laid out anew.
+        return Tile{{"BevelInner", int64_t{1}}, {"BevelOuter", int64_t{2}}, {"Caption", std::string()},
+                    {"Background", logo}, {"Tile", tile}};
     };
     CheckLooks("panel_backgrounds", 2,
                {gradient(0, "Horizontal"), gradient(1, "Vertical"), picture(True), picture(False)});

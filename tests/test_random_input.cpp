@@ -11,7 +11,7 @@
 
 namespace {
 
-void Run(uint64_t seed, long steps) {
+void RunSeed(uint64_t seed, long steps) {
     std::string dir = (std::filesystem::temp_directory_path() / "stolvane-random-test.XXXXXX").string();
     ASSERT_NE(mkdtemp(dir.data()), nullptr);
     std::string failure = stolvane::RunRandomInput(seed, steps, 1, 1000, dir);
@@ -20,9 +20,9 @@ void Run(uint64_t seed, long steps) {
 }
 
 TEST(RandomInput, FixedSeedsKeepEveryCheckOnEveryStep) {
-    Run(2, 5300);
-    Run(5, 1100);
-    Run(20240612, 3000);
+    RunSeed(2, 5300);
+    RunSeed(5, 1100);
+    RunSeed(20240612, 3000);
 }
 
 }  // namespace
