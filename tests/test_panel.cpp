@@ -210,8 +210,8 @@ TEST_F(PanelTest, GripResizesOrMovesOnlyWhilePressedAndTheParentFollows) {
     At(MouseAction::Move, 3270, 1770);
     EXPECT_EQ(Extent(), XY(kW, kH)) << "no press, no drag";
     Drag(300, 150);
-    At(MouseAction::Move, 2700, 1470);  // after the release
-    EXPECT_EQ(Extent(), XY(3300, 1650));
+    At(MouseAction::Move, 3100, 1450);  // on the grip, after the release
+    EXPECT_EQ(Extent(), XY(3300, 1650)) << "the release ends the drag";
     EXPECT_EQ(f.Width(), 9600);
 
     p.SetBind_Parent(True);
@@ -236,11 +236,26 @@ TEST_F(PanelTest, GripResizesOrMovesOnlyWhilePressedAndTheParentFollows) {
 
     // While the hover reaction holds the capture, a press on the grip is the grip's.
     Sf().Move(kLeft, kTop, kW, kH);
-    p.SetGrip(True), p.SetGripSize(True), p.SetMouseReaction(MouseReaction::Disappear);
+    // Far past the parent's left and top edges: the smallest panel and no parent, no failure.
+    p.SetGrip(True), p.SetGripSize(True);
+    Drag(-20000, -20000);
+    EXPECT_EQ(Extent(), XY(285, 285));
+    EXPECT_EQ(XY(f.Width(), f.Height()), XY(0, 0));
+    for (auto& l : log.lines) EXPECT_NE(l.rfind("msgbox", 0), 0u) << "a drag out of the form is no failure: " << l;
+    f.Move(f.Left(), f.Top(), 10200, 7200);
+    Sf().Move(kLeft, kTop, kW, kH);
+    p.SetMouseReaction(MouseReaction::Disappear);
     log.lines.clear();
     At(MouseAction::Move, 1500, 750);
     At(MouseAction::Move, 2970, 1470);
     ASSERT_EQ(rt.Captured(), &Sf());
+    const double gripRight = El<Image>("shpGrip").Bounds().Right();
+    At(MouseAction::Down, gripRight, 1470, 1);  // the column just right of the grip
+    At(MouseAction::Move, gripRight + 150, 1470, 1);
+    At(MouseAction::Up, gripRight + 150, 1470, 1);
+    EXPECT_EQ(XY(Sf().Width(), Count("MouseDown")), XY(kW, 1)) << "a press beside the grip is the panel's";
+    At(MouseAction::Move, 1500, 750);
+    log.lines.clear();
     Drag(150, 150);
     EXPECT_EQ(XY(Sf().Width(), f.Width()), XY(kW + 150, 10350));
     EXPECT_EQ(Count("Click") + Count("MouseDown"), 0u) << "a grip drag is no click";
@@ -273,6 +288,8 @@ TEST_F(PanelTest, MouseReactionsWithTheCaptureAndTheEvents) {
         {MouseReaction::Disappear, True, PanelStyle::Sunken, PanelStyle::Sunken, false, false, true},
         {MouseReaction::Shadow, True, PanelStyle::Sunken, PanelStyle::None, true, true, true},
         {MouseReaction::Shadow, True, PanelStyle::Elevated, PanelStyle::None, true, false, true},
+        {MouseReaction::Shadow, True, PanelStyle::Sunken, PanelStyle::Elevated, true, false, true},
+        {MouseReaction::Shadow, True, PanelStyle::Elevated, PanelStyle::Sunken, true, true, true},
         {MouseReaction::Disappear, False, PanelStyle::Sunken, PanelStyle::None, true, false, true},
         {MouseReaction::Nullify, True, PanelStyle::Sunken, PanelStyle::None, true, false, false},
     };
