@@ -18,6 +18,13 @@ bool Contains(const Rect& r, double x, double y) {
     return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
 }
 
+// True when the control and every container it lies in are shown.
+bool ShownWithContainers(const Surface& s) {
+    for (const Surface* p = &s; p && !p->IsForm(); p = p->Container())
+        if (!p->Visible()) return false;
+    return true;
+}
+
 }  // namespace
 
 bool Runtime::InputAllowed(const Surface& s) const {
@@ -227,7 +234,7 @@ bool Runtime::AccessKey(char c) {
     char up = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Surface* found = nullptr;
     ForEachSurface(*form, [&](Surface& s) {
-        if (found || !s.GetControl() || !s.Visible() || !InputAllowed(s)) return;
+        if (found || !s.GetControl() || !ShownWithContainers(s) || !InputAllowed(s)) return;
         if (s.GetControl()->AccessKeys().find(up) != std::string::npos) found = &s;
     });
     if (!found) return false;

@@ -200,28 +200,57 @@ TEST_F(Input, ResizeFromAResizeHandlerIsCutOffWhenItNeverSettles) {
     EXPECT_EQ(s.Width(), 3000);
 }
 
-TEST_F(Input, RepaintAreasMergeIntoOneOnceThereAreTooMany) {
-    rt.TakeDirty(*form);
-    for (int i = 0; i < 3; ++i) form->PSet(300.0 + 600 * i, 300, 0);
-    EXPECT_EQ(rt.TakeDirty(*form).size(), 3u) << "a few areas stay apart";
-
-    for (int i = 0; i < 80; ++i) form->PSet(300.0 + 60 * i, 150.0 + 45 * i, 0);
-    auto dirty = rt.TakeDirty(*form);
-    ASSERT_LE(dirty.size(), 64u);
-    // Whatever was merged, every changed point is still covered.
+// Many changes at once merge into fewer repaint areas; whatever was merged, the next frame is
+// the frame a full repaint gives, far from the first change as near it.
+TEST_F(Input, ManyChangesAtOnceStillRepaintEveryChangedPlace) {
+    std::vector<Label*> labels;
     for (int i = 0; i < 80; ++i) {
-        const double x = 300.0 + 60 * i, y = 150.0 + 45 * i;
-        EXPECT_TRUE(std::any_of(dirty.begin(), dirty.end(), [&](const Rect& r) {
-            return x >= r.left && x < r.Right() && y >= r.top && y < r.Bottom();
-        })) << i;
+        Label& l = form->Add<Label>("lbl", i);
+        l.Move(150.0 + 60 * i, 150.0 + 45 * i, 45, 30);
+        labels.push_back(&l);
     }
-    // And an incremental repaint after the merge matches a full one.
     FormRenderer inc(rt, *form, 1);
     inc.Update();
-    for (int i = 0; i < 80; ++i) form->PSet(330.0 + 60 * i, 150.0 + 45 * i, RGB(255, 0, 0));
+    for (Label* l : labels) l->SetBackColour(RGB(255, 0, 0));
     const Frame& after = inc.Update();
     FormRenderer full(rt, *form, 1);
     EXPECT_EQ(test::CountDifferentPixels(after, full.RepaintAll()), 0);
+    EXPECT_EQ(inc.PixelAt(150 + 60 * 79 + 15, 150 + 45 * 79 + 15), RGB(255, 0, 0)) << "the last change";
+}
+
+// A container that is disabled or hidden keeps input from what it holds; the column at an
+// element's right edge is outside it; Shift+Tab with nothing focused starts from the end.
+TEST_F(Input, ContainersKeepInputFromWhatTheyHoldWhenDisabledOrHidden) {
+    Surface& box = rt.PlaceControl(*form, "TolvanePanel", "pnlBox", -1, {0, 0, 3000, 1500}, nullptr).GetSurface();
+    box.SetTabStop(false);
+    ProbeControl& inner = Probe(box, "Inner", {300, 300, 1200, 600});
+    inner.m_AccessKey = "K";
+    Probe(*form, "Last", {3300, 0, 1200, 600}).GetSurface().SetTabIndex(5);
+    rt.Tab(true);
+    ASSERT_TRUE(rt.Focused());
+    EXPECT_EQ(rt.Focused()->Name(), "Last") << "Shift+Tab from nowhere goes to the last tab stop";
+    rt.Tab(true);
+    ASSERT_EQ(rt.Focused(), &inner.GetSurface());
+    ProbeControl::journal.clear();
+    rt.Mouse(*form, MouseAction::Click, 1499, 600, 1, 0);
+    rt.Mouse(*form, MouseAction::Click, 1500, 600, 1, 0);  // the column at the right edge
+    EXPECT_EQ(std::count(ProbeControl::journal.begin(), ProbeControl::journal.end(), "Inner Click"), 1);
+    EXPECT_TRUE(rt.AccessKey('k'));
+
+    box.SetEnabled(false);
+    ProbeControl::journal.clear();
+    rt.Mouse(*form, MouseAction::Click, 900, 600, 1, 0);
+    rt.KeyPress(65);
+    EXPECT_FALSE(rt.AccessKey('k'));
+    rt.Tab();
+    EXPECT_EQ(rt.Focused()->Name(), "Last") << "Tab passes by what a disabled container holds";
+    rt.Tab();
+    EXPECT_EQ(rt.Focused()->Name(), "Last");
+    box.SetEnabled(true);
+    box.SetVisible(false);
+    EXPECT_FALSE(rt.AccessKey('k')) << "nor does a hidden container's control answer its access key";
+    for (const std::string& line : ProbeControl::journal)
+        EXPECT_TRUE(line.rfind("Inner ", 0) != 0 || line == "Inner LostFocus") << "reached the control inside: " << line;
 }
 
 }  // namespace
