@@ -131,6 +131,33 @@ TEST_F(Limits, SizesBeyondTheLimitsAreRefusedAndWorkStaysBounded) {
     }
 }
 
+// Controls nest 33 levels deep at most (a form's own controls are the first level): the 33rd
+// loads and renders, a 34th is refused with the reason and exit status 2, and so is a file
+// nested 20 000 deep, which once exhausted the stack.
+TEST_F(Limits, ControlsNestThirtyThreeLevelsDeepAndNoDeeper) {
+    auto nested = [](int levels) {
+        std::string json = R"({"name":"frmDeep","width":3000,"height":3000,"controls":[)";
+        for (int i = 0; i < levels; ++i)
+            json += R"({"name":"pnl)" + std::to_string(i) + R"(","class":"TolvanePanel","left":15,"top":15,)"
+                    R"("width":2000,"height":2000)" + (i + 1 < levels ? std::string(R"(,"controls":[)") : "}");
+        for (int i = 1; i < levels; ++i) json += "]}";
+        return json + "]}";
+    };
+    auto render = [&](int levels) {
+        std::ofstream(dir / "deep.json") << nested(levels);
+        const std::string command = std::string(STOLVANE_CLI) + " render " + (dir / "deep.json").string() + " -o " +
+                                    (dir / "deep.png").string() + " 2>" + (dir / "err.txt").string();
+        const int status = std::system(command.c_str());
+        return std::pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(dir / "err.txt"));
+    };
+    EXPECT_EQ(render(33).first, 0) << render(33).second;
+    for (int levels : {34, 20000}) {
+        auto [status, err] = render(levels);
+        EXPECT_EQ(status, 2) << levels;
+        EXPECT_NE(err.find("controls are nested too deeply"), std::string::npos) << levels << ": " << err;
+    }
+}
+
 TEST_F(Limits, AVeryLongCaptionDrawsWithoutOverflowingItsAdvance) {
     // 200 000 wide letters: over 2^31 in pango's units along one run.
     Runtime rt;
