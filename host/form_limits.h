@@ -30,7 +30,7 @@ std::optional<TextRefusal> ScanFormText(std::string_view text);
 using SaveFailure = std::function<void(const std::string& where, const std::string& what)>;
 void CheckSavable(const Json& form, const SaveFailure& fail);
 
-// A text is too long for a form file: "a text of N bytes, over the limit of 65536".
+// A text is too long for a form file: "a text of N bytes, over the limit of 16384".
 std::optional<std::string> TextProblem(const std::string& text);
 
 }  // namespace stolvane::formfile

@@ -26,9 +26,10 @@ inline constexpr double kMaxCoordinateTwips = 1e9;
 // Sizes (width, height) in twips: 32 767 pixels at scale 1.
 inline constexpr double kMaxSizeTwips = kMaxExtentTwips;
 // A text (a caption, a string property, a list box row) in bytes. Laying out text costs memory
-// in proportion to its length at every render; the renderer lays out at most this much of any
-// text, whatever set it.
-inline constexpr size_t kMaxTextBytes = 65'536;
+// in proportion to its length, and wrapping one unbroken word costs time in proportion to its
+// square (16 KB: about a second on a busy machine; 64 KB: fifteen); the renderer lays out at
+// most this much of any text, whatever set it.
+inline constexpr size_t kMaxTextBytes = 16'384;
 // The pixels of all the pictures one form file loads, counted from their headers before any is
 // decoded (four bytes a pixel: 512 MB).
 inline constexpr int64_t kMaxFormPicturePixels = int64_t(1) << 27;
