@@ -17,6 +17,7 @@
 #include "core/control.h"
 #include "forms/showcase/showcase.h"
 #include "core/names.h"
+#include "host/file_read.h"
 #include "host/file_write.h"
 #include "host/form_file.h"
 #include "host/render.h"
@@ -63,15 +64,6 @@ file that cannot be read or is malformed).
 The command is described in docs/command.md, the script language in
 docs/script.md, the controls in docs/controls.md.
 )";
-
-// Why a form file cannot be read, in the system's words; empty when it can.
-std::string ReadProblem(const std::string& path) {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) return "it is a folder";
-    std::ifstream probe(path);
-    if (!probe) return std::strerror(errno);
-    return {};
-}
 
 int Usage(std::ostream& err, const std::string& problem) {
     err << "stolvane: " << problem << "\n"

@@ -9,6 +9,7 @@
 
 #include "app/script_driver.h"
 #include "core/names.h"
+#include "host/file_read.h"
 #include "host/form_file.h"
 
 namespace stolvane {
@@ -51,9 +52,9 @@ bool ScriptDriver::Start(const std::optional<std::string>& formPath, std::ostrea
         m_main->SetCaption("Form1");
         return true;
     }
-    std::ifstream probe(*formPath);
-    if (!probe) {
-        err << "stolvane: cannot read " << *formPath << "\n";
+    // Never waits on a FIFO: only a regular file is read.
+    if (std::string why = ReadProblem(*formPath); !why.empty()) {
+        err << "stolvane: cannot read " << *formPath << ": " << why << "\n";
         return false;
     }
     try {

@@ -1,12 +1,15 @@
 // The scripted driver's commands: forms, input, geometry and the run's environment. Properties
 // and methods by name are in app/script_properties.cpp.
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 
 #include "app/script_driver.h"
 #include "core/convert.h"
 #include "core/element_members.h"
 #include "core/names.h"
+#include "host/file_read.h"
 #include "host/file_write.h"
 #include "host/form_file.h"
 
@@ -17,7 +20,11 @@ namespace stolvane::scripting {
 void ScriptDriver::CmdLoad(const InJson& c) {
     std::string path = String(c, "form");
     if (!m_modal.empty()) throw BadArgument("a modal form is open; close it first");
-    if (!std::ifstream(path)) throw HostError(ErrorNumber::FileNotFound, "File not found: " + path);
+    // Never waits on a FIFO: only a regular file is read.
+    if (std::string why = ReadProblem(path); !why.empty()) {
+        if (why == std::strerror(ENOENT) || why == std::strerror(ENOTDIR)) throw HostError(ErrorNumber::FileNotFound, "File not found: " + path);
+        throw HostError(75, "Path/File access error: cannot read " + path + ": " + why);
+    }
     Form& loaded = LoadFormFile(m_rt, path);
     Form* old = m_main;
     m_main = &loaded;

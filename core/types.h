@@ -51,6 +51,8 @@ constexpr int BlueOf(OleColour c) { return static_cast<int>((c >> 16) & 0xFF); }
 namespace ErrorNumber {
 constexpr int32_t InvalidCall = 5;        // "Invalid procedure call or argument"
 constexpr int32_t Overflow = 6;           // "Overflow"
+constexpr int32_t OutOfMemory = 7;        // "Out of memory"
+constexpr int32_t OutOfStackSpace = 28;   // "Out of stack space"
 constexpr int32_t FileNotFound = 53;      // "File not found"
 constexpr int32_t ObjectRequired = 424;   // "Object required"
 constexpr int32_t InvalidProperty = 380;  // "Invalid property value"

@@ -9,13 +9,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <filesystem>
-#include <functional>
+#include <cstdio>
 #include <string_view>
 
 namespace stolvane {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -43,24 +40,86 @@ const char* KindOf(mode_t mode) {
 }
 
 // Follows a chain of symbolic links to the path it finally names, which need not exist yet (a
-// dangling link is written through, creating its target). Throws on a loop.
-std::string ResolveLinks(std::string path, const std::function<void(const std::string&)>& fail) {
+// dangling link is written through, creating its target). Empty, with `why`, on a loop or an
+// unreadable link.
+std::string ResolveLinks(std::string path, std::string& why) {
     for (int hops = 0;; ++hops) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        if (hops == 40) fail(std::strerror(ELOOP));
+        if (hops == 40) {
+            why = std::strerror(ELOOP);
+            return {};
+        }
         char buf[PATH_MAX];
         ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
-        if (n < 0) fail(std::strerror(errno));
+        if (n <= 0) {
+            why = std::strerror(n < 0 ? errno : ENOENT);
+            return {};
+        }
         std::string link(buf, static_cast<size_t>(n));
         path = link.front() == '/' ? link : DirOf(path) + "/" + link;
     }
 }
 
+// Where a write to `path` lands, and what stands in the way that can be seen before writing.
+struct Destination {
+    std::string target;  // the path after its links
+    bool existed = false;
+    struct stat old {};
+    std::string problem;  // empty when nothing stands in the way
+};
+
+// A save over an existing file honours the file's own write permission. For a user that is
+// access(2); root may write anything, so for root the file's write bits decide: a file nobody
+// may write (0444) is refused for root too, as it is for its owner. A file with more than one
+// hard link is refused: replacing it would leave the other names holding the old text.
+Destination Examine(const std::string& path) {
+    Destination d;
+    auto refuse = [&](std::string why) {
+        d.problem = std::move(why);
+        return d;
+    };
+    if (path.empty() || path.back() == '/') return refuse("not a file name");
+    std::string why;
+    d.target = ResolveLinks(path, why);
+    if (d.target.empty()) return refuse(why);
+    const std::string dir = DirOf(d.target), base = BaseOf(d.target);
+    if (base.empty() || base == "." || base == "..") return refuse("not a file name");
+    if (base.size() > NAME_MAX) return refuse(std::strerror(ENAMETOOLONG));
+
+    struct stat folder {};
+    if (::stat(dir.c_str(), &folder) != 0) return refuse("the folder " + dir + " does not exist");
+    if (!S_ISDIR(folder.st_mode)) return refuse(dir + " is not a folder");
+    if (::access(dir.c_str(), W_OK | X_OK) != 0) return refuse(std::strerror(errno));
+
+    // Only regular files are ever replaced: a device, FIFO, socket or folder at the path is left
+    // exactly as it is.
+    d.existed = ::stat(d.target.c_str(), &d.old) == 0;
+    if (!d.existed) return d;
+    if (S_ISDIR(d.old.st_mode)) return refuse("it is a folder");
+    if (!S_ISREG(d.old.st_mode)) return refuse(std::string("it is ") + KindOf(d.old.st_mode) + ", not a regular file");
+    if (::geteuid() == 0 ? (d.old.st_mode & 0222) == 0 : ::access(d.target.c_str(), W_OK) != 0)
+        return refuse(std::string(std::strerror(EACCES)) + " (the file is read-only)");
+    if (d.old.st_nlink > 1)
+        return refuse("it has " + std::to_string(d.old.st_nlink) +
+                      " hard links, which replacing it would break (save it under a name of its own)");
+    return d;
+}
+
 // Temporary files are named ".NAME.stolvane-PID.tmp" beside the target: hidden, never taken for
 // a form or a picture, and tagged with the process writing them, so the ones a killed save left
 // behind (their process gone) are removed by the next save of the same file instead of piling up.
-std::string TempPrefix(const std::string& base) { return "." + base + std::string(kTempTag); }
+// A name too long for that (a file name is at most NAME_MAX bytes) is cut, and a hash of the
+// whole name keeps it apart from other long names that begin alike.
+std::string TempPrefix(const std::string& base) {
+    constexpr size_t kRoom = 1 + kTempTag.size() + 10 + kTempSuffix.size();  // ".", tag, pid, suffix
+    if (base.size() + kRoom <= NAME_MAX) return "." + base + std::string(kTempTag);
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : base) hash = (hash ^ c) * 1099511628211ull;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return "." + base.substr(0, NAME_MAX - kRoom - 17) + "~" + hex + std::string(kTempTag);
+}
 
 void RemoveStaleTemps(const std::string& dir, const std::string& base) {
     DIR* d = ::opendir(dir.c_str());
@@ -95,21 +154,11 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     auto fail = [&](const std::string& why) { throw FileWriteError("cannot save " + path + ": " + why); };
-    if (path.empty() || path.back() == '/') fail("not a file name");
-    const std::string target = ResolveLinks(path, fail);
+    const Destination d = Examine(path);
+    if (!d.problem.empty()) fail(d.problem);
+    const std::string& target = d.target;
     const std::string dir = DirOf(target), base = BaseOf(target);
-    if (base.empty() || base == "." || base == "..") fail("not a file name");
-
-    struct stat folder {};
-    if (::stat(dir.c_str(), &folder) != 0) fail("the folder " + dir + " does not exist");
-    if (!S_ISDIR(folder.st_mode)) fail(dir + " is not a folder");
-
-    // Only regular files are ever replaced: a device, FIFO, socket or folder at the path is left
-    // exactly as it is.
-    struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
-    if (existed && !S_ISREG(old.st_mode)) fail(std::string("it is ") + KindOf(old.st_mode) + ", not a regular file");
-    const mode_t mode = existed ? (old.st_mode & 07777) : (0666 & ~[] {
+    const mode_t mode = d.existed ? (d.old.st_mode & 07777) : (0666 & ~[] {
         mode_t mask = ::umask(0);
         ::umask(mask);
         return mask;
@@ -119,6 +168,17 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     const std::string temp = dir + "/" + TempPrefix(base) + std::to_string(::getpid()) + std::string(kTempSuffix);
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) fail(std::strerror(errno));
+    // The replaced file keeps its owner and group (root saving another user's file leaves it
+    // theirs); when they cannot be kept, nothing is replaced.
+    struct stat made {};
+    bool owned = !d.existed || (::fstat(fd, &made) == 0 && made.st_uid == d.old.st_uid && made.st_gid == d.old.st_gid) ||
+                 ::fchown(fd, d.old.st_uid, d.old.st_gid) == 0;
+    if (!owned) {
+        int err = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        fail("the file's owner and group could not be kept (" + std::string(std::strerror(err)) + ")");
+    }
     // Written, given the final permissions and flushed before the rename, so that a reader (or a
     // crash) sees the old file or the new one, never a mixture.
     bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
@@ -137,20 +197,6 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     }
 }
 
-std::string WriteProblem(const std::string& path) {
-    std::error_code ec;
-    fs::path p(path);
-    fs::file_status st = fs::status(p, ec);
-    if (fs::is_directory(st)) return "it is a folder";
-    if (fs::exists(st) && !fs::is_regular_file(st)) return "it is not a regular file";
-    fs::path dir = p.parent_path();
-    if (dir.empty()) dir = ".";
-    fs::file_status ds = fs::status(dir, ec);
-    if (!fs::exists(ds)) return "the folder " + dir.string() + " does not exist";
-    if (!fs::is_directory(ds)) return dir.string() + " is not a folder";
-    if (::access(dir.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
-    if (fs::exists(st) && ::access(p.c_str(), W_OK) != 0) return std::strerror(errno);
-    return {};
-}
+std::string WriteProblem(const std::string& path) { return Examine(path).problem; }
 
 }  // namespace stolvane

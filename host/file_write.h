@@ -12,16 +12,21 @@ struct FileWriteError : std::runtime_error {
 };
 
 // Writes `bytes` to `path` durably. Through a symbolic link (dangling or not) the file it points
-// to is written; the new file keeps the permissions of the one it replaces. Only regular files
-// are replaced: a folder, device, FIFO or socket at the path is refused and left untouched. The
-// temporary file is hidden beside the target (".NAME.stolvane-PID.tmp"); one left by a killed
-// save is removed by the next save of the same file. On failure the old file stays as it was and
-// FileWriteError says why ("cannot save PATH: ...").
+// to is written; a loop of links is refused. The new file keeps the owner, group and permissions
+// of the one it replaces, or nothing is written. Only regular files are replaced: a folder,
+// device, FIFO or socket at the path is refused and left untouched, and so is a file its
+// permissions do not let the user write (for root: a file with no write bit at all, such as
+// 0444) and a file with more than one hard link (replacing it would break the links). The
+// temporary file is hidden beside the target (".NAME.stolvane-PID.tmp", the name cut and
+// hashed when it would exceed NAME_MAX); one left by a killed save is removed by the next save
+// of the same file. On failure the old file stays as it was and FileWriteError says why
+// ("cannot save PATH: ...").
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
 
-// Why a new file cannot be written at `path`, in plain words from what the system says ("the
-// folder out does not exist", "it is a folder", "Permission denied"); empty when nothing stands
-// in the way that can be seen before trying.
+// Why `path` cannot be written, by the rules WriteFileAtomically follows, in plain words ("the
+// folder out does not exist", "it is a folder", "Too many levels of symbolic links",
+// "Permission denied (the file is read-only)"); empty when nothing stands in the way that can be
+// seen before trying.
 std::string WriteProblem(const std::string& path);
 
 }  // namespace stolvane

@@ -8,7 +8,11 @@
 #include <fstream>
 
 #include "core/names.h"
+#include "host/file_read.h"
+#include "host/form_limits.h"
 #include "host/form_reader.h"
+#include "host/limits.h"
+#include "host/picture_budget.h"
 #include "host/runtime.h"
 
 namespace stolvane {
@@ -18,8 +22,6 @@ namespace formfile {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kMaxNesting = 32;
 
 ClassFacts LearnClass(const ClassInfo& info) {
     ClassFacts facts;
@@ -92,7 +94,9 @@ PlannedForm Reader::PlanForm(const Json& doc) {
 void Reader::PlanEntries(const Json& list, const std::string& where, std::vector<PlannedEntry>& out, int depth,
                          bool onForm) {
     if (!list.is_array()) Fail(where, "expected an array of controls, found " + Describe(list));
-    if (depth > kMaxNesting) Fail(where, "controls are nested too deeply");
+    if (depth > limits::kMaxNesting)
+        Fail(where, "controls are nested too deeply (containers hold containers at most " +
+                        std::to_string(limits::kMaxNesting) + " deep)");
     size_t n = 0;
     for (const Json& item : list) {
         ++n;
@@ -276,32 +280,39 @@ Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source
 
 using formfile::Reader;
 
-namespace {
-constexpr size_t kMaxFileBytes = size_t(64) << 20;
-}
-
 Form& LoadFormText(Runtime& runtime, const std::string& text, const std::string& baseDir,
                    const std::string& sourceName) {
     Reader reader(runtime, sourceName, baseDir);
-    if (text.size() > kMaxFileBytes) reader.Fail("", "the file is too large for a form file");
+    if (text.size() > limits::kMaxFileBytes) reader.Fail("", "the file is too large for a form file (over 64 MB)");
+    // Checked on the bytes before a document is built: a deep or vast one would cost memory
+    // and time in proportion to it, and a NUL byte would end the text without a word.
+    if (auto refusal = formfile::ScanFormText(text))
+        reader.Fail("line " + std::to_string(refusal->line) + ", column " + std::to_string(refusal->column),
+                    refusal->reason);
     formfile::Json doc = reader.Parse(text);
-    formfile::PlannedForm plan = reader.PlanForm(doc);
+    formfile::PlannedForm plan;
+    {
+        // Every picture the file names counts against one budget, before it is decoded.
+        PictureBudget budget;
+        plan = reader.PlanForm(doc);
+    }
     return formfile::Build(runtime, plan, sourceName);
 }
 
 Form& LoadFormFile(Runtime& runtime, const std::string& path) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) throw FormFileError(path + ": is a folder, not a form file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FormFileError(path + ": cannot read the file (" + std::strerror(errno) + ")");
-    std::string text;
-    char buf[65536];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-        text.append(buf, static_cast<size_t>(in.gcount()));
-        if (text.size() > kMaxFileBytes) throw FormFileError(path + ": the file is too large for a form file");
+    // Opened without waiting and read only when it is a regular file: a FIFO is refused at once.
+    std::string text, why;
+    if (!ReadRegularFile(path, limits::kMaxFileBytes, text, why)) {
+        if (why.rfind("it is larger", 0) == 0) throw FormFileError(path + ": the file is too large for a form file (over 64 MB)");
+        if (why.rfind("it is ", 0) == 0) {
+            // "it is a FIFO, not a regular file" -> "PATH: is a FIFO, not a form file"
+            std::string kind = why.substr(3, why.find(',') == std::string::npos ? std::string::npos : why.find(',') - 3);
+            throw FormFileError(path + ": " + kind + ", not a form file");
+        }
+        throw FormFileError(path + ": cannot read the file (" + why + ")");
     }
-    if (in.bad()) throw FormFileError(path + ": cannot read the file");
+    std::error_code ec;
     fs::path folder = fs::absolute(fs::path(path), ec).parent_path();
     return LoadFormText(runtime, text, folder.string(), path);
 }

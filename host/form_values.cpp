@@ -7,7 +7,9 @@
 
 #include "core/resources.h"
 #include "core/units.h"
+#include "host/form_limits.h"
 #include "host/form_reader.h"
+#include "host/limits.h"
 #include "host/media.h"
 #include "host/runtime.h"
 
@@ -117,7 +119,7 @@ int64_t Reader::Integer(const Json& v, const std::string& where, int64_t lo, int
 double Reader::Coordinate(const Json& v, const std::string& where) const {
     if (!v.is_number()) Fail(where, "expected a number of twips, found " + Describe(v));
     double d = v.get<double>();
-    if (!std::isfinite(d) || std::fabs(d) > 1e9) Fail(where, v.dump() + " is out of range (overflow)");
+    if (!std::isfinite(d) || std::fabs(d) > limits::kMaxCoordinateTwips) Fail(where, v.dump() + " is out of range (overflow)");
     return d;
 }
 
@@ -148,6 +150,7 @@ OleColour Reader::Colour(const Json& v, const std::string& where) const {
 
 std::string Reader::Text(const Json& v, const std::string& where) const {
     if (!v.is_string()) Fail(where, "expected a string, found " + Describe(v));
+    if (auto problem = TextProblem(v.get_ref<const std::string&>())) Fail(where, *problem);
     return v.get<std::string>();
 }
 
@@ -282,7 +285,7 @@ std::vector<ListBox::Item> Reader::Items(const Json& v, const std::string& where
         std::string iw = where + ", item " + std::to_string(++n);
         ListBox::Item item;
         if (it.is_string()) {
-            item.text = it.get<std::string>();
+            item.text = Text(it, iw);
         } else if (it.is_object()) {
             Fields fi(it);
             fi.Expect({"text", "data", "checked"});

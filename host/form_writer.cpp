@@ -8,6 +8,8 @@
 #include "host/file_write.h"
 #include "host/form_file.h"
 #include "host/form_json.h"
+#include "host/form_limits.h"
+#include "host/limits.h"
 #include "host/media.h"
 #include "host/runtime.h"
 
@@ -245,7 +247,15 @@ void SaveFormFile(Runtime& runtime, Form& form, const std::string& path) {
     // The whole text exists before any file is touched: a form that cannot be written out
     // (a picture that does not encode, say) leaves the disk as it was.
     Writer writer(folder, path);
-    std::string text = LayoutText(writer.FormJson(form));
+    Json doc = writer.FormJson(form);
+    // What saves, loads: the document is held to the reader's limits before it becomes text.
+    CheckSavable(doc, [&](const std::string& where, const std::string& what) {
+        throw FormFileError("cannot save " + path + ": " + where + ": " + what);
+    });
+    std::string text = LayoutText(doc);
+    if (text.size() > limits::kMaxFileBytes)
+        throw FormFileError("cannot save " + path + ": the form file would be " + std::to_string(text.size() >> 20) +
+                            " MB, over the 64 MB a form file may hold");
     try {
         WriteFileAtomically(path, text);
     } catch (const FileWriteError& e) {

@@ -25,6 +25,7 @@
 
 #include <cerrno>
 
+#include "host/picture_budget.h"
 #include "host/picture_header.h"
 
 #include "core/units.h"
@@ -418,12 +419,17 @@ Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidt
 PictureRef DecodePicture(const std::string& bytes, const std::string& source) {
     // Only these formats are pictures here, whatever loaders gdk-pixbuf happens to have, and
     // only within the limits and whole.
-    const char* format = ReadPictureHeader(bytes).format;
+    const PictureHeader header = ReadPictureHeader(bytes);
+    PictureBudget::Charge(header.width, header.height);
+    const char* format = header.format;
+    // An icon decodes as its largest image alone (a PNG it holds is decoded as a PNG).
+    const std::string icon = std::string_view(format) == "ico" ? IconImage(bytes, header, format) : std::string();
+    const std::string& data = icon.empty() ? bytes : icon;
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type(format, nullptr);
     if (!loader) InvalidPicture();
     bool refused = false;
     g_signal_connect(loader, "size-prepared", G_CALLBACK(OnSizePrepared), &refused);
-    gboolean ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(bytes.data()), bytes.size(), nullptr);
+    gboolean ok = gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(data.data()), data.size(), nullptr);
     ok = gdk_pixbuf_loader_close(loader, nullptr) && ok;
     GdkPixbuf* pb = gdk_pixbuf_loader_get_pixbuf(loader);
     PictureRef picture;

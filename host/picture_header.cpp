@@ -162,16 +162,35 @@ PictureHeader Ico(const Bytes& b) {
         if (!b.Has(offset, size)) Refuse();
         // An icon image may be a whole PNG, which must pass on its own.
         Bytes image(b.Sub(offset, size));
-        if (image.StartsWith(0, "\x89PNG\r\n\x1a\n")) {
+        bool png = image.StartsWith(0, "\x89PNG\r\n\x1a\n");
+        if (png) {
             PictureHeader inner = Png(image);
             w = inner.width, ht = inner.height;
+        } else if (size < 40) {
+            Refuse();  // not even a bitmap header
         }
-        if (w * ht > h.width * h.height) h.width = w, h.height = ht;
+        if (w * ht > h.width * h.height) {
+            h.width = w, h.height = ht;
+            h.iconEntry = entry, h.iconOffset = offset, h.iconSize = size, h.iconPng = png;
+        }
     }
     return h;
 }
 
 }  // namespace
+
+std::string IconImage(const std::string& bytes, const PictureHeader& h, const char*& format) {
+    if (h.iconPng) {
+        format = "png";
+        return bytes.substr(h.iconOffset, h.iconSize);
+    }
+    // A directory of one entry (the chosen one, its data moved to follow it), then the data.
+    format = "ico";
+    std::string one = bytes.substr(0, 4) + std::string("\1\0", 2) + bytes.substr(h.iconEntry, 16);
+    const uint32_t offset = 6 + 16;
+    for (int i = 0; i < 4; ++i) one[6 + 12 + i] = static_cast<char>(offset >> (8 * i) & 0xFF);
+    return one + bytes.substr(h.iconOffset, h.iconSize);
+}
 
 PictureHeader ReadPictureHeader(const std::string& bytes) {
     Bytes b(bytes);

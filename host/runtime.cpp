@@ -8,9 +8,11 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <iostream>
 
 #include "host/media.h"
@@ -36,12 +38,24 @@ bool AllowedLink(const std::string& target) {
     return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "mailto";
 }
 
-// Starts xdg-open with an argument vector (never a shell) and does not wait for the browser.
+// Starts xdg-open with an argument vector (never a shell). xdg-open hands the link to the
+// desktop and exits, with a status that is not 0 when it could not (3: no program to open it
+// with): the link opened only when it exits with 0. One that is still running after a few
+// seconds has started a browser that stays in its place; that counts as opened, and it is
+// collected later.
 bool LaunchWithXdgOpen(const std::string& target) {
+    constexpr int kWaitMs = 3000;
     pid_t pid = 0;
     std::string prog = "xdg-open";
     std::vector<char*> argv{prog.data(), const_cast<char*>(target.c_str()), nullptr};
     if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv.data(), environ) != 0) return false;
+    for (int waited = 0; waited < kWaitMs; waited += 5) {
+        int status = 0;
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (r < 0 && errno != EINTR) return true;  // collected elsewhere: nothing to go on
+        usleep(5000);
+    }
     return true;
 }
 

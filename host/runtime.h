@@ -12,7 +12,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/control.h"
@@ -171,7 +173,12 @@ public:
     // Moves the clock on and fires every due tick in order.
     // At most kMaxAdvanceMs at a time, so one call cannot queue an unbounded number of ticks.
     static constexpr int64_t kMaxAdvanceMs = 3'600'000;
+    // Past limits::kMaxTicksPerAdvance ticks in one call, the rest of the advance coalesces:
+    // each timer still due fires once more, at its end.
     void Advance(int64_t ms);
+    // The real clock moved on by ms during one turn of a window loop: each due timer fires once,
+    // however many of its intervals went by, and keeps its rhythm.
+    void AdvanceLoopTurn(int64_t ms);
     // Milliseconds until the next timer is due, or -1 when none runs.
     int64_t NextTimerDue() const;
 
@@ -219,6 +226,9 @@ private:
     void CollectFocusable(Surface& s, std::vector<Surface*>& out) const;
     void ForgetSurface(Surface& s);
     void ArmTimer(Timer& t);
+    void ScheduleTimer(const Timer* t, int64_t next, uint64_t order);
+    void DropTimer(const Timer* t);
+    void FireDueOnce(int64_t end);
 
     Theme m_theme;
     Desktop m_desktop;
@@ -239,6 +249,7 @@ private:
     Surface* m_focus = nullptr;
     Press m_press;
     std::map<const Timer*, TimerState> m_timers;
+    std::set<std::tuple<int64_t, uint64_t, const Timer*>> m_timerQueue;  // by due time, then order
     int64_t m_now = 0;
     std::map<const Form*, std::vector<Rect>> m_dirty;
     std::vector<Form*> m_unloaded;  // waiting to be destroyed

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "host/form_file.h"
+#include "host/limits.h"
 #include "host/runtime_internal.h"
 
 namespace stolvane {
@@ -75,6 +76,12 @@ void Runtime::ShowModal(Form& form, Surface* owner) {
     if (!m_modalLoop)
         throw HostError(ErrorNumber::InvalidCall, "A modal form needs a window or a script to answer it");
     (void)owner;
+    // Each modal form is a loop nested in the one that opened it: past a depth the stack would
+    // run out, so the form is refused instead.
+    if (m_modal.size() >= static_cast<size_t>(limits::kMaxModalDepth))
+        throw HostError(ErrorNumber::OutOfStackSpace, "Out of stack space: at most " +
+                                                          std::to_string(limits::kMaxModalDepth) +
+                                                          " modal forms can be open inside each other");
     Dispatch scope(*this);
     m_modal.push_back(&form);
     ShowForm(form);
@@ -108,7 +115,7 @@ void Runtime::ForgetSurface(Surface& s) {
     if (m_focus == &s) m_focus = nullptr;
     if (m_press.surface == &s) m_press = {};
     for (auto& e : s.Elements())
-        if (e->Kind() == ElementKind::Timer) m_timers.erase(static_cast<Timer*>(e.get()));
+        if (e->Kind() == ElementKind::Timer) DropTimer(static_cast<Timer*>(e.get()));
 }
 
 void Runtime::CollectGarbage() {

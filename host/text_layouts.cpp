@@ -7,6 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "host/limits.h"
+
 namespace stolvane {
 
 namespace {
@@ -43,6 +45,13 @@ TextLayout::~TextLayout() { g_object_unref(layout); }
 
 TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool accessKeys, int wrapPixels,
                                int alignment) {
+    // Laying text out costs memory in proportion to its length at every render: past the limit
+    // a text is laid out (measured and drawn) only up to it, cut between two characters.
+    if (text.size() > limits::kMaxTextBytes) {
+        size_t cut = limits::kMaxTextBytes;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+        return SharedTextLayout(font, text.substr(0, cut), accessKeys, wrapPixels, alignment);
+    }
     thread_local LayoutCache cache;
     std::string key = LayoutKey(font, text, accessKeys, wrapPixels, alignment);
     if (auto it = cache.index.find(key); it != cache.index.end()) {

@@ -377,7 +377,7 @@ struct WindowHost::Impl {
         int64_t ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count();
         if (ms <= 0) return;
         last = now;
-        rt.Advance(std::min<int64_t>(ms, Runtime::kMaxAdvanceMs));
+        rt.AdvanceLoopTurn(ms);  // a timer that fell behind fires once
     }
 
     // Windows of forms that are no longer shown close; new shown forms get windows.
