@@ -217,7 +217,7 @@ void AboutBadge::OnMouseUp(MouseArgs& a) {
     if (over && m_Enabled) {
         Raise(Click);
         try {
-            GetHost().Navigate(kAboutPageAddress);
+            GetHost().Navigate(AboutPageAddress());
         } catch (const HostError&) {
             // A browser that cannot be started is not the badge's concern.
         }
