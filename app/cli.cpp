@@ -1,5 +1,6 @@
 #include "app/cli.h"
 
+#include <glib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,14 +42,18 @@ Commands:
       form without one): one JSON command per input line, and one JSON object
       per output line for everything that happens (events, property changes,
       message boxes, answers). Time runs on a virtual clock.
-  run FORM.json [--scale N] [--events]
+  run FORM.json [--scale N] [--events] [--all-events]
       Opens the form in a window and runs it until its windows are closed
-      (needs a display). --events prints each event as it happens, one JSON
-      object a line as the script command prints them.
-  describe [--markdown] [CLASS...]
+      (needs a display). --events prints each event of the form and the
+      controls placed on it as it happens, one JSON object a line as the
+      script command prints them; --all-events also prints the events of the
+      controls inside other controls' designs (a button's caption label).
+  describe [--markdown] [NAME...]
       Prints a class's properties (type, default, saved key, values, help
-      text) and events; without a class, lists the classes. --markdown gives
-      the reference as Markdown (all classes: docs/controls.md).
+      text, C++ member) and events, an element kind's members (Label, Line,
+      Image, PictureBox, Shape, ...) or the form's members (Form); without a
+      name, lists them. --markdown gives the class reference as Markdown (all
+      classes: docs/controls.md).
   demo [--no-window] [--examples DIR] [-o OUTDIR] [--scale N]
       Opens the showcase window (every control at work; its buttons open the
       about box and the known-problems list) when a display is available.
@@ -56,7 +61,7 @@ Commands:
       three forms and every example form (DIR/*.json; by default the examples
       folder of the source tree) to PNG files in OUTDIR (default
       ./stolvane-demo/) and prints where they are.
-  --version   Prints the version.
+  --version   Prints the library's version and the controls' classic one.
   --help      Prints this help.
 
 Exit status: 0 success, 1 runtime failure, 2 bad input (wrong arguments, a form
@@ -70,6 +75,81 @@ int Usage(std::ostream& err, const std::string& problem) {
         << "Try 'stolvane --help' for more information.\n";
     return ExitStatus::BadInput;
 }
+
+// A command's options, parsed with GLib's option parser: the option table, then what is left
+// (the positional arguments). An unknown option is answered with the nearest known one.
+struct Options {
+    std::string command;
+    std::vector<GOptionEntry> entries;
+    std::vector<std::string> positional;
+
+    void Flag(const char* name, char shortName, gboolean* target) {
+        entries.push_back({name, shortName, G_OPTION_FLAG_NONE, G_OPTION_ARG_NONE, target, nullptr, nullptr});
+    }
+    void Text(const char* name, char shortName, gchar** target) {
+        entries.push_back({name, shortName, G_OPTION_FLAG_NONE, G_OPTION_ARG_FILENAME, target, nullptr, nullptr});
+    }
+
+    // False when the arguments are wrong; the message is on `err` and `status` says the exit.
+    bool Parse(const std::vector<std::string>& args, std::ostream& err, int& status) {
+        std::vector<std::string> known;
+        for (auto& e : entries) {
+            known.push_back(std::string("--") + e.long_name);
+            if (e.short_name) known.push_back(std::string("-") + e.short_name);
+        }
+        // Unknown options first, so that the answer can name the nearest one.
+        for (size_t i = 1; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            if (a == "--") break;
+            if (a.size() < 2 || a[0] != '-') continue;
+            std::string name = a.substr(0, a.find('='));
+            if (std::find(known.begin(), known.end(), name) != known.end()) {
+                // An option that takes a value consumes the next argument.
+                for (auto& e : entries)
+                    if (e.arg != G_OPTION_ARG_NONE && a.find('=') == std::string::npos &&
+                        (name == std::string("--") + e.long_name || (e.short_name && name == std::string("-") + e.short_name)))
+                        ++i;
+                continue;
+            }
+            status = Usage(err, command + ": unknown option '" + a + "'" + DidYouMean(name, known) +
+                                    (known.empty() ? "; it takes none" : "; its options are " + JoinNames(known)));
+            return false;
+        }
+        std::vector<GOptionEntry> table = entries;
+        table.push_back({});
+        GOptionContext* context = g_option_context_new(nullptr);
+        g_option_context_set_help_enabled(context, FALSE);
+        g_option_context_add_main_entries(context, table.data(), nullptr);
+        std::vector<std::string> copy(args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : copy) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int argc = static_cast<int>(copy.size());
+        char** argvp = argv.data();
+        GError* error = nullptr;
+        bool ok = g_option_context_parse(context, &argc, &argvp, &error);
+        g_option_context_free(context);
+        if (!ok) {
+            std::string message = error ? error->message : "bad arguments";
+            if (error) g_error_free(error);
+            const std::string missing = "Missing argument for ";
+            if (message.rfind(missing, 0) == 0) message = message.substr(missing.size()) + " needs a value";
+            status = Usage(err, command + ": " + message);
+            return false;
+        }
+        positional.clear();
+        for (int i = 1; i < argc; ++i) positional.emplace_back(argvp[i]);
+        return true;
+    }
+};
+
+// Frees what the option parser allocated for a text option.
+struct OwnedText {
+    gchar* text = nullptr;
+    ~OwnedText() { g_free(text); }
+    bool given() const { return text != nullptr; }
+    std::string str() const { return text ? text : ""; }
+};
 
 std::optional<double> ParseScale(const std::string& text) {
     try {
@@ -104,77 +184,78 @@ std::optional<fs::path> FindExamples() {
     return std::nullopt;
 }
 
-int Render(const std::vector<std::string>& args, std::ostream& err) {
-    std::optional<std::string> form, output;
-    double scale = 1;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "-o" || a == "--output") {
-            if (++i == args.size()) return Usage(err, a + " needs a file name");
-            output = args[i];
-        } else if (a == "--scale") {
-            if (++i == args.size()) return Usage(err, "--scale needs a number");
-            auto s = ParseScale(args[i]);
-            if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
-            scale = *s;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return Usage(err, "render: unknown option '" + a + "'");
-        } else if (form) {
-            return Usage(err, "render takes one form file");
-        } else {
-            form = a;
-        }
+// The --scale option's value, checked; false (with the message) when it is no usable scale.
+bool ScaleOption(const OwnedText& text, double& scale, std::ostream& err, int& status) {
+    if (!text.given()) return true;
+    auto s = ParseScale(text.str());
+    if (!s) {
+        status = Usage(err, "--scale takes a number above 0 and at most 16, not '" + text.str() + "'");
+        return false;
     }
-    if (!form) return Usage(err, "render needs a form file");
-    if (!output) return Usage(err, "render needs -o OUT.png");
-    return RenderFormFile(*form, *output, scale, err);
+    scale = *s;
+    return true;
+}
+
+int Render(const std::vector<std::string>& args, std::ostream& err) {
+    OwnedText output, scaleText;
+    Options o{"render", {}, {}};
+    o.Text("output", 'o', &output.text);
+    o.Text("scale", 0, &scaleText.text);
+    int status = 0;
+    double scale = 1;
+    if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
+    if (o.positional.size() > 1) return Usage(err, "render takes one form file");
+    if (o.positional.empty()) return Usage(err, "render needs a form file");
+    if (!output.given()) return Usage(err, "render needs -o OUT.png");
+    return RenderFormFile(o.positional[0], output.str(), scale, err);
 }
 
 int Script(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    Options o{"script", {}, {}};
+    int status = 0;
+    if (!o.Parse(args, err, status)) return status;
+    if (o.positional.size() > 1) return Usage(err, "script takes at most one form file");
     std::optional<std::string> form;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i].size() > 1 && args[i][0] == '-') return Usage(err, "script: unknown option '" + args[i] + "'");
-        if (form) return Usage(err, "script takes at most one form file");
-        form = args[i];
-    }
+    if (!o.positional.empty()) form = o.positional[0];
     return RunScript(in, out, err, form);
 }
 
-// Prints each event of a running form as the scripted driver does.
+// True for a control inside another control's design (a button's caption label), at any depth.
+bool InsideDesign(const Surface& s) {
+    for (const Surface* at = &s; at; at = at->Container())
+        if (const ControlElement* e = at->EmbeddingElement(); e && e->IsDesignChild()) return true;
+    return false;
+}
+
+// Prints each event of a running form as the scripted driver does: the form's and its placed
+// controls' events, and with `all` those of the controls inside designs too.
 class EventPrinter : public RuntimeObserver {
 public:
-    EventPrinter(Runtime& runtime, std::ostream& out) : m_runtime(runtime), m_out(out) {}
+    EventPrinter(Runtime& runtime, std::ostream& out, bool all) : m_runtime(runtime), m_out(out), m_all(all) {}
     void OnEvent(Surface& source, const std::string& name, EventArgs& args) override {
+        if (!m_all && InsideDesign(source)) return;
         m_out << EventJson(m_runtime, source, name, args).dump() << std::endl;
     }
 
 private:
     Runtime& m_runtime;
     std::ostream& m_out;
+    bool m_all;
 };
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::optional<std::string> form;
+    gboolean events = FALSE, allEvents = FALSE;
+    OwnedText scaleText;
+    Options o{"run", {}, {}};
+    o.Flag("events", 0, &events);
+    o.Flag("all-events", 0, &allEvents);
+    o.Text("scale", 0, &scaleText.text);
+    int status = 0;
     double scale = 1;
-    bool events = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--events") {
-            events = true;
-        } else if (a == "--scale") {
-            if (++i == args.size()) return Usage(err, "--scale needs a number");
-            auto s = ParseScale(args[i]);
-            if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
-            scale = *s;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return Usage(err, "run: unknown option '" + a + "'");
-        } else if (form) {
-            return Usage(err, "run takes one form file");
-        } else {
-            form = a;
-        }
-    }
-    if (!form) return Usage(err, "run needs a form file");
+    if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
+    if (o.positional.size() > 1) return Usage(err, "run takes one form file");
+    if (o.positional.empty()) return Usage(err, "run needs a form file");
+    std::optional<std::string> form = o.positional[0];
     if (std::string why = ReadProblem(*form); !why.empty()) {
         err << "stolvane: cannot read " << *form << ": " << why << "\n";
         return ExitStatus::BadInput;
@@ -195,8 +276,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << "stolvane: " << *form << ": error " << e.number << ": " << e.description << "\n";
         return ExitStatus::BadInput;
     }
-    EventPrinter printer(runtime, out);
-    if (events) runtime.SetObserver(&printer);
+    EventPrinter printer(runtime, out, allEvents);
+    if (events || allEvents) runtime.SetObserver(&printer);
     host.Run(*loaded);
     runtime.SetObserver(nullptr);
     return ExitStatus::Success;
@@ -260,29 +341,21 @@ int RenderShowcase(const fs::path& output, double scale, std::ostream& out, std:
 }
 
 int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::optional<fs::path> examples;
-    fs::path output = "stolvane-demo";
+    gboolean noWindowFlag = FALSE;
+    OwnedText examplesText, outputText, scaleText;
+    Options o{"demo", {}, {}};
+    o.Flag("no-window", 0, &noWindowFlag);
+    o.Text("examples", 0, &examplesText.text);
+    o.Text("output", 'o', &outputText.text);
+    o.Text("scale", 0, &scaleText.text);
+    int status = 0;
     double scale = 1;
-    bool noWindow = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--no-window") {
-            noWindow = true;
-        } else if (a == "--examples" || a == "-o" || a == "--output" || a == "--scale") {
-            if (++i == args.size()) return Usage(err, a + " needs a value");
-            if (a == "--examples") {
-                examples = args[i];
-            } else if (a == "--scale") {
-                auto s = ParseScale(args[i]);
-                if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
-                scale = *s;
-            } else {
-                output = args[i];
-            }
-        } else {
-            return Usage(err, "demo: unknown argument '" + a + "'");
-        }
-    }
+    if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
+    if (!o.positional.empty()) return Usage(err, "demo: unknown argument '" + o.positional[0] + "'");
+    std::optional<fs::path> examples;
+    if (examplesText.given()) examples = examplesText.str();
+    fs::path output = outputText.given() ? fs::path(outputText.str()) : fs::path("stolvane-demo");
+    const bool noWindow = noWindowFlag;
     std::error_code ec;
     if (examples && !fs::is_directory(*examples, ec)) {
         err << "stolvane: demo: " << examples->string() << " is not a folder of example forms\n";
@@ -369,7 +442,8 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return ExitStatus::Success;
     }
     if (cmd == "--version" || cmd == "-V" || cmd == "version") {
-        out << "stolvane " << kLibraryVersion << "\n";
+        // The library's version (CMake gives it, as <stolvane/version.h> has it) and the classic one.
+        out << "stolvane " << STOLVANE_LIBRARY_VERSION << " (controls " << kLibraryVersion << ")\n";
         return ExitStatus::Success;
     }
     try {

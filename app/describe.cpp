@@ -1,5 +1,7 @@
 #include "app/describe.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -7,6 +9,7 @@
 #include <sstream>
 
 #include "app/cli.h"
+#include "core/element_members.h"
 #include "core/library.h"
 #include "core/names.h"
 #include "host/runtime.h"
@@ -79,6 +82,18 @@ std::string Signature(const EventInfo& e) {
     return s + ")";
 }
 
+// The C++ members behind a property: the getter Name() and, unless read-only, SetName(type);
+// every class follows that pattern (tests/test_reference.cpp checks it against the headers).
+std::string CppMember(const PropertyInfo& p) {
+    static const std::map<PropType, const char*> types{
+        {PropType::Boolean, "Boolean"},     {PropType::Int16, "int16_t"},   {PropType::Int32, "int32_t"},
+        {PropType::Colour, "OleColour"},    {PropType::Single, "float"},    {PropType::String, "const std::string&"},
+        {PropType::Font, "FontRef"},        {PropType::Picture, "PictureRef"}};
+    std::string out = p.name + "()";
+    if (p.set) out += " / Set" + p.name + "(" + types.at(p.type) + ")";
+    return out;
+}
+
 bool HasCaption(const ClassInfo& c) {
     for (auto& p : c.properties())
         if (p.name == "Caption") return true;
@@ -103,7 +118,8 @@ void DescribeText(const ClassInfo& c, Control& specimen, std::ostream& out) {
     for (const PropertyInfo& p : c.properties()) {
         if (!p.isPublic) continue;
         out << "  " << p.name << "  " << TypeText(p) << ", default " << DefaultText(p, specimen)
-            << (p.persisted ? ", saved as \"" + p.name + "\"" : ", not saved") << "\n";
+            << (p.persisted ? ", saved as \"" + p.name + "\"" : ", not saved") << "\n"
+            << "      C++: " << CppMember(p) << "\n";
         if (!p.help.empty()) out << "      \"" << p.help << "\"\n";
         if (!p.note.empty()) out << "      " << p.note << "\n";
         if (p.enumeration) {
@@ -117,7 +133,8 @@ void DescribeText(const ClassInfo& c, Control& specimen, std::ostream& out) {
             out << "  (saved only) \"" << p.name << "\"  " << TypeText(p) << ", default "
                 << DefaultText(p, specimen) << ": read, kept and written back unchanged\n";
     out << "\nEvents, in dispatch order (arguments by reference):\n";
-    for (const EventInfo& e : c.events(specimen)) out << "  " << Signature(e) << "\n";
+    for (const EventInfo& e : c.events(specimen))
+        out << "  " << Signature(e) << (e.note.empty() ? "" : "  (" + e.note + ")") << "\n";
     auto enums = Enumerations(c);
     if (!enums.empty()) {
         out << "\nEnumerations:\n";
@@ -126,6 +143,11 @@ void DescribeText(const ClassInfo& c, Control& specimen, std::ostream& out) {
             for (auto& v : e->values) out << "    " << v.name << " = " << v.value << "  " << v.meaning << "\n";
         }
     }
+}
+
+std::string Lower(std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
 }
 
 std::string Cell(std::string s) {
@@ -165,7 +187,9 @@ void DescribeMarkdown(const ClassInfo& c, Control& specimen, std::ostream& out) 
     for (const EventInfo& e : c.events(specimen)) {
         std::string args;
         for (auto& a : e.args) args += (args.empty() ? "" : ", ") + ("`" + a.name + "` " + a.type);
-        out << "| `" << e.name << "` | " << (args.empty() ? "none" : args) << " |\n";
+        if (args.empty()) args = "none";
+        if (!e.note.empty()) args += " (" + e.note + ")";
+        out << "| `" << e.name << "` | " << Cell(args) << " |\n";
     }
     auto enums = Enumerations(c);
     if (!enums.empty()) {
@@ -180,6 +204,117 @@ void DescribeMarkdown(const ClassInfo& c, Control& specimen, std::ostream& out) 
     out << "\n";
 }
 
+// ---------------------------------------------------------------- element kinds and the form
+
+const char* MemberTypeText(MemberType t) {
+    switch (t) {
+        case MemberType::Boolean: return "Boolean";
+        case MemberType::Int16: return "Integer";
+        case MemberType::Int32: return "Long";
+        case MemberType::Colour: return "OLE_COLOR";
+        case MemberType::Twips: return "twips";
+        case MemberType::Size: return "twips (not negative)";
+        case MemberType::String: return "String";
+        case MemberType::Font: return "Font";
+        case MemberType::Picture: return "Picture";
+        case MemberType::Items: return "list of items";
+    }
+    return "";
+}
+
+const char* MemberCppType(MemberType t) {
+    switch (t) {
+        case MemberType::Boolean: return "bool";
+        case MemberType::Int16: return "int16_t";
+        case MemberType::Int32: return "int32_t";
+        case MemberType::Colour: return "OleColour";
+        case MemberType::Twips:
+        case MemberType::Size: return "double";
+        case MemberType::String: return "const std::string&";
+        case MemberType::Font: return "const Font&";
+        case MemberType::Picture: return "PictureRef";
+        case MemberType::Items: return "";
+    }
+    return "";
+}
+
+// The element class's C++ members behind a member row: Name() and SetName(type), but for the
+// few whose getter carries a Get prefix (a plain name would hide a type) and the list's rows.
+std::string ElementCpp(const ElementKindInfo& k, const ElementMember& m) {
+    const std::string cls = k.className;
+    if (m.name == "Name") return "FullName()";
+    if (m.type == MemberType::Items) return "Items() / Clear(), AddItem(text), SetItemData(i, data), SetSelected(i, on)";
+    std::string getter = m.name + "()";
+    if (m.name == "Font" || m.name == "Picture" || m.name == "DrawMode") getter = "Get" + m.name + "()";
+    if (m.readOnly) return getter;
+    return getter + " / Set" + m.name + "(" + MemberCppType(m.type) + ")";
+}
+
+std::string MemberDefault(const ElementMember& m) {
+    if (m.type == MemberType::Font) return "the form's font";
+    if (m.type == MemberType::Picture) return "none";
+    if (m.type == MemberType::Items) return "none";
+    if (std::holds_alternative<std::monostate>(m.defaultValue)) return "-";
+    switch (m.type) {
+        case MemberType::Boolean: return AsInteger(m.defaultValue) ? "True" : "False";
+        case MemberType::Colour: return ColourText(AsInteger(m.defaultValue));
+        case MemberType::String: return "\"" + AsString(m.defaultValue) + "\"";
+        case MemberType::Twips:
+        case MemberType::Size: {
+            std::ostringstream s;
+            s << AsNumber(m.defaultValue);
+            return s.str();
+        }
+        default: return std::to_string(AsInteger(m.defaultValue));
+    }
+}
+
+void DescribeKind(const ElementKindInfo& k, std::ostream& out) {
+    out << k.className << ": an intrinsic element kind";
+    if (k.inFormFiles)
+        out << "; a form file holds one as {\"class\": \"" << k.className << "\", \"name\": ...}";
+    else
+        out << "; only controls' designs hold it, form files do not";
+    out << ".\n\nMembers, in the order loading applies them (scripts take any letter case):\n";
+    for (const ElementMember& m : k.members) {
+        out << "  " << m.name << "  " << MemberTypeText(m.type) << ", default " << MemberDefault(m);
+        if (m.readOnly) out << ", read-only";
+        out << (m.stored && k.inFormFiles ? ", saved as \"" + m.Key() + "\"" : ", not saved") << "\n";
+        if (m.range) out << "      values: " << m.range << "\n";
+        if (!m.aliases.empty()) out << "      also answers to: " << JoinNames(m.aliases) << "\n";
+        out << "      C++: " << ElementCpp(k, m) << "\n";
+    }
+}
+
+void DescribeForm(std::ostream& out) {
+    struct Row {
+        const char* name;
+        const char* type;
+        const char* what;
+        const char* cpp;
+    };
+    static const Row rows[] = {
+        {"Name", "String", "the form's name (read-only)", "Name()"},
+        {"Left", "twips", "position on the screen", "Left() / SetLeft(double)"},
+        {"Top", "twips", "position on the screen", "Top() / SetTop(double)"},
+        {"Width", "twips", "client width", "Width() / SetWidth(double)"},
+        {"Height", "twips", "client height", "Height() / SetHeight(double)"},
+        {"Visible", "Boolean", "shown or hidden", "Runtime::ShowForm(form) / Runtime::HideForm(form)"},
+        {"Enabled", "Boolean", "takes input", "Enabled() / SetEnabled(bool)"},
+        {"Caption", "String", "the title", "Caption() / SetCaption(const std::string&)"},
+        {"BackColour", "OLE_COLOR", "background (also BackColor)", "BackColour() / SetBackColour(OleColour)"},
+        {"BorderStyle", "Integer", "frame: 0 none, 1 fixed single, 2 sizable, 3 fixed dialog",
+         "GetBorderStyle() / SetBorderStyle(int16_t)"},
+        {"WindowState", "Integer", "0 normal, 1 minimised, 2 maximised", "GetWindowState() / SetWindowState(int16_t)"},
+        {"Font", "Font", "the ambient font of its controls", "GetFont() / SetFont(FontRef)"},
+        {"Picture", "Picture", "background picture", "GetPicture() / SetPicture(PictureRef)"},
+        {"Icon", "Picture", "the window's icon", "Icon() / SetIcon(PictureRef)"},
+    };
+    out << "Form: a top-level form; in a form file the top-level object (docs/form-files.md).\n\n"
+        << "Members the scripted driver gets and sets (any letter case):\n";
+    for (const Row& r : rows) out << "  " << r.name << "  " << r.type << ": " << r.what << "\n      C++: " << r.cpp << "\n";
+}
+
 // The library's own classes, in registering order (a program may register classes of its own).
 std::vector<ClassInfo> LibraryClasses() {
     DllRegisterServer();
@@ -189,14 +324,23 @@ std::vector<ClassInfo> LibraryClasses() {
     return out;
 }
 
-const ClassInfo* FindClassOrSay(const std::string& name, std::ostream& err) {
+const ClassInfo* FindClass(const std::string& name) {
     DllRegisterServer();
     if (const ClassInfo* c = Library::Instance().FindClass(name); c && !c->summary.empty()) return c;
-    std::vector<std::string> names;
-    for (const ClassInfo& c : LibraryClasses()) names.push_back(c.name);
-    err << "stolvane: describe: no class named \"" << name << "\"" << DidYouMean(name, names)
-        << "; the classes are " << JoinNames(names) << "\n";
     return nullptr;
+}
+
+void SayNoSuchName(const std::string& name, std::ostream& err) {
+    std::vector<std::string> names, all;
+    for (const ClassInfo& c : LibraryClasses()) names.push_back(c.name);
+    std::vector<std::string> kinds;
+    for (const ElementKindInfo& k : ElementKinds()) kinds.push_back(k.className);
+    all = names;
+    all.insert(all.end(), kinds.begin(), kinds.end());
+    all.push_back("Form");
+    err << "stolvane: describe: no class, element kind or form named \"" << name << "\"" << DidYouMean(name, all)
+        << "; the classes are " << JoinNames(names) << ", the element kinds " << JoinNames(kinds)
+        << ", and Form\n";
 }
 
 }  // namespace
@@ -230,7 +374,8 @@ int DescribeCommand(const std::vector<std::string>& args, std::ostream& out, std
         if (args[i] == "--markdown") {
             markdown = true;
         } else if (args[i].size() > 1 && args[i][0] == '-') {
-            err << "stolvane: describe: unknown option '" << args[i] << "'\nTry 'stolvane --help' for more information.\n";
+            err << "stolvane: describe: unknown option '" << args[i] << "'" << DidYouMean(args[i], {"--markdown"})
+                << "; its option is --markdown\nTry 'stolvane --help' for more information.\n";
             return ExitStatus::BadInput;
         } else {
             classes.push_back(args[i]);
@@ -243,23 +388,34 @@ int DescribeCommand(const std::vector<std::string>& args, std::ostream& out, std
             return ExitStatus::Success;
         }
         for (const ClassInfo& c : LibraryClasses()) out << c.name << "  " << c.summary << "\n";
-        out << "\n'stolvane describe CLASS' prints a class's properties and events.\n";
+        std::vector<std::string> kinds;
+        for (const ElementKindInfo& k : ElementKinds()) kinds.push_back(k.className);
+        out << "\nElement kinds: " << JoinNames(kinds) << "\nAnd the Form.\n"
+            << "\n'stolvane describe NAME' prints a class's properties and events, an element kind's or the "
+               "form's members.\n";
         return ExitStatus::Success;
     }
-    std::vector<const ClassInfo*> found;
-    for (auto& name : classes) {
-        const ClassInfo* c = FindClassOrSay(name, err);
-        if (!c) return ExitStatus::BadInput;
-        found.push_back(c);
-    }
-    Specimens specimens;
-    for (size_t i = 0; i < found.size(); ++i) {
+    // Each name is a class, an element kind (any letter case) or the form.
+    for (auto& name : classes)
+        if (!FindClass(name) && !FindElementKind(name) && Lower(name) != "form") {
+            SayNoSuchName(name, err);
+            return ExitStatus::BadInput;
+        }
+    std::unique_ptr<Specimens> specimens;
+    for (size_t i = 0; i < classes.size(); ++i) {
         if (i) out << "\n";
-        Control& specimen = *specimens.byClass.at(found[i]->name);
-        if (markdown)
-            DescribeMarkdown(*found[i], specimen, out);
-        else
-            DescribeText(*found[i], specimen, out);
+        if (const ClassInfo* c = FindClass(classes[i])) {
+            if (!specimens) specimens = std::make_unique<Specimens>();
+            Control& specimen = *specimens->byClass.at(c->name);
+            if (markdown)
+                DescribeMarkdown(*c, specimen, out);
+            else
+                DescribeText(*c, specimen, out);
+        } else if (const ElementKindInfo* k = FindElementKind(classes[i])) {
+            DescribeKind(*k, out);
+        } else {
+            DescribeForm(out);
+        }
     }
     return ExitStatus::Success;
 }

@@ -114,7 +114,11 @@ void ScriptDriver::CmdMouse(const InJson& c) {
                                                             {"dblclick", MouseAction::DblClick}};
     std::string a = String(c, "action");
     auto it = actions.find(a);
-    if (it == actions.end()) throw BadArgument("unknown action \"" + a + "\"");
+    if (it == actions.end()) {
+        const std::vector<std::string> names{"move", "down", "up", "click", "dblclick"};
+        throw BadArgument("unknown action \"" + a + "\"" + DidYouMean(a, names) + "; the actions are " +
+                          JoinNames(names));
+    }
     MouseAction action = it->second;
     // A move carries the buttons held (none unless given); the other actions the left button.
     int16_t button = Int16Or(c, "button", action == MouseAction::Move ? 0 : MouseButton::Left);

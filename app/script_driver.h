@@ -31,7 +31,11 @@ bool SameName(const std::string& a, const char* b);
 // "Name" or "Name(3)".
 std::pair<std::string, int> SplitIndex(const std::string& s);
 HostError BadValue();
+// Error 380 with the reason: "Invalid property value: " + why.
+HostError BadValue(const std::string& why);
 HostError NoMember(const std::string& what);
+// Error 438 naming the nearest valid member and all of them.
+HostError NoMember(const std::string& what, const std::vector<std::string>& valid);
 bool JsonBoolean(const InJson& v);
 double JsonNumber(const InJson& v);
 OleColour JsonColour(const InJson& v);

@@ -3,11 +3,16 @@
 // conversions of script values.
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
+
+#include <glib.h>
 
 #include "app/script_driver.h"
 #include "core/convert.h"
 #include "core/element_members.h"
+#include "core/names.h"
+#include "host/media.h"
 
 namespace stolvane::scripting {
 
@@ -28,40 +33,91 @@ std::pair<std::string, int> SplitIndex(const std::string& s) {
 }
 
 HostError BadValue() { return HostError::InvalidProperty(); }
+HostError BadValue(const std::string& why) {
+    return HostError(ErrorNumber::InvalidProperty, "Invalid property value: " + why);
+}
 HostError NoMember(const std::string& what) {
     return HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method: " + what);
+}
+HostError NoMember(const std::string& what, const std::vector<std::string>& valid) {
+    return HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method: " + what +
+                                                      DidYouMean(what, valid) + "; its members are " + JoinNames(valid));
+}
+
+// A value as a message quotes it, cut short when long.
+static std::string Shown(const InJson& v) {
+    if (v.is_object()) return "an object";
+    if (v.is_array()) return "a list";
+    std::string text = v.dump();
+    return text.size() > 40 ? text.substr(0, 37) + "..." : text;
+}
+static HostError Expected(const std::string& what, const InJson& v) {
+    return BadValue("expected " + what + ", found " + Shown(v));
 }
 
 bool JsonBoolean(const InJson& v) {
     if (v.is_boolean()) return v.get<bool>();
     if (v.is_number()) return v.get<double>() != 0;
-    throw BadValue();
+    throw Expected("true or false (or a number, 0 being false)", v);
 }
 
 double JsonNumber(const InJson& v) {
-    if (!v.is_number()) throw BadValue();
+    if (!v.is_number()) throw Expected("a number", v);
     return v.get<double>();
 }
 
+// A number, or a string "0x00BBGGRR" as form files write colours.
 OleColour JsonColour(const InJson& v) {
-    return static_cast<OleColour>(AsInteger(Coerce(Value{JsonNumber(v)}, PropType::Colour)));
+    const char* expected = "a colour (an integer or \"0x00BBGGRR\")";
+    if (v.is_string()) {
+        const std::string& s = v.get_ref<const std::string&>();
+        if (s.size() > 2 && s.size() <= 10 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+            uint32_t c = 0;
+            auto r = std::from_chars(s.data() + 2, s.data() + s.size(), c, 16);
+            if (r.ec == std::errc() && r.ptr == s.data() + s.size()) return c;
+        }
+        throw Expected(expected, v);
+    }
+    if (!v.is_number()) throw Expected(expected, v);
+    return static_cast<OleColour>(AsInteger(Coerce(Value{v.get<double>()}, PropType::Colour)));
 }
+
+// What a property or member of a type takes, as messages say it.
+static std::string TypeWants(PropType type) {
+    switch (type) {
+        case PropType::Boolean: return "true or false";
+        case PropType::Int16: return "an integer from -32768 to 32767";
+        case PropType::Int32: return "a 32-bit integer";
+        case PropType::Colour: return "a colour (an integer or \"0x00BBGGRR\")";
+        case PropType::Single: return "a number";
+        case PropType::String: return "a string";
+        case PropType::Font: return "a font object such as {\"Name\": \"Tahoma\", \"Size\": 8.25}";
+        case PropType::Picture: return "a picture path, a data: URL or null";
+    }
+    return "a value";
+}
+
+static const std::vector<std::string> kFontMembers{"Name",      "Size",          "Bold",   "Italic",
+                                                   "Underline", "Strikethrough", "Weight", "Charset"};
 
 // A font object given in a script, its members laid over `base`. Bold and Weight follow each
 // other unless both are given.
 Font MergeFont(const Font& base, const InJson& v) {
-    if (!v.is_object()) throw HostError(ErrorNumber::ObjectRequired, "Object required");
+    if (!v.is_object())
+        throw HostError(ErrorNumber::ObjectRequired, "Object required: expected " + TypeWants(PropType::Font) +
+                                                         ", found " + Shown(v));
     Font f = base;
     bool boldGiven = false, weightGiven = false;
     for (auto& [key, val] : v.items()) {
         std::string k = Lower(key);
         if (k == "name") {
             // An empty name would save a form that cannot be loaded again.
-            if (!val.is_string() || val.get_ref<const std::string&>().empty()) throw BadValue();
+            if (!val.is_string() || val.get_ref<const std::string&>().empty())
+                throw Expected("a font name (a string that is not empty) for the font's Name", val);
             f.name = val.get<std::string>();
         } else if (k == "size") {
             double s = JsonNumber(val);
-            if (!(s > 0 && s < 2048)) throw BadValue();
+            if (!(s > 0 && s <= 2048)) throw Expected("a font size above 0 and up to 2048 points", val);
             f.size = s;
         } else if (k == "bold") {
             f.bold = JsonBoolean(val);
@@ -74,15 +130,16 @@ Font MergeFont(const Font& base, const InJson& v) {
             f.strikethrough = JsonBoolean(val);
         } else if (k == "weight") {
             int16_t w = ToInt16(JsonNumber(val));
-            if (w < 0 || w > 1000) throw BadValue();
+            if (w < 0 || w > 1000) throw Expected("a font weight from 0 to 1000", val);
             f.weight = w;
             weightGiven = true;
         } else if (k == "charset") {
             int16_t c = ToInt16(JsonNumber(val));
-            if (c < 0 || c > 255) throw BadValue();  // as form files hold it
+            if (c < 0 || c > 255) throw Expected("a character set from 0 to 255", val);  // as form files hold it
             f.charset = c;
         } else {
-            throw HostError(ErrorNumber::InvalidProperty, "Invalid property value: a font has no \"" + key + "\"");
+            throw BadValue("a font has no \"" + key + "\"" + DidYouMean(key, kFontMembers) + "; its members are " +
+                           JoinNames(kFontMembers));
         }
     }
     if (boldGiven && !weightGiven) f.weight = f.bold ? 700 : 400;
@@ -95,14 +152,15 @@ Font MergeFont(const Font& base, const InJson& v) {
 Value ScriptDriver::ToValue(const InJson& v, PropType type, const std::function<Value()>& current) {
     switch (type) {
         case PropType::Boolean: return Value{static_cast<int64_t>(JsonBoolean(v) ? True : False)};
+        case PropType::Colour: return Value{static_cast<int64_t>(JsonColour(v))};
         case PropType::Int16:
         case PropType::Int32:
-        case PropType::Colour:
         case PropType::Single:
             if (v.is_number_integer()) return Value{v.get<int64_t>()};
-            return Value{JsonNumber(v)};
+            if (!v.is_number()) throw Expected(TypeWants(type), v);
+            return Value{v.get<double>()};
         case PropType::String:
-            if (!v.is_string()) throw BadValue();
+            if (!v.is_string()) throw Expected(TypeWants(type), v);
             return Value{v.get<std::string>()};
         case PropType::Font: {
             Value now = current();
@@ -110,10 +168,28 @@ Value ScriptDriver::ToValue(const InJson& v, PropType type, const std::function<
             Font base = f && *f ? **f : Font{};
             return Value{std::make_shared<Font>(MergeFont(base, v))};
         }
-        case PropType::Picture:
+        case PropType::Picture: {
+            // As in form files: null or "" for no picture, a path, or a base64 data: URL.
             if (v.is_null()) return Value{Picture::Empty()};
-            if (!v.is_string()) throw HostError(ErrorNumber::ObjectRequired, "Object required");
-            return Value{m_rt.LoadPicture(v.get<std::string>())};
+            if (!v.is_string())
+                throw HostError(ErrorNumber::ObjectRequired,
+                                "Object required: expected " + TypeWants(type) + ", found " + Shown(v));
+            const std::string& text = v.get_ref<const std::string&>();
+            if (text.empty()) return Value{Picture::Empty()};
+            if (text.rfind("data:", 0) == 0) {
+                auto comma = text.find(',');
+                std::string header = comma == std::string::npos ? "" : text.substr(5, comma - 5);
+                if (comma == std::string::npos || header.size() < 7 || header.compare(header.size() - 7, 7, ";base64"))
+                    throw BadValue("a data: URL must be base64, as \"data:image/png;base64,...\"");
+                std::string encoded = text.substr(comma + 1);
+                gsize length = 0;
+                guchar* bytes = g_base64_decode(encoded.c_str(), &length);
+                std::string decoded(reinterpret_cast<const char*>(bytes), length);
+                g_free(bytes);
+                return Value{DecodePicture(decoded, "")};
+            }
+            return Value{m_rt.LoadPicture(text)};
+        }
     }
     throw BadValue();
 }
@@ -173,9 +249,34 @@ bool ScriptDriver::SetSurfaceProperty(Surface& s, const std::string& name, const
     return true;
 }
 
+// The names a target answers to, for the message that answers a misspelt one.
+static const std::vector<std::string> kSurfaceMembers{"Name",    "Left",     "Top",     "Width",  "Height",
+                                                      "Visible", "Enabled", "TabIndex", "TabStop"};
+static const std::vector<std::string> kFormMembers{"Name",    "Left",        "Top",         "Width",
+                                                   "Height",  "Visible",     "Enabled",     "Caption",
+                                                   "BackColour", "BorderStyle", "WindowState", "Font",
+                                                   "Picture", "Icon"};
+
+static std::vector<std::string> ElementMemberNames(const Element& e) {
+    std::vector<std::string> names;
+    for (const ElementMember& m : KindInfo(e.Kind()).members) names.push_back(m.name);
+    return names;
+}
+
+static std::vector<std::string> MemberNames(const Target& t) {
+    if (t.element) return ElementMemberNames(*t.element);
+    std::vector<std::string> names;
+    if (Control* c = t.surface->GetControl())
+        for (const PropertyInfo& p : c->Properties())
+            if (p.isPublic) names.push_back(p.name);
+    for (const std::string& n : t.surface->IsForm() ? kFormMembers : kSurfaceMembers)
+        if (std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
+    return names;
+}
+
 Json ScriptDriver::GetElementMember(Element& e, const std::string& name) {
     const ElementMember* m = KindInfo(e.Kind()).Find(name);
-    if (!m) throw NoMember(name);
+    if (!m) throw NoMember(name, ElementMemberNames(e));
     return MemberJson(*m, e);
 }
 
@@ -205,7 +306,7 @@ static std::vector<ListBox::Item> ScriptItems(const InJson& v) {
 
 void ScriptDriver::SetElementMember(Element& e, const std::string& name, const InJson& v) {
     const ElementMember* m = KindInfo(e.Kind()).Find(name);
-    if (!m) throw NoMember(name);
+    if (!m) throw NoMember(name, ElementMemberNames(e));
     if (m->readOnly) throw HostError(383, "Property is read-only");
     Value value;
     switch (m->type) {
@@ -216,7 +317,7 @@ void ScriptDriver::SetElementMember(Element& e, const std::string& name, const I
         case MemberType::Twips:
         case MemberType::Size: value = Value{JsonNumber(v)}; break;
         case MemberType::String:
-            if (!v.is_string()) throw BadValue();
+            if (!v.is_string()) throw Expected("a string", v);
             value = Value{v.get<std::string>()};
             break;
         case MemberType::Font: {
@@ -237,22 +338,38 @@ Json ScriptDriver::GetProperty(const Target& t, const std::string& name) {
     if (Control* c = t.surface->GetControl())
         if (const PropertyInfo* p = c->FindProperty(name)) return ValueJson(p->get(*c), p->type);
     if (auto j = GetSurfaceProperty(*t.surface, name)) return *j;
-    throw NoMember(name);
+    throw NoMember(name, MemberNames(t));
 }
 
+// A refused value names the property, what it takes and what it was given, as form files do.
 void ScriptDriver::SetProperty(const Target& t, const std::string& name, const InJson& v) {
-    if (t.element) {
-        SetElementMember(*t.element, name, v);
-        return;
-    }
-    if (Control* c = t.surface->GetControl()) {
-        if (const PropertyInfo* p = c->FindProperty(name)) {
-            if (!p->set) throw HostError(383, "Property is read-only");
-            p->set(*c, ToValue(v, p->type, [&] { return p->get(*c); }));
+    try {
+        if (t.element) {
+            SetElementMember(*t.element, name, v);
             return;
         }
+        if (Control* c = t.surface->GetControl()) {
+            if (const PropertyInfo* p = c->FindProperty(name)) {
+                if (!p->set) throw HostError(383, "Property is read-only");
+                Value value = ToValue(v, p->type, [&] { return p->get(*c); });
+                if (const EnumInfo* e = p->enumeration; e && e->Refuses()) {
+                    int64_t n = AsInteger(Coerce(value, p->type));
+                    if (!e->Contains(n))
+                        throw BadValue(std::to_string(n) + " is not " + WithArticle(e->name) + " value (" + e->List() +
+                                       ")");
+                }
+                p->set(*c, value);
+                return;
+            }
+        }
+        if (!SetSurfaceProperty(*t.surface, name, v)) throw NoMember(name, MemberNames(t));
+    } catch (HostError& e) {
+        const std::string bare = "Invalid property value";
+        if (e.number != ErrorNumber::InvalidProperty || e.description.rfind(bare, 0) != 0) throw;
+        std::string detail = e.description.size() > bare.size() + 2 ? e.description.substr(bare.size() + 2)
+                                                                     : Shown(v) + " is refused";
+        throw BadValue(name + ": " + detail);
     }
-    if (!SetSurfaceProperty(*t.surface, name, v)) throw NoMember(name);
 }
 
 void ScriptDriver::CmdSet(const InJson& c) {

@@ -14,3 +14,6 @@ find_package(nlohmann_json 3 REQUIRED)
 set(STOLVANE_DEPENDENCIES PkgConfig::STOLVANE_CAIRO PkgConfig::STOLVANE_PANGO PkgConfig::STOLVANE_GLIB
     PkgConfig::STOLVANE_PIXBUF PkgConfig::STOLVANE_INIH PkgConfig::STOLVANE_SDL2 PkgConfig::STOLVANE_X11
     nlohmann_json::nlohmann_json)
+# The same libraries as pkg-config names them, for stolvane.pc of a static library.
+set(STOLVANE_PC_DEPENDENCIES
+    "cairo pangocairo pangoft2 fontconfig freetype2 glib-2.0 >= 2.66 gdk-pixbuf-2.0 inih sdl2 x11 nlohmann_json >= 3")

@@ -18,10 +18,11 @@
 namespace stolvane {
 
 inline constexpr const char* kLibraryVersion = "v1.15.96";
-// The library's own pages: where the latest version can be downloaded (failure messages name
-// it) and the about page the about badges open.
-inline constexpr const char* kDownloadPage = "https://example.org/stolvane/download";
-inline constexpr const char* kAboutPageAddress = "https://example.org/stolvane/about";
+// The library's about page, which the about badges open and the failure messages name: the
+// installed documentation's about.html as a file: address (in a build tree, the source tree's),
+// unless the application set an address of its own. The runtime opens this one file: address.
+std::string AboutPageAddress();
+void SetAboutPageAddress(std::string address);  // empty: back to the installed page
 
 class Control;
 

@@ -64,6 +64,7 @@ struct EventArgInfo {
 struct EventInfo {
     std::string name;
     std::vector<EventArgInfo> args;
+    std::string note;  // what the reference adds ("declared for the interface; never raised")
 };
 
 template <class T>
@@ -77,7 +78,7 @@ constexpr const char* EventArgTypeName() {
 
 template <class... A>
 EventInfo DescribeEvent(const Event<A...>& event) {
-    EventInfo info{event.Name(), {}};
+    EventInfo info{event.Name(), {}, {}};
     constexpr const char* types[] = {EventArgTypeName<A>()..., ""};
     for (size_t i = 0; i < sizeof...(A); ++i) info.args.push_back({event.ArgNames()[i], types[i]});
     return info;

@@ -46,4 +46,9 @@ std::string JoinNames(const std::vector<std::string>& names) {
     return out;
 }
 
+std::string WithArticle(const std::string& word) {
+    const bool vowel = !word.empty() && std::string("AEIOUaeiou").find(word[0]) != std::string::npos;
+    return (vowel ? "an " : "a ") + word;
+}
+
 }  // namespace stolvane

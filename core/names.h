@@ -18,4 +18,7 @@ std::string DidYouMean(const std::string& given, const std::vector<std::string>&
 // "A, B, C" in the order given.
 std::string JoinNames(const std::vector<std::string>& names);
 
+// The word with its indefinite article: "an Alignment", "a ButtonType".
+std::string WithArticle(const std::string& word);
+
 }  // namespace stolvane

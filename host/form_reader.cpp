@@ -174,7 +174,7 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
             }
             Value value = Property(v, sk->type, pw);
             if (sk->enumeration && sk->enumeration->Refuses() && !sk->enumeration->Contains(AsInteger(value)))
-                Fail(pw, std::to_string(AsInteger(value)) + " is not a " + sk->enumeration->name + " value (" +
+                Fail(pw, std::to_string(AsInteger(value)) + " is not " + WithArticle(sk->enumeration->name) + " value (" +
                              sk->enumeration->List() + ")");
             e.properties.Set(k, std::move(value));
         }

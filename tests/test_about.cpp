@@ -64,14 +64,14 @@ TEST_F(AboutTest, ReleaseInsideClicksAndOpensTheAboutPageWithTheRestPictureBack)
     M(MouseAction::Up, 600, 200);
     EXPECT_FALSE(b.ShowsPressed());
     EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "Click",
-                                 std::string("navigate ") + kAboutPageAddress + " ok", "MouseUp"}));
+                                 std::string("navigate ") + AboutPageAddress() + " ok", "MouseUp"}));
 
     // A browser that cannot be started changes nothing for the badge.
     launches = false;
     M(MouseAction::Move, 600, 200, 0);
     M(MouseAction::Click, 600, 200);
     EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "Click",
-                                 std::string("navigate ") + kAboutPageAddress + " failed", "MouseUp"}));
+                                 std::string("navigate ") + AboutPageAddress() + " failed", "MouseUp"}));
 }
 
 TEST_F(AboutTest, ReleaseOnAnEdgeOutsideOrBeforeAnyMoveDoesNotClick) {
@@ -104,7 +104,7 @@ TEST_F(AboutTest, ScreenEdgesFarOutOnAWideScreenStillClick) {
     EXPECT_EQ(b.ScreenLeft(), 60000 + int32_t(kLeft));
     M(MouseAction::Click, 600, 200);
     EXPECT_EQ(Events(), (Strings{"MouseMove", "MouseDown", "Click",
-                                 std::string("navigate ") + kAboutPageAddress + " ok", "MouseUp"}));
+                                 std::string("navigate ") + AboutPageAddress() + " ok", "MouseUp"}));
 }
 
 TEST_F(AboutTest, DisabledBadgeNeitherPressesNorClicksAndEnabledIsStored) {

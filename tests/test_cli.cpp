@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -64,7 +65,8 @@ uint32_t PngPixel(cairo_surface_t* s, int x, int y) {
 
 TEST_F(Cli, VersionAndHelp) {
     EXPECT_EQ(Run("--version"), 0);
-    EXPECT_EQ(out, "stolvane v1.15.96\n");
+    EXPECT_TRUE(std::regex_match(out, std::regex("stolvane [0-9]+\\.[0-9]+\\.[0-9]+ \\(controls v1\\.15\\.96\\)\n")))
+        << out;
     EXPECT_EQ(Run("--help"), 0);
     for (const char* usage : {"render FORM.json -o OUT.png [--scale N]", "script [FORM.json]", "demo", "Exit status"})
         EXPECT_NE(out.find(usage), std::string::npos) << usage;
@@ -73,6 +75,16 @@ TEST_F(Cli, VersionAndHelp) {
     EXPECT_EQ(Run("frobnicate"), 2);
     EXPECT_EQ(Run("render form.json"), 2) << "no -o";
     EXPECT_EQ(Run("render form.json -o x.png --scale 0"), 2);
+    // Options are answered with the nearest one and the command's list.
+    EXPECT_EQ(Run("run form.json --evnets"), 2);
+    EXPECT_NE(err.find("run: unknown option '--evnets' (did you mean \"--events\"?); its options are --events, "
+                       "--all-events, --scale"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(Run("render form.json --scale"), 2);
+    EXPECT_NE(err.find("--scale needs a value"), std::string::npos) << err;
+    EXPECT_EQ(Run("describe --markdwn"), 2);
+    EXPECT_NE(err.find("did you mean \"--markdown\"?"), std::string::npos) << err;
 }
 
 TEST_F(Cli, ScriptBuildsAFormThatRenderDrawsAtEachScale) {

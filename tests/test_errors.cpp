@@ -62,7 +62,7 @@ TEST(Errors, FormFilesNameTheNearestClassAndPropertyAndListTheValidOnes) {
 
 TEST(Errors, EnumerationsAreCheckedOnlyWhereTheClassRefusesOtherValues) {
     std::string e = LoadError(R"({"name":"l","class":"TolvaneLabel","properties":{"Align":7}})");
-    EXPECT_NE(e.find("7 is not a Alignment value (Left 0, Right 1, Centre 2)"), std::string::npos) << e;
+    EXPECT_NE(e.find("7 is not an Alignment value (Left 0, Right 1, Centre 2)"), std::string::npos) << e;
 
     // A button style outside the table is stored and drawn as tbtWin95.
     Runtime rt;
@@ -78,7 +78,8 @@ TEST(Errors, EnumerationsAreCheckedOnlyWhereTheClassRefusesOtherValues) {
 {"cmd":"get","target":"L","property":"Align"}
 {"cmd":"set","target":"L","property":"Align","value":0}
 )");
-    EXPECT_NE(out.find(R"({"error":{"number":380,"description":"Invalid property value","line":2}})"), std::string::npos)
+    EXPECT_NE(out.find(R"({"error":{"number":380,"description":"Invalid property value: Align: 9 is not an Alignment value (Left 0, Right 1, Centre 2)","line":2}})"),
+              std::string::npos)
         << out;
     EXPECT_NE(out.find(R"({"value":2})"), std::string::npos) << "the refused value was not stored: " << out;
     EXPECT_EQ(out.find("\"line\":4"), std::string::npos) << out;
@@ -99,6 +100,40 @@ TEST(Errors, ScriptsRefuseUnknownMembersBeforeActingAndNameTheLine) {
     EXPECT_NE(out.find(R"(unknown command \"plcae\" (did you mean \"place\"?))"), std::string::npos) << out;
     EXPECT_NE(out.find(R"(no class named \"TolvaneLable\" (did you mean \"TolvaneLabel\"?))"), std::string::npos)
         << out;
+}
+
+// The script's set and get answer a misspelt name, a value of the wrong kind, a colour, a font
+// member and a mouse action as form files do, and take every value form files take.
+TEST(Errors, ScriptSetAndGetAnswerAsFormFilesDo) {
+    std::string out = Script(R"({"cmd":"place","class":"TolvaneLabel","name":"L"}
+{"cmd":"set","target":"L","property":"Captoin","value":"x"}
+{"cmd":"get","target":"L","property":"ColourUpp"}
+{"cmd":"set","target":"L","property":"Caption","value":7}
+{"cmd":"set","target":"L","property":"Colour","value":"0x000000FF"}
+{"cmd":"get","target":"L","property":"Colour"}
+{"cmd":"set","target":"L","property":"Colour","value":"red"}
+{"cmd":"set","target":"L","property":"Font","value":{"Nmae":"Tahoma"}}
+{"cmd":"mouse","action":"clik","target":"L"}
+{"cmd":"place","class":"Image","name":"I"}
+{"cmd":"set","target":"I","property":"Strech","value":true}
+{"cmd":"set","target":"I","property":"Picture","value":"data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAIAAAADCAIAAAA2iEnWAAAAEElEQVR4nGP4z8AARAwoFABE0AX7pM/egAAAAABJRU5ErkJggg=="}
+{"cmd":"get","target":"I","property":"Picture"}
+)");
+    for (const char* expected : {
+             R"(Object doesn't support this property or method: Captoin (did you mean \"Caption\"?); its members are )",
+             R"("line":2)",
+             R"(ColourUpp (did you mean \"ColourUp\"?))",
+             R"("number":380,"description":"Invalid property value: Caption: expected a string, found 7","line":4)",
+             R"({"value":255})",
+             R"(Invalid property value: Colour: expected a colour (an integer or \"0x00BBGGRR\"), found \"red\")",
+             R"(a font has no \"Nmae\" (did you mean \"Name\"?); its members are Name, Size, Bold)",
+             R"(unknown action \"clik\" (did you mean \"click\"?); the actions are move, down, up, click, dblclick)",
+             R"(Strech (did you mean \"Stretch\"?); its members are Name, Left)",
+             R"("height":45)",
+             R"("width":30})",
+         })
+        EXPECT_NE(out.find(expected), std::string::npos) << expected << "\n" << out;
+    EXPECT_EQ(out.find(R"("line":12)"), std::string::npos) << "the embedded picture loads: " << out;
 }
 
 TEST(Errors, FileProblemsAreSaidInPlainWordsWithoutTemporaryNames) {

@@ -28,7 +28,7 @@ constexpr double kLeft = 600, kTop = 600, kW = 3000, kH = 1500;
 const std::string kBox = "msgbox STolvane's TolvanePanel Message: An error has occurred ";
 const std::string kError = " The error was reported as number 380, 'Invalid property value'.\n\r\n\rThis error will "
     "result in the terminating of the control. To remedy this error please ensure that this program was correctly "
-    "downloaded and installed. The latest version can be obtained from:\n\r\n\r" + std::string(kDownloadPage) +
+    "downloaded and installed. The latest version can be obtained from:\n\r\n\r" + AboutPageAddress() +
     "\n\r\n\r";
 
 // w x h pixels: red left half, blue right half.

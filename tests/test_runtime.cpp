@@ -2,6 +2,8 @@
 // entry points windows and scripts use.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/convert.h"
 #include "host/runtime.h"
 #include "tests/test_support.h"
@@ -186,7 +188,7 @@ TEST_F(RuntimeInput, ChangesMarkOnlyTheirAreaForRepaint) {
     EXPECT_EQ(dirty[1].left, 200);
 }
 
-TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinks) {
+TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinksAndTheAboutPage) {
     Runtime rt;
     std::vector<std::string> launched;
     rt.SetLauncher([&](const std::string& t) { launched.push_back(t); return true; });
@@ -195,6 +197,18 @@ TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinks) {
     for (const char* bad : {"file:///etc/passwd", "javascript:alert(1)", "-e", "/usr/bin/xterm", "", "http"})
         EXPECT_THROW(rt.Navigate(bad), HostError) << bad;
     EXPECT_EQ(launched.size(), 2u);
+    // Of file: addresses only the library's about page opens: a page that exists (in a build
+    // tree the source tree's docs/about.html), or the address the application set instead.
+    const std::string about = AboutPageAddress();
+    ASSERT_EQ(about.rfind("file:///", 0), 0u) << about;
+    EXPECT_TRUE(std::filesystem::is_regular_file(about.substr(7))) << about;
+    rt.Navigate(about);
+    EXPECT_EQ(launched.back(), about);
+    SetAboutPageAddress("https://example.org/our-about");
+    EXPECT_EQ(AboutPageAddress(), "https://example.org/our-about");
+    EXPECT_THROW(rt.Navigate(about), HostError) << "no longer the about page";
+    SetAboutPageAddress("");
+    EXPECT_EQ(AboutPageAddress(), about);
     rt.SetLauncher([](const std::string&) { return false; });
     EXPECT_THROW(rt.Navigate("http://unreachable"), HostError);
 }

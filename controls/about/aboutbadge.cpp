@@ -166,7 +166,8 @@ const std::vector<PropertyInfo>& AboutBadge::PropertyTable() {
     static const std::vector<PropertyInfo> props = {
         FieldProperty("Enabled", PropType::Boolean, &AboutBadge::m_Enabled, Default(int64_t{True}),
                       &AboutBadge::SetEnabled)
-            .Note("Stored and saved only; the badge behaves the same either way."),
+            .Note("False: the badge no longer shows pressed, and a release over it neither raises Click nor opens "
+                  "the about page; MouseDown, MouseMove and MouseUp are still raised."),
     };
     return props;
 }
@@ -217,7 +218,7 @@ void AboutBadge::OnMouseUp(MouseArgs& a) {
     if (over && m_Enabled) {
         Raise(Click);
         try {
-            GetHost().Navigate(kAboutPageAddress);
+            GetHost().Navigate(AboutPageAddress());
         } catch (const HostError&) {
             // A browser that cannot be started is not the badge's concern.
         }

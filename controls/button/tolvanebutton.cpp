@@ -298,7 +298,11 @@ ClassInfo TolvaneButton::Class() {
     ClassInfo c = DescribeClass<TolvaneButton>("TolvaneButton", kDesignWidth, kDesignHeight);
     c.summary = "A push button in four classic looks, with a caption, an optional picture, a latching mode and a "
                 "hyperlink.";
-    c.events = EventsOf<B>(&B::Click, &B::MouseDown, &B::MouseMove, &B::MouseUp);
+    c.events = [](const Control& control) {
+        auto events = EventsOf<B>(&B::Click, &B::MouseDown, &B::MouseMove, &B::MouseUp)(control);
+        events[3].note = "declared for the interface; the button never raises it";
+        return events;
+    };
     c.enumerations = {&kImageAligns, &kButtonType};
     return c;
 }

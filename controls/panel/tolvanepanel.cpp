@@ -46,7 +46,7 @@ std::string RemedyText() {
     return std::string(
                "This error will result in the terminating of the control. To remedy this error please ensure that "
                "this program was correctly downloaded and installed. The latest version") +
-           " can be obtained from:" + kBreak + kDownloadPage + kBreak;
+           " can be obtained from:" + kBreak + AboutPageAddress() + kBreak;
 }
 
 }  // namespace

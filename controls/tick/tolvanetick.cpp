@@ -154,7 +154,8 @@ const std::vector<PropertyInfo>& TolvaneTick::PropertyTable() {
                       &T::SetColourUp)
             .Note("Caption colour under the mouse."),
         FieldProperty("Enabled", PropType::Boolean, &T::m_Enabled, Default(int64_t{True}), &T::SetEnabled)
-            .Note("Stored and saved only; clicks and the space bar toggle either way."),
+            .Note("False: clicks and the space bar no longer toggle the value (no Click, no ValueChange) and the "
+                  "caption shows greyed."),
         FieldProperty("Font", PropType::Font, &T::m_Font, AmbientFontDefault(), &T::SetFont)
             .Note("Font of the caption."),
         FieldProperty("Value", PropType::Boolean, &T::m_Value, Default(int64_t{False}), &T::SetValue)
@@ -170,6 +171,7 @@ ClassInfo TolvaneTick::Class() {
     c.events = [](const Control& control) {
         auto events = EventsOf<T>(&T::Click, &T::ValueChange, &T::MouseMove)(control);
         events[1].args[0].type = "Boolean";  // bValue refers to the stored value
+        events[2].note = "declared for the interface; the check box never raises it";
         return events;
     };
     c.enumerations = {&AlignmentEnum(), &kCheckStyle};

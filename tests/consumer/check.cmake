@@ -1,7 +1,11 @@
-# Builds and runs the README's C++ example as a separate project, one of three ways:
-#   package       install this build into WORK/prefix, then find_package(STolvane)
+# Builds and runs the README's C++ example as a separate project, one of these ways:
+#   package       install this build into WORK/prefix, then find_package(STolvane) from a C++23
+#                 project (the library's C++20 must not pull it back)
 #   pkgconfig     install this build into WORK/prefix, then compile with `pkg-config stolvane`
-#   subdirectory  add_subdirectory of the source tree
+#                 (no -std among its flags), once with <stolvane/...> includes and once with the
+#                 older folder includes ("host/runtime.h")
+#   subdirectory  add_subdirectory of the source tree: a static library, linked into the program
+#                 and into a plugin (a shared object) that a second program loads
 # Arguments: WAY SOURCE BUILD WORK CXX GENERATOR. Everything is written under WORK.
 function(run what)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -9,6 +13,12 @@ function(run what)
     message(FATAL_ERROR "${what} failed (${rc}):\n${out}")
   endif()
   set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_clicked what)
+  if(NOT last_output MATCHES "Clicked 1")
+    message(FATAL_ERROR "${what}: unexpected output: ${last_output}")
+  endif()
 endfunction()
 
 file(REMOVE_RECURSE ${WORK})
@@ -30,6 +40,15 @@ file(WRITE ${WORK}/main.cpp "${program}")
 
 if(WAY STREQUAL "package" OR WAY STREQUAL "pkgconfig")
   run("installing" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix)
+  # Only the public headers are installed: none of the library's inner ones.
+  foreach(inner host/form_json.h host/runtime_internal.h core/resources.h core/names.h)
+    if(EXISTS ${WORK}/prefix/include/stolvane/${inner})
+      message(FATAL_ERROR "the inner header ${inner} is installed")
+    endif()
+  endforeach()
+  # A shared library is found by the programs through the library path.
+  file(GLOB libdir ${WORK}/prefix/lib* ${WORK}/prefix/lib/*-linux-gnu)
+  set(ENV{LD_LIBRARY_PATH} "${libdir}")
 endif()
 
 if(WAY STREQUAL "pkgconfig")
@@ -37,31 +56,52 @@ if(WAY STREQUAL "pkgconfig")
   set(ENV{PKG_CONFIG_PATH} "${pcdir}")
   run("pkg-config" pkg-config --cflags --libs stolvane)
   string(STRIP "${last_output}" flags)
+  if(flags MATCHES "-std=")
+    message(FATAL_ERROR "pkg-config forces a language standard: ${flags}")
+  endif()
   separate_arguments(flags UNIX_COMMAND "${flags}")
-  run("compiling with pkg-config" ${CXX} ${WORK}/main.cpp ${flags} -o ${WORK}/consumer)
+  run("compiling with pkg-config" ${CXX} -std=c++20 ${WORK}/main.cpp ${flags} -o ${WORK}/consumer)
+  run("running the program" ${WORK}/consumer --headless)
+  expect_clicked("pkg-config, <stolvane/...> includes")
+  # The same program with the folder includes of earlier versions.
+  string(REGEX REPLACE "#include <stolvane/([^>]+)>" "#include \"\\1\"" older "${program}")
+  file(WRITE ${WORK}/older.cpp "${older}")
+  run("compiling the older includes" ${CXX} -std=c++23 ${WORK}/older.cpp ${flags} -o ${WORK}/older)
+  run("running the program" ${WORK}/older --headless)
+  expect_clicked("pkg-config, folder includes, C++23")
 else()
-  set(options -G ${GENERATOR} -DCONSUMER_SOURCE=${WORK}/main.cpp -DSTOLVANE_WAY=${WAY})
+  set(options -G ${GENERATOR} -DCONSUMER_SOURCE=${WORK}/main.cpp -DSTOLVANE_WAY=${WAY}
+              -DCMAKE_EXPORT_COMPILE_COMMANDS=ON)
   if(WAY STREQUAL "package")
-    list(APPEND options -DCMAKE_PREFIX_PATH=${WORK}/prefix)
+    list(APPEND options -DCMAKE_PREFIX_PATH=${WORK}/prefix -DCONSUMER_STANDARD=23)
   else()
     # Unoptimised: the library is built afresh here, and only has to link and run.
-    list(APPEND options -DSTOLVANE_SOURCE=${SOURCE} -DCMAKE_BUILD_TYPE=)
+    list(APPEND options -DSTOLVANE_SOURCE=${SOURCE} -DCMAKE_BUILD_TYPE= -DCONSUMER_PLUGIN=ON)
   endif()
   run("configuring" ${CMAKE_COMMAND} -S ${SOURCE}/tests/consumer -B ${WORK}/build ${options})
   if(WAY STREQUAL "subdirectory")
-    # Only the library and the program: tests, command, examples are off under add_subdirectory.
+    # Only the library and the program: tests, command, examples are off under add_subdirectory,
+    # and the library is static unless the parent asks for shared libraries.
     file(READ ${WORK}/build/CMakeCache.txt cache)
     if(cache MATCHES "STOLVANE_BUILD_TESTS:BOOL=ON")
       message(FATAL_ERROR "the test suite is built under add_subdirectory")
     endif()
   endif()
   run("building" ${CMAKE_COMMAND} --build ${WORK}/build -j 2)
-  file(COPY ${WORK}/build/consumer DESTINATION ${WORK}/bin)
-  file(RENAME ${WORK}/bin/consumer ${WORK}/consumer)
-endif()
-
-run("running the program" ${WORK}/consumer --headless)
-if(NOT last_output MATCHES "Clicked 1")
-  message(FATAL_ERROR "unexpected output: ${last_output}")
+  if(WAY STREQUAL "package")
+    file(READ ${WORK}/build/compile_commands.json commands)
+    if(NOT commands MATCHES "-std=c\\+\\+23" OR commands MATCHES "-std=c\\+\\+20")
+      message(FATAL_ERROR "the C++23 consumer was not compiled as C++23:\n${commands}")
+    endif()
+  endif()
+  run("running the program" ${WORK}/build/consumer --headless)
+  expect_clicked("${WAY}")
+  if(WAY STREQUAL "subdirectory")
+    if(NOT EXISTS ${WORK}/build/stolvane/libstolvane.a)
+      message(FATAL_ERROR "add_subdirectory did not build the static library")
+    endif()
+    run("loading the plugin" ${WORK}/build/plugin_host ${WORK}/build/plugin.so)
+    expect_clicked("plugin")
+  endif()
 endif()
 message(STATUS "${WAY}: ${last_output}")
