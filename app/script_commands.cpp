@@ -22,7 +22,8 @@ void ScriptDriver::CmdLoad(const InJson& c) {
     if (!m_modal.empty()) throw BadArgument("a modal form is open; close it first");
     // Never waits on a FIFO: only a regular file is read.
     if (std::string why = ReadProblem(path); !why.empty()) {
-        if (why == std::strerror(ENOENT) || why == std::strerror(ENOTDIR)) throw HostError(ErrorNumber::FileNotFound, "File not found: " + path);
+        if (why == std::strerror(ENOENT) || why == std::strerror(ENOTDIR))
+            throw HostError(ErrorNumber::FileNotFound, "File not found: " + path);
         throw HostError(75, "Path/File access error: cannot read " + path + ": " + why);
     }
     Form& loaded = LoadFormFile(m_rt, path);

@@ -171,8 +171,8 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     // The replaced file keeps its owner and group (root saving another user's file leaves it
     // theirs); when they cannot be kept, nothing is replaced.
     struct stat made {};
-    bool owned = !d.existed || (::fstat(fd, &made) == 0 && made.st_uid == d.old.st_uid && made.st_gid == d.old.st_gid) ||
-                 ::fchown(fd, d.old.st_uid, d.old.st_gid) == 0;
+    const bool same = ::fstat(fd, &made) == 0 && made.st_uid == d.old.st_uid && made.st_gid == d.old.st_gid;
+    const bool owned = !d.existed || same || ::fchown(fd, d.old.st_uid, d.old.st_gid) == 0;
     if (!owned) {
         int err = errno;
         ::close(fd);

@@ -132,7 +132,8 @@ private:
     }
 
     void FontName(const Json& font, const std::string& where) const {
-        if (auto it = font.find("Name"); font.is_object() && it != font.end()) Text(*it, where + ", font member \"Name\"");
+        if (!font.is_object()) return;
+        if (auto it = font.find("Name"); it != font.end()) Text(*it, where + ", font member \"Name\"");
     }
 
     void Entries(const Json& list, int depth) {

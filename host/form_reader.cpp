@@ -304,10 +304,12 @@ Form& LoadFormFile(Runtime& runtime, const std::string& path) {
     // Opened without waiting and read only when it is a regular file: a FIFO is refused at once.
     std::string text, why;
     if (!ReadRegularFile(path, limits::kMaxFileBytes, text, why)) {
-        if (why.rfind("it is larger", 0) == 0) throw FormFileError(path + ": the file is too large for a form file (over 64 MB)");
+        if (why.rfind("it is larger", 0) == 0)
+            throw FormFileError(path + ": the file is too large for a form file (over 64 MB)");
         if (why.rfind("it is ", 0) == 0) {
             // "it is a FIFO, not a regular file" -> "PATH: is a FIFO, not a form file"
-            std::string kind = why.substr(3, why.find(',') == std::string::npos ? std::string::npos : why.find(',') - 3);
+            const size_t comma = why.find(',');
+            std::string kind = why.substr(3, comma == std::string::npos ? std::string::npos : comma - 3);
             throw FormFileError(path + ": " + kind + ", not a form file");
         }
         throw FormFileError(path + ": cannot read the file (" + why + ")");

@@ -119,7 +119,8 @@ int64_t Reader::Integer(const Json& v, const std::string& where, int64_t lo, int
 double Reader::Coordinate(const Json& v, const std::string& where) const {
     if (!v.is_number()) Fail(where, "expected a number of twips, found " + Describe(v));
     double d = v.get<double>();
-    if (!std::isfinite(d) || std::fabs(d) > limits::kMaxCoordinateTwips) Fail(where, v.dump() + " is out of range (overflow)");
+    if (!std::isfinite(d) || std::fabs(d) > limits::kMaxCoordinateTwips)
+        Fail(where, v.dump() + " is out of range (overflow)");
     return d;
 }
 

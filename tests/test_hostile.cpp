@@ -256,13 +256,14 @@ TEST_F(Hostile, WhatSavesLoadsAndWhatWouldNotLoadIsNotSaved) {
     Runtime deep;
     Form& nest = deep.NewForm("frmNest", 600, 300);
     Surface* inside = &nest;
-    for (int depth = 0; depth <= limits::kMaxNesting; ++depth)
-        inside = &deep.PlaceControl(*inside, "TolvanePanel", "pnl" + std::to_string(depth), -1, {0, 0, 600, 300}, nullptr)
-                      .GetSurface();
+    auto panelIn = [&](Surface& container, const std::string& name) -> Surface& {
+        return deep.PlaceControl(container, "TolvanePanel", name, -1, {0, 0, 600, 300}, nullptr).GetSurface();
+    };
+    for (int depth = 0; depth <= limits::kMaxNesting; ++depth) inside = &panelIn(*inside, "pnl" + std::to_string(depth));
     const std::string nested = (dir / "nested.json").string();
     SaveFormFile(deep, nest, nested);
     EXPECT_NO_THROW(LoadFormFile(deep, nested));
-    deep.PlaceControl(*inside, "TolvanePanel", "pnlTooDeep", -1, {0, 0, 600, 300}, nullptr);
+    panelIn(*inside, "pnlTooDeep");
     err = ErrorOf([&] { SaveFormFile(deep, nest, nested); });
     EXPECT_NE(err.find("control \"pnlTooDeep\": containers are nested more than 32 deep"), std::string::npos) << err;
 }
@@ -288,16 +289,17 @@ TEST_F(Hostile, FormTextIsCheckedBeforeADocumentIsBuilt) {
     EXPECT_NO_THROW(LoadFormText(rt, R"({"name":"f","caption":"[[[{{{\"\\u0000"})", "", "ok.json"));
 }
 
-TEST_F(Hostile, FiftyThousandLabelsLoad) {
-    // Placing each label searched every element already placed: 54 s for 50 000.
+TEST_F(Hostile, ManyLabelsLoad) {
+    // Placing each label searched every element already placed: 54 s for 50 000, 9 s for these
+    // 20 000. (bench/bench_elements.cpp measures how the cost grows, up to 50 000.)
     std::string text = "{\"name\":\"frmMany\",\"controls\":[";
-    for (int i = 0; i < 50000; ++i)
+    for (int i = 0; i < 20000; ++i)
         text += (i ? ",\n" : "") + std::string("{\"name\":\"lbl") + std::to_string(i) +
                 "\",\"class\":\"Label\",\"left\":" + std::to_string(i % 600 * 15) + ",\"caption\":\"x\"}";
     text += "]}";
     Runtime rt;
     Form& form = LoadFormText(rt, text, "", "many.json");
-    EXPECT_EQ(form.Elements().size(), 50000u);
+    EXPECT_EQ(form.Elements().size(), 20000u);
 }
 
 // ---------------------------------------------------------------- files that are not files
