@@ -52,23 +52,29 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+# Descriptions: CPack indents the lines and turns an empty one into " .".
 set(stolvane_about
-" STolvane is a C++20 library of seven classic desktop controls (a push button,\n a bevelled panel with a progress bar and a status-bar grip, a hover label, a\n check box, a gradient title bar and two about badges) with the Linux runtime\n that hosts them: form files, cairo and pango rendering, SDL2 windows, real\n input, and a headless driver for scripts and tests.")
+"STolvane is a C++20 library of seven classic desktop controls (a push button,\na bevelled panel with a progress bar and a status-bar grip, a hover label, a\ncheck box, a gradient title bar and two about badges) with the Linux runtime\nthat hosts them: form files, cairo and pango rendering, SDL2 windows, real\ninput, and a headless driver for scripts and tests.")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${STOLVANE_DEB_RUNTIME})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "classic desktop controls and their Linux runtime (library)\n${stolvane_about}\n .\n This package holds the shared library.")
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "classic desktop controls and their Linux runtime (library)\n${stolvane_about}\n\nThis package holds the shared library.")
+# A shlibs file for the library, and the ldconfig trigger Debian asks of a package that
+# installs a shared library into the loader's folders.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
+file(WRITE ${deb_doc}/triggers "activate-noawait ldconfig\n")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${deb_doc}/triggers)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${STOLVANE_DEB_DEV})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "classic desktop controls and their Linux runtime (development files)\n${stolvane_about}\n .\n This package holds the headers, the CMake package and the pkg-config file.")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "classic desktop controls and their Linux runtime (development files)\n${stolvane_about}\n\nThis package holds the headers, the CMake package and the pkg-config file.")
 set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS Runtime)
 
 set(CPACK_DEBIAN_COMMAND_PACKAGE_NAME ${STOLVANE_DEB_COMMAND})
 set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION x11)
-set(CPACK_DEBIAN_COMMAND_DESCRIPTION "classic desktop controls and their Linux runtime (command)\n${stolvane_about}\n .\n This package holds the stolvane command (render, run, script, describe,\n demo), its manual page, the documentation and the example forms.")
+set(CPACK_DEBIAN_COMMAND_DESCRIPTION "classic desktop controls and their Linux runtime (command)\n${stolvane_about}\n\nThis package holds the stolvane command (render, run, script, describe,\ndemo), its manual page, the documentation and the example forms.")
 set(CPACK_DEBIAN_COMMAND_PACKAGE_RECOMMENDS "fonts-wine, fonts-liberation, xdg-utils")
 set(CPACK_COMPONENT_COMMAND_DEPENDS Runtime)
 include(CPack)

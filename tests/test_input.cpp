@@ -69,6 +69,9 @@ TEST_F(Input, AListBoxClickSelectsTheRowDrawnUnderThePointerAtScaleOneAndTwo) {
         }
     }
     EXPECT_EQ(ticked.size(), 24u);
+    list.SetListIndex(11);
+    list.RemoveItem(11);
+    EXPECT_EQ(list.ListIndex(), 10) << "the selection follows the last row out";
     // The sunken edge and the empty space below the last row select nothing.
     list.SetListIndex(3);
     rt.Mouse(*form, MouseAction::Click, 1000, 4340, 1, 0);

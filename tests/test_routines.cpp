@@ -139,6 +139,10 @@ TEST_F(Routines, ActiveTitleGradientUsesTheDesktopColour) {
     EXPECT_EQ(c1, title);
     EXPECT_EQ(c2, RGB(0, 0, 128));
     EXPECT_EQ(f.Point(7, 100), title);
+    rt.GetDesktop().Set("Colors", "GradientActiveTitle", "300 0 999");  // beyond 255: held there
+    c1 = c2 = SysColour::ActiveTitle;
+    GradientLeftRight(f, c1, c2, 0, 0, 3000, 300);
+    EXPECT_EQ(c2, RGB(255, 0, 255));
 
     // Malformed values fail in the caller.
     for (const char* bad : {"0 128", "a b c"}) {

@@ -49,6 +49,18 @@ TEST(Conversions, RoundHalfToEvenAndRaiseOverflowInsteadOfWrapping) {
     EXPECT_THROW(ToInt32(2147483648.0), HostError);
 }
 
+// Element setters refuse what the kind cannot draw, whoever sets them.
+TEST(ElementValues, ShapesAndLinesRefuseDrawModesAndWidthsTheyCannotDraw) {
+    Runtime rt;
+    Form& f = rt.NewForm("f");
+    Shape& shape = f.Add<Shape>("shp");
+    Line& line = f.Add<Line>("lin");
+    shape.SetDrawMode(16);
+    for (int16_t mode : {0, 17}) EXPECT_THROW(shape.SetDrawMode(mode), HostError) << mode;
+    EXPECT_THROW(line.SetBorderWidth(0), HostError);
+    EXPECT_EQ(std::pair(shape.GetDrawMode(), line.BorderWidth()), std::pair(int16_t{16}, int16_t{1}));
+}
+
 TEST_F(RuntimeInput, MouseGoesToTheTopmostReceptiveElementWithLocalCoordinates) {
     rt.Mouse(*form, MouseAction::Down, 150, 30, 1, 0);  // over the label element at (0,0)-(600,200)
     rt.Mouse(*form, MouseAction::Up, 150, 30, 1, 0);
@@ -111,6 +123,10 @@ TEST_F(RuntimeInput, DropsGoToTheElementThatTakesThemElseToItsControl) {
     // B's label takes no drops of its own: the drop reaches B in B's coordinates.
     EXPECT_EQ(rt.Drop(*form, 3100, 50, {{"/tmp/a.png", "/tmp/b.png"}, ""}), DropEffect::Move);
     EXPECT_EQ(J().back(), "B Drop 2 files '' at 100 50");
+    b->label->Move(300, 150, 600, 200);
+    rt.Drop(*form, 3400, 200, {{"/tmp/a.png"}, ""});
+    EXPECT_EQ(J().back(), "B Drop 1 files '' at 400 200") << "passed on in B's own coordinates";
+    b->label->Move(0, 0, 600, 200);
     int32_t* seen = nullptr;
     b->label->onOLEDragDrop = [&](DragData& d, int32_t& effect, MouseArgs& a) {
         ProbeControl::journal.push_back("label got '" + d.text + "' at " + std::to_string(static_cast<int>(a.x)));
@@ -144,6 +160,8 @@ TEST_F(RuntimeInput, TimersFireExactlyTheDueTicksInOrder) {
     a->timer->SetEnabled(false);
     rt.Advance(1000);
     EXPECT_EQ(std::count(J().begin(), J().end(), "A Tick"), 5);
+    a->timer->SetInterval(65535);
+    EXPECT_THROW(a->timer->SetInterval(65536), HostError) << "the longest interval is 65535 ms";
 }
 
 TEST_F(RuntimeInput, ATimerReenabledFromItsTickStartsAFreshInterval) {
