@@ -83,27 +83,27 @@ cairo_surface_t* BitmapCache::Get(const Picture& p) {
     return s;
 }
 
+namespace {
+
+// Past `keep` entries, drops the surfaces the frame just painted did not use.
+template <class Map>
+void DropUnused(Map& entries, size_t keep, uint64_t generation) {
+    if (entries.size() <= keep) return;
+    for (auto it = entries.begin(); it != entries.end();) {
+        if (it->second.used != generation) {
+            cairo_surface_destroy(it->second.surface);
+            it = entries.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+}  // namespace
+
 void BitmapCache::EndFrame() {
-    if (m_scaled.size() > 16) {
-        for (auto it = m_scaled.begin(); it != m_scaled.end();) {
-            if (it->second.used != m_generation) {
-                cairo_surface_destroy(it->second.surface);
-                it = m_scaled.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-    if (m_entries.size() > 64) {
-        for (auto it = m_entries.begin(); it != m_entries.end();) {
-            if (it->second.used != m_generation) {
-                cairo_surface_destroy(it->second.surface);
-                it = m_entries.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
+    DropUnused(m_scaled, 16, m_generation);
+    DropUnused(m_entries, 64, m_generation);
     ++m_generation;
 }
 
