@@ -7,13 +7,7 @@
 #   subdirectory  add_subdirectory of the source tree: a static library, linked into the program
 #                 and into a plugin (a shared object) that a second program loads
 # Arguments: WAY SOURCE BUILD WORK CXX GENERATOR. Everything is written under WORK.
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${out}")
-  endif()
-  set(last_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 function(expect_clicked what)
   if(NOT last_output MATCHES "Clicked 1")

@@ -2,13 +2,7 @@
 # unpacks them into WORK/root (never into the system) and builds the README's example against
 # the unpacked tree, through its CMake package and through its pkg-config file; the unpacked
 # command prints its version. Arguments: SOURCE BUILD WORK CXX GENERATOR.
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${out}")
-  endif()
-  set(last_output "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/packages ${WORK}/root)
