@@ -8,13 +8,12 @@
 #include "app/script_driver.h"
 #include "core/convert.h"
 #include "core/element_members.h"
+#include "core/errors.h"
+#include "core/text.h"
 
 namespace stolvane::scripting {
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
+std::string Lower(std::string s) { return ToLower(std::move(s)); }
 
 bool SameName(const std::string& a, const char* b) { return Lower(a) == Lower(b); }
 
@@ -29,7 +28,7 @@ std::pair<std::string, int> SplitIndex(const std::string& s) {
 
 HostError BadValue() { return HostError::InvalidProperty(); }
 HostError NoMember(const std::string& what) {
-    return HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method: " + what);
+    return Errors::NoSuchProperty(what);
 }
 
 bool JsonBoolean(const InJson& v) {
@@ -50,7 +49,7 @@ OleColour JsonColour(const InJson& v) {
 // A font object given in a script, its members laid over `base`. Bold and Weight follow each
 // other unless both are given.
 Font MergeFont(const Font& base, const InJson& v) {
-    if (!v.is_object()) throw HostError(ErrorNumber::ObjectRequired, "Object required");
+    if (!v.is_object()) throw Errors::ObjectRequired();
     Font f = base;
     bool boldGiven = false, weightGiven = false;
     for (auto& [key, val] : v.items()) {
@@ -85,7 +84,7 @@ Font MergeFont(const Font& base, const InJson& v) {
             throw HostError(ErrorNumber::InvalidProperty, "Invalid property value: a font has no \"" + key + "\"");
         }
     }
-    if (boldGiven && !weightGiven) f.weight = f.bold ? 700 : 400;
+    if (boldGiven && !weightGiven) f.weight = WeightFor(f.bold);
     if (weightGiven && !boldGiven) f.bold = f.weight >= 600;
     return f;
 }
@@ -112,7 +111,7 @@ Value ScriptDriver::ToValue(const InJson& v, PropType type, const std::function<
         }
         case PropType::Picture:
             if (v.is_null()) return Value{Picture::Empty()};
-            if (!v.is_string()) throw HostError(ErrorNumber::ObjectRequired, "Object required");
+            if (!v.is_string()) throw Errors::ObjectRequired();
             return Value{m_rt.LoadPicture(v.get<std::string>())};
     }
     throw BadValue();
