@@ -12,6 +12,7 @@
 #include "core/element_members.h"
 #include "core/library.h"
 #include "core/names.h"
+#include "core/text.h"
 #include "host/runtime.h"
 
 namespace stolvane {
@@ -355,11 +356,7 @@ std::string ControlReferenceMarkdown() {
            "(-1) or False (0); Integer is 16-bit, Long 32-bit; OLE_COLOR is 0x00BBGGRR or a system colour "
            "0x800000nn; Font and Picture are written in form files as `docs/form-files.md` says. "
            "`stolvane describe CLASS` prints the same for one class.\n\n";
-    for (const ClassInfo& c : LibraryClasses()) out << "- [" << c.name << "](#" << [&] {
-        std::string a;
-        for (char ch : c.name) a += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        return a;
-    }() << "): " << c.summary << "\n";
+    for (const ClassInfo& c : LibraryClasses()) out << "- [" << c.name << "](#" << ToLower(c.name) << "): " << c.summary << "\n";
     out << "\n";
     for (const ClassInfo& c : LibraryClasses()) DescribeMarkdown(c, *specimens.byClass.at(c.name), out);
     std::string text = out.str();

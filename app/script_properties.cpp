@@ -13,13 +13,12 @@
 #include "core/element_members.h"
 #include "core/names.h"
 #include "host/media.h"
+#include "core/errors.h"
+#include "core/text.h"
 
 namespace stolvane::scripting {
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
+std::string Lower(std::string s) { return ToLower(std::move(s)); }
 
 bool SameName(const std::string& a, const char* b) { return Lower(a) == Lower(b); }
 
@@ -37,7 +36,7 @@ HostError BadValue(const std::string& why) {
     return HostError(ErrorNumber::InvalidProperty, "Invalid property value: " + why);
 }
 HostError NoMember(const std::string& what) {
-    return HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method: " + what);
+    return Errors::NoSuchProperty(what);
 }
 HostError NoMember(const std::string& what, const std::vector<std::string>& valid) {
     return HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method: " + what +
@@ -142,7 +141,7 @@ Font MergeFont(const Font& base, const InJson& v) {
                            JoinNames(kFontMembers));
         }
     }
-    if (boldGiven && !weightGiven) f.weight = f.bold ? 700 : 400;
+    if (boldGiven && !weightGiven) f.weight = WeightFor(f.bold);
     if (weightGiven && !boldGiven) f.bold = f.weight >= 600;
     return f;
 }

@@ -1,5 +1,7 @@
 #include "core/control.h"
 
+#include <stdexcept>
+
 #include "core/form.h"
 
 namespace stolvane {
@@ -25,14 +27,20 @@ const PropertyInfo* Control::FindProperty(const std::string& name) const {
 
 Value Control::GetProperty(const std::string& name) {
     const PropertyInfo* p = FindProperty(name);
-    if (!p) throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
+    if (!p) throw Errors::NoSuchProperty();
     return p->get(*this);
 }
 
 void Control::SetProperty(const std::string& name, const Value& v) {
     const PropertyInfo* p = FindProperty(name);
-    if (!p) throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
+    if (!p) throw Errors::NoSuchProperty();
     p->set(*this, v);
+}
+
+const PropertyInfo& Control::DeclarationOf(const void* field) const {
+    for (auto& p : Properties())
+        if (p.field && p.field(*this) == field) return p;
+    throw std::logic_error(std::string(ClassName()) + ": a setter for a field its property table does not declare");
 }
 
 void Control::OnEvent(std::string name, std::function<void(EventArgs&)> handler) {
@@ -46,52 +54,16 @@ void Control::RaiseByName(const std::string& name, EventArgs& args) {
         if (n == name) h(args);
 }
 
+void Control::ApplyFirstTimeDefaults() {
+    for (auto& p : Properties()) p.load(*this, p.firstTime ? p.firstTime(*this) : p.storeDefault(*this));
+}
+
 void Control::ReadAllProperties(PropertyBag& bag) {
-    for (auto& p : Properties())
-        if (p.persisted) p.load(*this, bag.Read(p.name, p.storeDefault(*this)));
+    for (const PropertyInfo* p : SavedOrder(Properties())) p->load(*this, bag.Read(p->name, p->storeDefault(*this)));
 }
 
 void Control::WriteAllProperties(PropertyBag& bag) {
-    for (auto& p : Properties())
-        if (p.persisted) bag.Write(p.name, p.get(*this), p.storeDefault(*this));
-}
-
-bool EnumInfo::Contains(int64_t v) const {
-    for (auto& e : values)
-        if (e.value == v) return true;
-    return false;
-}
-
-std::string EnumInfo::List() const {
-    std::string out;
-    for (auto& e : values) out += (out.empty() ? "" : ", ") + e.name + " " + std::to_string(e.value);
-    return out;
-}
-
-PropertyInfo PropertyInfo::Enumerated(const EnumInfo& e) && {
-    enumeration = &e;
-    if (e.Refuses()) {
-        set = [inner = std::move(set), type = type, &e](Control& c, const Value& v) {
-            if (!e.Contains(AsInteger(Coerce(v, type)))) throw HostError::InvalidProperty();
-            inner(c, v);
-        };
-    }
-    return std::move(*this);
-}
-
-const EnumInfo& AlignmentEnum() {
-    static const EnumInfo e{"Alignment", {{"Left", 0, "left-justified"}, {"Right", 1, "right-justified"},
-                                          {"Centre", 2, "centred"}}, ""};
-    return e;
-}
-
-void CheckEnumerated(const PropertyInfo& p, const Value& v) {
-    if (p.enumeration && p.enumeration->Refuses() && !p.enumeration->Contains(AsInteger(Coerce(v, p.type))))
-        throw HostError::InvalidProperty();
-}
-
-std::function<Value(Control&)> AmbientFontDefault() {
-    return [](Control& c) -> Value { return c.GetHost().AmbientFont(c.GetSurface()); };
+    for (const PropertyInfo* p : SavedOrder(Properties())) bag.Write(p->name, p->get(*this), p->storeDefault(*this));
 }
 
 }  // namespace stolvane

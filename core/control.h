@@ -1,7 +1,7 @@
 // The base every library control derives from: the members every class shares (Version,
-// About), the lifecycle notifications the runtime delivers in order, the property-changed
-// convention, and a property table each control fills once so that persistence, scripts and
-// form files all work from the same list.
+// About), the lifecycle notifications the runtime delivers in order, and the property-changed
+// convention carried out from the class's property table (core/property.h), so that the typed
+// setters, persistence, scripts and form files all work from the same declarations.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 
 #include "core/convert.h"
 #include "core/event.h"
+#include "core/property.h"
 #include "core/surface.h"
 #include "core/value.h"
 
@@ -23,55 +24,6 @@ inline constexpr const char* kLibraryVersion = "v1.15.96";
 // unless the application set an address of its own. The runtime opens this one file: address.
 std::string AboutPageAddress();
 void SetAboutPageAddress(std::string address);  // empty: back to the installed page
-
-class Control;
-
-// A named list of the values a property takes. A value outside the list is either refused
-// (error 380) or, where the class gives it a meaning, stored and used as otherValues says.
-struct EnumValue {
-    std::string name;  // "tbtWin95"
-    int32_t value = 0;
-    std::string meaning;
-};
-struct EnumInfo {
-    std::string name;  // "ButtonType"
-    std::vector<EnumValue> values;
-    std::string otherValues;  // what a value outside the list does; empty: it is refused
-    bool Refuses() const { return otherValues.empty(); }
-    bool Contains(int64_t v) const;
-    std::string List() const;  // "tbtWin95 0, tbtTolvane 1, ..."
-};
-
-// One property of a control class: public name (also the persisted key), type, default used
-// when reading and writing the store, and how to get, set (with notification and refresh) and
-// load (store only, while reading) it.
-struct PropertyInfo {
-    std::string name;
-    PropType type = PropType::Int32;
-    bool isPublic = true;   // false: kept for the store only (no property of the interface)
-    bool persisted = true;  // false: interface only, never stored
-    std::function<Value(Control&)> storeDefault;
-    std::function<Value(Control&)> get;
-    std::function<void(Control&, const Value&)> set;
-    std::function<void(Control&, const Value&)> load;
-    // What the reference says: a one-line help text (empty where the class gives none) and the
-    // enumeration the value belongs to.
-    // The reference adds a note of what the property does where the help text is not enough.
-    std::string help;
-    std::string note;
-    const EnumInfo* enumeration = nullptr;
-
-    PropertyInfo Help(std::string text) && {
-        help = std::move(text);
-        return std::move(*this);
-    }
-    PropertyInfo Note(std::string text) && {
-        note = std::move(text);
-        return std::move(*this);
-    }
-    // Ties the property to its enumeration; a refusing enumeration makes the setter check.
-    PropertyInfo Enumerated(const EnumInfo& e) &&;
-};
 
 class Control {
 public:
@@ -112,8 +64,9 @@ public:
     // Access keys the control answers to (letters after '&' in its caption), upper case.
     virtual std::string AccessKeys() const { return {}; }
 
-    // The property table of the class, in interface and persistence order (each class keeps
-    // it in a static PropertyTable() that its class description also hands out).
+    // The property table of the class, in interface order; the store reads and writes it in
+    // the same order but for declarations placed with SavedAt (SavedOrder). Each class keeps it
+    // in a static PropertyTable() that its class description also hands out.
     virtual const std::vector<PropertyInfo>& Properties() const = 0;
     const PropertyInfo* FindProperty(const std::string& name) const;
     Value GetProperty(const std::string& name);
@@ -122,7 +75,24 @@ public:
     // Handlers by event name, for forms and scripts that do not know the typed events.
     void OnEvent(std::string name, std::function<void(EventArgs&)> handler);
 
+    // The body of every typed setter: stores the value as its declaration says (Normalised),
+    // tells the host by the declared name and runs the declared refresh.
+    template <class F, class V>
+    void Assign(F& field, V&& value) {
+        const PropertyInfo& p = DeclarationOf(&field);
+        Store(p, field, Normalised(F(std::forward<V>(value)), p.type));
+    }
+    // The same, storing the value exactly as given.
+    template <class F>
+    void AssignAsGiven(F& field, F value) {
+        Store(DeclarationOf(&field), field, std::move(value));
+    }
+    // The declaration of the property an m_ field holds (a logic error when there is none).
+    const PropertyInfo& DeclarationOf(const void* field) const;
+
 protected:
+    // Every property takes the value a newly placed instance starts with.
+    void ApplyFirstTimeDefaults();
     void ReadAllProperties(PropertyBag& bag);
     void WriteAllProperties(PropertyBag& bag);
     // Step 2 of every setter: tell the host the property changed, by its persisted name.
@@ -141,58 +111,75 @@ protected:
     void RaiseByName(const std::string& name, EventArgs& args);
 
 private:
+    template <class F>
+    void Store(const PropertyInfo& p, F& field, F value) {
+        field = std::move(value);
+        PropertyChanged(p.name);
+        if (p.effect) p.effect(*this);
+    }
+
     Surface& m_surface;
     std::vector<std::pair<std::string, std::function<void(EventArgs&)>>> m_nameHandlers;
 };
 
-// Builds a property entry for a field and its public setter.
-template <class C, class F, class S>
-PropertyInfo FieldProperty(std::string name, PropType type, F C::*field, std::function<Value(Control&)> storeDefault,
-                           S setter) {
+// A control whose properties all live in its table, as the library's do: a new instance takes
+// the first-time defaults, a stored one reads the store, and either way Refresh lays it out.
+class DeclaredControl : public Control {
+public:
+    using Control::Control;
+    void InitProperties() override {
+        ApplyFirstTimeDefaults();
+        Refresh();
+    }
+    void ReadProperties(PropertyBag& bag) override {
+        ReadAllProperties(bag);
+        Refresh();
+    }
+
+protected:
+    // The control's refresh procedure (RefreshPanel, LayOut, ...); none by default.
+    virtual void Refresh() {}
+};
+
+// Declares a property held in the field of class C: its name (also the saved key), type,
+// default and the refresh its setter runs after storing and notifying (none when null).
+template <class C, class F>
+PropertyInfo Declare(std::string name, PropType type, F C::*field, PropertyDefault def,
+                     void (C::*effect)() = nullptr) {
     PropertyInfo p;
     p.name = std::move(name);
     p.type = type;
-    p.storeDefault = std::move(storeDefault);
-    p.get = [field, type](Control& c) -> Value {
-        auto& v = static_cast<C&>(c).*field;
-        if constexpr (std::is_same_v<F, std::string> || std::is_same_v<F, FontRef> || std::is_same_v<F, PictureRef>)
-            return Value{v};
-        else if constexpr (std::is_floating_point_v<F>)
-            return Value{static_cast<double>(v)};
-        else
-            return Value{static_cast<int64_t>(v)};
+    p.storeDefault = std::move(def.store);
+    p.firstTime = std::move(def.firstTime);
+    p.get = [field](Control& c) { return FieldValue(static_cast<C&>(c).*field); };
+    p.load = [field, type](Control& c, const Value& v) { static_cast<C&>(c).*field = FieldFrom<F>(v, type); };
+    p.set = [field, type](Control& c, const Value& v) {
+        C& object = static_cast<C&>(c);
+        object.Assign(object.*field, FieldFrom<F>(v, type));
     };
-    auto convert = [type](const Value& v) -> F {
-        Value c = Coerce(v, type);
-        if constexpr (std::is_same_v<F, std::string>) return AsString(c);
-        else if constexpr (std::is_same_v<F, FontRef>) return AsFont(c);
-        else if constexpr (std::is_same_v<F, PictureRef>) return AsPicture(c);
-        else if constexpr (std::is_floating_point_v<F>) return static_cast<F>(AsNumber(c));
-        else return static_cast<F>(AsInteger(c));
-    };
-    p.load = [field, convert](Control& c, const Value& v) { static_cast<C&>(c).*field = convert(v); };
-    if constexpr (std::is_same_v<S, std::nullptr_t>) {
-        p.set = [field, convert, name = p.name](Control& c, const Value& v) {
-            static_cast<C&>(c).*field = convert(v);
-            c.GetHost().PropertyChanged(c.GetSurface(), name);
-        };
-    } else {
-        p.set = [setter, convert](Control& c, const Value& v) { (static_cast<C&>(c).*setter)(convert(v)); };
-    }
+    p.field = [field](const Control& c) -> const void* { return &(static_cast<const C&>(c).*field); };
+    if (effect) p.effect = [effect](Control& c) { (static_cast<C&>(c).*effect)(); };
     return p;
 }
 
-// The alignment constants of captions; a caption refuses any other value.
-const EnumInfo& AlignmentEnum();
-
-// Throws error 380 when an enumerated property that refuses other values is given one.
-void CheckEnumerated(const PropertyInfo& p, const Value& v);
-
-// A fixed store default.
-inline std::function<Value(Control&)> Default(Value v) {
-    return [v](Control&) { return v; };
+// A property entry for a field and a setter of the class's own (nullptr: store and notify).
+template <class C, class F, class S>
+PropertyInfo FieldProperty(std::string name, PropType type, F C::*field, std::function<Value(Control&)> storeDefault,
+                           S setter) {
+    PropertyInfo p = Declare(std::move(name), type, field, PropertyDefault(std::move(storeDefault)));
+    if constexpr (!std::is_same_v<S, std::nullptr_t>)
+        p.set = [setter, type](Control& c, const Value& v) { (static_cast<C&>(c).*setter)(FieldFrom<F>(v, type)); };
+    return p;
 }
-// The ambient font as the store default.
-std::function<Value(Control&)> AmbientFontDefault();
 
 }  // namespace stolvane
+
+// What every library control class declares: its constructor on a surface, its class name, its
+// property table (declared once, as core/property.h says) and its class description.
+#define STOLVANE_CONTROL_CLASS(Name)                                                         \
+    static constexpr const char* kClassName = #Name;                                         \
+    explicit Name(Surface& surface);                                                         \
+    const char* ClassName() const override { return kClassName; }                            \
+    static const std::vector<PropertyInfo>& PropertyTable();                                 \
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); } \
+    static ClassInfo Class();

@@ -23,13 +23,28 @@ struct Font {
 
 using FontRef = std::shared_ptr<Font>;
 
+// The weight that goes with setting Bold: 700 bold, 400 regular.
+constexpr int16_t WeightFor(bool bold) { return bold ? 700 : 400; }
+
 inline FontRef MakeFont(std::string name, double size, bool bold = false) {
     auto f = std::make_shared<Font>();
     f->name = std::move(name);
     f->size = size;
     f->bold = bold;
-    f->weight = bold ? 700 : 400;
+    f->weight = WeightFor(bold);
     return f;
+}
+
+// The classic default font, MS Sans Serif 8.25 pt regular, as a font object of its own.
+inline FontRef DefaultFont() { return std::make_shared<Font>(); }
+
+// Whole-font assignment to a holder that keeps a font reference (an embedded control): a copy
+// of every attribute of want, as an object of the holder's own (it learns of a change only
+// through its setter, which a shared object changed in place would bypass), or null when the
+// holder's font already has them all.
+inline FontRef FontToAssign(const FontRef& current, const Font& want) {
+    if (current && *current == want) return nullptr;
+    return std::make_shared<Font>(want);
 }
 
 }  // namespace stolvane

@@ -16,4 +16,24 @@ void CaptureMouse(Surface& surface) { surface.GetHost().SetCapture(surface); }
 
 void ReleaseMouse(Host& host) { host.ReleaseCapture(); }
 
+MouseArgs InParent(const MouseArgs& args, double left, double top) {
+    return {args.button, args.shift, static_cast<float>(args.x + left), static_cast<float>(args.y + top)};
+}
+
+bool HoverCapture::Contains(double x, double y) const {
+    return x >= 0 && x <= m_surface.Width() && y >= 0 && y <= m_surface.Height();
+}
+
+void HoverCapture::Take() {
+    CaptureMouse(m_surface);
+    m_held = true;
+}
+
+void HoverCapture::Release() {
+    if (!m_held) return;
+    m_held = false;
+    Host& host = m_surface.GetHost();
+    if (host.Captured() == &m_surface) ReleaseMouse(host);
+}
+
 }  // namespace stolvane

@@ -1,6 +1,6 @@
-// The pointer's screen position in twips, and the mouse capture a control takes while the
-// pointer is over it (so that it keeps receiving moves and notices when the pointer leaves) or
-// while it drags a grip or a title bar.
+// The pointer's screen position in twips, the mouse capture a control takes while the pointer
+// is over it (so that it keeps receiving moves and notices when the pointer leaves) or while it
+// drags a grip or a title bar, and mouse coordinates carried from a child to its container.
 #pragma once
 
 #include <cstdint>
@@ -26,5 +26,48 @@ MousePoint fncMousePosition(Host& host);
 void CaptureMouse(Surface& surface);
 // Ends the capture, whoever holds it.
 void ReleaseMouse(Host& host);
+
+// Mouse arguments a child at (left, top) of its container received, in the container's
+// coordinates.
+MouseArgs InParent(const MouseArgs& args, double left, double top);
+template <class Child>
+MouseArgs InParent(const MouseArgs& args, const Child& child) {
+    return InParent(args, child.Left(), child.Top());
+}
+
+// Hover tracking with capture. On a move inside its surface (the edges count as inside) a
+// control takes the capture and records it; holding the capture, it receives the next move
+// outside as well, and there it restores its resting look and lets the capture go.
+class HoverCapture {
+public:
+    explicit HoverCapture(Surface& surface) : m_surface(surface) {}
+
+    // True when (x, y), relative to the surface, lies on it, edges included.
+    bool Contains(double x, double y) const;
+    // One move at (x, y): inside, enter() runs and the capture is taken; outside, leave() runs
+    // and the capture is let go. Returns whether the point was inside.
+    template <class Enter, class Leave>
+    bool Track(double x, double y, Enter&& enter, Leave&& leave) {
+        const bool inside = Contains(x, y);
+        if (inside) {
+            enter();
+            Take();
+        } else {
+            leave();
+            Release();
+        }
+        return inside;
+    }
+    // Routes all mouse input to the surface, and records that it is held.
+    void Take();
+    // Forgets the capture and, if the surface still holds it, ends it. A capture another
+    // surface has taken since (a control inside a panel, say) is left alone.
+    void Release();
+    bool Held() const { return m_held; }
+
+private:
+    Surface& m_surface;
+    bool m_held = false;
+};
 
 }  // namespace stolvane

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "core/errors.h"
+
 namespace stolvane {
 
 namespace {
@@ -147,7 +149,7 @@ PictureRef Picture::Empty() {
 
 PictureRef Picture::FromPixels(int width, int height, std::vector<uint32_t> argb, std::string source) {
     if (width <= 0 || height <= 0 || argb.size() != static_cast<size_t>(width) * height)
-        throw HostError(ErrorNumber::InvalidPicture, "Invalid picture");
+        throw Errors::InvalidPicture();
     auto p = std::make_shared<Picture>();
     p->m_handle = g_nextHandle++;
     p->m_width = width;

@@ -256,4 +256,14 @@ void TileImage(Image& source, PictureBox& target, int16_t X1, int16_t Y1, int16_
     Tile(source, target, X1, Y1, X2, Y2);
 }
 
+void DotRows(Surface& target, int32_t from, int32_t to, std::initializer_list<double> rows, OleColour colour) {
+    for (int32_t x = from; x <= to; x += 30)
+        for (double y : rows) target.PSet(x, y, colour);
+}
+
+void DotColumns(Surface& target, int32_t from, int32_t to, std::initializer_list<double> columns, OleColour colour) {
+    for (int32_t y = from; y <= to; y += 30)
+        for (double x : columns) target.PSet(x, y, colour);
+}
+
 }  // namespace stolvane

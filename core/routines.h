@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "core/elements.h"
@@ -65,6 +66,14 @@ void CentreImage(Image& element, double areaW, double areaH);
 // the overflow right of X2 and below Y2 with the button face colour.
 void TileImage(Image& source, Surface& target, int16_t X1, int16_t Y1, int16_t X2, int16_t Y2);
 void TileImage(Image& source, PictureBox& target, int16_t X1, int16_t Y1, int16_t X2, int16_t Y2);
+
+// ---- Focus dots
+
+// One point in colour every 30 twips from `from` to `to` (whole twips, both included): along x on
+// each of the rows y, or along y on each of the columns x. The button and the check box draw
+// their focus rectangles with them.
+void DotRows(Surface& target, int32_t from, int32_t to, std::initializer_list<double> rows, OleColour colour);
+void DotColumns(Surface& target, int32_t from, int32_t to, std::initializer_list<double> columns, OleColour colour);
 
 // ---- Exposed for the tests and the benchmark
 

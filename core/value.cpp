@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/convert.h"
+#include "core/errors.h"
 
 namespace stolvane {
 
@@ -21,7 +22,7 @@ const char* PropTypeName(PropType t) {
 }
 
 namespace {
-[[noreturn]] void Mismatch() { throw HostError(ErrorNumber::InvalidProperty, "Invalid property value"); }
+[[noreturn]] void Mismatch() { throw HostError::InvalidProperty(); }
 
 double Number(const Value& v) {
     if (auto i = std::get_if<int64_t>(&v)) return static_cast<double>(*i);
@@ -58,14 +59,14 @@ Value Coerce(const Value& v, PropType t) {
                 const Font& font = **f;
                 if (font.name.empty() || !(font.size > 0 && font.size <= 2048) || font.weight < 0 ||
                     font.weight > 1000 || font.charset < 0 || font.charset > 255)
-                    throw HostError(ErrorNumber::InvalidProperty, "Invalid property value");
+                    throw HostError::InvalidProperty();
                 return *f;
             }
-            throw HostError(ErrorNumber::ObjectRequired, "Object required");
+            throw Errors::ObjectRequired();
         case PropType::Picture:
             if (auto p = std::get_if<PictureRef>(&v)) return *p ? *p : Picture::Empty();
             if (std::holds_alternative<std::monostate>(v)) return Picture::Empty();
-            throw HostError(ErrorNumber::ObjectRequired, "Object required");
+            throw Errors::ObjectRequired();
     }
     Mismatch();
 }
@@ -99,7 +100,7 @@ const std::string& AsString(const Value& v) {
 }
 FontRef AsFont(const Value& v) {
     if (auto f = std::get_if<FontRef>(&v); f && *f) return *f;
-    throw HostError(ErrorNumber::ObjectRequired, "Object required");
+    throw Errors::ObjectRequired();
 }
 PictureRef AsPicture(const Value& v) {
     if (auto p = std::get_if<PictureRef>(&v); p && *p) return *p;

@@ -11,6 +11,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "core/text.h"
+
 namespace stolvane {
 
 namespace {
@@ -18,9 +20,7 @@ constexpr size_t kMaxFileBytes = size_t(1) << 20;
 }  // namespace
 
 std::string Desktop::Fold(const std::string& s) {
-    std::string r = s;
-    std::transform(r.begin(), r.end(), r.begin(), [](unsigned char c) { return std::tolower(c); });
-    return r;
+    return ToLower(s);
 }
 
 std::string Desktop::LocateFile() {

@@ -3,13 +3,13 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/types.h"
+#include "core/errors.h"
 
 namespace stolvane {
 
 namespace {
 
-[[noreturn]] void Refuse() { throw HostError(ErrorNumber::InvalidPicture, "Invalid picture"); }
+[[noreturn]] void Refuse() { throw Errors::InvalidPicture(); }
 
 // Bounds-checked reading of the bytes: any read past the end means the file was cut short.
 class Bytes {

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <iostream>
 
+#include "core/errors.h"
+#include "core/text.h"
 #include "host/media.h"
 #include "host/runtime_internal.h"
 
@@ -24,10 +26,7 @@ namespace stolvane {
 
 namespace {
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
+std::string Lower(std::string s) { return ToLower(std::move(s)); }
 
 // Only web and mail links and the library's own about page are handed to the desktop; anything
 // else (another file:, javascript:, a bare path, an option-looking "-x") is refused before any
@@ -144,13 +143,13 @@ void Runtime::PopupMenu(Surface&, MenuItem& root, MenuItem* defaultItem) {
 
 FontRef Runtime::AmbientFont(Surface& surface) {
     if (Form* f = surface.OwningForm()) return f->GetFont();
-    static FontRef fallback = MakeFont("MS Sans Serif", 8.25);
+    static FontRef fallback = DefaultFont();
     return fallback;
 }
 
 double Runtime::ParentProperty(Surface& surface, const std::string& name) {
     Surface* parent = surface.Container();
-    if (!parent) throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
+    if (!parent) throw Errors::NoSuchProperty();
     if (parent->IsForm()) {
         auto* form = static_cast<Form*>(parent);
         if (name == "Left") return form->Left();
@@ -164,12 +163,12 @@ double Runtime::ParentProperty(Surface& surface, const std::string& name) {
         if (name == "Width") return parent->Width();
         if (name == "Height") return parent->Height();
     }
-    throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
+    throw Errors::NoSuchProperty();
 }
 
 void Runtime::SetParentProperty(Surface& surface, const std::string& name, double value) {
     Surface* parent = surface.Container();
-    if (!parent) throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
+    if (!parent) throw Errors::NoSuchProperty();
     if (name == "Left") return parent->SetLeft(value);
     if (name == "Top") return parent->SetTop(value);
     if (name == "Width") return parent->SetWidth(value);
@@ -178,7 +177,7 @@ void Runtime::SetParentProperty(Surface& surface, const std::string& name, doubl
         static_cast<Form*>(parent)->SetWindowState(ToInt16(value));
         return;
     }
-    throw HostError(ErrorNumber::NoSuchProperty, "Object doesn't support this property or method");
+    throw Errors::NoSuchProperty();
 }
 
 // ---------------------------------------------------------------- desktop services

@@ -14,7 +14,7 @@ namespace stolvane {
 Form& Runtime::NewForm(const std::string& name, double clientWidth, double clientHeight) {
     auto form = std::make_unique<Form>(*this, name);
     form->Move(0, 0, clientWidth, clientHeight);
-    form->SetFont(MakeFont("MS Sans Serif", 8.25));
+    form->SetFont(DefaultFont());
     m_forms.push_back(std::move(form));
     return *m_forms.back();
 }

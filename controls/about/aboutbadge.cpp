@@ -141,7 +141,7 @@ PictureRef AboutBadge::Paint(const BadgeArtwork& art, bool pressed) {
 
 // ---------------------------------------------------------------- design
 
-AboutBadge::AboutBadge(Surface& surface, const BadgeArtwork& artwork) : Control(surface) {
+AboutBadge::AboutBadge(Surface& surface, const BadgeArtwork& artwork) : DeclaredControl(surface) {
     auto image = [&](const char* name, bool pressed, bool visible) {
         Image& img = surface.Add<Image>(name);
         img.Move(0, 0, kWidth, kHeight);
@@ -157,15 +157,9 @@ AboutBadge::AboutBadge(Surface& surface, const BadgeArtwork& artwork) : Control(
     imgDown = image("imgDown", true, false);
 }
 
-void AboutBadge::SetEnabled(Boolean enabled) {
-    m_Enabled = ToBoolean(enabled != 0);
-    PropertyChanged("Enabled");
-}
-
 const std::vector<PropertyInfo>& AboutBadge::PropertyTable() {
     static const std::vector<PropertyInfo> props = {
-        FieldProperty("Enabled", PropType::Boolean, &AboutBadge::m_Enabled, Default(int64_t{True}),
-                      &AboutBadge::SetEnabled)
+        Declare("Enabled", PropType::Boolean, &AboutBadge::m_Enabled, True)
             .Note("False: the badge no longer shows pressed, and a release over it neither raises Click nor opens "
                   "the about page; MouseDown, MouseMove and MouseUp are still raised."),
     };

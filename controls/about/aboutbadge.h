@@ -1,6 +1,6 @@
-// What the two about badges share: a fixed 88 x 31-pixel picture button that shows its pressed
-// picture while the mouse is held on it and, released over it, raises Click and opens the
-// library's about page. TolvaneAbout_1 and TolvaneAbout_2 differ only in their artwork.
+// The two about badges, TolvaneAbout_1 and TolvaneAbout_2: a fixed 88 x 31-pixel picture button
+// that shows its pressed picture while the mouse is held on it and, released over it, raises
+// Click and opens the library's about page. They differ only in their artwork.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +25,7 @@ struct BadgeArtwork {
     IconKind icon;
 };
 
-class AboutBadge : public Control {
+class AboutBadge : public DeclaredControl {
 public:
     static constexpr double kWidth = 1320;  // 88 pixels
     static constexpr double kHeight = 465;  // 31 pixels
@@ -36,8 +36,7 @@ public:
     const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
 
     // ---- Property
-    Boolean Enabled() const { return m_Enabled; }
-    void SetEnabled(Boolean enabled);  // False: the badge neither presses nor clicks nor navigates
+    STOLVANE_PROPERTY(Boolean, Enabled)  // False: the badge neither presses nor clicks nor navigates
 
     // The summary and events both badge classes share.
     static void DescribeBadge(ClassInfo& c);
@@ -49,7 +48,6 @@ public:
     MouseEvent MouseUp{"MouseUp", kMouseArgNames};
 
     // ---- Lifecycle and input
-    void InitProperties() override { m_Enabled = True; }
     void Resize() override;
     void OnMouseDown(MouseArgs& a) override;
     void OnMouseMove(MouseArgs& a) override;
@@ -76,5 +74,30 @@ private:
     int32_t m_ScreenBottom = 0;
     Boolean m_Enabled = True;
 };
+
+// One badge class: its name and its artwork (TolvaneAbout_1 and TolvaneAbout_2).
+template <const char* Name, const BadgeArtwork& Artwork>
+class Badge : public AboutBadge {
+public:
+    static constexpr double kDesignWidth = kWidth;
+    static constexpr double kDesignHeight = kHeight;
+    explicit Badge(Surface& surface) : AboutBadge(surface, Artwork) {}
+    const char* ClassName() const override { return Name; }
+    static ClassInfo Class() {
+        ClassInfo c = DescribeClass<Badge>(Name, kWidth, kHeight);
+        DescribeBadge(c);
+        return c;
+    }
+};
+
+// The two badges: a light face with a small window for its icon, and a title-bar blue face with
+// a ticked box.
+inline constexpr char kAbout1Name[] = "TolvaneAbout_1", kAbout2Name[] = "TolvaneAbout_2";
+inline constexpr BadgeArtwork kAbout1Artwork{0xD4D0C8, 0xF4F2EE, 0x000080, "STolvane", true,
+                                             "controls", false, BadgeArtwork::IconKind::Window};
+inline constexpr BadgeArtwork kAbout2Artwork{0x000080, 0x1084D0, 0xFFFFFF, "about", true,
+                                             "STolvane", false, BadgeArtwork::IconKind::TickBox};
+using TolvaneAbout_1 = Badge<kAbout1Name, kAbout1Artwork>;
+using TolvaneAbout_2 = Badge<kAbout2Name, kAbout2Artwork>;
 
 }  // namespace stolvane

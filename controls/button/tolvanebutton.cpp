@@ -1,10 +1,12 @@
 #include "controls/button/tolvanebutton.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
-#include "core/mouse.h"
+#include "core/describe.h"
+#include "core/routines.h"
+#include "core/step.h"
+#include "core/text.h"
 
 namespace stolvane {
 
@@ -53,15 +55,6 @@ constexpr BevelRow kBevelTable[] = {
     {tbtWin31, Down, kAnyFocus, {kDark, kDark, kShadow, kHighlight, kKeep}},
 };
 
-// Runs one step of a handler: a failing host operation is ignored and the handler goes on.
-template <class F>
-void Step(F&& f) {
-    try {
-        f();
-    } catch (const HostError&) {
-    }
-}
-
 }  // namespace
 
 TolvaneButton::BevelColours TolvaneButton::BevelFor(int16_t style, int32_t state, bool focused) {
@@ -76,7 +69,7 @@ TolvaneButton::BevelColours TolvaneButton::BevelFor(int16_t style, int32_t state
 
 // ---------------------------------------------------------------- design
 
-TolvaneButton::TolvaneButton(Surface& surface) : Control(surface) {
+TolvaneButton::TolvaneButton(Surface& surface) : DeclaredControl(surface) {
     // Lines lower in the list lie beneath later ones: the second inner edge first, then the
     // inner bevel, then the outer frame, so that the thick inner lines of tbtWin31 never cover
     // the frame.
@@ -102,21 +95,16 @@ TolvaneButton::TolvaneButton(Surface& surface) : Control(surface) {
     imgButton = &surface.Add<Image>("imgButton");
     imgButton->SetVisible(false);
     imgButton->Move(75, 75, 0, 0);
-    imgButton->onMouseDown = [this](MouseArgs& a) {
-        MouseArgs b{a.button, a.shift, static_cast<float>(a.x + imgButton->Left()),
-                    static_cast<float>(a.y + imgButton->Top())};
-        OnMouseDown(b);
+    // The picture's mouse events reach the button in the button's coordinates.
+    auto inButton = [this](void (TolvaneButton::*handler)(MouseArgs&)) {
+        return [this, handler](MouseArgs& a) {
+            MouseArgs b = InParent(a, *imgButton);
+            (this->*handler)(b);
+        };
     };
-    imgButton->onMouseMove = [this](MouseArgs& a) {
-        MouseArgs b{a.button, a.shift, static_cast<float>(a.x + imgButton->Left()),
-                    static_cast<float>(a.y + imgButton->Top())};
-        OnMouseMove(b);
-    };
-    imgButton->onMouseUp = [this](MouseArgs& a) {
-        MouseArgs b{a.button, a.shift, static_cast<float>(a.x + imgButton->Left()),
-                    static_cast<float>(a.y + imgButton->Top())};
-        OnMouseUp(b);
-    };
+    imgButton->onMouseDown = inButton(&TolvaneButton::OnMouseDown);
+    imgButton->onMouseMove = inButton(&TolvaneButton::OnMouseMove);
+    imgButton->onMouseUp = inButton(&TolvaneButton::OnMouseUp);
 
     const double labelHeight = 255;
     PropertyMap design{{"Font", MakeFont("Arial", 8.25)}};
@@ -126,8 +114,7 @@ TolvaneButton::TolvaneButton(Surface& surface) : Control(surface) {
     // The caption's mouse events reach the button in the button's coordinates.
     auto forward = [this](void (TolvaneButton::*handler)(MouseArgs&)) {
         return [this, handler](int16_t& button, int16_t& shift, float& x, float& y) {
-            const Surface& caption = CaptionSurface();
-            MouseArgs a{button, shift, static_cast<float>(x + caption.Left()), static_cast<float>(y + caption.Top())};
+            MouseArgs a = InParent(MouseArgs{button, shift, x, y}, CaptionSurface());
             (this->*handler)(a);
         };
     };
@@ -138,29 +125,8 @@ TolvaneButton::TolvaneButton(Surface& surface) : Control(surface) {
 
 // ---------------------------------------------------------------- properties
 
-void TolvaneButton::SetAlignImage(int16_t align) {
-    m_AlignImage = align;
-    PropertyChanged("AlignImage");
+void TolvaneButton::RedrawFlat() {
     DrawState(Flat);
-    LayOut();
-}
-
-void TolvaneButton::SetButtonStyle(int16_t style) {
-    m_ButtonStyle = style;
-    PropertyChanged("ButtonStyle");
-    DrawState(Flat);
-    LayOut();
-}
-
-void TolvaneButton::SetCatch(Boolean latch) {
-    m_Catch = ToBoolean(latch != 0);
-    PropertyChanged("Catch");
-    LayOut();
-}
-
-void TolvaneButton::SetCaption(const std::string& caption) {
-    m_Caption = caption;
-    PropertyChanged("Caption");
     LayOut();
 }
 
@@ -170,62 +136,26 @@ void TolvaneButton::SetCaption(const std::string& caption) {
 // colours, because a hover over the caption starts the label's own fade timer, which keeps
 // running once the button has taken the mouse capture from it: it would fade the caption
 // towards the other colour on its own.
-void TolvaneButton::SetColour(OleColour colour) {
-    m_Colour = colour;
-    PropertyChanged("Colour");
-    if (!m_Enabled || m_State == Flat) SetCaptionColours(colour);
+void TolvaneButton::ShowColour() {
+    if (!m_Enabled || m_State == Flat) SetCaptionColours(m_Colour);
 }
 
-void TolvaneButton::SetColourUp(OleColour colour) {
-    m_ColourUp = colour;
-    PropertyChanged("ColourUp");
-    if (m_Enabled && (m_State == Up || m_State == Down)) SetCaptionColours(colour);
+void TolvaneButton::ShowColourUp() {
+    if (m_Enabled && (m_State == Up || m_State == Down)) SetCaptionColours(m_ColourUp);
 }
 
-void TolvaneButton::SetIsDown(Boolean down) {
-    m_IsDown = ToBoolean(down != 0);
-    PropertyChanged("IsDown");
-    DrawState(m_IsDown ? Down : Flat);
+void TolvaneButton::IsDownChanged() { DrawState(m_IsDown ? Down : Flat); }
+
+// A button switched off while the pointer is over it (from its own Click handler, say) lets
+// the mouse go: a disabled button ignores the moves that would otherwise release it, and the
+// capture would keep every other control of the form from the mouse.
+void TolvaneButton::EnabledChanged() {
+    if (!m_Enabled) m_Captured.Release();
+    RedrawFlat();
 }
 
-void TolvaneButton::SetEnabled(Boolean enabled) {
-    m_Enabled = ToBoolean(enabled != 0);
-    PropertyChanged("Enabled");
-    // A button switched off while the pointer is over it (from its own Click handler, say)
-    // lets the mouse go: a disabled button ignores the moves that would otherwise release it,
-    // and the capture would keep every other control of the form from the mouse.
-    if (!m_Enabled && m_Captured) {
-        if (GetHost().Captured() == &GetSurface()) ReleaseMouse(GetHost());
-        m_Captured = False;
-    }
-    DrawState(Flat);
-    LayOut();
-}
-
-void TolvaneButton::SetFont(FontRef font) {
-    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
-    m_Font = std::move(font);
-    PropertyChanged("Font");
-    ResizeButton();
-}
-
-void TolvaneButton::SetHyperlink(const std::string& link) {
-    m_Hyperlink = link;
-    PropertyChanged("Hyperlink");
-}
-
-void TolvaneButton::SetPicture(PictureRef picture) {
-    m_Picture = picture ? std::move(picture) : stolvane::Picture::Empty();
-    PropertyChanged("Picture");
-    // Zeroed first, so that the element takes the size of the picture it is given next.
-    imgButton->SetWidth(0);
-    imgButton->SetHeight(0);
-    LayOut();
-}
-
-void TolvaneButton::SetPictureDisabled(PictureRef picture) {
-    m_PictureDisabled = picture ? std::move(picture) : stolvane::Picture::Empty();
-    PropertyChanged("PictureDisabled");
+// The picture element is zeroed first, so that it takes the size of the picture it is given next.
+void TolvaneButton::PictureChanged() {
     imgButton->SetWidth(0);
     imgButton->SetHeight(0);
     LayOut();
@@ -248,91 +178,49 @@ const EnumInfo kButtonType{"ButtonType",
 
 const std::vector<PropertyInfo>& TolvaneButton::PropertyTable() {
     using B = TolvaneButton;
-    static const std::vector<PropertyInfo> props = [] {
-        const Value noPicture{PictureRef(stolvane::Picture::Empty())};
+    using enum PropType;
+    static const std::vector<PropertyInfo> props = {
+        Declare("AlignImage", Int16, &B::m_AlignImage, ImageAligns::iaLeft, &B::RedrawFlat).Enumerated(kImageAligns)
+            .Note("Where the picture stands against the caption."),
+        Declare("ButtonStyle", Int16, &B::m_ButtonStyle, tbtWin98, &B::RedrawFlat).Enumerated(kButtonType)
+            .Note("The look of the button."),
+        Declare("Catch", Boolean, &B::m_Catch, False, &B::LayOut)
+            .Note("True: the button latches; one click holds it down (IsDown), the next releases it."),
+        Declare("Caption", String, &B::m_Caption, OwnNameDefault(), &B::LayOut)
+            .Note("Text on the button; \"&\" marks the access key."),
+        Declare("Colour", Colour, &B::m_Colour, SysColour::ButtonText, &B::ShowColour).Note("Caption colour at rest."),
+        Declare("ColourUp", Colour, &B::m_ColourUp, SysColour::ActiveTitle, &B::ShowColourUp)
+            .Note("Caption colour while the button is raised or pressed."),
+        Declare("IsDown", Boolean, &B::m_IsDown, False, &B::IsDownChanged)
+            .Note("The latched state of a catching button; setting it draws the button pressed."),
+        Declare("Enabled", Boolean, &B::m_Enabled, True, &B::EnabledChanged)
+            .Note("False: the button ignores the mouse and shows PictureDisabled and a grey caption."),
+        Declare("Font", Font, &B::m_Font, AmbientFontDefault(), &B::ResizeButton).Note("Font of the caption."),
+        Declare("Hyperlink", String, &B::m_Hyperlink, "").Note("Address opened after a click; empty opens nothing."),
         // Read, kept and written back unchanged; the button has no such property.
-        PropertyInfo mousePointer =
-            FieldProperty("MousePointer", PropType::Int16, &B::m_MousePointer, Default(int64_t{0}), nullptr);
-        mousePointer.isPublic = false;
-        return std::vector<PropertyInfo>{
-            FieldProperty("AlignImage", PropType::Int16, &B::m_AlignImage, Default(int64_t{ImageAligns::iaLeft}),
-                          &B::SetAlignImage)
-                .Enumerated(kImageAligns)
-                .Note("Where the picture stands against the caption."),
-            FieldProperty("ButtonStyle", PropType::Int16, &B::m_ButtonStyle, Default(int64_t{tbtWin98}),
-                          &B::SetButtonStyle)
-                .Enumerated(kButtonType)
-                .Note("The look of the button."),
-            FieldProperty("Catch", PropType::Boolean, &B::m_Catch, Default(int64_t{False}), &B::SetCatch)
-                .Note("True: the button latches; one click holds it down (IsDown), the next releases it."),
-            FieldProperty("Caption", PropType::String, &B::m_Caption, Default(std::string("TolvaneButton")),
-                          &B::SetCaption)
-                .Note("Text on the button; \"&\" marks the access key."),
-            FieldProperty("Colour", PropType::Colour, &B::m_Colour, Default(int64_t{SysColour::ButtonText}),
-                          &B::SetColour)
-                .Note("Caption colour at rest."),
-            FieldProperty("ColourUp", PropType::Colour, &B::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
-                          &B::SetColourUp)
-                .Note("Caption colour while the button is raised or pressed."),
-            FieldProperty("IsDown", PropType::Boolean, &B::m_IsDown, Default(int64_t{False}), &B::SetIsDown)
-                .Note("The latched state of a catching button; setting it draws the button pressed."),
-            FieldProperty("Enabled", PropType::Boolean, &B::m_Enabled, Default(int64_t{True}), &B::SetEnabled)
-                .Note("False: the button ignores the mouse and shows PictureDisabled and a grey caption."),
-            FieldProperty("Font", PropType::Font, &B::m_Font, AmbientFontDefault(), &B::SetFont)
-                .Note("Font of the caption."),
-            FieldProperty("Hyperlink", PropType::String, &B::m_Hyperlink, Default(std::string()), &B::SetHyperlink)
-                .Note("Address opened after a click; empty opens nothing."),
-            mousePointer,
-            FieldProperty("Picture", PropType::Picture, &B::m_Picture, Default(noPicture), &B::SetPicture)
-                .Note("Picture shown while enabled."),
-            FieldProperty("PictureDisabled", PropType::Picture, &B::m_PictureDisabled, Default(noPicture),
-                          &B::SetPictureDisabled)
-                .Note("Picture shown while disabled."),
-        };
-    }();
+        Declare("MousePointer", Int16, &B::m_MousePointer, 0).StoreOnly(),
+        Declare("Picture", Picture, &B::m_Picture, NoPictureDefault(), &B::PictureChanged)
+            .Note("Picture shown while enabled."),
+        Declare("PictureDisabled", Picture, &B::m_PictureDisabled, NoPictureDefault(), &B::PictureChanged)
+            .Note("Picture shown while disabled."),
+    };
     return props;
 }
 
 ClassInfo TolvaneButton::Class() {
     using B = TolvaneButton;
-    ClassInfo c = DescribeClass<TolvaneButton>("TolvaneButton", kDesignWidth, kDesignHeight);
-    c.summary = "A push button in four classic looks, with a caption, an optional picture, a latching mode and a "
-                "hyperlink.";
-    c.events = [](const Control& control) {
-        auto events = EventsOf<B>(&B::Click, &B::MouseDown, &B::MouseMove, &B::MouseUp)(control);
-        events[3].note = "declared for the interface; the button never raises it";
-        return events;
+    ClassInfo c = DescribeControl<B>(
+        "A push button in four classic looks, with a caption, an optional picture, a latching mode and a hyperlink.",
+        {&kImageAligns, &kButtonType}, &B::Click, &B::MouseDown, &B::MouseMove, &B::MouseUp);
+    c.events = [events = c.events](const Control& control) {
+        auto list = events(control);
+        list[3].note = "declared for the interface; the button never raises it";
+        return list;
     };
-    c.enumerations = {&kImageAligns, &kButtonType};
     return c;
 }
 
 // ---------------------------------------------------------------- lifecycle
-
-void TolvaneButton::InitProperties() {
-    m_AlignImage = ImageAligns::iaLeft;
-    m_ButtonStyle = tbtWin98;
-    m_Catch = False;
-    m_Caption = GetSurface().Name();
-    m_Colour = SysColour::ButtonText;
-    m_ColourUp = SysColour::ActiveTitle;
-    m_IsDown = False;
-    m_Enabled = True;
-    m_Font = GetHost().AmbientFont(GetSurface());
-    m_Hyperlink.clear();
-    m_MousePointer = 0;
-    m_Picture = stolvane::Picture::Empty();
-    m_PictureDisabled = stolvane::Picture::Empty();
-    LayOut();
-}
-
-void TolvaneButton::ReadProperties(PropertyBag& bag) {
-    ReadAllProperties(bag);
-    if (!m_Picture) m_Picture = stolvane::Picture::Empty();
-    if (!m_PictureDisabled) m_PictureDisabled = stolvane::Picture::Empty();
-    // The first state is drawn at Show: a stored IsDown does not show pressed until set again.
-    LayOut();
-}
 
 void TolvaneButton::Resize() { ResizeButton(); }
 
@@ -380,16 +268,9 @@ void TolvaneButton::ResizeButton() {
 void TolvaneButton::CopyFontToCaption() {
     if (!m_Font) return;
     FontRef current = lblCaption->Font();
-    stolvane::Font font = current ? *current : stolvane::Font{};
-    font.bold = m_Font->bold;
-    font.charset = m_Font->charset;
-    font.italic = m_Font->italic;
-    font.size = m_Font->size;
-    font.strikethrough = m_Font->strikethrough;
-    font.underline = m_Font->underline;
-    font.weight = m_Font->weight;
-    // A font object of the caption's own: the label learns of a change only through its setter.
-    if (!current || !(font == *current)) lblCaption->SetFont(std::make_shared<stolvane::Font>(font));
+    stolvane::Font font = *m_Font;
+    font.name = current ? current->name : stolvane::Font{}.name;
+    if (FontRef copy = FontToAssign(current, font)) lblCaption->SetFont(copy);
 }
 
 void TolvaneButton::SetCaptionColours(OleColour colour) {
@@ -485,16 +366,9 @@ void TolvaneButton::DrawState(int32_t state) {
     }
 
     const BevelColours c = BevelFor(m_ButtonStyle, state, m_HasFocus != False);
-    auto paint = [](OleColour colour, Line* a, Line* b) {
-        if (colour == kKeep) return;
-        a->SetColour(colour);
-        b->SetColour(colour);
-    };
-    paint(c.outer1, TopLine, LefLine);
-    paint(c.outer2, BotLine, RigLine);
-    paint(c.inner1, inTop, InLef);
-    paint(c.inner2, InBot, InRig);
-    paint(c.second, in2Bot, in2Rig);
+    PaintBevel({TopLine, LefLine, BotLine, RigLine}, c.outer1, c.outer2);
+    PaintBevel({inTop, InLef, InBot, InRig}, c.inner1, c.inner2);
+    PaintBevel({.bottom = in2Bot, .right = in2Rig}, kKeep, c.second);
 
     if (m_ButtonStyle == tbtTolvane) SetCaptionBold(state != Flat || (m_Font && m_Font->bold));
     m_State = state;
@@ -504,24 +378,11 @@ void TolvaneButton::DrawState(int32_t state) {
 void TolvaneButton::DrawFocus() {
     Surface& s = GetSurface();
     const double W = s.Width(), H = s.Height();
-    const int32_t right = ToInt32(W - 75), bottom = ToInt32(H - 75);
-    for (int32_t x = 75; x <= right; x += 30) {
-        s.PSet(x, 60, kDark);
-        s.PSet(x, H - 75, kDark);
-    }
-    for (int32_t y = 75; y <= bottom; y += 30) {
-        s.PSet(60, y, kDark);
-        s.PSet(W - 75, y, kDark);
-    }
+    DotRows(s, 75, ToInt32(W - 75), {60, H - 75}, kDark);
+    DotColumns(s, 75, ToInt32(H - 75), {60, W - 75}, kDark);
 }
 
 // ---------------------------------------------------------------- mouse
-
-bool TolvaneButton::Inside(double x, double y) {
-    const Surface& s = GetSurface();
-    m_Inside = ToBoolean(x >= 0 && x <= s.Width() && y >= 0 && y <= s.Height());
-    return m_Inside != False;
-}
 
 void TolvaneButton::OnMouseDown(MouseArgs& a) {
     if (!m_Enabled) return;
@@ -531,33 +392,18 @@ void TolvaneButton::OnMouseDown(MouseArgs& a) {
 }
 
 void TolvaneButton::OnMouseMove(MouseArgs& a) {
-    Host& host = GetHost();
-    auto release = [&] {
-        Step([&] {
-            if (host.Captured() == &GetSurface()) ReleaseMouse(host);
-        });
-        m_Captured = False;
-    };
-    // A disabled button neither lights up nor raises events; it only lets the mouse go.
-    if (!m_Enabled) {
-        if (m_Captured) release();
+    // A disabled button neither lights up nor raises events, and a latched one stays down
+    // whatever the pointer does: they only let the mouse go.
+    if (!m_Enabled || (m_Catch && m_IsDown)) {
+        Step([&] { m_Captured.Release(); });
         return;
     }
-    // Latched: stays down whatever the pointer does.
-    if (m_Catch && m_IsDown) {
-        if (m_Captured) release();
-        return;
-    }
-    const bool inside = Inside(a.x, a.y);
-    if (a.button == 0 && inside) {
-        // Holding the capture makes the next move outside arrive here: that is how the button
-        // notices the pointer has left.
+    if (a.button == 0 && m_Captured.Contains(a.x, a.y)) {
         Step([&] { DrawState(Up); });
-        Step([&] { CaptureMouse(GetSurface()); });
-        m_Captured = True;
+        Step([&] { m_Captured.Take(); });
     } else if (a.button == 0) {
         Step([&] { DrawState(Flat); });
-        if (m_Captured) release();
+        Step([&] { m_Captured.Release(); });
     }
     // With a mouse button held the look stays as it is: a pressed button dragged out stays down.
     Step([&] { Raise(MouseMove, a.button, a.shift, a.x, a.y); });
@@ -574,7 +420,7 @@ void TolvaneButton::OnMouseUp(MouseArgs& a) {
         originX = ToInt32(p.x - a.x);
         originY = ToInt32(p.y - a.y);
     });
-    if (Inside(a.x, a.y)) {
+    if (m_Captured.Contains(a.x, a.y)) {
         Step([&] { Raise(Click); });
         Step([&] { host.DoEvents(); });
         OpenHyperlink();
@@ -629,17 +475,7 @@ void TolvaneButton::OnAccessKeyPress(int16_t) {
 
 // The letters after '&' in the caption ("&&" is a literal ampersand). A disabled button answers
 // to none, so that another control may.
-std::string TolvaneButton::AccessKeys() const {
-    std::string keys;
-    if (!m_Enabled) return keys;
-    for (size_t i = 0; i + 1 < m_Caption.size(); ++i) {
-        if (m_Caption[i] != '&') continue;
-        const char next = m_Caption[i + 1];
-        if (next != '&') keys += static_cast<char>(std::toupper(static_cast<unsigned char>(next)));
-        ++i;
-    }
-    return keys;
-}
+std::string TolvaneButton::AccessKeys() const { return m_Enabled ? AccessKeysOf(m_Caption) : std::string(); }
 
 void TolvaneButton::OnGotFocus() {
     if (!m_Enabled) return;

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "controls/label/tolvanelabel.h"
+#include "core/bevel.h"
 #include "core/control.h"
 #include "core/library.h"
+#include "core/mouse.h"
 
 namespace stolvane {
 
@@ -38,7 +40,7 @@ constexpr int32_t Down = 1;  // pressed
 constexpr int32_t Flat = 2;  // resting
 }  // namespace ButtonState
 
-class TolvaneButton : public Control {
+class TolvaneButton : public DeclaredControl {
 public:
     static constexpr double kDesignWidth = 3195;
     static constexpr double kDesignHeight = 1875;
@@ -46,37 +48,21 @@ public:
     static constexpr double kPressOffset = 15;    // picture and caption move this far when pressed
     static constexpr int16_t kSpace = 32;
 
-    explicit TolvaneButton(Surface& surface);
-    const char* ClassName() const override { return "TolvaneButton"; }
-    static const std::vector<PropertyInfo>& PropertyTable();
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
-    static ClassInfo Class();
+    STOLVANE_CONTROL_CLASS(TolvaneButton)
 
     // ---- Properties, in interface order
-    int16_t AlignImage() const { return m_AlignImage; }
-    void SetAlignImage(int16_t align);
-    int16_t ButtonStyle() const { return m_ButtonStyle; }
-    void SetButtonStyle(int16_t style);
-    Boolean Catch() const { return m_Catch; }
-    void SetCatch(Boolean latch);
-    const std::string& Caption() const { return m_Caption; }
-    void SetCaption(const std::string& caption);
-    OleColour Colour() const { return m_Colour; }
-    void SetColour(OleColour colour);
-    OleColour ColourUp() const { return m_ColourUp; }
-    void SetColourUp(OleColour colour);
-    Boolean IsDown() const { return m_IsDown; }
-    void SetIsDown(Boolean down);  // draws Down for True, Flat for False
-    Boolean Enabled() const { return m_Enabled; }
-    void SetEnabled(Boolean enabled);
-    FontRef Font() const { return m_Font; }
-    void SetFont(FontRef font);  // keeps the reference (424 for none)
-    const std::string& Hyperlink() const { return m_Hyperlink; }
-    void SetHyperlink(const std::string& link);
-    PictureRef Picture() const { return m_Picture; }
-    void SetPicture(PictureRef picture);  // null means no picture
-    PictureRef PictureDisabled() const { return m_PictureDisabled; }
-    void SetPictureDisabled(PictureRef picture);
+    STOLVANE_PROPERTY(int16_t, AlignImage)
+    STOLVANE_PROPERTY(int16_t, ButtonStyle)
+    STOLVANE_PROPERTY(Boolean, Catch)
+    STOLVANE_PROPERTY(const std::string&, Caption)
+    STOLVANE_PROPERTY(OleColour, Colour)
+    STOLVANE_PROPERTY(OleColour, ColourUp)
+    STOLVANE_PROPERTY(Boolean, IsDown)  // draws Down for True, Flat for False
+    STOLVANE_PROPERTY(Boolean, Enabled)
+    STOLVANE_PROPERTY(FontRef, Font)  // keeps the reference (424 for none)
+    STOLVANE_PROPERTY(const std::string&, Hyperlink)
+    STOLVANE_PROPERTY(PictureRef, Picture)  // null means no picture
+    STOLVANE_PROPERTY(PictureRef, PictureDisabled)
 
     // ---- Events (MouseUp is declared for the interface; the button never raises it)
     Event<> Click{"Click"};
@@ -85,8 +71,6 @@ public:
     MouseEvent MouseUp{"MouseUp", kMouseArgNames};
 
     // ---- Lifecycle and input
-    void InitProperties() override;
-    void ReadProperties(PropertyBag& bag) override;
     void Resize() override;
     void Show() override;
     void OnMouseDown(MouseArgs& a) override;
@@ -102,15 +86,23 @@ public:
     struct BevelColours {
         OleColour outer1, outer2, inner1, inner2, second;  // top/left, bottom/right, ...
     };
-    static constexpr OleColour kKeep = 0xFFFFFFFFu;
+    static constexpr OleColour kKeep = kKeepColour;
     static BevelColours BevelFor(int16_t style, int32_t state, bool focused);
 
     // The state last drawn (for tests and dumps).
     int32_t State() const { return m_State; }
 
 private:
+    // The first state is drawn at Show: a stored IsDown does not show pressed until set again.
+    void Refresh() override { LayOut(); }
     void ResizeButton();
     void LayOut();
+    void RedrawFlat();
+    void ShowColour();
+    void ShowColourUp();
+    void IsDownChanged();
+    void EnabledChanged();
+    void PictureChanged();
     void DrawState(int32_t state);
     void DrawFocus();
     void CopyFontToCaption();
@@ -118,7 +110,6 @@ private:
     void SetCaptionBold(bool bold);
     void KeyboardClick();
     void OpenHyperlink();
-    bool Inside(double x, double y);
     double Offset() const { return m_State == ButtonState::Down ? kPressOffset : 0; }
     Surface& CaptionSurface() const { return lblCaptionElement->GetSurface(); }
 
@@ -155,8 +146,7 @@ private:
 
     // Drawing and pointer state.
     int32_t m_State = ButtonState::Up;
-    Boolean m_Inside = False;
-    Boolean m_Captured = False;
+    HoverCapture m_Captured{GetSurface()};
 };
 
 }  // namespace stolvane

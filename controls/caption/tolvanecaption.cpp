@@ -1,9 +1,13 @@
 #include "controls/caption/tolvanecaption.h"
 
+#include <initializer_list>
 #include <utility>
 
+#include "core/bevel.h"
+#include "core/describe.h"
 #include "core/mouse.h"
 #include "core/routines.h"
+#include "core/step.h"
 
 namespace stolvane {
 
@@ -11,15 +15,6 @@ namespace {
 
 constexpr OleColour kHighlight = SysColour::ButtonHighlight;
 constexpr OleColour kShadow = SysColour::ButtonShadow;
-
-// Runs one step of a handler: a failing host operation is ignored and the handler goes on.
-template <class F>
-void Step(F&& f) {
-    try {
-        f();
-    } catch (const HostError&) {
-    }
-}
 
 // ---------------------------------------------------------------- glyphs
 
@@ -107,7 +102,7 @@ PictureRef TolvaneCaption::Glyph(int button, bool disabled) {
 
 // ---------------------------------------------------------------- design
 
-TolvaneCaption::TolvaneCaption(Surface& surface) : Control(surface) {
+TolvaneCaption::TolvaneCaption(Surface& surface) : DeclaredControl(surface) {
     surface.SetBackColour(SysColour::ActiveTitle);
 
     imgCaption = &surface.Add<PictureBox>("imgCaption");
@@ -178,80 +173,6 @@ TolvaneCaption::TolvaneCaption(Surface& surface) : Control(surface) {
     }
 }
 
-// ---------------------------------------------------------------- properties
-
-void TolvaneCaption::SetAlignH(int16_t align) {
-    m_AlignH = align;
-    PropertyChanged("AlignH");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetCaption(const std::string& caption) {
-    m_Caption = caption;
-    PropertyChanged("Caption");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetHalt(int32_t style) {
-    m_Halt = style;
-    PropertyChanged("Halt");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetEnabled(Boolean enabled) {
-    m_Enabled = ToBoolean(enabled != 0);
-    PropertyChanged("Enabled");
-}
-
-void TolvaneCaption::SetFont(FontRef font) {
-    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
-    m_Font = std::move(font);
-    PropertyChanged("Font");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetFont_Colour(OleColour colour) {
-    m_Font_Colour = colour;
-    PropertyChanged("Font_Colour");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetGrad_Rig(OleColour colour) {
-    m_Grad_Rig = colour;
-    PropertyChanged("Grad_Rig");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetGrad_Lef(OleColour colour) {
-    m_Grad_Lef = colour;
-    PropertyChanged("Grad_Lef");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetIcon(PictureRef icon) {
-    m_Icon = icon ? std::move(icon) : stolvane::Picture::Empty();
-    PropertyChanged("Icon");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetHelp(int32_t style) {
-    m_Help = style;
-    PropertyChanged("Help");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetMaximize(int32_t style) {
-    m_Maximize = style;
-    PropertyChanged("Maximize");
-    RefreshCaption();
-}
-
-void TolvaneCaption::SetMinimize(int32_t style) {
-    m_Minimize = style;
-    PropertyChanged("Minimize");
-    RefreshCaption();
-}
-
 namespace {
 const EnumInfo kButtonStyle{"ButtonStyle",
                             {{"Functional", 0, "shown and working; its menu item follows the window state"},
@@ -266,83 +187,44 @@ const EnumInfo kCaptionAlignment{"Alignment",
 
 const std::vector<PropertyInfo>& TolvaneCaption::PropertyTable() {
     using C = TolvaneCaption;
-    static const std::vector<PropertyInfo> props = [] {
-        const Value noPicture{PictureRef(stolvane::Picture::Empty())};
-        return std::vector<PropertyInfo>{
-            FieldProperty("AlignH", PropType::Int16, &C::m_AlignH, Default(int64_t{0}), &C::SetAlignH)
-                .Enumerated(kCaptionAlignment)
-                .Note("Alignment of the caption text."),
-            FieldProperty("Caption", PropType::String, &C::m_Caption, Default(std::string("TolvaneCaption")),
-                          &C::SetCaption)
-                .Note("Text of the title bar."),
-            FieldProperty("Halt", PropType::Int32, &C::m_Halt, Default(int64_t{ButtonStyle::Functional}), &C::SetHalt)
-                .Enumerated(kButtonStyle)
-                .Note("The close button."),
-            FieldProperty("Enabled", PropType::Boolean, &C::m_Enabled, Default(int64_t{True}), &C::SetEnabled)
-                .Note("Switches the sunken bevel under the mouse on or off; buttons, menu and dragging work either way."),
-            FieldProperty("Font", PropType::Font, &C::m_Font, AmbientFontDefault(), &C::SetFont)
-                .Note("Font of the caption text."),
-            FieldProperty("Font_Colour", PropType::Colour, &C::m_Font_Colour, Default(int64_t{SysColour::TitleText}),
-                          &C::SetFont_Colour)
-                .Note("Colour of the caption text."),
-            FieldProperty("Grad_Rig", PropType::Colour, &C::m_Grad_Rig, Default(int64_t{SysColour::ActiveTitle}),
-                          &C::SetGrad_Rig)
-                .Note("Colour at the right end of the gradient; with both ends left at the active title colour the bar takes the desktop's title-bar gradient."),
-            FieldProperty("Grad_Lef", PropType::Colour, &C::m_Grad_Lef, Default(int64_t{SysColour::ActiveTitle}),
-                          &C::SetGrad_Lef)
-                .Note("Colour at the left end of the gradient."),
-            FieldProperty("Icon", PropType::Picture, &C::m_Icon, Default(noPicture), &C::SetIcon)
-                .Note("Icon at the left end; a click on it opens the window menu."),
-            FieldProperty("Help", PropType::Int32, &C::m_Help, Default(int64_t{ButtonStyle::Nonexistant}), &C::SetHelp)
-                .Enumerated(kButtonStyle)
-                .Note("The help button."),
-            FieldProperty("Maximize", PropType::Int32, &C::m_Maximize, Default(int64_t{ButtonStyle::Functional}),
-                          &C::SetMaximize)
-                .Enumerated(kButtonStyle)
-                .Note("The maximise/restore button."),
-            FieldProperty("Minimize", PropType::Int32, &C::m_Minimize, Default(int64_t{ButtonStyle::Functional}),
-                          &C::SetMinimize)
-                .Enumerated(kButtonStyle)
-                .Note("The minimise button."),
-        };
-    }();
+    using enum PropType;
+    // Every setter but Enabled's repaints the bar (RefreshCaption).
+    auto refreshing = [](auto&&... declared) { return Declare(declared..., &C::RefreshCaption); };
+    static const std::vector<PropertyInfo> props = {
+        refreshing("AlignH", Int16, &C::m_AlignH, 0).Enumerated(kCaptionAlignment)
+            .Note("Alignment of the caption text."),
+        refreshing("Caption", String, &C::m_Caption, OwnNameDefault()).Note("Text of the title bar."),
+        refreshing("Halt", Int32, &C::m_Halt, ButtonStyle::Functional).Enumerated(kButtonStyle)
+            .Note("The close button."),
+        Declare("Enabled", Boolean, &C::m_Enabled, True)
+            .Note("Switches the sunken bevel under the mouse on or off; buttons, menu and dragging work either way."),
+        refreshing("Font", Font, &C::m_Font, AmbientFontDefault()).Note("Font of the caption text."),
+        refreshing("Font_Colour", Colour, &C::m_Font_Colour, SysColour::TitleText).Note("Colour of the caption text."),
+        refreshing("Grad_Rig", Colour, &C::m_Grad_Rig, SysColour::ActiveTitle)
+            .Note("Colour at the right end of the gradient; with both ends left at the active title colour the bar takes the desktop's title-bar gradient."),
+        refreshing("Grad_Lef", Colour, &C::m_Grad_Lef, SysColour::ActiveTitle)
+            .Note("Colour at the left end of the gradient."),
+        refreshing("Icon", Picture, &C::m_Icon, NoPictureDefault())
+            .Note("Icon at the left end; a click on it opens the window menu."),
+        refreshing("Help", Int32, &C::m_Help, ButtonStyle::Nonexistant).Enumerated(kButtonStyle)
+            .Note("The help button."),
+        refreshing("Maximize", Int32, &C::m_Maximize, ButtonStyle::Functional).Enumerated(kButtonStyle)
+            .Note("The maximise/restore button."),
+        refreshing("Minimize", Int32, &C::m_Minimize, ButtonStyle::Functional).Enumerated(kButtonStyle)
+            .Note("The minimise button."),
+    };
     return props;
 }
 
 ClassInfo TolvaneCaption::Class() {
     using C = TolvaneCaption;
-    ClassInfo c = DescribeClass<TolvaneCaption>("TolvaneCaption", kDesignWidth, kDesignHeight);
-    c.summary = "A gradient title bar for a form's top edge, with an icon menu and caption buttons that command "
-                "the window.";
-    c.events = EventsOf<C>(&C::Click, &C::HaltClick, &C::HelpClick, &C::MaximizeClick, &C::MenuClick,
-                           &C::MinimizeClick, &C::MouseDown, &C::MouseMove, &C::MouseUp, &C::RestoreClick);
-    c.enumerations = {&kCaptionAlignment, &kButtonStyle};
-    return c;
+    return DescribeControl<C>(
+        "A gradient title bar for a form's top edge, with an icon menu and caption buttons that command the window.",
+        {&kCaptionAlignment, &kButtonStyle}, &C::Click, &C::HaltClick, &C::HelpClick, &C::MaximizeClick,
+        &C::MenuClick, &C::MinimizeClick, &C::MouseDown, &C::MouseMove, &C::MouseUp, &C::RestoreClick);
 }
 
 // ---------------------------------------------------------------- lifecycle
-
-// Nothing is painted here: the resize that follows lays the bar out and paints it.
-void TolvaneCaption::InitProperties() {
-    m_AlignH = Alignment::Left;
-    m_Caption = GetSurface().Name();
-    m_Halt = ButtonStyle::Functional;
-    m_Enabled = True;
-    m_Font = GetHost().AmbientFont(GetSurface());
-    m_Grad_Rig = SysColour::ActiveTitle;
-    m_Grad_Lef = SysColour::ActiveTitle;
-    m_Font_Colour = SysColour::TitleText;
-    m_Icon = stolvane::Picture::Empty();
-    m_Help = ButtonStyle::Nonexistant;
-    m_Maximize = ButtonStyle::Functional;
-    m_Minimize = ButtonStyle::Functional;
-}
-
-void TolvaneCaption::ReadProperties(PropertyBag& bag) {
-    ReadAllProperties(bag);
-    if (!m_Icon) m_Icon = stolvane::Picture::Empty();
-    RefreshCaption();
-}
 
 // ---------------------------------------------------------------- layout and painting
 
@@ -408,32 +290,14 @@ void TolvaneCaption::RefreshCaption() {
         s.SetPicture(imgCaption->PersistentImage());
     });
 
-    // 2. The font, attribute by attribute; the caption's font object is never handed over.
+    // 2 to 6. Font (as a whole: the caption's font object is never handed over), alignment,
+    // text, colour and icon; the elements redraw only what changes.
     Step([&] {
-        if (!m_Font) return;
-        stolvane::Font font = lblCaption->GetFont();
-        const stolvane::Font& want = *m_Font;
-        if (font.name != want.name) font.name = want.name;
-        if (font.bold != want.bold) font.bold = want.bold;
-        if (font.charset != want.charset) font.charset = want.charset;
-        if (font.italic != want.italic) font.italic = want.italic;
-        if (font.size != want.size) font.size = want.size;
-        if (font.strikethrough != want.strikethrough) font.strikethrough = want.strikethrough;
-        if (font.underline != want.underline) font.underline = want.underline;
-        if (font.weight != want.weight) font.weight = want.weight;
-        if (!(font == lblCaption->GetFont())) lblCaption->SetFont(font);
+        if (m_Font) lblCaption->SetFont(*m_Font);
     });
-
-    // 3 to 6. Alignment, text, colour and icon, each only when it differs.
-    Step([&] {
-        if (lblCaption->Alignment() != m_AlignH) lblCaption->SetAlignment(m_AlignH);
-    });
-    Step([&] {
-        if (lblCaption->Caption() != m_Caption) lblCaption->SetCaption(m_Caption);
-    });
-    Step([&] {
-        if (lblCaption->ForeColour() != m_Font_Colour) lblCaption->SetForeColour(m_Font_Colour);
-    });
+    Step([&] { lblCaption->SetAlignment(m_AlignH); });
+    Step([&] { lblCaption->SetCaption(m_Caption); });
+    Step([&] { lblCaption->SetForeColour(m_Font_Colour); });
     Step([&] {
         const PictureRef icon = m_Icon ? m_Icon : stolvane::Picture::Empty();
         if (imgIcon->GetPicture()->Handle() != icon->Handle()) imgIcon->SetPicture(icon);
@@ -499,27 +363,20 @@ void TolvaneCaption::SetFormProperty(const char* name, double value) {
 
 // ---------------------------------------------------------------- commands
 
+// Restore, minimise and maximise set the form's window state (only when it differs), then
+// switch the menu items the new state offers, then raise their event.
 void TolvaneCaption::WindowCommand(int i) {
+    auto command = [&](int state, std::initializer_list<std::pair<int, bool>> items, const Event<>& event) {
+        if (FormProperty("WindowState") != state) SetFormProperty("WindowState", state);
+        for (auto [item, enabled] : items) mnuCloseCommand[item]->SetEnabled(enabled);
+        Raise(event);
+    };
     switch (i) {
         case CmdRestore:
-            if (FormProperty("WindowState") != 0) SetFormProperty("WindowState", 0);
-            mnuCloseCommand[CmdRestore]->SetEnabled(false);
-            mnuCloseCommand[CmdMinimize]->SetEnabled(true);
-            mnuCloseCommand[CmdMaximize]->SetEnabled(true);
-            Raise(RestoreClick);
+            command(0, {{CmdRestore, false}, {CmdMinimize, true}, {CmdMaximize, true}}, RestoreClick);
             break;
-        case CmdMinimize:
-            if (FormProperty("WindowState") != 1) SetFormProperty("WindowState", 1);
-            mnuCloseCommand[CmdRestore]->SetEnabled(true);
-            mnuCloseCommand[CmdMinimize]->SetEnabled(false);
-            Raise(MinimizeClick);
-            break;
-        case CmdMaximize:
-            if (FormProperty("WindowState") != 2) SetFormProperty("WindowState", 2);
-            mnuCloseCommand[CmdRestore]->SetEnabled(true);
-            mnuCloseCommand[CmdMaximize]->SetEnabled(false);
-            Raise(MaximizeClick);
-            break;
+        case CmdMinimize: command(1, {{CmdRestore, true}, {CmdMinimize, false}}, MinimizeClick); break;
+        case CmdMaximize: command(2, {{CmdRestore, true}, {CmdMaximize, false}}, MaximizeClick); break;
         case CmdClose: Raise(HaltClick); break;
         default: break;  // move, size, the separator and anything else do nothing
     }
@@ -550,21 +407,12 @@ void TolvaneCaption::OnDblClick() {
 
 // ---------------------------------------------------------------- mouse
 
+// The bevel's colours by status: top and left, then bottom and right.
 void TolvaneCaption::SetCaptionStatus(int32_t status) {
-    if (!m_Enabled) return;
-    if (status == CaptionStatus::Elevated) {
-        linLef->SetColour(kHighlight);
-        linTop->SetColour(kHighlight);
-        linRig->SetColour(kShadow);
-        linBot->SetColour(kShadow);
-        m_Status = CaptionStatus::Elevated;
-    } else if (status == CaptionStatus::Sunken) {
-        linLef->SetColour(kShadow);
-        linTop->SetColour(kShadow);
-        linRig->SetColour(kHighlight);
-        linBot->SetColour(kHighlight);
-        m_Status = CaptionStatus::Sunken;
-    }
+    static constexpr OleColour kStatusColours[2][2] = {{kHighlight, kShadow}, {kShadow, kHighlight}};
+    if (!m_Enabled || (status != CaptionStatus::Elevated && status != CaptionStatus::Sunken)) return;
+    PaintBevel({linTop, linLef, linBot, linRig}, kStatusColours[status][0], kStatusColours[status][1]);
+    m_Status = status;
 }
 
 void TolvaneCaption::OnMouseDown(MouseArgs& a) {
@@ -593,7 +441,6 @@ bool TolvaneCaption::OverChild(double x, double y) const {
 }
 
 void TolvaneCaption::MouseMoved(MouseArgs& a, bool onSurface) {
-    Surface& s = GetSurface();
     // The drag keeps the form at the offset to the pointer it had at the press.
     if (m_MouseDown) {
         Host& host = GetHost();
@@ -602,34 +449,24 @@ void TolvaneCaption::MouseMoved(MouseArgs& a, bool onSurface) {
         p = fncMousePosition(host);
         SetFormProperty("Top", static_cast<double>(m_DragY) + p.y);
     }
-    const bool inside = a.x >= 0 && a.x <= s.Width() && a.y >= 0 && a.y <= s.Height();
-    if (inside) {
+    if (m_Captured.Contains(a.x, a.y)) {
         if (m_Status != CaptionStatus::Sunken) SetCaptionStatus(CaptionStatus::Sunken);
         // Over a caption button or the icon the capture is let go, so that the press reaches
         // them; the bar takes it again as soon as the pointer is back on its own surface.
-        if (onSurface && !m_MouseDown && OverChild(a.x, a.y)) {
-            if (m_Captured) {
-                ReleaseMouse(GetHost());
-                m_Captured = False;
-            }
-        } else {
-            CaptureMouse(s);
-            m_Captured = True;
-        }
+        if (onSurface && !m_MouseDown && OverChild(a.x, a.y))
+            m_Captured.Release();
+        else
+            m_Captured.Take();
     } else {
         if (m_Status != CaptionStatus::Elevated) SetCaptionStatus(CaptionStatus::Elevated);
-        if (m_Captured) {
-            ReleaseMouse(GetHost());
-            m_Captured = False;
-        }
+        m_Captured.Release();
     }
     Raise(MouseMove, a.button, a.shift, a.x, a.y);
 }
 
 void TolvaneCaption::OnMouseUp(MouseArgs& a) {
     m_MouseDown = False;
-    ReleaseMouse(GetHost());
-    m_Captured = False;
+    m_Captured.Release();
     Raise(MouseUp, a.button, a.shift, a.x, a.y);
 }
 

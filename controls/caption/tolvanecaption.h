@@ -12,6 +12,7 @@
 
 #include "core/control.h"
 #include "core/library.h"
+#include "core/mouse.h"
 
 namespace stolvane {
 
@@ -28,7 +29,7 @@ constexpr int32_t Elevated = 0;  // light top and left edges
 constexpr int32_t Sunken = 1;    // edge colours swapped: the pointer is over the bar
 }  // namespace CaptionStatus
 
-class TolvaneCaption : public Control {
+class TolvaneCaption : public DeclaredControl {
 public:
     static constexpr double kDesignWidth = 6075;
     static constexpr double kDesignHeight = 300;
@@ -41,37 +42,21 @@ public:
     enum Command { CmdRestore = 0, CmdMove = 1, CmdSize = 2, CmdMinimize = 3, CmdMaximize = 4, CmdSeparator = 5,
                    CmdClose = 6 };
 
-    explicit TolvaneCaption(Surface& surface);
-    const char* ClassName() const override { return "TolvaneCaption"; }
-    static const std::vector<PropertyInfo>& PropertyTable();
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
-    static ClassInfo Class();
+    STOLVANE_CONTROL_CLASS(TolvaneCaption)
 
     // ---- Properties, in interface order
-    int16_t AlignH() const { return m_AlignH; }
-    void SetAlignH(int16_t align);
-    const std::string& Caption() const { return m_Caption; }
-    void SetCaption(const std::string& caption);
-    int32_t Halt() const { return m_Halt; }
-    void SetHalt(int32_t style);
-    Boolean Enabled() const { return m_Enabled; }
-    void SetEnabled(Boolean enabled);  // switches only the hover bevel
-    FontRef Font() const { return m_Font; }
-    void SetFont(FontRef font);  // keeps the reference (424 for none)
-    OleColour Font_Colour() const { return m_Font_Colour; }
-    void SetFont_Colour(OleColour colour);
-    OleColour Grad_Rig() const { return m_Grad_Rig; }
-    void SetGrad_Rig(OleColour colour);
-    OleColour Grad_Lef() const { return m_Grad_Lef; }
-    void SetGrad_Lef(OleColour colour);
-    PictureRef Icon() const { return m_Icon; }
-    void SetIcon(PictureRef icon);  // null means no icon
-    int32_t Help() const { return m_Help; }
-    void SetHelp(int32_t style);
-    int32_t Maximize() const { return m_Maximize; }
-    void SetMaximize(int32_t style);
-    int32_t Minimize() const { return m_Minimize; }
-    void SetMinimize(int32_t style);
+    STOLVANE_PROPERTY(int16_t, AlignH)
+    STOLVANE_PROPERTY(const std::string&, Caption)
+    STOLVANE_PROPERTY(int32_t, Halt)
+    STOLVANE_PROPERTY(Boolean, Enabled)  // switches only the hover bevel
+    STOLVANE_PROPERTY(FontRef, Font)     // keeps the reference (424 for none)
+    STOLVANE_PROPERTY(OleColour, Font_Colour)
+    STOLVANE_PROPERTY(OleColour, Grad_Rig)
+    STOLVANE_PROPERTY(OleColour, Grad_Lef)
+    STOLVANE_PROPERTY(PictureRef, Icon)  // null means no icon
+    STOLVANE_PROPERTY(int32_t, Help)
+    STOLVANE_PROPERTY(int32_t, Maximize)
+    STOLVANE_PROPERTY(int32_t, Minimize)
 
     // ---- Events
     Event<> Click{"Click"};
@@ -86,8 +71,8 @@ public:
     Event<> RestoreClick{"RestoreClick"};
 
     // ---- Lifecycle and input
-    void InitProperties() override;
-    void ReadProperties(PropertyBag& bag) override;
+    // Nothing is painted for a new instance: the resize that follows lays the bar out and paints it.
+    void InitProperties() override { ApplyFirstTimeDefaults(); }
     void Resize() override { LayoutCaption(); }
     void OnMouseDown(MouseArgs& a) override;
     void OnMouseMove(MouseArgs& a) override { MouseMoved(a, true); }
@@ -109,6 +94,7 @@ public:
     static PictureRef Glyph(int button, bool disabled);
 
 private:
+    void Refresh() override { RefreshCaption(); }
     void LayoutCaption();
     void RefreshCaption();
     void SetCaptionStatus(int32_t status);
@@ -147,7 +133,7 @@ private:
     int16_t m_AlignH = 0;
     int32_t m_Status = CaptionStatus::Elevated;
     Boolean m_MouseDown = False;
-    Boolean m_Captured = False;
+    HoverCapture m_Captured{GetSurface()};
     // The form's left and top edge minus the pointer's screen position at the press. 32 bits:
     // screen positions in twips pass 32767 on a screen wider than 2184 pixels.
     int32_t m_DragX = 0, m_DragY = 0;

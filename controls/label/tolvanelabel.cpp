@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/describe.h"
 #include "core/mouse.h"
 #include "core/routines.h"
 
@@ -55,7 +56,7 @@ PictureRef TolvaneLabel::HyperlinkIcon() {
     return icon;
 }
 
-TolvaneLabel::TolvaneLabel(Surface& surface) : Control(surface) {
+TolvaneLabel::TolvaneLabel(Surface& surface) : DeclaredControl(surface) {
     // A label is no tab stop: Tab passes it by and no form gives it the focus when it opens.
     surface.SetTabStop(false);
     lblCaption = &surface.Add<Label>("lblCaption");
@@ -63,10 +64,7 @@ TolvaneLabel::TolvaneLabel(Surface& surface) : Control(surface) {
     lblCaption->SetMouseIcon(HyperlinkIcon());
     lblCaption->onMouseDown = [this](MouseArgs& a) { OnMouseDown(a); };
     lblCaption->onMouseMove = [this](MouseArgs& a) {
-        // In the surface's coordinates.
-        MouseArgs s = a;
-        s.x = static_cast<float>(s.x + lblCaption->Left());
-        s.y = static_cast<float>(s.y + lblCaption->Top());
+        MouseArgs s = InParent(a, *lblCaption);
         OnMouseMove(s);
     };
     lblCaption->onMouseUp = [this](MouseArgs& a) { OnMouseUp(a); };
@@ -88,39 +86,20 @@ TolvaneLabel::TolvaneLabel(Surface& surface) : Control(surface) {
 
 // ---------------------------------------------------------------- properties
 
-void TolvaneLabel::SetAlign(int16_t align) {
-    m_Align = align;
-    PropertyChanged("Align");
-    RefreshLabel();
-}
-
-void TolvaneLabel::SetCaption(const std::string& caption) {
-    m_Caption = caption;
-    PropertyChanged("Caption");
+void TolvaneLabel::CaptionChanged() {
     RefreshLabel();
     Raise(ChangeCaption);
 }
 
-void TolvaneLabel::SetColour(OleColour colour) {
-    m_Colour = colour;
-    PropertyChanged("Colour");
-    // A fade under way goes on from the step it reached, between the new colours.
+// A fade under way goes on from the step it reached, between the new colours.
+void TolvaneLabel::ColoursChanged() {
     if (m_FadeReady) ResolveFadeColours();
     RefreshLabel();
 }
 
-void TolvaneLabel::SetColourUp(OleColour colour) {
-    m_ColourUp = colour;
-    PropertyChanged("ColourUp");
-    if (m_FadeReady) ResolveFadeColours();
-    RefreshLabel();
-}
-
-void TolvaneLabel::SetEnabled(Boolean enabled) {
-    m_Enabled = enabled ? True : False;
-    PropertyChanged("Enabled");
-    // A label switched off in the middle of a hover stops fading and lets the mouse go, or the
-    // timer would go on painting hover colours over the grey text.
+// A label switched off in the middle of a hover stops fading and lets the mouse go, or the
+// timer would go on painting hover colours over the grey text.
+void TolvaneLabel::EnabledChanged() {
     if (!m_Enabled) StopHover();
     RefreshLabel();
 }
@@ -130,49 +109,30 @@ FontRef TolvaneLabel::Font() {
     return m_Font;
 }
 
-void TolvaneLabel::SetFont(FontRef font) {
-    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
-    m_Font = std::move(font);
-    PropertyChanged("Font");
-    RefreshLabel();
-}
-
-void TolvaneLabel::SetHyperlink(const std::string& link) {
-    m_Hyperlink = link;
-    PropertyChanged("Hyperlink");
-    RefreshLabel();
-}
-
-void TolvaneLabel::SetWordWrap(Boolean wrap) {
-    m_WordWrap = wrap ? True : False;
-    PropertyChanged("WordWrap");
-    RefreshLabel();
-}
-
 const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
     using L = TolvaneLabel;
+    using enum PropType;
+    // Most setters only lay the label out again (RefreshLabel).
+    auto refreshing = [](auto&&... declared) { return Declare(declared..., &L::RefreshLabel); };
     static const std::vector<PropertyInfo> props = {
-        FieldProperty("Align", PropType::Int16, &L::m_Align, Default(int64_t{Alignment::Centre}), &L::SetAlign)
-            .Enumerated(AlignmentEnum())
+        refreshing("Align", Int16, &L::m_Align, Alignment::Centre).Enumerated(AlignmentEnum())
             .Help("The horizontal alignment of the label."),
-        FieldProperty("Caption", PropType::String, &L::m_Caption, Default(std::string("TolvaneLabel")), &L::SetCaption)
+        Declare("Caption", String, &L::m_Caption, OwnNameDefault(), &L::CaptionChanged)
             .Help("The text that the label bears.")
             .Note("Setting it raises ChangeCaption."),
-        FieldProperty("Colour", PropType::Colour, &L::m_Colour, Default(int64_t{SysColour::ButtonText}), &L::SetColour)
+        Declare("Colour", Colour, &L::m_Colour, SysColour::ButtonText, &L::ColoursChanged)
             .Note("Colour of the text at rest."),
-        FieldProperty("ColourUp", PropType::Colour, &L::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
-                      &L::SetColourUp)
+        Declare("ColourUp", Colour, &L::m_ColourUp, SysColour::ActiveTitle, &L::ColoursChanged)
             .Note("Colour the text fades to, in ten 100 ms steps, while the pointer is over the label."),
-        FieldProperty("Enabled", PropType::Boolean, &L::m_Enabled, Default(int64_t{True}), &L::SetEnabled)
+        Declare("Enabled", Boolean, &L::m_Enabled, True, &L::EnabledChanged)
             .Help("When set to false the label will not 'light up' if the mouse passes over it.")
             .Note("False also greys the text; clicks still raise Click and open the hyperlink."),
-        FieldProperty("Font", PropType::Font, &L::m_Font, AmbientFontDefault(), &L::SetFont)
-            .Help("Returns a Font object.")
+        refreshing("Font", Font, &L::m_Font, AmbientFontDefault()).Help("Returns a Font object.")
             .Note("The label is one line of this font high (all its lines with WordWrap)."),
-        FieldProperty("Hyperlink", PropType::String, &L::m_Hyperlink, Default(std::string()), &L::SetHyperlink)
+        refreshing("Hyperlink", String, &L::m_Hyperlink, "")
             .Note("Address a click opens (http, https, ftp, mailto); the text is then underlined and the "
                   "pointer is a hand."),
-        FieldProperty("WordWrap", PropType::Boolean, &L::m_WordWrap, Default(int64_t{False}), &L::SetWordWrap)
+        refreshing("WordWrap", Boolean, &L::m_WordWrap, False)
             .Note("True wraps the caption at the label's width and sizes the label to all its lines; "
                   "False keeps one line."),
     };
@@ -181,31 +141,12 @@ const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
 
 ClassInfo TolvaneLabel::Class() {
     using L = TolvaneLabel;
-    ClassInfo c = DescribeClass<TolvaneLabel>("TolvaneLabel", kDesignWidth, kDesignHeight);
-    c.summary = "A one-line text label that fades to a hover colour under the mouse and may carry a hyperlink.";
-    c.events = EventsOf<L>(&L::Click, &L::ChangeCaption, &L::MouseDown, &L::MouseMove, &L::MouseUp);
-    c.enumerations = {&AlignmentEnum()};
-    return c;
+    return DescribeControl<L>(
+        "A one-line text label that fades to a hover colour under the mouse and may carry a hyperlink.",
+        {&AlignmentEnum()}, &L::Click, &L::ChangeCaption, &L::MouseDown, &L::MouseMove, &L::MouseUp);
 }
 
 // ---------------------------------------------------------------- lifecycle
-
-void TolvaneLabel::InitProperties() {
-    m_Align = Alignment::Centre;
-    m_Caption = GetSurface().Name();
-    m_Colour = SysColour::ButtonText;
-    m_ColourUp = SysColour::ActiveTitle;
-    m_Enabled = True;
-    m_Font = GetHost().AmbientFont(GetSurface());
-    m_Hyperlink.clear();
-    m_WordWrap = False;
-    RefreshLabel();
-}
-
-void TolvaneLabel::ReadProperties(PropertyBag& bag) {
-    ReadAllProperties(bag);
-    RefreshLabel();
-}
 
 void TolvaneLabel::Show() { RefreshLabel(); }
 
@@ -239,11 +180,10 @@ void TolvaneLabel::RefreshLabel() {
     if (m_Font) {
         // The measuring label takes the font as it is; the caption is underlined as well while
         // it carries a hyperlink.
-        if (!(*m_Font == lblTest->GetFont())) lblTest->SetFont(*m_Font);
-
+        lblTest->SetFont(*m_Font);
         stolvane::Font caption = *m_Font;
         if (!m_Hyperlink.empty()) caption.underline = true;
-        if (!(caption == lblCaption->GetFont())) lblCaption->SetFont(caption);
+        lblCaption->SetFont(caption);
     }
     const int16_t pointer = m_Hyperlink.empty() ? MousePointer::Default : MousePointer::Custom;
     lblCaption->SetMousePointer(pointer);
@@ -274,26 +214,15 @@ void TolvaneLabel::OnMouseMove(MouseArgs& a) {
     Raise(MouseMove, a.button, a.shift, a.x, a.y);
 }
 
-// Lights the label while (x, y) lies on it, holding the capture so that the move that leaves
-// arrives here too; outside, the rest colour returns at once and the capture goes.
+// Lights the label while (x, y) lies on it; outside, the rest colour returns at once.
 void TolvaneLabel::HoverTest(double x, double y) {
-    Surface& s = GetSurface();
-    const bool inside = x >= 0 && x <= s.Width() && y >= 0 && y <= s.Height();
-    if (inside) {
-        // Holding the capture makes the next move outside arrive here, which is how the
-        // label notices that the pointer has left.
-        T98->SetEnabled(true);
-        CaptureMouse(s);
-        m_Captured = True;
-    } else {
-        T98->SetEnabled(false);
-        m_FadeReady = False;
-        lblCaption->SetForeColour(m_Colour);
-        if (m_Captured) {
-            ReleaseMouse(GetHost());
-            m_Captured = False;
-        }
-    }
+    m_Captured.Track(
+        x, y, [&] { T98->SetEnabled(true); },
+        [&] {
+            T98->SetEnabled(false);
+            m_FadeReady = False;
+            lblCaption->SetForeColour(m_Colour);
+        });
 }
 
 void TolvaneLabel::OnMouseUp(MouseArgs& a) {
@@ -304,8 +233,7 @@ void TolvaneLabel::OnMouseUp(MouseArgs& a) {
     ClickHandling();
     m_ClickedOnUp = true;
     Raise(MouseUp, a.button, a.shift, a.x, a.y);
-    if (GetHost().Captured() == &GetSurface()) ReleaseMouse(GetHost());
-    m_Captured = False;
+    m_Captured.Release();
     // The hover look for where the pointer is now, as the button does after its release: still
     // inside re-takes the capture, outside returns to the rest colour. Without this a label
     // released with the pointer gone would stay lit, since no later move reaches it.
@@ -340,10 +268,7 @@ void TolvaneLabel::ClickHandling() {
 void TolvaneLabel::StopHover() {
     T98->SetEnabled(false);
     m_FadeReady = False;
-    if (m_Captured) {
-        if (GetHost().Captured() == &GetSurface()) ReleaseMouse(GetHost());
-        m_Captured = False;
-    }
+    m_Captured.Release();
 }
 
 // ---------------------------------------------------------------- fade

@@ -11,10 +11,11 @@
 
 #include "core/control.h"
 #include "core/library.h"
+#include "core/mouse.h"
 
 namespace stolvane {
 
-class TolvaneLabel : public Control {
+class TolvaneLabel : public DeclaredControl {
 public:
     static constexpr double kDesignWidth = 960;
     static constexpr double kDesignHeight = 210;
@@ -22,36 +23,25 @@ public:
     static constexpr int32_t kFadeInterval = 100;    // ms per fade step
     static constexpr int16_t kFadeSteps = 10;
 
-    explicit TolvaneLabel(Surface& surface);
-    const char* ClassName() const override { return "TolvaneLabel"; }
-    static const std::vector<PropertyInfo>& PropertyTable();
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
-    static ClassInfo Class();
+    STOLVANE_CONTROL_CLASS(TolvaneLabel)
 
     // ---- Properties, in interface and persistence order
-    int16_t Align() const { return m_Align; }
-    void SetAlign(int16_t align);  // 0 left, 1 right, 2 centre; the caption refuses others (380)
-    const std::string& Caption() const { return m_Caption; }
-    void SetCaption(const std::string& caption);  // raises ChangeCaption once the text shows
-    OleColour Colour() const { return m_Colour; }
-    void SetColour(OleColour colour);
-    OleColour ColourUp() const { return m_ColourUp; }
-    void SetColourUp(OleColour colour);
-    Boolean Enabled() const { return m_Enabled; }
-    void SetEnabled(Boolean enabled);  // False: grey text, no hover reaction
-    FontRef Font();                    // brings the caption up to date first
-    void SetFont(FontRef font);        // keeps the reference (424 for none)
+    STOLVANE_PROPERTY(int16_t, Align)  // 0 left, 1 right, 2 centre; the caption refuses others (380)
+    STOLVANE_PROPERTY(const std::string&, Caption)  // raises ChangeCaption once the text shows
+    STOLVANE_PROPERTY(OleColour, Colour)
+    STOLVANE_PROPERTY(OleColour, ColourUp)
+    STOLVANE_PROPERTY(Boolean, Enabled)  // False: grey text, no hover reaction
+    FontRef Font();                      // brings the caption up to date first
+    STOLVANE_SETTER(FontRef, Font)       // keeps the reference (424 for none)
     // The font reference as held, without the refresh of Font(): a control that embeds the
     // label compares against it, so a label left refusing its settings (an alignment out of
     // range, say) can still be handed good ones.
     const FontRef& HeldFont() const { return m_Font; }
-    const std::string& Hyperlink() const { return m_Hyperlink; }
-    void SetHyperlink(const std::string& link);
+    STOLVANE_PROPERTY(const std::string&, Hyperlink)
     // True: the text wraps at word boundaries within the width and the label keeps the height it
     // is given (at least one line), for descriptions of several lines. False (the default): one
     // line, the height following the font.
-    Boolean WordWrap() const { return m_WordWrap; }
-    void SetWordWrap(Boolean wrap);
+    STOLVANE_PROPERTY(Boolean, WordWrap)
 
     // ---- Events
     Event<> Click{"Click"};
@@ -61,8 +51,6 @@ public:
     MouseEvent MouseUp{"MouseUp", kMouseArgNames};
 
     // ---- Lifecycle
-    void InitProperties() override;
-    void ReadProperties(PropertyBag& bag) override;
     void Resize() override;
     void Show() override;
 
@@ -76,11 +64,15 @@ protected:
     void OnClick() override;
 
 private:
+    void Refresh() override { RefreshLabel(); }
     struct Channels {
         int red = 0, green = 0, blue = 0;
     };
 
     void RefreshLabel();
+    void CaptionChanged();
+    void ColoursChanged();
+    void EnabledChanged();
     void ResizeLabel();
     void SnapHeight();
     void ClickHandling();
@@ -113,7 +105,7 @@ private:
     std::array<double, 3> m_FadeDelta{};
     OleColour m_FadeRest = 0;
     OleColour m_FadeUp = 0;
-    Boolean m_Captured = False;
+    HoverCapture m_Captured{GetSurface()};
     // A mouse up on the surface already ran the click handling for this press.
     bool m_ClickedOnUp = false;
 };

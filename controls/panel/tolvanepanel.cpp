@@ -1,12 +1,15 @@
 #include "controls/panel/tolvanepanel.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <utility>
 
+#include "core/bevel.h"
 #include "core/convert.h"
-#include "core/mouse.h"
+#include "core/describe.h"
 #include "core/routines.h"
+#include "core/step.h"
 
 namespace stolvane {
 
@@ -53,7 +56,7 @@ std::string RemedyText() {
 
 // ---------------------------------------------------------------- design
 
-TolvanePanel::TolvanePanel(Surface& surface) : Control(surface) {
+TolvanePanel::TolvanePanel(Surface& surface) : DeclaredControl(surface) {
     const double W = kDesignWidth, H = kDesignHeight;
 
     // Bottom-most first. The canvas is never shown.
@@ -129,11 +132,7 @@ TolvanePanel::TolvanePanel(Surface& surface) : Control(surface) {
     imgBackground->onClick = click;
     lblCheck->onClick = click;
     // Moves over the caption are moves over the panel, in the panel's coordinates.
-    lblCaption->onMouseMove = [this](MouseArgs& a) {
-        MouseArgs b{a.button, a.shift, static_cast<float>(a.x + lblCaption->Left()),
-                    static_cast<float>(a.y + lblCaption->Top())};
-        SurfaceMouseMove(b);
-    };
+    lblCaption->onMouseMove = [this](MouseArgs& a) { SurfaceMouseMove(InParent(a, *lblCaption)); };
     // Drops keep the coordinates of the part they landed on.
     auto drop = [this](DragData& data, int32_t& effect, MouseArgs& a) { OnOLEDragDrop(data, effect, a); };
     lblCaption->onOLEDragDrop = drop;
@@ -146,31 +145,12 @@ TolvanePanel::TolvanePanel(Surface& surface) : Control(surface) {
 
 // ---------------------------------------------------------------- properties
 
-void TolvanePanel::SetAlignH(int16_t align) {
-    m_AlignH = align;
-    PropertyChanged("AlignH");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetAlignV(int16_t align) {
-    m_AlignV = align;
-    PropertyChanged("AlignV");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetAutoSize(Boolean autoSize) {
-    m_AutoSize = autoSize;
-    PropertyChanged("AutoSize");
-}
-
-void TolvanePanel::SetBackground(PictureRef picture) {
-    m_Background = picture ? std::move(picture) : stolvane::Picture::Empty();
-    PropertyChanged("Background");
+void TolvanePanel::BackgroundChanged() {
+    m_GradientDrawn = False;
+    m_PictureLaidOut = False;
     imgGrab->SetVisible(false);
     imgGrab->SetStretch(false);
     imgGrab->SetPicture(m_Background);
-    m_GradientDrawn = False;
-    m_PictureLaidOut = False;
     if (m_AutoSize) {
         Surface& s = GetSurface();
         const double pw = imgGrab->Width(), ph = imgGrab->Height();
@@ -188,104 +168,25 @@ void TolvanePanel::SetBackground(PictureRef picture) {
     RefreshPanel();
 }
 
-void TolvanePanel::SetBevelInner(int16_t style) {
-    m_GradientDrawn = False;
+void TolvanePanel::BorderChanged() {
+    m_Border = std::clamp(m_Border, kBorderMin, kBorderMax);
+    RefreshPanel();
+}
+
+// The background is drawn anew at the next refresh: all of it, the gradient only, or the
+// picture only.
+void TolvanePanel::RedrawBackground() {
     m_PictureLaidOut = False;
-    m_BevelInner = style;
-    PropertyChanged("BevelInner");
-    RefreshPanel();
+    RedrawGradient();
 }
 
-void TolvanePanel::SetBevelOuter(int16_t style) {
-    m_BevelOuter = style;
-    PropertyChanged("BevelOuter");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetBind_Parent(Boolean bind) {
-    m_Bind_Parent = bind;
-    PropertyChanged("Bind_Parent");
-}
-
-void TolvanePanel::SetBorder(int16_t border) {
-    m_Border = std::clamp(border, kBorderMin, kBorderMax);
-    PropertyChanged("Border");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetCaption(const std::string& caption) {
-    m_Caption = caption;
-    PropertyChanged("Caption");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetEnabled(Boolean enabled) {
-    m_Enabled = enabled;
-    PropertyChanged("Enabled");
-}
-
-void TolvanePanel::SetFont(FontRef font) {
-    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
-    m_Font = std::move(font);
-    PropertyChanged("Font");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetFont_Colour(OleColour colour) {
-    m_Font_Colour = colour;
-    PropertyChanged("Font_Colour");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetGradient(int16_t style) {
+void TolvanePanel::RedrawGradient() {
     m_GradientDrawn = False;
-    m_Gradient = style;
-    PropertyChanged("Gradient");
     RefreshPanel();
 }
 
-void TolvanePanel::SetGrad_Bot(OleColour colour) {
-    m_GradientDrawn = False;
-    m_Grad_Bot = colour;
-    PropertyChanged("Grad_Bot");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetGrad_Top(OleColour colour) {
-    m_GradientDrawn = False;
-    m_Grad_Top = colour;
-    PropertyChanged("Grad_Top");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetGrip(Boolean grip) {
-    m_Grip = grip;
-    PropertyChanged("Grip");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetGripSize(Boolean resizes) {
-    m_GripSize = resizes;
-    PropertyChanged("GripSize");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetMouseReaction(int16_t reaction) {
-    m_MouseReaction = reaction;
-    PropertyChanged("MouseReaction");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetPercentage(int16_t percent) {
-    m_Percentage = percent;
-    PropertyChanged("Percentage");
-    RefreshPanel();
-}
-
-void TolvanePanel::SetTile(int16_t tile) {
+void TolvanePanel::RelayPicture() {
     m_PictureLaidOut = False;
-    m_Tile = tile;
-    PropertyChanged("Tile");
     RefreshPanel();
 }
 
@@ -310,75 +211,63 @@ const EnumInfo kVertical{"VerticalAlignment", {{"Top", 0, "at the top"}, {"Botto
 
 const std::vector<PropertyInfo>& TolvanePanel::PropertyTable() {
     using P = TolvanePanel;
-    static const std::vector<PropertyInfo> props = [] {
-        const Value noPicture{PictureRef(stolvane::Picture::Empty())};
-        const OleColour face = SysColour::ButtonFace;
+    using enum PropType;
+    // Most setters only lay the panel out and repaint it (RefreshPanel).
+    auto refreshing = [](auto&&... declared) { return Declare(declared..., &P::RefreshPanel); };
+    static const std::vector<PropertyInfo> props = [&] {
         // Tile reads back as a Boolean but keeps the value it was given: only True (-1) tiles.
-        PropertyInfo tile = FieldProperty("Tile", PropType::Boolean, &P::m_Tile, Default(int64_t{False}), &P::SetTile);
+        PropertyInfo tile = Declare("Tile", Boolean, &P::m_Tile, False, &P::RelayPicture)
+                                .Help("Determines whether to tile the background image or centre and stretch it whilst "
+                                      "maintaining the original X / Y ratios.")
+                                .Note("Only True (-1) tiles; any other value stretches and centres the picture.");
         tile.get = [](Control& c) -> Value { return Value{int64_t{static_cast<P&>(c).Tile()}}; };
-        tile.set = [](Control& c, const Value& v) {
-            static_cast<P&>(c).SetTile(static_cast<int16_t>(AsInteger(Coerce(v, PropType::Int16))));
-        };
-        tile.help = "Determines whether to tile the background image or centre and stretch it whilst maintaining the "
-                    "original X / Y ratios.";
-        tile.note = "Only True (-1) tiles; any other value stretches and centres the picture.";
+        tile.set = [](Control& c, const Value& v) { static_cast<P&>(c).SetTile(FieldFrom<int16_t>(v, Int16)); };
         return std::vector<PropertyInfo>{
-            FieldProperty("AlignH", PropType::Int16, &P::m_AlignH, Default(int64_t{Alignment::Centre}), &P::SetAlignH)
-                .Enumerated(AlignmentEnum())
+            refreshing("AlignH", Int16, &P::m_AlignH, Alignment::Centre).Enumerated(AlignmentEnum())
                 .Help("Horizontal alignment of the caption."),
-            FieldProperty("AlignV", PropType::Int16, &P::m_AlignV, Default(int64_t{Alignment::Centre}), &P::SetAlignV)
-                .Enumerated(kVertical)
+            refreshing("AlignV", Int16, &P::m_AlignV, Alignment::Centre).Enumerated(kVertical)
                 .Help("Vertical alignment of the caption."),
-            FieldProperty("AutoSize", PropType::Boolean, &P::m_AutoSize, Default(int64_t{False}), &P::SetAutoSize)
+            Declare("AutoSize", Boolean, &P::m_AutoSize, False)
                 .Note("True: a newly assigned Background sizes the panel to the picture."),
-            FieldProperty("Background", PropType::Picture, &P::m_Background, Default(noPicture), &P::SetBackground)
+            Declare("Background", Picture, &P::m_Background, NoPictureDefault(), &P::BackgroundChanged)
                 .Help("The image to tile or centre in the main body of the panel."),
-            FieldProperty("BevelInner", PropType::Int16, &P::m_BevelInner, Default(int64_t{PanelStyle::None}),
-                          &P::SetBevelInner)
+            Declare("BevelInner", Int16, &P::m_BevelInner, PanelStyle::None, &P::RedrawBackground)
                 .Enumerated(kPanelStyle)
                 .Help("The style of the inner bevel."),
-            FieldProperty("BevelOuter", PropType::Int16, &P::m_BevelOuter, Default(int64_t{PanelStyle::Sunken}),
-                          &P::SetBevelOuter)
-                .Enumerated(kPanelStyle)
+            refreshing("BevelOuter", Int16, &P::m_BevelOuter, PanelStyle::Sunken).Enumerated(kPanelStyle)
                 .Help("The style of the outer bevel."),
-            FieldProperty("Bind_Parent", PropType::Boolean, &P::m_Bind_Parent, Default(int64_t{True}),
-                          &P::SetBind_Parent)
+            Declare("Bind_Parent", Boolean, &P::m_Bind_Parent, True)
                 .Note("True: a grip drag also resizes the panel's parent."),
-            FieldProperty("Border", PropType::Int16, &P::m_Border, Default(int64_t{60}), &P::SetBorder)
+            Declare("Border", Int16, &P::m_Border, 60, &P::BorderChanged)
                 .Help("The width between the inner and outer bevels.")
                 .Note("Twips; the setter keeps it between 15 and 360."),
-            FieldProperty("Caption", PropType::String, &P::m_Caption, Default(std::string("TolvanePanel")),
-                          &P::SetCaption)
-                .Help("The text to display in the main body of the panel, according to the AlignH, AlignV, and Font_Colour "
-                      "properties."),
-            FieldProperty("Enabled", PropType::Boolean, &P::m_Enabled, Default(int64_t{True}), &P::SetEnabled)
+            refreshing("Caption", String, &P::m_Caption, OwnNameDefault())
+                .Help("The text to display in the main body of the panel, according to the AlignH, AlignV, and "
+                      "Font_Colour properties."),
+            Declare("Enabled", Boolean, &P::m_Enabled, True)
                 .Help("When set to \"False\" the panel will not disappear when to mouse passes over it.")
                 .Note("False also stops the mouse-button events."),
-            FieldProperty("Font", PropType::Font, &P::m_Font, AmbientFontDefault(), &P::SetFont)
-                .Help("The font to be used for the caption."),
-            FieldProperty("Font_Colour", PropType::Colour, &P::m_Font_Colour, Default(int64_t{0}), &P::SetFont_Colour)
-                .Help("The colour of the font."),
-            FieldProperty("Gradient", PropType::Int16, &P::m_Gradient, Default(int64_t{GradientStyle::Horizontal}),
-                          &P::SetGradient)
+            refreshing("Font", Font, &P::m_Font, AmbientFontDefault()).Help("The font to be used for the caption."),
+            refreshing("Font_Colour", Colour, &P::m_Font_Colour, 0).Help("The colour of the font."),
+            Declare("Gradient", Int16, &P::m_Gradient, GradientStyle::Horizontal, &P::RedrawGradient)
                 .Enumerated(kGradientStyle)
                 .Note("Direction of the background gradient."),
-            FieldProperty("Grad_Bot", PropType::Colour, &P::m_Grad_Bot, Default(int64_t{face}), &P::SetGrad_Bot)
-                .Help("The colour to merge from as the bottom of the panel. If a background image is selected this will not "
-                      "work."),
-            FieldProperty("Grad_Top", PropType::Colour, &P::m_Grad_Top, Default(int64_t{face}), &P::SetGrad_Top)
-                .Help("The colour to merge from as the top of the panel. If a background image is selected this will not "
-                      "work."),
-            FieldProperty("Grip", PropType::Boolean, &P::m_Grip, Default(int64_t{False}), &P::SetGrip)
+            Declare("Grad_Bot", Colour, &P::m_Grad_Bot, SysColour::ButtonFace, &P::RedrawGradient)
+                .Help("The colour to merge from as the bottom of the panel. If a background image is selected this "
+                      "will not work."),
+            Declare("Grad_Top", Colour, &P::m_Grad_Top, SysColour::ButtonFace, &P::RedrawGradient)
+                .Help("The colour to merge from as the top of the panel. If a background image is selected this will "
+                      "not work."),
+            // The store keeps the grip's two settings ahead of the gradient's.
+            refreshing("Grip", Boolean, &P::m_Grip, False).SavedAt(12)
                 .Help("Displays a little \"resize\" grip on the bottom-right hand side of the panel."),
-            FieldProperty("GripSize", PropType::Boolean, &P::m_GripSize, Default(int64_t{False}), &P::SetGripSize)
+            refreshing("GripSize", Boolean, &P::m_GripSize, False).SavedAt(13)
                 .Note("True: the grip resizes the panel; False: it moves the panel."),
-            FieldProperty("MouseReaction", PropType::Int16, &P::m_MouseReaction,
-                          Default(int64_t{MouseReaction::Disappear}), &P::SetMouseReaction)
-                .Enumerated(kMouseReaction)
+            refreshing("MouseReaction", Int16, &P::m_MouseReaction, MouseReaction::Disappear).Enumerated(kMouseReaction)
                 .Note("What the panel does while the mouse is over it."),
-            FieldProperty("Percentage", PropType::Int16, &P::m_Percentage, Default(int64_t{0}), &P::SetPercentage)
-                .Help("Enables the panel to be used as a process bar - the percentage bar will also invert the panels image / "
-                      "gradient for extra clarity.")
+            refreshing("Percentage", Int16, &P::m_Percentage, 0)
+                .Help("Enables the panel to be used as a process bar - the percentage bar will also invert the panels "
+                      "image / gradient for extra clarity.")
                 .Note("0 to 100; the setter clamps other values."),
             tile,
         };
@@ -386,76 +275,23 @@ const std::vector<PropertyInfo>& TolvanePanel::PropertyTable() {
     return props;
 }
 
-const std::vector<std::string>& TolvanePanel::StoreOrder() {
-    static const std::vector<std::string> keys = {
-        "AlignH", "AlignV",   "AutoSize", "Background", "BevelInner",    "BevelOuter", "Bind_Parent",
-        "Border", "Caption",  "Enabled",  "Font",       "Font_Colour",   "Grip",       "GripSize",
-        "Gradient", "Grad_Bot", "Grad_Top", "MouseReaction", "Percentage", "Tile",
-    };
-    return keys;
-}
-
 ClassInfo TolvanePanel::Class() {
     using P = TolvanePanel;
-    ClassInfo c = DescribeClass<TolvanePanel>("TolvanePanel", kDesignWidth, kDesignHeight, true);
-    c.summary = "A bevelled panel with a gradient or picture background, a caption, a percentage bar, a resize grip "
-                "and a mouse reaction; it can hold other controls.";
-    c.events = EventsOf<P>(&P::Click, &P::MouseDown, &P::MouseMove, &P::MouseUp, &P::OLEDragDrop);
-    c.enumerations = {&AlignmentEnum(), &kVertical, &kPanelStyle, &kGradientStyle, &kMouseReaction};
+    ClassInfo c = DescribeControl<P>("A bevelled panel with a gradient or picture background, a caption, a percentage "
+                                     "bar, a resize grip and a mouse reaction; it can hold other controls.",
+                                     {&AlignmentEnum(), &kVertical, &kPanelStyle, &kGradientStyle, &kMouseReaction},
+                                     &P::Click, &P::MouseDown, &P::MouseMove, &P::MouseUp, &P::OLEDragDrop);
+    c.container = true;
     return c;
 }
 
 // ---------------------------------------------------------------- lifecycle
 
-void TolvanePanel::InitProperties() {
-    m_AlignH = Alignment::Centre;
-    m_AlignV = Alignment::Centre;
-    m_AutoSize = False;
-    m_Background = stolvane::Picture::Empty();
-    m_BevelInner = PanelStyle::None;
-    m_BevelOuter = PanelStyle::Sunken;
-    m_Bind_Parent = True;
-    m_Border = 60;
-    m_Caption = GetSurface().Name();
-    m_Enabled = True;
-    m_Font = GetHost().AmbientFont(GetSurface());
-    m_Font_Colour = 0;
-    m_Gradient = GradientStyle::Horizontal;
-    m_Grad_Bot = SysColour::ButtonFace;
-    m_Grad_Top = SysColour::ButtonFace;
-    m_Grip = False;
-    m_GripSize = False;
-    m_MouseReaction = MouseReaction::Disappear;
-    m_Percentage = 0;
-    m_Tile = False;
-    m_GradientDrawn = False;
-    m_PictureLaidOut = False;
-    RefreshPanel();
-}
-
+// Straight into the fields, without the setters' clamping.
 void TolvanePanel::ReadProperties(PropertyBag& bag) {
-    // Straight into the fields, without the setters' clamping.
-    for (const std::string& key : StoreOrder()) {
-        for (const PropertyInfo& p : Properties()) {
-            if (p.name != key || !p.persisted) continue;
-            p.load(*this, bag.Read(key, p.storeDefault(*this)));
-            break;
-        }
-        if (key == "Background") {
-            if (!m_Background) m_Background = stolvane::Picture::Empty();
-            imgGrab->SetPicture(m_Background);
-        }
-    }
+    ReadAllProperties(bag);
+    imgGrab->SetPicture(m_Background);
     RefreshPanel();
-}
-
-void TolvanePanel::WriteProperties(PropertyBag& bag) {
-    for (const std::string& key : StoreOrder())
-        for (const PropertyInfo& p : Properties())
-            if (p.name == key && p.persisted) {
-                bag.Write(key, p.get(*this), p.storeDefault(*this));
-                break;
-            }
 }
 
 void TolvanePanel::Show() {
@@ -503,19 +339,11 @@ void TolvanePanel::PlaceGrip() {
 
 template <class F>
 void TolvanePanel::Guarded(F&& step) {
-    try {
-        step();
-    } catch (const HostError& e) {
-        ShowFailure(RefreshFailureText(GetSurface().Name(), e));
-    }
+    Step(step, [this](const HostError& e) { ShowFailure(RefreshFailureText(GetSurface().Name(), e)); });
 }
 
 void TolvanePanel::ShowFailure(const std::string& text) {
-    try {
-        Host& host = GetHost();
-        host.MsgBox(text, host.AppName() + "'s TolvanePanel Message");
-    } catch (const HostError&) {
-    }
+    Step([&] { GetHost().MsgBox(text, GetHost().AppName() + "'s TolvanePanel Message"); });
 }
 
 std::string TolvanePanel::RefreshFailureText(const std::string& name, const HostError& e) {
@@ -532,8 +360,8 @@ std::string TolvanePanel::GripFailureText(const HostError& e) {
 bool TolvanePanel::HasPicture() const { return !IsNoPicture(imgGrab->GetPicture()); }
 
 // The whole layout and repaint. Every step runs guarded: a failing step is reported and the
-// next one runs. Child properties are assigned only when they change, so a refresh that
-// changes one thing (the percentage, say) repaints only that.
+// next one runs. The child elements ignore a value they already hold, so a refresh that changes
+// one thing (the percentage, say) repaints only that.
 void TolvanePanel::RefreshPanel() {
     Surface& s = GetSurface();
     // 1. The canvas takes the control's size.
@@ -546,11 +374,9 @@ void TolvanePanel::RefreshPanel() {
     // 2. Grip visibility.
     Guarded([&] {
         const bool show = m_Grip != False;
-        for (Line* l : grpLin)
-            if (l->Visible() != show) l->SetVisible(show);
-        for (Line* l : grpIn)
-            if (l->Visible() != show) l->SetVisible(show);
-        if (shpGrip->Visible() != show) shpGrip->SetVisible(show);
+        for (Line* l : grpLin) l->SetVisible(show);
+        for (Line* l : grpIn) l->SetVisible(show);
+        shpGrip->SetVisible(show);
     });
     // 3. The inner bevel from the outer one: X1 of all four, then X2, Y1 and Y2.
     Guarded([&] {
@@ -611,18 +437,21 @@ void TolvanePanel::DrawBackground() {
     Surface& s = GetSurface();
     const double W = s.Width(), H = s.Height();
     const bool inner = BevelInner() != PanelStyle::None;
+    // The area painted: the whole canvas, or with an inner bevel the box inside it, whose right
+    // and bottom edges lie `inset` twips inside the bevel's lines.
+    auto area = [&](double inset) {
+        std::array<int16_t, 4> a{0, 0, ToInt16(W), ToInt16(H)};
+        if (inner)
+            a = {ToInt16(inLef->X1() + 15), ToInt16(inLef->Y1() + 15), ToInt16(inRig->X2() - inset),
+                 ToInt16(inRig->Y2() - inset)};
+        return a;
+    };
     if (!HasPicture()) {
         if (m_GradientDrawn) return;
         Guarded([&] { imgBackground->Cls(); });
         m_CanvasChanged = true;
         Guarded([&] {
-            int16_t x1 = 0, y1 = 0, x2 = ToInt16(W), y2 = ToInt16(H);
-            if (inner) {
-                x1 = ToInt16(inLef->X1() + 15);
-                y1 = ToInt16(inLef->Y1() + 15);
-                x2 = ToInt16(inRig->X2() - 30);
-                y2 = ToInt16(inRig->Y2() - 30);
-            }
+            const auto [x1, y1, x2, y2] = area(30);
             // Copies: what the routines resolve the colours to does not reach the fields.
             OleColour top = m_Grad_Top, bottom = m_Grad_Bot;
             if (m_Gradient != GradientStyle::Horizontal)
@@ -655,54 +484,26 @@ void TolvanePanel::DrawBackground() {
         Guarded([&] { imgGrab->SetVisible(false); });
         Guarded([&] { imgGrab->SetStretch(false); });
         Guarded([&] {
-            int16_t x1 = 0, y1 = 0, x2 = ToInt16(W), y2 = ToInt16(H);
-            if (inner) {
-                x1 = ToInt16(inLef->X1() + 15);
-                y1 = ToInt16(inLef->Y1() + 15);
-                x2 = ToInt16(inRig->X2() - 15);
-                y2 = ToInt16(inRig->Y2() - 15);
-            }
+            const auto [x1, y1, x2, y2] = area(15);
             TileImage(*imgGrab, *imgBackground, x1, y1, x2, y2);
         });
     }
     m_PictureLaidOut = True;
 }
 
-// Steps 8 to 14 of the refresh: font, alignment, left, text, width, colour and top of the
-// caption, each assigned only when it differs.
+// Steps 8 to 14 of the refresh: font (as a whole), alignment, left, text, width, colour and top
+// of the caption; the label redraws only what changes.
 void TolvanePanel::PlaceCaption() {
     Guarded([&] {
-        if (!m_Font) return;
-        stolvane::Font f = lblCaption->GetFont();
-        if (f.name != m_Font->name) f.name = m_Font->name;
-        if (f.bold != m_Font->bold) f.bold = m_Font->bold;
-        if (f.charset != m_Font->charset) f.charset = m_Font->charset;
-        if (f.italic != m_Font->italic) f.italic = m_Font->italic;
-        if (f.size != m_Font->size) f.size = m_Font->size;
-        if (f.strikethrough != m_Font->strikethrough) f.strikethrough = m_Font->strikethrough;
-        if (f.underline != m_Font->underline) f.underline = m_Font->underline;
-        if (f.weight != m_Font->weight) f.weight = m_Font->weight;
-        if (!(f == lblCaption->GetFont())) lblCaption->SetFont(f);
+        if (m_Font) lblCaption->SetFont(*m_Font);
     });
-    Guarded([&] {
-        if (lblCaption->Alignment() != m_AlignH) lblCaption->SetAlignment(m_AlignH);
-    });
-    Guarded([&] {
-        const double left = inLef->X1() + 30;
-        if (lblCaption->Left() != left) lblCaption->SetLeft(left);
-    });
-    Guarded([&] {
-        if (lblCaption->Caption() != m_Caption) lblCaption->SetCaption(m_Caption);
-    });
-    Guarded([&] {
-        // A border wider than half the panel leaves no room: the caption gets none rather
-        // than a negative width.
-        const double width = std::max(0.0, inRig->X1() - inLef->X1() - 15);
-        if (lblCaption->Width() != width) lblCaption->SetWidth(width);
-    });
-    Guarded([&] {
-        if (lblCaption->ForeColour() != m_Font_Colour) lblCaption->SetForeColour(m_Font_Colour);
-    });
+    Guarded([&] { lblCaption->SetAlignment(m_AlignH); });
+    Guarded([&] { lblCaption->SetLeft(inLef->X1() + 30); });
+    Guarded([&] { lblCaption->SetCaption(m_Caption); });
+    // A border wider than half the panel leaves no room: the caption gets none rather than a
+    // negative width.
+    Guarded([&] { lblCaption->SetWidth(std::max(0.0, inRig->X1() - inLef->X1() - 15)); });
+    Guarded([&] { lblCaption->SetForeColour(m_Font_Colour); });
     Guarded([&] {
         const double canvas = imgBackground->Height(), height = lblCaption->Height();
         double top;
@@ -712,13 +513,13 @@ void TolvanePanel::PlaceCaption() {
             top = canvas - height;
         else
             top = canvas / 2 - height / 2;
-        if (lblCaption->Top() != top) lblCaption->SetTop(top);
+        lblCaption->SetTop(top);
     });
 }
 
 void TolvanePanel::UpdatePercentageBar() {
     const double canvasW = imgBackground->Width(), canvasH = imgBackground->Height();
-    if (shpPerc->Height() != canvasH + 15) shpPerc->SetHeight(canvasH + 15);
+    shpPerc->SetHeight(canvasH + 15);
     m_Percentage = std::clamp<int16_t>(m_Percentage, 0, 100);
     if (m_Percentage == 0) {
         shpPerc->SetVisible(false);
@@ -730,14 +531,13 @@ void TolvanePanel::UpdatePercentageBar() {
 }
 
 void TolvanePanel::ApplyMouseState(int32_t state) {
-    Line* const outer[] = {linBot, linRig, linTop, linLef};
-    Line* const innerLines[] = {inBot, inRig, inTop, inLef};
+    const Bevel outer{linTop, linLef, linBot, linRig}, inner{inTop, inLef, inBot, inRig};
     if (state == kStateOver) {
         if (!m_Enabled) return;
         if (m_MouseReaction == MouseReaction::Nullify) {
         } else if (m_MouseReaction == MouseReaction::Disappear) {
-            for (Line* l : outer) l->SetVisible(false);
-            for (Line* l : innerLines) l->SetVisible(false);
+            ShowBevel(outer, false);
+            ShowBevel(inner, false);
         } else if ((BevelOuter() == PanelStyle::Sunken && BevelInner() == PanelStyle::None) ||
                    BevelInner() == PanelStyle::Sunken) {
             slinTop->SetVisible(true);
@@ -745,55 +545,32 @@ void TolvanePanel::ApplyMouseState(int32_t state) {
         }
         m_MouseState = kStateOver;
     } else if (state == kStateNormal) {
-        if (slinTop->Visible()) slinTop->SetVisible(false);
-        if (slinLef->Visible()) slinLef->SetVisible(false);
-        // Top, left, right, bottom; a colour is assigned only when it differs.
-        auto colour = [](int16_t style, Line* top, Line* lef, Line* rig, Line* bot) {
-            if (style == PanelStyle::None) {
-                for (Line* l : {bot, rig, top, lef}) l->SetVisible(false);
-                return;
-            }
+        slinTop->SetVisible(false);
+        slinLef->SetVisible(false);
+        auto colour = [](int16_t style, const Bevel& bevel) {
             const BevelColours c = BevelFor(style);
-            if (top->Colour() != c.topLeft) top->SetColour(c.topLeft);
-            if (lef->Colour() != c.topLeft) lef->SetColour(c.topLeft);
-            if (rig->Colour() != c.bottomRight) rig->SetColour(c.bottomRight);
-            if (bot->Colour() != c.bottomRight) bot->SetColour(c.bottomRight);
+            if (style == PanelStyle::None)
+                ShowBevel(bevel, false);
+            else
+                PaintBevel(bevel, c.topLeft, c.bottomRight);
         };
-        colour(BevelInner(), inTop, inLef, inRig, inBot);
-        colour(BevelOuter(), linTop, linLef, linRig, linBot);
-        if (BevelOuter() != PanelStyle::None)
-            for (Line* l : outer) l->SetVisible(true);
-        if (BevelInner() != PanelStyle::None)
-            for (Line* l : innerLines) l->SetVisible(true);
+        colour(BevelInner(), inner);
+        colour(BevelOuter(), outer);
+        if (BevelOuter() != PanelStyle::None) ShowBevel(outer, true);
+        if (BevelInner() != PanelStyle::None) ShowBevel(inner, true);
         m_MouseState = kStateNormal;
     }
 }
 
 // ---------------------------------------------------------------- mouse
 
-void TolvanePanel::ReleaseIfCaptured() {
-    if (!m_Captured) return;
-    Host& host = GetHost();
-    // Only the panel's own capture: a control inside it may have taken the mouse since.
-    if (host.Captured() == &GetSurface()) ReleaseMouse(host);
-    m_Captured = False;
-}
-
 void TolvanePanel::SurfaceMouseMove(MouseArgs a) {
     if (m_MouseReaction == MouseReaction::Nullify) {
-        ReleaseIfCaptured();
+        m_Captured.Release();
         return;
     }
-    const Surface& s = GetSurface();
-    m_MouseInside = ToBoolean(a.x >= 0 && a.x <= s.Width() && a.y >= 0 && a.y <= s.Height());
-    if (m_MouseInside) {
-        ApplyMouseState(kStateOver);
-        CaptureMouse(GetSurface());
-        m_Captured = True;
-    } else {
-        ApplyMouseState(kStateNormal);
-        ReleaseIfCaptured();
-    }
+    m_MouseInside = ToBoolean(m_Captured.Track(
+        a.x, a.y, [&] { ApplyMouseState(kStateOver); }, [&] { ApplyMouseState(kStateNormal); }));
     Raise(MouseMove, a.button, a.shift, a.x, a.y);
 }
 
@@ -808,7 +585,7 @@ void TolvanePanel::OnMouseDown(MouseArgs& a) {
     // While the panel holds the capture for its hover reaction every press arrives here, also
     // one on the grip: that press is the grip's, and so are the drag's moves and release.
     m_SkipClick = false;
-    m_GripThroughSurface = m_Captured && OnGrip(a.x, a.y);
+    m_GripThroughSurface = m_Captured.Held() && OnGrip(a.x, a.y);
     if (m_GripThroughSurface) {
         GripPress();
         return;
@@ -830,12 +607,12 @@ void TolvanePanel::OnMouseUp(MouseArgs& a) {
         m_GripThroughSurface = false;
         m_SkipClick = true;
         GripRelease();
-        ReleaseIfCaptured();
+        m_Captured.Release();
         return;
     }
     if (!m_Enabled) return;
     Raise(MouseUp, a.button, a.shift, a.x, a.y);
-    ReleaseIfCaptured();
+    m_Captured.Release();
 }
 
 void TolvanePanel::OnClick() {

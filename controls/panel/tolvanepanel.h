@@ -13,6 +13,7 @@
 
 #include "core/control.h"
 #include "core/library.h"
+#include "core/mouse.h"
 
 namespace stolvane {
 
@@ -36,7 +37,7 @@ constexpr int32_t Disappear = 1;  // both bevels vanish
 constexpr int32_t Shadow = 2;     // a second dark line deepens the innermost sunken bevel
 }  // namespace MouseReaction
 
-class TolvanePanel : public Control {
+class TolvanePanel : public DeclaredControl {
 public:
     static constexpr double kDesignWidth = 3195;
     static constexpr double kDesignHeight = 1875;
@@ -46,53 +47,30 @@ public:
     // The mouse states ApplyMouseState shows.
     static constexpr int32_t kStateNone = 0, kStateNormal = 1, kStateOver = 2;
 
-    explicit TolvanePanel(Surface& surface);
-    const char* ClassName() const override { return "TolvanePanel"; }
-    static const std::vector<PropertyInfo>& PropertyTable();
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
-    static ClassInfo Class();
+    STOLVANE_CONTROL_CLASS(TolvanePanel)
 
     // ---- Properties, in interface order
-    int16_t AlignH() const { return m_AlignH; }
-    void SetAlignH(int16_t align);
-    int16_t AlignV() const { return m_AlignV; }
-    void SetAlignV(int16_t align);
-    Boolean AutoSize() const { return m_AutoSize; }
-    void SetAutoSize(Boolean autoSize);
-    PictureRef Background() const { return m_Background; }
-    void SetBackground(PictureRef picture);  // by reference; null means no picture
-    int16_t BevelInner() const { return m_BevelInner; }
-    void SetBevelInner(int16_t style);
-    int16_t BevelOuter() const { return m_BevelOuter; }
-    void SetBevelOuter(int16_t style);
-    Boolean Bind_Parent() const { return m_Bind_Parent; }
-    void SetBind_Parent(Boolean bind);
-    int16_t Border() const { return m_Border; }
-    void SetBorder(int16_t border);  // clamped to 15..360
-    const std::string& Caption() const { return m_Caption; }
-    void SetCaption(const std::string& caption);
-    Boolean Enabled() const { return m_Enabled; }
-    void SetEnabled(Boolean enabled);
-    FontRef Font() const { return m_Font; }
-    void SetFont(FontRef font);  // keeps the reference (424 for none)
-    OleColour Font_Colour() const { return m_Font_Colour; }
-    void SetFont_Colour(OleColour colour);
-    int16_t Gradient() const { return m_Gradient; }
-    void SetGradient(int16_t style);
-    OleColour Grad_Bot() const { return m_Grad_Bot; }
-    void SetGrad_Bot(OleColour colour);
-    OleColour Grad_Top() const { return m_Grad_Top; }
-    void SetGrad_Top(OleColour colour);
-    Boolean Grip() const { return m_Grip; }
-    void SetGrip(Boolean grip);
-    Boolean GripSize() const { return m_GripSize; }
-    void SetGripSize(Boolean resizes);
-    int16_t MouseReaction() const { return m_MouseReaction; }
-    void SetMouseReaction(int16_t reaction);
-    int16_t Percentage() const { return m_Percentage; }
-    void SetPercentage(int16_t percent);  // the bar clamps it to 0..100
+    STOLVANE_PROPERTY(int16_t, AlignH)
+    STOLVANE_PROPERTY(int16_t, AlignV)
+    STOLVANE_PROPERTY(Boolean, AutoSize)
+    STOLVANE_PROPERTY(PictureRef, Background)  // by reference; null means no picture
+    STOLVANE_PROPERTY(int16_t, BevelInner)
+    STOLVANE_PROPERTY(int16_t, BevelOuter)
+    STOLVANE_PROPERTY(Boolean, Bind_Parent)
+    STOLVANE_PROPERTY(int16_t, Border)  // clamped to 15..360
+    STOLVANE_PROPERTY(const std::string&, Caption)
+    STOLVANE_PROPERTY(Boolean, Enabled)
+    STOLVANE_PROPERTY(FontRef, Font)  // keeps the reference (424 for none)
+    STOLVANE_PROPERTY(OleColour, Font_Colour)
+    STOLVANE_PROPERTY(int16_t, Gradient)
+    STOLVANE_PROPERTY(OleColour, Grad_Bot)
+    STOLVANE_PROPERTY(OleColour, Grad_Top)
+    STOLVANE_PROPERTY(Boolean, Grip)
+    STOLVANE_PROPERTY(Boolean, GripSize)
+    STOLVANE_PROPERTY(int16_t, MouseReaction)
+    STOLVANE_PROPERTY(int16_t, Percentage)  // the bar clamps it to 0..100
     Boolean Tile() const { return ToBoolean(m_Tile != 0); }
-    void SetTile(int16_t tile);  // stored as given: only True (-1) tiles
+    void SetTile(int16_t tile) { AssignAsGiven(m_Tile, tile); }  // stored as given: only True (-1) tiles
 
     // ---- Events
     Event<> Click{"Click"};
@@ -103,9 +81,7 @@ public:
         "OLEDragDrop", {"Data", "Effect", "Button", "Shift", "X", "Y"}};
 
     // ---- Lifecycle and input
-    void InitProperties() override;
     void ReadProperties(PropertyBag& bag) override;
-    void WriteProperties(PropertyBag& bag) override;
     void Resize() override;
     void Show() override;
     void OnMouseDown(MouseArgs& a) override;
@@ -114,8 +90,6 @@ public:
     void OnClick() override;
     void OnOLEDragDrop(DragData& data, int32_t& effect, MouseArgs& a) override;
 
-    // The keys of the property store, in the order they are read and written.
-    static const std::vector<std::string>& StoreOrder();
     // The two failure messages (repaint and parent resize) for an error.
     static std::string RefreshFailureText(const std::string& name, const HostError& e);
     static std::string GripFailureText(const HostError& e);
@@ -127,7 +101,13 @@ public:
     bool PictureLaidOut() const { return m_PictureLaidOut != False; }
 
 private:
+    void Refresh() override { RefreshPanel(); }
     void RefreshPanel();
+    void BackgroundChanged();
+    void BorderChanged();
+    void RedrawBackground();
+    void RedrawGradient();
+    void RelayPicture();
     void UpdatePercentageBar();
     void ApplyMouseState(int32_t state);
     void DrawBackground();
@@ -140,7 +120,6 @@ private:
     void ResizeParent();
     bool OnGrip(double x, double y) const;
     bool HasPicture() const;
-    void ReleaseIfCaptured();
     template <class F>
     void Guarded(F&& step);
     void ShowFailure(const std::string& text);
@@ -192,7 +171,7 @@ private:
     Boolean m_PictureLaidOut = False;
     int32_t m_MouseState = kStateNone;
     Boolean m_MouseInside = False;
-    Boolean m_Captured = False;
+    HoverCapture m_Captured{GetSurface()};
     Boolean m_GripDragging = False;
     // Grip anchors, 32-bit: screen positions in twips pass 32767 on a large screen.
     int32_t m_GripOffsetX = 0;

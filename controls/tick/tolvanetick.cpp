@@ -4,6 +4,9 @@
 #include <initializer_list>
 #include <utility>
 
+#include "core/describe.h"
+#include "core/routines.h"
+
 namespace stolvane {
 
 namespace {
@@ -42,7 +45,7 @@ PictureRef TolvaneTick::CrossGlyph() {
     return glyph;
 }
 
-TolvaneTick::TolvaneTick(Surface& surface) : Control(surface) {
+TolvaneTick::TolvaneTick(Surface& surface) : DeclaredControl(surface) {
     imgCheck = &surface.Add<PictureBox>("imgCheck");
     imgCheck->Move(15, 15, 240, 240);
     imgCheck->SetBackColour(SysColour::Window);
@@ -67,63 +70,12 @@ TolvaneTick::TolvaneTick(Surface& surface) : Control(surface) {
 
 // ---------------------------------------------------------------- properties
 
-void TolvaneTick::SetAlign(int16_t align) {
-    m_Align = align;
-    PropertyChanged("Align");
-    RefreshTick();
-}
-
-void TolvaneTick::SetBackColour(OleColour colour) {
-    m_BackColour = colour;
-    PropertyChanged("BackColour");
-    RefreshTick();
-}
-
-void TolvaneTick::SetCaption(const std::string& caption) {
-    m_Caption = caption;
-    PropertyChanged("Caption");
-    RefreshTick();
-}
-
-void TolvaneTick::SetCheckStyle(int16_t style) {
-    m_CheckStyle = style;
-    PropertyChanged("CheckStyle");
-    RefreshTick();
-}
-
-void TolvaneTick::SetColour(OleColour colour) {
-    m_Colour = colour;
-    PropertyChanged("Colour");
-    RefreshTick();
-}
-
-void TolvaneTick::SetColourUp(OleColour colour) {
-    m_ColourUp = colour;
-    PropertyChanged("ColourUp");
-    RefreshTick();
-}
-
-void TolvaneTick::SetEnabled(Boolean enabled) {
-    m_Enabled = enabled ? True : False;
-    PropertyChanged("Enabled");
-    RefreshTick();
-}
-
 FontRef TolvaneTick::Font() {
     RefreshTick();
     return m_Font;
 }
 
-void TolvaneTick::SetFont(FontRef font) {
-    if (!font) throw HostError(ErrorNumber::ObjectRequired, "Object required");
-    m_Font = std::move(font);
-    PropertyChanged("Font");
-    RefreshTick();
-}
-
-void TolvaneTick::SetValue(Boolean value) {
-    m_Value = value ? True : False;
-    PropertyChanged("Value");
+void TolvaneTick::ValueChanged() {
     ShowValue();
     RefreshTick();
 }
@@ -135,30 +87,24 @@ const EnumInfo kCheckStyle{"CheckStyle", {{"Tick", 0, "a tick"}, {"Cross", 1, "a
 
 const std::vector<PropertyInfo>& TolvaneTick::PropertyTable() {
     using T = TolvaneTick;
+    using enum PropType;
+    // Every setter but Value's hands the settings to the caption and the box (RefreshTick).
+    auto refreshing = [](auto&&... declared) { return Declare(declared..., &T::RefreshTick); };
     static const std::vector<PropertyInfo> props = {
-        FieldProperty("Align", PropType::Int16, &T::m_Align, Default(int64_t{Alignment::Left}), &T::SetAlign)
-            .Enumerated(AlignmentEnum())
+        refreshing("Align", Int16, &T::m_Align, Alignment::Left).Enumerated(AlignmentEnum())
             .Note("Alignment of the caption."),
-        FieldProperty("BackColour", PropType::Colour, &T::m_BackColour, Default(int64_t{SysColour::Window}),
-                      &T::SetBackColour)
-            .Note("Colour of the box."),
-        FieldProperty("Caption", PropType::String, &T::m_Caption, Default(std::string("TolvaneTick")), &T::SetCaption)
+        refreshing("BackColour", Colour, &T::m_BackColour, SysColour::Window).Note("Colour of the box."),
+        refreshing("Caption", String, &T::m_Caption, OwnNameDefault())
             .Note("Text beside the box; it lights up under the mouse like a TolvaneLabel."),
-        FieldProperty("CheckStyle", PropType::Int16, &T::m_CheckStyle, Default(int64_t{CheckStyle::Tick}),
-                      &T::SetCheckStyle)
-            .Enumerated(kCheckStyle)
+        refreshing("CheckStyle", Int16, &T::m_CheckStyle, CheckStyle::Tick).Enumerated(kCheckStyle)
             .Note("Glyph shown while Value is True; a change shows at the next toggle or Value assignment."),
-        FieldProperty("Colour", PropType::Colour, &T::m_Colour, Default(int64_t{SysColour::ButtonText}), &T::SetColour)
-            .Note("Caption colour at rest."),
-        FieldProperty("ColourUp", PropType::Colour, &T::m_ColourUp, Default(int64_t{SysColour::ActiveTitle}),
-                      &T::SetColourUp)
-            .Note("Caption colour under the mouse."),
-        FieldProperty("Enabled", PropType::Boolean, &T::m_Enabled, Default(int64_t{True}), &T::SetEnabled)
+        refreshing("Colour", Colour, &T::m_Colour, SysColour::ButtonText).Note("Caption colour at rest."),
+        refreshing("ColourUp", Colour, &T::m_ColourUp, SysColour::ActiveTitle).Note("Caption colour under the mouse."),
+        refreshing("Enabled", Boolean, &T::m_Enabled, True)
             .Note("False: clicks and the space bar no longer toggle the value (no Click, no ValueChange) and the "
                   "caption shows greyed."),
-        FieldProperty("Font", PropType::Font, &T::m_Font, AmbientFontDefault(), &T::SetFont)
-            .Note("Font of the caption."),
-        FieldProperty("Value", PropType::Boolean, &T::m_Value, Default(int64_t{False}), &T::SetValue)
+        refreshing("Font", Font, &T::m_Font, AmbientFontDefault()).Note("Font of the caption."),
+        Declare("Value", Boolean, &T::m_Value, False, &T::ValueChanged)
             .Note("True shows the glyph. Setting it from code raises no event."),
     };
     return props;
@@ -166,36 +112,22 @@ const std::vector<PropertyInfo>& TolvaneTick::PropertyTable() {
 
 ClassInfo TolvaneTick::Class() {
     using T = TolvaneTick;
-    ClassInfo c = DescribeClass<TolvaneTick>("TolvaneTick", kDesignWidth, kDesignHeight);
-    c.summary = "A check box: a box that shows a tick or a cross, and a caption that lights up under the mouse.";
-    c.events = [](const Control& control) {
-        auto events = EventsOf<T>(&T::Click, &T::ValueChange, &T::MouseMove)(control);
-        events[1].args[0].type = "Boolean";  // bValue refers to the stored value
-        events[2].note = "declared for the interface; the check box never raises it";
-        return events;
+    ClassInfo c = DescribeControl<T>(
+        "A check box: a box that shows a tick or a cross, and a caption that lights up under the mouse.",
+        {&AlignmentEnum(), &kCheckStyle}, &T::Click, &T::ValueChange, &T::MouseMove);
+    c.events = [events = c.events](const Control& control) {
+        auto list = events(control);
+        list[1].args[0].type = "Boolean";  // bValue refers to the stored value
+        list[2].note = "declared for the interface; the check box never raises it";
+        return list;
     };
-    c.enumerations = {&AlignmentEnum(), &kCheckStyle};
     return c;
 }
 
 // ---------------------------------------------------------------- lifecycle
 
-void TolvaneTick::InitProperties() {
-    m_Align = Alignment::Left;
-    m_BackColour = SysColour::Window;
-    m_Caption = GetSurface().Name();
-    m_CheckStyle = CheckStyle::Tick;
-    m_Colour = SysColour::ButtonText;
-    m_ColourUp = SysColour::ActiveTitle;
-    m_Enabled = True;
-    m_Font = GetHost().AmbientFont(GetSurface());
-    m_Value = False;
-    RefreshTick();
-}
-
 void TolvaneTick::ReadProperties(PropertyBag& bag) {
-    ReadAllProperties(bag);
-    RefreshTick();
+    DeclaredControl::ReadProperties(bag);
     ShowValue();
 }
 
@@ -219,10 +151,7 @@ void TolvaneTick::RefreshTick() {
         // Compared without the label's refreshing getter: a label that refuses its current
         // settings (an alignment out of range) would otherwise fail here before the good
         // value could reach it, leaving the check box stuck.
-        const FontRef& current = lblCaption->HeldFont();
-        // The label gets a font object of its own: it learns of a change only through its
-        // setter, which a shared object changed in place would bypass.
-        if (!current || !(*current == *m_Font)) lblCaption->SetFont(std::make_shared<stolvane::Font>(*m_Font));
+        if (FontRef font = FontToAssign(lblCaption->HeldFont(), *m_Font)) lblCaption->SetFont(font);
     }
     if (lblCaption->Align() != m_Align) lblCaption->SetAlign(m_Align);
     if (lblCaption->Caption() != m_Caption) lblCaption->SetCaption(m_Caption);
@@ -312,28 +241,12 @@ void TolvaneTick::DrawFocus() {
         // The rectangle stands 45 twips above and 30 below the caption, but never outside the
         // control: at the usual height of 270 its lower edge would fall just below it.
         const double top = std::max(T - 45, 0.0), bottom = std::min(T + H + 30, s.Height() - 15);
-        const int32_t y0 = ToInt32(top), y1 = ToInt32(bottom);
-        for (int32_t y = y0; y <= y1; y += 30) {
-            s.PSet(0, y, dot);
-            s.PSet(W - 15, y, dot);
-        }
-        const int32_t x1 = ToInt32(W);
-        for (int32_t x = 0; x <= x1; x += 30) {
-            s.PSet(x, top, dot);
-            s.PSet(x, bottom, dot);
-        }
+        DotColumns(s, ToInt32(top), ToInt32(bottom), {0, W - 15}, dot);
+        DotRows(s, 0, ToInt32(W), {top, bottom}, dot);
     } else {
         const double t = imgCheck->Top(), h = imgCheck->Height(), w = imgCheck->Width();
-        const int32_t y0 = ToInt32(t - 15), y1 = ToInt32(t + h + 15);
-        for (int32_t y = y0; y <= y1; y += 30) {
-            s.PSet(0, y, dot);
-            s.PSet(w + 15, y, dot);
-        }
-        const int32_t x1 = ToInt32(w + 15);
-        for (int32_t x = 0; x <= x1; x += 30) {
-            s.PSet(x, t - 15, dot);
-            s.PSet(x, t + h, dot);
-        }
+        DotColumns(s, ToInt32(t - 15), ToInt32(t + h + 15), {0, w + 15}, dot);
+        DotRows(s, 0, ToInt32(w + 15), {t - 15, t + h}, dot);
     }
 }
 

@@ -19,7 +19,7 @@ constexpr int16_t Tick = 0;
 constexpr int16_t Cross = 1;
 }  // namespace CheckStyle
 
-class TolvaneTick : public Control {
+class TolvaneTick : public DeclaredControl {
 public:
     static constexpr double kDesignWidth = 4875;
     static constexpr double kDesignHeight = 270;
@@ -29,31 +29,19 @@ public:
     static constexpr int kFrame = 2;                  // pixels of the box's sunken frame
     static constexpr OleColour kLight3D = SysColour::ButtonLight;  // system 3-D light colour
 
-    explicit TolvaneTick(Surface& surface);
-    const char* ClassName() const override { return "TolvaneTick"; }
-    static const std::vector<PropertyInfo>& PropertyTable();
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
-    static ClassInfo Class();
+    STOLVANE_CONTROL_CLASS(TolvaneTick)
 
     // ---- Properties, in interface and persistence order
-    int16_t Align() const { return m_Align; }
-    void SetAlign(int16_t align);  // handed to the caption, which refuses anything but 0..2 (380)
-    OleColour BackColour() const { return m_BackColour; }
-    void SetBackColour(OleColour colour);
-    const std::string& Caption() const { return m_Caption; }
-    void SetCaption(const std::string& caption);
-    int16_t CheckStyle() const { return m_CheckStyle; }
-    void SetCheckStyle(int16_t style);  // shows at the next toggle or Value assignment
-    OleColour Colour() const { return m_Colour; }
-    void SetColour(OleColour colour);
-    OleColour ColourUp() const { return m_ColourUp; }
-    void SetColourUp(OleColour colour);
-    Boolean Enabled() const { return m_Enabled; }
-    void SetEnabled(Boolean enabled);  // False: the box no longer toggles and the caption greys
-    FontRef Font();                    // brings the caption up to date first
-    void SetFont(FontRef font);        // keeps the reference (424 for none)
-    Boolean Value() const { return m_Value; }
-    void SetValue(Boolean value);  // draws the box; raises no event
+    STOLVANE_PROPERTY(int16_t, Align)  // handed to the caption, which refuses anything but 0..2 (380)
+    STOLVANE_PROPERTY(OleColour, BackColour)
+    STOLVANE_PROPERTY(const std::string&, Caption)
+    STOLVANE_PROPERTY(int16_t, CheckStyle)  // shows at the next toggle or Value assignment
+    STOLVANE_PROPERTY(OleColour, Colour)
+    STOLVANE_PROPERTY(OleColour, ColourUp)
+    STOLVANE_PROPERTY(Boolean, Enabled)  // False: the box no longer toggles and the caption greys
+    FontRef Font();                      // brings the caption up to date first
+    STOLVANE_SETTER(FontRef, Font)       // keeps the reference (424 for none)
+    STOLVANE_PROPERTY(Boolean, Value)    // draws the box; raises no event
 
     // ---- Events
     Event<> Click{"Click"};
@@ -61,7 +49,6 @@ public:
     MouseEvent MouseMove{"MouseMove", kMouseArgNames};      // declared; never raised
 
     // ---- Lifecycle and input
-    void InitProperties() override;
     void ReadProperties(PropertyBag& bag) override;
     void Resize() override;
     void OnKeyPress(int16_t& keyAscii) override;
@@ -76,8 +63,10 @@ protected:
     void OnClick() override;
 
 private:
+    void Refresh() override { RefreshTick(); }
     void ToggleValue();
     void ShowValue();
+    void ValueChanged();
     void RefreshTick();
     void DrawBox(bool ticked, OleColour back);
     void DrawFocus();

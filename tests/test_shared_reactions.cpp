@@ -1,0 +1,58 @@
+// What the controls share from core/: hover tracking with the capture, access keys read from a
+// caption, names compared without regard to case, and the classic error texts.
+#include <gtest/gtest.h>
+
+#include "controls/label/tolvanelabel.h"
+#include "core/errors.h"
+#include "core/mouse.h"
+#include "core/text.h"
+#include "host/runtime.h"
+
+using namespace stolvane;
+
+namespace {
+
+TEST(SharedReactions, HoverTakesTheCaptureInsideEdgesIncludedAndLeavesAnotherSurfacesCaptureAlone) {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 6000, 3000);
+    rt.ShowForm(f);
+    Surface& one = rt.Place<TolvaneLabel>(f, "One", {0, 0, 900, 210}).GetSurface();
+    Surface& two = rt.Place<TolvaneLabel>(f, "Two", {0, 600, 900, 210}).GetSurface();
+    HoverCapture hover(one);
+    int entered = 0, left = 0;
+    EXPECT_TRUE(hover.Track(one.Width(), one.Height(), [&] { ++entered; }, [&] { ++left; }));
+    EXPECT_TRUE(hover.Held());
+    EXPECT_EQ(rt.Captured(), &one);
+    EXPECT_FALSE(hover.Track(-1, 0, [&] { ++entered; }, [&] { ++left; }));
+    EXPECT_EQ(rt.Captured(), nullptr);
+    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(left, 1);
+
+    // Another surface took the mouse since: letting go forgets the capture but leaves theirs.
+    hover.Take();
+    rt.SetCapture(two);
+    hover.Release();
+    EXPECT_FALSE(hover.Held());
+    EXPECT_EQ(rt.Captured(), &two);
+}
+
+TEST(SharedReactions, AccessKeysAreTheMarkedCharactersInUpperCase) {
+    EXPECT_EQ(AccessKeysOf("E&xit"), "X");
+    EXPECT_EQ(AccessKeysOf("Fish && &chips, &mushy peas"), "CM") << "&& is an ampersand, no marker";
+    EXPECT_EQ(AccessKeysOf("Trailing &"), "");
+    std::vector<size_t> marked;
+    EXPECT_EQ(WithoutAccessMarkers("A&&B &Cd&", &marked), "A&B Cd");
+    EXPECT_EQ(marked, std::vector<size_t>{4});
+    EXPECT_EQ(ToLower("TolvaneButton Ä"), "tolvanebutton Ä") << "only ASCII letters change";
+}
+
+TEST(SharedReactions, ErrorsCarryTheClassicNumbersAndTexts) {
+    EXPECT_EQ(Errors::ObjectRequired().number, 424);
+    EXPECT_EQ(Errors::ObjectRequired().description, "Object required");
+    EXPECT_EQ(Errors::NoSuchProperty("Colour").description, "Object doesn't support this property or method: Colour");
+    EXPECT_EQ(Errors::NoSuchProperty().number, 438);
+    EXPECT_EQ(Errors::InvalidPicture().description, "Invalid picture");
+    EXPECT_EQ(Errors::FileNotFound().number, 53);
+}
+
+}  // namespace
