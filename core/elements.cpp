@@ -15,8 +15,13 @@ double RequireFinite(double v) {
     if (!std::isfinite(v)) throw HostError::Overflow();
     return v;
 }
+// A width or height: refused (380) when negative or beyond the largest extent, an overflow (6)
+// when infinite.
+double Extent(double v) {
+    RequireSize(v);
+    return RequireFinite(v);
+}
 }  // namespace
-
 
 std::string Element::FullName() const {
     return m_index < 0 ? m_name : m_name + "(" + std::to_string(m_index) + ")";
@@ -61,16 +66,8 @@ void Element::DblClick() {
 
 void BoxElement::SetLeft(double v) { Assign(m_rect.left, RequireFinite(v)); }
 void BoxElement::SetTop(double v) { Assign(m_rect.top, RequireFinite(v)); }
-void BoxElement::SetWidth(double v) {
-    RequireSize(v);
-    RequireFinite(v);
-    Assign(m_rect.width, v);
-}
-void BoxElement::SetHeight(double v) {
-    RequireSize(v);
-    RequireFinite(v);
-    Assign(m_rect.height, v);
-}
+void BoxElement::SetWidth(double v) { Assign(m_rect.width, Extent(v)); }
+void BoxElement::SetHeight(double v) { Assign(m_rect.height, Extent(v)); }
 void BoxElement::Move(double left, double top, double width, double height) {
     RequireFinite(left);
     RequireFinite(top);

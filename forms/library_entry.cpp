@@ -10,6 +10,7 @@
 #include "core/library.h"
 #include "core/resources.h"
 #include "forms/library_forms.h"
+#include "host/runtime.h"
 
 namespace stolvane {
 
@@ -30,6 +31,10 @@ Library& StolvaneLibrary() {
     }();
     return registered;
 }
+
+// `Runtime rt;` for applications of this library: a runtime given this library's classes and
+// forms. It is defined here, with the library, so that the runtime links without them.
+Runtime::Runtime() : Runtime(StolvaneLibrary()) {}
 
 void DllRegisterServer() { StolvaneLibrary(); }
 

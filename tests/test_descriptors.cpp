@@ -108,4 +108,24 @@ TEST(Descriptors, AFrameThatFailsWhilePaintingLeavesTheRendererWhole) {
     EXPECT_EQ(renderer.PixelAt(600, 600), rt.ResolveColour(SysColour::ButtonFace) & 0xFFFFFF) << "the button's face";
 }
 
+// A drawing shown stretched out of its proportions keeps each part where it was across and down.
+TEST(Descriptors, ADrawingStretchedOutOfProportionKeepsItsPartsInPlace) {
+    Runtime rt;
+    Form& form = rt.NewForm("frmStretch", 1500, 1500);
+    auto& box = static_cast<PictureBox&>(rt.PlaceElement(form, ElementKind::PictureBox, "pic", -1));
+    box.Move(0, 0, 300, 150);  // 20 x 10 pixels: red left half, blue right half
+    box.FillRect(0, 0, 149, 149, 0x000000FF);
+    box.FillRect(150, 0, 299, 149, 0x00FF0000);
+    auto& img = static_cast<Image&>(rt.PlaceElement(form, ElementKind::Image, "img", -1));
+    img.SetStretch(true);
+    img.SetPicture(box.PersistentImage());
+    img.Move(300, 300, 600, 900);  // 40 x 60 pixels: twice as wide, six times as high
+    box.SetVisible(false);
+    rt.ShowForm(form);
+    FormRenderer renderer(rt, form);
+    EXPECT_EQ(renderer.PixelAt(300 + 150, 300 + 450), 0x000000FFu) << "the left half";
+    EXPECT_EQ(renderer.PixelAt(300 + 450, 300 + 450), 0x00FF0000u) << "the right half";
+    EXPECT_EQ(renderer.PixelAt(300 + 450, 300 + 870), 0x00FF0000u) << "down to the bottom";
+}
+
 }  // namespace
