@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/surface_members.h"
 #include "host/runtime.h"
 
 namespace stolvane {
@@ -86,8 +87,11 @@ Json MemberJson(const ElementMember& m, const Element& e) {
         }
         return items;
     }
-    Value v = m.get(e);
-    switch (m.type) {
+    return MemberValueJson(m.type, m.get(e));
+}
+
+Json MemberValueJson(MemberType type, const Value& v) {
+    switch (type) {
         case MemberType::Boolean: return Json(AsInteger(v) != 0);
         case MemberType::Int16:
         case MemberType::Int32: return Json(AsInteger(v));
@@ -121,18 +125,29 @@ void Children(Runtime& runtime, Surface& s, Json& j) {
 
 }  // namespace
 
+Json SurfaceMemberJson(Runtime& runtime, const SurfaceMember& m, Surface& s) {
+    if (m.shownByRuntime && s.IsForm()) return Json(runtime.IsShown(static_cast<Form&>(s)));
+    return MemberValueJson(m.type, m.get(s));
+}
+
+namespace {
+
+// The surface's members that a dump shows at that place, under their keys or names.
+void DumpMembers(Runtime& runtime, Surface& s, SurfaceMember::DumpPlace place, Json& j) {
+    for (const SurfaceMember& m : SurfaceMembers())
+        if (m.dump == place && m.AppliesTo(s))
+            j[place == SurfaceMember::DumpKey ? m.Key() : m.name] = SurfaceMemberJson(runtime, m, s);
+}
+
+}  // namespace
+
 Json DumpSurface(Runtime& runtime, Surface& s) {
     if (s.IsForm()) return DumpForm(runtime, static_cast<Form&>(s));
     Json j = Json::object();
     j["name"] = s.FullName();
     Control* c = s.GetControl();
     j["class"] = c ? c->ClassName() : "";
-    j["left"] = NumberJson(s.Left());
-    j["top"] = NumberJson(s.Top());
-    j["width"] = NumberJson(s.Width());
-    j["height"] = NumberJson(s.Height());
-    j["visible"] = s.Visible();
-    j["enabled"] = s.Enabled();
+    DumpMembers(runtime, s, SurfaceMember::DumpKey, j);
     Json props = Json::object();
     if (c)
         for (auto& p : c->Properties())
@@ -146,20 +161,9 @@ Json DumpForm(Runtime& runtime, Form& form) {
     Json j = Json::object();
     j["name"] = form.Name();
     j["class"] = "Form";
-    j["left"] = NumberJson(form.Left());
-    j["top"] = NumberJson(form.Top());
-    j["width"] = NumberJson(form.Width());
-    j["height"] = NumberJson(form.Height());
-    j["visible"] = runtime.IsShown(form);
-    j["enabled"] = form.Enabled();
+    DumpMembers(runtime, form, SurfaceMember::DumpKey, j);
     Json props = Json::object();
-    props["Caption"] = form.Caption();
-    props["BackColour"] = ColourJson(form.BackColour());
-    props["BorderStyle"] = form.GetBorderStyle();
-    props["WindowState"] = form.GetWindowState();
-    props["Font"] = form.GetFont() ? FontJson(*form.GetFont()) : Json(nullptr);
-    props["Picture"] = PictureJson(form.GetPicture());
-    props["Icon"] = PictureJson(form.Icon());
+    DumpMembers(runtime, form, SurfaceMember::DumpProperty, props);
     j["properties"] = std::move(props);
     Children(runtime, form, j);
     return j;

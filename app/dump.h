@@ -9,6 +9,7 @@
 #include "core/element_members.h"
 #include "core/elements.h"
 #include "core/form.h"
+#include "core/surface_members.h"
 #include "core/value.h"
 
 namespace stolvane {
@@ -38,6 +39,10 @@ Json ValueJson(const Value& v, PropType type);
 
 // An element's member by its type; a list box's rows as [{"text","data","checked"}].
 Json MemberJson(const ElementMember& m, const Element& e);
+// A member's value by its type, as dumps and scripts show it.
+Json MemberValueJson(MemberType type, const Value& v);
+// A surface's member; a form's visibility is whether the runtime shows it.
+Json SurfaceMemberJson(Runtime& runtime, const SurfaceMember& m, Surface& s);
 
 // A form (the whole form, "class":"Form"), a control placed on it or embedded in a control's
 // design, or an element.

@@ -113,6 +113,7 @@ private:
     // An element's members come from its kind's table.
     Json GetElementMember(Element& e, const std::string& name);
     void SetElementMember(Element& e, const std::string& name, const InJson& v);
+    Value MemberValue(const MemberInfo& m, const InJson& v, const std::function<Value()>& current);
     Value ToValue(const InJson& v, PropType type, const std::function<Value()>& current);
 
     // Commands.

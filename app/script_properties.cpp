@@ -194,57 +194,22 @@ Value ScriptDriver::ToValue(const InJson& v, PropType type, const std::function<
 }
 
 std::optional<Json> ScriptDriver::GetSurfaceProperty(Surface& s, const std::string& name) {
-    if (SameName(name, "Name")) return Json(s.FullName());
-    if (SameName(name, "Left")) return NumberJson(s.Left());
-    if (SameName(name, "Top")) return NumberJson(s.Top());
-    if (SameName(name, "Width")) return NumberJson(s.Width());
-    if (SameName(name, "Height")) return NumberJson(s.Height());
-    if (SameName(name, "Visible")) return Json(s.IsForm() ? m_rt.IsShown(static_cast<Form&>(s)) : s.Visible());
-    if (SameName(name, "Enabled")) return Json(s.Enabled());
-    if (!s.IsForm()) {
-        if (SameName(name, "TabIndex")) return Json(s.TabIndex());
-        if (SameName(name, "TabStop")) return Json(s.TabStop());
-        return std::nullopt;
-    }
-    auto& f = static_cast<Form&>(s);
-    if (SameName(name, "Caption")) return Json(f.Caption());
-    if (SameName(name, "BackColour") || SameName(name, "BackColor")) return ColourJson(f.BackColour());
-    if (SameName(name, "BorderStyle")) return Json(f.GetBorderStyle());
-    if (SameName(name, "WindowState")) return Json(f.GetWindowState());
-    if (SameName(name, "Font")) return f.GetFont() ? FontJson(*f.GetFont()) : Json(nullptr);
-    if (SameName(name, "Picture")) return PictureJson(f.GetPicture());
-    if (SameName(name, "Icon")) return PictureJson(f.Icon());
-    return std::nullopt;
+    const SurfaceMember* m = FindSurfaceMember(s, name);
+    if (!m) return std::nullopt;
+    return SurfaceMemberJson(m_rt, *m, s);
 }
 
 bool ScriptDriver::SetSurfaceProperty(Surface& s, const std::string& name, const InJson& v) {
-    if (SameName(name, "Left")) s.SetLeft(JsonNumber(v));
-    else if (SameName(name, "Top")) s.SetTop(JsonNumber(v));
-    else if (SameName(name, "Width")) s.SetWidth(JsonNumber(v));
-    else if (SameName(name, "Height")) s.SetHeight(JsonNumber(v));
-    else if (SameName(name, "Enabled")) s.SetEnabled(JsonBoolean(v));
-    else if (!s.IsForm()) {
-        if (SameName(name, "Visible")) s.SetVisible(JsonBoolean(v));
-        else if (SameName(name, "TabIndex")) s.SetTabIndex(ToInt16(JsonNumber(v)));
-        else if (SameName(name, "TabStop")) s.SetTabStop(JsonBoolean(v));
-        else return false;
-    } else {
+    const SurfaceMember* m = FindSurfaceMember(s, name);
+    if (!m || !m->set) return false;
+    Value value = MemberValue(*m, v, [&] { return m->get(s); });
+    if (m->shownByRuntime && s.IsForm()) {
         auto& f = static_cast<Form&>(s);
-        if (SameName(name, "Visible")) {
-            if (JsonBoolean(v)) m_rt.ShowForm(f);
-            else m_rt.HideForm(f);
-        } else if (SameName(name, "Caption")) {
-            if (!v.is_string()) throw BadValue();
-            f.SetCaption(v.get<std::string>());
-        } else if (SameName(name, "BackColour") || SameName(name, "BackColor")) f.SetBackColour(JsonColour(v));
-        else if (SameName(name, "BorderStyle")) f.SetBorderStyle(ToInt16(JsonNumber(v)));
-        else if (SameName(name, "WindowState")) f.SetWindowState(ToInt16(JsonNumber(v)));
-        else if (SameName(name, "Font"))
-            f.SetFont(std::make_shared<Font>(MergeFont(f.GetFont() ? *f.GetFont() : Font{}, v)));
-        else if (SameName(name, "Picture")) f.SetPicture(AsPicture(ToValue(v, PropType::Picture, {})));
-        else if (SameName(name, "Icon")) f.SetIcon(AsPicture(ToValue(v, PropType::Picture, {})));
-        else return false;
+        if (AsInteger(value) != 0) m_rt.ShowForm(f);
+        else m_rt.HideForm(f);
+        return true;
     }
+    m->set(s, value);
     return true;
 }
 
@@ -307,27 +272,34 @@ void ScriptDriver::SetElementMember(Element& e, const std::string& name, const I
     const ElementMember* m = KindInfo(e.Kind()).Find(name);
     if (!m) throw NoMember(name, ElementMemberNames(e));
     if (m->readOnly) throw HostError(383, "Property is read-only");
-    Value value;
-    switch (m->type) {
-        case MemberType::Boolean: value = Value{static_cast<int64_t>(JsonBoolean(v) ? True : False)}; break;
-        case MemberType::Int16: value = Value{static_cast<int64_t>(ToInt16(JsonNumber(v)))}; break;
-        case MemberType::Int32: value = Value{static_cast<int64_t>(ToInt32(JsonNumber(v)))}; break;
-        case MemberType::Colour: value = Value{static_cast<int64_t>(JsonColour(v))}; break;
+    if (m->type == MemberType::Items) {
+        m->setItems(e, ScriptItems(v));
+        return;
+    }
+    m->set(e, MemberValue(*m, v, [&] { return m->get(e); }));
+}
+
+// A member's new value from a script, by the member's type; a font given in part changes only
+// what it names of the current font.
+Value ScriptDriver::MemberValue(const MemberInfo& m, const InJson& v, const std::function<Value()>& current) {
+    switch (m.type) {
+        case MemberType::Boolean: return Value{static_cast<int64_t>(JsonBoolean(v) ? True : False)};
+        case MemberType::Int16: return Value{static_cast<int64_t>(ToInt16(JsonNumber(v)))};
+        case MemberType::Int32: return Value{static_cast<int64_t>(ToInt32(JsonNumber(v)))};
+        case MemberType::Colour: return Value{static_cast<int64_t>(JsonColour(v))};
         case MemberType::Twips:
-        case MemberType::Size: value = Value{JsonNumber(v)}; break;
+        case MemberType::Size: return Value{JsonNumber(v)};
         case MemberType::String:
             if (!v.is_string()) throw Expected("a string", v);
-            value = Value{v.get<std::string>()};
-            break;
+            return Value{v.get<std::string>()};
         case MemberType::Font: {
-            FontRef now = AsFont(m->get(e));
-            value = Value{std::make_shared<Font>(MergeFont(now ? *now : Font{}, v))};
-            break;
+            FontRef now = AsFont(current());
+            return Value{std::make_shared<Font>(MergeFont(now ? *now : Font{}, v))};
         }
-        case MemberType::Picture: value = ToValue(v, PropType::Picture, {}); break;
-        case MemberType::Items: m->setItems(e, ScriptItems(v)); return;
+        case MemberType::Picture: return ToValue(v, PropType::Picture, {});
+        case MemberType::Items: break;
     }
-    m->set(e, value);
+    throw BadValue();
 }
 
 Json ScriptDriver::GetProperty(const Target& t, const std::string& name) {

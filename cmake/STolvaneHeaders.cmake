@@ -4,11 +4,13 @@
 # handlers, resources, name suggestions, file writing, the X11 and SDL helpers) stay inside the
 # library. docs/headers.md explains the choice.
 set(STOLVANE_PUBLIC_HEADERS
+  core/bevel.h
   core/control.h
   core/convert.h
   core/element_grid.h
   core/element_members.h
   core/elements.h
+  core/errors.h
   core/event.h
   core/font.h
   core/form.h
@@ -16,6 +18,7 @@ set(STOLVANE_PUBLIC_HEADERS
   core/library.h
   core/mouse.h
   core/picture.h
+  core/property.h
   core/routines.h
   core/surface.h
   core/types.h
@@ -29,6 +32,7 @@ set(STOLVANE_PUBLIC_HEADERS
   controls/label/tolvanelabel.h
   controls/panel/tolvanepanel.h
   controls/tick/tolvanetick.h
+  host/colour_source.h
   host/desktop.h
   host/form_file.h
   host/render.h

@@ -6,6 +6,18 @@
 
 namespace stolvane {
 
+// A surface owns its control: making, replacing and destroying it need the control's type,
+// so these live here rather than in core/surface.cpp.
+Surface::Surface(Host& host, std::string name, int index) : m_host(host), m_name(std::move(name)), m_index(index) {}
+
+Surface::~Surface() {
+    // The control goes first: it may still refer to its elements while being destroyed.
+    m_control.reset();
+    m_elements.clear();
+}
+
+void Surface::SetControl(std::unique_ptr<Control> c) { m_control = std::move(c); }
+
 void Control::About() {
     Host& host = GetHost();
     Form& about = host.LoadForm("frmAbout");

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
+
+#include "core/element_painter.h"
+#include "core/surface.h"
 
 namespace stolvane {
 
@@ -136,15 +140,38 @@ std::vector<ElementMember> Common(bool boxed, bool mouse) {
     return rows;
 }
 
-ElementKindInfo Kind(ElementKind kind, std::string className, bool boxed, bool mouse,
+// How a kind is placed and painted: E's own constructor, and the painter's method for E.
+template <class E>
+Element& PlaceAs(Surface& container, const std::string& name, int index) {
+    return container.Add<E>(name, index);
+}
+template <class E, void (ElementPainter::*Method)(const E&, double, double)>
+void PaintAs(ElementPainter& painter, const Element& e, double ax, double ay) {
+    (painter.*Method)(static_cast<const E&>(e), ax, ay);
+}
+
+enum Traits : unsigned { kPlain = 0, kMouse = 1, kWindowed = 2 };
+
+template <class E>
+ElementKindInfo Kind(ElementKind kind, std::string className, const char* dumpName, bool boxed, unsigned traits,
                      std::vector<ElementMember> own, bool inFormFiles = true) {
     ElementKindInfo k;
     k.kind = kind;
     k.className = std::move(className);
+    k.dumpName = dumpName;
     k.boxed = boxed;
     k.inFormFiles = inFormFiles;
-    k.members = Common(boxed, mouse);
+    k.receivesMouse = (traits & kMouse) != 0;
+    k.windowed = (traits & kWindowed) != 0;
+    k.place = &PlaceAs<E>;
+    k.members = Common(boxed, k.receivesMouse);
     for (auto& m : own) k.members.push_back(std::move(m));
+    return k;
+}
+
+template <class E, void (ElementPainter::*Method)(const E&, double, double)>
+ElementKindInfo Painted(ElementKindInfo k) {
+    k.paint = &PaintAs<E, Method>;
     return k;
 }
 
@@ -153,7 +180,7 @@ ElementKindInfo Kind(ElementKind kind, std::string className, bool boxed, bool m
 std::vector<ElementKindInfo> Build() {
     std::vector<ElementKindInfo> kinds;
 
-    kinds.push_back(Kind(ElementKind::Line, "Line", false, false,
+    kinds.push_back(Painted<Line, &ElementPainter::PaintLine>(Kind<Line>(ElementKind::Line, "Line", "line", false, kPlain,
                          {
                              Twips("X1", MemberType::Twips, &Line::X1, &Line::SetX1),
                              Twips("Y1", MemberType::Twips, &Line::Y1, &Line::SetY1),
@@ -165,7 +192,7 @@ std::vector<ElementKindInfo> Build() {
                                                     &Line::SetBorderWidth, 1),
                                             1, 32767, "a width in pixels (1 to 32767)"),
                                      {}, {"width"}),
-                         }));
+                         })));
 
     ElementMember font;
     font.name = "Font";
@@ -175,8 +202,8 @@ std::vector<ElementKindInfo> Build() {
         FontRef f = AsFont(v);
         static_cast<Label&>(e).SetFont(f ? *f : Font{});
     };
-    kinds.push_back(Kind(
-        ElementKind::Label, "Label", true, true,
+    kinds.push_back(Painted<Label, &ElementPainter::PaintLabel>(Kind<Label>(
+        ElementKind::Label, "Label", "label", true, kMouse,
         {
             Always(Text("Caption", &Label::Caption, &Label::SetCaption)),
             Ranged(Integer("Alignment", MemberType::Int16, &Label::Alignment, &Label::SetAlignment, 0), 0, 2,
@@ -191,16 +218,16 @@ std::vector<ElementKindInfo> Build() {
             font,
             // Last: it fits the label to everything set before it.
             Boolean("AutoSize", &Label::AutoSize, &Label::SetAutoSize, false),
-        }));
+        })));
 
-    kinds.push_back(Kind(ElementKind::Image, "Image", true, true,
+    kinds.push_back(Painted<Image, &ElementPainter::PaintImage>(Kind<Image>(ElementKind::Image, "Image", "image", true, kMouse,
                          {
                              // Before the picture: an image that does not stretch takes its picture's size.
                              Boolean("Stretch", &Image::Stretch, &Image::SetStretch, false),
                              PictureRow("Picture", &Image::GetPicture, &Image::SetPicture),
-                         }));
+                         })));
 
-    kinds.push_back(Kind(ElementKind::PictureBox, "PictureBox", true, true,
+    kinds.push_back(Painted<PictureBox, &ElementPainter::PaintPictureBox>(Kind<PictureBox>(ElementKind::PictureBox, "PictureBox", "picturebox", true, kMouse | kWindowed,
                          {
                              PictureRow("Picture", &PictureBox::GetPicture, &PictureBox::SetPicture),
                              Aliased(Colour("BackColour", &PictureBox::BackColour, &PictureBox::SetBackColour,
@@ -208,10 +235,10 @@ std::vector<ElementKindInfo> Build() {
                                      {"BackColor"}),
                              Boolean("Border", &PictureBox::Border, &PictureBox::SetBorder, false),
                              Boolean("AutoRedraw", &PictureBox::AutoRedraw, &PictureBox::SetAutoRedraw, false),
-                         }));
+                         })));
 
-    kinds.push_back(Kind(
-        ElementKind::Shape, "Shape", true, false,
+    kinds.push_back(Painted<Shape, &ElementPainter::PaintShape>(Kind<Shape>(
+        ElementKind::Shape, "Shape", "shape", true, kPlain,
         {
             Boolean("Filled", &Shape::Filled, &Shape::SetFilled, false),
             Aliased(Colour("FillColour", &Shape::FillColour, &Shape::SetFillColour, 0), {"FillColor"}),
@@ -219,23 +246,23 @@ std::vector<ElementKindInfo> Build() {
             Aliased(Colour("BorderColour", &Shape::BorderColour, &Shape::SetBorderColour, 0), {"BorderColor"}),
             Ranged(Integer("DrawMode", MemberType::Int16, &Shape::GetDrawMode, &Shape::SetDrawMode, Shape::CopyPen),
                    1, 16, "a draw mode (1 to 16)"),
-        }));
+        })));
 
-    kinds.push_back(Kind(ElementKind::PictureButton, "PictureButton", true, true,
+    kinds.push_back(Painted<PictureButton, &ElementPainter::PaintPictureButton>(Kind<PictureButton>(ElementKind::PictureButton, "PictureButton", "picturebutton", true, kMouse | kWindowed,
                          {
                              Boolean("Enabled", &PictureButton::Enabled, &PictureButton::SetEnabled, true),
                              PictureRow("Picture", &PictureButton::GetPicture, &PictureButton::SetPicture),
                              PictureRow("DisabledPicture", &PictureButton::DisabledPicture,
                                         &PictureButton::SetDisabledPicture),
-                         }));
+                         })));
 
     // Menu items belong to a control's design; form files do not hold them.
-    kinds.push_back(Kind(ElementKind::MenuItem, "MenuItem", false, false,
+    kinds.push_back((Kind<MenuItem>(ElementKind::MenuItem, "MenuItem", "menuitem", false, kPlain,
                          {
                              Unstored(Text("Caption", &MenuItem::Caption, &MenuItem::SetCaption)),
                              Unstored(Boolean("Enabled", &MenuItem::Enabled, &MenuItem::SetEnabled, true)),
                          },
-                         false));
+                         false)));
 
     ElementMember items;
     items.name = "Items";
@@ -253,36 +280,42 @@ std::vector<ElementKindInfo> Build() {
     ElementMember count = Unstored(Integer("ListCount", MemberType::Int32, &ListBox::ListCount,
                                            static_cast<void (ListBox::*)(int)>(nullptr), 0));
     count.readOnly = true;
-    kinds.push_back(Kind(ElementKind::ListBox, "ListBox", true, true,
+    kinds.push_back(Painted<ListBox, &ElementPainter::PaintListBox>(Kind<ListBox>(ElementKind::ListBox, "ListBox", "listbox", true, kMouse | kWindowed,
                          {
                              items,
                              count,
                              Unstored(Integer("ListIndex", MemberType::Int32, &ListBox::ListIndex,
                                               &ListBox::SetListIndex, -1)),
-                         }));
+                         })));
 
     // The interval is applied before Enabled: either order arms the timer the same way, and this
     // is the order files have always been written in.
-    kinds.push_back(Kind(ElementKind::Timer, "Timer", false, false,
+    kinds.push_back((Kind<Timer>(ElementKind::Timer, "Timer", "timer", false, kPlain,
                          {
                              Always(Ranged(Integer("Interval", MemberType::Int32, &Timer::Interval,
                                                    &Timer::SetInterval, 0),
                                            0, 65535, "an interval (0 to 65535 ms)")),
                              Boolean("Enabled", &Timer::Enabled, &Timer::SetEnabled, true),
-                         }));
+                         })));
     return kinds;
 }
 
 }  // namespace
 
-std::string ElementMember::KeyOf(const std::string& name) {
+// The element side of the descriptors.
+const char* KindName(ElementKind kind) { return KindInfo(kind).dumpName; }
+const ElementKindInfo& Element::Descriptor() const { return KindInfo(Kind()); }
+bool Element::ReceivesMouse() const { return Descriptor().receivesMouse; }
+bool Element::Windowed() const { return Descriptor().windowed; }
+
+std::string MemberInfo::KeyOf(const std::string& name) {
     std::string key = name;
     // "X1" stays "x1"; "ForeColour" becomes "foreColour".
     if (!key.empty()) key[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(key[0])));
     return key;
 }
 
-bool ElementMember::Answers(const std::string& n) const {
+bool MemberInfo::Answers(const std::string& n) const {
     std::string l = Lower(n);
     if (l == Lower(name)) return true;
     for (auto& a : aliases)
@@ -297,14 +330,32 @@ const ElementMember* ElementKindInfo::Find(const std::string& n) const {
 }
 
 const std::vector<ElementKindInfo>& ElementKinds() {
-    static const std::vector<ElementKindInfo> kinds = Build();
+    static const std::vector<ElementKindInfo> kinds = [] {
+        std::vector<ElementKindInfo> built = Build();
+        // KindInfo finds a kind by its place in the list.
+        for (size_t i = 0; i < built.size(); ++i)
+            if (static_cast<size_t>(built[i].kind) != i) throw std::logic_error("element kinds out of order");
+        return built;
+    }();
     return kinds;
 }
 
 const ElementKindInfo& KindInfo(ElementKind kind) {
-    for (auto& k : ElementKinds())
-        if (k.kind == kind) return k;
-    throw HostError(ErrorNumber::InvalidCall, "not an intrinsic element kind");
+    const auto& kinds = ElementKinds();
+    auto i = static_cast<size_t>(kind);
+    if (i < kinds.size()) return kinds[i];
+    // An embedded control: its members are its class's, and the runtime places it by class.
+    static const ElementKindInfo control = [] {
+        ElementKindInfo k;
+        k.kind = ElementKind::Control;
+        k.className = "Control";
+        k.dumpName = "control";
+        k.inFormFiles = false;
+        k.receivesMouse = k.windowed = true;
+        k.paint = &PaintAs<ControlElement, &ElementPainter::PaintControl>;
+        return k;
+    }();
+    return control;
 }
 
 const ElementKindInfo* FindElementKind(const std::string& className) {

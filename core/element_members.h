@@ -1,7 +1,9 @@
-// The members of each intrinsic element kind, the way a control class has its property table:
-// one row per member with its name, type, default, getter and setter. Form files, dumps and the
-// scripted driver all work from these rows, so that a member has one name everywhere: the row's
-// name in scripts (any case), the same name in lowerCamel as form-file and dump key.
+// The descriptor of each element kind, the way a control class has its class table: its members
+// (one row per member with its name, type, default, getter and setter), how an element of the
+// kind is placed, whether it takes the mouse, and its painter. Form files, dumps, the scripted
+// driver, the renderer and the input router all work from these, so that nothing switches on
+// the kind and a member has one name everywhere: the row's name in scripts (any case), the same
+// name in lowerCamel as form-file and dump key.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,8 @@
 #include "core/value.h"
 
 namespace stolvane {
+
+class ElementPainter;
 
 enum class MemberType {
     Boolean,  // Value int64 True/False
@@ -27,7 +31,9 @@ enum class MemberType {
     Items,    // a list box's rows, through getItems/setItems
 };
 
-struct ElementMember {
+// What a member is, whatever it belongs to (an element kind, a surface, a form): its names, its
+// type, whether and how it is kept in form files, and the values a file may hold.
+struct MemberInfo {
     std::string name;                      // "ForeColour"
     MemberType type = MemberType::Int32;
     std::vector<std::string> aliases;      // older names still accepted by files and scripts
@@ -42,10 +48,6 @@ struct ElementMember {
     bool overflow = true;
     // The default; monostate when it depends on the form (a label's font is the form's).
     Value defaultValue;
-    std::function<Value(const Element&)> get;
-    std::function<void(Element&, const Value&)> set;
-    std::function<std::vector<ListBox::Item>(const Element&)> getItems;
-    std::function<void(Element&, const std::vector<ListBox::Item>&)> setItems;
 
     // The form-file and dump key: the name in lowerCamel ("foreColour").
     std::string Key() const { return KeyOf(name); }
@@ -54,11 +56,29 @@ struct ElementMember {
     bool Answers(const std::string& name) const;
 };
 
+struct ElementMember : MemberInfo {
+    std::function<Value(const Element&)> get;
+    std::function<void(Element&, const Value&)> set;
+    std::function<std::vector<ListBox::Item>(const Element&)> getItems;
+    std::function<void(Element&, const std::vector<ListBox::Item>&)> setItems;
+};
+
 struct ElementKindInfo {
     ElementKind kind;
     std::string className;  // "PictureBox": the class in form files; `place` takes it in any case
+    const char* dumpName = "";  // "picturebox": the kind as dumps name it
     bool inFormFiles = true;
     bool boxed = true;      // a BoxElement: Left, Top, Width, Height
+    // Takes mouse input (labels, images, picture boxes, picture buttons, list boxes, embedded
+    // controls; lines and shapes do not).
+    bool receivesMouse = false;
+    // Lies above the lightweight kinds whatever the order: drawn after them and hit first.
+    bool windowed = false;
+    // Adds a new element of the kind to a surface; null for embedded controls, which the
+    // runtime places with their class.
+    Element& (*place)(Surface& container, const std::string& name, int index) = nullptr;
+    // Paints an element of the kind; null for kinds that draw nothing (menu items, timers).
+    void (*paint)(ElementPainter& painter, const Element& e, double ax, double ay) = nullptr;
     // In the order loading applies them (a label's AutoSize last, an image's Stretch before its
     // Picture); files and dumps list them in this order too.
     std::vector<ElementMember> members;
@@ -66,8 +86,10 @@ struct ElementKindInfo {
     const ElementMember* Find(const std::string& name) const;
 };
 
-// Every intrinsic kind, in the order of ElementKind.
+// Every intrinsic kind, in the order of ElementKind (embedded controls are not intrinsic).
 const std::vector<ElementKindInfo>& ElementKinds();
+// The descriptor of any kind, embedded controls included (they have no members of their own:
+// their class table describes them).
 const ElementKindInfo& KindInfo(ElementKind kind);
 // By class name, without regard to case ("label", "PictureBox"); null for none.
 const ElementKindInfo* FindElementKind(const std::string& className);

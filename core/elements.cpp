@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/host.h"
-#include "core/surface.h"
 #include "core/units.h"
 
 namespace stolvane {
@@ -13,26 +11,17 @@ namespace {
 void RequireSize(double v) {
     if (v < 0 || std::isnan(v) || (std::isfinite(v) && v > kMaxExtentTwips)) throw HostError::InvalidProperty();
 }
-void RequireFinite(double v) {
+double RequireFinite(double v) {
     if (!std::isfinite(v)) throw HostError::Overflow();
+    return v;
+}
+// A width or height: refused (380) when negative or beyond the largest extent, an overflow (6)
+// when infinite.
+double Extent(double v) {
+    RequireSize(v);
+    return RequireFinite(v);
 }
 }  // namespace
-
-const char* KindName(ElementKind kind) {
-    switch (kind) {
-        case ElementKind::Line: return "line";
-        case ElementKind::Label: return "label";
-        case ElementKind::Image: return "image";
-        case ElementKind::PictureBox: return "picturebox";
-        case ElementKind::Shape: return "shape";
-        case ElementKind::PictureButton: return "picturebutton";
-        case ElementKind::MenuItem: return "menuitem";
-        case ElementKind::ListBox: return "listbox";
-        case ElementKind::Timer: return "timer";
-        case ElementKind::Control: return "control";
-    }
-    return "?";
-}
 
 std::string Element::FullName() const {
     return m_index < 0 ? m_name : m_name + "(" + std::to_string(m_index) + ")";
@@ -75,36 +64,10 @@ void Element::DblClick() {
 
 // ---- BoxElement
 
-void BoxElement::SetLeft(double v) {
-    RequireFinite(v);
-    if (v == m_rect.left) return;
-    Rect old = m_rect;
-    m_rect.left = v;
-    Changed(old);
-}
-void BoxElement::SetTop(double v) {
-    RequireFinite(v);
-    if (v == m_rect.top) return;
-    Rect old = m_rect;
-    m_rect.top = v;
-    Changed(old);
-}
-void BoxElement::SetWidth(double v) {
-    RequireSize(v);
-    RequireFinite(v);
-    if (v == m_rect.width) return;
-    Rect old = m_rect;
-    m_rect.width = v;
-    Changed(old);
-}
-void BoxElement::SetHeight(double v) {
-    RequireSize(v);
-    RequireFinite(v);
-    if (v == m_rect.height) return;
-    Rect old = m_rect;
-    m_rect.height = v;
-    Changed(old);
-}
+void BoxElement::SetLeft(double v) { Assign(m_rect.left, RequireFinite(v)); }
+void BoxElement::SetTop(double v) { Assign(m_rect.top, RequireFinite(v)); }
+void BoxElement::SetWidth(double v) { Assign(m_rect.width, Extent(v)); }
+void BoxElement::SetHeight(double v) { Assign(m_rect.height, Extent(v)); }
 void BoxElement::Move(double left, double top, double width, double height) {
     RequireFinite(left);
     RequireFinite(top);
@@ -125,19 +88,10 @@ Rect Line::Bounds() const {
     return {l - w, t - w, std::fabs(m_x2 - m_x1) + 2 * w, std::fabs(m_y2 - m_y1) + 2 * w};
 }
 
-#define LINE_SETTER(Name, field)            \
-    void Line::Set##Name(double v) {        \
-        RequireFinite(v);                   \
-        if (v == field) return;             \
-        Rect old = Bounds();                \
-        field = v;                          \
-        Changed(old);                       \
-    }
-LINE_SETTER(X1, m_x1)
-LINE_SETTER(Y1, m_y1)
-LINE_SETTER(X2, m_x2)
-LINE_SETTER(Y2, m_y2)
-#undef LINE_SETTER
+void Line::SetX1(double v) { Assign(m_x1, RequireFinite(v)); }
+void Line::SetY1(double v) { Assign(m_y1, RequireFinite(v)); }
+void Line::SetX2(double v) { Assign(m_x2, RequireFinite(v)); }
+void Line::SetY2(double v) { Assign(m_y2, RequireFinite(v)); }
 
 void Line::SetEnds(double x1, double y1, double x2, double y2) {
     RequireFinite(x1);
@@ -149,25 +103,18 @@ void Line::SetEnds(double x1, double y1, double x2, double y2) {
     Changed(old);
 }
 
-void Line::SetColour(OleColour c) {
-    if (c == m_colour) return;
-    m_colour = c;
-    Changed();
-}
+void Line::SetColour(OleColour c) { Assign(m_colour, c); }
 
 void Line::SetBorderWidth(int16_t px) {
     if (px < 1) throw HostError::InvalidProperty();
-    if (px == m_width) return;
-    Rect old = Bounds();
-    m_width = px;
-    Changed(old);
+    Assign(m_width, px);
 }
 
 // ---- Label
 
 void Label::Fit() {
-    if (!m_autoSize || !Owner()) return;
-    Rect r = Owner()->GetHost().MeasureText(m_font, m_caption, m_wordWrap ? m_rect.width : 0);
+    if (!m_autoSize || !Observer()) return;
+    Rect r = Observer()->MeasureText(m_font, m_caption, m_wordWrap ? m_rect.width : 0);
     Rect old = m_rect;
     if (!m_wordWrap) m_rect.width = r.width;
     m_rect.height = r.height;
@@ -175,53 +122,29 @@ void Label::Fit() {
 }
 
 void Label::SetCaption(std::string s) {
-    if (s == m_caption) return;
-    m_caption = std::move(s);
-    Changed();
+    if (!Assign(m_caption, std::move(s))) return;
     Fit();
 }
 void Label::SetAlignment(int16_t a) {
     if (a < 0 || a > 2) throw HostError::InvalidProperty();
-    if (a == m_alignment) return;
-    m_alignment = a;
-    Changed();
+    Assign(m_alignment, a);
 }
-void Label::SetForeColour(OleColour c) {
-    if (c == m_fore) return;
-    m_fore = c;
-    Changed();
-}
-void Label::SetBackColour(OleColour c) {
-    if (c == m_back) return;
-    m_back = c;
-    Changed();
-}
-void Label::SetTransparent(bool t) {
-    if (t == m_transparent) return;
-    m_transparent = t;
-    Changed();
-}
+void Label::SetForeColour(OleColour c) { Assign(m_fore, c); }
+void Label::SetBackColour(OleColour c) { Assign(m_back, c); }
+void Label::SetTransparent(bool t) { Assign(m_transparent, t); }
 void Label::SetAutoSize(bool a) {
     if (a == m_autoSize) return;
     m_autoSize = a;
     Fit();
 }
 void Label::SetWordWrap(bool w) {
-    if (w == m_wordWrap) return;
-    m_wordWrap = w;
-    Changed();
+    if (!Assign(m_wordWrap, w)) return;
     Fit();
 }
-void Label::SetEnabled(bool e) {
-    if (e == m_enabled) return;
-    m_enabled = e;
-    Changed();
-}
+void Label::SetEnabled(bool e) { Assign(m_enabled, e); }
 void Label::SetFont(const Font& f) {
     if (f.size <= 0 || !std::isfinite(f.size)) throw HostError::InvalidProperty();
-    if (f == m_font) return;
-    m_font = f;
-    Changed();
+    if (!Assign(m_font, f)) return;
     Fit();
 }
 void Label::SetWidth(double v) {
@@ -255,7 +178,7 @@ void Image::SetStretch(bool s) {
 // ---- PictureBox
 
 uint32_t PictureBox::Resolve(OleColour c) const {
-    return Owner() ? Owner()->GetHost().ResolveColour(c) : (IsSystemColour(c) ? 0 : c);
+    return Observer() ? Observer()->ResolveColour(c) : (IsSystemColour(c) ? 0 : c);
 }
 void PictureBox::SetPicture(PictureRef p) {
     m_picture = p ? std::move(p) : Picture::Empty();
@@ -266,11 +189,7 @@ void PictureBox::SetBackColour(OleColour c) {
     Changed();
 }
 void PictureBox::SetAutoRedraw(bool a) { m_autoRedraw = a; }
-void PictureBox::SetBorder(bool b) {
-    if (b == m_border) return;
-    m_border = b;
-    Changed();
-}
+void PictureBox::SetBorder(bool b) { Assign(m_border, b); }
 void PictureBox::PSet(double x, double y, OleColour c) {
     m_drawing.Point(x, y, Resolve(c));
     Changed();
@@ -312,40 +231,18 @@ PictureRef PictureBox::PersistentImage() const {
 
 // ---- Shape
 
-void Shape::SetFilled(bool f) {
-    if (f == m_filled) return;
-    m_filled = f;
-    Changed();
-}
-void Shape::SetFillColour(OleColour c) {
-    if (c == m_fill) return;
-    m_fill = c;
-    Changed();
-}
-void Shape::SetOutline(bool o) {
-    if (o == m_outline) return;
-    m_outline = o;
-    Changed();
-}
-void Shape::SetBorderColour(OleColour c) {
-    if (c == m_border) return;
-    m_border = c;
-    Changed();
-}
+void Shape::SetFilled(bool f) { Assign(m_filled, f); }
+void Shape::SetFillColour(OleColour c) { Assign(m_fill, c); }
+void Shape::SetOutline(bool o) { Assign(m_outline, o); }
+void Shape::SetBorderColour(OleColour c) { Assign(m_border, c); }
 void Shape::SetDrawMode(int16_t m) {
     if (m < 1 || m > 16) throw HostError::InvalidProperty();
-    if (m == m_drawMode) return;
-    m_drawMode = m;
-    Changed();
+    Assign(m_drawMode, m);
 }
 
 // ---- PictureButton
 
-void PictureButton::SetEnabled(bool e) {
-    if (e == m_enabled) return;
-    m_enabled = e;
-    Changed();
-}
+void PictureButton::SetEnabled(bool e) { Assign(m_enabled, e); }
 void PictureButton::SetPicture(PictureRef p) {
     m_picture = p ? std::move(p) : Picture::Empty();
     Changed();
@@ -354,11 +251,7 @@ void PictureButton::SetDisabledPicture(PictureRef p) {
     m_disabled = p ? std::move(p) : Picture::Empty();
     Changed();
 }
-void PictureButton::SetPressed(bool p) {
-    if (p == m_pressed) return;
-    m_pressed = p;
-    Changed();
-}
+void PictureButton::SetPressed(bool p) { Assign(m_pressed, p); }
 
 // ---- MenuItem
 
@@ -427,9 +320,9 @@ std::vector<Rect> ListBox::RowRects() const {
     for (const Item& item : m_items) {
         if (top >= m_rect.height) break;
         int textPixels = 0;
-        if (Owner())
+        if (Observer())
             textPixels = static_cast<int>(
-                TwipsToPixels(Owner()->GetHost().MeasureText(ListFont(), item.text, 0).height));
+                TwipsToPixels(Observer()->MeasureText(ListFont(), item.text, 0).height));
         double height = PixelsToTwips(std::max(kMinRowPixels, textPixels + kRowPaddingPixels));
         rows.push_back({edge, top, std::max(0.0, m_rect.width - 2 * edge), height});
         top += height;
@@ -477,14 +370,8 @@ void ListBox::ReactToClick(const MouseArgs& args) {
 
 void Timer::SetInterval(int32_t ms) {
     if (ms < 0 || ms > 65535) throw HostError::InvalidProperty();
-    if (ms == m_interval) return;
-    m_interval = ms;
-    Changed();
+    Assign(m_interval, ms);
 }
-void Timer::SetEnabled(bool e) {
-    if (e == m_enabled) return;
-    m_enabled = e;
-    Changed();
-}
+void Timer::SetEnabled(bool e) { Assign(m_enabled, e); }
 
 }  // namespace stolvane

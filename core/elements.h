@@ -36,14 +36,21 @@ struct MouseArgs {
 };
 
 enum class ElementKind { Line, Label, Image, PictureBox, Shape, PictureButton, MenuItem, ListBox, Timer, Control };
+// "picturebox": the kind's name in dumps, from its descriptor.
 const char* KindName(ElementKind kind);
+struct ElementKindInfo;
 
-// Receives every change of an element so the runtime can repaint what changed.
+// Receives every change of an element so the runtime can repaint what changed, and answers
+// what elements ask of whoever hosts them (the runtime, through the Host interface).
 class ElementObserver {
 public:
     virtual ~ElementObserver() = default;
     // oldBounds is where the element was drawn before the change (in its surface's twips).
     virtual void ElementChanged(class Element& element, const Rect& oldBounds) = 0;
+    // A system colour resolved through the theme; a direct colour is itself.
+    virtual OleColour ResolveColour(OleColour colour) = 0;
+    // The size in twips of the text in the font, wrapped at wrapWidth when it is positive.
+    virtual Rect MeasureText(const Font& font, const std::string& text, double wrapWidth) = 0;
 };
 
 class Element {
@@ -54,6 +61,8 @@ public:
     Element& operator=(const Element&) = delete;
 
     ElementKind Kind() const { return m_kind; }
+    // The kind's descriptor (core/element_members.h): members, placing, mouse, painter.
+    const ElementKindInfo& Descriptor() const;
     const std::string& Name() const { return m_name; }
     int Index() const { return m_index; }  // -1 when the element is not part of an array
     std::string FullName() const;          // "grpLin(3)" for arrays, else the name
@@ -62,11 +71,11 @@ public:
     virtual void SetVisible(bool v);
     virtual Rect Bounds() const { return {}; }
     // Elements that take mouse input: labels, images, picture boxes, picture buttons, list
-    // boxes and embedded controls; lines and shapes do not.
-    virtual bool ReceivesMouse() const { return false; }
+    // boxes and embedded controls; lines and shapes do not. From the kind's descriptor.
+    bool ReceivesMouse() const;
     // Windowed elements (picture boxes, picture buttons, list boxes, embedded controls) lie
     // above the lightweight ones whatever their order: they are drawn after them and hit first.
-    virtual bool Windowed() const { return false; }
+    bool Windowed() const;
 
     // Mouse input the runtime routes here, coordinates relative to the element: the kind's own
     // reaction first (a picture button shows pressed, a list box selects the row under the
@@ -106,6 +115,18 @@ protected:
     virtual void ReactToUp(const MouseArgs& /*args*/) {}
     virtual void ReactToClick(const MouseArgs& /*args*/) {}
 
+    // Sets a field of the element's state and reports the change with the area drawn before;
+    // false (and nothing reported) when it already held the value.
+    template <class T, class V>
+    bool Assign(T& field, V&& value) {
+        if (field == value) return false;
+        Rect old = Bounds();
+        field = std::forward<V>(value);
+        Changed(old);
+        return true;
+    }
+    // Whoever hosts the element; null until it is placed on a surface.
+    ElementObserver* Observer() const { return m_observer; }
     // Every setter calls this after changing state; bounds is the area drawn before.
     void Changed(const Rect& oldBounds) { if (m_observer) m_observer->ElementChanged(*this, oldBounds); }
     void Changed() { Changed(Bounds()); }
@@ -169,7 +190,6 @@ private:
 class Label : public BoxElement {
 public:
     Label(std::string name, int index = -1) : BoxElement(ElementKind::Label, std::move(name), index) {}
-    bool ReceivesMouse() const override { return true; }
     const std::string& Caption() const { return m_caption; }
     void SetCaption(std::string s);
     int16_t Alignment() const { return m_alignment; }
@@ -208,7 +228,6 @@ private:
 class Image : public BoxElement {
 public:
     Image(std::string name, int index = -1) : BoxElement(ElementKind::Image, std::move(name), index) {}
-    bool ReceivesMouse() const override { return true; }
     const PictureRef& GetPicture() const { return m_picture; }
     void SetPicture(PictureRef p);
     bool Stretch() const { return m_stretch; }
@@ -223,8 +242,6 @@ private:
 class PictureBox : public BoxElement {
 public:
     PictureBox(std::string name, int index = -1) : BoxElement(ElementKind::PictureBox, std::move(name), index) {}
-    bool ReceivesMouse() const override { return true; }
-    bool Windowed() const override { return true; }
     const PictureRef& GetPicture() const { return m_picture; }
     void SetPicture(PictureRef p);
     OleColour BackColour() const { return m_back; }
@@ -279,8 +296,6 @@ private:
 class PictureButton : public BoxElement {
 public:
     PictureButton(std::string name, int index = -1) : BoxElement(ElementKind::PictureButton, std::move(name), index) {}
-    bool ReceivesMouse() const override { return true; }
-    bool Windowed() const override { return true; }
     bool TakesInput() const override { return m_enabled; }
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool e);
@@ -327,8 +342,6 @@ public:
         bool checked = false;
     };
     ListBox(std::string name, int index = -1) : BoxElement(ElementKind::ListBox, std::move(name), index) {}
-    bool ReceivesMouse() const override { return true; }
-    bool Windowed() const override { return true; }
     int ListCount() const { return static_cast<int>(m_items.size()); }
     void AddItem(std::string text);
     void RemoveItem(int index);

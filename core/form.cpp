@@ -2,9 +2,14 @@
 
 #include <cmath>
 
-#include "core/control.h"
 
 namespace stolvane {
+
+Form* Surface::OwningForm() {
+    Surface* s = this;
+    while (s && !s->IsForm()) s = s->Container();
+    return static_cast<Form*>(s);
+}
 
 void Form::SetCaption(std::string c) { m_caption = std::move(c); }
 
@@ -21,12 +26,7 @@ void Form::SetWindowState(int16_t s) {
 }
 
 namespace {
-std::string PlacedKey(const std::string& name, int index) {
-    std::string key = name;
-    key += '\0';
-    key.append(reinterpret_cast<const char*>(&index), sizeof index);
-    return key;
-}
+std::string PlacedKey(const std::string& name, int index) { return Surface::NameKey(name, index); }
 
 // Calls f for every placed control inside s (not design children, nor what is inside them).
 template <class F>

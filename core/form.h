@@ -42,8 +42,8 @@ public:
     void CentreOn(const Form& owner);
     // Kept by the surfaces as placed controls come and go: a placed control and every placed
     // control inside it.
-    void NamePlaced(Surface& placed);
-    void ForgetPlaced(Surface& placed);
+    void NamePlaced(Surface& placed) override;
+    void ForgetPlaced(Surface& placed) override;
 
     // Form notifications; library forms set them.
     std::function<void()> onLoad;

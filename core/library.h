@@ -71,11 +71,19 @@ public:
     const ClassInfo* FindClass(const std::string& name) const;
     const LibraryFormInfo* FindForm(const std::string& name) const;
     const std::vector<ClassInfo>& Classes() const { return m_classes; }
+    // Files the library carries (its forms' pictures), by their path; empty for none.
+    void SetResources(std::function<std::string_view(std::string_view)> lookup) { m_resources = std::move(lookup); }
+    std::string_view Resource(std::string_view path) const { return m_resources ? m_resources(path) : std::string_view(); }
 
 private:
     std::vector<ClassInfo> m_classes;
     std::vector<LibraryFormInfo> m_forms;
+    std::function<std::string_view(std::string_view)> m_resources;
 };
+
+// This library: its seven classes, its own forms and their files, registered in
+// Library::Instance() the first time it is asked for (once, whichever thread asks first).
+Library& StolvaneLibrary();
 
 // Entry points. Registering makes the classes and forms known to the runtime; the runtime asks
 // for a class object (its factory) by name.

@@ -2,27 +2,10 @@
 
 #include <cmath>
 
-#include "core/control.h"
-#include "core/form.h"
 #include "core/units.h"
 
 namespace stolvane {
 
-Surface::Surface(Host& host, std::string name, int index) : m_host(host), m_name(std::move(name)), m_index(index) {}
-
-Surface::~Surface() {
-    // The control goes first: it may still refer to its elements while being destroyed.
-    m_control.reset();
-    m_elements.clear();
-}
-
-void Surface::SetControl(std::unique_ptr<Control> c) { m_control = std::move(c); }
-
-Form* Surface::OwningForm() {
-    Surface* s = this;
-    while (s && !s->IsForm()) s = s->m_container;
-    return static_cast<Form*>(s);
-}
 
 std::string Surface::FullName() const {
     return m_index < 0 ? m_name : m_name + "(" + std::to_string(m_index) + ")";
@@ -33,45 +16,25 @@ namespace {
 void RequireExtent(double v) {
     if (v < 0 || v > kMaxExtentTwips) throw HostError::InvalidProperty();
 }
-void RequireFinite(double v) {
+double RequireFinite(double v) {
     if (!std::isfinite(v)) throw HostError::Overflow();
+    return v;
 }
 }  // namespace
 
-void Surface::SetLeft(double v) {
-    RequireFinite(v);
-    if (v == m_rect.left) return;
-    Rect old = m_rect;
-    m_rect.left = v;
-    m_host.SurfaceChanged(*this, old);
-}
-
-void Surface::SetTop(double v) {
-    RequireFinite(v);
-    if (v == m_rect.top) return;
-    Rect old = m_rect;
-    m_rect.top = v;
-    m_host.SurfaceChanged(*this, old);
-}
+void Surface::SetLeft(double v) { Assign(m_rect.left, RequireFinite(v)); }
+void Surface::SetTop(double v) { Assign(m_rect.top, RequireFinite(v)); }
 
 void Surface::SetWidth(double v) {
     RequireFinite(v);
     RequireExtent(v);
-    if (v == m_rect.width) return;
-    Rect old = m_rect;
-    m_rect.width = v;
-    m_host.SurfaceChanged(*this, old);
-    m_host.SurfaceResized(*this);
+    if (Assign(m_rect.width, v)) m_host.SurfaceResized(*this);
 }
 
 void Surface::SetHeight(double v) {
     RequireFinite(v);
     RequireExtent(v);
-    if (v == m_rect.height) return;
-    Rect old = m_rect;
-    m_rect.height = v;
-    m_host.SurfaceChanged(*this, old);
-    m_host.SurfaceResized(*this);
+    if (Assign(m_rect.height, v)) m_host.SurfaceResized(*this);
 }
 
 void Surface::Move(double left, double top, double width, double height) {
@@ -88,23 +51,11 @@ void Surface::Move(double left, double top, double width, double height) {
     if (old.width != width || old.height != height) m_host.SurfaceResized(*this);
 }
 
-void Surface::SetVisible(bool v) {
-    if (v == m_visible) return;
-    m_visible = v;
-    m_host.SurfaceChanged(*this, m_rect);
-}
+void Surface::SetVisible(bool v) { Assign(m_visible, v); }
 
-void Surface::SetEnabled(bool e) {
-    if (e == m_enabled) return;
-    m_enabled = e;
-    m_host.SurfaceChanged(*this, m_rect);
-}
+void Surface::SetEnabled(bool e) { Assign(m_enabled, e); }
 
-void Surface::SetBackColour(OleColour c) {
-    if (c == m_back) return;
-    m_back = c;
-    m_host.SurfaceChanged(*this, m_rect);
-}
+void Surface::SetBackColour(OleColour c) { Assign(m_back, c); }
 
 void Surface::SetPicture(PictureRef p) {
     m_picture = p ? std::move(p) : Picture::Empty();
@@ -150,13 +101,19 @@ void Surface::SetFocus() { m_host.SetFocus(*this); }
 
 void Surface::PopupMenu(MenuItem& root, MenuItem* defaultItem) { m_host.PopupMenu(*this, root, defaultItem); }
 
-namespace {
-// The key of a name and an index in the maps of names.
-std::string NameKey(const std::string& name, int index) {
+std::string Surface::NameKey(const std::string& name, int index) {
     std::string key = name;
     key += '\0';
     key.append(reinterpret_cast<const char*>(&index), sizeof index);
     return key;
+}
+
+namespace {
+
+// The form a surface belongs to (itself when it is one), or null.
+Surface* FormAbove(Surface* s) {
+    while (s && !s->IsForm()) s = s->Container();
+    return s;
 }
 
 // The control a form's author placed (not a control's design child), if e is one.
@@ -173,7 +130,7 @@ void Surface::AddElement(std::unique_ptr<Element> e) {
     m_names.emplace(NameKey(added.Name(), added.Index()), &added);
     if (m_grid) m_grid->Add(added);
     if (Surface* placed = PlacedSurface(added))
-        if (Form* form = OwningForm()) form->NamePlaced(*placed);
+        if (Surface* form = FormAbove(this)) form->NamePlaced(*placed);
     m_host.ElementChanged(added, added.Bounds());
 }
 
@@ -210,7 +167,7 @@ void Surface::RemoveElement(Element& e) {
                     }
             }
             if (Surface* placed = PlacedSurface(e))
-                if (Form* form = OwningForm()) form->ForgetPlaced(*placed);
+                if (Surface* form = FormAbove(this)) form->ForgetPlaced(*placed);
             m_host.SurfaceChanged(*this, {m_rect.left + old.left, m_rect.top + old.top, old.width, old.height});
             return;
         }

@@ -31,7 +31,7 @@ public:
     Surface* Container() const { return m_container; }
     void SetContainer(Surface* c) { m_container = c; }
     virtual bool IsForm() const { return false; }
-    Form* OwningForm();
+    Form* OwningForm();  // defined with the form (core/form.cpp)
 
     // Extender: the name the container gave the instance, and its place in the container.
     const std::string& Name() const { return m_name; }
@@ -107,7 +107,27 @@ public:
     }
     static constexpr size_t kGridFrom = 48;  // elements
 
+    // The key of a name and an index in the maps of names.
+    static std::string NameKey(const std::string& name, int index);
+
+    // A form keeps its placed controls by name, however deep in containers; other surfaces
+    // keep nothing. Called on the form as placed controls come and go (a placed control and
+    // every placed control inside it).
+    virtual void NamePlaced(Surface& /*placed*/) {}
+    virtual void ForgetPlaced(Surface& /*placed*/) {}
+
 private:
+    // Sets a field of the surface's state and reports the change with the area it had before;
+    // false (and nothing reported) when it already held the value.
+    template <class T, class V>
+    bool Assign(T& field, V&& value) {
+        if (field == value) return false;
+        Rect old = m_rect;
+        field = std::forward<V>(value);
+        m_host.SurfaceChanged(*this, old);
+        return true;
+    }
+
     Host& m_host;
     std::string m_name;
     int m_index;
@@ -134,8 +154,6 @@ private:
 class ControlElement : public Element {
 public:
     ControlElement(std::unique_ptr<Surface> surface, bool designChild);
-    bool ReceivesMouse() const override { return true; }
-    bool Windowed() const override { return true; }
     Surface& GetSurface() const { return *m_surface; }
     Control& GetControl() const;
     // True for a design child of a control; false for a control placed by the form's author.

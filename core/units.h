@@ -22,10 +22,14 @@ inline constexpr double kMaxFramePixels = 8192.0 * 8192.0;
 constexpr double TwipsToPixels(double twips, double scale = 1.0) { return twips * scale / kTwipsPerPixel; }
 constexpr double PixelsToTwips(double pixels, double scale = 1.0) { return pixels * (kTwipsPerPixel / scale); }
 
-// The pixel holding a position in twips (a position a hair short of a pixel boundary, from
-// rounding noise, counts as on it). Far-off positions are clamped so the result fits an int.
+// Pixel snapping: the whole pixel a position in pixels falls in, where a position a hair short
+// of a pixel boundary (rounding noise) counts as on it. Far-off positions are clamped so the
+// result fits an int. Every conversion to device pixels goes through here.
+inline double SnapToPixel(double pixels) { return std::floor(std::clamp(pixels, -1e8, 1e8) + 1e-7); }
+
+// The pixel holding a position in twips.
 inline int PixelHolding(double twips, double scale = 1.0) {
-    return static_cast<int>(std::floor(std::clamp(TwipsToPixels(twips, scale), -1e8, 1e8) + 1e-7));
+    return static_cast<int>(SnapToPixel(TwipsToPixels(twips, scale)));
 }
 
 // The whole pixels a length in twips needs, rounded up (a hair over counts as none).

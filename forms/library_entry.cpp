@@ -8,34 +8,40 @@
 #include "controls/panel/tolvanepanel.h"
 #include "controls/tick/tolvanetick.h"
 #include "core/library.h"
+#include "core/resources.h"
 #include "forms/library_forms.h"
+#include "host/runtime.h"
 
 namespace stolvane {
 
-namespace {
-bool g_registered = false;
+Library& StolvaneLibrary() {
+    // A function-local static is initialised once, and other threads wait for it.
+    static Library& registered = []() -> Library& {
+        Library& lib = Library::Instance();
+        lib.AddClass(TolvaneButton::Class());
+        lib.AddClass(TolvanePanel::Class());
+        lib.AddClass(TolvaneLabel::Class());
+        lib.AddClass(TolvaneTick::Class());
+        lib.AddClass(TolvaneAbout_1::Class());
+        lib.AddClass(TolvaneAbout_2::Class());
+        lib.AddClass(TolvaneCaption::Class());
+        RegisterLibraryForms(lib);
+        lib.SetResources(resources::Get);
+        return lib;
+    }();
+    return registered;
 }
 
-void DllRegisterServer() {
-    if (g_registered) return;
-    Library& lib = Library::Instance();
-    lib.AddClass(TolvaneButton::Class());
-    lib.AddClass(TolvanePanel::Class());
-    lib.AddClass(TolvaneLabel::Class());
-    lib.AddClass(TolvaneTick::Class());
-    lib.AddClass(TolvaneAbout_1::Class());
-    lib.AddClass(TolvaneAbout_2::Class());
-    lib.AddClass(TolvaneCaption::Class());
-    RegisterLibraryForms(lib);
-    g_registered = true;
-}
+// `Runtime rt;` for applications of this library: a runtime given this library's classes and
+// forms. It is defined here, with the library, so that the runtime links without them.
+Runtime::Runtime() : Runtime(StolvaneLibrary()) {}
 
-void DllUnregisterServer() { g_registered = false; }
+void DllRegisterServer() { StolvaneLibrary(); }
 
-const ClassInfo* DllGetClassObject(const std::string& className) {
-    DllRegisterServer();
-    return Library::Instance().FindClass(className);
-}
+// The classes stay known for the life of the process: a runtime may still be using them.
+void DllUnregisterServer() {}
+
+const ClassInfo* DllGetClassObject(const std::string& className) { return StolvaneLibrary().FindClass(className); }
 
 // The library keeps no state that outlives its controls; the runtime may always unload it.
 bool DllCanUnloadNow() { return true; }

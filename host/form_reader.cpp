@@ -127,10 +127,10 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int
         PlanElement(e, f, where);
         return e;
     }
-    e.classInfo = Library::Instance().FindClass(className);
+    e.classInfo = m_runtime.GetLibrary().FindClass(className);
     if (!e.classInfo) {
         std::vector<std::string> names;
-        for (const ClassInfo& c : Library::Instance().Classes()) names.push_back(c.name);
+        for (const ClassInfo& c : m_runtime.GetLibrary().Classes()) names.push_back(c.name);
         std::vector<std::string> kinds;
         for (const ElementKindInfo& k : ElementKinds())
             if (k.inFormFiles) kinds.push_back(k.className);

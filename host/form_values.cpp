@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <limits>
 
-#include "core/resources.h"
 #include "core/units.h"
 #include "host/form_limits.h"
 #include "host/form_reader.h"
@@ -215,7 +214,7 @@ PictureRef Reader::PictureValue(const Json& v, const std::string& where) {
                 picture = m_runtime.LoadPicture(given.lexically_normal().string());
             } else if (m_baseDir.empty()) {
                 // Text without a folder (a library form): the library's own resources first.
-                std::string_view res = resources::Get(given.lexically_normal().generic_string());
+                std::string_view res = m_runtime.GetLibrary().Resource(given.lexically_normal().generic_string());
                 if (!res.empty())
                     picture = DecodePicture(std::string(res), "");
                 else

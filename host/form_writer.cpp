@@ -5,6 +5,7 @@
 
 #include "core/element_members.h"
 #include "core/library.h"
+#include "core/surface_members.h"
 #include "host/file_write.h"
 #include "host/form_file.h"
 #include "host/form_json.h"
@@ -23,7 +24,8 @@ using namespace formfile;
 
 class Writer {
 public:
-    Writer(fs::path folder, std::string target) : m_folder(std::move(folder)), m_target(std::move(target)) {}
+    Writer(const Library& library, fs::path folder, std::string target)
+        : m_library(library), m_folder(std::move(folder)), m_target(std::move(target)) {}
 
     Json FormJson(Form& form);
 
@@ -38,7 +40,10 @@ private:
     Json ElementJson(Element& e, const Font& formFont);
     static Json ItemsJson(const std::vector<ListBox::Item>& items);
     void Children(Surface& s, Json& list, const Font* formFont);
+    static bool AtDefault(const MemberInfo& m, const Value& v, const Font* formFont);
+    Json MemberJson(const MemberInfo& m, const Value& v, const std::string& where) const;
 
+    const Library& m_library;
     fs::path m_folder;  // absolute folder of the new file
     std::string m_target;
 };
@@ -128,7 +133,7 @@ Json Writer::ControlJson(ControlElement& ce, const Font* formFont) {
         props[key] = ValueJson(value, type, where + ", property " + Quote(key));
     }
     j["properties"] = std::move(props);
-    const ClassInfo* info = Library::Instance().FindClass(c.ClassName());
+    const ClassInfo* info = m_library.FindClass(c.ClassName());
     if (info && info->container) {
         Json children = Json::array();
         Children(s, children, formFont);
@@ -156,31 +161,39 @@ Json Writer::ElementJson(Element& e, const Font& formFont) {
             continue;
         }
         Value v = m.get(e);
-        bool atDefault = false;
-        switch (m.type) {
-            case MemberType::Font: {
-                FontRef f = AsFont(v);
-                atDefault = f && *f == formFont;
-                break;
-            }
-            case MemberType::Picture: atDefault = IsNoPicture(AsPicture(v)); break;
-            default: atDefault = ValuesEqual(v, m.defaultValue);
-        }
-        if (atDefault && !m.alwaysWritten) continue;
-        switch (m.type) {
-            case MemberType::Boolean: j[key] = AsInteger(v) != 0; break;
-            case MemberType::Int16:
-            case MemberType::Int32: j[key] = AsInteger(v); break;
-            case MemberType::Colour: j[key] = HexColour(static_cast<OleColour>(AsInteger(v))); break;
-            case MemberType::Twips:
-            case MemberType::Size: j[key] = Number(AsNumber(v)); break;
-            case MemberType::String: j[key] = AsString(v); break;
-            case MemberType::Font: j[key] = FontJson(*AsFont(v)); break;
-            case MemberType::Picture: j[key] = PictureJson(AsPicture(v), where + ", key " + Quote(key)); break;
-            case MemberType::Items: break;
-        }
+        if (!m.alwaysWritten && AtDefault(m, v, &formFont)) continue;
+        j[key] = MemberJson(m, v, where);
     }
     return j;
+}
+
+// A member's value at its default: a font equal to the form's, no picture, or the row's default.
+bool Writer::AtDefault(const MemberInfo& m, const Value& v, const Font* formFont) {
+    switch (m.type) {
+        case MemberType::Font: {
+            FontRef f = AsFont(v);
+            return f && formFont && *f == *formFont;
+        }
+        case MemberType::Picture: return IsNoPicture(AsPicture(v));
+        default: return ValuesEqual(v, m.defaultValue);
+    }
+}
+
+// A member's value as the file holds it, by the member's type.
+Json Writer::MemberJson(const MemberInfo& m, const Value& v, const std::string& where) const {
+    switch (m.type) {
+        case MemberType::Boolean: return AsInteger(v) != 0;
+        case MemberType::Int16:
+        case MemberType::Int32: return AsInteger(v);
+        case MemberType::Colour: return HexColour(static_cast<OleColour>(AsInteger(v)));
+        case MemberType::Twips:
+        case MemberType::Size: return Number(AsNumber(v));
+        case MemberType::String: return AsString(v);
+        case MemberType::Font: return FontJson(AsFont(v) ? *AsFont(v) : Font{});
+        case MemberType::Picture: return PictureJson(AsPicture(v), where + ", key " + Quote(m.Key()));
+        case MemberType::Items: break;
+    }
+    return nullptr;
 }
 
 // Rows without data or a tick are plain strings.
@@ -218,16 +231,12 @@ void Writer::Children(Surface& s, Json& list, const Font* formFont) {
 Json Writer::FormJson(Form& form) {
     Json j;
     j["name"] = form.Name();
-    j["caption"] = form.Caption();
-    j["left"] = Number(form.Left());
-    j["top"] = Number(form.Top());
-    j["width"] = Number(form.Width());
-    j["height"] = Number(form.Height());
-    j["borderStyle"] = form.GetBorderStyle();
+    for (const SurfaceMember* m : FormFileMembers()) {
+        Value v = m->get(form);
+        if (!m->alwaysWritten && AtDefault(*m, v, nullptr)) continue;
+        j[m->Key()] = MemberJson(*m, v, "form");
+    }
     Font font = form.GetFont() ? *form.GetFont() : Font{};
-    j["font"] = FontJson(font);
-    if (!IsNoPicture(form.Icon())) j["icon"] = PictureJson(form.Icon(), "form, key \"icon\"");
-    if (form.BackColour() != SysColour::ButtonFace) j["backColour"] = HexColour(form.BackColour());
     Json controls = Json::array();
     Children(form, controls, &font);
     j["controls"] = std::move(controls);
@@ -239,14 +248,13 @@ Json Writer::FormJson(Form& form) {
 }  // namespace
 
 void SaveFormFile(Runtime& runtime, Form& form, const std::string& path) {
-    (void)runtime;
     if (path.empty()) throw FormFileError("cannot save a form without a file name");
     std::error_code ec;
     fs::path folder = fs::absolute(fs::path(path), ec).lexically_normal().parent_path();
     if (ec) throw FormFileError("cannot save " + path + ": " + ec.message());
     // The whole text exists before any file is touched: a form that cannot be written out
     // (a picture that does not encode, say) leaves the disk as it was.
-    Writer writer(folder, path);
+    Writer writer(runtime.GetLibrary(), folder, path);
     Json doc = writer.FormJson(form);
     // What saves, loads: the document is held to the reader's limits before it becomes text.
     CheckSavable(doc, [&](const std::string& where, const std::string& what) {

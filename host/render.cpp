@@ -20,8 +20,9 @@
 
 #include "core/surface.h"
 #include "core/units.h"
+#include "host/cairo_owners.h"
 #include "host/render_internal.h"
-#include "host/runtime.h"
+#include "host/theme.h"
 
 namespace stolvane {
 
@@ -114,9 +115,7 @@ void BitmapCache::EndFrame() {
 void Painter::PaintPicture(const Picture& p, double dx, double dy, double dw, double dh) {
     if (p.IsEmpty() || dw <= 0 || dh <= 0 || m_depth > 256) return;
     cairo_t* cr = m_cr;
-    cairo_save(cr);
-    cairo_rectangle(cr, dx, dy, dw, dh);
-    cairo_clip(cr);
+    SavedState clipped(cr, dx, dy, dw, dh);
     double cx0, cy0, cx1, cy1;
     cairo_clip_extents(cr, &cx0, &cy0, &cx1, &cy1);
     if (cx1 <= cx0 || cy1 <= cy0) {
@@ -137,7 +136,6 @@ void Painter::PaintPicture(const Picture& p, double dx, double dy, double dw, do
             cairo_set_source_surface(cr, scaled, dx, dy);
             cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
             cairo_paint(cr);
-            cairo_restore(cr);
             return;
         }
         cairo_surface_t* s = m_cache.Get(p);
@@ -148,13 +146,12 @@ void Painter::PaintPicture(const Picture& p, double dx, double dy, double dw, do
         cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
         cairo_paint(cr);
     }
-    cairo_restore(cr);
 }
 
 // Drawing operations whose twips map to device pixels as x -> ox + x * fx.
 void Painter::PaintOps(const Drawing& drawing, double ox, double oy, double fx, double fy) {
-    auto X = [&](double t) { return ox + std::floor(std::clamp(t * fx, -1e8, 1e8) + 1e-7); };
-    auto Y = [&](double t) { return oy + std::floor(std::clamp(t * fy, -1e8, 1e8) + 1e-7); };
+    auto X = [&](double t) { return ox + SnapToPixel(t * fx); };
+    auto Y = [&](double t) { return oy + SnapToPixel(t * fy); };
     // Operations wholly outside what is being repainted are skipped (a long drawing, such
     // as a gradient's bands, behind a small repainted strip).
     double cx0, cy0, cx1, cy1;
@@ -194,9 +191,7 @@ void Painter::PaintNatural(const Picture& p, int x, int y) {
 // A surface (the form, or a control inside it) whose top-left corner is at (ax, ay) twips.
 void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& box) {
     cairo_t* cr = m_cr;
-    cairo_save(cr);
-    cairo_rectangle(cr, box.x0, box.y0, box.Width(), box.Height());
-    cairo_clip(cr);
+    SavedState clipped(cr, box);
     double cx0, cy0, cx1, cy1;
     cairo_clip_extents(cr, &cx0, &cy0, &cx1, &cy1);
     if (cx1 > cx0 && cy1 > cy0) {
@@ -229,7 +224,6 @@ void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& 
             }
         }
     }
-    cairo_restore(cr);
 }
 
 }  // namespace paint
@@ -262,10 +256,10 @@ uint32_t Frame::PixelRgb(int x, int y) const {
 }
 
 struct FormRenderer::Impl {
-    Runtime& runtime;
+    FrameSource& runtime;
     Form& form;
     Frame image;
-    cairo_surface_t* surface = nullptr;
+    CairoSurface surface;
     bool needFull = true;
     BitmapCache cache;
     std::array<uint32_t, Theme::kCount> theme{};
@@ -281,10 +275,7 @@ struct FormRenderer::Impl {
         return changed;
     }
 
-    Impl(Runtime& r, Form& f) : runtime(r), form(f) {}
-    ~Impl() {
-        if (surface) cairo_surface_destroy(surface);
-    }
+    Impl(FrameSource& r, Form& f) : runtime(r), form(f) {}
 
     // Makes the frame the form's current size; true when it had to be (re)made.
     bool Fit(double scale) {
@@ -292,30 +283,31 @@ struct FormRenderer::Impl {
         CheckFrameSize(w, h, "the form");
         int iw = std::max(1, static_cast<int>(w)), ih = std::max(1, static_cast<int>(h));
         if (surface && iw == image.width && ih == image.height) return false;
-        if (surface) cairo_surface_destroy(surface);
+        surface.reset();  // before the pixels it draws into go
         image.width = iw;
         image.height = ih;
         image.stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, iw);
         image.data.assign(static_cast<size_t>(image.stride) * ih, 0);
-        surface = cairo_image_surface_create_for_data(image.data.data(), CAIRO_FORMAT_ARGB32, iw, ih, image.stride);
+        surface.reset(cairo_image_surface_create_for_data(image.data.data(), CAIRO_FORMAT_ARGB32, iw, ih, image.stride));
         return true;
     }
 
     void Paint(double scale, const std::vector<DRect>* clip) {
-        cairo_t* cr = cairo_create(surface);
-        if (clip) {
-            for (const DRect& r : *clip) cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
-            cairo_clip(cr);
+        {
+            CairoContext cr(cairo_create(surface.get()));
+            if (clip) {
+                for (const DRect& r : *clip) cairo_rectangle(cr.get(), r.x0, r.y0, r.Width(), r.Height());
+                cairo_clip(cr.get());
+            }
+            Painter painter(cr.get(), scale, &runtime, cache);
+            painter.PaintSurface(form, 0, 0, {0, 0, image.width, image.height});
         }
-        Painter painter(cr, scale, &runtime, cache);
-        painter.PaintSurface(form, 0, 0, {0, 0, image.width, image.height});
-        cairo_destroy(cr);
-        cairo_surface_flush(surface);
+        cairo_surface_flush(surface.get());
         cache.EndFrame();
     }
 };
 
-FormRenderer::FormRenderer(Runtime& runtime, Form& form, double scale)
+FormRenderer::FormRenderer(FrameSource& runtime, Form& form, double scale)
     : m_impl(std::make_unique<Impl>(runtime, form)), m_scale(scale > 0 && std::isfinite(scale) ? scale : 1.0) {}
 
 FormRenderer::~FormRenderer() = default;
@@ -344,7 +336,8 @@ const Frame& FormRenderer::Update() {
     }
     // The dirty rectangles as device pixels (one spare pixel around each), merged into a region
     // so that overlapping ones are painted and counted once.
-    cairo_region_t* region = cairo_region_create();
+    std::unique_ptr<cairo_region_t, void (*)(cairo_region_t*)> owned(cairo_region_create(), cairo_region_destroy);
+    cairo_region_t* region = owned.get();
     for (const Rect& d : dirty) {
         if (!(d.width > 0 && d.height > 0) || !std::isfinite(d.left) || !std::isfinite(d.top)) continue;
         auto lo = [&](double t) { return PixelHolding(t, m_scale) - 1.0; };
@@ -366,7 +359,6 @@ const Frame& FormRenderer::Update() {
         m_lastArea.push_back({rect.x, rect.y, rect.width, rect.height});
         pixels += static_cast<int64_t>(rect.width) * rect.height;
     }
-    cairo_region_destroy(region);
     if (!clip.empty()) im.Paint(m_scale, &clip);
     m_lastPixels = pixels;
     return im.image;
@@ -385,39 +377,37 @@ Frame RenderPicture(const Picture& picture, double scale) {
     if (picture.IsEmpty()) return img;
     BitmapCache cache;
     double w = picture.DrawingContent() ? PixelsCovering(picture.WidthTwips(), scale)
-                                        : std::floor(picture.PixelWidth() * scale + 1e-7);
+                                        : SnapToPixel(picture.PixelWidth() * scale);
     double h = picture.DrawingContent() ? PixelsCovering(picture.HeightTwips(), scale)
-                                        : std::floor(picture.PixelHeight() * scale + 1e-7);
+                                        : SnapToPixel(picture.PixelHeight() * scale);
     CheckFrameSize(w, h, "the picture");
     img.width = std::max(1, static_cast<int>(w));
     img.height = std::max(1, static_cast<int>(h));
     img.stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, img.width);
     img.data.assign(static_cast<size_t>(img.stride) * img.height, 0);
-    cairo_surface_t* s =
-        cairo_image_surface_create_for_data(img.data.data(), CAIRO_FORMAT_ARGB32, img.width, img.height, img.stride);
-    cairo_t* cr = cairo_create(s);
-    Painter painter(cr, scale, nullptr, cache);
-    painter.PaintNatural(picture, 0, 0);
-    cairo_destroy(cr);
-    cairo_surface_flush(s);
-    cairo_surface_destroy(s);
+    CairoSurface s(
+        cairo_image_surface_create_for_data(img.data.data(), CAIRO_FORMAT_ARGB32, img.width, img.height, img.stride));
+    {
+        CairoContext cr(cairo_create(s.get()));
+        Painter painter(cr.get(), scale, nullptr, cache);
+        painter.PaintNatural(picture, 0, 0);
+    }
+    cairo_surface_flush(s.get());
     return img;
 }
 
 void WritePng(const Frame& image, const std::string& path) {
     if (image.width <= 0 || image.height <= 0) throw HostError(ErrorNumber::InvalidCall, "Invalid procedure call or argument");
-    cairo_surface_t* s = cairo_image_surface_create_for_data(const_cast<unsigned char*>(image.data.data()),
-                                                             CAIRO_FORMAT_ARGB32, image.width, image.height,
-                                                             image.stride);
+    CairoSurface s(cairo_image_surface_create_for_data(const_cast<unsigned char*>(image.data.data()),
+                                                       CAIRO_FORMAT_ARGB32, image.width, image.height, image.stride));
     std::string bytes;
     cairo_status_t status = cairo_surface_write_to_png_stream(
-        s,
+        s.get(),
         [](void* closure, const unsigned char* data, unsigned int n) {
             static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), n);
             return CAIRO_STATUS_SUCCESS;
         },
         &bytes);
-    cairo_surface_destroy(s);
     if (status != CAIRO_STATUS_SUCCESS) throw HostError(7, "Out of memory");
     try {
         WriteFileAtomically(path, bytes);

@@ -10,10 +10,9 @@
 
 #include "core/elements.h"
 #include "core/form.h"
+#include "host/colour_source.h"
 
 namespace stolvane {
-
-class Runtime;
 
 // A frame: premultiplied ARGB32 pixels (cairo's format), row by row with the given stride.
 // (Named Frame rather than Image: Image is the picture element of core/elements.h.)
@@ -31,7 +30,8 @@ struct PixelRect {
 
 class FormRenderer {
 public:
-    FormRenderer(Runtime& runtime, Form& form, double scale = 1.0);
+    // The runtime is the usual frame source.
+    FormRenderer(FrameSource& runtime, Form& form, double scale = 1.0);
     ~FormRenderer();
     // Repaints what changed since the last call (everything on the first) and returns the frame.
     const Frame& Update();

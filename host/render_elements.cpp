@@ -11,6 +11,7 @@
 
 #include "core/elements.h"
 #include "core/units.h"
+#include "host/cairo_owners.h"
 #include "host/render.h"
 #include "host/render_internal.h"
 #include "host/text_layouts.h"
@@ -18,23 +19,13 @@
 namespace stolvane::paint {
 
 void Painter::PaintElement(const Element& e, double ax, double ay) {
-    switch (e.Kind()) {
-        case ElementKind::Line: PaintLine(static_cast<const Line&>(e), ax, ay); break;
-        case ElementKind::Label: PaintLabel(static_cast<const Label&>(e), ax, ay); break;
-        case ElementKind::Image: PaintImage(static_cast<const Image&>(e), ax, ay); break;
-        case ElementKind::Shape: PaintShape(static_cast<const Shape&>(e), ax, ay); break;
-        case ElementKind::PictureBox: PaintPictureBox(static_cast<const PictureBox&>(e), ax, ay); break;
-        case ElementKind::PictureButton: PaintPictureButton(static_cast<const PictureButton&>(e), ax, ay); break;
-        case ElementKind::ListBox: PaintListBox(static_cast<const ListBox&>(e), ax, ay); break;
-        case ElementKind::Control: {
-            const Surface& child = static_cast<const ControlElement&>(e).GetSurface();
-            double cx = ax + child.Left(), cy = ay + child.Top();
-            PaintSurface(child, cx, cy, Box(cx, cy, {0, 0, child.Width(), child.Height()}));
-            break;
-        }
-        case ElementKind::MenuItem:
-        case ElementKind::Timer: break;
-    }
+    if (auto paint = e.Descriptor().paint) paint(*this, e, ax, ay);
+}
+
+void Painter::PaintControl(const ControlElement& c, double ax, double ay) {
+    const Surface& child = c.GetSurface();
+    double cx = ax + child.Left(), cy = ay + child.Top();
+    PaintSurface(child, cx, cy, Box(cx, cy, {0, 0, child.Width(), child.Height()}));
 }
 
 // Classic line drawing: the last point is left out, a pen of n pixels is centred on the
@@ -54,7 +45,7 @@ void Painter::PaintLine(const Line& l, double ax, double ay) {
         FillRect(m_cr, {x1 - before, a, x1 - before + width, b}, rgb);
     } else {
         cairo_t* cr = m_cr;
-        cairo_save(cr);
+        SavedState saved(cr);
         // Drawn into a group and painted through the clip: cairo strokes a line without
         // antialiasing through the clip's extents, not through the clip itself, which would
         // touch pixels between the rectangles of a partial repaint.
@@ -69,37 +60,31 @@ void Painter::PaintLine(const Line& l, double ax, double ay) {
         cairo_stroke(cr);
         cairo_pop_group_to_source(cr);
         cairo_paint(cr);
-        cairo_restore(cr);
     }
 }
 
 void Painter::PaintLabel(const Label& l, double ax, double ay) {
-    DRect r = Box(ax, ay, l.Bounds());
-    if (r.Empty()) return;
-    cairo_t* cr = m_cr;
-    cairo_save(cr);
-    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
-    cairo_clip(cr);
-    if (!l.Transparent()) FillRect(cr, r, Resolve(l.BackColour()));
-    if (!l.Caption().empty()) {
-        // The layout is kept between repaints while text, font, wrap width and alignment
-        // stay the same; the colour is given as it is drawn.
-        int wrap = l.WordWrap() ? std::max(1, PixelHolding(l.Width())) : 0;
-        TextLayoutRef text = SharedTextLayout(l.GetFont(), l.Caption(), true, wrap, l.Alignment());
-        int x = r.x0;
-        if (!l.WordWrap()) {
-            int w = P(text->width);
-            if (l.Alignment() == Alignment::Right) x = r.x1 - w;
-            else if (l.Alignment() == Alignment::Centre) x = r.x0 + (r.Width() - w) / 2;
+    InBox(ax, ay, l, [&](const DRect& r, cairo_t* cr) {
+        if (!l.Transparent()) FillRect(cr, r, Resolve(l.BackColour()));
+        if (!l.Caption().empty()) {
+            // The layout is kept between repaints while text, font, wrap width and alignment
+            // stay the same; the colour is given as it is drawn.
+            int wrap = l.WordWrap() ? std::max(1, PixelHolding(l.Width())) : 0;
+            TextLayoutRef text = SharedTextLayout(l.GetFont(), l.Caption(), true, wrap, l.Alignment());
+            int x = r.x0;
+            if (!l.WordWrap()) {
+                int w = P(text->width);
+                if (l.Alignment() == Alignment::Right) x = r.x1 - w;
+                else if (l.Alignment() == Alignment::Centre) x = r.x0 + (r.Width() - w) / 2;
+            }
+            if (l.Enabled()) {
+                ShowLayout(*text, x, r.y0, Resolve(l.ForeColour()));
+            } else {
+                ShowLayout(*text, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
+                ShowLayout(*text, x, r.y0, Resolve(SysColour::GreyText));
+            }
         }
-        if (l.Enabled()) {
-            ShowLayout(*text, x, r.y0, Resolve(l.ForeColour()));
-        } else {
-            ShowLayout(*text, x + P(1), r.y0 + P(1), Resolve(SysColour::ButtonHighlight));
-            ShowLayout(*text, x, r.y0, Resolve(SysColour::GreyText));
-        }
-    }
-    cairo_restore(cr);
+    });
 }
 
 void Painter::PaintImage(const Image& img, double ax, double ay) {
@@ -110,11 +95,8 @@ void Painter::PaintImage(const Image& img, double ax, double ay) {
     if (img.Stretch()) {
         PaintPicture(p, r.x0, r.y0, r.Width(), r.Height());
     } else {
-        cairo_save(m_cr);
-        cairo_rectangle(m_cr, r.x0, r.y0, r.Width(), r.Height());
-        cairo_clip(m_cr);
+        SavedState clipped(m_cr, r);
         PaintNatural(p, r.x0, r.y0);
-        cairo_restore(m_cr);
     }
 }
 
@@ -130,7 +112,7 @@ void Painter::PaintShape(const Shape& s, double ax, double ay) {
         if (r.Width() > 2 * px && r.Height() > 2 * px)
             cairo_rectangle(cr, r.x0 + px, r.y0 + px, r.Width() - 2 * px, r.Height() - 2 * px);
     };
-    cairo_save(cr);
+    SavedState saved(cr);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     if (invert) {
         cairo_set_operator(cr, CAIRO_OPERATOR_DIFFERENCE);
@@ -150,47 +132,37 @@ void Painter::PaintShape(const Shape& s, double ax, double ay) {
             cairo_fill(cr);
         }
     }
-    cairo_restore(cr);
 }
 
 // Two-pixel edges, classic style: outer then inner, top-left colour then bottom-right.
-void Painter::Edge(const DRect& r, uint32_t outerTL, uint32_t outerBR, uint32_t innerTL, uint32_t innerBR) {
+void Painter::Edge(const DRect& r, const EdgeColours& c) {
     int px = P(1);
-    auto frame = [&](const DRect& b, uint32_t tl, uint32_t br) {
+    auto frame = [&](const DRect& b, OleColour topLeft, OleColour bottomRight) {
+        uint32_t tl = Resolve(topLeft), br = Resolve(bottomRight);
         if (b.Empty()) return;
         FillRect(m_cr, {b.x0, b.y1 - px, b.x1, b.y1}, br);
         FillRect(m_cr, {b.x1 - px, b.y0, b.x1, b.y1}, br);
         FillRect(m_cr, {b.x0, b.y0, b.x1 - px, b.y0 + px}, tl);
         FillRect(m_cr, {b.x0, b.y0, b.x0 + px, b.y1 - px}, tl);
     };
-    frame(r, outerTL, outerBR);
-    frame({r.x0 + px, r.y0 + px, r.x1 - px, r.y1 - px}, innerTL, innerBR);
-}
-
-void Painter::Sunken(const DRect& r) {
-    Edge(r, Resolve(SysColour::ButtonShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow),
-         Resolve(SysColour::ButtonLight));
+    frame(r, c.outerTopLeft, c.outerBottomRight);
+    frame({r.x0 + px, r.y0 + px, r.x1 - px, r.y1 - px}, c.innerTopLeft, c.innerBottomRight);
 }
 
 void Painter::PaintPictureBox(const PictureBox& b, double ax, double ay) {
-    DRect r = Box(ax, ay, b.Bounds());
-    if (r.Empty()) return;
-    cairo_t* cr = m_cr;
-    cairo_save(cr);
-    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
-    cairo_clip(cr);
-    FillRect(cr, r, Resolve(b.BackColour()));
-    if (!IsNoPicture(b.GetPicture())) PaintNatural(*b.GetPicture(), r.x0, r.y0);
-    PaintDrawing(b.GetDrawing(), ax + b.Left(), ay + b.Top());
-    if (b.Border()) {
-        // One sunken pixel drawn over the edge; the drawing keeps the box's own origin.
-        int px = P(1);
-        FillRect(cr, {r.x0, r.y0, r.x1, r.y0 + px}, Resolve(SysColour::ButtonShadow));
-        FillRect(cr, {r.x0, r.y0, r.x0 + px, r.y1}, Resolve(SysColour::ButtonShadow));
-        FillRect(cr, {r.x0 + px, r.y1 - px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
-        FillRect(cr, {r.x1 - px, r.y0 + px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
-    }
-    cairo_restore(cr);
+    InBox(ax, ay, b, [&](const DRect& r, cairo_t* cr) {
+        FillRect(cr, r, Resolve(b.BackColour()));
+        if (!IsNoPicture(b.GetPicture())) PaintNatural(*b.GetPicture(), r.x0, r.y0);
+        PaintDrawing(b.GetDrawing(), ax + b.Left(), ay + b.Top());
+        if (b.Border()) {
+            // One sunken pixel drawn over the edge; the drawing keeps the box's own origin.
+            int px = P(1);
+            FillRect(cr, {r.x0, r.y0, r.x1, r.y0 + px}, Resolve(SysColour::ButtonShadow));
+            FillRect(cr, {r.x0, r.y0, r.x0 + px, r.y1}, Resolve(SysColour::ButtonShadow));
+            FillRect(cr, {r.x0 + px, r.y1 - px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
+            FillRect(cr, {r.x1 - px, r.y0 + px, r.x1, r.y1}, Resolve(SysColour::ButtonHighlight));
+        }
+    });
 }
 
 // A picture drawn as a grey embossed silhouette of its dark parts, the classic look of a
@@ -198,7 +170,8 @@ void Painter::PaintPictureBox(const PictureBox& b, double ax, double ay) {
 void Painter::PaintGreyed(const Picture& p, int x, int y) {
     Frame img = RenderPicture(p, m_scale);
     if (img.width <= 0 || img.height <= 0) return;
-    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, img.width, img.height);
+    CairoSurface owned(cairo_image_surface_create(CAIRO_FORMAT_A8, img.width, img.height));
+    cairo_surface_t* mask = owned.get();
     cairo_surface_flush(mask);
     unsigned char* md = cairo_image_surface_get_data(mask);
     int ms = cairo_image_surface_get_stride(mask);
@@ -218,43 +191,32 @@ void Painter::PaintGreyed(const Picture& p, int x, int y) {
     cairo_mask_surface(m_cr, mask, x + P(1), y + P(1));
     SetRgb(m_cr, Resolve(SysColour::ButtonShadow));
     cairo_mask_surface(m_cr, mask, x, y);
-    cairo_surface_destroy(mask);
 }
 
 void Painter::PaintPictureButton(const PictureButton& b, double ax, double ay) {
-    DRect r = Box(ax, ay, b.Bounds());
-    if (r.Empty()) return;
-    cairo_t* cr = m_cr;
-    cairo_save(cr);
-    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
-    cairo_clip(cr);
-    FillRect(cr, r, Resolve(SysColour::ButtonFace));
-    bool pressed = b.Pressed() && b.Enabled();
-    if (pressed)
-        Edge(r, Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonHighlight), Resolve(SysColour::ButtonShadow),
-             Resolve(SysColour::ButtonLight));
-    else
-        Edge(r, Resolve(SysColour::ButtonHighlight), Resolve(SysColour::DarkShadow), Resolve(SysColour::ButtonLight),
-             Resolve(SysColour::ButtonShadow));
-    const PictureRef& pic = b.Enabled() || IsNoPicture(b.DisabledPicture()) ? b.GetPicture() : b.DisabledPicture();
-    if (!IsNoPicture(pic)) {
-        const Picture& p = *pic;
-        int w = NaturalWidth(p), h = NaturalHeight(p);
-        int x = r.x0 + (r.Width() - w) / 2, y = r.y0 + (r.Height() - h) / 2;
-        if (pressed) x += P(1), y += P(1);
-        if (!b.Enabled() && IsNoPicture(b.DisabledPicture()))
-            PaintGreyed(p, x, y);
-        else
-            PaintPicture(p, x, y, w, h);
-    }
-    cairo_restore(cr);
+    InBox(ax, ay, b, [&](const DRect& r, cairo_t* cr) {
+        FillRect(cr, r, Resolve(SysColour::ButtonFace));
+        bool pressed = b.Pressed() && b.Enabled();
+        Edge(r, pressed ? kPressedEdge : kRaisedEdge);
+        const PictureRef& pic = b.Enabled() || IsNoPicture(b.DisabledPicture()) ? b.GetPicture() : b.DisabledPicture();
+        if (!IsNoPicture(pic)) {
+            const Picture& p = *pic;
+            int w = NaturalWidth(p), h = NaturalHeight(p);
+            int x = r.x0 + (r.Width() - w) / 2, y = r.y0 + (r.Height() - h) / 2;
+            if (pressed) x += P(1), y += P(1);
+            if (!b.Enabled() && IsNoPicture(b.DisabledPicture()))
+                PaintGreyed(p, x, y);
+            else
+                PaintPicture(p, x, y, w, h);
+        }
+    });
 }
 
 // The classic 13 x 13 check box: sunken edge, window-coloured inside, a 7 x 7 tick.
 void Painter::CheckBox(int x, int y, bool ticked) {
     DRect box{x, y, x + P(13), y + P(13)};
     FillRect(m_cr, box, Resolve(SysColour::Window));
-    Sunken(box);
+    Edge(box, kSunkenEdge);
     if (!ticked) return;
     uint32_t rgb = Resolve(SysColour::WindowText);
     for (int col = 0; col < 7; ++col) {
@@ -265,18 +227,20 @@ void Painter::CheckBox(int x, int y, bool ticked) {
 }
 
 void Painter::PaintListBox(const ListBox& lb, double ax, double ay) {
-    DRect r = Box(ax, ay, lb.Bounds());
-    if (r.Empty()) return;
+    InBox(ax, ay, lb, [&](const DRect& r, cairo_t* cr) {
+        FillRect(cr, r, Resolve(SysColour::Window));
+        const int edge = ListBox::kEdgePixels;
+        DRect inner{r.x0 + P(edge), r.y0 + P(edge), r.x1 - P(edge), r.y1 - P(edge)};
+        PaintRows(lb, inner);
+        Edge(r, kSunkenEdge);
+    });
+}
+
+// A list box's rows inside its edge, clipped to it.
+void Painter::PaintRows(const ListBox& lb, const DRect& inner) {
     cairo_t* cr = m_cr;
-    cairo_save(cr);
-    cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
-    cairo_clip(cr);
-    FillRect(cr, r, Resolve(SysColour::Window));
+    SavedState clipped(cr, inner);
     const int edge = ListBox::kEdgePixels;
-    DRect inner{r.x0 + P(edge), r.y0 + P(edge), r.x1 - P(edge), r.y1 - P(edge)};
-    cairo_save(cr);
-    cairo_rectangle(cr, inner.x0, inner.y0, inner.Width(), inner.Height());
-    cairo_clip(cr);
     const auto& items = lb.Items();
     const std::vector<Rect> rows = lb.RowRects();
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -298,9 +262,6 @@ void Painter::PaintListBox(const ListBox& lb, double ax, double ay) {
         }
         ShowLayout(*text, tx, ty, fore);
     }
-    cairo_restore(cr);
-    Sunken(r);
-    cairo_restore(cr);
 }
 
 }  // namespace stolvane::paint

@@ -12,10 +12,12 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "core/element_members.h"
+#include "core/element_painter.h"
 #include "core/elements.h"
 #include "core/surface.h"
 #include "core/units.h"
-#include "host/runtime.h"
+#include "host/colour_source.h"
 
 namespace stolvane {
 
@@ -42,6 +44,35 @@ inline void FillRect(cairo_t* cr, const DRect& r, uint32_t rgb) {
     cairo_fill(cr);
 }
 
+// The colours of a classic two-pixel edge, and the three edges the element kinds draw.
+struct EdgeColours {
+    OleColour outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight;
+};
+inline constexpr EdgeColours kRaisedEdge{SysColour::ButtonHighlight, SysColour::DarkShadow, SysColour::ButtonLight,
+                                         SysColour::ButtonShadow};
+inline constexpr EdgeColours kPressedEdge{SysColour::DarkShadow, SysColour::ButtonHighlight, SysColour::ButtonShadow,
+                                          SysColour::ButtonLight};
+inline constexpr EdgeColours kSunkenEdge{SysColour::ButtonShadow, SysColour::ButtonHighlight, SysColour::DarkShadow,
+                                         SysColour::ButtonLight};
+
+// The painters' prologue: saves the drawing state and, when given a rectangle, clips to it;
+// the state comes back when the scope ends, a throw included.
+class SavedState {
+public:
+    explicit SavedState(cairo_t* cr) : m_cr(cr) { cairo_save(cr); }
+    SavedState(cairo_t* cr, double x, double y, double w, double h) : SavedState(cr) {
+        cairo_rectangle(cr, x, y, w, h);
+        cairo_clip(cr);
+    }
+    SavedState(cairo_t* cr, const DRect& r) : SavedState(cr, r.x0, r.y0, r.Width(), r.Height()) {}
+    ~SavedState() { cairo_restore(m_cr); }
+    SavedState(const SavedState&) = delete;
+    SavedState& operator=(const SavedState&) = delete;
+
+private:
+    cairo_t* m_cr;
+};
+
 // Bitmaps converted to cairo's premultiplied format, kept while they are being painted.
 class BitmapCache {
 public:
@@ -64,11 +95,13 @@ private:
     uint64_t m_generation = 0;
 };
 
-// Paints one frame (or a clipped part of it) of the element tree.
-class Painter {
+// Paints one frame (or a clipped part of it) of the element tree. Each element is painted by
+// its kind's descriptor, which calls the method of this painter for that kind.
+class Painter final : public ElementPainter {
 public:
-    Painter(cairo_t* cr, double scale, Runtime* runtime, BitmapCache& cache)
-        : m_cr(cr), m_scale(scale), m_runtime(runtime), m_cache(cache) {}
+    // Without a colour source (a picture painted alone) system colours paint black.
+    Painter(cairo_t* cr, double scale, ColourSource* colours, BitmapCache& cache)
+        : m_cr(cr), m_scale(scale), m_colours(colours), m_cache(cache) {}
 
     // The device pixel holding a form-absolute position in twips.
     int D(double twips) const {
@@ -76,14 +109,24 @@ public:
     }
     // A length of n logical pixels in device pixels (at least one for n > 0).
     int P(double n) const {
-        int v = static_cast<int>(std::floor(n * m_scale + 1e-7));
+        int v = static_cast<int>(SnapToPixel(n * m_scale));
         return n > 0 ? std::max(1, v) : v;
     }
     DRect Box(double ax, double ay, const Rect& r) const {
         return {D(ax + r.left), D(ay + r.top), D(ax + r.left + r.width), D(ay + r.top + r.height)};
     }
     uint32_t Resolve(OleColour c) const {
-        return m_runtime ? (m_runtime->ResolveColour(c) & 0xFFFFFF) : (IsSystemColour(c) ? 0 : c & 0xFFFFFF);
+        return m_colours ? (m_colours->ResolveColour(c) & 0xFFFFFF) : (IsSystemColour(c) ? 0 : c & 0xFFFFFF);
+    }
+
+    // The painters' prologue: paint(box, cr) runs with the element's box in device pixels and
+    // the drawing clipped to it, unless the box is empty.
+    template <class Paint>
+    void InBox(double ax, double ay, const Element& e, Paint&& paint) {
+        DRect r = Box(ax, ay, e.Bounds());
+        if (r.Empty()) return;
+        SavedState clipped(m_cr, r);
+        paint(r, m_cr);
     }
 
     // Pictures and surfaces (render.cpp).
@@ -109,23 +152,24 @@ private:
 
     // Element kinds (render_elements.cpp).
     void PaintElement(const Element& e, double ax, double ay);
-    void PaintLine(const Line& l, double ax, double ay);
-    void PaintLabel(const Label& l, double ax, double ay);
-    void PaintImage(const Image& img, double ax, double ay);
-    void PaintShape(const Shape& s, double ax, double ay);
+    void PaintLine(const Line& l, double ax, double ay) override;
+    void PaintLabel(const Label& l, double ax, double ay) override;
+    void PaintImage(const Image& img, double ax, double ay) override;
+    void PaintShape(const Shape& s, double ax, double ay) override;
+    void PaintControl(const ControlElement& c, double ax, double ay) override;
     // Two-pixel edges, classic style: outer then inner, top-left colour then bottom-right.
-    void Edge(const DRect& r, uint32_t outerTL, uint32_t outerBR, uint32_t innerTL, uint32_t innerBR);
-    void Sunken(const DRect& r);
-    void PaintPictureBox(const PictureBox& b, double ax, double ay);
+    void Edge(const DRect& r, const EdgeColours& colours);
+    void PaintPictureBox(const PictureBox& b, double ax, double ay) override;
     void PaintGreyed(const Picture& p, int x, int y);
-    void PaintPictureButton(const PictureButton& b, double ax, double ay);
+    void PaintPictureButton(const PictureButton& b, double ax, double ay) override;
     void CheckBox(int x, int y, bool ticked);
-    void PaintListBox(const ListBox& lb, double ax, double ay);
+    void PaintListBox(const ListBox& lb, double ax, double ay) override;
+    void PaintRows(const ListBox& lb, const DRect& inner);
 
     cairo_t* m_cr;
     int m_depth = 0;
     double m_scale;
-    Runtime* m_runtime;
+    ColourSource* m_colours;
     BitmapCache& m_cache;
 };
 

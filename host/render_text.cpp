@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/media.h"
+#include "host/fonts.h"
 #include "host/render_internal.h"
 #include "host/text_layouts.h"
 
@@ -103,7 +103,7 @@ cairo_scaled_font_t* DeviceFont(PangoFont* font, const FaceInfo& info, bool outl
 void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
     PangoLayout* layout = text.layout;
     cairo_t* cr = m_cr;
-    cairo_save(cr);
+    SavedState saved(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     SetRgb(cr, rgb);
     const double s = m_scale;
@@ -201,7 +201,6 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
         pango_font_metrics_unref(m);
     } while (pango_layout_iter_next_run(it));
     pango_layout_iter_free(it);
-    cairo_restore(cr);
 }
 
 }  // namespace stolvane::paint

@@ -17,7 +17,9 @@
 
 #include "core/errors.h"
 #include "core/text.h"
-#include "host/media.h"
+#include "host/fonts.h"
+#include "host/pictures.h"
+#include "host/text_layouts.h"
 #include "host/runtime_internal.h"
 
 extern char** environ;
@@ -74,9 +76,8 @@ void ForEachSurface(Surface& s, const std::function<void(Surface&)>& f) {
         if (auto* ce = dynamic_cast<ControlElement*>(e.get())) ForEachSurface(ce->GetSurface(), f);
 }
 
-Runtime::Runtime() {
+Runtime::Runtime(Library& library) : m_library(library) {
     InitFonts();
-    DllRegisterServer();
     m_desktop.LoadFromEnvironment();
     m_theme.ApplyDesktop(m_desktop);
     m_launcher = LaunchWithXdgOpen;

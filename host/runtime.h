@@ -22,6 +22,7 @@
 #include "core/host.h"
 #include "core/library.h"
 #include "core/units.h"
+#include "host/colour_source.h"
 #include "host/desktop.h"
 #include "host/theme.h"
 
@@ -54,10 +55,16 @@ struct Target {
 // that report the second press of a double-click themselves.
 enum class MouseAction { Move, Down, Up, Click, DblClick, DoubleClickOnly };
 
-class Runtime : public Host {
+class Runtime : public Host, public FrameSource {
 public:
+    // A runtime hosting the classes and forms of the library it is given, which must outlive it.
+    explicit Runtime(Library& library);
+    // A runtime hosting this library's own controls and forms (registered once, on first use):
+    // the library's layer (forms/library_entry.cpp) provides it, so code that links only core/
+    // and host/ gives its own library instead.
     Runtime();
     ~Runtime() override;
+    Library& GetLibrary() const { return m_library; }
 
     // ---- Host services (see core/host.h)
     OleColour ResolveColour(OleColour colour) override;
@@ -183,7 +190,7 @@ public:
     int64_t NextTimerDue() const;
 
     // ---- Repainting: the regions of a form (client twips) that changed since last taken.
-    std::vector<Rect> TakeDirty(Form& form);
+    std::vector<Rect> TakeDirty(Form& form) override;
     bool HasDirty(const Form& form) const;
 
     // Errors raised by handlers reach the runtime, which reports them and carries on.
@@ -230,6 +237,7 @@ private:
     void DropTimer(const Timer* t);
     void FireDueOnce(int64_t end);
 
+    Library& m_library;
     Theme m_theme;
     Desktop m_desktop;
     RuntimeObserver* m_observer = nullptr;
@@ -257,6 +265,16 @@ private:
     int m_depth = 0;
     uint64_t m_timerOrder = 0;
     int m_pumpDepth = 0;
+    // The last hit test, answered again for the same point until anything changes (a mouse move
+    // and the pointer shape shown after it ask the same question).
+    struct HitMemo {
+        const Form* form = nullptr;
+        double x = 0, y = 0;
+        uint64_t changes = 0;
+        Target target;
+    };
+    mutable HitMemo m_hitMemo;
+    uint64_t m_changes = 1;  // counts changes to what hit tests read
 };
 
 }  // namespace stolvane

@@ -29,6 +29,7 @@ std::vector<Rect> RectDifference(const Rect& a, const Rect& b) {
 }  // namespace
 
 void Runtime::MarkDirty(const Surface& owner, const Rect& local) {
+    ++m_changes;
     const Surface* top = &owner;
     while (top->Container()) top = top->Container();
     if (!top->IsForm()) return;
@@ -52,6 +53,7 @@ void Runtime::MarkDirty(const Surface& owner, const Rect& local) {
 }
 
 void Runtime::SurfaceChanged(Surface& surface, const Rect& oldBounds) {
+    ++m_changes;
     if (surface.IsForm()) {
         MarkDirty(surface, {0, 0, std::max(oldBounds.width, surface.Width()), std::max(oldBounds.height, surface.Height())});
         return;
@@ -82,6 +84,7 @@ void Runtime::SurfaceResized(Surface& surface) {
 }
 
 void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
+    ++m_changes;
     if (element.Kind() == ElementKind::Timer) {
         ArmTimer(static_cast<Timer&>(element));
         return;

@@ -58,7 +58,7 @@ void Runtime::ShowForm(Form& form) {
 }
 
 Form& Runtime::LoadForm(const std::string& name) {
-    const LibraryFormInfo* info = Library::Instance().FindForm(name);
+    const LibraryFormInfo* info = m_library.FindForm(name);
     if (!info) throw HostError(ErrorNumber::InvalidCall, "The library has no form named " + name);
     Form* form = nullptr;
     try {
@@ -111,6 +111,7 @@ void Runtime::UnloadForm(Form& form) {
 void Runtime::DestroyForm(Form& form) { UnloadForm(form); }
 
 void Runtime::ForgetSurface(Surface& s) {
+    ++m_changes;
     if (m_capture == &s) m_capture = nullptr;
     if (m_focus == &s) m_focus = nullptr;
     if (m_press.surface == &s) m_press = {};

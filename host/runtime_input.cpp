@@ -57,7 +57,12 @@ Target Runtime::HitSurface(Surface& s, double x, double y) const {
     return {&s, nullptr};
 }
 
-Target Runtime::HitTest(Form& form, double x, double y) const { return HitSurface(form, x, y); }
+Target Runtime::HitTest(Form& form, double x, double y) const {
+    HitMemo& memo = m_hitMemo;
+    if (memo.form == &form && memo.x == x && memo.y == y && memo.changes == m_changes) return memo.target;
+    memo = {&form, x, y, m_changes, HitSurface(form, x, y)};
+    return memo.target;
+}
 
 std::pair<int16_t, PictureRef> Runtime::PointerAt(Form& form, double x, double y) const {
     Target t = m_capture ? Target{m_capture, nullptr} : HitTest(form, x, y);

@@ -4,13 +4,15 @@
 
 #include "host/runtime.h"
 
+#include "core/element_members.h"
+
 #include "host/runtime_internal.h"
 
 namespace stolvane {
 
 std::unique_ptr<Surface> Runtime::MakeControl(Surface& container, const std::string& className,
                                               const std::string& name, int index, const Rect& rect) {
-    const ClassInfo* info = Library::Instance().FindClass(className);
+    const ClassInfo* info = m_library.FindClass(className);
     if (!info) throw HostError(ErrorNumber::InvalidCall, "The library has no class named " + className);
     if (rect.width < 0 || rect.height < 0) throw HostError::InvalidProperty();
     auto surface = std::make_unique<Surface>(*this, name, index);
@@ -39,7 +41,7 @@ ControlElement& Runtime::CreateEmbedded(Surface& parent, const std::string& clas
 
 ControlElement& Runtime::PlaceControl(Surface& container, const std::string& className, const std::string& name,
                                       int index, const Rect& rect, const PropertyMap* stored) {
-    const ClassInfo* holder = container.GetControl() ? Library::Instance().FindClass(container.GetControl()->ClassName()) : nullptr;
+    const ClassInfo* holder = container.GetControl() ? m_library.FindClass(container.GetControl()->ClassName()) : nullptr;
     if (!container.IsForm() && !(holder && holder->container))
         throw HostError(ErrorNumber::InvalidCall, container.Name() + " cannot hold controls");
     Form* form = container.OwningForm();
@@ -72,22 +74,11 @@ Element& Runtime::PlaceElement(Surface& container, ElementKind kind, const std::
     Form* form = container.OwningForm();
     if (form && (form->FindSurface(name, index) || form->FindAuthored(name, index)))
         throw HostError(ErrorNumber::InvalidCall, "An element named " + name + " already exists");
-    Element* placed = nullptr;
-    switch (kind) {
-        case ElementKind::Line: placed = &container.Add<Line>(name, index); break;
-        case ElementKind::Label: placed = &container.Add<Label>(name, index); break;
-        case ElementKind::Image: placed = &container.Add<Image>(name, index); break;
-        case ElementKind::PictureBox: placed = &container.Add<PictureBox>(name, index); break;
-        case ElementKind::Shape: placed = &container.Add<Shape>(name, index); break;
-        case ElementKind::PictureButton: placed = &container.Add<PictureButton>(name, index); break;
-        case ElementKind::MenuItem: placed = &container.Add<MenuItem>(name, index); break;
-        case ElementKind::ListBox: placed = &container.Add<ListBox>(name, index); break;
-        case ElementKind::Timer: placed = &container.Add<Timer>(name, index); break;
-        case ElementKind::Control: break;
-    }
-    if (!placed) throw HostError(ErrorNumber::InvalidCall, "Controls are placed with PlaceControl");
-    placed->SetAuthored(true);
-    return *placed;
+    const ElementKindInfo& descriptor = KindInfo(kind);
+    if (!descriptor.place) throw HostError(ErrorNumber::InvalidCall, "Controls are placed with PlaceControl");
+    Element& placed = descriptor.place(container, name, index);
+    placed.SetAuthored(true);
+    return placed;
 }
 
 }  // namespace stolvane

@@ -2,12 +2,15 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <list>
 #include <string_view>
 #include <unordered_map>
 
 #include "host/limits.h"
+#include "core/units.h"
 
 namespace stolvane {
 
@@ -78,6 +81,15 @@ TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool a
         cache.order.pop_front();
     }
     return made;
+}
+
+Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidth) {
+    int wrap = 0;
+    if (wrapWidth > 0 && std::isfinite(wrapWidth))
+        wrap = std::max(1, PixelHolding(std::min(wrapWidth, 1e7)));
+    // Each line is the font's own line height; an empty layout is still one line high.
+    TextLayoutRef t = SharedTextLayout(font, text, true, wrap);
+    return {0, 0, PixelsToTwips(t->width), PixelsToTwips(t->Height())};
 }
 
 }  // namespace stolvane

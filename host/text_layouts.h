@@ -9,7 +9,8 @@
 #include <string>
 
 #include "core/font.h"
-#include "host/media.h"
+#include "core/elements.h"
+#include "host/fonts.h"
 
 namespace stolvane {
 
@@ -32,5 +33,10 @@ using TextLayoutRef = std::shared_ptr<const TextLayout>;
 // layouts of the thread are kept.
 TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool accessKeys, int wrapPixels = 0,
                                int alignment = 0);
+
+// Size in twips of the text in the font: one line per line break, or wrapped at wrapWidth
+// twips when that is positive, each line as high as LayoutTextLine says. Empty text measures
+// one line high and zero wide.
+Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidth);
 
 }  // namespace stolvane

@@ -11,6 +11,7 @@
 
 #include "app/script.h"
 #include "core/element_members.h"
+#include "core/surface_members.h"
 #include "host/media.h"
 #include "host/runtime.h"
 
@@ -46,7 +47,7 @@ struct ElementMembers : ::testing::Test {
     static std::string Cmd(json j) { return j.dump() + "\n"; }
 
     // A value other than the member's default, as a script gives it.
-    json NonDefault(const ElementMember& m) const {
+    json NonDefault(const MemberInfo& m) const {
         switch (m.type) {
             case MemberType::Boolean: return AsInteger(m.defaultValue) == 0;
             case MemberType::Int16:
@@ -65,7 +66,7 @@ struct ElementMembers : ::testing::Test {
         return nullptr;
     }
     // Pictures come back as new handles: compare their size.
-    static json Comparable(const ElementMember& m, json v) {
+    static json Comparable(const MemberInfo& m, json v) {
         if (m.type == MemberType::Picture) v.erase("handle");
         return v;
     }
@@ -115,6 +116,52 @@ TEST_F(ElementMembers, EveryStoredMemberRoundTripsThroughScriptsFilesAndDumps) {
         ASSERT_NE(entry, saved["controls"].end()) << what;
         EXPECT_TRUE(entry->contains(m.Key())) << what << " not saved: " << *entry;
     }
+}
+
+// The form's own members the same way: a stored one comes back from the file under its key, and
+// every one reads back through scripts and dumps under its name.
+TEST_F(ElementMembers, EveryFormMemberRoundTripsThroughScriptsFilesAndDumps) {
+    std::string file = (dir / "form.json").string();
+    Runtime probe;
+    Form& shape = probe.NewForm("frmProbe");
+    std::string first, second;
+    std::vector<const SurfaceMember*> cases;
+    for (const SurfaceMember& m : SurfaceMembers()) {
+        if (!m.AppliesTo(shape) || !m.set || m.shownByRuntime) continue;
+        cases.push_back(&m);
+        json value = NonDefault(m);
+        first += Cmd({{"cmd", "set"}, {"target", ""}, {"property", m.name}, {"value", value}});
+        first += Cmd({{"cmd", "get"}, {"target", ""}, {"property", m.name}});
+        second += Cmd({{"cmd", "get"}, {"target", ""}, {"property", m.name}});
+    }
+    first += Cmd({{"cmd", "save"}, {"path", file}});
+    second += Cmd({{"cmd", "dump"}, {"target", ""}});
+    auto before = Run(first);
+    auto after = Run(second, file);
+    ASSERT_EQ(before.size(), cases.size()) << before.back();
+    ASSERT_EQ(after.size(), cases.size() + 1) << after.back();
+    std::ifstream in(file);
+    json saved = json::parse(in);
+    const json& dump = after.back()["dump"];
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const SurfaceMember& m = *cases[i];
+        json value = Comparable(m, before[i]["value"]);
+        EXPECT_NE(value, nullptr) << m.name;
+        json shown = m.dump == SurfaceMember::DumpKey ? dump[m.Key()] : dump["properties"][m.name];
+        if (!m.stored) continue;  // the next run starts from the default
+        EXPECT_TRUE(saved.contains(m.Key())) << m.name << " not saved: " << saved;
+        EXPECT_EQ(Comparable(m, after[i]["value"]), value) << m.name;
+        EXPECT_EQ(Comparable(m, shown), value) << m.name << " in " << dump;
+    }
+    // Names a form does not have, and one it has but cannot be set, are no members to set.
+    auto out = Run(Cmd({{"cmd", "get"}, {"target", ""}, {"property", "TabIndex"}}) +
+                   Cmd({{"cmd", "set"}, {"target", ""}, {"property", "Name"}, {"value", "frmOther"}}) +
+                   Cmd({{"cmd", "set"}, {"target", ""}, {"property", "BACKCOLOR"}, {"value", 255}}) +
+                   Cmd({{"cmd", "get"}, {"target", ""}, {"property", "backcolour"}}));
+    ASSERT_EQ(out.size(), 3u) << out.back();
+    EXPECT_EQ(out[0]["error"]["number"], 438);
+    EXPECT_EQ(out[1]["error"]["number"], 438);
+    EXPECT_EQ(out[2]["value"], 255);
 }
 
 TEST_F(ElementMembers, OlderSpellingsAreStillAcceptedAndRenamedDumpMembersStillWritten) {
