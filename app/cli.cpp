@@ -42,7 +42,9 @@ Commands:
       message boxes, answers). Time runs on a virtual clock.
   run FORM.json [--scale N] [--events]
       Opens the form in a window and runs it until its windows are closed
-      (needs a display). --events prints each event as it happens, one JSON
+      (needs a display). Without --scale the window follows the display's
+      resolution (Xft.dpi, else the display's own): 2 from 192 dpi, 1.5 from
+      144 dpi, else 1. --events prints each event as it happens, one JSON
       object a line as the script command prints them.
   describe [--markdown] [CLASS...]
       Prints a class's properties (type, default, saved key, values, help
@@ -163,7 +165,7 @@ private:
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<std::string> form;
-    double scale = 1;
+    double scale = 0;  // 0: from the display's resolution
     bool events = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -245,7 +247,6 @@ int RenderShowcase(const fs::path& output, double scale, std::ostream& out, std:
     int failed = 0;
     for (const char* name : {"frmShowcase", "frmAbout", "frmSamples", "frmStatus"}) {
         Runtime runtime;
-        runtime.SetLauncher([](const std::string&) { return false; });
         runtime.onUnhandledError = [&](const HostError& e) {
             err << "stolvane: " << name << ": error " << e.number << ": " << e.description << "\n";
         };
@@ -271,6 +272,7 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     std::optional<fs::path> examples;
     fs::path output = "stolvane-demo";
     double scale = 1;
+    bool scaleGiven = false;
     bool noWindow = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -284,6 +286,7 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
                 auto s = ParseScale(args[i]);
                 if (!s) return Usage(err, "--scale takes a number above 0 and at most 16, not '" + args[i] + "'");
                 scale = *s;
+                scaleGiven = true;
             } else {
                 output = args[i];
             }
@@ -299,7 +302,7 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     const bool display = !noWindow && WindowHost::DisplayAvailable();
     if (display) {
         Runtime runtime;
-        WindowHost host(runtime, scale);
+        WindowHost host(runtime, scaleGiven ? scale : 0);
         Form& form = LoadShowcase(runtime);
         out << "stolvane demo: the showcase window is open; close it (the x of its title bar) to end the demo\n"
             << std::flush;
@@ -345,8 +348,7 @@ int RenderFormFile(const std::string& formPath, const std::string& pngPath, doub
         return ExitStatus::BadInput;
     }
     Runtime runtime;
-    // Rendering never opens a browser or waits for a modal form.
-    runtime.SetLauncher([](const std::string&) { return false; });
+    // Rendering never opens a browser or waits for a modal form: this runtime has no backend.
     runtime.onUnhandledError = [&](const HostError& e) {
         err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
     };

@@ -6,17 +6,12 @@
 
 #include "host/runtime.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cctype>
 #include <iostream>
 
 #include "host/media.h"
 #include "host/runtime_internal.h"
-
-extern char** environ;
 
 namespace stolvane {
 
@@ -36,22 +31,7 @@ bool AllowedLink(const std::string& target) {
     return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "mailto";
 }
 
-// Starts xdg-open with an argument vector (never a shell) and does not wait for the browser.
-bool LaunchWithXdgOpen(const std::string& target) {
-    pid_t pid = 0;
-    std::string prog = "xdg-open";
-    std::vector<char*> argv{prog.data(), const_cast<char*>(target.c_str()), nullptr};
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv.data(), environ) != 0) return false;
-    return true;
-}
-
 }  // namespace
-
-void ReapChildren() {
-    int status = 0;
-    while (waitpid(-1, &status, WNOHANG) > 0) {
-    }
-}
 
 void ForEachSurface(Surface& s, const std::function<void(Surface&)>& f) {
     f(s);
@@ -64,7 +44,6 @@ Runtime::Runtime() {
     DllRegisterServer();
     m_desktop.LoadFromEnvironment();
     m_theme.ApplyDesktop(m_desktop);
-    m_launcher = LaunchWithXdgOpen;
 }
 
 Runtime::~Runtime() {
@@ -122,7 +101,7 @@ void Runtime::PopupMenu(Surface&, MenuItem& root, MenuItem* defaultItem) {
     for (MenuItem* item : root.Items())
         if (item->Visible()) captions.push_back(item->Caption());
     if (m_observer) m_observer->OnMenu(captions, defaultItem ? defaultItem->Caption() : std::string());
-    MenuItem* chosen = m_menuChooser ? m_menuChooser(root, defaultItem) : nullptr;
+    MenuItem* chosen = m_backend->ChooseMenuItem(root, defaultItem);
     if (chosen && chosen->Enabled() && chosen->Visible() && chosen->onClick) chosen->onClick();
 }
 
@@ -168,7 +147,7 @@ void Runtime::SetParentProperty(Surface& surface, const std::string& name, doubl
 // ---------------------------------------------------------------- desktop services
 
 void Runtime::Navigate(const std::string& target) {
-    bool ok = AllowedLink(target) && m_launcher && m_launcher(target);
+    bool ok = AllowedLink(target) && m_backend->Launch(target);
     if (m_observer) m_observer->OnNavigate(target, ok);
     if (!ok) throw HostError(ErrorNumber::NavigationFailed, "Unable to open the link");
 }
@@ -176,18 +155,43 @@ void Runtime::Navigate(const std::string& target) {
 void Runtime::MsgBox(const std::string& text, const std::optional<std::string>& title) {
     std::string t = title ? *title : m_appName;
     if (m_observer) m_observer->OnMsgBox(text, t);
-    if (onMessageBox) onMessageBox(text, t);
+    m_backend->ShowMessage(text, t);
 }
 
 void Runtime::DoEvents() {
-    ReapChildren();
-    if (m_pumpDepth > 4 || !m_pump) return;
+    ReapLaunched();
+    if (m_pumpDepth > 4) return;
     ++m_pumpDepth;
     struct Leave {
         int& d;
         ~Leave() { --d; }
     } leave{m_pumpDepth};
-    m_pump();
+    m_backend->PumpEvents();
+}
+
+// ---------------------------------------------------------------- backend, other threads
+
+void Runtime::SetBackend(Backend* backend) {
+    std::lock_guard lock(m_postLock);
+    m_backend = backend ? backend : &m_noBackend;
+}
+
+void Runtime::Post(std::function<void()> call) {
+    std::lock_guard lock(m_postLock);
+    m_posted.push_back(std::move(call));
+    m_backend->Wake();
+}
+
+bool Runtime::RunPosted() {
+    std::deque<std::function<void()>> calls;
+    {
+        std::lock_guard lock(m_postLock);
+        calls.swap(m_posted);
+    }
+    if (calls.empty()) return false;
+    Dispatch scope(*this);
+    for (auto& call : calls) Guard(call);
+    return true;
 }
 
 std::optional<std::string> Runtime::DesktopSetting(const std::string& section, const std::string& key) {

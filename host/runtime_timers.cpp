@@ -41,7 +41,7 @@ void Runtime::Advance(int64_t ms) {
         if (timer->onTick) Guard([&] { timer->onTick(); });
     }
     m_now = end;
-    ReapChildren();
+    ReapLaunched();
 }
 
 }  // namespace stolvane

@@ -36,17 +36,19 @@ struct CaptionTest : ::testing::Test {
     TolvaneCaption& c = Place("TolvaneCaption1");
     Strings menus;  // what each popup showed: captions with their state, * marking the default
     std::function<MenuItem*(MenuItem&, MenuItem*)> choose = [](MenuItem&, MenuItem*) { return nullptr; };
+    test::HookBackend hooks;
 
     CaptionTest() {
         f.Move(1500, 1500, 9000, 3000);
         rt.SetObserver(&log);
-        rt.SetMenuChooser([this](MenuItem& root, MenuItem* def) {
+        hooks.menu = [this](MenuItem& root, MenuItem* def) {
             std::string shown;
             for (MenuItem* m : root.Items())
                 shown += (m == def ? "*" : "") + m->Caption() + (m->Enabled() ? " " : "(off) ");
             menus.push_back(shown);
             return choose(root, def);
-        });
+        };
+        rt.SetBackend(&hooks);
         rt.ShowForm(f);
     }
     TolvaneCaption& Place(const std::string& name, const PropertyMap* stored = nullptr, Surface* in = nullptr) {
@@ -431,12 +433,19 @@ TEST(CaptionWindow, RealPointerDragsMaximisesRestoresAndChoosesFromTheMenu) {
     xdo("");
     EXPECT_FALSE(SDL_GetWindowFlags(win) & SDL_WINDOW_HIDDEN);
     // The icon's menu opens at the pointer; "&Close" is its last row (about 110 pixels down).
-    display.XdotoolLater(700, {"mousemove", "200", "250", "click", "1"});
+    // It is clicked once the menu is up: the call posted as the menu opens runs in its loop.
+    struct MenuWatch : RuntimeObserver {
+        std::function<void()> onMenu;
+        void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
+    } watch;
+    watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, {"mousemove", "200", "250", "click", "1"}); }); };
+    rt.SetObserver(&watch);
     xdo("mousemove 160 140 click 1");
     for (int i = 0; i < 60 && (events.empty() || events.back() != "MenuClick"); ++i) host.Step(20);
     EXPECT_EQ(events, (Strings{"MaximizeClick", "RestoreClick", "MaximizeClick", "RestoreClick", "MinimizeClick",
                                "HaltClick", "MenuClick"}));
     EXPECT_TRUE(rt.IsShown(form)) << "the bar never closes its form itself";
+    rt.SetObserver(nullptr);
     rt.UnloadForm(form);
     EXPECT_FALSE(host.Step(10));
 }

@@ -189,13 +189,15 @@ TEST_F(RuntimeInput, ChangesMarkOnlyTheirAreaForRepaint) {
 TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinks) {
     Runtime rt;
     std::vector<std::string> launched;
-    rt.SetLauncher([&](const std::string& t) { launched.push_back(t); return true; });
+    test::HookBackend hooks;
+    hooks.launch = [&](const std::string& t) { launched.push_back(t); return true; };
+    rt.SetBackend(&hooks);
     rt.Navigate("https://example.org/x");
     rt.Navigate("MAILTO:someone@example.org");
     for (const char* bad : {"file:///etc/passwd", "javascript:alert(1)", "-e", "/usr/bin/xterm", "", "http"})
         EXPECT_THROW(rt.Navigate(bad), HostError) << bad;
     EXPECT_EQ(launched.size(), 2u);
-    rt.SetLauncher([](const std::string&) { return false; });
+    hooks.launch = [](const std::string&) { return false; };
     EXPECT_THROW(rt.Navigate("http://unreachable"), HostError);
 }
 

@@ -1,0 +1,46 @@
+#include "host/backend.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "core/form.h"
+
+extern char** environ;
+
+namespace stolvane {
+
+void Backend::RunModal(Form&, Form*) {
+    throw HostError(ErrorNumber::InvalidCall, "A modal form needs a window or a script to answer it");
+}
+
+namespace {
+// The programs started for links that have not been collected yet. Only these are ever waited
+// for: the application embedding the runtime may have children of its own.
+std::mutex g_launchedLock;
+std::vector<pid_t> g_launched;
+}  // namespace
+
+bool LaunchWithXdgOpen(const std::string& target) {
+    pid_t pid = 0;
+    std::string prog = "xdg-open";
+    std::vector<char*> argv{prog.data(), const_cast<char*>(target.c_str()), nullptr};
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv.data(), environ) != 0) return false;
+    std::lock_guard lock(g_launchedLock);
+    g_launched.push_back(pid);
+    return true;
+}
+
+void ReapLaunched() {
+    std::lock_guard lock(g_launchedLock);
+    std::erase_if(g_launched, [](pid_t pid) {
+        int status = 0;
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        return r == pid || r < 0;  // finished, or no longer ours to wait for
+    });
+}
+
+}  // namespace stolvane
