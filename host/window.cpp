@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/units.h"
@@ -51,6 +53,9 @@ int16_t ShiftMask() {
 
 }  // namespace
 
+// The longest pause between the clicks of a double-click (SDL's own default).
+constexpr uint32_t kDoubleClickMs = 500;
+
 // The scale a display of this resolution is drawn at: 2 from 192 dpi, 1.5 from 144 dpi.
 double ScaleForDpi(double dpi) { return dpi >= 192 ? 2.0 : dpi >= 144 ? 1.5 : 1.0; }
 
@@ -74,6 +79,9 @@ struct WindowHost::Impl : Backend {
         // What the window manager was last told: the icon shown and the minimum client size.
         const Picture* icon = nullptr;
         double minWidth = 0, minHeight = 0;
+        // The state last asked of the window manager, until it reports it (or two seconds pass).
+        std::optional<int16_t> asking;
+        uint32_t askedAt = 0;
     };
 
     Runtime& rt;
@@ -90,6 +98,21 @@ struct WindowHost::Impl : Backend {
     // until the loop has seen it.
     uint32_t wakeEvent = 0;
     std::atomic<bool> wakePending{false};
+    // The last release of a mouse button, in window and screen pixels, and a double-click whose
+    // second press fell on the popup menu the first click opened.
+    struct Release {
+        uint32_t windowId = 0;
+        int x = 0, y = 0, screenX = 0, screenY = 0;
+        uint32_t time = 0;
+        int16_t button = 0;
+    };
+    Release lastRelease;
+    std::optional<Release> doubleClickInMenu;
+    bool releaseCounted = false;
+    std::tuple<uint32_t, int, int> lastMotion{0, 0, 0};  // window and position of the last move
+    // The pointer at the display event just read, and at the mouse event being handled.
+    std::optional<PixelPoint> systemPointer, pointerAtEvent;
+    bool systemPointerUsed = false;  // the next release's double-click was delivered from the menu
     // Open message boxes, innermost last, with what answers each.
     std::vector<MessageBoxForm> boxes;
 
@@ -120,6 +143,9 @@ struct WindowHost::Impl : Backend {
             scale = ScaleForDpi(dpi.value_or(96));
         }
         for (uint32_t type : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPCOMPLETE}) SDL_EventState(type, SDL_ENABLE);
+        // The display's own events come too: on X11 they tell where the pointer was when each
+        // mouse event happened.
+        if (x11) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     }
 
     ~Impl() {
@@ -265,6 +291,8 @@ struct WindowHost::Impl : Backend {
         const int16_t old = w.state;
         w.state = state;
         if (HasWindowManager(w.window)) {
+            w.asking = state;
+            w.askedAt = SDL_GetTicks();
             if (state == Form::Maximized)
                 SDL_MaximizeWindow(w.window);
             else if (state == Form::Minimized)
@@ -358,10 +386,23 @@ struct WindowHost::Impl : Backend {
             rt.RunPosted();
             return;
         }
+        // While a mouse event is handled, the pointer is where that event happened: a drag
+        // follows the events, not wherever the pointer has gone since they were queued.
+        struct EventPointer {
+            std::optional<PixelPoint>& at;
+            ~EventPointer() { at.reset(); }
+        } eventPointer{pointerAtEvent};
         switch (e.type) {
+            case SDL_SYSWMEVENT: {
+                int x = 0, y = 0;
+                if (PointerOfSystemEvent(e.syswm.msg, x, y)) systemPointer = PixelPoint{x, y};
+                break;
+            }
             case SDL_MOUSEMOTION: {
                 Window* w = FindId(e.motion.windowID);
                 if (!w || !rt.IsShown(*w->form) || Blocked(*w)) return;
+                PointerAtEvent(*w, e.motion.x, e.motion.y);
+                lastMotion = {e.motion.windowID, pointerAtEvent->x, pointerAtEvent->y};
                 double x = e.motion.x * Tw(), y = e.motion.y * Tw();
                 rt.Mouse(*w->form, MouseAction::Move, x, y, ButtonMask(e.motion.state), ShiftMask());
                 if (w->form) UpdatePointer(*w, x, y);
@@ -371,13 +412,44 @@ struct WindowHost::Impl : Backend {
             case SDL_MOUSEBUTTONUP: {
                 Window* w = FindId(e.button.windowID);
                 if (!w || !rt.IsShown(*w->form) || Blocked(*w)) return;
+                PointerAtEvent(*w, e.button.x, e.button.y);
                 double x = e.button.x * Tw(), y = e.button.y * Tw();
                 bool down = e.type == SDL_MOUSEBUTTONDOWN;
                 int16_t b = ButtonOf(e.button.button);
+                // SDL drops some moves (outside the window, even with a button held) and reports
+                // a release where the last move it kept was. The display's own record says
+                // where the release happened: a move there comes first, and the release is there.
+                if (!down && lastMotion != std::tuple(e.button.windowID, pointerAtEvent->x, pointerAtEvent->y)) {
+                    lastMotion = {e.button.windowID, pointerAtEvent->x, pointerAtEvent->y};
+                    int wx = 0, wy = 0;
+                    SDL_GetWindowPosition(w->window, &wx, &wy);
+                    if (systemPointerUsed) x = (pointerAtEvent->x - wx) * Tw(), y = (pointerAtEvent->y - wy) * Tw();
+                    rt.Mouse(*w->form, MouseAction::Move, x, y, ButtonMask(SDL_GetMouseState(nullptr, nullptr)) | b,
+                             ShiftMask());
+                    if (!w->form || !rt.IsShown(*w->form)) return;
+                }
+                if (!down) {
+                    int wx = 0, wy = 0;
+                    SDL_GetWindowPosition(w->window, &wx, &wy);
+                    lastRelease = {e.button.windowID, e.button.x, e.button.y, wx + e.button.x, wy + e.button.y,
+                                   e.button.timestamp, b};
+                }
+                // The release of a second press that closed a popup menu no longer counts as the
+                // display counts it: its double-click has been delivered already.
+                const bool counted = down || !std::exchange(releaseCounted, false);
                 rt.Mouse(*w->form, down ? MouseAction::Down : MouseAction::Up, x, y, b, ShiftMask());
                 // Every second click in a row is a double-click, as on the classic desktop.
-                if (!down && e.button.clicks >= 2 && e.button.clicks % 2 == 0 && w->form && rt.IsShown(*w->form))
+                if (!down && counted && e.button.clicks >= 2 && e.button.clicks % 2 == 0 && w->form &&
+                    rt.IsShown(*w->form))
                     rt.Mouse(*w->form, MouseAction::DoubleClickOnly, x, y, b, ShiftMask());
+                // The click opened a popup menu and the second click of a double-click closed it:
+                // the double-click belongs to what was clicked.
+                if (!down && doubleClickInMenu && doubleClickInMenu->windowId == e.button.windowID) {
+                    const Release at = *doubleClickInMenu;
+                    doubleClickInMenu.reset();
+                    if (w->form && rt.IsShown(*w->form))
+                        rt.Mouse(*w->form, MouseAction::DoubleClickOnly, at.x * Tw(), at.y * Tw(), at.button, ShiftMask());
+                }
                 break;
             }
             case SDL_TEXTINPUT: {
@@ -463,14 +535,29 @@ struct WindowHost::Impl : Backend {
                            !w->popup && HasWindowManager(w->window)) {
                     // The window manager changed the state: the form learns of it. (Without
                     // one these only echo the runtime's own hiding and showing.)
-                    w->state = e.window.event == SDL_WINDOWEVENT_MAXIMIZED   ? Form::Maximized
-                               : e.window.event == SDL_WINDOWEVENT_MINIMIZED ? Form::Minimized
-                                                                             : Form::Normal;
+                    const int16_t state = e.window.event == SDL_WINDOWEVENT_MAXIMIZED   ? Form::Maximized
+                                          : e.window.event == SDL_WINDOWEVENT_MINIMIZED ? Form::Minimized
+                                                                                        : Form::Normal;
+                    // While a state the form asked for is on its way, reports of an earlier
+                    // one are late echoes, not the window manager's doing.
+                    if (w->asking && *w->asking != state && SDL_GetTicks() - w->askedAt < 2000) return;
+                    w->asking.reset();
+                    w->state = state;
                     w->form->SetWindowState(w->state);
                 } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                     Paint(*w, true);
                 } else if (e.window.event == SDL_WINDOWEVENT_LEAVE) {
                     SDL_SetCursor(SDL_GetDefaultCursor());
+                    // The display sends no moves once the pointer is outside: whatever holds the
+                    // capture here (a lit button, a sunken caption bar) is told where it went.
+                    Surface* held = rt.Captured();
+                    if (held && held->OwningForm() == w->form && !Blocked(*w)) {
+                        int gx = 0, gy = 0, wx = 0, wy = 0;
+                        PointerOnScreen(w->window, gx, gy);
+                        SDL_GetWindowPosition(w->window, &wx, &wy);
+                        rt.Mouse(*w->form, MouseAction::Move, (gx - wx) * Tw(), (gy - wy) * Tw(),
+                                 ButtonMask(SDL_GetMouseState(nullptr, nullptr)), ShiftMask());
+                    }
                 }
                 break;
             }
@@ -600,7 +687,22 @@ struct WindowHost::Impl : Backend {
         rt.UnloadForm(box);
     }
 
+    // Where the pointer was at the mouse event being handled: the display's own record of it
+    // (X11), else the window's position plus the event's.
+    void PointerAtEvent(Window& w, int x, int y) {
+        systemPointerUsed = systemPointer.has_value();
+        if (systemPointer) {
+            pointerAtEvent = systemPointer;
+        } else {
+            int wx = 0, wy = 0;
+            SDL_GetWindowPosition(w.window, &wx, &wy);
+            pointerAtEvent = PixelPoint{wx + x, wy + y};
+        }
+        systemPointer.reset();
+    }
+
     std::optional<PixelPoint> Pointer() override {
+        if (pointerAtEvent) return pointerAtEvent;
         int x = 0, y = 0;
         SDL_Window* any = nullptr;
         for (auto& w : windows)
@@ -666,7 +768,20 @@ struct WindowHost::Impl : Backend {
                 for (auto& other : windows) Paint(*other);
                 continue;
             }
-            if (e.type == SDL_MOUSEBUTTONDOWN && SDL_GetWindowID(w.window) != e.button.windowID) break;
+            if (e.type == SDL_MOUSEBUTTONDOWN) {
+                // A second press where the click that opened the menu was, in double-click time,
+                // makes a double-click on what was clicked: the menu goes without a choice.
+                int wx = 0, wy = 0;
+                if (SDL_Window* at = SDL_GetWindowFromID(e.button.windowID)) SDL_GetWindowPosition(at, &wx, &wy);
+                const int sx = wx + e.button.x, sy = wy + e.button.y;
+                if (e.button.timestamp - lastRelease.time <= kDoubleClickMs && std::abs(sx - lastRelease.screenX) <= 4 &&
+                    std::abs(sy - lastRelease.screenY) <= 4 && FindId(lastRelease.windowId)) {
+                    doubleClickInMenu = lastRelease;
+                    releaseCounted = true;
+                    break;
+                }
+                if (SDL_GetWindowID(w.window) != e.button.windowID) break;
+            }
             if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST &&
                 SDL_GetWindowID(w.window) == e.window.windowID)
                 break;

@@ -59,6 +59,18 @@ void PointerOnScreen(SDL_Window* window, int& x, int& y) {
     SDL_GetGlobalMouseState(&x, &y);
 }
 
+bool PointerOfSystemEvent(const void* sdlSysWMmsg, int& x, int& y) {
+    const auto* msg = static_cast<const SDL_SysWMmsg*>(sdlSysWMmsg);
+    if (!msg || msg->subsystem != SDL_SYSWM_X11) return false;
+    const XEvent& e = msg->msg.x11.event;
+    switch (e.type) {
+        case MotionNotify: x = e.xmotion.x_root, y = e.xmotion.y_root; return true;
+        case ButtonPress:
+        case ButtonRelease: x = e.xbutton.x_root, y = e.xbutton.y_root; return true;
+        default: return false;
+    }
+}
+
 void MarkModal(SDL_Window* window) {
     Display* display = nullptr;
     ::Window xwindow = 0;

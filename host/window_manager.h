@@ -18,6 +18,11 @@ bool HasWindowManager(SDL_Window* window);
 // (SDL's own answer can lag behind synthetic input on X11).
 void PointerOnScreen(SDL_Window* window, int& x, int& y);
 
+// The pointer's screen position carried by a display event (SDL_SYSWMEVENT) about the pointer:
+// where it was when the event happened, whatever has moved since. False for other events and
+// on systems whose events carry none (Wayland).
+bool PointerOfSystemEvent(const void* sdlSysWMmsg, int& x, int& y);
+
 // Marks a window not yet shown as a modal dialog (_NET_WM_STATE_MODAL on X11), for the window
 // manager to read when it maps the window. Transience for the owner is SDL's to set.
 void MarkModal(SDL_Window* window);

@@ -603,19 +603,19 @@ void TolvaneCaption::MouseMoved(MouseArgs& a, bool onSurface) {
         SetFormProperty("Top", static_cast<double>(m_DragY) + p.y);
     }
     const bool inside = a.x >= 0 && a.x <= s.Width() && a.y >= 0 && a.y <= s.Height();
-    if (inside) {
-        if (m_Status != CaptionStatus::Sunken) SetCaptionStatus(CaptionStatus::Sunken);
-        // Over a caption button or the icon the capture is let go, so that the press reaches
-        // them; the bar takes it again as soon as the pointer is back on its own surface.
-        if (onSurface && !m_MouseDown && OverChild(a.x, a.y)) {
-            if (m_Captured) {
-                ReleaseMouse(GetHost());
-                m_Captured = False;
-            }
-        } else {
-            CaptureMouse(s);
-            m_Captured = True;
+    if (inside && onSurface && !m_MouseDown && OverChild(a.x, a.y)) {
+        // Over a caption button or the icon the pointer is off the bar's own surface: the bevel
+        // rests, and the capture is let go so that the press reaches them (they pass the bar
+        // no moves). The bar takes it again as soon as the pointer is back on its surface.
+        if (m_Status != CaptionStatus::Elevated) SetCaptionStatus(CaptionStatus::Elevated);
+        if (m_Captured) {
+            ReleaseMouse(GetHost());
+            m_Captured = False;
         }
+    } else if (inside) {
+        if (m_Status != CaptionStatus::Sunken) SetCaptionStatus(CaptionStatus::Sunken);
+        CaptureMouse(s);
+        m_Captured = True;
     } else {
         if (m_Status != CaptionStatus::Elevated) SetCaptionStatus(CaptionStatus::Elevated);
         if (m_Captured) {
