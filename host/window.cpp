@@ -299,6 +299,12 @@ struct WindowHost::Impl : Backend {
                 SDL_MinimizeWindow(w.window);
             else
                 SDL_RestoreWindow(w.window);
+            // SDL restores only a window it knows to be minimised, and learns of it late: the
+            // window is mapped again (X11's way out of iconic state) and asked to be active.
+            if (old == Form::Minimized && state != Form::Minimized) {
+                Deiconify(w.window);
+                SDL_RaiseWindow(w.window);
+            }
             return;
         }
         Form& f = *w.form;

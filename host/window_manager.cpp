@@ -71,6 +71,14 @@ bool PointerOfSystemEvent(const void* sdlSysWMmsg, int& x, int& y) {
     }
 }
 
+void Deiconify(SDL_Window* window) {
+    Display* display = nullptr;
+    ::Window xwindow = 0;
+    if (!X11Of(window, display, xwindow)) return;
+    XMapRaised(display, xwindow);
+    XFlush(display);
+}
+
 void MarkModal(SDL_Window* window) {
     Display* display = nullptr;
     ::Window xwindow = 0;

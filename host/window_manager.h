@@ -23,6 +23,10 @@ void PointerOnScreen(SDL_Window* window, int& x, int& y);
 // on systems whose events carry none (Wayland).
 bool PointerOfSystemEvent(const void* sdlSysWMmsg, int& x, int& y);
 
+// Asks for an iconified window to be shown again, as X11's conventions have it (mapping it),
+// however late SDL learns that it was iconified. Nothing elsewhere.
+void Deiconify(SDL_Window* window);
+
 // Marks a window not yet shown as a modal dialog (_NET_WM_STATE_MODAL on X11), for the window
 // manager to read when it maps the window. Transience for the owner is SDL's to set.
 void MarkModal(SDL_Window* window);
