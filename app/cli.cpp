@@ -44,7 +44,9 @@ Commands:
       message boxes, answers). Time runs on a virtual clock.
   run FORM.json [--scale N] [--events] [--all-events]
       Opens the form in a window and runs it until its windows are closed
-      (needs a display). --events prints each event of the form and the
+      (needs a display). Without --scale the window follows the display's
+      resolution (Xft.dpi, else the display's own): 2 from 192 dpi, 1.5 from
+      144 dpi, else 1. --events prints each event of the form and the
       controls placed on it as it happens, one JSON object a line as the
       script command prints them; --all-events also prints the events of the
       controls inside other controls' designs (a button's caption label).
@@ -251,7 +253,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     o.Flag("all-events", 0, &allEvents);
     o.Text("scale", 0, &scaleText.text);
     int status = 0;
-    double scale = 1;
+    double scale = 0;  // 0: from the display's resolution
     if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
     if (o.positional.size() > 1) return Usage(err, "run takes one form file");
     if (o.positional.empty()) return Usage(err, "run needs a form file");
@@ -318,7 +320,6 @@ int RenderShowcase(const fs::path& output, double scale, std::ostream& out, std:
     int failed = 0;
     for (const char* name : {"frmShowcase", "frmAbout", "frmSamples", "frmStatus"}) {
         Runtime runtime;
-        runtime.SetLauncher([](const std::string&) { return false; });
         runtime.onUnhandledError = [&](const HostError& e) {
             err << "stolvane: " << name << ": error " << e.number << ": " << e.description << "\n";
         };
@@ -356,6 +357,7 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (examplesText.given()) examples = examplesText.str();
     fs::path output = outputText.given() ? fs::path(outputText.str()) : fs::path("stolvane-demo");
     const bool noWindow = noWindowFlag;
+    const bool scaleGiven = scaleText.given();
     std::error_code ec;
     if (examples && !fs::is_directory(*examples, ec)) {
         err << "stolvane: demo: " << examples->string() << " is not a folder of example forms\n";
@@ -364,7 +366,7 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     const bool display = !noWindow && WindowHost::DisplayAvailable();
     if (display) {
         Runtime runtime;
-        WindowHost host(runtime, scale);
+        WindowHost host(runtime, scaleGiven ? scale : 0);
         Form& form = LoadShowcase(runtime);
         out << "stolvane demo: the showcase window is open; close it (the x of its title bar) to end the demo\n"
             << std::flush;
@@ -410,8 +412,7 @@ int RenderFormFile(const std::string& formPath, const std::string& pngPath, doub
         return ExitStatus::BadInput;
     }
     Runtime runtime;
-    // Rendering never opens a browser or waits for a modal form.
-    runtime.SetLauncher([](const std::string&) { return false; });
+    // Rendering never opens a browser or waits for a modal form: this runtime has no backend.
     runtime.onUnhandledError = [&](const HostError& e) {
         err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
     };

@@ -27,7 +27,6 @@ struct Specimens {
     std::map<std::string, Control*> byClass;
 
     Specimens() {
-        runtime.SetLauncher([](const std::string&) { return false; });
         form = &runtime.NewForm("frmReference", 9600, 7200);
         for (const ClassInfo& c : Library::Instance().Classes()) {
             if (c.summary.empty()) continue;

@@ -21,18 +21,7 @@ ScriptDriver::ScriptDriver(Runtime& runtime, std::istream& in, std::ostream& out
     m_rt.SetObserver(this);
     m_rt.SetFocusOnShow(true);
     // A script never starts a browser: navigation succeeds or fails as the script says.
-    m_rt.SetLauncher([this](const std::string&) { return !m_navigationFails; });
-    m_rt.SetModalLoop([this](Form& f) { ModalLoop(f); });
-    m_rt.SetMenuChooser([this](MenuItem& root, MenuItem*) -> MenuItem* {
-        if (!m_menuAnswer) return nullptr;
-        std::optional<std::string> answer = std::move(*m_menuAnswer);
-        m_menuAnswer.reset();
-        if (!answer) return nullptr;
-        for (MenuItem* item : root.Items())
-            if (item->Visible() && item->Caption() == *answer) return item;
-        EmitError(ErrorNumber::InvalidCall, "menu: the popup menu has no item \"" + *answer + "\"");
-        return nullptr;
-    });
+    m_rt.SetBackend(this);
     m_rt.onUnhandledError = [this](const HostError& e) { EmitError(e.number, e.description); };
 }
 
@@ -40,9 +29,7 @@ ScriptDriver::~ScriptDriver() {
     m_renderers.clear();
     m_rt.SetObserver(nullptr);
     m_rt.SetFocusOnShow(false);
-    m_rt.SetModalLoop(nullptr);
-    m_rt.SetMenuChooser(nullptr);
-    m_rt.SetLauncher([](const std::string&) { return false; });
+    m_rt.SetBackend(nullptr);
     m_rt.onUnhandledError = nullptr;
 }
 
@@ -176,6 +163,26 @@ void ScriptDriver::OnFormShown(Form& form, bool shown) {
     Emit(j);
 }
 
+// ---------------------------------------------------------------- the backend
+
+void ScriptDriver::FormDestroying(Form& form) {
+    DropRenderer(form);
+    std::erase(m_modal, &form);
+}
+
+void ScriptDriver::RunModal(Form& form, Form*) { ModalLoop(form); }
+
+MenuItem* ScriptDriver::ChooseMenuItem(MenuItem& root, MenuItem*) {
+    if (!m_menuAnswer) return nullptr;
+    std::optional<std::string> answer = std::move(*m_menuAnswer);
+    m_menuAnswer.reset();
+    if (!answer) return nullptr;
+    for (MenuItem* item : root.Items())
+        if (item->Visible() && item->Caption() == *answer) return item;
+    EmitError(ErrorNumber::InvalidCall, "menu: the popup menu has no item \"" + *answer + "\"");
+    return nullptr;
+}
+
 // ---------------------------------------------------------------- the command loop
 
 bool ScriptDriver::Step() {
@@ -206,6 +213,8 @@ bool ScriptDriver::Step() {
         std::cerr << "stolvane: script line " << m_line << ": " << e.what() << "\n";
         throw Abort{1};
     }
+    // Calls posted from other threads run between commands.
+    m_rt.RunPosted();
     if (m_modal.empty()) {
         // Frames of forms that were unloaded go before the forms themselves.
         auto loaded = [&](Form* f) {

@@ -43,7 +43,10 @@ OleColour JsonColour(const InJson& v);
 // other unless both are given.
 Font MergeFont(const Font& base, const InJson& v);
 
-class ScriptDriver : public RuntimeObserver {
+// The headless backend: modal forms are answered by the commands that follow, popup menus by
+// the "menu" command, links open or fail as "navigation" says, message boxes are printed, the
+// clipboard is a string kept in memory.
+class ScriptDriver : public RuntimeObserver, public Backend {
 public:
     ScriptDriver(Runtime& runtime, std::istream& in, std::ostream& out);
     ~ScriptDriver() override;
@@ -65,6 +68,12 @@ public:
     void OnFocus(const std::string& path) override;
     void OnMenu(const std::vector<std::string>& captions, const std::string& defaultCaption) override;
     void OnFormShown(Form& form, bool shown) override;
+
+    // ---- Backend
+    void FormDestroying(Form& form) override;
+    void RunModal(Form& form, Form* owner) override;
+    MenuItem* ChooseMenuItem(MenuItem& root, MenuItem* defaultItem) override;
+    bool Launch(const std::string&) override { return !m_navigationFails; }
 
 private:
     using Command = void (ScriptDriver::*)(const InJson&);

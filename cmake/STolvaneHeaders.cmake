@@ -32,6 +32,7 @@ set(STOLVANE_PUBLIC_HEADERS
   controls/label/tolvanelabel.h
   controls/panel/tolvanepanel.h
   controls/tick/tolvanetick.h
+  host/backend.h
   host/colour_source.h
   host/desktop.h
   host/form_file.h

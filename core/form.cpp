@@ -56,6 +56,12 @@ Element* Form::FindAuthored(const std::string& name, int index) const {
     return nullptr;
 }
 
+void Form::SetMinClientSize(double width, double height) {
+    if (!(width >= 0 && height >= 0 && width <= kMaxExtentTwips && height <= kMaxExtentTwips))
+        throw HostError::InvalidProperty();
+    m_minClientWidth = width, m_minClientHeight = height;
+}
+
 void Form::CentreOn(const Form& owner) {
     Move(owner.Left() + std::round((owner.Width() - Width()) / 2), owner.Top() + std::round((owner.Height() - Height()) / 2),
          Width(), Height());

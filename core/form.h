@@ -28,6 +28,11 @@ public:
     void SetFont(FontRef f) { m_font = f ? std::move(f) : m_font; }
     const PictureRef& Icon() const { return m_icon; }
     void SetIcon(PictureRef p) { m_icon = std::move(p); }
+    // The smallest client area the user may size the window to, in twips (0: no limit); the
+    // window manager is told. A negative size is refused (380).
+    double MinClientWidth() const { return m_minClientWidth; }
+    double MinClientHeight() const { return m_minClientHeight; }
+    void SetMinClientSize(double width, double height);
     // A library form's own resource name, if it is one.
     const std::string& LibraryName() const { return m_libraryName; }
     void SetLibraryName(std::string n) { m_libraryName = std::move(n); }
@@ -56,6 +61,7 @@ private:
     int16_t m_windowState = Normal;
     FontRef m_font = MakeFont("MS Sans Serif", 8.25);
     PictureRef m_icon = Picture::Empty();
+    double m_minClientWidth = 0, m_minClientHeight = 0;
     std::string m_libraryName;
     std::unordered_map<std::string, Surface*> m_placed;
 };

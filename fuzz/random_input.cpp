@@ -37,12 +37,7 @@ class RandomRun {
 public:
     RandomRun(uint64_t seed, const std::string& tempDir) : m_random(seed), m_dir(tempDir) {
         rt.SetFocusOnShow(true);
-        rt.SetLauncher([](const std::string&) { return false; });
-        rt.SetModalLoop([this](Form& f) {
-            Note("modal " + f.Name());
-            rt.HideForm(f);
-        });
-        rt.onMessageBox = [this](const std::string& text, const std::string&) { Note("msgbox " + text.substr(0, 60)); };
+        rt.SetBackend(&m_backend);
         rt.onUnhandledError = [this](const HostError& e) {
             Note("error " + std::to_string(e.number) + " " + e.description.substr(0, 80));
             // A handler that let anything but a HostError out is a fault of the control.
@@ -88,6 +83,17 @@ public:
     }
 
 private:
+    // Modal forms close at once and message boxes are noted; links open nothing.
+    struct Answers : Backend {
+        RandomRun& run;
+        explicit Answers(RandomRun& r) : run(r) {}
+        void RunModal(Form& f, Form*) override {
+            run.Note("modal " + f.Name());
+            run.rt.HideForm(f);
+        }
+        void ShowMessage(const std::string& text, const std::string&) override { run.Note("msgbox " + text.substr(0, 60)); }
+    };
+    Answers m_backend{*this};
     Runtime rt;
     Form& form = rt.NewForm("frmRandom", kFormW, kFormH);
     std::mt19937_64 m_random;
@@ -282,9 +288,7 @@ private:
         try {
             SaveFormFile(rt, form, first);
             Runtime other;
-            other.SetLauncher([](const std::string&) { return false; });
             other.onUnhandledError = [](const HostError&) {};
-            other.onMessageBox = [](const std::string&, const std::string&) {};
             Form& loaded = LoadFormFile(other, first);
             SaveFormFile(other, loaded, second);
         } catch (const std::exception& e) {

@@ -6,10 +6,6 @@
 
 #include "host/runtime.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -21,8 +17,6 @@
 #include "host/pictures.h"
 #include "host/text_layouts.h"
 #include "host/runtime_internal.h"
-
-extern char** environ;
 
 namespace stolvane {
 
@@ -41,34 +35,7 @@ bool AllowedLink(const std::string& target) {
     return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "mailto";
 }
 
-// Starts xdg-open with an argument vector (never a shell). xdg-open hands the link to the
-// desktop and exits, with a status that is not 0 when it could not (3: no program to open it
-// with): the link opened only when it exits with 0. One that is still running after a few
-// seconds has started a browser that stays in its place; that counts as opened, and it is
-// collected later.
-bool LaunchWithXdgOpen(const std::string& target) {
-    constexpr int kWaitMs = 3000;
-    pid_t pid = 0;
-    std::string prog = "xdg-open";
-    std::vector<char*> argv{prog.data(), const_cast<char*>(target.c_str()), nullptr};
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv.data(), environ) != 0) return false;
-    for (int waited = 0; waited < kWaitMs; waited += 5) {
-        int status = 0;
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (r < 0 && errno != EINTR) return true;  // collected elsewhere: nothing to go on
-        usleep(5000);
-    }
-    return true;
-}
-
 }  // namespace
-
-void ReapChildren() {
-    int status = 0;
-    while (waitpid(-1, &status, WNOHANG) > 0) {
-    }
-}
 
 void ForEachSurface(Surface& s, const std::function<void(Surface&)>& f) {
     f(s);
@@ -80,7 +47,6 @@ Runtime::Runtime(Library& library) : m_library(library) {
     InitFonts();
     m_desktop.LoadFromEnvironment();
     m_theme.ApplyDesktop(m_desktop);
-    m_launcher = LaunchWithXdgOpen;
 }
 
 Runtime::~Runtime() {
@@ -138,7 +104,7 @@ void Runtime::PopupMenu(Surface&, MenuItem& root, MenuItem* defaultItem) {
     for (MenuItem* item : root.Items())
         if (item->Visible()) captions.push_back(item->Caption());
     if (m_observer) m_observer->OnMenu(captions, defaultItem ? defaultItem->Caption() : std::string());
-    MenuItem* chosen = m_menuChooser ? m_menuChooser(root, defaultItem) : nullptr;
+    MenuItem* chosen = m_backend->ChooseMenuItem(root, defaultItem);
     if (chosen && chosen->Enabled() && chosen->Visible() && chosen->onClick) chosen->onClick();
 }
 
@@ -184,7 +150,7 @@ void Runtime::SetParentProperty(Surface& surface, const std::string& name, doubl
 // ---------------------------------------------------------------- desktop services
 
 void Runtime::Navigate(const std::string& target) {
-    bool ok = AllowedLink(target) && m_launcher && m_launcher(target);
+    bool ok = AllowedLink(target) && m_backend->Launch(target);
     if (m_observer) m_observer->OnNavigate(target, ok);
     if (!ok) throw HostError(ErrorNumber::NavigationFailed, "Unable to open the link");
 }
@@ -192,18 +158,43 @@ void Runtime::Navigate(const std::string& target) {
 void Runtime::MsgBox(const std::string& text, const std::optional<std::string>& title) {
     std::string t = title ? *title : m_appName;
     if (m_observer) m_observer->OnMsgBox(text, t);
-    if (onMessageBox) onMessageBox(text, t);
+    m_backend->ShowMessage(text, t);
 }
 
 void Runtime::DoEvents() {
-    ReapChildren();
-    if (m_pumpDepth > 4 || !m_pump) return;
+    ReapLaunched();
+    if (m_pumpDepth > 4) return;
     ++m_pumpDepth;
     struct Leave {
         int& d;
         ~Leave() { --d; }
     } leave{m_pumpDepth};
-    m_pump();
+    m_backend->PumpEvents();
+}
+
+// ---------------------------------------------------------------- backend, other threads
+
+void Runtime::SetBackend(Backend* backend) {
+    std::lock_guard lock(m_postLock);
+    m_backend = backend ? backend : &m_noBackend;
+}
+
+void Runtime::Post(std::function<void()> call) {
+    std::lock_guard lock(m_postLock);
+    m_posted.push_back(std::move(call));
+    m_backend->Wake();
+}
+
+bool Runtime::RunPosted() {
+    std::deque<std::function<void()>> calls;
+    {
+        std::lock_guard lock(m_postLock);
+        calls.swap(m_posted);
+    }
+    if (calls.empty()) return false;
+    Dispatch scope(*this);
+    for (auto& call : calls) Guard(call);
+    return true;
 }
 
 std::optional<std::string> Runtime::DesktopSetting(const std::string& section, const std::string& key) {

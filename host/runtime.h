@@ -9,8 +9,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -23,6 +25,7 @@
 #include "core/library.h"
 #include "core/units.h"
 #include "host/colour_source.h"
+#include "host/backend.h"
 #include "host/desktop.h"
 #include "host/theme.h"
 
@@ -70,7 +73,7 @@ public:
     OleColour ResolveColour(OleColour colour) override;
     double TwipsPerPixelX() override { return kTwipsPerPixel; }
     double TwipsPerPixelY() override { return kTwipsPerPixel; }
-    PixelPoint CursorPosition() override { return m_pointerSource ? m_pointerSource() : m_cursor; }
+    PixelPoint CursorPosition() override { return m_backend->Pointer().value_or(m_cursor); }
     void PropertyChanged(Surface& surface, const std::string& key) override;
     void RaiseEvent(Surface& surface, const std::string& name, EventArgs& args) override;
     void SurfaceChanged(Surface& surface, const Rect& oldBounds) override;
@@ -106,24 +109,22 @@ public:
     Theme& GetTheme() { return m_theme; }
     Desktop& GetDesktop() { return m_desktop; }
     void SetCursor(PixelPoint p) { m_cursor = p; }
-    // Navigation: by default xdg-open for http, https, ftp and mailto; tests replace it.
-    // The launcher returns false when the target could not be opened.
-    void SetLauncher(std::function<bool(const std::string&)> launcher) { m_launcher = std::move(launcher); }
-    // Modal loops: the backend runs the nested loop until the form is hidden or unloaded.
-    void SetModalLoop(std::function<void(Form&)> loop) { m_modalLoop = std::move(loop); }
-    // Popup menus: the backend chooses an item (or null to dismiss).
-    void SetMenuChooser(std::function<MenuItem*(MenuItem& root, MenuItem* defaultItem)> chooser) {
-        m_menuChooser = std::move(chooser);
-    }
-    // The pointer's real screen position (windows); without a source it is where the last
-    // mouse input was delivered.
-    void SetPointerSource(std::function<PixelPoint()> source) { m_pointerSource = std::move(source); }
+    // The backend that shows forms, menus and message boxes, opens links and wakes the loop
+    // (see host/backend.h); null goes back to none. It must stay alive while it is set.
+    void SetBackend(Backend* backend);
+    Backend& GetBackend() { return *m_backend; }
     // With this on (windows and scripts turn it on), a form that opens as the active one gives
     // the focus to its first control in tab order that can take it. Off, showing a form leaves
     // the focus alone, so a picture rendered from code shows the form at rest.
     void SetFocusOnShow(bool on) { m_focusOnShow = on; }
-    // Pending-message processing: the backend pumps its queue (windows) or does nothing.
-    void SetEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+
+    // ---- Other threads
+    // Queues a call to run on the interface thread and wakes the backend's loop. The one member
+    // that may be called from any thread.
+    void Post(std::function<void()> call);
+    // Runs the calls posted so far, in order (the interface thread; backends call it from
+    // their loop). False when there were none.
+    bool RunPosted();
 
     // ---- Forms
     Form& NewForm(const std::string& name, double clientWidth = 9600, double clientHeight = 7200);
@@ -196,8 +197,6 @@ public:
     // Errors raised by handlers reach the runtime, which reports them and carries on.
     void ReportError(const HostError& e);
     std::function<void(const HostError&)> onUnhandledError;
-    // Shows a message box for real (windows); without it the box is only reported.
-    std::function<void(const std::string& text, const std::string& title)> onMessageBox;
 
     // Unloaded forms and their controls are destroyed only once no handler is running, so a
     // handler that unloads its own form (or opens a modal form that is unloaded meanwhile)
@@ -243,11 +242,10 @@ private:
     RuntimeObserver* m_observer = nullptr;
     std::string m_appName = "STolvane";
     PixelPoint m_cursor;
-    std::function<bool(const std::string&)> m_launcher;
-    std::function<void(Form&)> m_modalLoop;
-    std::function<MenuItem*(MenuItem&, MenuItem*)> m_menuChooser;
-    std::function<void()> m_pump;
-    std::function<PixelPoint()> m_pointerSource;
+    Backend m_noBackend;
+    Backend* m_backend = &m_noBackend;
+    std::mutex m_postLock;  // guards m_posted and m_backend against Post from other threads
+    std::deque<std::function<void()>> m_posted;
     bool m_focusOnShow = false;
 
     std::vector<std::unique_ptr<Form>> m_forms;

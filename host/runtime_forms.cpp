@@ -73,9 +73,6 @@ Form& Runtime::LoadForm(const std::string& name) {
 }
 
 void Runtime::ShowModal(Form& form, Surface* owner) {
-    if (!m_modalLoop)
-        throw HostError(ErrorNumber::InvalidCall, "A modal form needs a window or a script to answer it");
-    (void)owner;
     // Each modal form is a loop nested in the one that opened it: past a depth the stack would
     // run out, so the form is refused instead.
     if (m_modal.size() >= static_cast<size_t>(limits::kMaxModalDepth))
@@ -85,7 +82,14 @@ void Runtime::ShowModal(Form& form, Surface* owner) {
     Dispatch scope(*this);
     m_modal.push_back(&form);
     ShowForm(form);
-    m_modalLoop(form);
+    try {
+        m_backend->RunModal(form, owner ? owner->OwningForm() : nullptr);
+    } catch (...) {
+        // No loop could run: the form is not left open as a modal form nobody answers.
+        std::erase(m_modal, &form);
+        HideForm(form);
+        throw;
+    }
     // The loop ends when the form was hidden or unloaded.
     auto it = std::find(m_modal.begin(), m_modal.end(), &form);
     if (it != m_modal.end()) m_modal.erase(it);
@@ -124,6 +128,8 @@ void Runtime::CollectGarbage() {
     auto dead = std::move(m_unloaded);
     m_unloaded.clear();
     for (Form* f : dead) {
+        // Whatever a backend holds of the form (a window, a frame) goes first.
+        m_backend->FormDestroying(*f);
         // A handler still running when the form was unloaded may have taken the capture or the
         // focus, or started a timer, since: forget them again before the objects go.
         ForEachSurface(*f, [&](Surface& s) { ForgetSurface(s); });

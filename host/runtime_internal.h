@@ -10,7 +10,4 @@ namespace stolvane {
 // Calls f for the surface and every control surface inside it, outermost first.
 void ForEachSurface(Surface& s, const std::function<void(Surface&)>& f);
 
-// Collects finished child processes (the browsers started for links) without waiting.
-void ReapChildren();
-
 }  // namespace stolvane

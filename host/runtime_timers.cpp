@@ -75,14 +75,14 @@ void Runtime::Advance(int64_t ms) {
         if (timer->onTick) Guard([&] { timer->onTick(); });
     }
     m_now = end;
-    ReapChildren();
+    ReapLaunched();
 }
 
 void Runtime::AdvanceLoopTurn(int64_t ms) {
     if (ms < 0) throw HostError::InvalidCall();
     Dispatch scope(*this);
     FireDueOnce(m_now + ms);
-    ReapChildren();
+    ReapLaunched();
 }
 
 }  // namespace stolvane

@@ -3,14 +3,19 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/units.h"
+#include "host/backend.h"
+#include "host/message_box.h"
 #include "host/popup_menu.h"
 #include "host/render.h"
 #include "host/window_manager.h"
@@ -48,9 +53,16 @@ int16_t ShiftMask() {
 
 }  // namespace
 
-struct WindowHost::Impl {
+// The longest pause between the clicks of a double-click (SDL's own default).
+constexpr uint32_t kDoubleClickMs = 500;
+
+// The scale a display of this resolution is drawn at: 2 from 192 dpi, 1.5 from 144 dpi.
+double ScaleForDpi(double dpi) { return dpi >= 192 ? 2.0 : dpi >= 144 ? 1.5 : 1.0; }
+
+struct WindowHost::Impl : Backend {
     struct Window {
-        Form* form = nullptr;
+        Form* form = nullptr;  // null once the window is closed; the entry goes at the next safe point
+        Form* owner = nullptr;  // the form a modal form was opened from
         SDL_Window* window = nullptr;
         SDL_Renderer* renderer = nullptr;
         SDL_Texture* texture = nullptr;
@@ -64,6 +76,12 @@ struct WindowHost::Impl {
         bool filled = false;
         // Positions asked of the window whose move notifications have not come back yet.
         std::vector<std::pair<int, int>> asked;
+        // What the window manager was last told: the icon shown and the minimum client size.
+        const Picture* icon = nullptr;
+        double minWidth = 0, minHeight = 0;
+        // The state last asked of the window manager, until it reports it (or two seconds pass).
+        std::optional<int16_t> asking;
+        uint32_t askedAt = 0;
     };
 
     Runtime& rt;
@@ -73,6 +91,30 @@ struct WindowHost::Impl {
     std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
     DragData drop;  // files and text of the drop in progress
     bool x11 = false;  // the X11 video driver: X errors about vanished windows are guarded
+    // Calls into the runtime in progress (event handling, menus): windows closed meanwhile keep
+    // their entries until none is, so no caller finds its Window gone.
+    int busy = 0;
+    // The event that wakes the loop for calls posted from other threads, pushed at most once
+    // until the loop has seen it.
+    uint32_t wakeEvent = 0;
+    std::atomic<bool> wakePending{false};
+    // The last release of a mouse button, in window and screen pixels, and a double-click whose
+    // second press fell on the popup menu the first click opened.
+    struct Release {
+        uint32_t windowId = 0;
+        int x = 0, y = 0, screenX = 0, screenY = 0;
+        uint32_t time = 0;
+        int16_t button = 0;
+    };
+    Release lastRelease;
+    std::optional<Release> doubleClickInMenu;
+    bool releaseCounted = false;
+    std::tuple<uint32_t, int, int> lastMotion{0, 0, 0};  // window and position of the last move
+    // The pointer at the display event just read, and at the mouse event being handled.
+    std::optional<PixelPoint> systemPointer, pointerAtEvent;
+    bool systemPointerUsed = false;  // the next release's double-click was delivered from the menu
+    // Open message boxes, innermost last, with what answers each.
+    std::vector<MessageBoxForm> boxes;
 
     Impl(Runtime& r, double s) : rt(r), scale(s) {
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -92,7 +134,18 @@ struct WindowHost::Impl {
         }
         x11 = std::string(driver) == "x11";
         if (x11) GuardAgainstVanishedWindows();
+        wakeEvent = SDL_RegisterEvents(1);
+        if (scale <= 0) {
+            // The resolution the desktop configures, else the one the display reports.
+            std::optional<double> dpi = ConfiguredDpi();
+            float ddpi = 0, hdpi = 0, vdpi = 0;
+            if (!dpi && SDL_GetDisplayDPI(0, &ddpi, &hdpi, &vdpi) == 0 && hdpi > 0) dpi = hdpi;
+            scale = ScaleForDpi(dpi.value_or(96));
+        }
         for (uint32_t type : {SDL_DROPBEGIN, SDL_DROPFILE, SDL_DROPTEXT, SDL_DROPCOMPLETE}) SDL_EventState(type, SDL_ENABLE);
+        // The display's own events come too: on X11 they tell where the pointer was when each
+        // mouse event happened.
+        if (x11) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     }
 
     ~Impl() {
@@ -105,28 +158,55 @@ struct WindowHost::Impl {
 
     Window* Find(const Form* f) {
         for (auto& w : windows)
-            if (w->form == f) return w.get();
+            if (w->form && w->form == f) return w.get();
         return nullptr;
     }
     Window* FindId(uint32_t id) {
         for (auto& w : windows)
-            if (w->window && SDL_GetWindowID(w->window) == id) return w.get();
+            if (w->form && w->window && SDL_GetWindowID(w->window) == id) return w.get();
         return nullptr;
     }
 
     void Destroy(Window& w) {
         if (w.texture) SDL_DestroyTexture(w.texture);
         if (w.renderer) SDL_DestroyRenderer(w.renderer);
-        if (w.window) SDL_DestroyWindow(w.window);
+        if (w.window) {
+            if (x11) WindowDestroying(w.window);
+            SDL_DestroyWindow(w.window);
+        }
         w.texture = nullptr, w.renderer = nullptr, w.window = nullptr;
     }
 
-    Window& Open(Form& form, bool popup = false) {
+    // Closes the window and lets go of its form; the entry itself goes at the next safe point.
+    void Close(Window& w) {
+        Destroy(w);
+        w.painter.reset();
+        w.form = nullptr;
+        w.owner = nullptr;
+    }
+    void Sweep() {
+        if (busy > 0) return;
+        std::erase_if(windows, [](const std::unique_ptr<Window>& w) { return !w->form; });
+    }
+
+    // ---- Backend: the form is going; so does its window, and any mention of it as an owner.
+    void FormDestroying(Form& form) override {
+        for (auto& w : windows) {
+            if (w->owner == &form) w->owner = nullptr;
+            if (w->form == &form) Close(*w);
+        }
+        std::erase_if(boxes, [&](const MessageBoxForm& b) { return b.form == &form; });
+    }
+
+    Window& Open(Form& form, bool popup = false, Form* owner = nullptr) {
         if (Window* w = Find(&form)) return *w;
         auto w = std::make_unique<Window>();
         w->form = &form;
         w->popup = popup;
-        uint32_t flags = SDL_WINDOW_SHOWN;
+        w->owner = owner;
+        // Created hidden: the window manager reads the hints (owner, modal, icon, minimum size)
+        // when the window is first shown.
+        uint32_t flags = SDL_WINDOW_HIDDEN;
         if (form.GetBorderStyle() == Form::None || popup) flags |= SDL_WINDOW_BORDERLESS;
         if (popup) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP;
         if (form.GetBorderStyle() == Form::Sizable) flags |= SDL_WINDOW_RESIZABLE;
@@ -142,16 +222,52 @@ struct WindowHost::Impl {
         w->painter = std::make_unique<FormRenderer>(rt, form, scale);
         w->left = form.Left(), w->top = form.Top(), w->width = form.Width(), w->height = form.Height();
         w->state = Form::Normal;
+        if (owner)
+            if (Window* o = Find(owner); o && o->window) {
+                SDL_SetWindowModalFor(w->window, o->window);
+                MarkModal(w->window);
+            }
         windows.push_back(std::move(w));
         Window& ref = *windows.back();
+        SyncHints(ref);
+        SDL_ShowWindow(ref.window);
         SyncState(ref);
         Paint(ref, true);
+        if (owner && ref.form) {
+            // A modal form takes the keyboard: it answers Return and Escape.
+            SDL_RaiseWindow(ref.window);
+            SDL_SetWindowInputFocus(ref.window);
+        }
         return ref;
+    }
+
+    // The form's icon and minimum client size, told to the window manager when they change.
+    void SyncHints(Window& w) {
+        Form& f = *w.form;
+        if (!w.popup && f.Icon().get() != w.icon) {
+            w.icon = f.Icon().get();
+            const PictureRef& icon = f.Icon();
+            if (!IsNoPicture(icon) && icon->PixelWidth() > 0 && icon->PixelHeight() > 0) {
+                std::vector<uint32_t> px = icon->Pixels();
+                SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), icon->PixelWidth(), icon->PixelHeight(), 32,
+                                                                    icon->PixelWidth() * 4, SDL_PIXELFORMAT_ARGB8888);
+                if (s) {
+                    SDL_SetWindowIcon(w.window, s);
+                    SDL_FreeSurface(s);
+                }
+            }
+        }
+        if (f.MinClientWidth() != w.minWidth || f.MinClientHeight() != w.minHeight) {
+            w.minWidth = f.MinClientWidth(), w.minHeight = f.MinClientHeight();
+            SDL_SetWindowMinimumSize(w.window, std::max(1, static_cast<int>(PixelsCovering(w.minWidth, scale))),
+                                     std::max(1, static_cast<int>(PixelsCovering(w.minHeight, scale))));
+        }
     }
 
     // Brings the window in line with the form: window state, position and size set by code.
     void SyncState(Window& w) {
         Form& f = *w.form;
+        SyncHints(w);
         if (f.GetWindowState() != w.state) ApplyState(w, f.GetWindowState());
         if (f.Left() != w.left || f.Top() != w.top) {
             const int x = static_cast<int>(std::lround(TwipsToPixels(f.Left())));
@@ -175,12 +291,20 @@ struct WindowHost::Impl {
         const int16_t old = w.state;
         w.state = state;
         if (HasWindowManager(w.window)) {
+            w.asking = state;
+            w.askedAt = SDL_GetTicks();
             if (state == Form::Maximized)
                 SDL_MaximizeWindow(w.window);
             else if (state == Form::Minimized)
                 SDL_MinimizeWindow(w.window);
             else
                 SDL_RestoreWindow(w.window);
+            // SDL restores only a window it knows to be minimised, and learns of it late: the
+            // window is mapped again (X11's way out of iconic state) and asked to be active.
+            if (old == Form::Minimized && state != Form::Minimized) {
+                Deiconify(w.window);
+                SDL_RaiseWindow(w.window);
+            }
             return;
         }
         Form& f = *w.form;
@@ -203,6 +327,7 @@ struct WindowHost::Impl {
     }
 
     void Paint(Window& w, bool all = false) {
+        if (!w.form || !w.window) return;
         if (!all && !rt.HasDirty(*w.form) && w.texture) return;
         const Frame& img = all ? w.painter->RepaintAll() : w.painter->Update();
         if (!w.texture || w.texW != img.width || w.texH != img.height) {
@@ -257,26 +382,80 @@ struct WindowHost::Impl {
     }
 
     void Handle(const SDL_Event& e) {
+        ++busy;
+        struct Leave {
+            int& b;
+            ~Leave() { --b; }
+        } leave{busy};
+        if (e.type == wakeEvent) {
+            wakePending = false;
+            rt.RunPosted();
+            return;
+        }
+        // While a mouse event is handled, the pointer is where that event happened: a drag
+        // follows the events, not wherever the pointer has gone since they were queued.
+        struct EventPointer {
+            std::optional<PixelPoint>& at;
+            ~EventPointer() { at.reset(); }
+        } eventPointer{pointerAtEvent};
         switch (e.type) {
+            case SDL_SYSWMEVENT: {
+                int x = 0, y = 0;
+                if (PointerOfSystemEvent(e.syswm.msg, x, y)) systemPointer = PixelPoint{x, y};
+                break;
+            }
             case SDL_MOUSEMOTION: {
                 Window* w = FindId(e.motion.windowID);
                 if (!w || !rt.IsShown(*w->form) || Blocked(*w)) return;
+                PointerAtEvent(*w, e.motion.x, e.motion.y);
+                lastMotion = {e.motion.windowID, pointerAtEvent->x, pointerAtEvent->y};
                 double x = e.motion.x * Tw(), y = e.motion.y * Tw();
                 rt.Mouse(*w->form, MouseAction::Move, x, y, ButtonMask(e.motion.state), ShiftMask());
-                UpdatePointer(*w, x, y);
+                if (w->form) UpdatePointer(*w, x, y);
                 break;
             }
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP: {
                 Window* w = FindId(e.button.windowID);
                 if (!w || !rt.IsShown(*w->form) || Blocked(*w)) return;
+                PointerAtEvent(*w, e.button.x, e.button.y);
                 double x = e.button.x * Tw(), y = e.button.y * Tw();
                 bool down = e.type == SDL_MOUSEBUTTONDOWN;
                 int16_t b = ButtonOf(e.button.button);
+                // SDL drops some moves (outside the window, even with a button held) and reports
+                // a release where the last move it kept was. The display's own record says
+                // where the release happened: a move there comes first, and the release is there.
+                if (!down && lastMotion != std::tuple(e.button.windowID, pointerAtEvent->x, pointerAtEvent->y)) {
+                    lastMotion = {e.button.windowID, pointerAtEvent->x, pointerAtEvent->y};
+                    int wx = 0, wy = 0;
+                    SDL_GetWindowPosition(w->window, &wx, &wy);
+                    if (systemPointerUsed) x = (pointerAtEvent->x - wx) * Tw(), y = (pointerAtEvent->y - wy) * Tw();
+                    rt.Mouse(*w->form, MouseAction::Move, x, y, ButtonMask(SDL_GetMouseState(nullptr, nullptr)) | b,
+                             ShiftMask());
+                    if (!w->form || !rt.IsShown(*w->form)) return;
+                }
+                if (!down) {
+                    int wx = 0, wy = 0;
+                    SDL_GetWindowPosition(w->window, &wx, &wy);
+                    lastRelease = {e.button.windowID, e.button.x, e.button.y, wx + e.button.x, wy + e.button.y,
+                                   e.button.timestamp, b};
+                }
+                // The release of a second press that closed a popup menu no longer counts as the
+                // display counts it: its double-click has been delivered already.
+                const bool counted = down || !std::exchange(releaseCounted, false);
                 rt.Mouse(*w->form, down ? MouseAction::Down : MouseAction::Up, x, y, b, ShiftMask());
                 // Every second click in a row is a double-click, as on the classic desktop.
-                if (!down && e.button.clicks >= 2 && e.button.clicks % 2 == 0 && rt.IsShown(*w->form))
+                if (!down && counted && e.button.clicks >= 2 && e.button.clicks % 2 == 0 && w->form &&
+                    rt.IsShown(*w->form))
                     rt.Mouse(*w->form, MouseAction::DoubleClickOnly, x, y, b, ShiftMask());
+                // The click opened a popup menu and the second click of a double-click closed it:
+                // the double-click belongs to what was clicked.
+                if (!down && doubleClickInMenu && doubleClickInMenu->windowId == e.button.windowID) {
+                    const Release at = *doubleClickInMenu;
+                    doubleClickInMenu.reset();
+                    if (w->form && rt.IsShown(*w->form))
+                        rt.Mouse(*w->form, MouseAction::DoubleClickOnly, at.x * Tw(), at.y * Tw(), at.button, ShiftMask());
+                }
                 break;
             }
             case SDL_TEXTINPUT: {
@@ -290,6 +469,12 @@ struct WindowHost::Impl {
                 Window* w = FindId(e.key.windowID);
                 if (w && Blocked(*w)) return;
                 SDL_Keycode k = e.key.keysym.sym;
+                // A message box's OK button is both its default and its cancel button.
+                if (!boxes.empty() && rt.ActiveForm() == boxes.back().form &&
+                    (k == SDLK_RETURN || k == SDLK_KP_ENTER || k == SDLK_ESCAPE || k == SDLK_SPACE)) {
+                    boxes.back().answer();
+                    return;
+                }
                 if ((e.key.keysym.mod & KMOD_ALT) && k >= SDLK_a && k <= SDLK_z) {
                     rt.AccessKey(static_cast<char>('A' + (k - SDLK_a)));
                 } else if (k == SDLK_TAB) {
@@ -327,7 +512,10 @@ struct WindowHost::Impl {
                 Window* w = FindId(e.window.windowID);
                 if (!w) return;
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE && !Blocked(*w)) {
-                    rt.UnloadForm(*w->form);
+                    if (!boxes.empty() && w->form == boxes.back().form)
+                        boxes.back().answer();
+                    else
+                        rt.UnloadForm(*w->form);
                 } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
                     // The window arriving where the form asked it to be (perhaps since moved
                     // on: a drag asks many times) changes nothing; any other move was the
@@ -353,14 +541,29 @@ struct WindowHost::Impl {
                            !w->popup && HasWindowManager(w->window)) {
                     // The window manager changed the state: the form learns of it. (Without
                     // one these only echo the runtime's own hiding and showing.)
-                    w->state = e.window.event == SDL_WINDOWEVENT_MAXIMIZED   ? Form::Maximized
-                               : e.window.event == SDL_WINDOWEVENT_MINIMIZED ? Form::Minimized
-                                                                             : Form::Normal;
+                    const int16_t state = e.window.event == SDL_WINDOWEVENT_MAXIMIZED   ? Form::Maximized
+                                          : e.window.event == SDL_WINDOWEVENT_MINIMIZED ? Form::Minimized
+                                                                                        : Form::Normal;
+                    // While a state the form asked for is on its way, reports of an earlier
+                    // one are late echoes, not the window manager's doing.
+                    if (w->asking && *w->asking != state && SDL_GetTicks() - w->askedAt < 2000) return;
+                    w->asking.reset();
+                    w->state = state;
                     w->form->SetWindowState(w->state);
                 } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
                     Paint(*w, true);
                 } else if (e.window.event == SDL_WINDOWEVENT_LEAVE) {
                     SDL_SetCursor(SDL_GetDefaultCursor());
+                    // The display sends no moves once the pointer is outside: whatever holds the
+                    // capture here (a lit button, a sunken caption bar) is told where it went.
+                    Surface* held = rt.Captured();
+                    if (held && held->OwningForm() == w->form && !Blocked(*w)) {
+                        int gx = 0, gy = 0, wx = 0, wy = 0;
+                        PointerOnScreen(w->window, gx, gy);
+                        SDL_GetWindowPosition(w->window, &wx, &wy);
+                        rt.Mouse(*w->form, MouseAction::Move, (gx - wx) * Tw(), (gy - wy) * Tw(),
+                                 ButtonMask(SDL_GetMouseState(nullptr, nullptr)), ShiftMask());
+                    }
                 }
                 break;
             }
@@ -383,45 +586,44 @@ struct WindowHost::Impl {
     // Windows of forms that are no longer shown close; new shown forms get windows.
     void Reconcile() {
         for (auto& f : rt.Forms())
-            if (rt.IsShown(*f) && !Find(f.get())) Open(*f);
-        for (auto it = windows.begin(); it != windows.end();) {
-            Window& w = **it;
-            bool alive = false;
-            for (auto& f : rt.Forms())
-                if (f.get() == w.form && rt.IsShown(*f)) alive = true;
-            if (!alive && !w.popup) {
-                Destroy(w);
-                it = windows.erase(it);
-            } else {
-                if (!w.popup) SyncState(w);
-                ++it;
-            }
+            if (rt.IsShown(*f) && rt.IsLoaded(*f) && !Find(f.get())) Open(*f);
+        for (auto& w : windows) {
+            if (!w->form || w->popup) continue;
+            if (!rt.IsShown(*w->form))
+                Close(*w);
+            else
+                SyncState(*w);
         }
+        Sweep();
     }
 
-    // The next event, waiting at most timeoutMs. SDL's own waiting wakes itself by sending an
-    // event to one of the windows, which fails with an X error when that window has just been
-    // destroyed; polling needs no such message.
-    // The pause between polls grows from 1 to 10 ms while nothing happens.
+    // The next event, waiting at most timeoutMs (forever when negative). The wait sleeps in
+    // the display connection until input arrives, a posted call wakes it or the time is up.
     static bool NextEvent(SDL_Event& e, int timeoutMs) {
-        const uint32_t start = SDL_GetTicks();
-        for (;;) {
-            if (SDL_PollEvent(&e)) return true;
-            const int waited = static_cast<int>(SDL_GetTicks() - start);
-            if (waited >= timeoutMs) return false;
-            SDL_Delay(static_cast<uint32_t>(std::min({10, waited / 4 + 1, timeoutMs - waited})));
-        }
+        if (timeoutMs == 0) return SDL_PollEvent(&e) != 0;
+        return SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs) != 0;
+    }
+
+    // How long the loop may sleep: until the next timer is due, at most timeoutMs (negative:
+    // no limit).
+    int WaitLimit(int timeoutMs) const {
+        const int64_t due = rt.NextTimerDue();
+        if (due < 0) return timeoutMs;
+        const int untilDue = static_cast<int>(std::min<int64_t>(due, 1 << 30));
+        return timeoutMs < 0 ? untilDue : std::min(timeoutMs, untilDue);
     }
 
     bool Step(int timeoutMs) {
         // SDL puts back the error handler it found at start-up after some of its calls; the
         // guard goes back in front of it before each round of events.
         if (x11) GuardAgainstVanishedWindows();
-        int64_t due = rt.NextTimerDue();
-        int wait = timeoutMs;
-        if (due >= 0) wait = static_cast<int>(std::min<int64_t>(wait, due));
+        // Work waiting already (a form shown or changed by code, a posted call) is done before
+        // the loop sleeps.
+        rt.RunPosted();
+        Reconcile();
+        for (auto& w : windows) Paint(*w);
         SDL_Event e;
-        if (NextEvent(e, std::max(0, wait))) {
+        if (NextEvent(e, std::max(-1, WaitLimit(timeoutMs)))) {
             Handle(e);
             while (SDL_PollEvent(&e)) Handle(e);
         }
@@ -434,7 +636,9 @@ struct WindowHost::Impl {
         return false;
     }
 
-    void Pump() {
+    // ---- Backend
+    void PumpEvents() override {
+        if (x11) GuardAgainstVanishedWindows();
         SDL_Event e;
         while (SDL_PollEvent(&e)) Handle(e);
         FireTimers();
@@ -442,21 +646,97 @@ struct WindowHost::Impl {
         for (auto& w : windows) Paint(*w);
     }
 
-    void Modal(Form& form) {
+    void RunModal(Form& form, Form* owner) override {
         ++modalDepth;
         struct Leave {
             int& d;
             ~Leave() { --d; }
         } leave{modalDepth};
-        Open(form);
+        // Without an owner named, the form it covers is the one that was active before it.
+        if (!owner)
+            for (Window* w : OpenForms())
+                if (w->form != &form) owner = w->form;
+        Open(form, false, owner);
         while (rt.IsShown(form) && rt.IsLoaded(form)) {
-            if (!Step(50)) break;
+            if (!Step(-1)) break;
         }
         Reconcile();
+        // The keyboard goes back to the form the modal one was opened from.
+        if (owner)
+            if (Window* o = Find(owner); o && o->window && rt.IsShown(*owner)) {
+                SDL_RaiseWindow(o->window);
+                SDL_SetWindowInputFocus(o->window);
+            }
+    }
+
+    // Windows of shown forms (not menus), oldest first.
+    std::vector<Window*> OpenForms() {
+        std::vector<Window*> out;
+        for (auto& w : windows)
+            if (w->form && !w->popup && rt.IsShown(*w->form)) out.push_back(w.get());
+        return out;
+    }
+
+    void ShowMessage(const std::string& text, const std::string& title) override {
+        Form* owner = rt.ActiveForm();
+        if (owner && !Find(owner)) owner = nullptr;
+        boxes.push_back(BuildMessageBox(rt, text, title, owner));
+        Form& box = *boxes.back().form;
+        try {
+            rt.ShowModal(box, owner);
+        } catch (...) {
+            std::erase_if(boxes, [&](const MessageBoxForm& b) { return b.form == &box; });
+            rt.UnloadForm(box);
+            throw;
+        }
+        std::erase_if(boxes, [&](const MessageBoxForm& b) { return b.form == &box; });
+        rt.UnloadForm(box);
+    }
+
+    // Where the pointer was at the mouse event being handled: the display's own record of it
+    // (X11), else the window's position plus the event's.
+    void PointerAtEvent(Window& w, int x, int y) {
+        systemPointerUsed = systemPointer.has_value();
+        if (systemPointer) {
+            pointerAtEvent = systemPointer;
+        } else {
+            int wx = 0, wy = 0;
+            SDL_GetWindowPosition(w.window, &wx, &wy);
+            pointerAtEvent = PixelPoint{wx + x, wy + y};
+        }
+        systemPointer.reset();
+    }
+
+    std::optional<PixelPoint> Pointer() override {
+        if (pointerAtEvent) return pointerAtEvent;
+        int x = 0, y = 0;
+        SDL_Window* any = nullptr;
+        for (auto& w : windows)
+            if (w->window) any = w->window;
+        PointerOnScreen(any, x, y);
+        return PixelPoint{x, y};
+    }
+
+    bool Launch(const std::string& target) override { return LaunchWithXdgOpen(target); }
+
+    std::string ClipboardText() override {
+        char* text = SDL_GetClipboardText();
+        std::string out = text ? text : "";
+        SDL_free(text);
+        return out;
+    }
+    void SetClipboardText(const std::string& text) override { SDL_SetClipboardText(text.c_str()); }
+
+    // Any thread: one wake-up event until the loop has taken it.
+    void Wake() override {
+        if (wakePending.exchange(true)) return;
+        SDL_Event e{};
+        e.type = wakeEvent;
+        if (SDL_PushEvent(&e) != 1) wakePending = false;
     }
 
     // A popup menu is a small borderless form of its own whose labels are the items.
-    MenuItem* Menu(MenuItem& root, MenuItem* defaultItem) {
+    MenuItem* ChooseMenuItem(MenuItem& root, MenuItem* defaultItem) override {
         PopupMenuForm built = BuildPopupMenu(rt, root, defaultItem);
         if (!built.form) return nullptr;
         Form& menu = *built.form;
@@ -487,10 +767,27 @@ struct WindowHost::Impl {
         auto choose = [&](MenuItem* item) {
             if (item && item->Enabled()) chosen = item, done = true;
         };
-        while (!done && rt.IsShown(menu)) {
+        while (!done && rt.IsShown(menu) && w.form) {
             SDL_Event e;
-            if (!NextEvent(e, 50)) continue;
-            if (e.type == SDL_MOUSEBUTTONDOWN && SDL_GetWindowID(w.window) != e.button.windowID) break;
+            if (!NextEvent(e, WaitLimit(-1))) {
+                FireTimers();
+                for (auto& other : windows) Paint(*other);
+                continue;
+            }
+            if (e.type == SDL_MOUSEBUTTONDOWN) {
+                // A second press where the click that opened the menu was, in double-click time,
+                // makes a double-click on what was clicked: the menu goes without a choice.
+                int wx = 0, wy = 0;
+                if (SDL_Window* at = SDL_GetWindowFromID(e.button.windowID)) SDL_GetWindowPosition(at, &wx, &wy);
+                const int sx = wx + e.button.x, sy = wy + e.button.y;
+                if (e.button.timestamp - lastRelease.time <= kDoubleClickMs && std::abs(sx - lastRelease.screenX) <= 4 &&
+                    std::abs(sy - lastRelease.screenY) <= 4 && FindId(lastRelease.windowId)) {
+                    doubleClickInMenu = lastRelease;
+                    releaseCounted = true;
+                    break;
+                }
+                if (SDL_GetWindowID(w.window) != e.button.windowID) break;
+            }
             if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST &&
                 SDL_GetWindowID(w.window) == e.window.windowID)
                 break;
@@ -523,44 +820,25 @@ struct WindowHost::Impl {
                 continue;
             }
             Handle(e);
+            FireTimers();
+            for (auto& other : windows) Paint(*other);
         }
         rt.HideForm(menu);
-        for (auto it = windows.begin(); it != windows.end(); ++it)
-            if ((*it)->form == &menu) {
-                Destroy(**it);
-                windows.erase(it);
-                break;
-            }
+        if (w.form) Close(w);
         rt.UnloadForm(menu);
         return chosen;
     }
 };
 
 WindowHost::WindowHost(Runtime& runtime, double scale) : m_impl(std::make_unique<Impl>(runtime, scale)) {
-    Impl* impl = m_impl.get();
-    runtime.SetModalLoop([impl](Form& f) { impl->Modal(f); });
     runtime.SetFocusOnShow(true);
-    runtime.SetEventPump([impl] { impl->Pump(); });
-    runtime.SetMenuChooser([impl](MenuItem& root, MenuItem* def) { return impl->Menu(root, def); });
-    runtime.SetPointerSource([impl] {
-        int x = 0, y = 0;
-        PointerOnScreen(impl->windows.empty() ? nullptr : impl->windows.front()->window, x, y);
-        return PixelPoint{x, y};
-    });
-    runtime.onMessageBox = [impl](const std::string& text, const std::string& title) {
-        SDL_Window* parent = impl->windows.empty() ? nullptr : impl->windows.back()->window;
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), parent);
-    };
+    runtime.SetBackend(m_impl.get());
 }
 
 WindowHost::~WindowHost() {
     Runtime& rt = m_impl->rt;
-    rt.SetModalLoop(nullptr);
-    rt.SetEventPump(nullptr);
-    rt.SetMenuChooser(nullptr);
-    rt.SetPointerSource(nullptr);
+    rt.SetBackend(nullptr);
     rt.SetFocusOnShow(false);
-    rt.onMessageBox = nullptr;
 }
 
 bool WindowHost::DisplayAvailable() {
@@ -579,9 +857,11 @@ bool WindowHost::DisplayAvailable() {
 void WindowHost::Run(Form& form) {
     m_impl->rt.ShowForm(form);
     m_impl->Open(form);
-    while (Step(100)) {
+    while (Step(-1)) {
     }
 }
+
+double WindowHost::Scale() const { return m_impl->scale; }
 
 bool WindowHost::Step(int timeoutMs) { return m_impl->Step(timeoutMs); }
 

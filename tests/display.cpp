@@ -1,5 +1,8 @@
 #include "tests/display.h"
 
+#include <SDL.h>
+#include <SDL_syswm.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
 namespace stolvane::test {
@@ -118,6 +122,16 @@ void PrivateDisplay::Stop() {
     for (auto& t : m_later)
         if (t.joinable()) t.join();
     m_later.clear();
+    if (m_wm > 0) {
+        kill(m_wm, SIGTERM);
+        if (WaitFor(m_wm, 5000) < 0) kill(m_wm, SIGKILL);
+        m_wm = 0;
+    }
+    if (!m_wmHome.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(m_wmHome, ec);
+        m_wmHome.clear();
+    }
     if (m_pid > 0) {
         kill(-m_pid, SIGTERM);
         if (WaitFor(m_pid, 5000) < 0) kill(-m_pid, SIGKILL);
@@ -133,6 +147,64 @@ int PrivateDisplay::Xdotool(const std::vector<std::string>& args) {
     pid_t pid = Spawn(prog, args, false, true);
     if (pid <= 0) return -1;
     return WaitFor(pid, 10000);
+}
+
+std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>& command) {
+    if (command.empty() || m_pid == 0) return std::nullopt;
+    std::string prog = FindOnPath(command[0]);
+    if (prog.empty()) return std::nullopt;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+    std::vector<char*> argv;
+    for (auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        execv(prog.c_str(), argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string out;
+    if (pid > 0) {
+        char buf[4096];
+        for (;;) {
+            ssize_t n = read(fds[0], buf, sizeof buf);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            out.append(buf, static_cast<size_t>(n));
+        }
+    }
+    close(fds[0]);
+    if (pid <= 0 || WaitFor(pid, 10000) != 0) return std::nullopt;
+    return out;
+}
+
+bool PrivateDisplay::StartWindowManager() {
+    if (m_pid == 0 || FindOnPath("openbox").empty()) return false;
+    char pattern[] = "/tmp/stolvane-wm-XXXXXX";
+    if (!mkdtemp(pattern)) return false;
+    m_wmHome = pattern;
+    m_wm = Spawn(FindOnPath("env"),
+                 {"HOME=" + m_wmHome, "XDG_CONFIG_HOME=" + m_wmHome, "XDG_CACHE_HOME=" + m_wmHome,
+                  "XDG_DATA_HOME=" + m_wmHome, "openbox", "--sm-disable"},
+                 false, true);
+    if (m_wm <= 0) return false;
+    // Up once it names its check window on the root window.
+    for (int i = 0; i < 200; ++i) {
+        auto out = Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
+        if (out && out->find("window id") != std::string::npos) return true;
+        usleep(25000);
+    }
+    return false;
+}
+
+unsigned long X11WindowOf(uint32_t sdlWindowId) {
+    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return info.info.x11.window;
 }
 
 void PrivateDisplay::XdotoolLater(int delayMs, std::vector<std::string> args) {

@@ -6,6 +6,9 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
+
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +31,14 @@ public:
     void Stop();
     const std::string& Name() const { return m_display; }
 
+    // Starts openbox on this display and waits until it has announced itself; false when it is
+    // not installed or does not come up. It keeps its settings and cache in a temporary folder
+    // and ends with the display.
+    bool StartWindowManager();
+    // Runs a program (found on PATH) against this display and returns what it printed, or
+    // nothing when it could not run or failed.
+    std::optional<std::string> Output(const std::vector<std::string>& command);
+
     // Runs xdotool with these arguments against this display and returns its exit status.
     int Xdotool(const std::vector<std::string>& args);
     // The same after a delay, on a helper thread, for input that must arrive while the test is
@@ -36,8 +47,13 @@ public:
 
 private:
     pid_t m_pid = 0;
+    pid_t m_wm = 0;
+    std::string m_wmHome;  // openbox's settings and cache
     std::string m_display;
     std::vector<std::thread> m_later;
 };
+
+// The X11 window behind an SDL window id, or 0 (no such window, or not on X11).
+unsigned long X11WindowOf(uint32_t sdlWindowId);
 
 }  // namespace stolvane::test

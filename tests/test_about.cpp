@@ -23,6 +23,7 @@ constexpr double kLeft = 600, kTop = 450;
 struct AboutTest : ::testing::Test {
     Runtime rt;
     test::Recorder log;
+    test::HookBackend hooks;
     Form& f = rt.NewForm("f", 4800, 2400);
     AboutBadge& b = rt.Place<TolvaneAbout_1>(f, "Badge", {kLeft, kTop, 3000, 2000});
     bool launches = true;
@@ -30,7 +31,8 @@ struct AboutTest : ::testing::Test {
     AboutTest() {
         f.Move(1500, 1500, 4800, 2400);
         rt.SetObserver(&log);
-        rt.SetLauncher([this](const std::string&) { return launches; });
+        hooks.launch = [this](const std::string&) { return launches; };
+        rt.SetBackend(&hooks);
         rt.ShowForm(f);
     }
     // Mouse input at (x, y) relative to the badge.

@@ -43,6 +43,7 @@ PictureRef Disc(bool grey = false, int height = 16) {
 struct ButtonTest : ::testing::Test {
     Runtime rt;
     test::Recorder log;
+    test::HookBackend hooks;
     Form& f = rt.NewForm("f", 7200, 3000);
     TolvaneButton& b = Place("TolvaneButton1", kLeft);
     TolvaneButton& other = Place("Other", 4200);
@@ -50,7 +51,8 @@ struct ButtonTest : ::testing::Test {
 
     ButtonTest() {
         rt.SetObserver(&log);
-        rt.SetLauncher([this](const std::string&) { return launchSucceeds; });
+        hooks.launch = [this](const std::string&) { return launchSucceeds; };
+        rt.SetBackend(&hooks);
         rt.ShowForm(f);
     }
     TolvaneButton& Place(const std::string& name, double left, const PropertyMap* stored = nullptr) {
@@ -352,12 +354,12 @@ TEST_F(ButtonTest, EventsArrivingDuringTheClickRunAndTheClickFinishes) {
     int ticks = 0, pumped = 0;
     timer.onTick = [&] { ++ticks; };
     timer.SetInterval(100);
-    rt.SetEventPump([&] {
+    hooks.pump = [&] {
         if (pumped++) return;  // the other button's click pumps too
         rt.Advance(300);
         rt.MouseTo({&other.GetSurface(), nullptr}, MouseAction::Click, 300, 300, MouseButton::Left, 0);
         rt.Mouse(f, MouseAction::Move, 100, 100, 0, 0);  // the pointer has left meanwhile
-    });
+    };
     M(MouseAction::Click);
     EXPECT_EQ(std::pair(pumped, ticks), std::pair(2, 3));
     EXPECT_EQ(Events("Other"), (Strings{"MouseDown", "Click", "MouseMove", "MouseMove"}));
@@ -366,13 +368,13 @@ TEST_F(ButtonTest, EventsArrivingDuringTheClickRunAndTheClickFinishes) {
 }
 
 TEST_F(ButtonTest, FormUnloadedDuringTheClickLeavesNothingBehind) {
-    rt.SetEventPump([&] { rt.UnloadForm(f); });
+    hooks.pump = [&] { rt.UnloadForm(f); };
     b.SetHyperlink("http://x.invalid/");
     launchSucceeds = false;
     Hover();
     M(MouseAction::Click);
     EXPECT_EQ(std::tuple(rt.Forms().size(), rt.Captured(), rt.Focused()), std::tuple(size_t{0}, kNone, kNone));
-    rt.SetEventPump({});
+    hooks.pump = nullptr;
     Form& g = rt.NewForm("g", 4000, 3000);
     auto& next = static_cast<TolvaneButton&>(
         rt.PlaceControl(g, "TolvaneButton", "Next", -1, {300, 300, 3195, 1875}, nullptr).GetControl());

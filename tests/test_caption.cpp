@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,17 +37,19 @@ struct CaptionTest : ::testing::Test {
     TolvaneCaption& c = Place("TolvaneCaption1");
     Strings menus;  // what each popup showed: captions with their state, * marking the default
     std::function<MenuItem*(MenuItem&, MenuItem*)> choose = [](MenuItem&, MenuItem*) { return nullptr; };
+    test::HookBackend hooks;
 
     CaptionTest() {
         f.Move(1500, 1500, 9000, 3000);
         rt.SetObserver(&log);
-        rt.SetMenuChooser([this](MenuItem& root, MenuItem* def) {
+        hooks.menu = [this](MenuItem& root, MenuItem* def) {
             std::string shown;
             for (MenuItem* m : root.Items())
                 shown += (m == def ? "*" : "") + m->Caption() + (m->Enabled() ? " " : "(off) ");
             menus.push_back(shown);
             return choose(root, def);
-        });
+        };
+        rt.SetBackend(&hooks);
         rt.ShowForm(f);
     }
     TolvaneCaption& Place(const std::string& name, const PropertyMap* stored = nullptr, Surface* in = nullptr) {
@@ -270,8 +273,12 @@ TEST_F(CaptionTest, BevelSinksUnderThePointerWithTheCaptureAndRisesWhenItLeaves)
     EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(sunken, &Bar()));
     M(MouseAction::Move, SW, 300, 0);  // the edges are inside
     EXPECT_EQ(rt.Captured(), &Bar());
-    M(MouseAction::Move, Btn(2).Left() + 100, 150, 0);  // over a button: the press must reach it
-    EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(sunken, (Surface*)nullptr));
+    // Over a button the pointer is off the bar's own surface: the bevel rests, and the capture
+    // goes so that the press reaches the button.
+    M(MouseAction::Move, Btn(2).Left() + 100, 150, 0);
+    EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(raised, (Surface*)nullptr));
+    move({150});
+    EXPECT_EQ(bevel(), sunken) << "back on the bar";
     move({150, 301});
     EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(raised, (Surface*)nullptr));
 
@@ -431,12 +438,104 @@ TEST(CaptionWindow, RealPointerDragsMaximisesRestoresAndChoosesFromTheMenu) {
     xdo("");
     EXPECT_FALSE(SDL_GetWindowFlags(win) & SDL_WINDOW_HIDDEN);
     // The icon's menu opens at the pointer; "&Close" is its last row (about 110 pixels down).
-    display.XdotoolLater(700, {"mousemove", "200", "250", "click", "1"});
+    // It is clicked once the menu is up: the call posted as the menu opens runs in its loop.
+    struct MenuWatch : RuntimeObserver {
+        std::function<void()> onMenu;
+        void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
+    } watch;
+    watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, {"mousemove", "200", "250", "click", "1"}); }); };
+    rt.SetObserver(&watch);
     xdo("mousemove 160 140 click 1");
     for (int i = 0; i < 60 && (events.empty() || events.back() != "MenuClick"); ++i) host.Step(20);
     EXPECT_EQ(events, (Strings{"MaximizeClick", "RestoreClick", "MaximizeClick", "RestoreClick", "MinimizeClick",
                                "HaltClick", "MenuClick"}));
     EXPECT_TRUE(rt.IsShown(form)) << "the bar never closes its form itself";
+    rt.SetObserver(nullptr);
+    rt.UnloadForm(form);
+    EXPECT_FALSE(host.Step(10));
+}
+
+}  // namespace
+
+namespace {
+
+// With the real pointer: twenty drags by the bar each end with the form exactly under the
+// pointer; the bevel rests over the buttons and the icon and when the pointer leaves the window
+// from the bar; a double-click on the icon raises HaltClick although its first click opened
+// the system menu.
+TEST(CaptionWindow, DragsEndUnderThePointerTheBevelRestsOffTheBarAndTheIconDoubleClickHalts) {
+    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
+    test::PrivateDisplay display;
+    ASSERT_TRUE(display.Start());
+    Runtime rt;
+    Form& form = rt.NewForm("frmBar", 6000, 2400);
+    form.SetBorderStyle(Form::None);
+    form.Move(3000, 3000, 6000, 2400);  // pixel (200, 200), 400 x 160
+    auto& bar = rt.Place<TolvaneCaption>(form, "capBar", {0, 0, 6000, 300});
+    bar.SetIcon(TolvaneCaption::Glyph(3, false));
+    Strings events;
+    for (auto* e : {&bar.HaltClick, &bar.MenuClick}) *e += [&events, e] { events.push_back(e->Name()); };
+    WindowHost host(rt);
+    rt.ShowForm(form);
+    auto steps = [&](int n) {
+        for (int i = 0; i < n; ++i) host.Step(20);
+    };
+    auto xdo = [&](std::vector<std::string> words) {
+        ASSERT_EQ(display.Xdotool(words), 0);
+        steps(5);
+    };
+    steps(10);
+    SDL_Window* win = SDL_GetWindowFromID(host.WindowId(form));
+    ASSERT_NE(win, nullptr);
+    auto at = [](int v) { return std::to_string(v); };
+
+    std::mt19937 random(6);
+    int within = 0;
+    for (int drag = 0; drag < 20; ++drag) {
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(win, &x, &y);
+        // On the caption text, a different place each time: two drags are no double-click.
+        const int grip = drag % 2 ? 60 : 260;
+        int px = x + grip, py = y + 10;
+        // One press, four moves and the release, in one go: the moves arrive together.
+        std::vector<std::string> words{"mousemove", at(px), at(py), "mousedown", "1"};
+        for (int k = 0; k < 4; ++k) {
+            px = std::clamp(px + std::uniform_int_distribution<int>(-40, 40)(random), 160, 860);
+            py = std::clamp(py + std::uniform_int_distribution<int>(-30, 30)(random), 20, 600);
+            words.insert(words.end(), {"sleep", "0.02", "mousemove", at(px), at(py)});
+        }
+        words.insert(words.end(), {"sleep", "0.02", "mouseup", "1"});
+        xdo(words);
+        // Where the pointer really is (xdotool may leave out a move): the form must be there.
+        std::istringstream where(display.Output({"xdotool", "getmouselocation"}).value_or(""));
+        for (std::string word; where >> word;) {
+            if (word.rfind("x:", 0) == 0) px = std::stoi(word.substr(2));
+            if (word.rfind("y:", 0) == 0) py = std::stoi(word.substr(2));
+        }
+        SDL_GetWindowPosition(win, &x, &y);
+        if (std::abs(x - (px - grip)) <= 1 && std::abs(y - (py - 10)) <= 1) ++within;
+        else ADD_FAILURE() << "drag " << drag << " ended at " << x << "," << y << " for " << px - grip << "," << py - 10;
+    }
+    EXPECT_EQ(within, 20);
+
+    // The bevel: sunken on the bar, resting over the close button, sunken again, and resting
+    // once the pointer has left the window from the bar.
+    form.Move(3000, 3000, 6000, 2400);
+    steps(5);
+    auto sunken = [&] { return bar.Status() == CaptionStatus::Sunken; };
+    xdo({"mousemove", "350", "205"});
+    EXPECT_TRUE(sunken());
+    xdo({"mousemove", "585", "210"});  // the close button, 5460 to 5700 twips
+    EXPECT_FALSE(sunken()) << "over a button";
+    xdo({"mousemove", "350", "205"});
+    EXPECT_TRUE(sunken());
+    xdo({"mousemove", "350", "150"});
+    EXPECT_FALSE(sunken()) << "left the window from the bar";
+
+    // The icon (pixels 202 to 218): a double-click, whose first click opens the menu.
+    xdo({"mousemove", "210", "210", "click", "--repeat", "2", "--delay", "80", "1"});
+    steps(10);
+    EXPECT_EQ(events, (Strings{"MenuClick", "HaltClick"}));
     rt.UnloadForm(form);
     EXPECT_FALSE(host.Step(10));
 }

@@ -39,13 +39,15 @@ struct FormsTest : ::testing::Test {
     test::Recorder log;
     std::function<void(Form&)> whileModal = [](Form&) {};  // drives each modal form; may close it
     std::vector<std::string> modal;                          // modal forms in the order they opened
+    test::HookBackend hooks;
 
     FormsTest() {
         rt.SetObserver(&log);
-        rt.SetModalLoop([this](Form& f) {
+        hooks.modal = [this](Form& f) {
             modal.push_back(f.Name());
             whileModal(f);
-        });
+        };
+        rt.SetBackend(&hooks);
     }
     static std::string Caption(Form& f, const char* name, int index = -1) {
         return AsString(f.FindControl(name, index)->GetProperty("Caption"));
@@ -167,7 +169,7 @@ TEST_F(FormsTest, AboutOnAControlReturnsOnlyOnceTheBoxClosedAndLeavesNothingLoad
     rt.CollectGarbage();
     ASSERT_EQ(rt.Forms().size(), 1u);
 
-    rt.SetModalLoop(nullptr);  // a box that cannot be shown fails and is not left behind
+    hooks.modal = nullptr;  // a box that cannot be shown fails and is not left behind
     EXPECT_THROW(label.About(), HostError);
     rt.CollectGarbage();
     EXPECT_EQ(rt.Forms().size(), 1u);

@@ -424,7 +424,12 @@ TEST_F(Hostile, ALinkXdgOpenCouldNotOpenIsReportedAsFailed) {
         std::string path;
         ~Restore() { ::setenv("PATH", path.c_str(), 1); }
     } restore{oldPath};
+    // Links are opened as the window host opens them.
+    struct Opener : Backend {
+        bool Launch(const std::string& target) override { return LaunchWithXdgOpen(target); }
+    } opener;
     Runtime rt;
+    rt.SetBackend(&opener);
     test::Recorder rec;
     rt.SetObserver(&rec);
     for (int status : {3, 0}) {
@@ -444,6 +449,7 @@ TEST_F(Hostile, ALinkXdgOpenCouldNotOpenIsReportedAsFailed) {
     EXPECT_TRUE(rec.Has("navigate http://example.invalid/ failed"));
     EXPECT_TRUE(rec.Has("navigate http://example.invalid/ ok"));
     rt.SetObserver(nullptr);
+    rt.SetBackend(nullptr);
 }
 
 }  // namespace

@@ -27,13 +27,15 @@ struct LabelTest : ::testing::Test {
     TolvaneLabel& lbl = Place("TolvaneLabel1", kLeft, kTop);
     std::vector<std::string> opened;
     bool launchSucceeds = true;
+    test::HookBackend hooks;
 
     LabelTest() {
         rt.SetObserver(&log);
-        rt.SetLauncher([this](const std::string& target) {
+        hooks.launch = [this](const std::string& target) {
             opened.push_back(target);
             return launchSucceeds;
-        });
+        };
+        rt.SetBackend(&hooks);
         rt.ShowForm(f);
     }
 

@@ -110,11 +110,13 @@ TEST_F(Lifecycle, AboutShowsTheAboutFormModallyAndUnloadsItEachTime) {
                                  [] { return std::string(R"({"name":"frmAbout","caption":"About","width":3000,"height":2000})"); },
                                  nullptr});
     int loops = 0;
-    rt.SetModalLoop([&](Form& f) {
+    test::HookBackend hooks;
+    hooks.modal = [&](Form& f) {
         ++loops;
         EXPECT_EQ(rt.ActiveForm(), &f);
         rt.HideForm(f);
-    });
+    };
+    rt.SetBackend(&hooks);
     auto& p = Place("P1");
     p.About();
     p.About();

@@ -209,7 +209,9 @@ TEST_F(RuntimeInput, ChangesMarkOnlyTheirAreaForRepaint) {
 TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinksAndTheAboutPage) {
     Runtime rt;
     std::vector<std::string> launched;
-    rt.SetLauncher([&](const std::string& t) { launched.push_back(t); return true; });
+    test::HookBackend hooks;
+    hooks.launch = [&](const std::string& t) { launched.push_back(t); return true; };
+    rt.SetBackend(&hooks);
     rt.Navigate("https://example.org/x");
     rt.Navigate("MAILTO:someone@example.org");
     for (const char* bad : {"file:///etc/passwd", "javascript:alert(1)", "-e", "/usr/bin/xterm", "", "http"})
@@ -227,7 +229,7 @@ TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinksAndTheAboutPage) {
     EXPECT_THROW(rt.Navigate(about), HostError) << "no longer the about page";
     SetAboutPageAddress("");
     EXPECT_EQ(AboutPageAddress(), about);
-    rt.SetLauncher([](const std::string&) { return false; });
+    hooks.launch = [](const std::string&) { return false; };
     EXPECT_THROW(rt.Navigate("http://unreachable"), HostError);
 }
 

@@ -26,6 +26,26 @@ public:
     size_t Count(const std::string& line) const;
 };
 
+// A backend whose answers a test sets: the modal loop, the menu's choice, the launcher and the
+// processing of pending messages. What is left unset answers as no backend does. It records
+// the forms the runtime announced before destroying them.
+class HookBackend : public Backend {
+public:
+    std::function<void(Form&)> modal;
+    std::function<MenuItem*(MenuItem& root, MenuItem* defaultItem)> menu;
+    std::function<bool(const std::string&)> launch;
+    std::function<void()> pump;
+    std::vector<const Form*> destroyed;
+
+    void RunModal(Form& f, Form* owner) override { modal ? modal(f) : Backend::RunModal(f, owner); }
+    MenuItem* ChooseMenuItem(MenuItem& root, MenuItem* def) override { return menu ? menu(root, def) : nullptr; }
+    bool Launch(const std::string& target) override { return launch && launch(target); }
+    void PumpEvents() override {
+        if (pump) pump();
+    }
+    void FormDestroying(Form& f) override { destroyed.push_back(&f); }
+};
+
 // A control that logs its lifecycle and interaction notifications into a shared journal.
 class ProbeControl : public Control {
 public:

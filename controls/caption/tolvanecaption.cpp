@@ -449,14 +449,15 @@ void TolvaneCaption::MouseMoved(MouseArgs& a, bool onSurface) {
         p = fncMousePosition(host);
         SetFormProperty("Top", static_cast<double>(m_DragY) + p.y);
     }
-    if (m_Captured.Contains(a.x, a.y)) {
+    if (m_Captured.Contains(a.x, a.y) && onSurface && !m_MouseDown && OverChild(a.x, a.y)) {
+        // Over a caption button or the icon the pointer is off the bar's own surface: the bevel
+        // rests, and the capture is let go so that the press reaches them (they pass the bar
+        // no moves). The bar takes it again as soon as the pointer is back on its surface.
+        if (m_Status != CaptionStatus::Elevated) SetCaptionStatus(CaptionStatus::Elevated);
+        m_Captured.Release();
+    } else if (m_Captured.Contains(a.x, a.y)) {
         if (m_Status != CaptionStatus::Sunken) SetCaptionStatus(CaptionStatus::Sunken);
-        // Over a caption button or the icon the capture is let go, so that the press reaches
-        // them; the bar takes it again as soon as the pointer is back on its own surface.
-        if (onSurface && !m_MouseDown && OverChild(a.x, a.y))
-            m_Captured.Release();
-        else
-            m_Captured.Take();
+        m_Captured.Take();
     } else {
         if (m_Status != CaptionStatus::Elevated) SetCaptionStatus(CaptionStatus::Elevated);
         m_Captured.Release();

@@ -1,0 +1,402 @@
+// The window host as the runtime's backend, in real windows under a private X server: forms
+// that go while their events are still queued, calls posted from other threads, what the window
+// manager is told (icon, owner, modal, minimum size, focus), minimise and restore with and
+// without a window manager, message boxes, and a Wayland compositor.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "controls/panel/tolvanepanel.h"
+#include "host/runtime.h"
+#include "host/window.h"
+#include "tests/display.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using test::PrivateDisplay;
+
+namespace {
+
+#define NEED_DISPLAY()                                                                           \
+    if (!PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup"; \
+    PrivateDisplay display;                                                                      \
+    ASSERT_TRUE(display.Start())
+
+Label& PlaceLabel(Runtime& rt, Form& form, const std::string& name, double left, double top) {
+    auto& l = static_cast<Label&>(rt.PlaceElement(form, ElementKind::Label, name, -1));
+    l.SetCaption(name);
+    l.Move(left, top, 1200, 300);
+    return l;
+}
+
+// The X window showing the form, as xprop and xdotool name it.
+unsigned long XidOf(WindowHost& host, const Form& form) { return test::X11WindowOf(host.WindowId(form)); }
+
+// A click (press and release) at a pixel of the window, queued as the display would deliver it.
+void QueueClick(uint32_t windowId, int x, int y) {
+    for (bool down : {true, false}) {
+        SDL_Event e{};
+        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        e.button.windowID = windowId;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.button.clicks = 1;
+        e.button.x = x, e.button.y = y;
+        SDL_PushEvent(&e);
+    }
+}
+
+void QueueWindowEvent(uint32_t windowId, uint8_t event) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = windowId;
+    e.window.event = event;
+    SDL_PushEvent(&e);
+}
+
+// The colour of a pixel the window shows, read back from what it presented.
+uint32_t ShownPixel(WindowHost& host, const Form& form, int x, int y) {
+    SDL_Renderer* r = SDL_GetRenderer(SDL_GetWindowFromID(host.WindowId(form)));
+    uint32_t px = 0;
+    SDL_Rect at{x, y, 1, 1};
+    if (!r || SDL_RenderReadPixels(r, &at, SDL_PIXELFORMAT_ARGB8888, &px, 4) != 0) return 0xDEADBEEF;
+    return px & 0xFFFFFF;
+}
+
+// ---------------------------------------------------------------- form lifetime
+
+// A click whose handler unloads the form, with an expose for the same window behind it in the
+// same batch: the window goes with the form and the expose finds nothing to paint.
+TEST(LifetimeWindow, AFormUnloadedByAClickIsNotPaintedByAnExposeQueuedBehindIt) {
+    NEED_DISPLAY();
+    Runtime rt;
+    Form& form = rt.NewForm("frmGone", 3000, 1500);
+    form.SetBorderStyle(Form::None);
+    form.Move(1500, 1500, 3000, 1500);
+    Label& close = PlaceLabel(rt, form, "lblClose", 0, 0);
+    close.onClick = [&] { rt.UnloadForm(form); };
+    WindowHost host(rt);
+    rt.ShowForm(form);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    const uint32_t id = host.WindowId(form);
+    ASSERT_NE(id, 0u);
+    QueueClick(id, 10, 10);
+    QueueWindowEvent(id, SDL_WINDOWEVENT_EXPOSED);
+    QueueWindowEvent(id, SDL_WINDOWEVENT_MOVED);
+    EXPECT_FALSE(host.Step(0)) << "no form is left";
+    EXPECT_TRUE(rt.Forms().empty());
+    EXPECT_EQ(SDL_GetWindowFromID(id), nullptr) << "the window went with its form";
+}
+
+// Random sequences of modal forms opened, closed, unloaded (with their owners sometimes),
+// message boxes answered and stale window events, driven from inside whichever loop is
+// running through posted calls. Under AddressSanitizer any use of a form after it went fails.
+TEST(LifetimeWindow, RandomModalFormSequencesLeaveNoWindowOrFormBehind) {
+    NEED_DISPLAY();
+    Runtime rt;
+    WindowHost host(rt);
+    std::mt19937 random(17);
+    std::vector<uint32_t> seenIds;
+    for (int run = 0; run < 100; ++run) {
+        Form& main = rt.NewForm("frmMain", 4500, 3000);
+        main.SetBorderStyle(Form::None);
+        main.Move(1500, 1500, 4500, 3000);
+        std::function<void(Form&)> furnish = [&](Form& f) {
+            Form* self = &f;
+            PlaceLabel(rt, f, "lblOpen", 150, 150).onClick = [&rt, self, &furnish] {
+                Form& m = rt.NewForm("frmModal", 3600, 2400);
+                m.SetBorderStyle(Form::None);
+                m.CentreOn(*self);
+                furnish(m);
+                rt.ShowModal(m, self);
+                if (rt.IsLoaded(m)) rt.UnloadForm(m);
+            };
+            PlaceLabel(rt, f, "lblHide", 150, 600).onClick = [&rt, self] { rt.HideForm(*self); };
+            PlaceLabel(rt, f, "lblUnload", 150, 1050).onClick = [&rt, self] { rt.UnloadForm(*self); };
+            PlaceLabel(rt, f, "lblMessage", 1500, 150).onClick = [&rt] { rt.MsgBox("Something happened.", std::nullopt); };
+            PlaceLabel(rt, f, "lblOwner", 1500, 600).onClick = [&rt, self] {
+                // Unloads every other form: owners go while their modal forms are open.
+                for (auto& other : rt.Forms())
+                    if (other.get() != self && rt.IsLoaded(*other)) rt.UnloadForm(*other);
+            };
+        };
+        furnish(main);
+        rt.ShowForm(main);
+        int actions = 0;
+        std::function<void()> act = [&] {
+            Form* active = rt.ActiveForm();
+            if (!active) return;
+            if (++actions > 25) {
+                for (auto& f : rt.Forms()) rt.UnloadForm(*f);
+                return;
+            }
+            const uint32_t id = host.WindowId(*active);
+            if (id) seenIds.push_back(id);
+            const int what = std::uniform_int_distribution<int>(0, 9)(random);
+            if (what < 7 && id) {
+                std::vector<BoxElement*> targets;
+                for (auto& e : active->Elements())
+                    if (e->ReceivesMouse())
+                        if (auto* box = dynamic_cast<BoxElement*>(e.get())) targets.push_back(box);
+                if (!targets.empty()) {
+                    BoxElement* t = targets[std::uniform_int_distribution<size_t>(0, targets.size() - 1)(random)];
+                    QueueClick(id, static_cast<int>((t->Left() + t->Width() / 2) / 15),
+                               static_cast<int>((t->Top() + t->Height() / 2) / 15));
+                }
+            } else if (what < 9 && !seenIds.empty()) {
+                // An expose or a move for any window this test has seen, gone or not.
+                QueueWindowEvent(seenIds[std::uniform_int_distribution<size_t>(0, seenIds.size() - 1)(random)],
+                                 what == 7 ? SDL_WINDOWEVENT_EXPOSED : SDL_WINDOWEVENT_MOVED);
+            } else if (id) {
+                QueueWindowEvent(id, SDL_WINDOWEVENT_CLOSE);
+            }
+            rt.Post(act);
+        };
+        rt.Post(act);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (host.Step(200) && std::chrono::steady_clock::now() < deadline) {
+        }
+        ASSERT_FALSE(host.Step(0)) << "run " << run << " ended with a form still shown";
+        for (auto& f : rt.Forms()) rt.UnloadForm(*f);
+        rt.CollectGarbage();
+        ASSERT_TRUE(rt.Forms().empty()) << "run " << run;
+        if (seenIds.size() > 64) seenIds.erase(seenIds.begin(), seenIds.end() - 64);
+    }
+}
+
+// ---------------------------------------------------------------- other threads
+
+// A worker thread drives a progress bar from 0 to 100 % through Runtime::Post; the window loop
+// sleeps between the calls and shows each one.
+TEST(PostWindow, AWorkerThreadDrivesAProgressPanelThroughPost) {
+    NEED_DISPLAY();
+    Runtime rt;
+    Form& form = rt.NewForm("frmCopy", 4500, 1200);
+    form.SetBorderStyle(Form::None);
+    form.Move(1500, 1500, 4500, 1200);
+    auto& bar = rt.Place<TolvanePanel>(form, "pnlProgress", {150, 150, 4200, 900});
+    WindowHost host(rt);
+    rt.ShowForm(form);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    std::vector<int> seen;
+    std::thread worker([&rt, &bar, &seen, &form] {
+        for (int i = 0; i <= 100; ++i) {
+            rt.Post([&bar, &seen, i] {
+                bar.SetPercentage(static_cast<int16_t>(i));
+                seen.push_back(i);
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        rt.Post([&rt, &form] { rt.UnloadForm(form); });
+    });
+    int steps = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (host.Step(-1) && std::chrono::steady_clock::now() < deadline) ++steps;
+    worker.join();
+    ASSERT_EQ(seen.size(), 101u);
+    for (int i = 0; i <= 100; ++i) EXPECT_EQ(seen[i], i);
+    EXPECT_LE(steps, 110) << "the loop woke for the posted calls, not to poll";
+}
+
+// ---------------------------------------------------------------- window manager
+
+// What the window manager is told and what comes back: the form's icon, its minimum client size,
+// a modal form transient for its owner and marked modal, the keyboard back at the owner when
+// the modal form closes, and a minimised form restored. Run without and with a window manager.
+void CheckHintsAndStates(PrivateDisplay& display, bool managed) {
+    Runtime rt;
+    Form& main = rt.NewForm("frmOwner", 4500, 3000);
+    main.SetCaption("Owner");
+    main.Move(1500, 1500, 4500, 3000);
+    main.SetIcon(Picture::FromPixels(16, 16, std::vector<uint32_t>(256, 0xFF2040C0)));
+    main.SetMinClientSize(3000, 1500);
+    WindowHost host(rt);
+    rt.ShowForm(main);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    const unsigned long owner = XidOf(host, main);
+    ASSERT_NE(owner, 0u);
+    auto prop = [&](unsigned long id, const char* name) {
+        return display.Output({"xprop", "-id", std::to_string(id), name}).value_or("");
+    };
+    const std::string icon = prop(owner, "_NET_WM_ICON");
+    EXPECT_TRUE(icon.find("16 x 16") != std::string::npos || icon.find("16, 16") != std::string::npos)
+        << icon.substr(0, 80);
+    EXPECT_NE(prop(owner, "WM_NORMAL_HINTS").find("minimum size: 200 by 100"), std::string::npos)
+        << prop(owner, "WM_NORMAL_HINTS");
+
+    Form& dialog = rt.NewForm("frmDialog", 3000, 1500);
+    dialog.SetCaption("Dialog");
+    dialog.CentreOn(main);
+    std::string transient, state;
+    rt.Post([&] {
+        rt.Post([&] {
+            const unsigned long id = XidOf(host, dialog);
+            transient = prop(id, "WM_TRANSIENT_FOR");
+            state = prop(id, "_NET_WM_STATE");
+            rt.HideForm(dialog);
+        });
+        rt.ShowModal(dialog, &main);
+    });
+    for (int i = 0; i < 20; ++i) host.Step(20);
+    std::ostringstream hex;
+    hex << "0x" << std::hex << owner;
+    EXPECT_NE(transient.find(hex.str()), std::string::npos) << transient;
+    EXPECT_NE(state.find("_NET_WM_STATE_MODAL"), std::string::npos) << state;
+    std::string focus;
+    for (int i = 0; i < 50 && focus != std::to_string(owner); ++i) {
+        host.Step(20);
+        focus = display.Output({"xdotool", "getwindowfocus"}).value_or("");
+        while (!focus.empty() && focus.back() == '\n') focus.pop_back();
+    }
+    EXPECT_EQ(focus, std::to_string(owner)) << "the keyboard is back at the owner";
+
+    auto mapState = [&] {
+        std::string out = display.Output({"xwininfo", "-id", std::to_string(owner)}).value_or("");
+        return out.find("IsViewable") != std::string::npos;
+    };
+    main.SetWindowState(Form::Minimized);
+    bool gone = false;
+    for (int i = 0; i < 50 && !gone; ++i) host.Step(20), gone = !mapState();
+    EXPECT_TRUE(gone) << (managed ? "iconified" : "hidden");
+    main.SetWindowState(Form::Normal);
+    bool back = false;
+    for (int i = 0; i < 50 && !back; ++i) host.Step(20), back = mapState();
+    EXPECT_TRUE(back) << "restored";
+    EXPECT_EQ(main.GetWindowState(), Form::Normal);
+    rt.UnloadForm(main);
+    rt.UnloadForm(dialog);
+    EXPECT_FALSE(host.Step(10));
+}
+
+TEST(HintsWindow, IconOwnerModalMinimumSizeFocusAndRestoreOnABareServer) {
+    NEED_DISPLAY();
+    CheckHintsAndStates(display, false);
+}
+
+TEST(HintsWindow, IconOwnerModalMinimumSizeFocusAndRestoreUnderAWindowManager) {
+    NEED_DISPLAY();
+    if (!display.StartWindowManager()) GTEST_SKIP() << "openbox is installed by scripts/setup";
+    CheckHintsAndStates(display, true);
+}
+
+// A message box is a dialog of the runtime's own look in the middle of its owner, answered by
+// Return; the code that raised it goes on afterwards.
+TEST(HintsWindow, AMessageBoxIsAClassicDialogCentredOnItsOwnerAndAnsweredByReturn) {
+    NEED_DISPLAY();
+    Runtime rt;
+    Form& main = rt.NewForm("frmOwner", 9000, 6000);
+    main.SetBorderStyle(Form::None);
+    main.Move(1500, 1500, 9000, 6000);
+    WindowHost host(rt);
+    rt.ShowForm(main);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    bool answered = false;
+    Form* box = nullptr;
+    uint32_t face = 0;
+    rt.Post([&] {
+        rt.Post([&] {
+            box = rt.ActiveForm();
+            face = ShownPixel(host, *box, 5, 5);
+            display.XdotoolLater(0, {"key", "Return"});
+        });
+        rt.MsgBox("The copy is complete. Every file arrived where it was meant to go.", std::string("Copy"));
+        answered = true;
+    });
+    for (int i = 0; i < 100 && !answered; ++i) host.Step(20);
+    EXPECT_TRUE(answered);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(face, 0xC0C0C0u) << "the button face of the classic scheme";
+    EXPECT_EQ(rt.Forms().size(), 1u) << "the box is unloaded";
+}
+
+// ---------------------------------------------------------------- Wayland
+
+// Under Weston the form opens through SDL's Wayland driver, shows its pixels and closes cleanly.
+// Weston runs on the private X server (its x11 backend): its headless backend offers no input
+// seat, and SDL 2.26 cannot start without one.
+TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
+    NEED_DISPLAY();
+    const char* path = std::getenv("PATH");
+    bool found = false;
+    std::stringstream dirs(path ? path : "/usr/bin");
+    for (std::string d; std::getline(dirs, d, ':');)
+        if (access((d + "/weston").c_str(), X_OK) == 0) found = true;
+    if (!found) GTEST_SKIP() << "weston is installed by scripts/setup";
+    char pattern[] = "/tmp/stolvane-wayland-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string runtimeDir = pattern;
+    chmod(runtimeDir.c_str(), 0700);
+    const std::string socket = "wayland-stolvane";
+    const std::string socketArg = "--socket=" + socket, logArg = "--log=" + runtimeDir + "/weston.log";
+    const pid_t parent = getpid();
+    pid_t weston = fork();
+    if (weston == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);  // it ends with the test, however the test ends
+        if (getppid() != parent) _exit(127);
+        setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
+        execlp("weston", "weston", "--backend=x11-backend.so", socketArg.c_str(), "--idle-time=0", logArg.c_str(),
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(weston, 0);
+    struct Cleanup {
+        pid_t pid;
+        std::string dir;
+        ~Cleanup() {
+            if (pid > 0) {
+                kill(pid, SIGTERM);
+                int status = 0;
+                waitpid(pid, &status, 0);
+            }
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        }
+    } cleanup{weston, runtimeDir};
+    bool up = false;
+    for (int i = 0; i < 200 && !up; ++i) {
+        up = std::filesystem::exists(runtimeDir + "/" + socket);
+        if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        int status = 0;
+        if (waitpid(weston, &status, WNOHANG) == weston) {
+            cleanup.pid = 0;
+            GTEST_SKIP() << "weston could not start here (exit " << status << ")";
+        }
+    }
+    if (!up) GTEST_SKIP() << "weston did not offer its socket";
+    setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
+    setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
+    unsetenv("DISPLAY");
+    setenv("SDL_VIDEODRIVER", "wayland", 1);
+    {
+        Runtime rt;
+        Form& form = rt.NewForm("frmWayland", 3000, 1500);
+        form.SetBackColour(RGB(0, 128, 255));
+        WindowHost host(rt);
+        EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "wayland");
+        rt.ShowForm(form);
+        for (int i = 0; i < 10; ++i) host.Step(20);
+        ASSERT_NE(host.WindowId(form), 0u);
+        EXPECT_EQ(ShownPixel(host, form, 20, 20), 0x0080FFu) << "the form's back colour, as 0xRRGGBB";
+        rt.UnloadForm(form);
+        EXPECT_FALSE(host.Step(10));
+    }
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("WAYLAND_DISPLAY");
+    int status = 0;
+    EXPECT_EQ(waitpid(weston, &status, WNOHANG), 0) << "the compositor is still running: nothing crashed it";
+}
+
+}  // namespace
