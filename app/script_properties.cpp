@@ -129,6 +129,7 @@ std::optional<Json> ScriptDriver::GetSurfaceProperty(Surface& s, const std::stri
     if (!s.IsForm()) {
         if (SameName(name, "TabIndex")) return Json(s.TabIndex());
         if (SameName(name, "TabStop")) return Json(s.TabStop());
+        if (SameName(name, "Anchor")) return Json(AnchorText(s.Anchor()));
         return std::nullopt;
     }
     auto& f = static_cast<Form&>(s);
@@ -139,6 +140,11 @@ std::optional<Json> ScriptDriver::GetSurfaceProperty(Surface& s, const std::stri
     if (SameName(name, "Font")) return f.GetFont() ? FontJson(*f.GetFont()) : Json(nullptr);
     if (SameName(name, "Picture")) return PictureJson(f.GetPicture());
     if (SameName(name, "Icon")) return PictureJson(f.Icon());
+    if (SameName(name, "MinWidth")) return NumberJson(f.MinClientWidth());
+    if (SameName(name, "MinHeight")) return NumberJson(f.MinClientHeight());
+    if (SameName(name, "KeyPreview")) return Json(f.KeyPreview());
+    if (SameName(name, "DefaultButton")) return Json(f.DefaultButton());
+    if (SameName(name, "CancelButton")) return Json(f.CancelButton());
     return std::nullopt;
 }
 
@@ -152,7 +158,10 @@ bool ScriptDriver::SetSurfaceProperty(Surface& s, const std::string& name, const
         if (SameName(name, "Visible")) s.SetVisible(JsonBoolean(v));
         else if (SameName(name, "TabIndex")) s.SetTabIndex(ToInt16(JsonNumber(v)));
         else if (SameName(name, "TabStop")) s.SetTabStop(JsonBoolean(v));
-        else return false;
+        else if (SameName(name, "Anchor")) {
+            if (!v.is_string()) throw BadValue();
+            s.SetAnchor(ParseAnchor(v.get<std::string>()));
+        } else return false;
     } else {
         auto& f = static_cast<Form&>(s);
         if (SameName(name, "Visible")) {
@@ -168,7 +177,14 @@ bool ScriptDriver::SetSurfaceProperty(Surface& s, const std::string& name, const
             f.SetFont(std::make_shared<Font>(MergeFont(f.GetFont() ? *f.GetFont() : Font{}, v)));
         else if (SameName(name, "Picture")) f.SetPicture(AsPicture(ToValue(v, PropType::Picture, {})));
         else if (SameName(name, "Icon")) f.SetIcon(AsPicture(ToValue(v, PropType::Picture, {})));
-        else return false;
+        else if (SameName(name, "MinWidth")) f.SetMinClientSize(JsonNumber(v), f.MinClientHeight());
+        else if (SameName(name, "MinHeight")) f.SetMinClientSize(f.MinClientWidth(), JsonNumber(v));
+        else if (SameName(name, "KeyPreview")) f.SetKeyPreview(JsonBoolean(v));
+        else if (SameName(name, "DefaultButton") || SameName(name, "CancelButton")) {
+            if (!v.is_string()) throw BadValue();
+            if (SameName(name, "DefaultButton")) f.SetDefaultButton(v.get<std::string>());
+            else f.SetCancelButton(v.get<std::string>());
+        } else return false;
     }
     return true;
 }

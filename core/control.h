@@ -108,6 +108,9 @@ public:
     virtual void OnLostFocus() {}
     // Something was dragged from another program and dropped on the surface.
     virtual void OnOLEDragDrop(DragData& /*data*/, int32_t& /*effect*/, MouseArgs& /*args*/) {}
+    // A push button clicks as its keyboard does (Enter on it; a form's default or cancel
+    // button) and answers true; other controls do nothing and answer false.
+    virtual bool Push() { return false; }
     // Access keys the control answers to (letters after '&' in its caption), upper case.
     virtual std::string AccessKeys() const { return {}; }
 
@@ -118,8 +121,9 @@ public:
     Value GetProperty(const std::string& name);
     void SetProperty(const std::string& name, const Value& v);
 
-    // Handlers by event name, for forms and scripts that do not know the typed events.
-    void OnEvent(std::string name, std::function<void(EventArgs&)> handler);
+    // Handlers by event name, for forms and scripts that do not know the typed events. A name
+    // the class has no event of is refused (error 5, naming the nearest event).
+    Connection OnEvent(std::string name, std::function<void(EventArgs&)> handler);
 
 protected:
     void ReadAllProperties(PropertyBag& bag);
@@ -141,7 +145,13 @@ protected:
 
 private:
     Surface& m_surface;
-    std::vector<std::pair<std::string, std::function<void(EventArgs&)>>> m_nameHandlers;
+    struct NameHandler {
+        uint64_t id;
+        std::string name;
+        std::function<void(EventArgs&)> handler;
+    };
+    std::shared_ptr<std::vector<NameHandler>> m_nameHandlers = std::make_shared<std::vector<NameHandler>>();
+    uint64_t m_lastHandlerId = 0;
 };
 
 // Builds a property entry for a field and its public setter.

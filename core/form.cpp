@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/control.h"
+#include "core/element_members.h"
 
 namespace stolvane {
 
@@ -55,6 +56,44 @@ Element* Form::FindAuthored(const std::string& name, int index) const {
     };
     search(*this);
     return found;
+}
+
+namespace {
+// "tplDes(2)" -> ("tplDes", 2); a plain name has index -1.
+std::pair<std::string, int> NameAndIndex(const std::string& text) {
+    size_t open = text.find('(');
+    if (open == std::string::npos || text.back() != ')') return {text, -1};
+    try {
+        return {text.substr(0, open), std::stoi(text.substr(open + 1))};
+    } catch (const std::exception&) {
+        return {text, -1};
+    }
+}
+}  // namespace
+
+Control& Form::RequireControl(const std::string& name) const {
+    auto [plain, index] = NameAndIndex(name);
+    if (Control* c = FindControl(plain, index)) return *c;
+    throw HostError(ErrorNumber::InvalidCall, "form " + Name() + " has no control named \"" + name + "\"");
+}
+
+Element& Form::RequireElement(const std::string& name) const {
+    auto [plain, index] = NameAndIndex(name);
+    if (Element* e = FindAuthored(plain, index)) return *e;
+    throw HostError(ErrorNumber::InvalidCall, "form " + Name() + " has no element named \"" + name + "\"");
+}
+
+HostError Form::WrongClass(const std::string& name, const std::string& is, const std::string& asked) const {
+    return HostError(ErrorNumber::InvalidCall,
+                     "\"" + name + "\" on form " + Name() + " is a " + is + ", not " + asked);
+}
+
+std::string Form::ElementClassName(const Element& e) { return KindInfo(e.Kind()).className; }
+
+void Form::SetMinClientSize(double width, double height) {
+    if (!(width >= 0 && height >= 0 && width <= kMaxExtentTwips && height <= kMaxExtentTwips))
+        throw HostError::InvalidProperty();
+    m_minClientWidth = width, m_minClientHeight = height;
 }
 
 void Form::CentreOn(const Form& owner) {

@@ -115,6 +115,8 @@ Json Writer::ControlJson(ControlElement& ce, const Font* formFont) {
     j["width"] = Number(s.Width());
     j["height"] = Number(s.Height());
     j["tabIndex"] = s.TabIndex();
+    j["tabStop"] = s.TabStop();
+    if (s.Anchor() != AnchorEdge::Default) j["anchor"] = AnchorText(s.Anchor());
     j["visible"] = s.Visible();
     Json props = Json::object();
     for (auto& [key, value] : bag.Entries()) {
@@ -226,6 +228,11 @@ Json Writer::FormJson(Form& form) {
     j["font"] = FontJson(font);
     if (!IsNoPicture(form.Icon())) j["icon"] = PictureJson(form.Icon(), "form, key \"icon\"");
     if (form.BackColour() != SysColour::ButtonFace) j["backColour"] = HexColour(form.BackColour());
+    if (form.MinClientWidth() > 0) j["minWidth"] = Number(form.MinClientWidth());
+    if (form.MinClientHeight() > 0) j["minHeight"] = Number(form.MinClientHeight());
+    if (form.KeyPreview()) j["keyPreview"] = true;
+    if (!form.DefaultButton().empty()) j["defaultButton"] = form.DefaultButton();
+    if (!form.CancelButton().empty()) j["cancelButton"] = form.CancelButton();
     Json controls = Json::array();
     Children(form, controls, &font);
     j["controls"] = std::move(controls);

@@ -108,6 +108,8 @@ PictureRef TolvaneCaption::Glyph(int button, bool disabled) {
 // ---------------------------------------------------------------- design
 
 TolvaneCaption::TolvaneCaption(Surface& surface) : Control(surface) {
+    // It answers no keys, so it is no tab stop unless the form says otherwise.
+    surface.SetTabStop(false);
     surface.SetBackColour(SysColour::ActiveTitle);
 
     imgCaption = &surface.Add<PictureBox>("imgCaption");
