@@ -95,8 +95,9 @@ TEST_F(AppForms, AnchoredControlsKeepTheirDistancesStretchAndComeBack) {
     ASSERT_EQ(out.size(), anchors.size() * 8);
     // The form grew by 2400 x 1800.
     const std::vector<std::vector<double>> grown{
-        {600, 600, 1200, 900},  {3000, 2400, 1200, 900}, {600, 600, 3600, 900},   {600, 600, 1200, 2700},
-        {600, 600, 3600, 2700}, {1800, 1500, 1200, 900}, {3000, 600, 1200, 900}};
+        {600, 600, 1200, 900},  {3000, 2400, 1200, 900}, {600, 1500, 3600, 900},  {1800, 600, 1200, 2700},
+        {600, 600, 3600, 2700}, {1800, 1500, 1200, 900}, {3000, 1500, 1200, 900}};
+    // (An axis anchored to neither side keeps the centre: "left,right" centres vertically.)
     for (size_t i = 0; i < anchors.size(); ++i)
         for (size_t m = 0; m < 4; ++m) {
             EXPECT_EQ(out[i * 4 + m].get<double>(), grown[i][m]) << "anchor \"" << anchors[i] << "\" member " << m;
@@ -137,7 +138,10 @@ TEST_F(AppForms, TheFormRaisesResizeOnceShownAndAnAnchorMustNameEdges) {
     EXPECT_EQ(resizes[0]["control"], "");
     int errors = 0;
     for (auto& l : lines)
-        if (l.contains("error")) EXPECT_EQ(l["error"]["number"], 380), ++errors;
+        if (l.contains("error")) {
+            EXPECT_EQ(l["error"]["number"], 380);
+            ++errors;
+        }
     EXPECT_EQ(errors, 2);
 }
 
