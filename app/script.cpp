@@ -265,7 +265,7 @@ void ScriptDriver::Execute(const InJson& cmd) {
         {"render", {&ScriptDriver::CmdRender, {"path", "scale"}}},
         {"mouse", {&ScriptDriver::CmdMouse, {"action", "x", "y", "button", "shift", "target"}}},
         {"cursor", {&ScriptDriver::CmdCursor, {"x", "y"}}},
-        {"key", {&ScriptDriver::CmdKey, {"ascii", "char"}}},
+        {"key", {&ScriptDriver::CmdKey, {"key", "shift", "up", "ascii", "char"}}},
         {"accesskey", {&ScriptDriver::CmdAccessKey, {"char"}}},
         {"focus", {&ScriptDriver::CmdFocus, {"target"}}},
         {"tab", {&ScriptDriver::CmdTab, {"shift"}}},

@@ -12,6 +12,7 @@
 #include "host/file_read.h"
 #include "host/file_write.h"
 #include "host/form_file.h"
+#include "host/keys.h"
 
 namespace stolvane::scripting {
 
@@ -162,13 +163,29 @@ void ScriptDriver::CmdCursor(const InJson& c) {
     m_rt.SetCursor({ToInt32(Number(c, "x")), ToInt32(Number(c, "y"))});
 }
 
+// A key by name goes down (or, with "up", comes up) as a real key does: the form's preview, Tab,
+// access keys, default and cancel buttons, then the character it types to the focused control.
+// "ascii" or "char" alone type a character, as before.
 void ScriptDriver::CmdKey(const InJson& c) {
+    const int16_t shift = Int16Or(c, "shift", 0);
+    if (shift < 0 || shift > 7) throw BadArgument("\"shift\" is a mask from 0 to 7 (1 Shift, 2 Ctrl, 4 Alt)");
+    if (auto name = StringOr(c, "key")) {
+        auto key = KeyByName(*name, shift);
+        if (!key) throw BadArgument("no key named \"" + *name + "\" (SDL's key names: Return, Escape, Tab, F1, Left, A ...)");
+        if (BooleanOr(c, "up", false)) {
+            m_rt.KeyUp(key->code, shift);
+            return;
+        }
+        m_rt.KeyDown(key->code, shift);
+        if (key->ascii && !(shift & (ShiftKey::Ctrl | ShiftKey::Alt))) m_rt.KeyPress(key->ascii);
+        return;
+    }
     int16_t ascii;
     if (auto ch = StringOr(c, "char"); ch && !Arg(c, "ascii")) {
         if (ch->empty()) throw BadArgument("\"char\" is empty");
         ascii = static_cast<unsigned char>((*ch)[0]);
     } else {
-        if (!Arg(c, "ascii")) throw BadArgument("missing \"ascii\"");
+        if (!Arg(c, "ascii")) throw BadArgument("missing \"key\", \"ascii\" or \"char\"");
         ascii = Int16Or(c, "ascii", 0);
     }
     m_rt.KeyPress(ascii);
@@ -207,13 +224,19 @@ void ScriptDriver::CmdResize(const InJson& c) {
         if (h) box->SetHeight(Number(c, "height"));
         return;
     }
+    Surface& s = *t.surface;
+    double width = w ? Number(c, "width") : s.Width(), height = h ? Number(c, "height") : s.Height();
+    // A form's client area never goes below its minimum size.
+    if (s.IsForm()) {
+        width = std::max(width, static_cast<Form&>(s).MinClientWidth());
+        height = std::max(height, static_cast<Form&>(s).MinClientHeight());
+    }
     if (w && h) {
-        Surface& s = *t.surface;
-        s.Move(s.Left(), s.Top(), Number(c, "width"), Number(c, "height"));
+        s.Move(s.Left(), s.Top(), width, height);
         return;
     }
-    if (w) t.surface->SetWidth(Number(c, "width"));
-    if (h) t.surface->SetHeight(Number(c, "height"));
+    if (w) s.SetWidth(width);
+    if (h) s.SetHeight(height);
 }
 
 void ScriptDriver::CmdMove(const InJson& c) {

@@ -4,6 +4,7 @@
 # handlers, resources, name suggestions, file writing, the X11 and SDL helpers) stay inside the
 # library. docs/headers.md explains the choice.
 set(STOLVANE_PUBLIC_HEADERS
+  core/anchor.h
   core/bevel.h
   core/control.h
   core/convert.h
@@ -36,6 +37,7 @@ set(STOLVANE_PUBLIC_HEADERS
   host/colour_source.h
   host/desktop.h
   host/form_file.h
+  host/keys.h
   host/render.h
   host/runtime.h
   host/theme.h

@@ -3,6 +3,10 @@
 #include <stdexcept>
 
 #include "core/form.h"
+#include "core/library.h"
+#include "core/names.h"
+
+#include <algorithm>
 
 namespace stolvane {
 
@@ -55,15 +59,28 @@ const PropertyInfo& Control::DeclarationOf(const void* field) const {
     throw std::logic_error(std::string(ClassName()) + ": a setter for a field its property table does not declare");
 }
 
-void Control::OnEvent(std::string name, std::function<void(EventArgs&)> handler) {
-    m_nameHandlers.emplace_back(std::move(name), std::move(handler));
+Connection Control::OnEvent(std::string name, std::function<void(EventArgs&)> handler) {
+    if (const ClassInfo* info = Library::Instance().FindClass(ClassName()); info && info->events) {
+        std::vector<std::string> names;
+        for (const EventInfo& e : info->events(*this)) names.push_back(e.name);
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            throw HostError(ErrorNumber::InvalidCall, std::string(ClassName()) + " has no event \"" + name + "\"" +
+                                                          DidYouMean(name, names) + "; its events are " +
+                                                          JoinNames(names));
+    }
+    const uint64_t id = ++m_lastHandlerId;
+    m_nameHandlers->push_back({id, std::move(name), std::move(handler)});
+    std::weak_ptr<std::vector<NameHandler>> handlers = m_nameHandlers;
+    return Connection([handlers, id] {
+        if (auto h = handlers.lock()) std::erase_if(*h, [id](const NameHandler& n) { return n.id == id; });
+    });
 }
 
 void Control::RaiseByName(const std::string& name, EventArgs& args) {
     GetHost().RaiseEvent(m_surface, name, args);
-    auto handlers = m_nameHandlers;
-    for (auto& [n, h] : handlers)
-        if (n == name) h(args);
+    auto handlers = *m_nameHandlers;
+    for (auto& h : handlers)
+        if (h.name == name) h.handler(args);
 }
 
 void Control::ApplyFirstTimeDefaults() {

@@ -61,6 +61,9 @@ public:
     virtual void OnLostFocus() {}
     // Something was dragged from another program and dropped on the surface.
     virtual void OnOLEDragDrop(DragData& /*data*/, int32_t& /*effect*/, MouseArgs& /*args*/) {}
+    // A push button clicks as its keyboard does (Enter on it; a form's default or cancel
+    // button) and answers true; other controls do nothing and answer false.
+    virtual bool Push() { return false; }
     // Access keys the control answers to (letters after '&' in its caption), upper case.
     virtual std::string AccessKeys() const { return {}; }
 
@@ -72,8 +75,9 @@ public:
     Value GetProperty(const std::string& name);
     void SetProperty(const std::string& name, const Value& v);
 
-    // Handlers by event name, for forms and scripts that do not know the typed events.
-    void OnEvent(std::string name, std::function<void(EventArgs&)> handler);
+    // Handlers by event name, for forms and scripts that do not know the typed events. A name
+    // the class has no event of is refused (error 5, naming the nearest event).
+    Connection OnEvent(std::string name, std::function<void(EventArgs&)> handler);
 
     // The body of every typed setter: stores the value as its declaration says (Normalised),
     // tells the host by the declared name and runs the declared refresh.
@@ -119,7 +123,13 @@ private:
     }
 
     Surface& m_surface;
-    std::vector<std::pair<std::string, std::function<void(EventArgs&)>>> m_nameHandlers;
+    struct NameHandler {
+        uint64_t id;
+        std::string name;
+        std::function<void(EventArgs&)> handler;
+    };
+    std::shared_ptr<std::vector<NameHandler>> m_nameHandlers = std::make_shared<std::vector<NameHandler>>();
+    uint64_t m_lastHandlerId = 0;
 };
 
 // A control whose properties all live in its table, as the library's do: a new instance takes

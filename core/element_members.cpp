@@ -122,6 +122,17 @@ ElementMember NameRow() {
     return m;
 }
 
+// The container's edges a box element keeps its distances to, as "left,top,right".
+ElementMember AnchorRow() {
+    ElementMember m;
+    m.name = "Anchor";
+    m.type = MemberType::String;
+    m.defaultValue = Value{AnchorText(AnchorEdge::Default)};
+    m.get = [](const Element& e) { return Value{AnchorText(static_cast<const BoxElement&>(e).Anchor())}; };
+    m.set = [](Element& e, const Value& v) { static_cast<BoxElement&>(e).SetAnchor(ParseAnchor(AsString(v))); };
+    return m;
+}
+
 ElementMember VisibleRow() { return Boolean("Visible", &Element::Visible, &Element::SetVisible, true); }
 
 std::vector<ElementMember> Common(bool boxed, bool mouse) {
@@ -131,6 +142,7 @@ std::vector<ElementMember> Common(bool boxed, bool mouse) {
         rows.push_back(Twips("Top", MemberType::Twips, &BoxElement::Top, &BoxElement::SetTop));
         rows.push_back(Twips("Width", MemberType::Size, &BoxElement::Width, &BoxElement::SetWidth));
         rows.push_back(Twips("Height", MemberType::Size, &BoxElement::Height, &BoxElement::SetHeight));
+        rows.push_back(AnchorRow());
     }
     rows.push_back(VisibleRow());
     if (mouse) {

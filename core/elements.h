@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/anchor.h"
 #include "core/event.h"
 #include "core/font.h"
 #include "core/picture.h"
@@ -158,9 +159,14 @@ public:
     virtual void SetHeight(double v);
     void Move(double left, double top, double width, double height);
     Rect Bounds() const override { return m_rect; }
+    // The container's edges this element keeps its distances to (core/anchor.h).
+    uint8_t Anchor() const { return m_anchoring.Edges(); }
+    void SetAnchor(uint8_t edges) { m_anchoring.SetEdges(edges); }
+    Anchoring& GetAnchoring() { return m_anchoring; }
 
 protected:
     Rect m_rect;
+    Anchoring m_anchoring;
 };
 
 class Line : public Element {

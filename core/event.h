@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <variant>
@@ -30,6 +31,24 @@ struct EventArg {
 };
 using EventArgs = std::vector<EventArg>;
 
+// What adding a handler returns: Disconnect removes the handler again (once; later calls do
+// nothing, nor does a disconnect after the event itself is gone). Dropping the connection
+// leaves the handler in place.
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(std::function<void()> disconnect) : m_disconnect(std::move(disconnect)) {}
+    void Disconnect() {
+        auto d = std::move(m_disconnect);
+        m_disconnect = nullptr;
+        if (d) d();
+    }
+    bool Connected() const { return static_cast<bool>(m_disconnect); }
+
+private:
+    std::function<void()> m_disconnect;
+};
+
 template <class... A>
 class Event {
 public:
@@ -41,18 +60,30 @@ public:
     const char* Name() const { return m_name; }
     const std::array<const char*, sizeof...(A)>& ArgNames() const { return m_argNames; }
     // Adds a handler; handlers run in the order they were added.
-    void operator+=(Handler h) { m_handlers.push_back(std::move(h)); }
-    void Clear() { m_handlers.clear(); }
+    Connection operator+=(Handler h) {
+        const uint64_t id = ++m_state->lastId;
+        m_state->handlers.emplace_back(id, std::move(h));
+        std::weak_ptr<State> state = m_state;
+        return Connection([state, id] {
+            if (auto s = state.lock())
+                std::erase_if(s->handlers, [id](const auto& entry) { return entry.first == id; });
+        });
+    }
+    void Clear() { m_state->handlers.clear(); }
     void Invoke(A&... args) const {
-        // Copy: a handler may add handlers while the event is being raised.
-        auto handlers = m_handlers;
-        for (auto& h : handlers) h(args...);
+        // Copy: a handler may add or remove handlers while the event is being raised.
+        auto handlers = m_state->handlers;
+        for (auto& h : handlers) h.second(args...);
     }
 
 private:
+    struct State {
+        uint64_t lastId = 0;
+        std::vector<std::pair<uint64_t, Handler>> handlers;
+    };
     const char* m_name;
     std::array<const char*, sizeof...(A)> m_argNames;
-    std::vector<Handler> m_handlers;
+    std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
 // What the class reference says about one event: its name and its arguments, in order, with
@@ -82,6 +113,16 @@ EventInfo DescribeEvent(const Event<A...>& event) {
     constexpr const char* types[] = {EventArgTypeName<A>()..., ""};
     for (size_t i = 0; i < sizeof...(A); ++i) info.args.push_back({event.ArgNames()[i], types[i]});
     return info;
+}
+
+// The arguments of an event as the runtime reports them by name.
+template <class... A>
+EventArgs ArgsOf(const Event<A...>& event, A&... args) {
+    EventArgs list;
+    size_t i = 0;
+    (list.push_back(EventArg{event.ArgNames()[i++], &args}), ...);
+    (void)i;
+    return list;
 }
 
 using MouseEvent = Event<int16_t, int16_t, float, float>;

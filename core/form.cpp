@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/control.h"
+#include "core/element_members.h"
 
 namespace stolvane {
 
@@ -61,6 +63,38 @@ void Form::SetMinClientSize(double width, double height) {
         throw HostError::InvalidProperty();
     m_minClientWidth = width, m_minClientHeight = height;
 }
+
+namespace {
+// "tplDes(2)" -> ("tplDes", 2); a plain name has index -1.
+std::pair<std::string, int> NameAndIndex(const std::string& text) {
+    size_t open = text.find('(');
+    if (open == std::string::npos || text.back() != ')') return {text, -1};
+    try {
+        return {text.substr(0, open), std::stoi(text.substr(open + 1))};
+    } catch (const std::exception&) {
+        return {text, -1};
+    }
+}
+}  // namespace
+
+Control& Form::RequireControl(const std::string& name) const {
+    auto [plain, index] = NameAndIndex(name);
+    if (Control* c = FindControl(plain, index)) return *c;
+    throw HostError(ErrorNumber::InvalidCall, "form " + Name() + " has no control named \"" + name + "\"");
+}
+
+Element& Form::RequireElement(const std::string& name) const {
+    auto [plain, index] = NameAndIndex(name);
+    if (Element* e = FindAuthored(plain, index)) return *e;
+    throw HostError(ErrorNumber::InvalidCall, "form " + Name() + " has no element named \"" + name + "\"");
+}
+
+HostError Form::WrongClass(const std::string& name, const std::string& is, const std::string& asked) const {
+    return HostError(ErrorNumber::InvalidCall,
+                     "\"" + name + "\" on form " + Name() + " is a " + is + ", not " + asked);
+}
+
+std::string Form::ElementClassName(const Element& e) { return KindInfo(e.Kind()).className; }
 
 void Form::CentreOn(const Form& owner) {
     Move(owner.Left() + std::round((owner.Width() - Width()) / 2), owner.Top() + std::round((owner.Height() - Height()) / 2),

@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/control.h"
 #include "core/surface.h"
 
 namespace stolvane {
@@ -39,6 +40,24 @@ public:
 
     // The control placed on the form (or in one of its containers) under this name.
     Control* FindControl(const std::string& name, int index = -1) const;
+    // For applications: the placed control of that name ("cmdOK", "tplDes(2)") as class T, or
+    // the element the form's author placed under that name as kind T. A name the form lacks,
+    // or one of another class, throws HostError 5 saying which.
+    using Surface::Find;
+    template <class T>
+    T& Find(const std::string& name) const {
+        Control& c = RequireControl(name);
+        if (auto* t = dynamic_cast<T*>(&c)) return *t;
+        throw WrongClass(name, c.ClassName(), T::Class().name);
+    }
+    template <class T>
+    T& FindElement(const std::string& name) const {
+        Element& e = RequireElement(name);
+        if (auto* t = dynamic_cast<T*>(&e)) return *t;
+        throw WrongClass(name, ElementClassName(e), "the kind asked for");
+    }
+    Control& RequireControl(const std::string& name) const;
+    Element& RequireElement(const std::string& name) const;
     // Found by a map the form keeps of its placed controls, however deep in containers.
     Surface* FindSurface(const std::string& name, int index = -1) const;
     // An element the form's author placed, on the form or inside one of its containers.
@@ -55,7 +74,29 @@ public:
     std::function<void()> onUnload;
     std::function<void(int)> onWindowStateChanged;
 
+    // ---- The application's side of the form (host/form_keys.cpp, host/anchoring.cpp)
+    // Keyboard conventions: the buttons Enter and Escape click (placed controls' names, "" for
+    // none), and whether the form sees keys before its focused control.
+    const std::string& DefaultButton() const { return m_defaultButton; }
+    void SetDefaultButton(std::string name) { m_defaultButton = std::move(name); }
+    const std::string& CancelButton() const { return m_cancelButton; }
+    void SetCancelButton(std::string name) { m_cancelButton = std::move(name); }
+    bool KeyPreview() const { return m_keyPreview; }
+    void SetKeyPreview(bool on) { m_keyPreview = on; }
+
+    // The form's own events: Resize after its client area changed size while shown; the keys
+    // (KeyCode as the classic key codes, Shift the mask 1 Shift, 2 Ctrl, 4 Alt) when the form
+    // previews keys or no control has the focus. A handler may set KeyCode or KeyAscii to 0 to
+    // swallow the key.
+    Event<> Resize{"Resize"};
+    Event<int16_t, int16_t> KeyDown{"KeyDown", {"KeyCode", "Shift"}};
+    Event<int16_t, int16_t> KeyUp{"KeyUp", {"KeyCode", "Shift"}};
+    Event<int16_t> KeyPress{"KeyPress", {"KeyAscii"}};
+
 private:
+    HostError WrongClass(const std::string& name, const std::string& is, const std::string& asked) const;
+    static std::string ElementClassName(const Element& e);
+
     std::string m_caption;
     int16_t m_border = Sizable;
     int16_t m_windowState = Normal;
@@ -64,6 +105,8 @@ private:
     double m_minClientWidth = 0, m_minClientHeight = 0;
     std::string m_libraryName;
     std::unordered_map<std::string, Surface*> m_placed;
+    std::string m_defaultButton, m_cancelButton;
+    bool m_keyPreview = false;
 };
 
 }  // namespace stolvane

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/anchor.h"
 #include "core/element_grid.h"
 #include "core/elements.h"
 #include "core/host.h"
@@ -53,6 +54,10 @@ public:
     void SetTabIndex(int t) { m_tabIndex = t; }
     bool TabStop() const { return m_tabStop; }
     void SetTabStop(bool t) { m_tabStop = t; }
+    // The container's edges this control keeps its distances to (core/anchor.h).
+    uint8_t Anchor() const { return m_anchoring.Edges(); }
+    void SetAnchor(uint8_t edges) { m_anchoring.SetEdges(edges); }
+    Anchoring& GetAnchoring() { return m_anchoring; }
 
     bool Enabled() const { return m_enabled; }
     void SetEnabled(bool e);
@@ -138,6 +143,7 @@ private:
     bool m_enabled = true;
     int m_tabIndex = 0;
     bool m_tabStop = true;
+    Anchoring m_anchoring;
     OleColour m_back = SysColour::ButtonFace;
     PictureRef m_picture = Picture::Empty();
     int16_t m_mousePointer = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "core/anchor.h"
 #include "core/form.h"
 
 namespace stolvane {
@@ -88,6 +89,10 @@ std::vector<SurfaceMember> Build() {
                                            [](Surface& s, const Value& v) { s.SetTabStop(AsInteger(v) != 0); }),
                               Bool(true)));
 
+    rows.push_back(Row<Surface>("Anchor", T::String, controls, M::NotDumped,
+                                [](const Surface& s) { return Value{AnchorText(s.Anchor())}; },
+                                [](Surface& s, const Value& v) { s.SetAnchor(ParseAnchor(AsString(v))); }));
+
     rows.push_back(Stored(Row<Form>("Caption", T::String, forms, M::DumpProperty,
                                     [](const Form& f) { return Value{f.Caption()}; },
                                     [](Form& f, const Value& v) { f.SetCaption(AsString(v)); }),
@@ -126,6 +131,28 @@ std::vector<SurfaceMember> Build() {
     rows.push_back(Stored(Row<Form>("Icon", T::Picture, forms, M::DumpProperty, [](const Form& f) { return Value{f.Icon()}; },
                                     [](Form& f, const Value& v) { f.SetIcon(AsPicture(v)); }),
                           8, false, Value{Picture::Empty()}));
+    // What an application form adds: a smallest client size, and the buttons Enter and Escape
+    // click, and whether the form sees keys before its controls.
+    rows.push_back(Stored(Row<Form>("MinWidth", T::Size, forms, M::DumpProperty,
+                                    [](const Form& f) { return Value{f.MinClientWidth()}; },
+                                    [](Form& f, const Value& v) { f.SetMinClientSize(AsNumber(v), f.MinClientHeight()); }),
+                          10, false, Value{0.0}));
+    rows.push_back(Stored(Row<Form>("MinHeight", T::Size, forms, M::DumpProperty,
+                                    [](const Form& f) { return Value{f.MinClientHeight()}; },
+                                    [](Form& f, const Value& v) { f.SetMinClientSize(f.MinClientWidth(), AsNumber(v)); }),
+                          11, false, Value{0.0}));
+    rows.push_back(Stored(Row<Form>("KeyPreview", T::Boolean, forms, M::DumpProperty,
+                                    [](const Form& f) { return Bool(f.KeyPreview()); },
+                                    [](Form& f, const Value& v) { f.SetKeyPreview(AsInteger(v) != 0); }),
+                          12, false, Bool(false)));
+    rows.push_back(Stored(Row<Form>("DefaultButton", T::String, forms, M::DumpProperty,
+                                    [](const Form& f) { return Value{f.DefaultButton()}; },
+                                    [](Form& f, const Value& v) { f.SetDefaultButton(AsString(v)); }),
+                          13, false, Value{std::string()}));
+    rows.push_back(Stored(Row<Form>("CancelButton", T::String, forms, M::DumpProperty,
+                                    [](const Form& f) { return Value{f.CancelButton()}; },
+                                    [](Form& f, const Value& v) { f.SetCancelButton(AsString(v)); }),
+                          14, false, Value{std::string()}));
     for (auto& m : rows)
         if (m.type == T::Int16 && !m.range) m.lo = -32768, m.hi = 32767, m.range = "a 16-bit integer";
     return rows;

@@ -63,7 +63,8 @@ PlannedForm Reader::PlanForm(const Json& doc) {
     PlannedForm form;
     Fields f(doc);
     f.Expect(
-        {"name", "caption", "left", "top", "width", "height", "borderStyle", "font", "icon", "backColour", "controls"});
+        {"name", "caption", "left", "top", "width", "height", "borderStyle", "font", "icon", "backColour", "minWidth",
+         "minHeight", "keyPreview", "defaultButton", "cancelButton", "controls"});
     auto key = [](const char* k) { return std::string("form, key ") + Quote(k); };
     const Json* name = f.Take("name");
     if (!name) Fail("form", "missing key \"name\"");
@@ -84,6 +85,11 @@ PlannedForm Reader::PlanForm(const Json& doc) {
     if (auto x = f.Take("font")) form.font = std::make_shared<Font>(FontValue(*x, key("font")));
     if (auto x = f.Take("icon")) form.icon = PictureValue(*x, key("icon"));
     if (auto x = f.Take("backColour")) form.backColour = Colour(*x, key("backColour"));
+    if (auto x = f.Take("minWidth")) form.minWidth = Size(*x, key("minWidth"));
+    if (auto x = f.Take("minHeight")) form.minHeight = Size(*x, key("minHeight"));
+    if (auto x = f.Take("keyPreview")) form.keyPreview = Boolean(*x, key("keyPreview"));
+    if (auto x = f.Take("defaultButton")) form.defaultButton = Text(*x, key("defaultButton"));
+    if (auto x = f.Take("cancelButton")) form.cancelButton = Text(*x, key("cancelButton"));
     m_formFont = form.font;
     const Json* controls = f.Take("controls");
     if (auto k = f.Leftover()) Fail("form", "unknown key " + Quote(*k) + " (known: " + f.Known() + ")");
@@ -145,7 +151,8 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int
 }
 
 void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth) {
-    f.Expect({"name", "class", "left", "top", "width", "height", "tabIndex", "visible", "properties", "controls"});
+    f.Expect({"name", "class", "left", "top", "width", "height", "tabIndex", "tabStop", "anchor", "visible", "properties",
+              "controls"});
     auto key = [&](const char* k) { return where + ", key " + Quote(k); };
     e.rect = {0, 0, e.classInfo->designWidth, e.classInfo->designHeight};
     if (auto x = f.Take("left")) e.rect.left = Coordinate(*x, key("left"));
@@ -155,6 +162,15 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
     e.tabIndex = m_nextTabIndex++;
     if (auto x = f.Take("tabIndex"))
         e.tabIndex = static_cast<int>(Integer(*x, key("tabIndex"), 0, 32767, "a tab index (0 to 32767)", false));
+    if (auto x = f.Take("tabStop")) e.tabStop = Boolean(*x, key("tabStop"));
+    if (auto x = f.Take("anchor")) {
+        std::string text = Text(*x, key("anchor"));
+        try {
+            e.anchor = ParseAnchor(text);
+        } catch (const HostError&) {
+            Fail(key("anchor"), Quote(text) + " is not a list of edges (left, top, right, bottom, separated by commas)");
+        }
+    }
     if (auto x = f.Take("visible")) e.visible = Boolean(*x, key("visible"));
     const Json* props = f.Take("properties");
     const Json* children = f.Take("controls");
@@ -231,6 +247,8 @@ static void PlaceEntries(Runtime& runtime, Surface& container, const std::vector
                     runtime.PlaceControl(container, e.classInfo->name, e.name, e.index, e.rect, &e.properties);
                 Surface& s = ce.GetSurface();
                 s.SetTabIndex(e.tabIndex);
+                if (e.tabStop) s.SetTabStop(*e.tabStop);
+                s.SetAnchor(e.anchor);
                 s.SetVisible(e.visible);
                 PlaceEntries(runtime, s, e.children, source);
             } else {
@@ -262,6 +280,10 @@ Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source
         form.SetFont(plan.font);
         form.SetIcon(plan.icon);
         form.SetBackColour(plan.backColour);
+        form.SetMinClientSize(plan.minWidth, plan.minHeight);
+        form.SetKeyPreview(plan.keyPreview);
+        form.SetDefaultButton(plan.defaultButton);
+        form.SetCancelButton(plan.cancelButton);
         PlaceEntries(runtime, form, plan.entries, source);
     } catch (const FormFileError&) {
         runtime.UnloadForm(form);

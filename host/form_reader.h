@@ -49,6 +49,8 @@ struct PlannedEntry {
     ElementKind kind = ElementKind::Control;
     Rect rect;
     int tabIndex = 0;
+    std::optional<bool> tabStop;  // the class's own choice when absent
+    uint8_t anchor = AnchorEdge::Default;
     bool visible = true;
     PropertyMap properties;
     std::vector<PlannedEntry> children;
@@ -65,6 +67,9 @@ struct PlannedForm {
     FontRef font = MakeFont("MS Sans Serif", 8.25);
     PictureRef icon = Picture::Empty();
     OleColour backColour = kDefaultBack;
+    double minWidth = 0, minHeight = 0;
+    bool keyPreview = false;
+    std::string defaultButton, cancelButton;
     std::vector<PlannedEntry> entries;
 };
 

@@ -122,6 +122,8 @@ Json Writer::ControlJson(ControlElement& ce, const Font* formFont) {
     j["width"] = Number(s.Width());
     j["height"] = Number(s.Height());
     j["tabIndex"] = s.TabIndex();
+    j["tabStop"] = s.TabStop();
+    if (s.Anchor() != AnchorEdge::Default) j["anchor"] = AnchorText(s.Anchor());
     j["visible"] = s.Visible();
     Json props = Json::object();
     for (auto& [key, value] : bag.Entries()) {

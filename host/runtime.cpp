@@ -138,6 +138,12 @@ void Runtime::SetParentProperty(Surface& surface, const std::string& name, doubl
     if (!parent) throw Errors::NoSuchProperty();
     if (name == "Left") return parent->SetLeft(value);
     if (name == "Top") return parent->SetTop(value);
+    // A form is never made smaller than its minimum client size.
+    if (parent->IsForm()) {
+        auto* form = static_cast<Form*>(parent);
+        if (name == "Width") value = std::max(value, form->MinClientWidth());
+        if (name == "Height") value = std::max(value, form->MinClientHeight());
+    }
     if (name == "Width") return parent->SetWidth(value);
     if (name == "Height") return parent->SetHeight(value);
     if (name == "WindowState" && parent->IsForm()) {

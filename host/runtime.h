@@ -168,6 +168,11 @@ public:
     // mouse-receptive element or control there. Returns the effect the receiver answered.
     int32_t Drop(Form& form, double x, double y, DragData data, int16_t button = 0, int16_t shift = 0);
     int32_t DropTo(const Target& target, double x, double y, DragData data, int16_t button = 0, int16_t shift = 0);
+    // Keys (host/form_keys.cpp): a key going down (classic key code, shift mask 1 Shift, 2 Ctrl,
+    // 4 Alt) with the form's conventions (preview, Tab, access keys, default and cancel
+    // buttons), coming up, and a typed character.
+    void KeyDown(int16_t keyCode, int16_t shift);
+    void KeyUp(int16_t keyCode, int16_t shift);
     void KeyPress(int16_t ascii);
     bool AccessKey(char c);  // false when no control answers to it
     void Tab(bool backwards = false);
@@ -231,6 +236,14 @@ private:
     void MarkDirty(const Surface& owner, const Rect& local);
     void CollectFocusable(Surface& s, std::vector<Surface*>& out) const;
     void ForgetSurface(Surface& s);
+    // Anchoring (host/anchoring.cpp): places the anchored children of a container whose size
+    // changed, and forgets the distances of a child that something else moved.
+    void AnchorChildren(Surface& container, double oldWidth, double oldHeight);
+    void AnchoredChildMoved(Surface& child);
+    void AnchoredElementMoved(Element& element, const Rect& oldBounds);
+    void TakeAnchorDistances(Surface& s);
+    bool PushButton(Control* button);
+    void FormResized(Form& form, const Rect& oldBounds);
     void ArmTimer(Timer& t);
     void ScheduleTimer(const Timer* t, int64_t next, uint64_t order);
     void DropTimer(const Timer* t);
@@ -273,6 +286,12 @@ private:
     };
     mutable HitMemo m_hitMemo;
     uint64_t m_changes = 1;  // counts changes to what hit tests read
+    // Anchoring: depth of placing passes running, the surface whose own input is being
+    // delivered (its moves of itself stand until its container next changes size), and whether
+    // a pass has placed that surface meanwhile.
+    int m_anchorDepth = 0;
+    Surface* m_inputSurface = nullptr;
+    bool m_inputSurfaceAnchored = false;
 };
 
 }  // namespace stolvane

@@ -56,6 +56,7 @@ void Runtime::SurfaceChanged(Surface& surface, const Rect& oldBounds) {
     ++m_changes;
     if (surface.IsForm()) {
         MarkDirty(surface, {0, 0, std::max(oldBounds.width, surface.Width()), std::max(oldBounds.height, surface.Height())});
+        FormResized(static_cast<Form&>(surface), oldBounds);
         return;
     }
     Surface* container = surface.Container();
@@ -63,6 +64,8 @@ void Runtime::SurfaceChanged(Surface& surface, const Rect& oldBounds) {
     if (ControlElement* ce = surface.EmbeddingElement()) container->ElementMoved(*ce);
     MarkDirty(*container, oldBounds);
     MarkDirty(*container, surface.Bounds());
+    if (oldBounds != surface.Bounds()) AnchoredChildMoved(surface);
+    AnchorChildren(surface, oldBounds.width, oldBounds.height);
 }
 
 void Runtime::SurfaceResized(Surface& surface) {
@@ -92,6 +95,7 @@ void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
     Surface* owner = element.Owner();
     if (!owner) return;
     owner->ElementMoved(element);
+    AnchoredElementMoved(element, oldBounds);
     // A filled shape without an outline looks the same all over: when only its rectangle
     // changed (a progress bar growing, say), only the pixels it gained or lost change.
     if (auto* shape = dynamic_cast<Shape*>(&element);

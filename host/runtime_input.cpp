@@ -74,6 +74,26 @@ std::pair<int16_t, PictureRef> Runtime::PointerAt(Form& form, double x, double y
 
 void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
     if (!t.surface || !InputAllowed(*t.surface)) return;
+    // While a control handles its own input, its moves of itself keep its anchor distances
+    // (host/anchoring.cpp); afterwards they count as a move unless anchoring placed it.
+    struct SelfInput {
+        Runtime& rt;
+        Surface* surface;
+        Surface* before = rt.m_inputSurface;
+        bool anchoredBefore = rt.m_inputSurfaceAnchored;
+        Rect bounds = surface->Bounds();
+        SelfInput(Runtime& r, Surface* s) : rt(r), surface(s) {
+            rt.TakeAnchorDistances(*s);
+            rt.m_inputSurface = s;
+            rt.m_inputSurfaceAnchored = false;
+        }
+        ~SelfInput() {
+            const bool placed = rt.m_inputSurfaceAnchored;
+            rt.m_inputSurface = before;
+            rt.m_inputSurfaceAnchored = anchoredBefore;
+            if (!placed && surface->Bounds() != bounds) rt.AnchoredChildMoved(*surface);
+        }
+    } selfInput(*this, t.surface);
     Guard([&] {
         if (t.element) {
             Element& e = *t.element;
@@ -223,13 +243,6 @@ int32_t Runtime::Drop(Form& form, double x, double y, DragData data, int16_t but
     double ox = FormX(*t.surface), oy = FormY(*t.surface);
     if (t.element) ox += t.element->Bounds().left, oy += t.element->Bounds().top;
     return DropTo(t, x - ox, y - oy, std::move(data), button, shift);
-}
-
-void Runtime::KeyPress(int16_t ascii) {
-    Dispatch scope(*this);
-    if (!m_focus || !m_focus->GetControl() || !InputAllowed(*m_focus)) return;
-    Surface* s = m_focus;
-    Guard([&] { s->GetControl()->OnKeyPress(ascii); });
 }
 
 bool Runtime::AccessKey(char c) {

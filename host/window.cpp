@@ -1,4 +1,5 @@
 #include "host/window.h"
+#include "host/keys.h"
 
 #include <SDL.h>
 
@@ -475,13 +476,13 @@ struct WindowHost::Impl : Backend {
                     boxes.back().answer();
                     return;
                 }
-                if ((e.key.keysym.mod & KMOD_ALT) && k >= SDLK_a && k <= SDLK_z) {
-                    rt.AccessKey(static_cast<char>('A' + (k - SDLK_a)));
-                } else if (k == SDLK_TAB) {
-                    rt.Tab((e.key.keysym.mod & KMOD_SHIFT) != 0);
-                } else if (k == SDLK_RETURN || k == SDLK_ESCAPE || k == SDLK_BACKSPACE) {
-                    rt.KeyPress(static_cast<int16_t>(k == SDLK_RETURN ? 13 : k == SDLK_ESCAPE ? 27 : 8));
-                }
+                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyDown(code, ShiftMask());
+                break;
+            }
+            case SDL_KEYUP: {
+                Window* w = FindId(e.key.windowID);
+                if (w && Blocked(*w)) return;
+                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyUp(code, ShiftMask());
                 break;
             }
             case SDL_DROPBEGIN: drop = {}; break;

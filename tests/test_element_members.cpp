@@ -58,7 +58,8 @@ struct ElementMembers : ::testing::Test {
             case MemberType::Colour: return 0x00123456;
             case MemberType::Twips: return 345;
             case MemberType::Size: return 1230;
-            case MemberType::String: return "Hello \"there\"";
+            // An anchor is a list of edges; any other string member takes any text.
+            case MemberType::String: return m.name == "Anchor" ? json("right,bottom") : json("Hello \"there\"");
             case MemberType::Font: return json{{"Name", "Arial"}, {"Size", 12}, {"Bold", true}};
             case MemberType::Picture: return (dir / "pic.png").string();
             case MemberType::Items: return json::parse(R"(["one", {"text": "two", "data": 7, "checked": true}])");

@@ -142,6 +142,8 @@ PictureRef AboutBadge::Paint(const BadgeArtwork& art, bool pressed) {
 // ---------------------------------------------------------------- design
 
 AboutBadge::AboutBadge(Surface& surface, const BadgeArtwork& artwork) : DeclaredControl(surface) {
+    // It answers no keys, so it is no tab stop unless the form says otherwise.
+    surface.SetTabStop(false);
     auto image = [&](const char* name, bool pressed, bool visible) {
         Image& img = surface.Add<Image>(name);
         img.Move(0, 0, kWidth, kHeight);

@@ -473,6 +473,13 @@ void TolvaneButton::OnAccessKeyPress(int16_t) {
     if (m_Enabled) KeyboardClick();
 }
 
+// A disabled button lets Enter go on to the form's default button.
+bool TolvaneButton::Push() {
+    if (!m_Enabled) return false;
+    KeyboardClick();
+    return true;
+}
+
 // The letters after '&' in the caption ("&&" is a literal ampersand). A disabled button answers
 // to none, so that another control may.
 std::string TolvaneButton::AccessKeys() const { return m_Enabled ? AccessKeysOf(m_Caption) : std::string(); }

@@ -81,6 +81,7 @@ public:
     void OnGotFocus() override;
     void OnLostFocus() override;
     std::string AccessKeys() const override;
+    bool Push() override;
 
     // Colours of the five line pairs for one style, state and focus (kKeep: leave as it is).
     struct BevelColours {

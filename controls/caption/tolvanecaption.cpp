@@ -103,6 +103,8 @@ PictureRef TolvaneCaption::Glyph(int button, bool disabled) {
 // ---------------------------------------------------------------- design
 
 TolvaneCaption::TolvaneCaption(Surface& surface) : DeclaredControl(surface) {
+    // It answers no keys, so it is no tab stop unless the form says otherwise.
+    surface.SetTabStop(false);
     surface.SetBackColour(SysColour::ActiveTitle);
 
     imgCaption = &surface.Add<PictureBox>("imgCaption");

@@ -57,6 +57,8 @@ std::string RemedyText() {
 // ---------------------------------------------------------------- design
 
 TolvanePanel::TolvanePanel(Surface& surface) : DeclaredControl(surface) {
+    // It answers no keys, so it is no tab stop unless the form says otherwise.
+    surface.SetTabStop(false);
     const double W = kDesignWidth, H = kDesignHeight;
 
     // Bottom-most first. The canvas is never shown.

@@ -1,5 +1,7 @@
 #include "controls/tick/tolvanetick.h"
 
+#include <cctype>
+
 #include <algorithm>
 #include <initializer_list>
 #include <utility>
@@ -222,6 +224,26 @@ void TolvaneTick::OnClick() { ToggleValue(); }
 
 void TolvaneTick::OnKeyPress(int16_t& keyAscii) {
     if (keyAscii == kSpace) ToggleValue();
+}
+
+// Alt and the letter marked in the caption: the check box takes the focus and toggles.
+void TolvaneTick::OnAccessKeyPress(int16_t) {
+    GetSurface().SetFocus();
+    ToggleValue();
+}
+
+std::string TolvaneTick::AccessKeys() const {
+    std::string keys;
+    if (!m_Enabled) return keys;
+    for (size_t i = 0; i + 1 < m_Caption.size(); ++i) {
+        if (m_Caption[i] != '&') continue;
+        if (m_Caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        keys += static_cast<char>(std::toupper(static_cast<unsigned char>(m_Caption[i + 1])));
+    }
+    return keys;
 }
 
 void TolvaneTick::OnGotFocus() { DrawFocus(); }

@@ -52,6 +52,8 @@ public:
     void ReadProperties(PropertyBag& bag) override;
     void Resize() override;
     void OnKeyPress(int16_t& keyAscii) override;
+    void OnAccessKeyPress(int16_t keyAscii) override;
+    std::string AccessKeys() const override;
     void OnGotFocus() override;
     void OnLostFocus() override;
 

@@ -104,6 +104,12 @@ void Attach(Form& form) {
     auto close = [self] { self->GetHost().UnloadForm(*self); };
     Find<TolvanePanel>(form, "TolvanePanel1").Click += close;
     for (TolvaneLabel* d : des) d->Click += close;
+    // Escape closes it too (the form previews keys; Enter pages on, its default button).
+    form.KeyDown += [close](int16_t& keyCode, int16_t& shift) {
+        if (keyCode != 27 || shift != 0) return;
+        keyCode = 0;
+        close();
+    };
 }
 
 }  // namespace stolvane::samples

@@ -39,6 +39,15 @@ void Attach(Form& form) {
     // The first check box shows and hides the status bar's grip.
     TolvanePanel* status = &Find<TolvanePanel>(form, "pnlStatus");
     Find<TolvaneTick>(form, "tikGrip").ValueChange += [status](Boolean& value) { status->SetGrip(value ? True : False); };
+    // The progress bar runs round from 0 to 100 % and starts again.
+    TolvanePanel* progress = &Find<TolvanePanel>(form, "pnlProgress");
+    if (auto* timer = dynamic_cast<Timer*>(form.FindAuthored("tmrProgress"))) {
+        timer->onTick = [progress] {
+            const int16_t next = static_cast<int16_t>(progress->Percentage() >= 100 ? 0 : progress->Percentage() + 5);
+            progress->SetPercentage(next);
+            progress->SetCaption("Progress: " + std::to_string(next) + " %");
+        };
+    }
 }
 
 }  // namespace stolvane::showcase

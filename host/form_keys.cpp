@@ -1,0 +1,108 @@
+// The keyboard conventions of classic forms: the form sees keys first when it previews them
+// (or when no control has the focus), Tab walks the tab order, Alt+letter presses an access
+// key, Enter clicks the focused push button or else the form's default button, and Escape
+// clicks its cancel button. Windows and scripts deliver keys through here alike.
+#include <cctype>
+#include <string>
+
+#include "host/keys.h"
+#include "host/runtime.h"
+
+namespace stolvane {
+
+namespace {
+
+// A form's default or cancel button, by the name the form gives ("" for none).
+Control* ButtonNamed(Form& form, const std::string& name) {
+    if (name.empty()) return nullptr;
+    // "tpbDirection(1)": a member of a control array.
+    std::string plain = name;
+    int index = -1;
+    if (size_t open = name.find('('); open != std::string::npos && name.back() == ')') {
+        try {
+            index = std::stoi(name.substr(open + 1));
+        } catch (const std::exception&) {
+            return nullptr;
+        }
+        plain = name.substr(0, open);
+    }
+    Surface* s = form.FindSurface(plain, index);
+    return s ? s->GetControl() : nullptr;
+}
+
+}  // namespace
+
+bool Runtime::PushButton(Control* button) {
+    if (!button || !button->GetSurface().Visible() || !InputAllowed(button->GetSurface())) return false;
+    bool pushed = false;
+    Guard([&] { pushed = button->Push(); });
+    return pushed;
+}
+
+void Runtime::KeyDown(int16_t keyCode, int16_t shift) {
+    Dispatch scope(*this);
+    Form* form = ActiveForm();
+    if (!form) return;
+    if (form->KeyPreview() || !m_focus) {
+        Guard([&] {
+            EventArgs args = ArgsOf(form->KeyDown, keyCode, shift);
+            RaiseEvent(*form, form->KeyDown.Name(), args);
+            form->KeyDown.Invoke(keyCode, shift);
+        });
+        if (keyCode == 0 || !IsLoaded(*form)) return;  // the application took the key
+    }
+    const bool plain = (shift & (ShiftKey::Ctrl | ShiftKey::Alt)) == 0;
+    if (keyCode == KeyCode::Tab && plain) {
+        Tab((shift & ShiftKey::Shift) != 0);
+        return;
+    }
+    // Letters' and digits' key codes are their upper-case characters (F1, 112, is no 'p').
+    const bool letterOrDigit = (keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9');
+    if ((shift & ShiftKey::Alt) && !(shift & ShiftKey::Ctrl) && letterOrDigit) {
+        AccessKey(static_cast<char>(keyCode));
+        return;
+    }
+    if (keyCode == KeyCode::Return && plain) {
+        Control* focused = m_focus ? m_focus->GetControl() : nullptr;
+        if (PushButton(focused) || PushButton(ButtonNamed(*form, form->DefaultButton()))) return;
+        KeyPress(13);
+        return;
+    }
+    if (keyCode == KeyCode::Escape && plain) {
+        if (PushButton(ButtonNamed(*form, form->CancelButton()))) return;
+        KeyPress(27);
+        return;
+    }
+    if (keyCode == KeyCode::Back && plain) KeyPress(8);
+}
+
+void Runtime::KeyUp(int16_t keyCode, int16_t shift) {
+    Dispatch scope(*this);
+    Form* form = ActiveForm();
+    if (!form || !(form->KeyPreview() || !m_focus)) return;
+    Guard([&] {
+        EventArgs args = ArgsOf(form->KeyUp, keyCode, shift);
+        RaiseEvent(*form, form->KeyUp.Name(), args);
+        form->KeyUp.Invoke(keyCode, shift);
+    });
+}
+
+// A typed character: the form first when it previews keys (or nothing has the focus), then the
+// focused control.
+void Runtime::KeyPress(int16_t ascii) {
+    Dispatch scope(*this);
+    Form* form = ActiveForm();
+    if (form && (form->KeyPreview() || !m_focus)) {
+        Guard([&] {
+            EventArgs args = ArgsOf(form->KeyPress, ascii);
+            RaiseEvent(*form, form->KeyPress.Name(), args);
+            form->KeyPress.Invoke(ascii);
+        });
+        if (ascii == 0) return;
+    }
+    if (!m_focus || !m_focus->GetControl() || !InputAllowed(*m_focus)) return;
+    Surface* s = m_focus;
+    Guard([&] { s->GetControl()->OnKeyPress(ascii); });
+}
+
+}  // namespace stolvane

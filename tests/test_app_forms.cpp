@@ -1,0 +1,406 @@
+// What applications build around the controls, through the scripted driver: anchoring and the
+// form's Resize, minimum sizes, and the keyboard conventions (preview, default and cancel
+// buttons, keys by name).
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include <cmath>
+#include <cstdio>
+#include <tuple>
+
+#include "app/script.h"
+#include "controls/button/tolvanebutton.h"
+#include "controls/caption/tolvanecaption.h"
+#include "controls/label/tolvanelabel.h"
+#include "controls/panel/tolvanepanel.h"
+#include "core/library.h"
+#include "forms/showcase/showcase.h"
+#include "host/form_file.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "host/window.h"
+#include "tests/display.h"
+#include "tests/golden_util.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+using nlohmann::json;
+
+namespace {
+
+struct AppForms : ::testing::Test {
+    void SetUp() override {
+        Runtime warmUp;  // registers the library
+        test::RegisterProbe();
+    }
+    std::vector<json> Run(const std::string& script) {
+        std::istringstream in(script);
+        std::ostringstream out, err;
+        RunScript(in, out, err, std::nullopt);
+        std::vector<json> lines;
+        std::istringstream read(out.str());
+        for (std::string line; std::getline(read, line);) {
+            json j = json::parse(line);
+            if (!j.contains("changed")) lines.push_back(j);
+        }
+        return lines;
+    }
+    static std::vector<json> Values(const std::vector<json>& lines) {
+        std::vector<json> out;
+        for (auto& l : lines) {
+            EXPECT_FALSE(l.contains("error")) << l.dump();
+            if (l.contains("value")) out.push_back(l["value"]);
+        }
+        return out;
+    }
+    static std::vector<json> Events(const std::vector<json>& lines, const std::string& name) {
+        std::vector<json> out;
+        for (auto& l : lines)
+            if (l.value("event", "") == name) out.push_back(l);
+        return out;
+    }
+};
+
+// One probe per combination of edges, each 1200 x 900 at (600, 600) on a 9600 x 7200 form.
+std::string PlaceAnchored(const std::vector<std::string>& anchors, const std::string& container = "") {
+    std::string s;
+    for (size_t i = 0; i < anchors.size(); ++i) {
+        std::string name = "p" + std::to_string(i);
+        s += R"({"cmd":"place","class":"TolvaneButton","name":")" + name +
+             R"(","left":600,"top":600,"width":1200,"height":900)" +
+             (container.empty() ? "" : R"(,"container":")" + container + "\"") + "}\n";
+        s += R"({"cmd":"set","target":")" + name + R"(","property":"Anchor","value":")" + anchors[i] + "\"}\n";
+    }
+    return s;
+}
+
+std::string Geometry(size_t n) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i)
+        for (const char* m : {"Left", "Top", "Width", "Height"})
+            s += R"({"cmd":"get","target":"p)" + std::to_string(i) + R"(","property":")" + m + "\"}\n";
+    return s;
+}
+
+}  // namespace
+
+TEST_F(AppForms, AnchoredControlsKeepTheirDistancesStretchAndComeBack) {
+    const std::vector<std::string> anchors{"left,top", "right,bottom", "left,right", "top,bottom",
+                                           "left,top,right,bottom", "", "right"};
+    auto out = Values(Run(PlaceAnchored(anchors) + R"({"cmd":"resize","width":12000,"height":9000})" "\n" +
+                          Geometry(anchors.size()) + R"({"cmd":"resize","width":9600,"height":7200})" "\n" +
+                          Geometry(anchors.size())));
+    ASSERT_EQ(out.size(), anchors.size() * 8);
+    // The form grew by 2400 x 1800.
+    const std::vector<std::vector<double>> grown{
+        {600, 600, 1200, 900},  {3000, 2400, 1200, 900}, {600, 1500, 3600, 900},  {1800, 600, 1200, 2700},
+        {600, 600, 3600, 2700}, {1800, 1500, 1200, 900}, {3000, 1500, 1200, 900}};
+    // (An axis anchored to neither side keeps the centre: "left,right" centres vertically.)
+    for (size_t i = 0; i < anchors.size(); ++i)
+        for (size_t m = 0; m < 4; ++m) {
+            EXPECT_EQ(out[i * 4 + m].get<double>(), grown[i][m]) << "anchor \"" << anchors[i] << "\" member " << m;
+            // Back at the old size, everything is where it started.
+            EXPECT_EQ(out[anchors.size() * 4 + i * 4 + m].get<double>(), (std::vector<double>{600, 600, 1200, 900}[m]))
+                << "anchor \"" << anchors[i] << "\" member " << m;
+        }
+}
+
+TEST_F(AppForms, AnchorsWorkInsideAStretchedPanelForControlsAndElements) {
+    auto out = Values(Run(
+        R"({"cmd":"place","class":"TolvanePanel","name":"pnl","left":300,"top":300,"width":6000,"height":4000}
+{"cmd":"set","target":"pnl","property":"Anchor","value":"left,top,right,bottom"}
+)" + PlaceAnchored({"right,bottom"}, "pnl") +
+        R"({"cmd":"place","class":"label","name":"lbl","container":"pnl","left":120,"top":120,"width":900,"height":300}
+{"cmd":"set","target":"lbl","property":"Anchor","value":"Left, Right"}
+{"cmd":"resize","width":10600,"height":7700}
+{"cmd":"get","target":"pnl","property":"Width"}
+{"cmd":"get","target":"p0","property":"Left"}
+{"cmd":"get","target":"p0","property":"Top"}
+{"cmd":"get","target":"lbl","property":"Width"}
+{"cmd":"get","target":"lbl","property":"Anchor"}
+)"));
+    EXPECT_EQ(out, (std::vector<json>{7000, 1600, 1100, 1900, "left,right"}));
+}
+
+TEST_F(AppForms, TheFormRaisesResizeOnceShownAndAnAnchorMustNameEdges) {
+    auto lines = Run(R"({"cmd":"resize","width":8000}
+{"cmd":"show"}
+{"cmd":"resize","width":9000,"height":6000}
+{"cmd":"resize","width":9000,"height":6000}
+{"cmd":"place","class":"TolvaneButton","name":"p"}
+{"cmd":"set","target":"p","property":"Anchor","value":"left,middle"}
+{"cmd":"set","target":"p","property":"Anchor","value":"left,left"}
+)");
+    auto resizes = Events(lines, "Resize");
+    ASSERT_EQ(resizes.size(), 1u);
+    EXPECT_EQ(resizes[0]["control"], "");
+    int errors = 0;
+    for (auto& l : lines)
+        if (l.contains("error")) {
+            EXPECT_EQ(l["error"]["number"], 380);
+            ++errors;
+        }
+    EXPECT_EQ(errors, 2);
+}
+
+TEST_F(AppForms, TheMinimumSizeHoldsForScriptsAndGripDrags) {
+    auto out = Values(Run(R"({"cmd":"set","target":"","property":"MinWidth","value":6000}
+{"cmd":"set","target":"","property":"MinHeight","value":4000}
+{"cmd":"resize","width":1500,"height":900}
+{"cmd":"get","target":"","property":"Width"}
+{"cmd":"get","target":"","property":"Height"}
+{"cmd":"place","class":"TolvanePanel","name":"bar","left":0,"top":3685,"width":6000,"height":315}
+{"cmd":"set","target":"bar","property":"Grip","value":true}
+{"cmd":"set","target":"bar","property":"GripSize","value":true}
+{"cmd":"show"}
+{"cmd":"mouse","action":"down","x":5880,"y":3880}
+{"cmd":"mouse","action":"move","x":900,"y":600,"button":1}
+{"cmd":"mouse","action":"up","x":900,"y":600}
+{"cmd":"get","target":"","property":"Width"}
+{"cmd":"get","target":"","property":"Height"}
+)"));
+    EXPECT_EQ(out, (std::vector<json>{6000, 4000, 6000, 4000}));
+}
+
+// The showcase's status bar is in the grip's move mode, anchored left, right and bottom: the
+// anchors place it while the grip grows the form.
+TEST_F(AppForms, AnAnchoredStatusBarStaysAlongTheBottomWhileItsGripMovesIt) {
+    auto out = Values(Run(R"({"cmd":"place","class":"TolvanePanel","name":"bar","left":0,"top":6885,"width":9600,"height":315}
+{"cmd":"set","target":"bar","property":"Grip","value":true}
+{"cmd":"set","target":"bar","property":"Anchor","value":"left,right,bottom"}
+{"cmd":"show"}
+{"cmd":"mouse","action":"down","x":9480,"y":7080}
+{"cmd":"mouse","action":"move","x":10980,"y":7830,"button":1}
+{"cmd":"mouse","action":"move","x":11430,"y":8130,"button":1}
+{"cmd":"mouse","action":"up","x":11430,"y":8130}
+{"cmd":"get","target":"","property":"Width"}
+{"cmd":"get","target":"","property":"Height"}
+{"cmd":"get","target":"bar","property":"Left"}
+{"cmd":"get","target":"bar","property":"Top"}
+{"cmd":"get","target":"bar","property":"Width"}
+)"));
+    ASSERT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[0], 11550);
+    EXPECT_EQ(out[1], 8250);
+    EXPECT_EQ(out[2], 0);
+    EXPECT_EQ(out[3], 8250 - 315);
+    EXPECT_EQ(out[4], 11550);
+}
+
+namespace {
+const char* kButtons = R"({"cmd":"place","class":"TolvaneTick","name":"tik","left":300,"top":300}
+{"cmd":"set","target":"tik","property":"Caption","value":"Status bar &grip"}
+{"cmd":"place","class":"TolvanePanel","name":"pnl","left":300,"top":900,"width":3000,"height":600}
+{"cmd":"place","class":"TolvaneButton","name":"ok","left":300,"top":1800}
+{"cmd":"place","class":"TolvaneButton","name":"cancel","left":1800,"top":1800}
+{"cmd":"set","target":"","property":"DefaultButton","value":"ok"}
+{"cmd":"set","target":"","property":"CancelButton","value":"cancel"}
+{"cmd":"show"}
+)";
+
+std::vector<std::string> Clicks(const std::vector<json>& lines) {
+    std::vector<std::string> out;
+    for (auto& l : lines)
+        if (l.value("event", "") == "Click" && (l["control"] == "ok" || l["control"] == "cancel"))
+            out.push_back(l["control"]);
+    return out;
+}
+}  // namespace
+
+TEST_F(AppForms, EnterClicksTheFocusedOrDefaultButtonAndEscapeTheCancelButton) {
+    auto lines = Run(std::string(kButtons) + R"({"cmd":"focus","target":"tik"}
+{"cmd":"key","key":"Return"}
+{"cmd":"key","key":"escape"}
+{"cmd":"focus","target":"cancel"}
+{"cmd":"key","key":"RETURN"}
+{"cmd":"key","key":"Return","shift":2}
+)");
+    EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel", "cancel"}));
+    for (auto& l : lines) EXPECT_FALSE(l.contains("error")) << l.dump();
+}
+
+TEST_F(AppForms, TheFormPreviewsKeysWithCodesAndTheShiftMask) {
+    auto lines = Run(std::string(kButtons) + R"({"cmd":"key","key":"F1"}
+{"cmd":"set","target":"","property":"KeyPreview","value":true}
+{"cmd":"key","key":"F1"}
+{"cmd":"key","key":"F1","up":true}
+{"cmd":"key","key":"q","shift":2}
+{"cmd":"key","key":"a","shift":1}
+{"cmd":"key","key":"NoSuchKey"}
+)");
+    std::vector<json> form;
+    for (auto& l : lines)
+        if (l.contains("event") && l["control"] == "") form.push_back({l["event"], l["args"]});
+    EXPECT_EQ(form, (std::vector<json>{{"KeyDown", {{"KeyCode", 112}, {"Shift", 0}}},
+                                       {"KeyUp", {{"KeyCode", 112}, {"Shift", 0}}},
+                                       {"KeyDown", {{"KeyCode", 81}, {"Shift", 2}}},
+                                       {"KeyDown", {{"KeyCode", 65}, {"Shift", 1}}},
+                                       {"KeyPress", {{"KeyAscii", 65}}}}));
+    ASSERT_TRUE(lines.back().contains("error"));
+    EXPECT_EQ(lines.back()["error"]["number"], 5);
+}
+
+TEST_F(AppForms, TabPassesPanelsAndAltLetterTogglesACheckBox) {
+    auto lines = Run(std::string(kButtons) + R"({"cmd":"key","key":"Tab"}
+{"cmd":"key","key":"Tab"}
+{"cmd":"key","key":"Tab","shift":1}
+{"cmd":"focus","target":"cancel"}
+{"cmd":"key","key":"G","shift":4}
+)");
+    std::vector<std::string> focus;
+    for (auto& l : lines)
+        if (l.contains("focus")) focus.push_back(l["focus"]);
+    // Shown: the first tab stop (the check box); the panel is none: Tab goes to ok, cancel,
+    // Shift+Tab back to ok; Alt+G focuses the check box again.
+    EXPECT_EQ(focus, (std::vector<std::string>{"tik", "ok", "cancel", "ok", "cancel", "tik"}));
+    EXPECT_EQ(Events(lines, "ValueChange").size(), 1u);
+}
+
+TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
+    auto lines = Run(R"({"cmd":"showform","name":"frmAbout"}
+{"cmd":"key","key":"Escape"}
+{"cmd":"showform","name":"frmSamples"}
+{"cmd":"key","key":"Return"}
+{"cmd":"get","target":"tplName","property":"Caption"}
+{"cmd":"key","key":"Escape"}
+{"cmd":"showform","name":"frmStatus"}
+{"cmd":"key","key":"Return"}
+)");
+    std::vector<json> shown;
+    for (auto& l : lines)
+        if (l.contains("form")) shown.push_back(l["shown"]);
+    EXPECT_EQ(shown, (std::vector<json>{true, false, true, false, true, false}));
+    auto values = Values(lines);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0], "About... 'TolvaneButton'");
+}
+
+// ---------------------------------------------------------------- C++ applications
+
+
+TEST_F(AppForms, LoadedFormsAnswerTypedLookUpsAndRefuseWhatTheyLack) {
+    Runtime rt;
+    Form& form = LoadFormText(rt, R"J({"name": "frmMain", "controls": [
+        {"name": "cmdOK", "class": "TolvaneButton"},
+        {"name": "tplDes(2)", "class": "TolvaneLabel"},
+        {"name": "tmrPoll", "class": "Timer"}]})J", "", "frmMain");
+    EXPECT_EQ(form.Find<TolvaneButton>("cmdOK").GetSurface().Name(), "cmdOK");
+    EXPECT_EQ(form.Find<TolvaneLabel>("tplDes(2)").GetSurface().Index(), 2);
+    EXPECT_EQ(form.FindElement<Timer>("tmrPoll").Name(), "tmrPoll");
+    auto message = [](auto&& f) {
+        try {
+            f();
+        } catch (const HostError& e) {
+            EXPECT_EQ(e.number, ErrorNumber::InvalidCall);
+            return e.description;
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([&] { form.Find<TolvaneButton>("cmdCancel"); }),
+              "form frmMain has no control named \"cmdCancel\"");
+    EXPECT_EQ(message([&] { form.Find<TolvaneLabel>("cmdOK"); }),
+              "\"cmdOK\" on form frmMain is a TolvaneButton, not TolvaneLabel");
+    EXPECT_EQ(message([&] { form.FindElement<Label>("tmrPoll"); }),
+              "\"tmrPoll\" on form frmMain is a Timer, not the kind asked for");
+    EXPECT_NE(message([&] { form.Find<TolvaneButton>("cmdOK").OnEvent("Clik", [](EventArgs&) {}); })
+                  .find("did you mean \"Click\""),
+              std::string::npos);
+}
+
+TEST_F(AppForms, HandlersDisconnect) {
+    Runtime rt;
+    Form& form = rt.NewForm("f");
+    auto& ok = rt.Place<TolvaneButton>(form, "cmdOK", {0, 0, 1200, 495});
+    int typed = 0, named = 0;
+    Connection a = ok.Click += [&] { ++typed; };
+    Connection b = ok.GetSurface().GetControl()->OnEvent("Click", [&](EventArgs&) { ++named; });
+    rt.ShowForm(form);
+    rt.Mouse(form, MouseAction::Click, 600, 240, MouseButton::Left, 0);
+    a.Disconnect();
+    b.Disconnect();
+    b.Disconnect();  // once is enough; again does nothing
+    rt.Mouse(form, MouseAction::Click, 600, 240, MouseButton::Left, 0);
+    EXPECT_EQ(typed, 1);
+    EXPECT_EQ(named, 1);
+}
+
+TEST(AppFromFileExample, RunsHeadless) {
+    FILE* p = popen((std::string(STOLVANE_BINARY_DIR) + "/example_app_from_file --headless").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[256];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    EXPECT_EQ(pclose(p), 0) << out;
+    EXPECT_EQ(out,
+              "after 1 s: 50 %\n"
+              "after 2 s: 100 %, Done.\n"
+              "grown to 9000 x 4500: Close at 7485, 3540; 600 x 300 pixels\n"
+              "closed by Ctrl+Q\n");
+}
+
+// ---------------------------------------------------------------- the showcase resized
+
+
+// The showcase grown twice and filling a 1024 x 768 screen (what maximising does without a
+// window manager): the caption bar and the status bar stay full width, the body stretches and
+// its right-hand column keeps to the right edge.
+TEST_F(AppForms, GoldenPicturesOfTheShowcaseAtThreeSizes) {
+    Runtime rt;
+    Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
+    showcase::Attach(show);
+    rt.ShowForm(show);
+    for (auto [w, h, name] : {std::tuple{10500.0, 6300.0, "grown"}, {12750.0, 7800.0, "larger"},
+                              {1024.0 * 15, 768.0 * 15, "screen"}}) {
+        show.Move(show.Left(), show.Top(), w, h);
+        const Surface& cap = show.Find<TolvaneCaption>("capShowcase").GetSurface();
+        const Surface& bar = show.Find<TolvanePanel>("pnlStatus").GetSurface();
+        EXPECT_EQ(cap.Width(), w);
+        EXPECT_EQ(bar.Left(), 0);
+        EXPECT_EQ(bar.Width(), w);
+        EXPECT_EQ(bar.Top() + bar.Height(), h);
+        EXPECT_TRUE(test::CompareGolden(FormRenderer(rt, show, 1).RepaintAll(), std::string("showcase_") + name));
+    }
+}
+
+// Under a private X server: maximising the showcase fills the screen, and the layout stays whole: the caption bar spans the window
+// with its close button at the right edge, the status bar lies along the bottom at full width.
+TEST(AppFormsWindow, MaximisingTheShowcaseKeepsTheLayoutWhole) {
+    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
+    test::PrivateDisplay display;
+    ASSERT_TRUE(display.Start());
+    Runtime rt;
+    Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
+    showcase::Attach(show);
+    WindowHost host(rt);
+    rt.ShowForm(show);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    ASSERT_NE(host.WindowId(show), 0u);
+    const Surface& cap = show.Find<TolvaneCaption>("capShowcase").GetSurface();
+    const Surface& bar = show.Find<TolvanePanel>("pnlStatus").GetSurface();
+    auto px = [](double twips) { return std::to_string(std::lround(twips / 15)); };
+    auto whole = [&](const char* when) {
+        EXPECT_EQ(cap.Width(), show.Width()) << when;
+        EXPECT_EQ(bar.Left(), 0) << when;
+        EXPECT_EQ(bar.Width(), show.Width()) << when;
+        EXPECT_EQ(bar.Top() + bar.Height(), show.Height()) << when;
+        // The close button (btnCommand(2)) ends near the window's right edge, and the picture the
+        // window shows has it there: the button face in its middle, not the title gradient.
+        const Element* close = cap.Find("btnCommand", 2);
+        ASSERT_NE(close, nullptr);
+        const double closeRight = rt.FormX(cap) + close->Bounds().Right();
+        EXPECT_GE(closeRight, show.Width() - 10 * 15) << when;
+        EXPECT_LE(closeRight, show.Width()) << when;
+        Frame frame = FormRenderer(rt, show, 1).RepaintAll();
+        EXPECT_EQ(frame.width * 15, show.Width()) << when;
+        const int cx = static_cast<int>((rt.FormX(cap) + close->Bounds().left) / 15) + 1;
+        const int cy = static_cast<int>((rt.FormY(cap) + close->Bounds().top) / 15) + 1;
+        EXPECT_NE(frame.PixelRgb(cx, cy), frame.PixelRgb(cx - 60, cy)) << when << ": no button on the gradient";
+    };
+    whole("at first");
+    show.SetWindowState(Form::Maximized);
+    for (int i = 0; i < 20; ++i) host.Step(20);
+    EXPECT_EQ(show.Width(), 1024 * 15.0);
+    whole("maximised");
+}
