@@ -2,8 +2,8 @@
 // focus); one routine gives the lines their colours, so the table reads like the look it makes.
 #pragma once
 
-#include "core/elements.h"
-#include "core/types.h"
+#include <stolvane/core/elements.h>
+#include <stolvane/core/types.h>
 
 namespace stolvane {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "core/convert.h"
-#include "core/event.h"
-#include "core/property.h"
-#include "core/surface.h"
-#include "core/value.h"
+#include <stolvane/core/convert.h>
+#include <stolvane/core/event.h>
+#include <stolvane/core/property.h>
+#include <stolvane/core/surface.h>
+#include <stolvane/core/value.h>
 
 namespace stolvane {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/types.h"
+#include <stolvane/core/types.h>
 
 namespace stolvane {
 

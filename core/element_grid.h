@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/elements.h"
+#include <stolvane/core/elements.h>
 
 namespace stolvane {
 

@@ -11,13 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "core/elements.h"
-#include "core/value.h"
+#include <stolvane/core/elements.h>
+#include <stolvane/core/value.h>
 
 namespace stolvane {
 
 class ElementPainter;
 
+// A scoped enumerator named Boolean hides nothing where it is used (it is always written
+// MemberType::Boolean), but GCC's -Wshadow reports it; the warning is off for this declaration.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 enum class MemberType {
     Boolean,  // Value int64 True/False
     Int16,    // Value int64
@@ -30,6 +34,7 @@ enum class MemberType {
     Picture,  // Value PictureRef
     Items,    // a list box's rows, through getItems/setItems
 };
+#pragma GCC diagnostic pop
 
 // What a member is, whatever it belongs to (an element kind, a surface, a form): its names, its
 // type, whether and how it is kept in form files, and the values a file may hold.

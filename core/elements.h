@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "core/anchor.h"
-#include "core/event.h"
-#include "core/font.h"
-#include "core/picture.h"
-#include "core/types.h"
-#include "core/units.h"
+#include <stolvane/core/anchor.h>
+#include <stolvane/core/event.h>
+#include <stolvane/core/font.h>
+#include <stolvane/core/picture.h>
+#include <stolvane/core/types.h>
+#include <stolvane/core/units.h>
 
 namespace stolvane {
 
@@ -26,7 +26,10 @@ struct Rect {
     double left = 0, top = 0, width = 0, height = 0;
     double Right() const { return left + width; }
     double Bottom() const { return top + height; }
-    bool operator==(const Rect&) const = default;
+    bool operator==(const Rect& o) const {
+        return left == o.left && top == o.top && width == o.width && height == o.height;
+    }
+    bool operator!=(const Rect& o) const { return !(*this == o); }
 };
 
 struct MouseArgs {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/types.h"
+#include <stolvane/core/types.h>
 
 namespace stolvane::Errors {
 

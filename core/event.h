@@ -3,6 +3,7 @@
 // Arguments are references: a handler's change reaches the control that raised the event.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -22,7 +23,10 @@ struct DragData {
 
 // Drop effects the receiver may answer with.
 namespace DropEffect {
-constexpr int32_t None = 0, Copy = 1, Move = 2;
+constexpr int32_t NoEffect = 0, Copy = 1, Move = 2;
+#ifndef None
+constexpr int32_t None = NoEffect;
+#endif
 }
 
 struct EventArg {
@@ -65,8 +69,12 @@ public:
         m_state->handlers.emplace_back(id, std::move(h));
         std::weak_ptr<State> state = m_state;
         return Connection([state, id] {
-            if (auto s = state.lock())
-                std::erase_if(s->handlers, [id](const auto& entry) { return entry.first == id; });
+            if (auto s = state.lock()) {
+                auto& list = s->handlers;
+                list.erase(std::remove_if(list.begin(), list.end(),
+                                          [id](const auto& entry) { return entry.first == id; }),
+                           list.end());
+            }
         });
     }
     void Clear() { m_state->handlers.clear(); }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace stolvane {
 
@@ -18,7 +19,11 @@ struct Font {
     bool underline = false;
     int16_t weight = 400;
 
-    bool operator==(const Font&) const = default;
+    bool operator==(const Font& o) const {
+        return std::tie(name, bold, charset, italic, size, strikethrough, underline, weight) ==
+               std::tie(o.name, o.bold, o.charset, o.italic, o.size, o.strikethrough, o.underline, o.weight);
+    }
+    bool operator!=(const Font& o) const { return !(*this == o); }
 };
 
 using FontRef = std::shared_ptr<Font>;

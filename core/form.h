@@ -6,14 +6,26 @@
 #include <string>
 #include <unordered_map>
 
-#include "core/control.h"
-#include "core/surface.h"
+#include <stolvane/core/control.h>
+#include <stolvane/core/surface.h>
+
+// Xlib.h, read first, defines KeyPress as a macro; the name is the form's event here.
+#pragma push_macro("KeyPress")
+#undef KeyPress
 
 namespace stolvane {
 
 class Form : public Surface {
 public:
-    enum BorderStyle : int16_t { None = 0, FixedSingle = 1, Sizable = 2, FixedDialog = 3 };
+    enum BorderStyle : int16_t {
+        NoBorder = 0,
+#ifndef None
+        None = NoBorder,
+#endif
+        FixedSingle = 1,
+        Sizable = 2,
+        FixedDialog = 3
+    };
     enum WindowState : int16_t { Normal = 0, Minimized = 1, Maximized = 2 };
 
     Form(Host& host, std::string name) : Surface(host, std::move(name)) {}
@@ -110,3 +122,5 @@ private:
 };
 
 }  // namespace stolvane
+
+#pragma pop_macro("KeyPress")

@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "core/elements.h"
-#include "core/event.h"
-#include "core/font.h"
-#include "core/picture.h"
-#include "core/types.h"
-#include "core/value.h"
+#include <stolvane/core/elements.h>
+#include <stolvane/core/event.h>
+#include <stolvane/core/font.h>
+#include <stolvane/core/picture.h>
+#include <stolvane/core/types.h>
+#include <stolvane/core/value.h>
 
 namespace stolvane {
 
@@ -30,7 +30,7 @@ public:
     ~Host() override = default;
 
     // Colours: a system colour resolves through the current theme; a direct colour is itself.
-    virtual OleColour ResolveColour(OleColour colour) = 0;
+    OleColour ResolveColour(OleColour colour) override = 0;
 
     // Screen.
     virtual double TwipsPerPixelX() = 0;
@@ -85,7 +85,7 @@ public:
     // Pictures and text.
     virtual PictureRef LoadPicture(const std::string& path) = 0;
     // Size of text in twips: one line unless wrapWidth > 0, in which case words wrap there.
-    virtual Rect MeasureText(const Font& font, const std::string& text, double wrapWidth) = 0;
+    Rect MeasureText(const Font& font, const std::string& text, double wrapWidth) override = 0;
 };
 
 }  // namespace stolvane

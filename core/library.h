@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/control.h"
-#include "core/form.h"
+#include <stolvane/core/control.h>
+#include <stolvane/core/form.h>
 
 namespace stolvane {
 

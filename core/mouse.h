@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "core/host.h"
-#include "core/surface.h"
+#include <stolvane/core/host.h>
+#include <stolvane/core/surface.h>
 
 namespace stolvane {
 
@@ -15,7 +15,8 @@ namespace stolvane {
 struct MousePoint {
     int32_t x = 0;
     int32_t y = 0;
-    bool operator==(const MousePoint&) const = default;
+    bool operator==(const MousePoint& o) const { return x == o.x && y == o.y; }
+    bool operator!=(const MousePoint& o) const { return !(*this == o); }
 };
 
 // The pointer's screen position: its pixel position times the screen's twips per pixel on each

@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/types.h"
-#include "core/units.h"
+#include <stolvane/core/types.h>
+#include <stolvane/core/units.h>
 
 namespace stolvane {
 

@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/value.h"
+#include <stolvane/core/errors.h>
+#include <stolvane/core/value.h>
 
 namespace stolvane {
 
@@ -42,8 +42,7 @@ struct PropertyDefault {
     PropertyDefault(std::function<Value(Control&)> s) : store(std::move(s)) {}
     PropertyDefault(Value v) : store([v](Control&) { return v; }) {}
     PropertyDefault(const char* text) : PropertyDefault(Value{std::string(text)}) {}
-    template <class T>
-        requires std::is_integral_v<T>
+    template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
     PropertyDefault(T v) : PropertyDefault(Value{static_cast<int64_t>(v)}) {}
 };
 
@@ -151,7 +150,7 @@ F Normalised(F v, PropType type) {
         if (!v) throw Errors::ObjectRequired();
         return v;
     } else if constexpr (std::is_integral_v<F>) {
-        return type == PropType::Boolean ? static_cast<F>(v != 0 ? True : False) : v;
+        return type == PropType::Boolean ? static_cast<F>(v != 0 ? BooleanTrue : BooleanFalse) : v;
     } else {
         return v;
     }

@@ -7,10 +7,10 @@
 #include <initializer_list>
 #include <string>
 
-#include "core/elements.h"
-#include "core/host.h"
-#include "core/surface.h"
-#include "core/types.h"
+#include <stolvane/core/elements.h>
+#include <stolvane/core/host.h>
+#include <stolvane/core/surface.h>
+#include <stolvane/core/types.h>
 
 namespace stolvane {
 

@@ -9,10 +9,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/anchor.h"
-#include "core/element_grid.h"
-#include "core/elements.h"
-#include "core/host.h"
+#include <stolvane/core/anchor.h>
+#include <stolvane/core/element_grid.h>
+#include <stolvane/core/elements.h>
+#include <stolvane/core/host.h>
 
 namespace stolvane {
 

@@ -9,10 +9,19 @@
 namespace stolvane {
 
 // Classic 16-bit Boolean: True is all bits set, any non-zero value reads back as True.
+// X11's Xlib.h defines True, False and None as macros; these headers use names it leaves alone
+// (BooleanTrue, BooleanFalse, MouseButton::NoButton ...), and offer the classic names as well
+// wherever those macros are not defined when the header is read.
 using Boolean = int16_t;
-constexpr Boolean True = -1;
-constexpr Boolean False = 0;
-inline Boolean ToBoolean(bool b) { return b ? True : False; }
+constexpr Boolean BooleanTrue = -1;
+constexpr Boolean BooleanFalse = 0;
+#ifndef True
+constexpr Boolean True = BooleanTrue;
+#endif
+#ifndef False
+constexpr Boolean False = BooleanFalse;
+#endif
+inline Boolean ToBoolean(bool b) { return b ? BooleanTrue : BooleanFalse; }
 
 // 0x00BBGGRR for a direct colour; 0x80000000 + n names system colour n.
 using OleColour = uint32_t;
@@ -75,7 +84,10 @@ struct HostError : std::runtime_error {
 
 // Mouse button and shift masks as delivered with mouse notifications.
 namespace MouseButton {
-constexpr int16_t None = 0, Left = 1, Right = 2, Middle = 4;
+constexpr int16_t NoButton = 0, Left = 1, Right = 2, Middle = 4;
+#ifndef None
+constexpr int16_t None = NoButton;
+#endif
 }
 
 // Mouse pointer values a surface or element can show.

@@ -8,14 +8,19 @@
 #include <string>
 #include <variant>
 
-#include "core/font.h"
-#include "core/picture.h"
+#include <stolvane/core/font.h>
+#include <stolvane/core/picture.h>
 
 namespace stolvane {
 
 using Value = std::variant<std::monostate, int64_t, double, std::string, FontRef, PictureRef>;
 
+// A scoped enumerator named Boolean hides nothing where it is used (it is always written
+// PropType::Boolean), but GCC's -Wshadow reports it; the warning is off for this declaration.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 enum class PropType { Boolean, Int16, Int32, Colour, Single, String, Font, Picture };
+#pragma GCC diagnostic pop
 const char* PropTypeName(PropType t);
 
 // Converts a generic value to the type a property holds; throws HostError 380 on a wrong kind

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "core/host.h"
+#include <stolvane/core/host.h>
 
 namespace stolvane {
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "core/elements.h"
-#include "core/types.h"
+#include <stolvane/core/elements.h>
+#include <stolvane/core/types.h>
 
 namespace stolvane {
 

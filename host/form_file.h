@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/form.h"
+#include <stolvane/core/form.h>
 
 namespace stolvane {
 

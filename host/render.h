@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/elements.h"
-#include "core/form.h"
-#include "host/colour_source.h"
+#include <stolvane/core/elements.h>
+#include <stolvane/core/form.h>
+#include <stolvane/host/colour_source.h>
 
 namespace stolvane {
 

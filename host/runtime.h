@@ -19,15 +19,19 @@
 #include <tuple>
 #include <vector>
 
-#include "core/control.h"
-#include "core/form.h"
-#include "core/host.h"
-#include "core/library.h"
-#include "core/units.h"
-#include "host/colour_source.h"
-#include "host/backend.h"
-#include "host/desktop.h"
-#include "host/theme.h"
+#include <stolvane/core/control.h>
+#include <stolvane/core/form.h>
+#include <stolvane/core/host.h>
+#include <stolvane/core/library.h>
+#include <stolvane/core/units.h>
+#include <stolvane/host/colour_source.h>
+#include <stolvane/host/backend.h>
+#include <stolvane/host/desktop.h>
+#include <stolvane/host/theme.h>
+
+// Xlib.h, read first, defines KeyPress as a macro; the name is the runtime's call here.
+#pragma push_macro("KeyPress")
+#undef KeyPress
 
 namespace stolvane {
 
@@ -295,3 +299,5 @@ private:
 };
 
 }  // namespace stolvane
+
+#pragma pop_macro("KeyPress")

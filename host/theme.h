@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/types.h"
+#include <stolvane/core/types.h>
 
 namespace stolvane {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/form.h"
+#include <stolvane/core/form.h>
 
 namespace stolvane {
 

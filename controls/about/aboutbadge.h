@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/control.h"
-#include "core/library.h"
+#include <stolvane/core/control.h>
+#include <stolvane/core/library.h>
 
 namespace stolvane {
 
@@ -72,7 +72,7 @@ private:
     int32_t m_ScreenTop = 0;
     int32_t m_ScreenRight = 0;
     int32_t m_ScreenBottom = 0;
-    Boolean m_Enabled = True;
+    Boolean m_Enabled = BooleanTrue;
 };
 
 // One badge class: its name and its artwork (TolvaneAbout_1 and TolvaneAbout_2).

@@ -2,4 +2,4 @@
 // badges are declared with what they share, in aboutbadge.h.
 #pragma once
 
-#include "controls/about/aboutbadge.h"
+#include <stolvane/controls/about/aboutbadge.h>

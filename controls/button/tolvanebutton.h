@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "controls/label/tolvanelabel.h"
-#include "core/bevel.h"
-#include "core/control.h"
-#include "core/library.h"
-#include "core/mouse.h"
+#include <stolvane/controls/label/tolvanelabel.h>
+#include <stolvane/core/bevel.h>
+#include <stolvane/core/control.h>
+#include <stolvane/core/library.h>
+#include <stolvane/core/mouse.h>
 
 namespace stolvane {
 
@@ -135,10 +135,10 @@ private:
     int16_t m_MousePointer = 0;  // kept for the store only
     int16_t m_ButtonStyle = 0;
     int16_t m_AlignImage = 0;
-    Boolean m_Enabled = False;
-    Boolean m_Catch = False;
-    Boolean m_HasFocus = False;
-    Boolean m_IsDown = False;
+    Boolean m_Enabled = BooleanFalse;
+    Boolean m_Catch = BooleanFalse;
+    Boolean m_HasFocus = BooleanFalse;
+    Boolean m_IsDown = BooleanFalse;
     OleColour m_Colour = 0;
     OleColour m_ColourUp = 0;
     FontRef m_Font;

@@ -10,9 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "core/control.h"
-#include "core/library.h"
-#include "core/mouse.h"
+#include <stolvane/core/control.h>
+#include <stolvane/core/library.h>
+#include <stolvane/core/mouse.h>
+
+// Xlib.h, read first, defines Status as a macro; the name is the bar's member here.
+#pragma push_macro("Status")
+#undef Status
 
 namespace stolvane {
 
@@ -128,11 +132,11 @@ private:
     OleColour m_Grad_Rig = SysColour::ActiveTitle;
     OleColour m_Font_Colour = SysColour::TitleText;
     std::string m_Caption;
-    Boolean m_Enabled = True;
+    Boolean m_Enabled = BooleanTrue;
     FontRef m_Font;
     int16_t m_AlignH = 0;
     int32_t m_Status = CaptionStatus::Elevated;
-    Boolean m_MouseDown = False;
+    Boolean m_MouseDown = BooleanFalse;
     HoverCapture m_Captured{GetSurface()};
     // The form's left and top edge minus the pointer's screen position at the press. 32 bits:
     // screen positions in twips pass 32767 on a screen wider than 2184 pixels.
@@ -144,3 +148,5 @@ private:
 };
 
 }  // namespace stolvane
+
+#pragma pop_macro("Status")

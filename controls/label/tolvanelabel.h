@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/control.h"
-#include "core/library.h"
-#include "core/mouse.h"
+#include <stolvane/core/control.h>
+#include <stolvane/core/library.h>
+#include <stolvane/core/mouse.h>
 
 namespace stolvane {
 
@@ -93,15 +93,15 @@ private:
     std::string m_Caption;
     OleColour m_Colour = 0;
     OleColour m_ColourUp = 0;
-    Boolean m_Enabled = False;
+    Boolean m_Enabled = BooleanFalse;
     FontRef m_Font;
     std::string m_Hyperlink;
-    Boolean m_WordWrap = False;
+    Boolean m_WordWrap = BooleanFalse;
 
     // Hover and fade state. The fade works on the two colours resolved to RGB, kept here so
     // that Colour and ColourUp stay exactly as the user set them (system colours included).
     int16_t m_FadeStep = 0;
-    Boolean m_FadeReady = False;
+    Boolean m_FadeReady = BooleanFalse;
     std::array<double, 3> m_FadeDelta{};
     OleColour m_FadeRest = 0;
     OleColour m_FadeUp = 0;

@@ -11,15 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "core/control.h"
-#include "core/library.h"
-#include "core/mouse.h"
+#include <stolvane/core/control.h>
+#include <stolvane/core/library.h>
+#include <stolvane/core/mouse.h>
 
 namespace stolvane {
 
 // The style of each bevel.
 namespace PanelStyle {
-constexpr int32_t None = 0;
+constexpr int32_t NoBevel = 0;
+#ifndef None
+constexpr int32_t None = NoBevel;
+#endif
 constexpr int32_t Sunken = 1;
 constexpr int32_t Elevated = 2;
 }  // namespace PanelStyle
@@ -96,9 +99,9 @@ public:
 
     // State, for tests and dumps.
     int32_t MouseState() const { return m_MouseState; }
-    bool GripDragging() const { return m_GripDragging != False; }
-    bool GradientDrawn() const { return m_GradientDrawn != False; }
-    bool PictureLaidOut() const { return m_PictureLaidOut != False; }
+    bool GripDragging() const { return m_GripDragging != BooleanFalse; }
+    bool GradientDrawn() const { return m_GradientDrawn != BooleanFalse; }
+    bool PictureLaidOut() const { return m_PictureLaidOut != BooleanFalse; }
 
 private:
     void Refresh() override { RefreshPanel(); }
@@ -147,32 +150,32 @@ private:
     // Properties.
     int16_t m_AlignH = 0;
     int16_t m_AlignV = 0;
-    Boolean m_AutoSize = False;
+    Boolean m_AutoSize = BooleanFalse;
     PictureRef m_Background;
     int16_t m_BevelInner = 0;
     int16_t m_BevelOuter = 0;
-    Boolean m_Bind_Parent = False;
+    Boolean m_Bind_Parent = BooleanFalse;
     int16_t m_Border = 0;
     std::string m_Caption;
-    Boolean m_Enabled = False;
+    Boolean m_Enabled = BooleanFalse;
     FontRef m_Font;
     OleColour m_Font_Colour = 0;
     int16_t m_Gradient = 0;
     OleColour m_Grad_Top = 0;
     OleColour m_Grad_Bot = 0;
-    Boolean m_Grip = False;
-    Boolean m_GripSize = False;
+    Boolean m_Grip = BooleanFalse;
+    Boolean m_GripSize = BooleanFalse;
     int16_t m_MouseReaction = 0;
     int16_t m_Percentage = 0;
     int16_t m_Tile = 0;
 
     // Drawing and pointer state.
-    Boolean m_GradientDrawn = False;
-    Boolean m_PictureLaidOut = False;
+    Boolean m_GradientDrawn = BooleanFalse;
+    Boolean m_PictureLaidOut = BooleanFalse;
     int32_t m_MouseState = kStateNone;
-    Boolean m_MouseInside = False;
+    Boolean m_MouseInside = BooleanFalse;
     HoverCapture m_Captured{GetSurface()};
-    Boolean m_GripDragging = False;
+    Boolean m_GripDragging = BooleanFalse;
     // Grip anchors, 32-bit: screen positions in twips pass 32767 on a large screen.
     int32_t m_GripOffsetX = 0;
     int32_t m_GripOffsetY = 0;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "controls/label/tolvanelabel.h"
-#include "core/control.h"
-#include "core/library.h"
+#include <stolvane/controls/label/tolvanelabel.h>
+#include <stolvane/core/control.h>
+#include <stolvane/core/library.h>
 
 namespace stolvane {
 
@@ -88,9 +88,9 @@ private:
     int16_t m_CheckStyle = 0;
     OleColour m_Colour = 0;
     OleColour m_ColourUp = 0;
-    Boolean m_Enabled = False;
+    Boolean m_Enabled = BooleanFalse;
     FontRef m_Font;
-    Boolean m_Value = False;
+    Boolean m_Value = BooleanFalse;
 
     // What the box shows, which a ValueChange handler's assignment does not change.
     bool m_BoxTicked = false;

@@ -6,6 +6,10 @@
 #                 older folder includes ("host/runtime.h")
 #   subdirectory  add_subdirectory of the source tree: a static library, linked into the program
 #                 and into a plugin (a shared object) that a second program loads
+#   headers       install this build into WORK/prefix and hold the public headers to what an
+#                 ordinary build asks: the program as C++17 under -Wall -Wextra -Wshadow
+#                 -Wconversion -Werror, Xlib.h included before and after them, and an
+#                 application with a core/types.h of its own first in the include path
 # Arguments: WAY SOURCE BUILD WORK CXX GENERATOR. Everything is written under WORK.
 include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
@@ -32,7 +36,7 @@ string(FIND "${readme}" "```" end)
 string(SUBSTRING "${readme}" 0 ${end} program)
 file(WRITE ${WORK}/main.cpp "${program}")
 
-if(WAY STREQUAL "package" OR WAY STREQUAL "pkgconfig")
+if(WAY STREQUAL "package" OR WAY STREQUAL "pkgconfig" OR WAY STREQUAL "headers")
   run("installing" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix)
   # Only the public headers are installed: none of the library's inner ones.
   foreach(inner host/form_json.h host/runtime_internal.h core/resources.h core/names.h)
@@ -45,7 +49,35 @@ if(WAY STREQUAL "package" OR WAY STREQUAL "pkgconfig")
   set(ENV{LD_LIBRARY_PATH} "${libdir}")
 endif()
 
-if(WAY STREQUAL "pkgconfig")
+if(WAY STREQUAL "headers")
+  file(GLOB pcdir ${WORK}/prefix/lib*/pkgconfig ${WORK}/prefix/lib/*/pkgconfig)
+  set(ENV{PKG_CONFIG_PATH} "${pcdir}")
+  run("pkg-config" pkg-config --cflags --libs stolvane)
+  string(STRIP "${last_output}" flags)
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  set(strict -Wall -Wextra -Wshadow -Wconversion -Werror)
+  run("compiling the program as C++17" ${CXX} -std=c++17 ${strict} ${WORK}/main.cpp ${flags} -o ${WORK}/cxx17)
+  run("running the program" ${WORK}/cxx17 --headless)
+  expect_clicked("C++17 with -Wshadow -Wconversion -Werror")
+  # Xlib.h defines True, False, None, KeyPress and Status as macros.
+  file(WRITE ${WORK}/x11_first.cpp "#include <X11/Xlib.h>\n#include <stolvane/stolvane.h>\n"
+       "int main() { return stolvane::BooleanTrue == stolvane::ToBoolean(true) ? 0 : 1; }\n")
+  file(WRITE ${WORK}/x11_last.cpp "#include <stolvane/stolvane.h>\n#include <X11/Xlib.h>\n"
+       "int main() { return stolvane::Form::NoBorder + stolvane::MouseButton::NoButton; }\n")
+  # Without Xlib.h the classic names stay.
+  file(WRITE ${WORK}/classic.cpp "#include <stolvane/stolvane.h>\n"
+       "static_assert(stolvane::True == -1 && stolvane::False == 0 && stolvane::Form::None == 0);\n"
+       "static_assert(stolvane::MouseButton::None == 0 && stolvane::DropEffect::None == 0);\n"
+       "int main() { return 0; }\n")
+  foreach(tu x11_first x11_last classic)
+    run("compiling ${tu}" ${CXX} -std=c++20 ${strict} -c ${WORK}/${tu}.cpp ${flags} -o ${WORK}/${tu}.o)
+  endforeach()
+  # An application's own core/types.h, first in the include path, is not taken for the library's.
+  file(WRITE ${WORK}/own/core/types.h "#error \"the application's own core/types.h was taken for the library's\"\n")
+  run("compiling beside an own core/types.h" ${CXX} -std=c++20 ${strict} -I${WORK}/own -c ${WORK}/main.cpp ${flags}
+      -o ${WORK}/own.o)
+  set(last_output "Clicked 1 (C++17; Xlib.h first and last; an own core/types.h)")
+elseif(WAY STREQUAL "pkgconfig")
   file(GLOB pcdir ${WORK}/prefix/lib*/pkgconfig ${WORK}/prefix/lib/*/pkgconfig)
   set(ENV{PKG_CONFIG_PATH} "${pcdir}")
   run("pkg-config" pkg-config --cflags --libs stolvane)
