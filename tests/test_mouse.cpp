@@ -1,4 +1,4 @@
-// The pointer position in screen twips and the capture helpers, on the real headless runtime.
+// The pointer position in screen twips, on the real headless runtime.
 #include <gtest/gtest.h>
 
 #include "core/mouse.h"
@@ -18,13 +18,4 @@ TEST(Mouse, PositionIsPixelsTimesTwipsPerPixel) {
     // Further than 32767 twips from the corner on a large screen.
     rt.SetCursor({3000, 2500});
     EXPECT_EQ(fncMousePosition(rt), (MousePoint{45000, 37500}));
-}
-
-TEST(Mouse, CaptureAndRelease) {
-    Runtime rt;
-    Form& f = rt.NewForm("f", 3000, 3000);
-    CaptureMouse(f);
-    EXPECT_EQ(rt.Captured(), &f);
-    ReleaseMouse(rt);
-    EXPECT_EQ(rt.Captured(), nullptr);
 }
