@@ -221,6 +221,24 @@ TEST(RenderIncremental, RepaintsOnlyWhatChangedAndMatchesAFullRepaint) {
     }
 }
 
+// A frame is whole pixels, at least one: its last row shows what lies just past the bottom of a
+// form whose height is no whole number of pixels, or 0. A change there is repainted too.
+TEST(RenderIncremental, TheLastPixelRowPastTheFormsEdgeIsRepaintedToo) {
+    Runtime rt;
+    for (double height : {20.0, 0.0}) {
+        Form& f = rt.NewForm("f" + std::to_string(int(height)), 600, height);
+        Shape& s = f.Add<Shape>("shp");
+        s.Move(0, height + 2, 600, 300);  // its top edge lies past the form's bottom edge
+        rt.ShowForm(f);
+        FormRenderer r(rt, f, 1);
+        r.Update();
+        s.SetBorderColour(RGB(255, 0, 0));
+        const Frame& inc = r.Update();
+        EXPECT_EQ(inc.PixelRgb(20, inc.height - 1), RGB(255, 0, 0)) << "height " << height;
+        EXPECT_EQ(CountDifferentPixels(inc, FormRenderer(rt, f, 1).RepaintAll()), 0) << "height " << height;
+    }
+}
+
 TEST(RenderColours, SystemBackColourFollowsTheTheme) {
     Runtime rt;
     Form& f = rt.NewForm("f", 600, 600);
