@@ -108,10 +108,12 @@ TEST_F(Limits, SizesBeyondTheLimitsAreRefusedAndWorkStaysBounded) {
     EXPECT_NE(out.find("\"number\":380"), std::string::npos) << out;
     EXPECT_NE(out.find("{\"value\":491505}"), std::string::npos) << "the largest size still works: " << out;
 
-    // Time: at most an hour per advance.
-    out = Script("{\"cmd\":\"advance\",\"ms\":3600001}\n{\"cmd\":\"advance\",\"ms\":3600000}\n");
+    // Time: at most an hour per advance, in whole milliseconds.
+    out = Script("{\"cmd\":\"advance\",\"ms\":3600001}\n{\"cmd\":\"advance\",\"ms\":0.5}\n"
+                 "{\"cmd\":\"advance\",\"ms\":3600000}\n");
     EXPECT_NE(out.find("\"number\":5,"), std::string::npos) << out;
-    EXPECT_EQ(out.find("\"error\"", out.find("\"error\"") + 1), std::string::npos) << "one hour is fine: " << out;
+    EXPECT_NE(out.find("\"line\":2"), std::string::npos) << "half a millisecond is refused: " << out;
+    EXPECT_EQ(out.find("\"line\":3"), std::string::npos) << "one hour is fine: " << out;
 
     // A form too large to draw says so (it said "Out of memory"); one beyond the largest size
     // does not load at all.
