@@ -23,10 +23,11 @@ TEST(SharedReactions, HoverTakesTheCaptureInsideEdgesIncludedAndLeavesAnotherSur
     EXPECT_TRUE(hover.Track(one.Width(), one.Height(), [&] { ++entered; }, [&] { ++left; }));
     EXPECT_TRUE(hover.Held());
     EXPECT_EQ(rt.Captured(), &one);
+    EXPECT_FALSE(hover.Track(one.Width() + 1, one.Height(), [&] { ++entered; }, [&] { ++left; }));
     EXPECT_FALSE(hover.Track(-1, 0, [&] { ++entered; }, [&] { ++left; }));
     EXPECT_EQ(rt.Captured(), nullptr);
     EXPECT_EQ(entered, 1);
-    EXPECT_EQ(left, 1);
+    EXPECT_EQ(left, 2);
 
     // Another surface took the mouse since: letting go forgets the capture but leaves theirs.
     hover.Take();
