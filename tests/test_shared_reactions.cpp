@@ -1,6 +1,8 @@
-// What the controls share from core/: hover tracking with the capture, access keys read from a
+// What the controls share from core/: hover tracking with the capture, the pointer position, access keys read from a
 // caption, names compared without regard to case, and the classic error texts.
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "controls/label/tolvanelabel.h"
 #include "core/errors.h"
@@ -35,6 +37,15 @@ TEST(SharedReactions, HoverTakesTheCaptureInsideEdgesIncludedAndLeavesAnotherSur
     hover.Release();
     EXPECT_FALSE(hover.Held());
     EXPECT_EQ(rt.Captured(), &two);
+}
+
+// Left of and above the primary screen, and further than 16 bits of twips reach on a large one.
+TEST(SharedReactions, ThePointerPositionIsInScreenTwipsAnywhereOnTheDesktop) {
+    Runtime rt;
+    for (auto [px, py, tx, ty] : {std::array{10, 20, 150, 300}, {-3, -4, -45, -60}, {3000, 2500, 45000, 37500}}) {
+        rt.SetCursor({px, py});
+        EXPECT_EQ(fncMousePosition(rt), (MousePoint{tx, ty})) << px << "," << py;
+    }
 }
 
 TEST(SharedReactions, AccessKeysAreTheMarkedCharactersInUpperCase) {
