@@ -117,6 +117,13 @@ private:
         std::ostringstream out;
         out << "step " << step << ": " << m_failure << "\nlast actions:";
         for (auto& a : m_recent) out << "\n  " << a;
+        // Where everything is: a control dragged far or a form resized to nothing explains much.
+        out << "\nform " << form.Width() << "x" << form.Height() << "; controls:";
+        for (Control* c : m_controls) {
+            Surface& s = c->GetSurface();
+            out << "\n  " << s.FullName() << " " << s.Left() << "," << s.Top() << " " << s.Width() << "x" << s.Height()
+                << (s.Visible() ? "" : " hidden");
+        }
         return out.str();
     }
 

@@ -35,10 +35,14 @@ void Runtime::MarkDirty(const Surface& owner, const Rect& local) {
     if (!top->IsForm()) return;
     const Form* form = static_cast<const Form*>(top);
     Rect r{local.left + FormX(owner), local.top + FormY(owner), local.width, local.height};
-    // Clip to the form; an area wholly outside needs no repaint.
+    // Clip at the form's left and top edges; an area wholly above or left of the form needs no
+    // repaint. Past its right and bottom edges the frame may still show part of an area: a frame
+    // is whole pixels (at least one), so its last column and row reach beyond a form whose size
+    // is no whole number of pixels, or that is 0 twips wide or high. Each renderer clips the
+    // areas to its own frame.
     double l = std::max(0.0, r.left), t = std::max(0.0, r.top);
-    double rr = std::min(form->Width(), r.Right()), b = std::min(form->Height(), r.Bottom());
-    if (rr <= l || b <= t) return;
+    double rr = r.Right(), b = r.Bottom();
+    if (!(rr > l && b > t)) return;
     auto& list = m_dirty[form];
     list.push_back({l, t, rr - l, b - t});
     if (list.size() > 64) {

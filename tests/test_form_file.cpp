@@ -261,6 +261,8 @@ TEST_F(FormFiles, EveryBadFileIsRefusedByNameAndLoadsNothing) {
          {"property \"Flag\": expected true or false"}},
         {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {"Font": {"Size": "big"}}}]})J",
          {"property \"Font\", font member \"Size\""}},
+        {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {"Font": {"Size": 0}}}]})J",
+         {"property \"Font\", font member \"Size\": a font size must lie above 0"}},
         {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {"BackColour": "red"}}]})J",
          {"property \"BackColour\": expected a colour"}},
         {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {"caption": "x"}}]})J",

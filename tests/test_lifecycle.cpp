@@ -2,6 +2,9 @@
 // life, and the property bag conventions.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "core/library.h"
 #include "host/runtime.h"
 #include "tests/test_support.h"
@@ -27,20 +30,20 @@ struct Lifecycle : ::testing::Test {
     }
 };
 
-TEST_F(Lifecycle, EveryClassIsCreatableAndReportsTheLibraryVersion) {
-    const char* classes[] = {"TolvaneButton", "TolvanePanel", "TolvaneLabel", "TolvaneTick",
-                             "TolvaneAbout_1", "TolvaneAbout_2", "TolvaneCaption"};
-    int n = 0;
-    for (const char* cls : classes) {
-        const ClassInfo* info = DllGetClassObject(cls);
-        ASSERT_NE(info, nullptr) << cls;
-        auto& ce = rt.PlaceControl(*form, cls, std::string(cls) + "1", -1, {0, 0, info->designWidth, info->designHeight},
+TEST_F(Lifecycle, TheLibraryPublishesExactlyItsSevenClassesEachCreatableWithTheLibraryVersion) {
+    // The library's own classes (those with a summary): the probe registered by the tests is not one.
+    std::set<std::string> published;
+    for (const ClassInfo& info : Library::Instance().Classes()) {
+        if (info.summary.empty()) continue;
+        published.insert(info.name);
+        auto& ce = rt.PlaceControl(*form, info.name, info.name + "1", -1, {0, 0, info.designWidth, info.designHeight},
                                    nullptr);
         EXPECT_EQ(ce.GetControl().Version(), "v1.15.96");
-        EXPECT_STREQ(ce.GetControl().ClassName(), cls);
-        ++n;
+        EXPECT_EQ(ce.GetControl().ClassName(), info.name);
+        EXPECT_EQ(DllGetClassObject(info.name), &info);
     }
-    EXPECT_EQ(n, 7);
+    EXPECT_EQ(published, (std::set<std::string>{"TolvaneAbout_1", "TolvaneAbout_2", "TolvaneButton", "TolvaneCaption",
+                                                "TolvaneLabel", "TolvanePanel", "TolvaneTick"}));
 }
 
 TEST_F(Lifecycle, NewInstanceRunsDefaultsThenResizeThenShowWhenTheFormShows) {

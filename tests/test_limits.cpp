@@ -104,14 +104,21 @@ TEST_F(Limits, SizesBeyondTheLimitsAreRefusedAndWorkStaysBounded) {
         "{\"cmd\":\"place\",\"class\":\"TolvaneButton\",\"name\":\"A\",\"left\":0,\"top\":0}\n"
         "{\"cmd\":\"resize\",\"target\":\"A\",\"height\":2147483648}\n"
         "{\"cmd\":\"resize\",\"target\":\"A\",\"height\":491505}\n"
-        "{\"cmd\":\"show\"}\n{\"cmd\":\"tab\"}\n{\"cmd\":\"get\",\"target\":\"A\",\"property\":\"Height\"}\n");
+        "{\"cmd\":\"show\"}\n{\"cmd\":\"tab\"}\n{\"cmd\":\"get\",\"target\":\"A\",\"property\":\"Height\"}\n"
+        "{\"cmd\":\"move\",\"target\":\"A\",\"top\":-491505}\n{\"cmd\":\"get\",\"target\":\"A\",\"property\":\"Top\"}\n"
+        "{\"cmd\":\"render\",\"path\":\"" + (dir / "big.png").string() + "\",\"scale\":17}\n");
     EXPECT_NE(out.find("\"number\":380"), std::string::npos) << out;
     EXPECT_NE(out.find("{\"value\":491505}"), std::string::npos) << "the largest size still works: " << out;
+    EXPECT_NE(out.find("{\"value\":-491505}"), std::string::npos) << "and the farthest place, the top alone: " << out;
+    EXPECT_NE(out.find("\"scale\\\" must be above 0 and at most 16"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(dir / "big.png"));
 
-    // Time: at most an hour per advance.
-    out = Script("{\"cmd\":\"advance\",\"ms\":3600001}\n{\"cmd\":\"advance\",\"ms\":3600000}\n");
+    // Time: at most an hour per advance, in whole milliseconds.
+    out = Script("{\"cmd\":\"advance\",\"ms\":3600001}\n{\"cmd\":\"advance\",\"ms\":0.5}\n"
+                 "{\"cmd\":\"advance\",\"ms\":3600000}\n");
     EXPECT_NE(out.find("\"number\":5,"), std::string::npos) << out;
-    EXPECT_EQ(out.find("\"error\"", out.find("\"error\"") + 1), std::string::npos) << "one hour is fine: " << out;
+    EXPECT_NE(out.find("\"line\":2"), std::string::npos) << "half a millisecond is refused: " << out;
+    EXPECT_EQ(out.find("\"line\":3"), std::string::npos) << "one hour is fine: " << out;
 
     // A form too large to draw says so (it said "Out of memory"); one beyond the largest size
     // does not load at all.

@@ -13,6 +13,7 @@
 #include <zlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "host/media.h"
@@ -153,6 +154,12 @@ TEST_F(Pictures, FilesThatCannotBeReadFailAsPictureErrors) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(ErrorOf([&] { LoadPictureFile(fifo.string()); }), 481);
     EXPECT_EQ(ErrorOf([&] { LoadPictureFile(dir.string()); }), 481) << "a folder";
+    // Files that are no picture at all, or a format the runtime does not read.
+    for (auto [name, text] : {std::pair{"junk.png", "this is not a picture"},
+                              {"x.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>"}, {"empty.png", ""}}) {
+        std::ofstream((dir / name).string(), std::ios::binary) << text;
+        EXPECT_EQ(ErrorOf([&] { LoadPictureFile((dir / name).string()); }), 481) << name;
+    }
 
     // A symlink loop names its reason instead of "File not found".
     fs::create_symlink(dir / "b.png", dir / "a.png");

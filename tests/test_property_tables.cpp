@@ -186,7 +186,7 @@ TEST_F(PropertyTables, TypedSettersNotifyByTheDeclaredKeyAndTheStoreKeepsItsOrde
     panel.SetTile(5);
     panel.SetBorder(900);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"changed pnl Grad_Bot", "changed pnl Tile", "changed pnl Border"}));
-    EXPECT_EQ(panel.Border(), TolvanePanel::kBorderMax) << "the declared refresh clamps";
+    EXPECT_EQ(panel.Border(), 360) << "the declared refresh clamps";
     EXPECT_EQ(panel.Tile(), True) << "stored as given, read back as a Boolean";
     EXPECT_EQ(AsInteger(panel.GetProperty("Tile")), True);
     EXPECT_THROW(panel.SetFont(nullptr), HostError) << "a missing font is refused before anything is stored";

@@ -249,14 +249,16 @@ TEST_F(Script, AFailingCommandPrintsAnErrorAndTheRunGoesOn) {
 {"cmd":"get","target":"P1","property":"Colour"}
 {"cmd":"set","target":"P1","property":"Width","value":-5}
 {"cmd":"place","class":"NoSuchClass","name":"X1"}
+{"cmd":"place","class":"label","name":"lbl.Caption"}
+{"cmd":"place","class":"label","name":"two words"}
 {"cmd":"get","target":"P1","property":"Width"}
 )");
     EXPECT_EQ(status, 0) << "errors in commands do not fail the run";
     auto errors = Of(out, "error");
-    ASSERT_EQ(errors.size(), 7u);
+    ASSERT_EQ(errors.size(), 9u);
     std::vector<int> numbers;
     for (auto& e : errors) numbers.push_back(e["error"]["number"]);
-    EXPECT_EQ(numbers, (std::vector<int>{5, 5, 5, 424, 438, 380, 5}));
+    EXPECT_EQ(numbers, (std::vector<int>{5, 5, 5, 424, 438, 380, 5, 5, 5})) << "names that could not be addressed";
     EXPECT_NE(errors[0]["error"]["description"].get<std::string>().find("unknown command \"frobnicate\""),
               std::string::npos);
     EXPECT_EQ(out.back(), json::parse(R"({"value":1200})"));

@@ -1,6 +1,8 @@
-// What the controls share from core/: hover tracking with the capture, access keys read from a
+// What the controls share from core/: hover tracking with the capture, the pointer position, access keys read from a
 // caption, names compared without regard to case, and the classic error texts.
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "controls/label/tolvanelabel.h"
 #include "core/errors.h"
@@ -23,10 +25,11 @@ TEST(SharedReactions, HoverTakesTheCaptureInsideEdgesIncludedAndLeavesAnotherSur
     EXPECT_TRUE(hover.Track(one.Width(), one.Height(), [&] { ++entered; }, [&] { ++left; }));
     EXPECT_TRUE(hover.Held());
     EXPECT_EQ(rt.Captured(), &one);
+    EXPECT_FALSE(hover.Track(one.Width() + 1, one.Height(), [&] { ++entered; }, [&] { ++left; }));
     EXPECT_FALSE(hover.Track(-1, 0, [&] { ++entered; }, [&] { ++left; }));
     EXPECT_EQ(rt.Captured(), nullptr);
     EXPECT_EQ(entered, 1);
-    EXPECT_EQ(left, 1);
+    EXPECT_EQ(left, 2);
 
     // Another surface took the mouse since: letting go forgets the capture but leaves theirs.
     hover.Take();
@@ -34,6 +37,15 @@ TEST(SharedReactions, HoverTakesTheCaptureInsideEdgesIncludedAndLeavesAnotherSur
     hover.Release();
     EXPECT_FALSE(hover.Held());
     EXPECT_EQ(rt.Captured(), &two);
+}
+
+// Left of and above the primary screen, and further than 16 bits of twips reach on a large one.
+TEST(SharedReactions, ThePointerPositionIsInScreenTwipsAnywhereOnTheDesktop) {
+    Runtime rt;
+    for (auto [px, py, tx, ty] : {std::array{10, 20, 150, 300}, {-3, -4, -45, -60}, {3000, 2500, 45000, 37500}}) {
+        rt.SetCursor({px, py});
+        EXPECT_EQ(fncMousePosition(rt), (MousePoint{tx, ty})) << px << "," << py;
+    }
 }
 
 TEST(SharedReactions, AccessKeysAreTheMarkedCharactersInUpperCase) {
