@@ -19,6 +19,7 @@
 #include "host/runtime.h"
 #include "tests/golden_util.h"
 #include "tests/test_support.h"
+#include "tests/test_util.h"
 
 using namespace stolvane;
 using stolvane::test::CompareGolden;
@@ -278,13 +279,7 @@ TEST(Measure, TextSizesArePlausibleAndFollowTheFont) {
     EXPECT_GT(MeasureTextTwips(tahoma, "caf\xe9", 0).width, MeasureTextTwips(tahoma, "caf", 0).width);
 }
 
-struct PictureFiles : ::testing::Test {
-    std::filesystem::path dir;
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / ("stolvane_pics_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+struct PictureFiles : test::FolderTest {
     std::string Write(const std::string& name, const std::string& bytes) {
         std::ofstream((dir / name).string(), std::ios::binary) << bytes;
         return (dir / name).string();
@@ -301,14 +296,7 @@ struct PictureFiles : ::testing::Test {
 };
 
 uint32_t Rgb(const Picture& p, int x, int y) { return p.PixelAt(x, y) & 0xFFFFFF; }
-int Error(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const HostError& e) {
-        return e.number;
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 TEST_F(PictureFiles, LoadsEachClassicFormat) {
     for (const char* format : {"png", "bmp", "jpeg"}) {
@@ -354,12 +342,12 @@ TEST_F(PictureFiles, LoadsEachClassicFormat) {
 }
 
 TEST_F(PictureFiles, MissingAndUndecodableFilesFailWithClassicNumbers) {
-    EXPECT_EQ(Error([&] { LoadPictureFile((dir / "none.png").string()); }), 53);
-    EXPECT_EQ(Error([&] { LoadPictureFile(Write("junk.png", "this is not a picture")); }), 481);
-    EXPECT_EQ(Error([&] { LoadPictureFile(Write("cut.png", std::string("\x89PNG\r\n\x1a\n\0\0", 10))); }), 481);
-    EXPECT_EQ(Error([&] { LoadPictureFile(Write("x.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>")); }), 481);
-    EXPECT_EQ(Error([&] { LoadPictureFile(dir.string()); }), 481);
-    EXPECT_EQ(Error([&] { DecodePicture("", "empty"); }), 481);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile((dir / "none.png").string()); }), 53);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile(Write("junk.png", "this is not a picture")); }), 481);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile(Write("cut.png", std::string("\x89PNG\r\n\x1a\n\0\0", 10))); }), 481);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile(Write("x.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>")); }), 481);
+    EXPECT_EQ(ErrorOf([&] { LoadPictureFile(dir.string()); }), 481);
+    EXPECT_EQ(ErrorOf([&] { DecodePicture("", "empty"); }), 481);
 }
 
 TEST(PictureEncoding, DrawingPicturesAreRenderedAtScaleOne) {
