@@ -22,6 +22,15 @@ Surface::~Surface() {
 
 void Surface::SetControl(std::unique_ptr<Control> c) { m_control = std::move(c); }
 
+void Control::OpenHyperlink(const std::string& address) {
+    try {
+        GetHost().Navigate(address);
+    } catch (const HostError&) {
+        GetHost().MsgBox("The " + std::string(ClassName()) + " was unable to link to " + address +
+                         ". Your system is not correctly configured for WWW access.");
+    }
+}
+
 void Control::About() {
     Host& host = GetHost();
     Form& about = host.LoadForm("frmAbout");

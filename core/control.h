@@ -113,6 +113,8 @@ protected:
         event.Invoke(args...);
     }
     void RaiseByName(const std::string& name, EventArgs& args);
+    // Opens a hyperlink in the browser; where that fails, tells the user so in a message box.
+    void OpenHyperlink(const std::string& address);
 
 private:
     template <class F>
@@ -130,25 +132,6 @@ private:
     };
     std::shared_ptr<std::vector<NameHandler>> m_nameHandlers = std::make_shared<std::vector<NameHandler>>();
     uint64_t m_lastHandlerId = 0;
-};
-
-// A control whose properties all live in its table, as the library's do: a new instance takes
-// the first-time defaults, a stored one reads the store, and either way Refresh lays it out.
-class DeclaredControl : public Control {
-public:
-    using Control::Control;
-    void InitProperties() override {
-        ApplyFirstTimeDefaults();
-        Refresh();
-    }
-    void ReadProperties(PropertyBag& bag) override {
-        ReadAllProperties(bag);
-        Refresh();
-    }
-
-protected:
-    // The control's refresh procedure (RefreshPanel, LayOut, ...); none by default.
-    virtual void Refresh() {}
 };
 
 // Declares a property held in the field of class C: its name (also the saved key), type,
@@ -172,6 +155,51 @@ PropertyInfo Declare(std::string name, PropType type, F C::*field, PropertyDefau
     return p;
 }
 
+// A control whose properties all live in its table, as the library's do: a new instance takes
+// the first-time defaults, a stored one reads the store, and either way Refresh lays it out.
+class DeclaredControl : public Control {
+public:
+    using Control::Control;
+    void InitProperties() override {
+        ApplyFirstTimeDefaults();
+        Refresh();
+    }
+    void ReadProperties(PropertyBag& bag) override {
+        ReadAllProperties(bag);
+        Refresh();
+    }
+
+protected:
+    // The control's refresh procedure (RefreshPanel, LayOut, ...); none by default.
+    virtual void Refresh() {}
+
+    // Declares a property whose setter runs the control's refresh procedure, as most do.
+    template <class C, class F>
+    static PropertyInfo Refreshing(std::string name, PropType type, F C::*field, PropertyDefault def) {
+        PropertyInfo p = Declare(std::move(name), type, field, std::move(def));
+        p.effect = [](Control& c) { static_cast<DeclaredControl&>(c).Refresh(); };
+        return p;
+    }
+};
+
+// A control of the library's own placed in another control's design (the caption label of the
+// button and of the check box): the element that holds it and the control, typed.
+template <class C>
+class Embedded {
+public:
+    void Place(Surface& in, std::string name, const Rect& rect, const PropertyMap& design) {
+        m_element = &in.AddControl(C::kClassName, std::move(name), rect, design);
+        m_control = &static_cast<C&>(m_element->GetControl());
+    }
+    C* operator->() const { return m_control; }
+    C& operator*() const { return *m_control; }
+    Surface& GetSurface() const { return m_element->GetSurface(); }
+
+private:
+    ControlElement* m_element = nullptr;
+    C* m_control = nullptr;
+};
+
 // A property entry for a field and a setter of the class's own (nullptr: store and notify).
 template <class C, class F, class S>
 PropertyInfo FieldProperty(std::string name, PropType type, F C::*field, std::function<Value(Control&)> storeDefault,
@@ -184,12 +212,21 @@ PropertyInfo FieldProperty(std::string name, PropType type, F C::*field, std::fu
 
 }  // namespace stolvane
 
-// What every library control class declares: its constructor on a surface, its class name, its
-// property table (declared once, as core/property.h says) and its class description.
-#define STOLVANE_CONTROL_CLASS(Name)                                                         \
-    static constexpr const char* kClassName = #Name;                                         \
-    explicit Name(Surface& surface);                                                         \
-    const char* ClassName() const override { return kClassName; }                            \
-    static const std::vector<PropertyInfo>& PropertyTable();                                 \
-    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); } \
+// What every library control class declares, first in its body: its constructor on a surface,
+// its class name (and Self for the class), the size of a newly placed instance (twips), its
+// property table (declared once, as core/property.h says, by the class's static Declarations(),
+// and kept from the first use) and its class description.
+#define STOLVANE_CONTROL_CLASS(Name, designWidth, designHeight)                                 \
+public:                                                                                        \
+    using Self = Name;                                                                         \
+    static constexpr const char* kClassName = #Name;                                           \
+    static constexpr double kDesignWidth = designWidth, kDesignHeight = designHeight;          \
+    explicit Name(Surface& surface);                                                           \
+    const char* ClassName() const override { return kClassName; }                              \
+    static std::vector<PropertyInfo> Declarations();                                           \
+    static const std::vector<PropertyInfo>& PropertyTable() {                                  \
+        static const std::vector<PropertyInfo> table = Declarations();                         \
+        return table;                                                                          \
+    }                                                                                          \
+    const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }   \
     static ClassInfo Class();

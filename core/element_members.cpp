@@ -6,15 +6,11 @@
 
 #include "core/element_painter.h"
 #include "core/surface.h"
+#include "core/text.h"
 
 namespace stolvane {
 
 namespace {
-
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
 
 // Row builders: a member read and written through the element's own getter and setter.
 template <class E>
@@ -328,10 +324,10 @@ std::string MemberInfo::KeyOf(const std::string& name) {
 }
 
 bool MemberInfo::Answers(const std::string& n) const {
-    std::string l = Lower(n);
-    if (l == Lower(name)) return true;
+    std::string l = ToLower(n);
+    if (l == ToLower(name)) return true;
     for (auto& a : aliases)
-        if (l == Lower(a)) return true;
+        if (l == ToLower(a)) return true;
     return false;
 }
 
@@ -371,9 +367,9 @@ const ElementKindInfo& KindInfo(ElementKind kind) {
 }
 
 const ElementKindInfo* FindElementKind(const std::string& className) {
-    std::string l = Lower(className);
+    std::string l = ToLower(className);
     for (auto& k : ElementKinds())
-        if (Lower(k.className) == l) return &k;
+        if (ToLower(k.className) == l) return &k;
     return nullptr;
 }
 

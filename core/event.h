@@ -135,5 +135,12 @@ EventArgs ArgsOf(const Event<A...>& event, A&... args) {
 
 using MouseEvent = Event<int16_t, int16_t, float, float>;
 inline constexpr std::array<const char*, 4> kMouseArgNames{"Button", "Shift", "X", "Y"};
+// The mouse events most controls raise, each named as its member.
+#define STOLVANE_MOUSE_EVENTS                          \
+    MouseEvent MouseDown{"MouseDown", kMouseArgNames}; \
+    MouseEvent MouseMove{"MouseMove", kMouseArgNames}; \
+    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+// The key the space bar types, which clicks a button and toggles a check box.
+inline constexpr int16_t kSpaceKey = 32;
 
 }  // namespace stolvane

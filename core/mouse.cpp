@@ -1,5 +1,6 @@
 #include "core/mouse.h"
 
+#include "core/control.h"
 #include "core/convert.h"
 
 namespace stolvane {
@@ -18,6 +19,18 @@ void ReleaseMouse(Host& host) { host.ReleaseCapture(); }
 
 MouseArgs InParent(const MouseArgs& args, double left, double top) {
     return {args.button, args.shift, static_cast<float>(args.x + left), static_cast<float>(args.y + top)};
+}
+
+void ForwardMouse(BoxElement& part, Control& control) {
+    auto to = [&part, &control](void (Control::*handler)(MouseArgs&)) {
+        return [&part, &control, handler](MouseArgs& a) {
+            MouseArgs b = InParent(a, part);
+            (control.*handler)(b);
+        };
+    };
+    part.onMouseDown = to(&Control::OnMouseDown);
+    part.onMouseMove = to(&Control::OnMouseMove);
+    part.onMouseUp = to(&Control::OnMouseUp);
 }
 
 bool HoverCapture::Contains(double x, double y) const {

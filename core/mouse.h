@@ -36,6 +36,24 @@ MouseArgs InParent(const MouseArgs& args, const Child& child) {
     return InParent(args, child.Left(), child.Top());
 }
 
+class Control;
+// A part of a control's design (a picture, a label) passes its mouse presses, moves and
+// releases to the control's own handlers, in the control's coordinates.
+void ForwardMouse(BoxElement& part, Control& control);
+// The same for a control embedded in the design (its typed mouse events), whose surface is at.
+template <class Part, class Target>
+void ForwardMouse(Part& part, const Surface& at, Target& target) {
+    auto forward = [&at, &target](void (Target::*handler)(MouseArgs&)) {
+        return [&at, &target, handler](int16_t& button, int16_t& shift, float& x, float& y) {
+            MouseArgs a = InParent(MouseArgs{button, shift, x, y}, at);
+            (target.*handler)(a);
+        };
+    };
+    part.MouseDown += forward(&Target::OnMouseDown);
+    part.MouseMove += forward(&Target::OnMouseMove);
+    part.MouseUp += forward(&Target::OnMouseUp);
+}
+
 // Hover tracking with capture. On a move inside its surface (the edges count as inside) a
 // control takes the capture and records it; holding the capture, it receives the next move
 // outside as well, and there it restores its resting look and lets the capture go.

@@ -27,6 +27,11 @@ PropertyInfo PropertyInfo::Enumerated(const EnumInfo& e) && {
     return std::move(*this);
 }
 
+PropertyInfo PropertyInfo::Enumerated(EnumInfo&& e) && {
+    ownEnumeration = std::make_shared<const EnumInfo>(std::move(e));
+    return std::move(*this).Enumerated(*ownEnumeration);
+}
+
 std::vector<const PropertyInfo*> SavedOrder(const std::vector<PropertyInfo>& table) {
     std::vector<const PropertyInfo*> order, placed;
     for (auto& p : table)

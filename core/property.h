@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -75,6 +76,7 @@ struct PropertyInfo {
     std::string help;
     std::string note;
     const EnumInfo* enumeration = nullptr;
+    std::shared_ptr<const EnumInfo> ownEnumeration;  // an enumeration declared with the property
     // The value a newly placed instance takes (empty: the store default).
     std::function<Value(Control&)> firstTime;
     // The refresh the setter runs after storing the value and telling the host; none when empty.
@@ -95,6 +97,8 @@ struct PropertyInfo {
     }
     // Ties the property to its enumeration; a refusing enumeration makes the setter check.
     PropertyInfo Enumerated(const EnumInfo& e) &&;
+    // The same for an enumeration only this property uses, declared in place.
+    PropertyInfo Enumerated(EnumInfo&& e) &&;
     // Kept for the store only: read, kept and written back unchanged, no property of the
     // interface.
     PropertyInfo StoreOnly() && {

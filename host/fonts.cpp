@@ -20,6 +20,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "core/text.h"
 #include "core/units.h"
 
 namespace stolvane {
@@ -47,11 +48,6 @@ constexpr FamilyMap kFamilies[] = {
     {"times new roman", "Liberation Serif", false},
     {"courier new", "Liberation Mono", false},
 };
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // Valid UTF-8 as it is; anything else is taken as Windows-1252, as classic captions were.
 std::string ToUtf8(const std::string& text) {
@@ -135,7 +131,7 @@ PangoFontDescription* NewFontDescription(const Font& font) {
     std::string family = font.name.empty() ? std::string("MS Sans Serif") : font.name;
     int weight = font.weight > 0 ? font.weight : 400;
     if (font.bold) weight = std::max(weight, 700);
-    std::string key = Lower(family);
+    std::string key = ToLower(family);
     for (const FamilyMap& m : kFamilies) {
         if (key == m.name) {
             family = m.family;

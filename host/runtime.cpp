@@ -22,15 +22,13 @@ namespace stolvane {
 
 namespace {
 
-std::string Lower(std::string s) { return ToLower(std::move(s)); }
-
 // Only web and mail links and the library's own about page are handed to the desktop; anything
 // else (another file:, javascript:, a bare path, an option-looking "-x") is refused before any
 // program starts.
 bool AllowedLink(const std::string& target) {
     auto colon = target.find(':');
     if (colon == std::string::npos || colon == 0) return false;
-    std::string scheme = Lower(target.substr(0, colon));
+    std::string scheme = ToLower(target.substr(0, colon));
     if (scheme == "file") return target == AboutPageAddress();
     return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "mailto";
 }

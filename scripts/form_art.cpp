@@ -33,15 +33,22 @@ void Pixel(cairo_t* cr, double x, double y, double w, double h, Rgb c) {
     cairo_fill(cr);
 }
 
-// A raised classic tile: light top and left edges, dark bottom and right, a shaded face.
-void Tile(cairo_t* cr, Rgb face, const std::function<void(cairo_t*)>& mark) {
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 16, 16);
-    cairo_pattern_add_color_stop_rgb(g, 0, std::min(1.0, face.r + 0.25), std::min(1.0, face.g + 0.25), std::min(1.0, face.b + 0.25));
-    cairo_pattern_add_color_stop_rgb(g, 1, face.r * 0.7, face.g * 0.7, face.b * 0.7);
+// A rectangle filled with a linear gradient from `from` at (x0, y0) to `to` at (x1, y1).
+void Gradient(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb from, Rgb to, double x, double y, double w,
+              double h) {
+    cairo_pattern_t* g = cairo_pattern_create_linear(x0, y0, x1, y1);
+    cairo_pattern_add_color_stop_rgb(g, 0, from.r, from.g, from.b);
+    cairo_pattern_add_color_stop_rgb(g, 1, to.r, to.g, to.b);
     cairo_set_source(cr, g);
-    cairo_rectangle(cr, 0, 0, 16, 16);
+    cairo_rectangle(cr, x, y, w, h);
     cairo_fill(cr);
     cairo_pattern_destroy(g);
+}
+
+// A raised classic tile: light top and left edges, dark bottom and right, a shaded face.
+void Tile(cairo_t* cr, Rgb face, const std::function<void(cairo_t*)>& mark) {
+    const Rgb light{std::min(1.0, face.r + 0.25), std::min(1.0, face.g + 0.25), std::min(1.0, face.b + 0.25)};
+    Gradient(cr, 0, 0, 16, 16, light, {face.r * 0.7, face.g * 0.7, face.b * 0.7}, 0, 0, 16, 16);
     Pixel(cr, 0, 0, 16, 1, Hex(0xFFFFFF));
     Pixel(cr, 0, 0, 1, 16, Hex(0xFFFFFF));
     Pixel(cr, 0, 15, 16, 1, Hex(0x000000));
@@ -130,13 +137,7 @@ int main(int argc, char** argv) {
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
         Pixel(cr, 0, 1, 16, 14, Hex(0x000000));
         Pixel(cr, 1, 2, 14, 12, Hex(0xC0C0C0));
-        cairo_pattern_t* g = cairo_pattern_create_linear(1, 0, 15, 0);
-        cairo_pattern_add_color_stop_rgb(g, 0, 0, 0, 0.5);
-        cairo_pattern_add_color_stop_rgb(g, 1, 0.06, 0.52, 0.82);
-        cairo_set_source(cr, g);
-        cairo_rectangle(cr, 1, 2, 14, 3);
-        cairo_fill(cr);
-        cairo_pattern_destroy(g);
+        Gradient(cr, 1, 0, 15, 0, {0, 0, 0.5}, {0.06, 0.52, 0.82}, 1, 2, 14, 3);
         Pixel(cr, 3, 7, 10, 5, Hex(0xFFFFFF));
         Pixel(cr, 4, 8, 5, 1, Hex(0x000080));
         Pixel(cr, 4, 10, 7, 1, Hex(0x000080));

@@ -119,6 +119,31 @@ TEST_F(ElementMembers, EveryStoredMemberRoundTripsThroughScriptsFilesAndDumps) {
     }
 }
 
+// A member's declared default is what a newly placed element holds: a form file leaves out a
+// member at its default, so a wrong one would load the element with a value it was not saved with.
+TEST_F(ElementMembers, EveryDeclaredDefaultIsWhatANewElementHolds) {
+    Runtime rt;
+    Form& form = rt.NewForm("frmDefaults", 3000, 3000);
+    int n = 0;
+    for (const ElementKindInfo& kind : ElementKinds()) {
+        if (!kind.inFormFiles) continue;
+        Element& e = rt.PlaceElement(form, kind.kind, "el" + std::to_string(n++), -1);
+        for (const ElementMember& m : kind.members) {
+            if (!m.stored || m.alwaysWritten || !m.get) continue;
+            const std::string what = kind.className + "." + m.name;
+            switch (m.type) {
+                case MemberType::Boolean:
+                case MemberType::Int16:
+                case MemberType::Int32:
+                case MemberType::Colour: EXPECT_EQ(AsInteger(m.get(e)), AsInteger(m.defaultValue)) << what; break;
+                case MemberType::String: EXPECT_EQ(AsString(m.get(e)), AsString(m.defaultValue)) << what; break;
+                default: break;  // fonts, pictures and rows have defaults of their own kind
+            }
+        }
+    }
+    EXPECT_GT(n, 5);
+}
+
 // The form's own members the same way: a stored one comes back from the file under its key, and
 // every one reads back through scripts and dumps under its name.
 TEST_F(ElementMembers, EveryFormMemberRoundTripsThroughScriptsFilesAndDumps) {

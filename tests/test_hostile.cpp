@@ -25,36 +25,14 @@
 #include "host/render.h"
 #include "host/runtime.h"
 #include "tests/test_support.h"
+#include "tests/test_util.h"
 
 using namespace stolvane;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Hostile : ::testing::Test {
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("stolvane_hostile_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir, ec);
-    }
-    static std::string Script(const std::string& lines) {
-        std::istringstream in(lines);
-        std::ostringstream out, err;
-        RunScript(in, out, err, std::nullopt);
-        return out.str();
-    }
-    static std::string Slurp(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+struct Hostile : test::FolderTest {
     static void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
     static size_t Count(const std::string& text, const std::string& what) {
         size_t n = 0;
@@ -86,7 +64,7 @@ TEST_F(Hostile, ModalFormsNestOnlyToTheirLimit) {
     lines += "{\"cmd\":\"showform\",\"name\":\"frmStatus\"}\n";
     lines += "{\"cmd\":\"call\",\"target\":\"bOK\",\"method\":\"About\"}\n";
     lines += "{\"cmd\":\"get\",\"target\":\"\",\"property\":\"Name\"}\n";
-    std::string out = Script(lines);
+    std::string out = test::ScriptOutput(lines);
     EXPECT_EQ(Count(out, "\"shown\":true"), size_t(limits::kMaxModalDepth)) << out.substr(0, 2000);
     EXPECT_EQ(Count(out, "\"number\":28"), 2u) << "one for showform, one for About";
     EXPECT_NE(out.find("Out of stack space: at most 64 modal forms"), std::string::npos);
@@ -219,7 +197,7 @@ TEST_F(Hostile, WhatSavesLoadsAndWhatWouldNotLoadIsNotSaved) {
     label.Move(1e9, -1e9, 100, 100);
     SaveFormFile(rt, form, path);
     EXPECT_NO_THROW(rt.UnloadForm(LoadFormFile(rt, path)));
-    const std::string saved = Slurp(path);
+    const std::string saved = test::ReadFile(path);
     label.SetLeft(1e9 + 1);
     std::string err = ErrorOf([&] { SaveFormFile(rt, form, path); });
     EXPECT_NE(err.find("control \"lblFar\", key \"left\""), std::string::npos) << err;
@@ -250,7 +228,7 @@ TEST_F(Hostile, WhatSavesLoadsAndWhatWouldNotLoadIsNotSaved) {
                        std::to_string(limits::kMaxTextBytes + 1) + " bytes"),
               std::string::npos)
         << err;
-    EXPECT_EQ(Slurp(path), saved) << "refused saves leave the file as it was";
+    EXPECT_EQ(test::ReadFile(path), saved) << "refused saves leave the file as it was";
 
     // Panels in panels: 32 deep saves and loads, 33 deep is refused by both.
     Runtime deep;
@@ -317,7 +295,7 @@ TEST_F(Hostile, AFifoIsNeverWaitedOn) {
     std::istringstream none;
     err.str("");
     EXPECT_EQ(RunScript(none, out, err, fifo.string()), 2) << err.str();
-    std::string script = Script("{\"cmd\":\"load\",\"form\":\"" + fifo.string() + "\"}\n");
+    std::string script = test::ScriptOutput("{\"cmd\":\"load\",\"form\":\"" + fifo.string() + "\"}\n");
     EXPECT_NE(script.find("\"number\":75"), std::string::npos) << script;
     EXPECT_NE(script.find("it is a FIFO"), std::string::npos) << script;
 }
@@ -350,7 +328,7 @@ TEST_F(Hostile, SavesKeepOwnerAndModeAndRefuseWhatCannotBeWritten) {
     ::chmod(path.c_str(), 0444);
     std::string err = ErrorOf([&] { SaveFormFile(rt, form, path.string()); });
     EXPECT_NE(err.find("Permission denied (the file is read-only)"), std::string::npos) << err;
-    EXPECT_EQ(Slurp(path), "read only");
+    EXPECT_EQ(test::ReadFile(path), "read only");
     EXPECT_EQ(WriteProblem(path.string()), "Permission denied (the file is read-only)") << "render refuses it first";
 
     // The mode is kept; so are owner and group, which only root can give away.
@@ -364,16 +342,16 @@ TEST_F(Hostile, SavesKeepOwnerAndModeAndRefuseWhatCannotBeWritten) {
     EXPECT_EQ(after.st_mode & 07777, 0640u);
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(after.st_gid, before.st_gid);
-    EXPECT_NE(Slurp(path).find("frmSave"), std::string::npos);
+    EXPECT_NE(test::ReadFile(path).find("frmSave"), std::string::npos);
 
     // A file with a second name is refused: replacing it would part the names.
     const fs::path link = dir / "other.json";
     fs::create_hard_link(path, link);
-    const std::string text = Slurp(path);
+    const std::string text = test::ReadFile(path);
     form.SetCaption("changed");
     err = ErrorOf([&] { SaveFormFile(rt, form, path.string()); });
     EXPECT_NE(err.find("it has 2 hard links"), std::string::npos) << err;
-    EXPECT_EQ(Slurp(link), text);
+    EXPECT_EQ(test::ReadFile(link), text);
     EXPECT_EQ(fs::hard_link_count(path), 2u);
 }
 
@@ -386,7 +364,7 @@ TEST_F(Hostile, LongFileNamesSaveAndRender) {
         const std::string name = std::string(length - 5, 'n') + ".json";
         const fs::path path = dir / name;
         SaveFormFile(rt, form, path.string());
-        EXPECT_NE(Slurp(path).find("frmLong"), std::string::npos) << length;
+        EXPECT_NE(test::ReadFile(path).find("frmLong"), std::string::npos) << length;
         SaveFormFile(rt, form, path.string());  // again, over the file
         const fs::path png = dir / (std::string(length - 4, 'p') + ".png");
         EXPECT_NO_THROW(WritePng(frame, png.string())) << length;

@@ -17,34 +17,15 @@
 #include "host/form_file.h"
 #include "host/render.h"
 #include "host/runtime.h"
+#include "tests/test_support.h"
+#include "tests/test_util.h"
 
 using namespace stolvane;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Limits : ::testing::Test {
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("stolvane_limits_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Script(const std::string& lines) {
-        std::istringstream in(lines);
-        std::ostringstream out, err;
-        RunScript(in, out, err, std::nullopt);
-        return out.str();
-    }
-    static std::string Slurp(const fs::path& p) {
-        std::ifstream in(p);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-};
+struct Limits : test::FolderTest {};
 
 TEST_F(Limits, SavesAndRendersReplaceOnlyRegularFiles) {
     Runtime rt;
@@ -82,7 +63,7 @@ TEST_F(Limits, SavesAndRendersReplaceOnlyRegularFiles) {
     fs::create_symlink("target.json", dir / "link.json");
     SaveFormFile(rt, form, (dir / "link.json").string());
     EXPECT_TRUE(fs::is_symlink(dir / "link.json"));
-    EXPECT_NE(Slurp(dir / "target.json").find("frmSave"), std::string::npos);
+    EXPECT_NE(test::ReadFile(dir / "target.json").find("frmSave"), std::string::npos);
     WritePng(frame, (dir / "link.json").string());
     EXPECT_TRUE(fs::is_symlink(dir / "link.json")) << "a render writes through the link too";
 
@@ -100,7 +81,7 @@ TEST_F(Limits, SavesAndRendersReplaceOnlyRegularFiles) {
 
 TEST_F(Limits, SizesBeyondTheLimitsAreRefusedAndWorkStaysBounded) {
     // A button 2^31 twips high was accepted, and drawing its focus dots never ended.
-    std::string out = Script(
+    std::string out = test::ScriptOutput(
         "{\"cmd\":\"place\",\"class\":\"TolvaneButton\",\"name\":\"A\",\"left\":0,\"top\":0}\n"
         "{\"cmd\":\"resize\",\"target\":\"A\",\"height\":2147483648}\n"
         "{\"cmd\":\"resize\",\"target\":\"A\",\"height\":491505}\n"
@@ -114,8 +95,8 @@ TEST_F(Limits, SizesBeyondTheLimitsAreRefusedAndWorkStaysBounded) {
     EXPECT_FALSE(fs::exists(dir / "big.png"));
 
     // Time: at most an hour per advance, in whole milliseconds.
-    out = Script("{\"cmd\":\"advance\",\"ms\":3600001}\n{\"cmd\":\"advance\",\"ms\":0.5}\n"
-                 "{\"cmd\":\"advance\",\"ms\":3600000}\n");
+    out = test::ScriptOutput("{\"cmd\":\"advance\",\"ms\":3600001}\n{\"cmd\":\"advance\",\"ms\":0.5}\n"
+                             "{\"cmd\":\"advance\",\"ms\":3600000}\n");
     EXPECT_NE(out.find("\"number\":5,"), std::string::npos) << out;
     EXPECT_NE(out.find("\"line\":2"), std::string::npos) << "half a millisecond is refused: " << out;
     EXPECT_EQ(out.find("\"line\":3"), std::string::npos) << "one hour is fine: " << out;
@@ -155,7 +136,7 @@ TEST_F(Limits, ControlsNestThirtyThreeLevelsDeepAndNoDeeper) {
         const std::string command = std::string(STOLVANE_CLI) + " render " + (dir / "deep.json").string() + " -o " +
                                     (dir / "deep.png").string() + " 2>" + (dir / "err.txt").string();
         const int status = std::system(command.c_str());
-        return std::pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(dir / "err.txt"));
+        return std::pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFile(dir / "err.txt"));
     };
     EXPECT_EQ(render(33).first, 0) << render(33).second;
     // One level past the limit is refused by the form reader; a file nested far deeper is

@@ -18,6 +18,7 @@
 
 #include "host/media.h"
 #include "host/picture_header.h"
+#include "tests/test_util.h"
 
 using namespace stolvane;
 namespace fs = std::filesystem;
@@ -80,23 +81,9 @@ std::string ClaimSize(std::string png, uint32_t w, uint32_t h) {
     return png;
 }
 
-int32_t ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const HostError& e) {
-        return e.number;
-    }
-    return 0;
-}
+using test::ErrorOf;
 
-struct Pictures : ::testing::Test {
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("stolvane_pictures_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-};
+struct Pictures : test::FolderTest {};
 
 TEST_F(Pictures, AHugeClaimedSizeIsRefusedBeforeTheDecoderAllocatesIt) {
     // 32 000 x 32 000 (3 GB of pixels) and 100 000 x 100 000 from files of a few dozen KB. Each

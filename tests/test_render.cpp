@@ -13,11 +13,13 @@
 
 #include <unistd.h>
 
+#include "core/units.h"
 #include "host/media.h"
 #include "host/render.h"
 #include "host/runtime.h"
 #include "tests/golden_util.h"
 #include "tests/test_support.h"
+#include "tests/test_util.h"
 
 using namespace stolvane;
 using stolvane::test::CompareGolden;
@@ -170,6 +172,19 @@ TEST(RenderLooks, HorizontalLinesLeaveOutTheLastPointAndStayCrisp) {
 }
 
 // The incremental frame after each change must equal a full repaint of the same state.
+// A position computed from a device pixel (a pointer's, a snapped edge's) comes back to that
+// pixel at fractional scales too, where the conversion lands a hair short of the boundary.
+TEST(PixelSnapping, APixelsOwnPositionLandsInThatPixelAtEveryScale) {
+    for (double scale : {1.0, 1.1, 1.25, 1.5, 1.75, 2.0}) {
+        for (int n = 0; n < 2000; ++n) {
+            ASSERT_EQ(PixelHolding(PixelsToTwips(n, scale), scale), n) << "scale " << scale;
+            ASSERT_EQ(PixelHolding(PixelsToTwips(-n, scale), scale), -n) << "scale " << scale;
+        }
+    }
+    // Just short of the next pixel is still this one.
+    EXPECT_EQ(PixelHolding(PixelsToTwips(3, 1.5) - 0.01, 1.5), 2);
+}
+
 TEST(RenderIncremental, RepaintsOnlyWhatChangedAndMatchesAFullRepaint) {
     test::RegisterProbe();
     Runtime rt;
@@ -282,13 +297,7 @@ TEST(Measure, TextSizesArePlausibleAndFollowTheFont) {
     EXPECT_GT(MeasureTextTwips(tahoma, "caf\xe9", 0).width, MeasureTextTwips(tahoma, "caf", 0).width);
 }
 
-struct PictureFiles : ::testing::Test {
-    std::filesystem::path dir;
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() / ("stolvane_pics_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+struct PictureFiles : test::FolderTest {
     std::string Write(const std::string& name, const std::string& bytes) {
         std::ofstream((dir / name).string(), std::ios::binary) << bytes;
         return (dir / name).string();

@@ -8,6 +8,7 @@
 
 #include "core/routines.h"
 #include "host/runtime.h"
+#include "tests/test_util.h"
 
 using namespace stolvane;
 
@@ -19,15 +20,7 @@ struct Routines : ::testing::Test {
     Routines() { rt.GetDesktop().Clear(); }
 };
 
-template <class Fn>
-int32_t ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const HostError& e) {
-        return e.number;
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 // The fitting search as the plain one-twip-per-step loop on the side that starts at its maximum;
 // 6 where that 16-bit maximum cannot be decremented any more.

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
+
+#include "app/script.h"
 
 extern char** environ;
 
@@ -82,5 +85,12 @@ ClassInfo ProbeControl::Class() {
 }
 
 void RegisterProbe() { Library::Instance().AddClass(ProbeControl::Class()); }
+
+std::string ScriptOutput(const std::string& lines) {
+    std::istringstream in(lines);
+    std::ostringstream out, err;
+    RunScript(in, out, err, std::nullopt);
+    return out.str();
+}
 
 }  // namespace stolvane::test

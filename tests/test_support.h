@@ -99,4 +99,7 @@ private:
 
 void RegisterProbe();
 
+// What the script driver prints for these lines, run with no form file.
+std::string ScriptOutput(const std::string& lines);
+
 }  // namespace stolvane::test

@@ -149,10 +149,7 @@ AboutBadge::AboutBadge(Surface& surface, const BadgeArtwork& artwork) : Declared
         img.Move(0, 0, kWidth, kHeight);
         img.SetPicture(Paint(artwork, pressed));
         img.SetVisible(visible);
-        // The pictures lie at (0, 0): their coordinates are the badge's.
-        img.onMouseDown = [this](MouseArgs& a) { OnMouseDown(a); };
-        img.onMouseMove = [this](MouseArgs& a) { OnMouseMove(a); };
-        img.onMouseUp = [this](MouseArgs& a) { OnMouseUp(a); };
+        ForwardMouse(img, *this);
         return &img;
     };
     imgUp = image("imgUp", false, true);

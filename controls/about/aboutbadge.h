@@ -43,9 +43,7 @@ public:
 
     // ---- Events
     Event<> Click{"Click"};
-    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
-    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
-    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+    STOLVANE_MOUSE_EVENTS
 
     // ---- Lifecycle and input
     void Resize() override;
@@ -79,8 +77,6 @@ private:
 template <const char* Name, const BadgeArtwork& Artwork>
 class Badge : public AboutBadge {
 public:
-    static constexpr double kDesignWidth = kWidth;
-    static constexpr double kDesignHeight = kHeight;
     explicit Badge(Surface& surface) : AboutBadge(surface, Artwork) {}
     const char* ClassName() const override { return Name; }
     static ClassInfo Class() {

@@ -20,6 +20,7 @@ constexpr OleColour kDark = SysColour::DarkShadow;
 constexpr OleColour kBlack = 0x00000000;
 constexpr OleColour kKeep = TolvaneButton::kKeep;
 
+using namespace ImageAligns;
 using namespace ButtonType;
 using namespace ButtonState;
 
@@ -73,54 +74,27 @@ TolvaneButton::TolvaneButton(Surface& surface) : DeclaredControl(surface) {
     // Lines lower in the list lie beneath later ones: the second inner edge first, then the
     // inner bevel, then the outer frame, so that the thick inner lines of tbtWin31 never cover
     // the frame.
-    auto line = [&](const char* name, double x1, double y1, double x2, double y2) {
+    auto line = [&](const char* name) {
         Line& l = surface.Add<Line>(name);
-        l.SetEnds(x1, y1, x2, y2);
         l.SetColour(kFace);
         l.SetBorderWidth(1);
         return &l;
     };
-    const double W = kDesignWidth, H = kDesignHeight;
-    in2Bot = line("in2Bot", 30, H - 45, W - 45, H - 45);
-    in2Rig = line("in2Rig", W - 45, 30, W - 45, H - 30);
-    inTop = line("inTop", 30, 15, W - 15, 15);
-    InLef = line("InLef", 15, 15, 15, H - 15);
-    InBot = line("InBot", 15, H - 30, W - 30, H - 30);
-    InRig = line("InRig", W - 30, 15, W - 30, H - 15);
-    TopLine = line("TopLine", 0, 0, W - 15, 0);
-    LefLine = line("LefLine", 0, 0, 0, H - 15);
-    BotLine = line("BotLine", 0, H - 15, W, H - 15);
-    RigLine = line("RigLine", W - 15, 0, W - 15, H);
+    second = {.bottom = line("in2Bot"), .right = line("in2Rig")};
+    inner = {line("inTop"), line("InLef"), line("InBot"), line("InRig")};
+    outer = {line("TopLine"), line("LefLine"), line("BotLine"), line("RigLine")};
+    PlaceLines(kDesignWidth, kDesignHeight);
 
     imgButton = &surface.Add<Image>("imgButton");
     imgButton->SetVisible(false);
     imgButton->Move(75, 75, 0, 0);
-    // The picture's mouse events reach the button in the button's coordinates.
-    auto inButton = [this](void (TolvaneButton::*handler)(MouseArgs&)) {
-        return [this, handler](MouseArgs& a) {
-            MouseArgs b = InParent(a, *imgButton);
-            (this->*handler)(b);
-        };
-    };
-    imgButton->onMouseDown = inButton(&TolvaneButton::OnMouseDown);
-    imgButton->onMouseMove = inButton(&TolvaneButton::OnMouseMove);
-    imgButton->onMouseUp = inButton(&TolvaneButton::OnMouseUp);
-
+    // The picture's and the caption's mouse events reach the button in the button's coordinates.
+    ForwardMouse(*imgButton, *this);
     const double labelHeight = 255;
     PropertyMap design{{"Font", MakeFont("Arial", 8.25)}};
-    lblCaptionElement = &surface.AddControl("TolvaneLabel", "lblCaption",
-                                            {75, H / 2 - labelHeight / 2, W - 185, labelHeight}, design);
-    lblCaption = static_cast<TolvaneLabel*>(&lblCaptionElement->GetControl());
-    // The caption's mouse events reach the button in the button's coordinates.
-    auto forward = [this](void (TolvaneButton::*handler)(MouseArgs&)) {
-        return [this, handler](int16_t& button, int16_t& shift, float& x, float& y) {
-            MouseArgs a = InParent(MouseArgs{button, shift, x, y}, CaptionSurface());
-            (this->*handler)(a);
-        };
-    };
-    lblCaption->MouseDown += forward(&TolvaneButton::OnMouseDown);
-    lblCaption->MouseMove += forward(&TolvaneButton::OnMouseMove);
-    lblCaption->MouseUp += forward(&TolvaneButton::OnMouseUp);
+    lblCaption.Place(surface, "lblCaption",
+                     {75, kDesignHeight / 2 - labelHeight / 2, kDesignWidth - 185, labelHeight}, design);
+    ForwardMouse(*lblCaption, lblCaption.GetSurface(), *this);
 }
 
 // ---------------------------------------------------------------- properties
@@ -161,62 +135,51 @@ void TolvaneButton::PictureChanged() {
     LayOut();
 }
 
-namespace {
-const EnumInfo kImageAligns{"ImageAligns",
-                            {{"iaLeft", 0, "picture left of the caption"},
-                             {"iaTop", 1, "picture above the caption"},
-                             {"iaRight", 2, "picture right of the caption"},
-                             {"iaBottom", 3, "picture below the caption"}},
-                            "stored, and laid out as iaBottom"};
-const EnumInfo kButtonType{"ButtonType",
-                           {{"tbtWin95", 0, "classic raised button; black frame while focused"},
-                            {"tbtTolvane", 1, "raised button whose caption turns bold under the mouse"},
-                            {"tbtWin98", 2, "flat button that rises under the mouse"},
-                            {"tbtWin31", 3, "dark-framed button with a thick inner bevel"}},
-                           "stored, and drawn as tbtWin95"};
-}  // namespace
-
-const std::vector<PropertyInfo>& TolvaneButton::PropertyTable() {
-    using B = TolvaneButton;
+std::vector<PropertyInfo> TolvaneButton::Declarations() {
     using enum PropType;
-    static const std::vector<PropertyInfo> props = {
-        Declare("AlignImage", Int16, &B::m_AlignImage, ImageAligns::iaLeft, &B::RedrawFlat).Enumerated(kImageAligns)
+    return {
+        Declare("AlignImage", Int16, &Self::m_AlignImage, ImageAligns::iaLeft, &Self::RedrawFlat)
+            .Enumerated({"ImageAligns",
+                         {{"iaLeft", iaLeft, "picture left of the caption"}, {"iaTop", iaTop, "picture above the caption"},
+                          {"iaRight", iaRight, "picture right of the caption"},
+                          {"iaBottom", iaBottom, "picture below the caption"}},
+                         "stored, and laid out as iaBottom"})
             .Note("Where the picture stands against the caption."),
-        Declare("ButtonStyle", Int16, &B::m_ButtonStyle, tbtWin98, &B::RedrawFlat).Enumerated(kButtonType)
+        Declare("ButtonStyle", Int16, &Self::m_ButtonStyle, tbtWin98, &Self::RedrawFlat)
+            .Enumerated({"ButtonType",
+                         {{"tbtWin95", tbtWin95, "classic raised button; black frame while focused"},
+                          {"tbtTolvane", tbtTolvane, "raised button whose caption turns bold under the mouse"},
+                          {"tbtWin98", tbtWin98, "flat button that rises under the mouse"},
+                          {"tbtWin31", tbtWin31, "dark-framed button with a thick inner bevel"}},
+                         "stored, and drawn as tbtWin95"})
             .Note("The look of the button."),
-        Declare("Catch", Boolean, &B::m_Catch, False, &B::LayOut)
+        Declare("Catch", Boolean, &Self::m_Catch, False, &Self::LayOut)
             .Note("True: the button latches; one click holds it down (IsDown), the next releases it."),
-        Declare("Caption", String, &B::m_Caption, OwnNameDefault(), &B::LayOut)
+        Declare("Caption", String, &Self::m_Caption, OwnNameDefault(), &Self::LayOut)
             .Note("Text on the button; \"&\" marks the access key."),
-        Declare("Colour", Colour, &B::m_Colour, SysColour::ButtonText, &B::ShowColour).Note("Caption colour at rest."),
-        Declare("ColourUp", Colour, &B::m_ColourUp, SysColour::ActiveTitle, &B::ShowColourUp)
+        Declare("Colour", Colour, &Self::m_Colour, SysColour::ButtonText, &Self::ShowColour).Note("Caption colour at rest."),
+        Declare("ColourUp", Colour, &Self::m_ColourUp, SysColour::ActiveTitle, &Self::ShowColourUp)
             .Note("Caption colour while the button is raised or pressed."),
-        Declare("IsDown", Boolean, &B::m_IsDown, False, &B::IsDownChanged)
+        Declare("IsDown", Boolean, &Self::m_IsDown, False, &Self::IsDownChanged)
             .Note("The latched state of a catching button; setting it draws the button pressed."),
-        Declare("Enabled", Boolean, &B::m_Enabled, True, &B::EnabledChanged)
+        Declare("Enabled", Boolean, &Self::m_Enabled, True, &Self::EnabledChanged)
             .Note("False: the button ignores the mouse and shows PictureDisabled and a grey caption."),
-        Declare("Font", Font, &B::m_Font, AmbientFontDefault(), &B::ResizeButton).Note("Font of the caption."),
-        Declare("Hyperlink", String, &B::m_Hyperlink, "").Note("Address opened after a click; empty opens nothing."),
+        Declare("Font", Font, &Self::m_Font, AmbientFontDefault(), &Self::ResizeButton).Note("Font of the caption."),
+        Declare("Hyperlink", String, &Self::m_Hyperlink, "").Note("Address opened after a click; empty opens nothing."),
         // Read, kept and written back unchanged; the button has no such property.
-        Declare("MousePointer", Int16, &B::m_MousePointer, 0).StoreOnly(),
-        Declare("Picture", Picture, &B::m_Picture, NoPictureDefault(), &B::PictureChanged)
+        Declare("MousePointer", Int16, &Self::m_MousePointer, 0).StoreOnly(),
+        Declare("Picture", Picture, &Self::m_Picture, NoPictureDefault(), &Self::PictureChanged)
             .Note("Picture shown while enabled."),
-        Declare("PictureDisabled", Picture, &B::m_PictureDisabled, NoPictureDefault(), &B::PictureChanged)
+        Declare("PictureDisabled", Picture, &Self::m_PictureDisabled, NoPictureDefault(), &Self::PictureChanged)
             .Note("Picture shown while disabled."),
     };
-    return props;
 }
 
 ClassInfo TolvaneButton::Class() {
-    using B = TolvaneButton;
-    ClassInfo c = DescribeControl<B>(
+    ClassInfo c = DescribeControl<Self>(
         "A push button in four classic looks, with a caption, an optional picture, a latching mode and a hyperlink.",
-        {&kImageAligns, &kButtonType}, &B::Click, &B::MouseDown, &B::MouseMove, &B::MouseUp);
-    c.events = [events = c.events](const Control& control) {
-        auto list = events(control);
-        list[3].note = "declared for the interface; the button never raises it";
-        return list;
-    };
+        &Self::Click, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp);
+    EditEvents(c, [](auto& list) { list[3].note = "declared for the interface; the button never raises it"; });
     return c;
 }
 
@@ -239,29 +202,31 @@ void TolvaneButton::ResizeButton() {
     Step([&] {
         if (s.Height() < kMinimumSize) s.SetHeight(kMinimumSize);
     });
-    Step([&] {
-        auto W = [&] { return s.Width(); };
-        auto H = [&] { return s.Height(); };
-        TopLine->SetEnds(0, 0, W() - 15, 0);
-        LefLine->SetEnds(0, 0, 0, H() - 15);
-        BotLine->SetEnds(0, H() - 15, W(), H() - 15);
-        RigLine->SetEnds(W() - 15, 0, W() - 15, H());
-        inTop->SetEnds(30, 15, W() - 15, 15);
-        InLef->SetEnds(15, 15, 15, H() - 15);
-        InBot->SetEnds(15, H() - 30, W() - 30, H() - 30);
-        InRig->SetEnds(W() - 30, 15, W() - 30, H() - 15);
-        in2Bot->SetEnds(30, H() - 45, W() - 45, H() - 45);
-        in2Rig->SetEnds(W() - 45, 30, W() - 45, H() - 30);
-    });
+    Step([&] { PlaceLines(s.Width(), s.Height()); });
     // The caption takes its font before it is centred: its height follows the font's size.
     Step([&] { CopyFontToCaption(); });
-    Surface& caption = CaptionSurface();
+    Surface& caption = lblCaption.GetSurface();
     Step([&] {
         if (s.Height() - 165 < caption.Height()) caption.SetHeight(std::max(0.0, s.Height() - 165));
     });
     // Centred; a pressed button keeps its caption pressed.
     Step([&] { caption.SetTop(s.Height() / 2 - caption.Height() / 2 + Offset()); });
     Step([&] { LayOut(); });
+}
+
+// The lines of a button W x H twips large: the outer frame on its edges (top and left one pixel
+// short), the inner bevel a pixel inside, the second inner edge a pixel further in.
+void TolvaneButton::PlaceLines(double W, double H) {
+    outer.top->SetEnds(0, 0, W - 15, 0);
+    outer.left->SetEnds(0, 0, 0, H - 15);
+    outer.bottom->SetEnds(0, H - 15, W, H - 15);
+    outer.right->SetEnds(W - 15, 0, W - 15, H);
+    inner.top->SetEnds(30, 15, W - 15, 15);
+    inner.left->SetEnds(15, 15, 15, H - 15);
+    inner.bottom->SetEnds(15, H - 30, W - 30, H - 30);
+    inner.right->SetEnds(W - 30, 15, W - 30, H - 15);
+    second.bottom->SetEnds(30, H - 45, W - 45, H - 45);
+    second.right->SetEnds(W - 45, 30, W - 45, H - 30);
 }
 
 // Copies the font's attributes, all but its name, to the caption, which keeps its own face.
@@ -291,7 +256,7 @@ void TolvaneButton::SetCaptionBold(bool bold) {
 // keeps both where the press put them.
 void TolvaneButton::LayOut() {
     Surface& s = GetSurface();
-    Surface& caption = CaptionSurface();
+    Surface& caption = lblCaption.GetSurface();
     CopyFontToCaption();
     if (lblCaption->Caption() != m_Caption) lblCaption->SetCaption(m_Caption);
     imgButton->SetVisible(false);
@@ -343,8 +308,8 @@ void TolvaneButton::LayOut() {
 // ---------------------------------------------------------------- drawing
 
 void TolvaneButton::DrawState(int32_t state) {
-    const int16_t inner = m_ButtonStyle == tbtWin31 ? 4 : 1;
-    for (Line* l : {inTop, InLef, InBot, InRig}) l->SetBorderWidth(inner);
+    const int16_t width = m_ButtonStyle == tbtWin31 ? 4 : 1;
+    for (Line* l : {inner.top, inner.left, inner.bottom, inner.right}) l->SetBorderWidth(width);
     if (state != Up && state != Down && state != Flat) return;
 
     // A disabled button keeps its grey caption whatever state it is drawn in.
@@ -358,7 +323,7 @@ void TolvaneButton::DrawState(int32_t state) {
     if (state == Down && m_State != Down) shift = kPressOffset;
     if (state != Down && m_State == Down) shift = -kPressOffset;
     if (shift != 0) {
-        Surface& caption = CaptionSurface();
+        Surface& caption = lblCaption.GetSurface();
         imgButton->SetLeft(imgButton->Left() + shift);
         imgButton->SetTop(imgButton->Top() + shift);
         caption.SetLeft(caption.Left() + shift);
@@ -366,9 +331,9 @@ void TolvaneButton::DrawState(int32_t state) {
     }
 
     const BevelColours c = BevelFor(m_ButtonStyle, state, m_HasFocus != False);
-    PaintBevel({TopLine, LefLine, BotLine, RigLine}, c.outer1, c.outer2);
-    PaintBevel({inTop, InLef, InBot, InRig}, c.inner1, c.inner2);
-    PaintBevel({.bottom = in2Bot, .right = in2Rig}, kKeep, c.second);
+    PaintBevel(outer, c.outer1, c.outer2);
+    PaintBevel(inner, c.inner1, c.inner2);
+    PaintBevel(second, kKeep, c.second);
 
     if (m_ButtonStyle == tbtTolvane) SetCaptionBold(state != Flat || (m_Font && m_Font->bold));
     m_State = state;
@@ -423,7 +388,7 @@ void TolvaneButton::OnMouseUp(MouseArgs& a) {
     if (m_Captured.Contains(a.x, a.y)) {
         Step([&] { Raise(Click); });
         Step([&] { host.DoEvents(); });
-        OpenHyperlink();
+        FollowHyperlink();
         // Latching: Click has seen the state from before this click.
         if (m_Catch && m_IsDown) {
             Step([&] { DrawState(Flat); });
@@ -443,16 +408,8 @@ void TolvaneButton::OnMouseUp(MouseArgs& a) {
     OnMouseMove(now);
 }
 
-void TolvaneButton::OpenHyperlink() {
-    if (m_Hyperlink.empty()) return;
-    try {
-        GetHost().Navigate(m_Hyperlink);
-    } catch (const HostError&) {
-        Step([&] {
-            GetHost().MsgBox("The TolvaneButton was unable to link to " + m_Hyperlink +
-                             ". Your system is not correctly configured for WWW access.");
-        });
-    }
+void TolvaneButton::FollowHyperlink() {
+    if (!m_Hyperlink.empty()) Step([&] { OpenHyperlink(m_Hyperlink); });
 }
 
 // ---------------------------------------------------------------- keyboard and focus
@@ -461,12 +418,12 @@ void TolvaneButton::OpenHyperlink() {
 void TolvaneButton::KeyboardClick() {
     Step([&] { DrawState(Down); });
     Step([&] { Raise(Click); });
-    OpenHyperlink();
+    FollowHyperlink();
     Step([&] { DrawState(Flat); });
 }
 
 void TolvaneButton::OnKeyPress(int16_t& keyAscii) {
-    if (m_Enabled && keyAscii == kSpace) KeyboardClick();
+    if (m_Enabled && keyAscii == kSpaceKey) KeyboardClick();
 }
 
 void TolvaneButton::OnAccessKeyPress(int16_t) {

@@ -17,38 +17,19 @@
 
 namespace stolvane {
 
-// Where the picture stands relative to the caption.
-namespace ImageAligns {
-constexpr int16_t iaLeft = 0;
-constexpr int16_t iaTop = 1;
-constexpr int16_t iaRight = 2;
-constexpr int16_t iaBottom = 3;
-}  // namespace ImageAligns
+// Where the picture stands relative to the caption, and the four looks; the class's property
+// table describes each value.
+namespace ImageAligns { constexpr int16_t iaLeft = 0, iaTop = 1, iaRight = 2, iaBottom = 3; }
+namespace ButtonType { constexpr int16_t tbtWin95 = 0, tbtTolvane = 1, tbtWin98 = 2, tbtWin31 = 3; }
 
-// The four looks.
-namespace ButtonType {
-constexpr int16_t tbtWin95 = 0;    // classic raised button; black frame while focused
-constexpr int16_t tbtTolvane = 1;  // raised button whose caption turns bold under the mouse
-constexpr int16_t tbtWin98 = 2;    // flat button that rises under the mouse
-constexpr int16_t tbtWin31 = 3;    // dark-framed button with a thick inner bevel
-}  // namespace ButtonType
-
-// The state DrawState draws.
-namespace ButtonState {
-constexpr int32_t Up = 0;    // raised: the mouse is over the button
-constexpr int32_t Down = 1;  // pressed
-constexpr int32_t Flat = 2;  // resting
-}  // namespace ButtonState
+// The state DrawState draws: raised (the mouse is over the button), pressed, resting.
+namespace ButtonState { constexpr int32_t Up = 0, Down = 1, Flat = 2; }
 
 class TolvaneButton : public DeclaredControl {
-public:
-    static constexpr double kDesignWidth = 3195;
-    static constexpr double kDesignHeight = 1875;
+    STOLVANE_CONTROL_CLASS(TolvaneButton, 3195, 1875)
+
     static constexpr double kMinimumSize = 300;   // twips, each side
     static constexpr double kPressOffset = 15;    // picture and caption move this far when pressed
-    static constexpr int16_t kSpace = 32;
-
-    STOLVANE_CONTROL_CLASS(TolvaneButton)
 
     // ---- Properties, in interface order
     STOLVANE_PROPERTY(int16_t, AlignImage)
@@ -66,9 +47,7 @@ public:
 
     // ---- Events (MouseUp is declared for the interface; the button never raises it)
     Event<> Click{"Click"};
-    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
-    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
-    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+    STOLVANE_MOUSE_EVENTS
 
     // ---- Lifecycle and input
     void Resize() override;
@@ -97,6 +76,7 @@ private:
     // The first state is drawn at Show: a stored IsDown does not show pressed until set again.
     void Refresh() override { LayOut(); }
     void ResizeButton();
+    void PlaceLines(double W, double H);
     void LayOut();
     void RedrawFlat();
     void ShowColour();
@@ -110,43 +90,33 @@ private:
     void SetCaptionColours(OleColour colour);
     void SetCaptionBold(bool bold);
     void KeyboardClick();
-    void OpenHyperlink();
+    void FollowHyperlink();
     double Offset() const { return m_State == ButtonState::Down ? kPressOffset : 0; }
-    Surface& CaptionSurface() const { return lblCaptionElement->GetSurface(); }
 
-    // Child elements of the design.
-    Line* TopLine = nullptr;
-    Line* LefLine = nullptr;
-    Line* BotLine = nullptr;
-    Line* RigLine = nullptr;
-    Line* inTop = nullptr;
-    Line* InLef = nullptr;
-    Line* InBot = nullptr;
-    Line* InRig = nullptr;
-    Line* in2Bot = nullptr;
-    Line* in2Rig = nullptr;
+    // Child elements of the design: the outer frame (TopLine, LefLine, BotLine, RigLine), the
+    // inner bevel (inTop, InLef, InBot, InRig) and the second inner edge (in2Bot, in2Rig).
+    Bevel outer, inner, second;
     Image* imgButton = nullptr;
-    ControlElement* lblCaptionElement = nullptr;
-    TolvaneLabel* lblCaption = nullptr;
+    Embedded<TolvaneLabel> lblCaption;
 
-    // Properties.
-    std::string m_Caption;
-    std::string m_Hyperlink;
-    int16_t m_MousePointer = 0;  // kept for the store only
-    int16_t m_ButtonStyle = 0;
+    // Properties, in the order of the table.
     int16_t m_AlignImage = 0;
-    Boolean m_Enabled = BooleanFalse;
+    int16_t m_ButtonStyle = 0;
     Boolean m_Catch = BooleanFalse;
-    Boolean m_HasFocus = BooleanFalse;
-    Boolean m_IsDown = BooleanFalse;
+    std::string m_Caption;
     OleColour m_Colour = 0;
     OleColour m_ColourUp = 0;
+    Boolean m_IsDown = BooleanFalse;
+    Boolean m_Enabled = BooleanFalse;
     FontRef m_Font;
+    std::string m_Hyperlink;
+    int16_t m_MousePointer = 0;  // kept for the store only
     PictureRef m_Picture;
     PictureRef m_PictureDisabled;
 
-    // Drawing and pointer state.
+    // Drawing, focus and pointer state.
     int32_t m_State = ButtonState::Up;
+    Boolean m_HasFocus = BooleanFalse;
     HoverCapture m_Captured{GetSurface()};
 };
 

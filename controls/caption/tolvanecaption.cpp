@@ -181,49 +181,46 @@ const EnumInfo kButtonStyle{"ButtonStyle",
                              {"Nonfunctional", 1, "shown disabled; its menu item disabled"},
                              {"Nonexistant", 2, "hidden; its menu item disabled; the buttons to its left close up"}},
                             "stored; the button is hidden as Nonexistant, but its place is kept"};
-const EnumInfo kCaptionAlignment{"Alignment",
-                                 {{"Left", 0, "left-justified"}, {"Right", 1, "right-justified"},
-                                  {"Centre", 2, "centred"}},
-                                 "stored and saved; the caption text keeps its previous alignment"};
 }  // namespace
 
-const std::vector<PropertyInfo>& TolvaneCaption::PropertyTable() {
-    using C = TolvaneCaption;
+// Every setter but Enabled's repaints the bar (RefreshCaption).
+std::vector<PropertyInfo> TolvaneCaption::Declarations() {
     using enum PropType;
-    // Every setter but Enabled's repaints the bar (RefreshCaption).
-    auto refreshing = [](auto&&... declared) { return Declare(declared..., &C::RefreshCaption); };
-    static const std::vector<PropertyInfo> props = {
-        refreshing("AlignH", Int16, &C::m_AlignH, 0).Enumerated(kCaptionAlignment)
+    return {
+        Refreshing("AlignH", Int16, &Self::m_AlignH, 0)
+            .Enumerated({"Alignment",
+                         {{"Left", Alignment::Left, "left-justified"},
+                          {"Right", Alignment::Right, "right-justified"},
+                          {"Centre", Alignment::Centre, "centred"}},
+                         "stored and saved; the caption text keeps its previous alignment"})
             .Note("Alignment of the caption text."),
-        refreshing("Caption", String, &C::m_Caption, OwnNameDefault()).Note("Text of the title bar."),
-        refreshing("Halt", Int32, &C::m_Halt, ButtonStyle::Functional).Enumerated(kButtonStyle)
+        Refreshing("Caption", String, &Self::m_Caption, OwnNameDefault()).Note("Text of the title bar."),
+        Refreshing("Halt", Int32, &Self::m_Halt, ButtonStyle::Functional).Enumerated(kButtonStyle)
             .Note("The close button."),
-        Declare("Enabled", Boolean, &C::m_Enabled, True)
+        Declare("Enabled", Boolean, &Self::m_Enabled, True)
             .Note("Switches the sunken bevel under the mouse on or off; buttons, menu and dragging work either way."),
-        refreshing("Font", Font, &C::m_Font, AmbientFontDefault()).Note("Font of the caption text."),
-        refreshing("Font_Colour", Colour, &C::m_Font_Colour, SysColour::TitleText).Note("Colour of the caption text."),
-        refreshing("Grad_Rig", Colour, &C::m_Grad_Rig, SysColour::ActiveTitle)
+        Refreshing("Font", Font, &Self::m_Font, AmbientFontDefault()).Note("Font of the caption text."),
+        Refreshing("Font_Colour", Colour, &Self::m_Font_Colour, SysColour::TitleText).Note("Colour of the caption text."),
+        Refreshing("Grad_Rig", Colour, &Self::m_Grad_Rig, SysColour::ActiveTitle)
             .Note("Colour at the right end of the gradient; with both ends left at the active title colour the bar takes the desktop's title-bar gradient."),
-        refreshing("Grad_Lef", Colour, &C::m_Grad_Lef, SysColour::ActiveTitle)
+        Refreshing("Grad_Lef", Colour, &Self::m_Grad_Lef, SysColour::ActiveTitle)
             .Note("Colour at the left end of the gradient."),
-        refreshing("Icon", Picture, &C::m_Icon, NoPictureDefault())
+        Refreshing("Icon", Picture, &Self::m_Icon, NoPictureDefault())
             .Note("Icon at the left end; a click on it opens the window menu."),
-        refreshing("Help", Int32, &C::m_Help, ButtonStyle::Nonexistant).Enumerated(kButtonStyle)
+        Refreshing("Help", Int32, &Self::m_Help, ButtonStyle::Nonexistant).Enumerated(kButtonStyle)
             .Note("The help button."),
-        refreshing("Maximize", Int32, &C::m_Maximize, ButtonStyle::Functional).Enumerated(kButtonStyle)
+        Refreshing("Maximize", Int32, &Self::m_Maximize, ButtonStyle::Functional).Enumerated(kButtonStyle)
             .Note("The maximise/restore button."),
-        refreshing("Minimize", Int32, &C::m_Minimize, ButtonStyle::Functional).Enumerated(kButtonStyle)
+        Refreshing("Minimize", Int32, &Self::m_Minimize, ButtonStyle::Functional).Enumerated(kButtonStyle)
             .Note("The minimise button."),
     };
-    return props;
 }
 
 ClassInfo TolvaneCaption::Class() {
-    using C = TolvaneCaption;
-    return DescribeControl<C>(
+    return DescribeControl<Self>(
         "A gradient title bar for a form's top edge, with an icon menu and caption buttons that command the window.",
-        {&kCaptionAlignment, &kButtonStyle}, &C::Click, &C::HaltClick, &C::HelpClick, &C::MaximizeClick,
-        &C::MenuClick, &C::MinimizeClick, &C::MouseDown, &C::MouseMove, &C::MouseUp, &C::RestoreClick);
+        &Self::Click, &Self::HaltClick, &Self::HelpClick, &Self::MaximizeClick,
+        &Self::MenuClick, &Self::MinimizeClick, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp, &Self::RestoreClick);
 }
 
 // ---------------------------------------------------------------- lifecycle

@@ -20,33 +20,24 @@
 
 namespace stolvane {
 
-// How a caption button shows (the type of Halt, Help, Maximize and Minimize).
-namespace ButtonStyle {
-constexpr int32_t Functional = 0;     // shown and working; its menu item follows the window state
-constexpr int32_t Nonfunctional = 1;  // shown disabled; its menu item disabled
-constexpr int32_t Nonexistant = 2;    // hidden; its menu item disabled; the others close up
-}  // namespace ButtonStyle
+// How a caption button shows (the type of Halt, Help, Maximize and Minimize); the class's
+// property table describes each value.
+namespace ButtonStyle { constexpr int32_t Functional = 0, Nonfunctional = 1, Nonexistant = 2; }
 
-// The bevel the bar shows.
-namespace CaptionStatus {
-constexpr int32_t Elevated = 0;  // light top and left edges
-constexpr int32_t Sunken = 1;    // edge colours swapped: the pointer is over the bar
-}  // namespace CaptionStatus
+// The bevel the bar shows: Elevated (light top and left edges) or Sunken (edge colours swapped:
+// the pointer is over the bar).
+namespace CaptionStatus { constexpr int32_t Elevated = 0, Sunken = 1; }
 
 class TolvaneCaption : public DeclaredControl {
-public:
-    static constexpr double kDesignWidth = 6075;
-    static constexpr double kDesignHeight = 300;
-    static constexpr double kButtonWidth = 240;
-    static constexpr double kButtonHeight = 225;
+    STOLVANE_CONTROL_CLASS(TolvaneCaption, 6075, 300)
+
+    static constexpr double kButtonWidth = 240, kButtonHeight = 225;  // a caption button
     static constexpr double kGap = 30;
 
     // The caption buttons by index, and the system menu's items by index.
     enum Button { Minimise = 0, Maximise = 1, Close = 2, HelpButton = 3 };
     enum Command { CmdRestore = 0, CmdMove = 1, CmdSize = 2, CmdMinimize = 3, CmdMaximize = 4, CmdSeparator = 5,
                    CmdClose = 6 };
-
-    STOLVANE_CONTROL_CLASS(TolvaneCaption)
 
     // ---- Properties, in interface order
     STOLVANE_PROPERTY(int16_t, AlignH)
@@ -69,9 +60,7 @@ public:
     Event<> MaximizeClick{"MaximizeClick"};
     Event<> MenuClick{"MenuClick"};
     Event<> MinimizeClick{"MinimizeClick"};
-    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
-    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
-    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+    STOLVANE_MOUSE_EVENTS
     Event<> RestoreClick{"RestoreClick"};
 
     // ---- Lifecycle and input

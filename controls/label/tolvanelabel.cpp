@@ -62,12 +62,7 @@ TolvaneLabel::TolvaneLabel(Surface& surface) : DeclaredControl(surface) {
     lblCaption = &surface.Add<Label>("lblCaption");
     lblCaption->Move(0, 0, kDesignWidth, kDesignHeight);
     lblCaption->SetMouseIcon(HyperlinkIcon());
-    lblCaption->onMouseDown = [this](MouseArgs& a) { OnMouseDown(a); };
-    lblCaption->onMouseMove = [this](MouseArgs& a) {
-        MouseArgs s = InParent(a, *lblCaption);
-        OnMouseMove(s);
-    };
-    lblCaption->onMouseUp = [this](MouseArgs& a) { OnMouseUp(a); };
+    ForwardMouse(*lblCaption, *this);
 
     // Never shown: it sizes itself to one line of text and so measures the line height.
     lblTest = &surface.Add<Label>("lblTest");
@@ -109,41 +104,37 @@ FontRef TolvaneLabel::Font() {
     return m_Font;
 }
 
-const std::vector<PropertyInfo>& TolvaneLabel::PropertyTable() {
-    using L = TolvaneLabel;
+// Most setters only lay the label out again (RefreshLabel).
+std::vector<PropertyInfo> TolvaneLabel::Declarations() {
     using enum PropType;
-    // Most setters only lay the label out again (RefreshLabel).
-    auto refreshing = [](auto&&... declared) { return Declare(declared..., &L::RefreshLabel); };
-    static const std::vector<PropertyInfo> props = {
-        refreshing("Align", Int16, &L::m_Align, Alignment::Centre).Enumerated(AlignmentEnum())
+    return {
+        Refreshing("Align", Int16, &Self::m_Align, Alignment::Centre).Enumerated(AlignmentEnum())
             .Help("The horizontal alignment of the label."),
-        Declare("Caption", String, &L::m_Caption, OwnNameDefault(), &L::CaptionChanged)
+        Declare("Caption", String, &Self::m_Caption, OwnNameDefault(), &Self::CaptionChanged)
             .Help("The text that the label bears.")
             .Note("Setting it raises ChangeCaption."),
-        Declare("Colour", Colour, &L::m_Colour, SysColour::ButtonText, &L::ColoursChanged)
+        Declare("Colour", Colour, &Self::m_Colour, SysColour::ButtonText, &Self::ColoursChanged)
             .Note("Colour of the text at rest."),
-        Declare("ColourUp", Colour, &L::m_ColourUp, SysColour::ActiveTitle, &L::ColoursChanged)
+        Declare("ColourUp", Colour, &Self::m_ColourUp, SysColour::ActiveTitle, &Self::ColoursChanged)
             .Note("Colour the text fades to, in ten 100 ms steps, while the pointer is over the label."),
-        Declare("Enabled", Boolean, &L::m_Enabled, True, &L::EnabledChanged)
+        Declare("Enabled", Boolean, &Self::m_Enabled, True, &Self::EnabledChanged)
             .Help("When set to false the label will not 'light up' if the mouse passes over it.")
             .Note("False also greys the text; clicks still raise Click and open the hyperlink."),
-        refreshing("Font", Font, &L::m_Font, AmbientFontDefault()).Help("Returns a Font object.")
+        Refreshing("Font", Font, &Self::m_Font, AmbientFontDefault()).Help("Returns a Font object.")
             .Note("The label is one line of this font high (all its lines with WordWrap)."),
-        refreshing("Hyperlink", String, &L::m_Hyperlink, "")
+        Refreshing("Hyperlink", String, &Self::m_Hyperlink, "")
             .Note("Address a click opens (http, https, ftp, mailto); the text is then underlined and the "
                   "pointer is a hand."),
-        refreshing("WordWrap", Boolean, &L::m_WordWrap, False)
+        Refreshing("WordWrap", Boolean, &Self::m_WordWrap, False)
             .Note("True wraps the caption at the label's width and sizes the label to all its lines; "
                   "False keeps one line."),
     };
-    return props;
 }
 
 ClassInfo TolvaneLabel::Class() {
-    using L = TolvaneLabel;
-    return DescribeControl<L>(
+    return DescribeControl<Self>(
         "A one-line text label that fades to a hover colour under the mouse and may carry a hyperlink.",
-        {&AlignmentEnum()}, &L::Click, &L::ChangeCaption, &L::MouseDown, &L::MouseMove, &L::MouseUp);
+        &Self::Click, &Self::ChangeCaption, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp);
 }
 
 // ---------------------------------------------------------------- lifecycle
@@ -254,14 +245,7 @@ void TolvaneLabel::OnClick() {
 }
 
 void TolvaneLabel::ClickHandling() {
-    if (!m_Hyperlink.empty()) {
-        try {
-            GetHost().Navigate(m_Hyperlink);
-        } catch (const HostError&) {
-            GetHost().MsgBox("The TolvaneLabel was unable to link to " + m_Hyperlink +
-                             ". Your system is not correctly configured for WWW access.");
-        }
-    }
+    if (!m_Hyperlink.empty()) OpenHyperlink(m_Hyperlink);
     Raise(Click);
 }
 

@@ -16,14 +16,11 @@
 namespace stolvane {
 
 class TolvaneLabel : public DeclaredControl {
-public:
-    static constexpr double kDesignWidth = 960;
-    static constexpr double kDesignHeight = 210;
+    STOLVANE_CONTROL_CLASS(TolvaneLabel, 960, 210)
+
     static constexpr double kMinimumSize = 75;       // twips, each side
     static constexpr int32_t kFadeInterval = 100;    // ms per fade step
     static constexpr int16_t kFadeSteps = 10;
-
-    STOLVANE_CONTROL_CLASS(TolvaneLabel)
 
     // ---- Properties, in interface and persistence order
     STOLVANE_PROPERTY(int16_t, Align)  // 0 left, 1 right, 2 centre; the caption refuses others (380)
@@ -46,9 +43,7 @@ public:
     // ---- Events
     Event<> Click{"Click"};
     Event<> ChangeCaption{"ChangeCaption"};
-    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
-    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
-    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+    STOLVANE_MOUSE_EVENTS
 
     // ---- Lifecycle
     void Resize() override;

@@ -197,92 +197,87 @@ const EnumInfo kPanelStyle{"PanelStyle",
                            {{"None", 0, "no bevel"}, {"Sunken", 1, "dark top and left edges"},
                             {"Elevated", 2, "light top and left edges"}},
                            "stored, and drawn as Elevated"};
-const EnumInfo kGradientStyle{"GradientStyle",
-                              {{"Horizontal", 0, "horizontal bands, the colour changing from top to bottom"},
-                               {"Vertical", 1, "vertical bands, the colour changing from left to right"}},
-                              "stored, and drawn as Vertical"};
-const EnumInfo kMouseReaction{"MouseReaction",
-                              {{"Nullify", 0, "nothing happens"},
-                               {"Disappear", 1, "both bevels vanish while the mouse is over the panel"},
-                               {"Shadow", 2, "a second dark line deepens the innermost sunken bevel"}},
-                              "stored, and reacts as Shadow"};
-// AlignV reads the alignment constants as top and bottom; the caption refuses any other value.
-const EnumInfo kVertical{"VerticalAlignment", {{"Top", 0, "at the top"}, {"Bottom", 1, "at the bottom"},
-                                               {"Middle", 2, "in the middle"}}, ""};
 }  // namespace
 
-const std::vector<PropertyInfo>& TolvanePanel::PropertyTable() {
-    using P = TolvanePanel;
+// Most setters only lay the panel out and repaint it (RefreshPanel).
+std::vector<PropertyInfo> TolvanePanel::Declarations() {
     using enum PropType;
-    // Most setters only lay the panel out and repaint it (RefreshPanel).
-    auto refreshing = [](auto&&... declared) { return Declare(declared..., &P::RefreshPanel); };
-    static const std::vector<PropertyInfo> props = [&] {
-        // Tile reads back as a Boolean but keeps the value it was given: only True (-1) tiles.
-        PropertyInfo tile = Declare("Tile", Boolean, &P::m_Tile, False, &P::RelayPicture)
-                                .Help("Determines whether to tile the background image or centre and stretch it whilst "
-                                      "maintaining the original X / Y ratios.")
-                                .Note("Only True (-1) tiles; any other value stretches and centres the picture.");
-        tile.get = [](Control& c) -> Value { return Value{int64_t{static_cast<P&>(c).Tile()}}; };
-        tile.set = [](Control& c, const Value& v) { static_cast<P&>(c).SetTile(FieldFrom<int16_t>(v, Int16)); };
-        return std::vector<PropertyInfo>{
-            refreshing("AlignH", Int16, &P::m_AlignH, Alignment::Centre).Enumerated(AlignmentEnum())
-                .Help("Horizontal alignment of the caption."),
-            refreshing("AlignV", Int16, &P::m_AlignV, Alignment::Centre).Enumerated(kVertical)
-                .Help("Vertical alignment of the caption."),
-            Declare("AutoSize", Boolean, &P::m_AutoSize, False)
-                .Note("True: a newly assigned Background sizes the panel to the picture."),
-            Declare("Background", Picture, &P::m_Background, NoPictureDefault(), &P::BackgroundChanged)
-                .Help("The image to tile or centre in the main body of the panel."),
-            Declare("BevelInner", Int16, &P::m_BevelInner, PanelStyle::None, &P::RedrawBackground)
-                .Enumerated(kPanelStyle)
-                .Help("The style of the inner bevel."),
-            refreshing("BevelOuter", Int16, &P::m_BevelOuter, PanelStyle::Sunken).Enumerated(kPanelStyle)
-                .Help("The style of the outer bevel."),
-            Declare("Bind_Parent", Boolean, &P::m_Bind_Parent, True)
-                .Note("True: a grip drag also resizes the panel's parent."),
-            Declare("Border", Int16, &P::m_Border, 60, &P::BorderChanged)
-                .Help("The width between the inner and outer bevels.")
-                .Note("Twips; the setter keeps it between 15 and 360."),
-            refreshing("Caption", String, &P::m_Caption, OwnNameDefault())
-                .Help("The text to display in the main body of the panel, according to the AlignH, AlignV, and "
-                      "Font_Colour properties."),
-            Declare("Enabled", Boolean, &P::m_Enabled, True)
-                .Help("When set to \"False\" the panel will not disappear when to mouse passes over it.")
-                .Note("False also stops the mouse-button events."),
-            refreshing("Font", Font, &P::m_Font, AmbientFontDefault()).Help("The font to be used for the caption."),
-            refreshing("Font_Colour", Colour, &P::m_Font_Colour, 0).Help("The colour of the font."),
-            Declare("Gradient", Int16, &P::m_Gradient, GradientStyle::Horizontal, &P::RedrawGradient)
-                .Enumerated(kGradientStyle)
-                .Note("Direction of the background gradient."),
-            Declare("Grad_Bot", Colour, &P::m_Grad_Bot, SysColour::ButtonFace, &P::RedrawGradient)
-                .Help("The colour to merge from as the bottom of the panel. If a background image is selected this "
-                      "will not work."),
-            Declare("Grad_Top", Colour, &P::m_Grad_Top, SysColour::ButtonFace, &P::RedrawGradient)
-                .Help("The colour to merge from as the top of the panel. If a background image is selected this will "
-                      "not work."),
-            // The store keeps the grip's two settings ahead of the gradient's.
-            refreshing("Grip", Boolean, &P::m_Grip, False).SavedAt(12)
-                .Help("Displays a little \"resize\" grip on the bottom-right hand side of the panel."),
-            refreshing("GripSize", Boolean, &P::m_GripSize, False).SavedAt(13)
-                .Note("True: the grip resizes the panel; False: it moves the panel."),
-            refreshing("MouseReaction", Int16, &P::m_MouseReaction, MouseReaction::Disappear).Enumerated(kMouseReaction)
-                .Note("What the panel does while the mouse is over it."),
-            refreshing("Percentage", Int16, &P::m_Percentage, 0)
-                .Help("Enables the panel to be used as a process bar - the percentage bar will also invert the panels "
-                      "image / gradient for extra clarity.")
-                .Note("0 to 100; the setter clamps other values."),
-            tile,
-        };
-    }();
-    return props;
+    // Tile reads back as a Boolean but keeps the value it was given: only True (-1) tiles.
+    PropertyInfo tile = Declare("Tile", Boolean, &Self::m_Tile, False, &Self::RelayPicture)
+                        .Help("Determines whether to tile the background image or centre and stretch it whilst "
+                              "maintaining the original X / Y ratios.")
+                        .Note("Only True (-1) tiles; any other value stretches and centres the picture.");
+    tile.get = [](Control& c) -> Value { return Value{int64_t{static_cast<Self&>(c).Tile()}}; };
+    tile.set = [](Control& c, const Value& v) { static_cast<Self&>(c).SetTile(FieldFrom<int16_t>(v, Int16)); };
+    return {
+        Refreshing("AlignH", Int16, &Self::m_AlignH, Alignment::Centre).Enumerated(AlignmentEnum())
+            .Help("Horizontal alignment of the caption."),
+        // AlignV reads the alignment constants as top and bottom; the caption refuses any other value.
+        Refreshing("AlignV", Int16, &Self::m_AlignV, Alignment::Centre)
+            .Enumerated({"VerticalAlignment",
+                         {{"Top", 0, "at the top"}, {"Bottom", 1, "at the bottom"}, {"Middle", 2, "in the middle"}},
+                         ""})
+            .Help("Vertical alignment of the caption."),
+        Declare("AutoSize", Boolean, &Self::m_AutoSize, False)
+            .Note("True: a newly assigned Background sizes the panel to the picture."),
+        Declare("Background", Picture, &Self::m_Background, NoPictureDefault(), &Self::BackgroundChanged)
+            .Help("The image to tile or centre in the main body of the panel."),
+        Declare("BevelInner", Int16, &Self::m_BevelInner, PanelStyle::None, &Self::RedrawBackground)
+            .Enumerated(kPanelStyle)
+            .Help("The style of the inner bevel."),
+        Refreshing("BevelOuter", Int16, &Self::m_BevelOuter, PanelStyle::Sunken).Enumerated(kPanelStyle)
+            .Help("The style of the outer bevel."),
+        Declare("Bind_Parent", Boolean, &Self::m_Bind_Parent, True)
+            .Note("True: a grip drag also resizes the panel's parent."),
+        Declare("Border", Int16, &Self::m_Border, 60, &Self::BorderChanged)
+            .Help("The width between the inner and outer bevels.")
+            .Note("Twips; the setter keeps it between 15 and 360."),
+        Refreshing("Caption", String, &Self::m_Caption, OwnNameDefault())
+            .Help("The text to display in the main body of the panel, according to the AlignH, AlignV, and "
+                  "Font_Colour properties."),
+        Declare("Enabled", Boolean, &Self::m_Enabled, True)
+            .Help("When set to \"False\" the panel will not disappear when to mouse passes over it.")
+            .Note("False also stops the mouse-button events."),
+        Refreshing("Font", Font, &Self::m_Font, AmbientFontDefault()).Help("The font to be used for the caption."),
+        Refreshing("Font_Colour", Colour, &Self::m_Font_Colour, 0).Help("The colour of the font."),
+        Declare("Gradient", Int16, &Self::m_Gradient, GradientStyle::Horizontal, &Self::RedrawGradient)
+            .Enumerated({"GradientStyle",
+                         {{"Horizontal", GradientStyle::Horizontal,
+                           "horizontal bands, the colour changing from top to bottom"},
+                          {"Vertical", GradientStyle::Vertical, "vertical bands, the colour changing from left to right"}},
+                         "stored, and drawn as Vertical"})
+            .Note("Direction of the background gradient."),
+        Declare("Grad_Bot", Colour, &Self::m_Grad_Bot, SysColour::ButtonFace, &Self::RedrawGradient)
+            .Help("The colour to merge from as the bottom of the panel. If a background image is selected this "
+                  "will not work."),
+        Declare("Grad_Top", Colour, &Self::m_Grad_Top, SysColour::ButtonFace, &Self::RedrawGradient)
+            .Help("The colour to merge from as the top of the panel. If a background image is selected this will "
+                  "not work."),
+        // The store keeps the grip's two settings ahead of the gradient's.
+        Refreshing("Grip", Boolean, &Self::m_Grip, False).SavedAt(12)
+            .Help("Displays a little \"resize\" grip on the bottom-right hand side of the panel."),
+        Refreshing("GripSize", Boolean, &Self::m_GripSize, False).SavedAt(13)
+            .Note("True: the grip resizes the panel; False: it moves the panel."),
+        Refreshing("MouseReaction", Int16, &Self::m_MouseReaction, MouseReaction::Disappear)
+            .Enumerated({"MouseReaction",
+                         {{"Nullify", MouseReaction::Nullify, "nothing happens"},
+                          {"Disappear", MouseReaction::Disappear,
+                           "both bevels vanish while the mouse is over the panel"},
+                          {"Shadow", MouseReaction::Shadow, "a second dark line deepens the innermost sunken bevel"}},
+                         "stored, and reacts as Shadow"})
+            .Note("What the panel does while the mouse is over it."),
+        Refreshing("Percentage", Int16, &Self::m_Percentage, 0)
+            .Help("Enables the panel to be used as a process bar - the percentage bar will also invert the panels "
+                  "image / gradient for extra clarity.")
+            .Note("0 to 100; the setter clamps other values."),
+        tile,
+    };
 }
 
 ClassInfo TolvanePanel::Class() {
-    using P = TolvanePanel;
-    ClassInfo c = DescribeControl<P>("A bevelled panel with a gradient or picture background, a caption, a percentage "
+    ClassInfo c = DescribeControl<Self>("A bevelled panel with a gradient or picture background, a caption, a percentage "
                                      "bar, a resize grip and a mouse reaction; it can hold other controls.",
-                                     {&AlignmentEnum(), &kVertical, &kPanelStyle, &kGradientStyle, &kMouseReaction},
-                                     &P::Click, &P::MouseDown, &P::MouseMove, &P::MouseUp, &P::OLEDragDrop);
+                                     &Self::Click, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp, &Self::OLEDragDrop);
     c.container = true;
     return c;
 }

@@ -17,40 +17,25 @@
 
 namespace stolvane {
 
-// The style of each bevel.
+// The style of each bevel, the direction the background gradient runs in, and what the panel
+// does while the mouse is over it; the class's property table describes each value.
 namespace PanelStyle {
-constexpr int32_t NoBevel = 0;
+constexpr int32_t NoBevel = 0, Sunken = 1, Elevated = 2;
 #ifndef None
 constexpr int32_t None = NoBevel;
 #endif
-constexpr int32_t Sunken = 1;
-constexpr int32_t Elevated = 2;
 }  // namespace PanelStyle
-
-// The direction the background gradient runs in.
-namespace GradientStyle {
-constexpr int32_t Horizontal = 0;  // horizontal bands, colour changing from top to bottom
-constexpr int32_t Vertical = 1;    // vertical bands, colour changing from left to right
-}  // namespace GradientStyle
-
-// What the panel does while the mouse is over it.
-namespace MouseReaction {
-constexpr int32_t Nullify = 0;    // nothing
-constexpr int32_t Disappear = 1;  // both bevels vanish
-constexpr int32_t Shadow = 2;     // a second dark line deepens the innermost sunken bevel
-}  // namespace MouseReaction
+namespace GradientStyle { constexpr int32_t Horizontal = 0, Vertical = 1; }
+namespace MouseReaction { constexpr int32_t Nullify = 0, Disappear = 1, Shadow = 2; }
 
 class TolvanePanel : public DeclaredControl {
-public:
-    static constexpr double kDesignWidth = 3195;
-    static constexpr double kDesignHeight = 1875;
+    STOLVANE_CONTROL_CLASS(TolvanePanel, 3195, 1875)
+
     static constexpr double kMinimumSize = 285;  // twips, each side
     static constexpr int16_t kBorderMin = 15;
     static constexpr int16_t kBorderMax = 360;
     // The mouse states ApplyMouseState shows.
     static constexpr int32_t kStateNone = 0, kStateNormal = 1, kStateOver = 2;
-
-    STOLVANE_CONTROL_CLASS(TolvanePanel)
 
     // ---- Properties, in interface order
     STOLVANE_PROPERTY(int16_t, AlignH)
@@ -77,9 +62,7 @@ public:
 
     // ---- Events
     Event<> Click{"Click"};
-    MouseEvent MouseDown{"MouseDown", kMouseArgNames};
-    MouseEvent MouseMove{"MouseMove", kMouseArgNames};
-    MouseEvent MouseUp{"MouseUp", kMouseArgNames};
+    STOLVANE_MOUSE_EVENTS
     Event<DragData, int32_t, int16_t, int16_t, float, float> OLEDragDrop{
         "OLEDragDrop", {"Data", "Effect", "Button", "Shift", "X", "Y"}};
 

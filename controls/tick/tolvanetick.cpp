@@ -65,8 +65,7 @@ TolvaneTick::TolvaneTick(Surface& surface) : DeclaredControl(surface) {
     imgCross->SetPicture(CrossGlyph());
 
     PropertyMap design{{"Align", int64_t{Alignment::Left}}, {"Font", MakeFont("Tahoma", 8.25)}};
-    lblCaptionElement = &surface.AddControl("TolvaneLabel", "lblCaption", {300, 30, 4515, 180}, design);
-    lblCaption = static_cast<TolvaneLabel*>(&lblCaptionElement->GetControl());
+    lblCaption.Place(surface, "lblCaption", {300, 30, 4515, 180}, design);
     lblCaption->Click += [this] { ToggleValue(); };
 }
 
@@ -82,47 +81,38 @@ void TolvaneTick::ValueChanged() {
     RefreshTick();
 }
 
-namespace {
-const EnumInfo kCheckStyle{"CheckStyle", {{"Tick", 0, "a tick"}, {"Cross", 1, "a cross"}},
-                           "stored, and shows the cross"};
-}  // namespace
-
-const std::vector<PropertyInfo>& TolvaneTick::PropertyTable() {
-    using T = TolvaneTick;
+// Every setter but Value's hands the settings to the caption and the box (RefreshTick).
+std::vector<PropertyInfo> TolvaneTick::Declarations() {
     using enum PropType;
-    // Every setter but Value's hands the settings to the caption and the box (RefreshTick).
-    auto refreshing = [](auto&&... declared) { return Declare(declared..., &T::RefreshTick); };
-    static const std::vector<PropertyInfo> props = {
-        refreshing("Align", Int16, &T::m_Align, Alignment::Left).Enumerated(AlignmentEnum())
+    return {
+        Refreshing("Align", Int16, &Self::m_Align, Alignment::Left).Enumerated(AlignmentEnum())
             .Note("Alignment of the caption."),
-        refreshing("BackColour", Colour, &T::m_BackColour, SysColour::Window).Note("Colour of the box."),
-        refreshing("Caption", String, &T::m_Caption, OwnNameDefault())
+        Refreshing("BackColour", Colour, &Self::m_BackColour, SysColour::Window).Note("Colour of the box."),
+        Refreshing("Caption", String, &Self::m_Caption, OwnNameDefault())
             .Note("Text beside the box; it lights up under the mouse like a TolvaneLabel."),
-        refreshing("CheckStyle", Int16, &T::m_CheckStyle, CheckStyle::Tick).Enumerated(kCheckStyle)
+        Refreshing("CheckStyle", Int16, &Self::m_CheckStyle, CheckStyle::Tick)
+            .Enumerated({"CheckStyle", {{"Tick", CheckStyle::Tick, "a tick"}, {"Cross", CheckStyle::Cross, "a cross"}},
+                         "stored, and shows the cross"})
             .Note("Glyph shown while Value is True; a change shows at the next toggle or Value assignment."),
-        refreshing("Colour", Colour, &T::m_Colour, SysColour::ButtonText).Note("Caption colour at rest."),
-        refreshing("ColourUp", Colour, &T::m_ColourUp, SysColour::ActiveTitle).Note("Caption colour under the mouse."),
-        refreshing("Enabled", Boolean, &T::m_Enabled, True)
+        Refreshing("Colour", Colour, &Self::m_Colour, SysColour::ButtonText).Note("Caption colour at rest."),
+        Refreshing("ColourUp", Colour, &Self::m_ColourUp, SysColour::ActiveTitle).Note("Caption colour under the mouse."),
+        Refreshing("Enabled", Boolean, &Self::m_Enabled, True)
             .Note("False: clicks and the space bar no longer toggle the value (no Click, no ValueChange) and the "
                   "caption shows greyed."),
-        refreshing("Font", Font, &T::m_Font, AmbientFontDefault()).Note("Font of the caption."),
-        Declare("Value", Boolean, &T::m_Value, False, &T::ValueChanged)
+        Refreshing("Font", Font, &Self::m_Font, AmbientFontDefault()).Note("Font of the caption."),
+        Declare("Value", Boolean, &Self::m_Value, False, &Self::ValueChanged)
             .Note("True shows the glyph. Setting it from code raises no event."),
     };
-    return props;
 }
 
 ClassInfo TolvaneTick::Class() {
-    using T = TolvaneTick;
-    ClassInfo c = DescribeControl<T>(
+    ClassInfo c = DescribeControl<Self>(
         "A check box: a box that shows a tick or a cross, and a caption that lights up under the mouse.",
-        {&AlignmentEnum(), &kCheckStyle}, &T::Click, &T::ValueChange, &T::MouseMove);
-    c.events = [events = c.events](const Control& control) {
-        auto list = events(control);
+        &Self::Click, &Self::ValueChange, &Self::MouseMove);
+    EditEvents(c, [](auto& list) {
         list[1].args[0].type = "Boolean";  // bValue refers to the stored value
         list[2].note = "declared for the interface; the check box never raises it";
-        return list;
-    };
+    });
     return c;
 }
 
@@ -140,7 +130,7 @@ void TolvaneTick::Resize() {
     if (s.Height() < kMinimumHeight) s.SetHeight(kMinimumHeight);
     if (s.Width() < kMinimumWidth) s.SetWidth(kMinimumWidth);
     imgCheck->SetTop(s.Height() / 2 - imgCheck->Height() / 2);
-    Surface& caption = CaptionSurface();
+    Surface& caption = lblCaption.GetSurface();
     caption.SetTop(s.Height() / 2 - caption.Height() / 2 + 15);
     caption.SetWidth(s.Width() - imgCheck->Width() - 75);
     RefreshTick();
@@ -223,7 +213,7 @@ void TolvaneTick::ToggleValue() {
 void TolvaneTick::OnClick() { ToggleValue(); }
 
 void TolvaneTick::OnKeyPress(int16_t& keyAscii) {
-    if (keyAscii == kSpace) ToggleValue();
+    if (keyAscii == kSpaceKey) ToggleValue();
 }
 
 // Alt and the letter marked in the caption: the check box takes the focus and toggles.
@@ -258,7 +248,7 @@ void TolvaneTick::DrawFocus() {
     Surface& s = GetSurface();
     const OleColour dot = SysColour::DarkShadow;
     if (!m_Caption.empty()) {
-        const Surface& caption = CaptionSurface();
+        const Surface& caption = lblCaption.GetSurface();
         const double T = caption.Top(), H = caption.Height(), W = s.Width();
         // The rectangle stands 45 twips above and 30 below the caption, but never outside the
         // control: at the usual height of 270 its lower edge would fall just below it.

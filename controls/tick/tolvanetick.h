@@ -14,22 +14,14 @@
 namespace stolvane {
 
 // The glyph a ticked box shows.
-namespace CheckStyle {
-constexpr int16_t Tick = 0;
-constexpr int16_t Cross = 1;
-}  // namespace CheckStyle
+namespace CheckStyle { constexpr int16_t Tick = 0, Cross = 1; }
 
 class TolvaneTick : public DeclaredControl {
-public:
-    static constexpr double kDesignWidth = 4875;
-    static constexpr double kDesignHeight = 270;
-    static constexpr double kMinimumWidth = 360;
-    static constexpr double kMinimumHeight = 270;
-    static constexpr int16_t kSpace = 32;
+    STOLVANE_CONTROL_CLASS(TolvaneTick, 4875, 270)
+
+    static constexpr double kMinimumWidth = 360, kMinimumHeight = 270;
     static constexpr int kFrame = 2;                  // pixels of the box's sunken frame
     static constexpr OleColour kLight3D = SysColour::ButtonLight;  // system 3-D light colour
-
-    STOLVANE_CONTROL_CLASS(TolvaneTick)
 
     // ---- Properties, in interface and persistence order
     STOLVANE_PROPERTY(int16_t, Align)  // handed to the caption, which refuses anything but 0..2 (380)
@@ -72,14 +64,12 @@ private:
     void RefreshTick();
     void DrawBox(bool ticked, OleColour back);
     void DrawFocus();
-    Surface& CaptionSurface() const { return lblCaptionElement->GetSurface(); }
 
     // Child elements of the design.
     PictureBox* imgCheck = nullptr;
     Image* imgTick = nullptr;
     Image* imgCross = nullptr;
-    ControlElement* lblCaptionElement = nullptr;
-    TolvaneLabel* lblCaption = nullptr;
+    Embedded<TolvaneLabel> lblCaption;
 
     // Properties.
     int16_t m_Align = 0;

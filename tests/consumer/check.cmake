@@ -22,19 +22,8 @@ endfunction()
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
-# The program is the README's snippet: the block after the "consumer" marker.
-file(READ ${SOURCE}/README.md readme)
-string(FIND "${readme}" "<!-- consumer -->" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "README.md has no <!-- consumer --> snippet")
-endif()
-string(SUBSTRING "${readme}" ${at} -1 readme)
-string(FIND "${readme}" "```cpp\n" start)
-math(EXPR start "${start} + 7")
-string(SUBSTRING "${readme}" ${start} -1 readme)
-string(FIND "${readme}" "```" end)
-string(SUBSTRING "${readme}" 0 ${end} program)
-file(WRITE ${WORK}/main.cpp "${program}")
+# The program is the README's example.
+write_readme_example(${WORK}/main.cpp)
 
 if(WAY STREQUAL "package" OR WAY STREQUAL "pkgconfig" OR WAY STREQUAL "headers")
   run("installing" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${WORK}/prefix)

@@ -40,16 +40,8 @@ foreach(doc share/man/man1/stolvane.1.gz share/doc/stolvane/docs/about.html shar
   endif()
 endforeach()
 
-# The README's example.
-file(READ ${SOURCE}/README.md readme)
-string(FIND "${readme}" "<!-- consumer -->" at)
-string(SUBSTRING "${readme}" ${at} -1 readme)
-string(FIND "${readme}" "```cpp\n" start)
-math(EXPR start "${start} + 7")
-string(SUBSTRING "${readme}" ${start} -1 readme)
-string(FIND "${readme}" "```" end)
-string(SUBSTRING "${readme}" 0 ${end} program)
-file(WRITE ${WORK}/main.cpp "${program}")
+# The program is the README's example.
+write_readme_example(${WORK}/main.cpp)
 
 file(GLOB pcdir ${usr}/lib/pkgconfig ${usr}/lib/*-linux-gnu/pkgconfig)
 set(ENV{PKG_CONFIG_PATH} "${pcdir}")

@@ -15,6 +15,7 @@
 #include "host/form_file.h"
 #include "host/render.h"
 #include "host/runtime.h"
+#include "tests/test_util.h"
 
 namespace stolvane {
 namespace {
@@ -58,13 +59,6 @@ struct SwatchLibrary {
     SwatchLibrary() { library.AddClass(DescribeClass<Swatch>("Swatch", 600, 600)); }
 };
 
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 TEST(HostOnly, ARuntimeGivenItsOwnLibraryPlacesPaintsClicksAndSavesItsControl) {
     SwatchLibrary own;
     Runtime rt(own.library);
@@ -82,10 +76,10 @@ TEST(HostOnly, ARuntimeGivenItsOwnLibraryPlacesPaintsClicksAndSavesItsControl) {
 
     // Saved and read back through the runtime's library.
     static_cast<Swatch&>(placed.GetControl()).SetColour(0x00FF00);
-    auto dir = std::filesystem::temp_directory_path() / ("stolvane-host-only-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    test::TempFolder folder("stolvane-host-only");
+    const std::filesystem::path& dir = folder.Path();
     SaveFormFile(rt, form, (dir / "own.json").string());
-    EXPECT_NE(ReadAll(dir / "own.json").find("\"Swatch\""), std::string::npos);
+    EXPECT_NE(test::ReadFile(dir / "own.json").find("\"Swatch\""), std::string::npos);
     Form& again = LoadFormFile(rt, (dir / "own.json").string());
     rt.ShowForm(again);
     FormRenderer second(rt, again);
