@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "app/cli.h"
+#include "core/element_members.h"
 #include "core/library.h"
+#include "core/text_box.h"
 #include "core/names.h"
 #include "host/runtime.h"
 
@@ -189,6 +191,64 @@ std::vector<ClassInfo> LibraryClasses() {
     return out;
 }
 
+// An intrinsic element kind with a reference of its own (the text box): its members from its
+// table and its events.
+const ElementKindInfo* DescribedKind(const std::string& name) {
+    const ElementKindInfo* k = FindElementKind(name);
+    return k && !k->summary.empty() ? k : nullptr;
+}
+
+std::string MemberTypeText(MemberType t) {
+    switch (t) {
+        case MemberType::Boolean: return "Boolean";
+        case MemberType::Int16: return "Integer";
+        case MemberType::Int32: return "Long";
+        case MemberType::Colour: return "OLE_COLOR";
+        case MemberType::Twips:
+        case MemberType::Size: return "Single (twips)";
+        case MemberType::String: return "String";
+        case MemberType::Font: return "Font";
+        case MemberType::Picture: return "Picture";
+        case MemberType::Items: return "Items";
+    }
+    return "?";
+}
+
+std::string MemberDefaultText(const ElementMember& m) {
+    if (std::holds_alternative<std::monostate>(m.defaultValue)) return m.type == MemberType::Font ? "the form's font" : "";
+    switch (m.type) {
+        case MemberType::Boolean: return AsInteger(m.defaultValue) ? "True" : "False";
+        case MemberType::Colour: return ColourText(AsInteger(m.defaultValue));
+        case MemberType::String: return "\"" + AsString(m.defaultValue) + "\"";
+        case MemberType::Picture: return "none";
+        case MemberType::Twips:
+        case MemberType::Size: {
+            std::ostringstream s;
+            s << AsNumber(m.defaultValue);
+            return s.str();
+        }
+        default: return std::to_string(AsInteger(m.defaultValue));
+    }
+}
+
+void DescribeKindText(const ElementKindInfo& k, std::ostream& out) {
+    out << k.className << ": " << k.summary << "\n"
+        << "An intrinsic element: place it with class \"" << k.className << "\" in a form file or a script's place.\n"
+        << "\nMembers, in the order files apply them:\n";
+    for (const ElementMember& m : k.members) {
+        out << "  " << m.name << "  " << MemberTypeText(m.type);
+        std::string def = MemberDefaultText(m);
+        if (!def.empty()) out << ", default " << def;
+        out << (m.readOnly ? ", read only" : "") << (m.stored ? ", saved as \"" + m.Key() + "\"" : ", not saved") << "\n";
+        if (!m.help.empty()) out << "      " << m.help << "\n";
+    }
+    if (k.kind == ElementKind::TextBox) {
+        TextBox specimen("specimen");
+        out << "\nEvents (arguments by reference):\n";
+        for (const EventInfo& e : specimen.Events()) out << "  " << Signature(e) << "\n";
+    }
+}
+
 const ClassInfo* FindClassOrSay(const std::string& name, std::ostream& err) {
     DllRegisterServer();
     if (const ClassInfo* c = Library::Instance().FindClass(name); c && !c->summary.empty()) return c;
@@ -246,6 +306,11 @@ int DescribeCommand(const std::vector<std::string>& args, std::ostream& out, std
         out << "\n'stolvane describe CLASS' prints a class's properties and events.\n";
         return ExitStatus::Success;
     }
+    if (classes.size() == 1 && !markdown)
+        if (const ElementKindInfo* k = DescribedKind(classes[0])) {
+            DescribeKindText(*k, out);
+            return ExitStatus::Success;
+        }
     std::vector<const ClassInfo*> found;
     for (auto& name : classes) {
         const ClassInfo* c = FindClassOrSay(name, err);

@@ -1,6 +1,8 @@
 // The scripted driver's commands: forms, input, geometry and the run's environment. Properties
 // and methods by name are in app/script_properties.cpp.
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 
 #include "app/script_driver.h"
@@ -150,7 +152,64 @@ void ScriptDriver::CmdCursor(const InJson& c) {
     m_rt.SetCursor({ToInt32(Number(c, "x")), ToInt32(Number(c, "y"))});
 }
 
+namespace {
+
+// Named keys and their classic key codes; letters and digits name themselves ("A", "7").
+struct NamedKey {
+    const char* name;
+    int16_t code;
+    int16_t ascii;  // the character the key types, 0 for none
+};
+constexpr NamedKey kKeys[] = {
+    {"Backspace", 8, 8}, {"Tab", 9, 9},       {"Enter", 13, 13},   {"Return", 13, 13},  {"Escape", 27, 27},
+    {"Space", 32, 32},   {"PageUp", 33, 0},   {"PageDown", 34, 0}, {"End", 35, 0},      {"Home", 36, 0},
+    {"Left", 37, 0},     {"Up", 38, 0},       {"Right", 39, 0},    {"Down", 40, 0},     {"Insert", 45, 0},
+    {"Delete", 46, 0},
+};
+
+bool EqualNoCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return i == a.size() && !b[i];
+}
+
+std::optional<NamedKey> FindKey(const std::string& name) {
+    for (const NamedKey& k : kKeys)
+        if (EqualNoCase(name, k.name)) return k;
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+        char up = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+        return NamedKey{"", up, static_cast<int16_t>(std::isdigit(static_cast<unsigned char>(up)) ? up : std::tolower(up))};
+    }
+    if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f') && std::isdigit(static_cast<unsigned char>(name[1]))) {
+        int n = std::atoi(name.c_str() + 1);
+        if (n >= 1 && n <= 12 && name.size() <= 3) return NamedKey{"", static_cast<int16_t>(111 + n), 0};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 void ScriptDriver::CmdKey(const InJson& c) {
+    if (auto name = StringOr(c, "key")) {
+        std::optional<NamedKey> key = FindKey(*name);
+        if (!key) throw BadArgument("unknown key \"" + *name + "\"");
+        int16_t shift = Int16Or(c, "shift", 0);
+        if (BooleanOr(c, "up", false)) {
+            m_rt.KeyUp(key->code, shift);
+            return;
+        }
+        // Down, the character it types (upper case with Shift; none with Ctrl or Alt, but
+        // Ctrl+Backspace, which deletes a word), then up.
+        m_rt.KeyDown(key->code, shift);
+        int16_t ascii = key->ascii;
+        if (std::isalpha(ascii) && (shift & 1)) ascii = static_cast<int16_t>(std::toupper(ascii));
+        if (ascii == 8 && (shift & 2)) ascii = 127;
+        else if (shift & 6) ascii = 0;
+        if (ascii) m_rt.KeyPress(ascii);
+        m_rt.KeyUp(key->code, shift);
+        return;
+    }
     int16_t ascii;
     if (auto ch = StringOr(c, "char"); ch && !Arg(c, "ascii")) {
         if (ch->empty()) throw BadArgument("\"char\" is empty");
@@ -162,6 +221,19 @@ void ScriptDriver::CmdKey(const InJson& c) {
     m_rt.KeyPress(ascii);
 }
 
+void ScriptDriver::CmdText(const InJson& c) { m_rt.TypeText(String(c, "text")); }
+
+void ScriptDriver::CmdCompose(const InJson& c) { m_rt.Compose(String(c, "text")); }
+
+// The run's own clipboard: the driver never touches the system's.
+void ScriptDriver::CmdClipboard(const InJson& c) {
+    if (auto text = StringOr(c, "text")) {
+        m_rt.SetClipboardText(*text);
+        return;
+    }
+    Emit(Json{{"clipboard", m_rt.ClipboardText()}});
+}
+
 void ScriptDriver::CmdAccessKey(const InJson& c) {
     std::string ch = String(c, "char");
     if (ch.empty()) throw BadArgument("\"char\" is empty");
@@ -171,7 +243,11 @@ void ScriptDriver::CmdAccessKey(const InJson& c) {
 void ScriptDriver::CmdFocus(const InJson& c) {
     std::string path = String(c, "target");
     Target t = Find(path);
-    if (t.element || !t.surface->GetControl()) throw BadArgument("\"" + path + "\" is not a control");
+    if (t.element && t.element->Kind() == ElementKind::TextBox) {
+        m_rt.FocusTextBox(static_cast<TextBox&>(*t.element));
+        return;
+    }
+    if (t.element || !t.surface->GetControl()) throw BadArgument("\"" + path + "\" is not a control or text box");
     m_rt.SetFocus(*t.surface);
 }
 

@@ -30,6 +30,7 @@ const char* KindName(ElementKind kind) {
         case ElementKind::ListBox: return "listbox";
         case ElementKind::Timer: return "timer";
         case ElementKind::Control: return "control";
+        case ElementKind::TextBox: return "textbox";
     }
     return "?";
 }

@@ -35,7 +35,7 @@ struct MouseArgs {
     float y = 0;
 };
 
-enum class ElementKind { Line, Label, Image, PictureBox, Shape, PictureButton, MenuItem, ListBox, Timer, Control };
+enum class ElementKind { Line, Label, Image, PictureBox, Shape, PictureButton, MenuItem, ListBox, Timer, Control, TextBox };
 const char* KindName(ElementKind kind);
 
 // Receives every change of an element so the runtime can repaint what changed.
@@ -44,6 +44,8 @@ public:
     virtual ~ElementObserver() = default;
     // oldBounds is where the element was drawn before the change (in its surface's twips).
     virtual void ElementChanged(class Element& element, const Rect& oldBounds) = 0;
+    // An event an element raises (a text box's Change), reported by name with its arguments.
+    virtual void ElementEvent(class Element& /*element*/, const std::string& /*name*/, EventArgs& /*args*/) {}
 };
 
 class Element {
@@ -106,6 +108,8 @@ protected:
     virtual void ReactToUp(const MouseArgs& /*args*/) {}
     virtual void ReactToClick(const MouseArgs& /*args*/) {}
 
+    // Whoever hosts the element; null until it is placed on a surface.
+    ElementObserver* Observer() const { return m_observer; }
     // Every setter calls this after changing state; bounds is the area drawn before.
     void Changed(const Rect& oldBounds) { if (m_observer) m_observer->ElementChanged(*this, oldBounds); }
     void Changed() { Changed(Bounds()); }

@@ -12,6 +12,7 @@
 #include "core/elements.h"
 #include "core/units.h"
 #include "host/render.h"
+#include "core/text_box.h"
 #include "host/render_internal.h"
 #include "host/text_layouts.h"
 
@@ -32,6 +33,7 @@ void Painter::PaintElement(const Element& e, double ax, double ay) {
             PaintSurface(child, cx, cy, Box(cx, cy, {0, 0, child.Width(), child.Height()}));
             break;
         }
+        case ElementKind::TextBox: PaintTextBox(static_cast<const TextBox&>(e), ax, ay); break;
         case ElementKind::MenuItem:
         case ElementKind::Timer: break;
     }

@@ -14,6 +14,7 @@
 #include <iostream>
 
 #include "host/media.h"
+#include "host/text_analysis.h"
 #include "host/runtime_internal.h"
 
 extern char** environ;
@@ -61,6 +62,7 @@ void ForEachSurface(Surface& s, const std::function<void(Surface&)>& f) {
 
 Runtime::Runtime() {
     InitFonts();
+    InstallTextAnalyser(&ShaperTextAnalyser());
     DllRegisterServer();
     m_desktop.LoadFromEnvironment();
     m_theme.ApplyDesktop(m_desktop);
@@ -72,6 +74,7 @@ Runtime::~Runtime() {
     m_shown.clear();
     m_capture = nullptr;
     m_focus = nullptr;
+    m_textFocus = nullptr;
     m_press = {};
     // Controls may call back into the runtime while they are destroyed; keep the list intact
     // until each form is gone.
@@ -108,6 +111,7 @@ void Runtime::SetFocus(Surface& surface) {
     if (!surface.GetControl()) return;
     if (!surface.Visible() || !InputAllowed(surface)) throw HostError::InvalidCall();
     if (m_focus == &surface) return;
+    BlurTextBox();
     Surface* old = m_focus;
     m_focus = &surface;
     if (old && old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });

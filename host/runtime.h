@@ -19,6 +19,7 @@
 #include "core/form.h"
 #include "core/host.h"
 #include "core/library.h"
+#include "core/text_box.h"
 #include "core/units.h"
 #include "host/desktop.h"
 #include "host/theme.h"
@@ -30,6 +31,8 @@ class RuntimeObserver {
 public:
     virtual ~RuntimeObserver() = default;
     virtual void OnEvent(Surface& /*source*/, const std::string& /*name*/, EventArgs& /*args*/) {}
+    // An event of an intrinsic element (a text box's Change, KeyPress ...).
+    virtual void OnElementEvent(Element& /*source*/, const std::string& /*name*/, EventArgs& /*args*/) {}
     virtual void OnPropertyChanged(Surface& /*source*/, const std::string& /*key*/) {}
     virtual void OnMsgBox(const std::string& /*text*/, const std::string& /*title*/) {}
     virtual void OnNavigate(const std::string& /*target*/, bool /*ok*/) {}
@@ -67,6 +70,7 @@ public:
     void SurfaceChanged(Surface& surface, const Rect& oldBounds) override;
     void SurfaceResized(Surface& surface) override;
     void ElementChanged(Element& element, const Rect& oldBounds) override;
+    void ElementEvent(Element& element, const std::string& name, EventArgs& args) override;
     void SetCapture(Surface& surface) override;
     void ReleaseCapture() override;
     Surface* Captured() override { return m_capture; }
@@ -159,12 +163,37 @@ public:
     int32_t Drop(Form& form, double x, double y, DragData data, int16_t button = 0, int16_t shift = 0);
     int32_t DropTo(const Target& target, double x, double y, DragData data, int16_t button = 0, int16_t shift = 0);
     void KeyPress(int16_t ascii);
+    // Keys by their classic codes (KeyCode: 37 Left, 46 Delete, 65 A ...) with the Shift mask
+    // (1 Shift, 2 Ctrl, 4 Alt), to the focused text box (which raises KeyDown/KeyUp and edits).
+    void KeyDown(int16_t keyCode, int16_t shift);
+    void KeyUp(int16_t keyCode, int16_t shift);
+    // Committed text (typed, or from an input method) to the focused element: a text box
+    // inserts it as one edit; a control gets its ASCII characters as key presses.
+    void TypeText(const std::string& utf8);
+    // An input method's composition shown at the focused text box's caret; "" ends it.
+    void Compose(const std::string& utf8);
     bool AccessKey(char c);  // false when no control answers to it
     void Tab(bool backwards = false);
     // What the pointer at (x, y) of the form hits: topmost mouse-receptive element or surface.
     Target HitTest(Form& form, double x, double y) const;
     // The pointer to show at that point (0 default, 99 custom with its icon).
     std::pair<int16_t, PictureRef> PointerAt(Form& form, double x, double y) const;
+
+    // ---- Text boxes (host/runtime_text.cpp)
+    void FocusTextBox(TextBox& box);
+    TextBox* FocusedTextBox() const { return m_textFocus; }
+    // The clipboard: the runtime's own unless a window host connects the system's, and the X
+    // primary selection (set on selecting, pasted by the middle button) where there is one.
+    std::string ClipboardText();
+    void SetClipboardText(const std::string& text);
+    std::function<std::string()> clipboardRead;
+    std::function<void(const std::string&)> clipboardWrite;
+    std::function<std::string()> primaryRead;
+    std::function<void(const std::string&)> primaryWrite;
+    // Text input starts for the form with the caret's rectangle (form client twips) while a
+    // text box has the focus, and stops (null form) when none has.
+    std::function<void(Form*, const Rect&)> onTextInput;
+    static constexpr int64_t kCaretBlinkMs = 500;
 
     // ---- Time
     int64_t Now() const { return m_now; }
@@ -216,9 +245,19 @@ private:
     bool InputAllowed(const Surface& s) const;
     void ShowSurfaceTree(Surface& s);
     void MarkDirty(const Surface& owner, const Rect& local);
-    void CollectFocusable(Surface& s, std::vector<Surface*>& out) const;
+    void CollectFocusable(Surface& s, std::vector<Target>& out) const;
+    std::vector<Target> TabOrder(Surface& form) const;
     void ForgetSurface(Surface& s);
     void ArmTimer(Timer& t);
+    // Text boxes (host/runtime_text.cpp).
+    void BlurTextBox();
+    void TextBoxMouse(TextBox& box, MouseAction action, const MouseArgs& args);
+    bool TextBoxKeyPress(TextBox& box, int16_t ascii);
+    // Runs an edit on the box and shows its result: Change when the text changed, the caret
+    // shown and kept in view, only the changed lines repainted.
+    void EditTextBox(TextBox& box, const std::function<bool()>& edit);
+    void TextBoxShown(TextBox& box);
+    void BlinkCaret();
 
     Theme m_theme;
     Desktop m_desktop;
@@ -246,6 +285,10 @@ private:
     int m_depth = 0;
     uint64_t m_timerOrder = 0;
     int m_pumpDepth = 0;
+    TextBox* m_textFocus = nullptr;
+    bool m_textDrag = false;
+    int64_t m_caretDue = -1;
+    std::string m_clipboard;
 };
 
 }  // namespace stolvane

@@ -4,6 +4,7 @@
 
 #include "host/runtime.h"
 
+#include "core/text_box.h"
 #include "host/runtime_internal.h"
 
 namespace stolvane {
@@ -83,6 +84,7 @@ Element& Runtime::PlaceElement(Surface& container, ElementKind kind, const std::
         case ElementKind::MenuItem: placed = &container.Add<MenuItem>(name, index); break;
         case ElementKind::ListBox: placed = &container.Add<ListBox>(name, index); break;
         case ElementKind::Timer: placed = &container.Add<Timer>(name, index); break;
+        case ElementKind::TextBox: placed = &container.Add<TextBox>(name, index); break;
         case ElementKind::Control: break;
     }
     if (!placed) throw HostError(ErrorNumber::InvalidCall, "Controls are placed with PlaceControl");

@@ -20,6 +20,7 @@ int64_t Runtime::NextTimerDue() const {
     int64_t best = -1;
     for (auto& [t, st] : m_timers)
         if (best < 0 || st.next < best) best = st.next;
+    if (m_caretDue >= 0 && (best < 0 || m_caretDue < best)) best = m_caretDue;
     return best < 0 ? -1 : std::max<int64_t>(0, best - m_now);
 }
 
@@ -34,6 +35,13 @@ void Runtime::Advance(int64_t ms) {
         for (auto& [t, st] : m_timers)
             if (st.next <= end && (!due || st.next < when || (st.next == when && st.order < order)))
                 due = t, when = st.next, order = st.order;
+        // The focused text box's caret blinks on the same clock, before ticks due later.
+        if (m_caretDue >= 0 && m_caretDue <= end && (!due || m_caretDue < when)) {
+            m_now = m_caretDue;
+            m_caretDue += kCaretBlinkMs;
+            BlinkCaret();
+            continue;
+        }
         if (!due) break;
         m_now = when;
         Timer* timer = const_cast<Timer*>(due);

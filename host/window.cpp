@@ -37,6 +37,32 @@ int16_t ButtonOf(uint8_t sdlButton) {
     }
 }
 
+// The classic key code of an SDL key the runtime routes as a key (0 for others).
+int16_t KeyCodeOf(SDL_Keycode k) {
+    switch (k) {
+        case SDLK_BACKSPACE: return 8;
+        case SDLK_TAB: return 9;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return 13;
+        case SDLK_ESCAPE: return 27;
+        case SDLK_PAGEUP: return 33;
+        case SDLK_PAGEDOWN: return 34;
+        case SDLK_END: return 35;
+        case SDLK_HOME: return 36;
+        case SDLK_LEFT: return 37;
+        case SDLK_UP: return 38;
+        case SDLK_RIGHT: return 39;
+        case SDLK_DOWN: return 40;
+        case SDLK_INSERT: return 45;
+        case SDLK_DELETE: return 46;
+        default: break;
+    }
+    if (k >= SDLK_a && k <= SDLK_z) return static_cast<int16_t>('A' + (k - SDLK_a));
+    if (k >= SDLK_0 && k <= SDLK_9) return static_cast<int16_t>(k);
+    if (k >= SDLK_F1 && k <= SDLK_F12) return static_cast<int16_t>(112 + (k - SDLK_F1));
+    return 0;
+}
+
 int16_t ShiftMask() {
     SDL_Keymod mod = SDL_GetModState();
     int16_t m = 0;
@@ -280,16 +306,35 @@ struct WindowHost::Impl {
                 break;
             }
             case SDL_TEXTINPUT: {
+                // Committed text, UTF-8: a focused text box takes all of it, a control its ASCII.
                 Window* w = FindId(e.text.windowID);
                 if (w && Blocked(*w)) return;
-                for (const char* p = e.text.text; *p; ++p)
-                    if (static_cast<unsigned char>(*p) < 128) rt.KeyPress(static_cast<int16_t>(*p));
+                rt.TypeText(e.text.text);
+                break;
+            }
+            case SDL_TEXTEDITING: {
+                Window* w = FindId(e.edit.windowID);
+                if (w && Blocked(*w)) return;
+                rt.Compose(e.edit.text);
+                break;
+            }
+            case SDL_KEYUP: {
+                Window* w = FindId(e.key.windowID);
+                if (w && Blocked(*w)) return;
+                if (int16_t code = KeyCodeOf(e.key.keysym.sym)) rt.KeyUp(code, ShiftMask());
                 break;
             }
             case SDL_KEYDOWN: {
                 Window* w = FindId(e.key.windowID);
                 if (w && Blocked(*w)) return;
                 SDL_Keycode k = e.key.keysym.sym;
+                // Keys by their classic codes go to a focused text box first (editing keys).
+                if (int16_t code = KeyCodeOf(k); code && rt.FocusedTextBox() && !(e.key.keysym.mod & KMOD_ALT))
+                    rt.KeyDown(code, ShiftMask());
+                if (k == SDLK_BACKSPACE && (e.key.keysym.mod & KMOD_CTRL) && rt.FocusedTextBox()) {
+                    rt.KeyPress(127);  // Ctrl+Backspace deletes a word
+                    break;
+                }
                 if ((e.key.keysym.mod & KMOD_ALT) && k >= SDLK_a && k <= SDLK_z) {
                     rt.AccessKey(static_cast<char>('A' + (k - SDLK_a)));
                 } else if (k == SDLK_TAB) {
@@ -547,6 +592,29 @@ WindowHost::WindowHost(Runtime& runtime, double scale) : m_impl(std::make_unique
         PointerOnScreen(impl->windows.empty() ? nullptr : impl->windows.front()->window, x, y);
         return PixelPoint{x, y};
     });
+    // The system clipboard and the X primary selection; the input method's window beside the
+    // focused text box's caret.
+    runtime.clipboardRead = [] {
+        char* t = SDL_GetClipboardText();
+        std::string s = t ? t : "";
+        SDL_free(t);
+        return s;
+    };
+    runtime.clipboardWrite = [](const std::string& text) { SDL_SetClipboardText(text.c_str()); };
+    runtime.primaryRead = [] {
+        char* t = SDL_GetPrimarySelectionText();
+        std::string s = t ? t : "";
+        SDL_free(t);
+        return s;
+    };
+    runtime.primaryWrite = [](const std::string& text) { SDL_SetPrimarySelectionText(text.c_str()); };
+    runtime.onTextInput = [impl](Form* form, const Rect& caret) {
+        if (!form || !impl->Find(form)) return;
+        const double tw = impl->Tw();
+        SDL_Rect r{static_cast<int>(caret.left / tw), static_cast<int>(caret.top / tw), 1,
+                   std::max(1, static_cast<int>(caret.height / tw))};
+        SDL_SetTextInputRect(&r);
+    };
     runtime.onMessageBox = [impl](const std::string& text, const std::string& title) {
         SDL_Window* parent = impl->windows.empty() ? nullptr : impl->windows.back()->window;
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), parent);
@@ -561,6 +629,11 @@ WindowHost::~WindowHost() {
     rt.SetPointerSource(nullptr);
     rt.SetFocusOnShow(false);
     rt.onMessageBox = nullptr;
+    rt.clipboardRead = nullptr;
+    rt.clipboardWrite = nullptr;
+    rt.primaryRead = nullptr;
+    rt.primaryWrite = nullptr;
+    rt.onTextInput = nullptr;
 }
 
 bool WindowHost::DisplayAvailable() {
