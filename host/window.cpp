@@ -43,8 +43,9 @@ int16_t ButtonOf(uint8_t sdlButton) {
     }
 }
 
-int16_t ShiftMask() {
-    SDL_Keymod mod = SDL_GetModState();
+// The modifiers held now, or (for a key) those held when the key went down: by the time a key's
+// event is read, SDL may already have taken the release of Shift typed just after it.
+int16_t ShiftMask(int mod = SDL_GetModState()) {
     int16_t m = 0;
     if (mod & KMOD_SHIFT) m |= 1;
     if (mod & KMOD_CTRL) m |= 2;
@@ -482,13 +483,13 @@ struct WindowHost::Impl : Backend {
                     boxes.back().answer();
                     return;
                 }
-                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyDown(code, ShiftMask());
+                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyDown(code, ShiftMask(e.key.keysym.mod));
                 break;
             }
             case SDL_KEYUP: {
                 Window* w = FindId(e.key.windowID);
                 if (w && Blocked(*w)) return;
-                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyUp(code, ShiftMask());
+                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyUp(code, ShiftMask(e.key.keysym.mod));
                 break;
             }
             case SDL_DROPBEGIN: drop = {}; break;
