@@ -236,7 +236,7 @@ ElementKindInfo TextBoxKind() {
                  "Read only for the user, who can still select and copy; code may still set the text."),
             help(Boolean("MultiLine", &TextBox::MultiLine, &TextBox::SetMultiLine, false),
                  "Several lines, wrapped at word boundaries (unless a horizontal scroll bar shows); Enter inserts a "
-                 "line break. A single-line box passes Enter on."),
+                 "line break. A single-line box leaves Enter to the form's default button."),
             help(Ranged(Integer("ScrollBars", MemberType::Int16, &TextBox::ScrollBars, &TextBox::SetScrollBars, 0), 0,
                         3, "scroll bars (0 none, 1 horizontal, 2 vertical, 3 both)"),
                  "0 none, 1 horizontal, 2 vertical, 3 both; shown on a multi-line box only."),

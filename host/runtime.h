@@ -4,7 +4,7 @@
 // popup menus as nested loops, and records what needs repainting. It knows no control by name.
 // The implementation is split by concern: runtime.cpp (services), runtime_input.cpp,
 // runtime_launch.cpp, runtime_forms.cpp, runtime_addressing.cpp, runtime_changes.cpp (repaint
-// areas, resize) and runtime_timers.cpp.
+// areas, resize), runtime_timers.cpp, form_keys.cpp (keys) and runtime_text.cpp (text boxes).
 #pragma once
 
 #include <cstdint>
