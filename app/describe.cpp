@@ -270,7 +270,8 @@ std::string MemberDefault(const ElementMember& m) {
 }
 
 void DescribeKind(const ElementKindInfo& k, std::ostream& out) {
-    out << k.className << ": an intrinsic element kind";
+    out << k.className << ": " << (k.summary.empty() ? "an intrinsic element kind" : k.summary);
+    if (!k.summary.empty()) out << "\nAn intrinsic element kind";
     if (k.inFormFiles)
         out << "; a form file holds one as {\"class\": \"" << k.className << "\", \"name\": ...}";
     else
@@ -282,7 +283,12 @@ void DescribeKind(const ElementKindInfo& k, std::ostream& out) {
         out << (m.stored && k.inFormFiles ? ", saved as \"" + m.Key() + "\"" : ", not saved") << "\n";
         if (m.range) out << "      values: " << m.range << "\n";
         if (!m.aliases.empty()) out << "      also answers to: " << JoinNames(m.aliases) << "\n";
+        if (!m.help.empty()) out << "      " << m.help << "\n";
         out << "      C++: " << ElementCpp(k, m) << "\n";
+    }
+    if (k.events) {
+        out << "\nEvents (arguments by reference):\n";
+        for (const EventInfo& e : k.events()) out << "  " << Signature(e) << "\n";
     }
 }
 

@@ -22,6 +22,8 @@ using Json = nlohmann::ordered_json;
 // An event as the scripted driver prints it: {"event","control","args"}, Boolean arguments
 // (the "b" prefix, as bValue) as true/false, dropped data as {"files","text"}.
 Json EventJson(Runtime& runtime, Surface& source, const std::string& name, EventArgs& args);
+// The same for an event of an intrinsic element (a text box's Change).
+Json EventJson(Runtime& runtime, Element& source, const std::string& name, EventArgs& args);
 
 // A number as scripts see it: integral values print without a fraction.
 Json NumberJson(double v);

@@ -79,9 +79,34 @@ void ScriptDriver::OnEvent(Surface& source, const std::string& name, EventArgs& 
     Emit(EventJson(m_rt, source, name, args));
 }
 
+void ScriptDriver::OnElementEvent(Element& source, const std::string& name, EventArgs& args) {
+    Emit(EventJson(m_rt, source, name, args));
+}
+
 }  // namespace scripting
 
+namespace {
+Json ArgsJson(EventArgs& args);
+}
+
 Json EventJson(Runtime& runtime, Surface& source, const std::string& name, EventArgs& args) {
+    Json j = Json::object();
+    j["event"] = name;
+    j["control"] = runtime.PathOf(source);
+    j["args"] = ArgsJson(args);
+    return j;
+}
+
+Json EventJson(Runtime& runtime, Element& source, const std::string& name, EventArgs& args) {
+    Json j = Json::object();
+    j["event"] = name;
+    j["control"] = runtime.PathOf(source);
+    j["args"] = ArgsJson(args);
+    return j;
+}
+
+namespace {
+Json ArgsJson(EventArgs& args) {
     Json a = Json::object();
     for (auto& arg : args) {
         std::string n = arg.name ? arg.name : "";
@@ -103,12 +128,9 @@ Json EventJson(Runtime& runtime, Surface& source, const std::string& name, Event
             },
             arg.ref);
     }
-    Json j = Json::object();
-    j["event"] = name;
-    j["control"] = runtime.PathOf(source);
-    j["args"] = std::move(a);
-    return j;
+    return a;
 }
+}  // namespace
 
 namespace scripting {
 
@@ -266,6 +288,9 @@ void ScriptDriver::Execute(const InJson& cmd) {
         {"mouse", {&ScriptDriver::CmdMouse, {"action", "x", "y", "button", "shift", "target"}}},
         {"cursor", {&ScriptDriver::CmdCursor, {"x", "y"}}},
         {"key", {&ScriptDriver::CmdKey, {"key", "shift", "up", "ascii", "char"}}},
+        {"text", {&ScriptDriver::CmdText, {"text"}}},
+        {"compose", {&ScriptDriver::CmdCompose, {"text"}}},
+        {"clipboard", {&ScriptDriver::CmdClipboard, {"text"}}},
         {"accesskey", {&ScriptDriver::CmdAccessKey, {"char"}}},
         {"focus", {&ScriptDriver::CmdFocus, {"target"}}},
         {"tab", {&ScriptDriver::CmdTab, {"shift"}}},

@@ -1,7 +1,9 @@
 // The scripted driver's commands: forms, input, geometry and the run's environment. Properties
 // and methods by name are in app/script_properties.cpp.
+#include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -191,6 +193,19 @@ void ScriptDriver::CmdKey(const InJson& c) {
     m_rt.KeyPress(ascii);
 }
 
+void ScriptDriver::CmdText(const InJson& c) { m_rt.TypeText(String(c, "text")); }
+
+void ScriptDriver::CmdCompose(const InJson& c) { m_rt.Compose(String(c, "text")); }
+
+// The run's own clipboard: the driver never touches the system's.
+void ScriptDriver::CmdClipboard(const InJson& c) {
+    if (auto text = StringOr(c, "text")) {
+        m_rt.GetBackend().SetClipboardText(*text);
+        return;
+    }
+    Emit(Json{{"clipboard", m_rt.GetBackend().ClipboardText()}});
+}
+
 void ScriptDriver::CmdAccessKey(const InJson& c) {
     std::string ch = String(c, "char");
     if (ch.empty()) throw BadArgument("\"char\" is empty");
@@ -200,7 +215,11 @@ void ScriptDriver::CmdAccessKey(const InJson& c) {
 void ScriptDriver::CmdFocus(const InJson& c) {
     std::string path = String(c, "target");
     Target t = Find(path);
-    if (t.element || !t.surface->GetControl()) throw BadArgument("\"" + path + "\" is not a control");
+    if (auto* box = t.element ? dynamic_cast<TextBox*>(t.element) : nullptr) {
+        m_rt.FocusTextBox(*box);
+        return;
+    }
+    if (t.element || !t.surface->GetControl()) throw BadArgument("\"" + path + "\" is not a control or text box");
     m_rt.SetFocus(*t.surface);
 }
 

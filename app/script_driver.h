@@ -64,6 +64,7 @@ public:
     void OnPropertyChanged(Surface& source, const std::string& key) override;
     void OnMsgBox(const std::string& text, const std::string& title) override;
     void OnNavigate(const std::string& target, bool ok) override;
+    void OnElementEvent(Element& source, const std::string& name, EventArgs& args) override;
     void OnCapture(const std::string& path) override;
     void OnFocus(const std::string& path) override;
     void OnMenu(const std::vector<std::string>& captions, const std::string& defaultCaption) override;
@@ -135,6 +136,9 @@ private:
     void CmdMouse(const InJson& c);
     void CmdCursor(const InJson& c);
     void CmdKey(const InJson& c);
+    void CmdText(const InJson& c);
+    void CmdCompose(const InJson& c);
+    void CmdClipboard(const InJson& c);
     void CmdAccessKey(const InJson& c);
     void CmdFocus(const InJson& c);
     void CmdTab(const InJson& c);

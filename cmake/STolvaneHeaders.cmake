@@ -22,6 +22,8 @@ set(STOLVANE_PUBLIC_HEADERS
   core/property.h
   core/routines.h
   core/surface.h
+  core/text_box.h
+  core/text_edit.h
   core/types.h
   core/units.h
   core/value.h

@@ -7,6 +7,7 @@
 #include "core/element_painter.h"
 #include "core/surface.h"
 #include "core/text.h"
+#include "core/text_box.h"
 
 namespace stolvane {
 
@@ -185,6 +186,85 @@ ElementKindInfo Painted(ElementKindInfo k) {
 
 // ---------------------------------------------------------------- the kinds
 
+// The text box: its settings before its text, so that MaxLength and MultiLine apply to the text
+// a file holds; the selection is not stored.
+ElementKindInfo TextBoxKind() {
+    ElementMember text;
+    text.name = "Text";
+    text.type = MemberType::String;
+    text.defaultValue = Value{std::string()};
+    text.get = [](const Element& e) { return Value{static_cast<const TextBox&>(e).Text()}; };
+    text.set = [](Element& e, const Value& v) { static_cast<TextBox&>(e).SetText(AsString(v)); };
+    ElementMember password = text;
+    password.name = "PasswordChar";
+    password.get = [](const Element& e) { return Value{static_cast<const TextBox&>(e).PasswordChar()}; };
+    password.set = [](Element& e, const Value& v) { static_cast<TextBox&>(e).SetPasswordChar(AsString(v)); };
+    ElementMember selText = text;
+    selText.name = "SelText";
+    selText.stored = false;
+    selText.get = [](const Element& e) { return Value{static_cast<const TextBox&>(e).SelText()}; };
+    selText.set = [](Element& e, const Value& v) { static_cast<TextBox&>(e).SetSelText(AsString(v)); };
+    ElementMember font;
+    font.name = "Font";
+    font.type = MemberType::Font;  // default: the form's font
+    font.get = [](const Element& e) { return Value{std::make_shared<Font>(static_cast<const TextBox&>(e).GetFont())}; };
+    font.set = [](Element& e, const Value& v) {
+        FontRef f = AsFont(v);
+        static_cast<TextBox&>(e).SetFont(f ? *f : Font{});
+    };
+    ElementMember tip = text;
+    tip.name = "ToolTipText";
+    tip.get = [](const Element& e) { return Value{e.ToolTipText()}; };
+    tip.set = [](Element& e, const Value& v) { e.SetToolTipText(AsString(v)); };
+    auto help = [](ElementMember m, const char* text) {
+        m.help = text;
+        return m;
+    };
+    ElementKindInfo k = Painted<TextBox, &ElementPainter::PaintTextBox>(Kind<TextBox>(
+        ElementKind::TextBox, "TextBox", "textbox", true, kMouse | kWindowed,
+        {
+            help(Ranged(Integer("MaxLength", MemberType::Int32, &TextBox::MaxLength, &TextBox::SetMaxLength, 0), 0,
+                        INT32_MAX, "a length (0 for no limit)"),
+                 "The most characters the text may hold; 0 for no limit. Text that would pass it is cut."),
+            help(password, "Shown for each character of a hidden text; empty shows the text. Hidden text is never "
+                           "copied. A multi-line box shows its text."),
+            help(Boolean("Locked", &TextBox::Locked, &TextBox::SetLocked, false),
+                 "Read only for the user, who can still select and copy; code may still set the text."),
+            help(Boolean("MultiLine", &TextBox::MultiLine, &TextBox::SetMultiLine, false),
+                 "Several lines, wrapped at word boundaries (unless a horizontal scroll bar shows); Enter inserts a "
+                 "line break. A single-line box leaves Enter to the form's default button."),
+            help(Ranged(Integer("ScrollBars", MemberType::Int16, &TextBox::ScrollBars, &TextBox::SetScrollBars, 0), 0,
+                        3, "scroll bars (0 none, 1 horizontal, 2 vertical, 3 both)"),
+                 "0 none, 1 horizontal, 2 vertical, 3 both; shown on a multi-line box only."),
+            help(Ranged(Integer("Alignment", MemberType::Int16, &TextBox::Alignment, &TextBox::SetAlignment, 0), 0, 2,
+                        "an alignment (0 left, 1 right, 2 centre)"),
+                 "0 left, 1 right, 2 centre."),
+            help(Ranged(Integer("Appearance", MemberType::Int16, &TextBox::Appearance, &TextBox::SetAppearance, 1), 0,
+                        1, "an appearance (0 flat, 1 3-D)"),
+                 "1 a sunken two-pixel 3-D border, 0 a flat one-pixel frame."),
+            help(Aliased(Colour("ForeColour", &TextBox::ForeColour, &TextBox::SetForeColour, SysColour::WindowText),
+                         {"ForeColor"}),
+                 "The text's colour (grey text while disabled)."),
+            help(Aliased(Colour("BackColour", &TextBox::BackColour, &TextBox::SetBackColour, SysColour::Window),
+                         {"BackColor"}),
+                 "The field's colour."),
+            help(Boolean("Enabled", &TextBox::Enabled, &TextBox::SetEnabled, true),
+                 "A disabled box shows its text greyed and takes no input or focus."),
+            help(Boolean("TabStop", &TextBox::TabStop, &TextBox::SetTabStop, true), "Tab stops at the box."),
+            help(font, "The text's font."),
+            help(tip, "The tip shown while the pointer rests on the box."),
+            help(text, "The text, UTF-8; line breaks are \"\\n\". Setting it raises Change when it differs."),
+            help(Unstored(Integer("SelStart", MemberType::Int32, &TextBox::SelStart, &TextBox::SetSelStart, 0)),
+                 "Where the selection starts, in characters; setting it empties the selection."),
+            help(Unstored(Integer("SelLength", MemberType::Int32, &TextBox::SelLength, &TextBox::SetSelLength, 0)),
+                 "How many characters are selected."),
+            help(selText, "The selected text; setting it replaces the selection (raising Change)."),
+        }));
+    k.events = [] { return TextBox("specimen").Events(); };
+    k.summary = "A field the user types into: one line or several, with selection, clipboard, undo and input methods.";
+    return k;
+}
+
 std::vector<ElementKindInfo> Build() {
     std::vector<ElementKindInfo> kinds;
 
@@ -305,6 +385,8 @@ std::vector<ElementKindInfo> Build() {
                                            0, 65535, "an interval (0 to 65535 ms)")),
                              Boolean("Enabled", &Timer::Enabled, &Timer::SetEnabled, true),
                          })));
+
+    kinds.push_back(TextBoxKind());
     return kinds;
 }
 

@@ -46,6 +46,7 @@ struct MemberInfo {
     bool stored = true;                    // kept in form files
     bool readOnly = false;
     bool alwaysWritten = false;            // written to files even at its default
+    std::string help;                      // what the reference says of it
     // Integers: the values a form file may hold, and how a message names them. `overflow`: a value
     // outside does not fit the storage (else: it is not a value the member allows).
     int64_t lo = 0, hi = 0;
@@ -87,6 +88,9 @@ struct ElementKindInfo {
     // In the order loading applies them (a label's AutoSize last, an image's Stretch before its
     // Picture); files and dumps list them in this order too.
     std::vector<ElementMember> members;
+    std::string summary;  // one line for the reference
+    // The events an element of the kind raises, for the reference; null for none.
+    std::vector<EventInfo> (*events)() = nullptr;
 
     const ElementMember* Find(const std::string& name) const;
 };

@@ -12,6 +12,7 @@ class PictureBox;
 class Shape;
 class PictureButton;
 class ListBox;
+class TextBox;
 class ControlElement;
 
 class ElementPainter {
@@ -24,6 +25,8 @@ public:
     virtual void PaintPictureBox(const PictureBox& b, double ax, double ay) = 0;
     virtual void PaintPictureButton(const PictureButton& b, double ax, double ay) = 0;
     virtual void PaintListBox(const ListBox& lb, double ax, double ay) = 0;
+    // A text box: its field, text, selection, caret and scroll bars.
+    virtual void PaintTextBox(const TextBox& tb, double ax, double ay) = 0;
     // An embedded control: its surface, with whatever it holds.
     virtual void PaintControl(const ControlElement& c, double ax, double ay) = 0;
 };

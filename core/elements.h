@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,8 @@ struct MouseArgs {
     float y = 0;
 };
 
-enum class ElementKind { Line, Label, Image, PictureBox, Shape, PictureButton, MenuItem, ListBox, Timer, Control };
+// Intrinsic kinds in the order of their descriptors; embedded controls last.
+enum class ElementKind { Line, Label, Image, PictureBox, Shape, PictureButton, MenuItem, ListBox, Timer, TextBox, Control };
 // "picturebox": the kind's name in dumps, from its descriptor.
 const char* KindName(ElementKind kind);
 struct ElementKindInfo;
@@ -55,6 +57,8 @@ public:
     virtual OleColour ResolveColour(OleColour colour) = 0;
     // The size in twips of the text in the font, wrapped at wrapWidth when it is positive.
     virtual Rect MeasureText(const Font& font, const std::string& text, double wrapWidth) = 0;
+    // An event an element raises (a text box's Change), reported by name with its arguments.
+    virtual void ElementEvent(class Element& /*element*/, const std::string& /*name*/, EventArgs& /*args*/) {}
 };
 
 class Element {
@@ -91,6 +95,10 @@ public:
     void MouseUp(MouseArgs& args);
     void Click(const MouseArgs& args);
     void DblClick();
+
+    // The part of the element (relative to it) that the change being reported covers, when it
+    // is less than the whole; taken once by the runtime.
+    virtual std::optional<Rect> TakeDamage() { return std::nullopt; }
 
     int16_t MousePointer() const { return m_mousePointer; }
     void SetMousePointer(int16_t v);

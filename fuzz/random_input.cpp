@@ -20,6 +20,7 @@
 #include "controls/tick/tolvanetick.h"
 #include "host/form_file.h"
 #include "host/render.h"
+#include "core/text_box.h"
 #include "host/runtime.h"
 
 namespace stolvane {
@@ -58,6 +59,13 @@ public:
         m_controls.push_back(&rt.Place<TolvaneCaption>(form, "capBar", {3300, 1200, 2550, 300}));
         m_controls.push_back(&rt.Place<TolvaneAbout_1>(form, "abtOne", {3300, 1800, 900, 900}));
         m_controls.push_back(&rt.Place<TolvaneAbout_2>(form, "abtTwo", {4500, 1800, 900, 900}));
+        // Two text boxes: one line, and several lines with a scroll bar.
+        m_boxes.push_back(&static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtOne", -1)));
+        m_boxes.back()->Move(150, 2850, 2700, 315);
+        m_boxes.push_back(&static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtMany", -1)));
+        m_boxes.back()->Move(3000, 2850, 2850, 1150);
+        m_boxes.back()->SetMultiLine(true);
+        m_boxes.back()->SetScrollBars(TextBox::Vertical);
         rt.ShowForm(form);
         m_renderer = std::make_unique<FormRenderer>(rt, form, 1);
         m_renderer->Update();
@@ -75,6 +83,7 @@ public:
                 m_failure = "an unknown exception escaped";
             }
             if (m_failure.empty()) CheckCapture();
+            if (m_failure.empty()) CheckText();
             if (m_failure.empty() && frameEvery > 0 && step % frameEvery == 0) CheckFrame();
             if (m_failure.empty() && saveEvery > 0 && step % saveEvery == 0) CheckSave(step);
             if (!m_failure.empty()) return Report(step);
@@ -99,6 +108,7 @@ private:
     std::mt19937_64 m_random;
     std::string m_dir;
     std::vector<Control*> m_controls;
+    std::vector<TextBox*> m_boxes;
     std::unique_ptr<FormRenderer> m_renderer;
     std::deque<std::string> m_recent;
     std::string m_failure;
@@ -151,7 +161,88 @@ private:
             Note("advance " + std::to_string(ms));
             return rt.Advance(ms);
         }
+        if (kind < 90) return TextStep();
         return SetStep();
+    }
+
+    // Text boxes: focus, typed text (any plane, line breaks, bytes that are not UTF-8), editing
+    // keys with modifiers, selections from code, the clipboard, compositions and limits.
+    void TextStep() {
+        TextBox& box = *m_boxes[static_cast<size_t>(Uniform(0, long(m_boxes.size()) - 1))];
+        static const char* const kTexts[] = {"a", "word ", "h\xC3\xA9llo", "e\xCC\x81", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D",
+                                             "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9", "\xE6\xBC\xA2\xE5\xAD\x97",
+                                             "two\nlines", "\xFF\xC3", "\t", " "};
+        static const int16_t kKeys[] = {8, 13, 33, 34, 35, 36, 37, 38, 39, 40, 45, 46, 65, 67, 86, 88, 89, 90};
+        switch (Uniform(0, 7)) {
+            case 0:
+                Note("focus " + box.Name());
+                if (box.Enabled()) rt.FocusTextBox(box);
+                return;
+            case 1: {
+                std::string t = kTexts[Uniform(0, long(std::size(kTexts)) - 1)];
+                Note("text " + t);
+                return rt.TypeText(t);
+            }
+            case 2: {
+                int16_t key = kKeys[Uniform(0, long(std::size(kKeys)) - 1)];
+                auto shift = static_cast<int16_t>(Uniform(0, 3));
+                Note("keydown " + std::to_string(key) + " shift " + std::to_string(shift));
+                rt.KeyDown(key, shift);
+                return rt.KeyUp(key, shift);
+            }
+            case 3: {
+                int a = static_cast<int>(Uniform(-2, box.Editor().Length() + 2)), b = static_cast<int>(Uniform(0, 20));
+                Note("select " + box.Name() + " " + std::to_string(a) + " " + std::to_string(b));
+                box.SetSelStart(std::max(0, a));
+                return box.SetSelLength(b);
+            }
+            case 4: {
+                std::string t = kTexts[Uniform(0, long(std::size(kTexts)) - 1)];
+                Note("clipboard " + t);
+                return rt.GetBackend().SetClipboardText(t + t);
+            }
+            case 5: {
+                std::string t = Chance(30) ? "" : kTexts[Uniform(0, long(std::size(kTexts)) - 1)];
+                Note("compose " + t);
+                return rt.Compose(t);
+            }
+            case 6: {
+                long which = Uniform(0, 4);
+                Note("setting " + std::to_string(which) + " of " + box.Name());
+                if (which == 0) box.SetMaxLength(static_cast<int32_t>(Uniform(0, 40)));
+                else if (which == 1) box.SetPasswordChar(Chance(50) ? "*" : "");
+                else if (which == 2) box.SetLocked(Chance(30));
+                else if (which == 3) box.SetEnabled(Chance(80));
+                else box.SetAlignment(static_cast<int16_t>(Uniform(0, 2)));
+                return;
+            }
+            default: {
+                // The mouse on the box: place, drag, double-click.
+                Rect b = box.Bounds();
+                double x = b.left + Uniform(0, long(b.width)), y = b.top + Uniform(0, long(b.height));
+                auto action = std::vector<MouseAction>{MouseAction::Click, MouseAction::DblClick, MouseAction::Down,
+                                                       MouseAction::Move, MouseAction::Up}[Uniform(0, 4)];
+                Note("mouse on " + box.Name() + " " + std::to_string(int(action)));
+                int16_t button = action == MouseAction::Move ? m_held : 1;
+                if (action == MouseAction::Down) m_held |= 1;
+                if (action == MouseAction::Up) m_held &= ~1;
+                return rt.Mouse(form, action, x, y, button, static_cast<int16_t>(Uniform(0, 1)));
+            }
+        }
+    }
+
+    void CheckText() {
+        for (TextBox* box : m_boxes) {
+            const TextEdit& e = box->Editor();
+            std::string text = e.Text();
+            if (DecodeUtf8(text) != e.Chars()) m_failure = box->Name() + " holds text that is not UTF-8";
+            else if (e.Caret() < 0 || e.Caret() > e.Length() || e.Anchor() < 0 || e.Anchor() > e.Length())
+                m_failure = box->Name() + "'s caret or selection lies outside its text";
+            else if (!e.MultiLine() && text.find('\n') != std::string::npos)
+                m_failure = box->Name() + " is single-line but holds a line break";
+            else if (rt.FocusedTextBox() && rt.FocusedTextBox() == box && !box->Enabled())
+                m_failure = box->Name() + " is disabled but keeps the focus";
+        }
     }
 
     void MouseStep() {

@@ -46,8 +46,13 @@ public:
     // ---- Clipboard and text input.
     virtual std::string ClipboardText() { return m_clipboard; }
     virtual void SetClipboardText(const std::string& text) { m_clipboard = text; }
-    // Text input starts while an editable control has the focus; caret is its place in form
-    // twips, for the input method's window.
+    // The X primary selection: set when the user selects text, pasted by the middle button.
+    // Nothing where the desktop has none.
+    virtual std::optional<std::string> PrimarySelectionText() { return std::nullopt; }
+    virtual void SetPrimarySelectionText(const std::string& /*text*/) {}
+    // Text input starts while an editable control has the focus, and moves with its caret;
+    // caret is its place in form twips, for the input method's window. Stopping ends any
+    // composition the input method has open.
     virtual void StartTextInput(Form& /*form*/, const Rect& /*caret*/) {}
     virtual void StopTextInput() {}
 

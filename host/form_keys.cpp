@@ -1,10 +1,13 @@
 // The keyboard conventions of classic forms: the form sees keys first when it previews them
 // (or when no control has the focus), Tab walks the tab order, Alt+letter presses an access
 // key, Enter clicks the focused push button or else the form's default button, and Escape
-// clicks its cancel button. Windows and scripts deliver keys through here alike.
+// clicks its cancel button. A focused text box raises its own KeyDown, KeyPress and KeyUp and
+// edits with the keys these conventions leave it (a multi-line box keeps Enter). Windows and
+// scripts deliver keys through here alike.
 #include <cctype>
 #include <string>
 
+#include "core/text_box.h"
 #include "host/keys.h"
 #include "host/runtime.h"
 
@@ -39,11 +42,16 @@ bool Runtime::PushButton(Control* button) {
     return pushed;
 }
 
+TextBox* Runtime::TypingBox() const {
+    TextBox* box = m_textFocus;
+    return box && box->Owner() && InputAllowed(*box->Owner()) ? box : nullptr;
+}
+
 void Runtime::KeyDown(int16_t keyCode, int16_t shift) {
     Dispatch scope(*this);
     Form* form = ActiveForm();
     if (!form) return;
-    if (form->KeyPreview() || !m_focus) {
+    if (form->KeyPreview() || NothingFocused()) {
         Guard([&] {
             EventArgs args = ArgsOf(form->KeyDown, keyCode, shift);
             RaiseEvent(*form, form->KeyDown.Name(), args);
@@ -62,29 +70,43 @@ void Runtime::KeyDown(int16_t keyCode, int16_t shift) {
         AccessKey(static_cast<char>(keyCode));
         return;
     }
-    if (keyCode == KeyCode::Return && plain) {
+    TextBox* box = TypingBox();
+    const bool boxKeepsEnter = box && box->MultiLine();
+    if (keyCode == KeyCode::Return && plain && !boxKeepsEnter) {
         Control* focused = m_focus ? m_focus->GetControl() : nullptr;
         if (PushButton(focused) || PushButton(ButtonNamed(*form, form->DefaultButton()))) return;
+        if (box && !TextBoxKeyDown(*box, keyCode, shift)) return;
         KeyPress(13);
         return;
     }
     if (keyCode == KeyCode::Escape && plain) {
         if (PushButton(ButtonNamed(*form, form->CancelButton()))) return;
+        if (box && !TextBoxKeyDown(*box, keyCode, shift)) return;
         KeyPress(27);
         return;
     }
-    if (keyCode == KeyCode::Back && plain) KeyPress(8);
+    if (box) {
+        // Everything else is the text box's: its KeyDown, then the edit the key asks for.
+        if (!TextBoxKeyDown(*box, keyCode, shift)) return;
+    }
+    if (keyCode == KeyCode::Return && plain) KeyPress(13);  // a multi-line box's new line
+    else if (keyCode == KeyCode::Back && plain) KeyPress(8);
+    else if (keyCode == KeyCode::Back && shift == ShiftKey::Ctrl && box) KeyPress(127);  // deletes a word
 }
 
 void Runtime::KeyUp(int16_t keyCode, int16_t shift) {
     Dispatch scope(*this);
     Form* form = ActiveForm();
-    if (!form || !(form->KeyPreview() || !m_focus)) return;
-    Guard([&] {
-        EventArgs args = ArgsOf(form->KeyUp, keyCode, shift);
-        RaiseEvent(*form, form->KeyUp.Name(), args);
-        form->KeyUp.Invoke(keyCode, shift);
-    });
+    if (!form) return;
+    if (form->KeyPreview() || NothingFocused()) {
+        Guard([&] {
+            EventArgs args = ArgsOf(form->KeyUp, keyCode, shift);
+            RaiseEvent(*form, form->KeyUp.Name(), args);
+            form->KeyUp.Invoke(keyCode, shift);
+        });
+        if (keyCode == 0) return;
+    }
+    if (TextBox* box = TypingBox()) Guard([&] { box->Raise(box->KeyUp, keyCode, shift); });
 }
 
 // A typed character: the form first when it previews keys (or nothing has the focus), then the
@@ -92,13 +114,17 @@ void Runtime::KeyUp(int16_t keyCode, int16_t shift) {
 void Runtime::KeyPress(int16_t ascii) {
     Dispatch scope(*this);
     Form* form = ActiveForm();
-    if (form && (form->KeyPreview() || !m_focus)) {
+    if (form && (form->KeyPreview() || NothingFocused())) {
         Guard([&] {
             EventArgs args = ArgsOf(form->KeyPress, ascii);
             RaiseEvent(*form, form->KeyPress.Name(), args);
             form->KeyPress.Invoke(ascii);
         });
         if (ascii == 0) return;
+    }
+    if (TextBox* box = TypingBox()) {
+        TextBoxKeyPress(*box, ascii);
+        return;
     }
     if (!m_focus || !m_focus->GetControl() || !InputAllowed(*m_focus)) return;
     Surface* s = m_focus;

@@ -44,6 +44,8 @@ int16_t KeyCodeOfSdl(int32_t k) {
 std::optional<NamedKey> KeyByName(const std::string& name, int16_t shift) {
     // SDL's own names compare without regard to case.
     SDL_Keycode k = SDL_GetKeyFromName(name.c_str());
+    // "Enter" is the name scripts gave Return before they took SDL's names.
+    if (k == SDLK_UNKNOWN && name.size() == 5 && SDL_strcasecmp(name.c_str(), "enter") == 0) k = SDLK_RETURN;
     if (k == SDLK_UNKNOWN) return std::nullopt;
     NamedKey key;
     key.code = KeyCodeOfSdl(k);

@@ -22,6 +22,7 @@
 namespace stolvane {
 
 struct TextLayout;
+class TextBox;
 
 namespace paint {
 
@@ -165,6 +166,10 @@ private:
     void CheckBox(int x, int y, bool ticked);
     void PaintListBox(const ListBox& lb, double ax, double ay) override;
     void PaintRows(const ListBox& lb, const DRect& inner);
+    // The text box and its scroll bars (render_text_box.cpp).
+    void PaintTextBox(const TextBox& tb, double ax, double ay) override;
+    void ScrollBar(const DRect& r, bool vertical, double position, double page, double total);
+    void Arrow(const DRect& r, int direction);
 
     cairo_t* m_cr;
     int m_depth = 0;

@@ -16,6 +16,7 @@
 #include "host/fonts.h"
 #include "host/pictures.h"
 #include "host/text_layouts.h"
+#include "host/text_analysis.h"
 #include "host/runtime_internal.h"
 
 namespace stolvane {
@@ -43,6 +44,9 @@ void ForEachSurface(Surface& s, const std::function<void(Surface&)>& f) {
 
 Runtime::Runtime(Library& library) : m_library(library) {
     InitFonts();
+    InstallTextAnalyser(&ShaperTextAnalyser());
+    m_caretTimer.SetInterval(static_cast<int32_t>(kCaretBlinkMs));
+    m_caretTimer.onTick = [this] { BlinkCaret(); };
     m_desktop.LoadFromEnvironment();
     m_theme.ApplyDesktop(m_desktop);
 }
@@ -52,6 +56,8 @@ Runtime::~Runtime() {
     m_shown.clear();
     m_capture = nullptr;
     m_focus = nullptr;
+    m_textFocus = nullptr;
+    DropTimer(&m_caretTimer);
     m_press = {};
     // Controls may call back into the runtime while they are destroyed; keep the list intact
     // until each form is gone.
@@ -88,6 +94,7 @@ void Runtime::SetFocus(Surface& surface) {
     if (!surface.GetControl()) return;
     if (!surface.Visible() || !InputAllowed(surface)) throw HostError::InvalidCall();
     if (m_focus == &surface) return;
+    BlurTextBox();
     Surface* old = m_focus;
     m_focus = &surface;
     if (old && old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });

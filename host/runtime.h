@@ -4,7 +4,7 @@
 // popup menus as nested loops, and records what needs repainting. It knows no control by name.
 // The implementation is split by concern: runtime.cpp (services), runtime_input.cpp,
 // runtime_launch.cpp, runtime_forms.cpp, runtime_addressing.cpp, runtime_changes.cpp (repaint
-// areas, resize) and runtime_timers.cpp.
+// areas, resize), runtime_timers.cpp, form_keys.cpp (keys) and runtime_text.cpp (text boxes).
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,7 @@
 #include <stolvane/core/form.h>
 #include <stolvane/core/host.h>
 #include <stolvane/core/library.h>
+#include <stolvane/core/text_box.h>
 #include <stolvane/core/units.h>
 #include <stolvane/host/colour_source.h>
 #include <stolvane/host/backend.h>
@@ -40,6 +41,8 @@ class RuntimeObserver {
 public:
     virtual ~RuntimeObserver() = default;
     virtual void OnEvent(Surface& /*source*/, const std::string& /*name*/, EventArgs& /*args*/) {}
+    // An event of an intrinsic element (a text box's Change, KeyPress ...).
+    virtual void OnElementEvent(Element& /*source*/, const std::string& /*name*/, EventArgs& /*args*/) {}
     virtual void OnPropertyChanged(Surface& /*source*/, const std::string& /*key*/) {}
     virtual void OnMsgBox(const std::string& /*text*/, const std::string& /*title*/) {}
     virtual void OnNavigate(const std::string& /*target*/, bool /*ok*/) {}
@@ -83,6 +86,7 @@ public:
     void SurfaceChanged(Surface& surface, const Rect& oldBounds) override;
     void SurfaceResized(Surface& surface) override;
     void ElementChanged(Element& element, const Rect& oldBounds) override;
+    void ElementEvent(Element& element, const std::string& name, EventArgs& args) override;
     void SetCapture(Surface& surface) override;
     void ReleaseCapture() override;
     Surface* Captured() override { return m_capture; }
@@ -174,16 +178,29 @@ public:
     int32_t DropTo(const Target& target, double x, double y, DragData data, int16_t button = 0, int16_t shift = 0);
     // Keys (host/form_keys.cpp): a key going down (classic key code, shift mask 1 Shift, 2 Ctrl,
     // 4 Alt) with the form's conventions (preview, Tab, access keys, default and cancel
-    // buttons), coming up, and a typed character.
+    // buttons), coming up, and a typed character. A focused text box raises KeyDown, KeyPress
+    // and KeyUp and edits (a single-line box leaves Enter to the default button).
     void KeyDown(int16_t keyCode, int16_t shift);
     void KeyUp(int16_t keyCode, int16_t shift);
     void KeyPress(int16_t ascii);
+    // Committed text (typed, or from an input method) to the focused element: a text box
+    // inserts it as one edit; a control gets its ASCII characters as key presses.
+    void TypeText(const std::string& utf8);
+    // An input method's composition shown at the focused text box's caret; "" ends it.
+    void Compose(const std::string& utf8);
     bool AccessKey(char c);  // false when no control answers to it
     void Tab(bool backwards = false);
     // What the pointer at (x, y) of the form hits: topmost mouse-receptive element or surface.
     Target HitTest(Form& form, double x, double y) const;
     // The pointer to show at that point (0 default, 99 custom with its icon).
     std::pair<int16_t, PictureRef> PointerAt(Form& form, double x, double y) const;
+
+    // ---- Text boxes (host/runtime_text.cpp)
+    void FocusTextBox(TextBox& box);
+    TextBox* FocusedTextBox() const { return m_textFocus; }
+    // The clipboard and the text input (an input method's window beside the caret) go through
+    // the backend (host/backend.h).
+    static constexpr int64_t kCaretBlinkMs = 500;
 
     // ---- Time
     int64_t Now() const { return m_now; }
@@ -238,7 +255,8 @@ private:
     bool InputAllowed(const Surface& s) const;
     void ShowSurfaceTree(Surface& s);
     void MarkDirty(const Surface& owner, const Rect& local);
-    void CollectFocusable(Surface& s, std::vector<Surface*>& out) const;
+    void CollectFocusable(Surface& s, std::vector<Target>& out) const;
+    std::vector<Target> TabOrder(Surface& form) const;
     void ForgetSurface(Surface& s);
     // Anchoring (host/anchoring.cpp): places the anchored children of a container whose size
     // changed, and forgets the distances of a child that something else moved.
@@ -252,6 +270,21 @@ private:
     void ScheduleTimer(const Timer* t, int64_t next, uint64_t order);
     void DropTimer(const Timer* t);
     void FireDueOnce(int64_t end);
+    // Text boxes (host/runtime_text.cpp).
+    void BlurTextBox();
+    void TextBoxMouse(TextBox& box, MouseAction action, const MouseArgs& args);
+    bool TextBoxKeyPress(TextBox& box, int16_t ascii);
+    bool TextBoxKeyDown(TextBox& box, int16_t keyCode, int16_t shift);
+    void TextBoxEditKey(TextBox& box, int16_t keyCode, int16_t shift);
+    // Runs an edit on the box and shows its result: Change when the text changed, the caret
+    // shown and kept in view, only the changed lines repainted.
+    void EditTextBox(TextBox& box, const std::function<bool()>& edit);
+    void TextBoxShown(TextBox& box);
+    void BlinkCaret();
+    // Whether neither a control nor a text box has the focus (the form then sees every key).
+    bool NothingFocused() const { return !m_focus && !m_textFocus; }
+    // A focused text box that takes input now, else null.
+    TextBox* TypingBox() const;
 
     Library& m_library;
     Theme m_theme;
@@ -296,6 +329,10 @@ private:
     int m_anchorDepth = 0;
     Surface* m_inputSurface = nullptr;
     bool m_inputSurfaceAnchored = false;
+    TextBox* m_textFocus = nullptr;
+    bool m_textDrag = false;
+    // The caret's blink, a timer of the runtime's own on the same clock as the forms' timers.
+    Timer m_caretTimer{"caret"};
 };
 
 }  // namespace stolvane

@@ -99,6 +99,17 @@ void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
     Surface* owner = element.Owner();
     if (!owner) return;
     owner->ElementMoved(element);
+    // A focused text box that is disabled or hidden loses the focus.
+    if (&element == m_textFocus && (!m_textFocus->Enabled() || !m_textFocus->Visible())) BlurTextBox();
+    // An element that knows which part of it changed (a text box's edited lines) repaints only that.
+    if (oldBounds == element.Bounds()) {
+        if (auto damage = element.TakeDamage()) {
+            const Rect b = element.Bounds();
+            if (damage->width > 0 && damage->height > 0 && element.Visible())
+                MarkDirty(*owner, {b.left + damage->left, b.top + damage->top, damage->width, damage->height});
+            return;
+        }
+    }
     AnchoredElementMoved(element, oldBounds);
     // A filled shape without an outline looks the same all over: when only its rectangle
     // changed (a progress bar growing, say), only the pixels it gained or lost change.

@@ -47,12 +47,13 @@ void Runtime::ShowForm(Form& form) {
     ShowSurfaceTree(form);
     // A form that opens as the active one gives the focus to its first control in tab order
     // that can take it, unless one of its controls already has it.
-    if (m_focusOnShow && ActiveForm() == &form && !(m_focus && m_focus->OwningForm() == &form)) {
-        std::vector<Surface*> order;
-        CollectFocusable(form, order);
-        std::stable_sort(order.begin(), order.end(),
-                         [](Surface* a, Surface* b) { return a->TabIndex() < b->TabIndex(); });
-        if (!order.empty()) Guard([&] { SetFocus(*order.front()); });
+    if (m_focusOnShow && ActiveForm() == &form && !(m_focus && m_focus->OwningForm() == &form) &&
+        !(m_textFocus && m_textFocus->Owner() && m_textFocus->Owner()->OwningForm() == &form)) {
+        std::vector<Target> order = TabOrder(form);
+        if (!order.empty()) Guard([&] {
+                if (order.front().element) FocusTextBox(static_cast<TextBox&>(*order.front().element));
+                else SetFocus(*order.front().surface);
+            });
     }
     MarkDirty(form, {0, 0, form.Width(), form.Height()});
 }
@@ -118,6 +119,12 @@ void Runtime::ForgetSurface(Surface& s) {
     ++m_changes;
     if (m_capture == &s) m_capture = nullptr;
     if (m_focus == &s) m_focus = nullptr;
+    if (m_textFocus && m_textFocus->Owner() == &s) {
+        m_textFocus = nullptr;
+        DropTimer(&m_caretTimer);
+        m_textDrag = false;
+        m_backend->StopTextInput();
+    }
     if (m_press.surface == &s) m_press = {};
     for (auto& e : s.Elements())
         if (e->Kind() == ElementKind::Timer) DropTimer(static_cast<Timer*>(e.get()));

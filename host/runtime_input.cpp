@@ -97,6 +97,10 @@ void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
     Guard([&] {
         if (t.element) {
             Element& e = *t.element;
+            if (auto* box = dynamic_cast<TextBox*>(&e)) {
+                TextBoxMouse(*box, action, args);
+                return;
+            }
             switch (action) {
                 case MouseAction::Down: e.MouseDown(args); break;
                 case MouseAction::Move: e.MouseMove(args); break;
@@ -260,26 +264,45 @@ bool Runtime::AccessKey(char c) {
     return true;
 }
 
-void Runtime::CollectFocusable(Surface& s, std::vector<Surface*>& out) const {
+void Runtime::CollectFocusable(Surface& s, std::vector<Target>& out) const {
     for (auto& e : s.Elements()) {
+        if (auto* box = dynamic_cast<TextBox*>(e.get())) {
+            if (box->Visible() && box->Enabled() && box->TabStop()) out.push_back({&s, box});
+            continue;
+        }
         auto* ce = dynamic_cast<ControlElement*>(e.get());
         if (!ce || ce->IsDesignChild()) continue;
         Surface& cs = ce->GetSurface();
         if (!cs.Visible() || !cs.Enabled()) continue;
-        if (cs.TabStop()) out.push_back(&cs);
+        if (cs.TabStop()) out.push_back({&cs, nullptr});
         CollectFocusable(cs, out);
     }
+}
+
+std::vector<Target> Runtime::TabOrder(Surface& form) const {
+    std::vector<Target> order;
+    CollectFocusable(form, order);
+    // Controls by their TabIndex; a text box keeps its place after the control before it.
+    std::vector<std::pair<int, Target>> keyed;
+    int last = -1;
+    for (const Target& t : order) {
+        if (!t.element) last = t.surface->TabIndex();
+        keyed.push_back({last, t});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].second;
+    return order;
 }
 
 void Runtime::Tab(bool backwards) {
     Dispatch scope(*this);
     Form* form = ActiveForm();
     if (!form) return;
-    std::vector<Surface*> order;
-    CollectFocusable(*form, order);
+    std::vector<Target> order = TabOrder(*form);
     if (order.empty()) return;
-    std::stable_sort(order.begin(), order.end(), [](Surface* a, Surface* b) { return a->TabIndex() < b->TabIndex(); });
-    auto it = std::find(order.begin(), order.end(), m_focus);
+    auto it = std::find_if(order.begin(), order.end(), [&](const Target& t) {
+        return t.element ? t.element == m_textFocus : t.surface == m_focus;
+    });
     size_t next;
     if (it == order.end())
         next = backwards ? order.size() - 1 : 0;
@@ -287,7 +310,11 @@ void Runtime::Tab(bool backwards) {
         size_t i = static_cast<size_t>(it - order.begin());
         next = backwards ? (i + order.size() - 1) % order.size() : (i + 1) % order.size();
     }
-    Guard([&] { SetFocus(*order[next]); });
+    const Target to = order[next];
+    Guard([&] {
+        if (to.element) FocusTextBox(static_cast<TextBox&>(*to.element));
+        else SetFocus(*to.surface);
+    });
 }
 
 }  // namespace stolvane

@@ -43,8 +43,9 @@ int16_t ButtonOf(uint8_t sdlButton) {
     }
 }
 
-int16_t ShiftMask() {
-    SDL_Keymod mod = SDL_GetModState();
+// The modifiers held now, or (for a key) those held when the key went down: by the time a key's
+// event is read, SDL may already have taken the release of Shift typed just after it.
+int16_t ShiftMask(int mod = SDL_GetModState()) {
     int16_t m = 0;
     if (mod & KMOD_SHIFT) m |= 1;
     if (mod & KMOD_CTRL) m |= 2;
@@ -460,10 +461,16 @@ struct WindowHost::Impl : Backend {
                 break;
             }
             case SDL_TEXTINPUT: {
+                // Committed text, UTF-8: a focused text box takes all of it, a control its ASCII.
                 Window* w = FindId(e.text.windowID);
                 if (w && Blocked(*w)) return;
-                for (const char* p = e.text.text; *p; ++p)
-                    if (static_cast<unsigned char>(*p) < 128) rt.KeyPress(static_cast<int16_t>(*p));
+                rt.TypeText(e.text.text);
+                break;
+            }
+            case SDL_TEXTEDITING: {
+                Window* w = FindId(e.edit.windowID);
+                if (w && Blocked(*w)) return;
+                rt.Compose(e.edit.text);
                 break;
             }
             case SDL_KEYDOWN: {
@@ -476,13 +483,13 @@ struct WindowHost::Impl : Backend {
                     boxes.back().answer();
                     return;
                 }
-                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyDown(code, ShiftMask());
+                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyDown(code, ShiftMask(e.key.keysym.mod));
                 break;
             }
             case SDL_KEYUP: {
                 Window* w = FindId(e.key.windowID);
                 if (w && Blocked(*w)) return;
-                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyUp(code, ShiftMask());
+                if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyUp(code, ShiftMask(e.key.keysym.mod));
                 break;
             }
             case SDL_DROPBEGIN: drop = {}; break;
@@ -727,6 +734,28 @@ struct WindowHost::Impl : Backend {
         return out;
     }
     void SetClipboardText(const std::string& text) override { SDL_SetClipboardText(text.c_str()); }
+    std::optional<std::string> PrimarySelectionText() override {
+        char* text = SDL_GetPrimarySelectionText();
+        std::string out = text ? text : "";
+        SDL_free(text);
+        return out;
+    }
+    void SetPrimarySelectionText(const std::string& text) override { SDL_SetPrimarySelectionText(text.c_str()); }
+
+    // The input method's window goes beside the caret of the form's window. SDL's text input
+    // stays on while nothing edits, since controls take their typed characters from it too.
+    void StartTextInput(Form& form, const Rect& caret) override {
+        Window* w = Find(&form);
+        if (!w || !w->window) return;
+        const double tw = Tw();
+        SDL_Rect r{static_cast<int>(caret.left / tw), static_cast<int>(caret.top / tw), 1,
+                   std::max(1, static_cast<int>(caret.height / tw))};
+        SDL_SetTextInputRect(&r);
+        if (!SDL_IsTextInputActive()) SDL_StartTextInput();
+    }
+    void StopTextInput() override {
+        SDL_ClearComposition();
+    }
 
     // Any thread: one wake-up event until the loop has taken it.
     void Wake() override {

@@ -221,6 +221,50 @@ TEST_F(AppForms, EnterClicksTheFocusedOrDefaultButtonAndEscapeTheCancelButton) {
     for (auto& l : lines) EXPECT_FALSE(l.contains("error")) << l.dump();
 }
 
+// A text box keeps the form's conventions: Return in a single-line box clicks the default
+// button and types nothing, a multi-line box keeps Return for its new line, Escape still
+// clicks the cancel button, Tab moves the focus on, and a previewing form sees keys first.
+TEST_F(AppForms, TextBoxesLeaveEnterEscapeAndTabToTheForm) {
+    auto lines = Run(std::string(kButtons) + R"({"cmd":"place","class":"TextBox","name":"txtOne","left":300,"top":2400,"width":2400,"height":315}
+{"cmd":"place","class":"TextBox","name":"txtMany","left":300,"top":2900,"width":2400,"height":900}
+{"cmd":"set","target":"txtMany","property":"MultiLine","value":true}
+{"cmd":"focus","target":"txtOne"}
+{"cmd":"text","text":"ab"}
+{"cmd":"key","key":"Return"}
+{"cmd":"key","key":"Escape"}
+{"cmd":"get","target":"txtOne","property":"Text"}
+{"cmd":"focus","target":"txtMany"}
+{"cmd":"text","text":"a"}
+{"cmd":"key","key":"Return"}
+{"cmd":"text","text":"b"}
+{"cmd":"get","target":"txtMany","property":"Text"}
+{"cmd":"focus","target":"txtOne"}
+{"cmd":"key","key":"Tab"}
+{"cmd":"text","text":"c"}
+{"cmd":"get","target":"txtMany","property":"Text"}
+{"cmd":"get","target":"txtOne","property":"Text"}
+{"cmd":"set","target":"","property":"KeyPreview","value":true}
+{"cmd":"focus","target":"txtOne"}
+{"cmd":"key","key":"Left"}
+)");
+    EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel"}));
+    auto values = Values(lines);
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_EQ(values[0], "ab");
+    EXPECT_EQ(values[1], "a\nb");
+    EXPECT_EQ(values[2], "a\nbc");  // Tab went from txtOne to txtMany
+    EXPECT_EQ(values[3], "ab");
+    // The multi-line box saw its Return; the buttons' keys and Tab reached no box; with
+    // KeyPreview the form's KeyDown comes before the box's.
+    std::vector<std::string> order;
+    for (auto& l : lines)
+        if (l.value("event", "") == "KeyDown") order.push_back(l["control"]);
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_EQ(order[0], "txtMany");
+    EXPECT_NE(order[1], "txtOne");
+    EXPECT_EQ(order[2], "txtOne");
+}
+
 TEST_F(AppForms, TheFormPreviewsKeysWithCodesAndTheShiftMask) {
     auto lines = Run(std::string(kButtons) + R"({"cmd":"key","key":"F1"}
 {"cmd":"set","target":"","property":"KeyPreview","value":true}

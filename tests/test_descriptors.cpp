@@ -19,9 +19,9 @@ namespace {
 TEST(Descriptors, EachKindIsPlacedTakesTheMouseAndIsNamedAsItsDescriptorSays) {
     Runtime rt;
     Form& form = rt.NewForm("frmKinds", 6000, 3000);
-    const char* names[] = {"line", "label", "image", "picturebox", "shape", "picturebutton", "menuitem", "listbox", "timer"};
-    std::set<std::string> mouse{"Label", "Image", "PictureBox", "PictureButton", "ListBox"};
-    std::set<std::string> windowed{"PictureBox", "PictureButton", "ListBox"};
+    const char* names[] = {"line", "label", "image", "picturebox", "shape", "picturebutton", "menuitem", "listbox", "timer", "textbox"};
+    std::set<std::string> mouse{"Label", "Image", "PictureBox", "PictureButton", "ListBox", "TextBox"};
+    std::set<std::string> windowed{"PictureBox", "PictureButton", "ListBox", "TextBox"};
     size_t i = 0;
     for (const ElementKindInfo& kind : ElementKinds()) {
         Element& e = rt.PlaceElement(form, kind.kind, "el" + std::to_string(i), -1);

@@ -40,7 +40,7 @@ struct ElementMembers : ::testing::Test {
         std::istringstream read(out.str());
         for (std::string line; std::getline(read, line);) {
             json j = json::parse(line);
-            if (!j.contains("changed")) lines.push_back(j);
+            if (!j.contains("changed") && !j.contains("event")) lines.push_back(j);
         }
         return lines;
     }

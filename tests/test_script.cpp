@@ -412,3 +412,39 @@ TEST_F(Script, AFormSavedByOneRunLoadsInTheNextAndAFailedLoadKeepsTheForm) {
 }
 
 }  // namespace
+
+TEST_F(Script, TextBoxesTakeTextCompositionsNamedKeysAndTheRunsOwnClipboard) {
+    auto lines = Run(R"({"cmd":"place","class":"textbox","name":"txtName","left":0,"top":0,"width":2400,"height":315}
+{"cmd":"show"}
+{"cmd":"focus","target":"txtName"}
+{"cmd":"text","text":"h\u00e9llo world"}
+{"cmd":"compose","text":"\u304b"}
+{"cmd":"get","target":"txtName","property":"Text"}
+{"cmd":"compose","text":""}
+{"cmd":"key","key":"Left","shift":3}
+{"cmd":"key","key":"C","shift":2}
+{"cmd":"clipboard"}
+{"cmd":"clipboard","text":"\ud83d\ude00"}
+{"cmd":"key","key":"V","shift":2}
+{"cmd":"get","target":"txtName","property":"Text"}
+{"cmd":"get","target":"txtName","property":"SelStart"}
+{"cmd":"key","key":"Backspace","shift":2}
+{"cmd":"key","key":"Nope"}
+)",
+                     std::nullopt, false);
+    auto values = Of(lines, "value");
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[0]["value"], "h\u00e9llo world");  // the composition is no part of the text
+    EXPECT_EQ(values[1]["value"], "h\u00e9llo \U0001F600");
+    EXPECT_EQ(values[2]["value"], 7);  // in characters
+    auto clip = Of(lines, "clipboard");
+    ASSERT_EQ(clip.size(), 1u);
+    EXPECT_EQ(clip[0]["clipboard"], "world");
+    // One Change per edit: the typed text, the paste, the word deleted.
+    EXPECT_EQ(Events(lines, "Change").size(), 3u);
+    EXPECT_EQ(Events(lines, "GotFocus").size(), 1u);
+    ASSERT_FALSE(Events(lines, "KeyDown").empty());
+    EXPECT_EQ(Events(lines, "KeyDown")[0]["control"], "txtName");
+    EXPECT_EQ(Events(lines, "KeyDown")[0]["args"]["KeyCode"], 37);
+    EXPECT_EQ(Of(lines, "error").size(), 1u);  // the unknown key
+}

@@ -1,0 +1,385 @@
+// The text box in the runtime: typing and keys through the input router, events, focus, the
+// clipboard, the mouse at scale 1 and 2, the blinking caret on the virtual clock, composition,
+// form files, and its looks as golden images.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/text_box.h"
+#include "host/form_file.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "host/text_box_view.h"
+#include "tests/golden_util.h"
+#include "tests/test_support.h"
+
+using namespace stolvane;
+
+namespace {
+
+namespace Key {
+constexpr int16_t Back = 8, End = 35, Home = 36, Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45,
+                  Delete = 46, A = 65, C = 67, V = 86, X = 88, Y = 89, Z = 90;
+}
+constexpr int16_t kShift = 1, kCtrl = 2;
+
+struct Events : RuntimeObserver {
+    std::vector<std::string> lines;
+    void OnElementEvent(Element& e, const std::string& name, EventArgs&) override {
+        lines.push_back(e.FullName() + " " + name);
+    }
+    size_t Count(const std::string& line) const { return static_cast<size_t>(std::count(lines.begin(), lines.end(), line)); }
+};
+
+struct TextBoxes : ::testing::Test {
+    Runtime rt;
+    Events events;
+    Form* form = nullptr;
+    TextBox* box = nullptr;
+    void SetUp() override {
+        rt.SetObserver(&events);
+        form = &rt.NewForm("frmText", 6000, 4500);
+        rt.ShowForm(*form);
+        box = &Place("txtName", {150, 150, 2400, 315});
+    }
+    TextBox& Place(const std::string& name, const Rect& r) {
+        auto& b = static_cast<TextBox&>(rt.PlaceElement(*form, ElementKind::TextBox, name, -1));
+        b.Move(r.left, r.top, r.width, r.height);
+        return b;
+    }
+    void Key(int16_t code, int16_t shift = 0) {
+        rt.KeyDown(code, shift);
+        rt.KeyUp(code, shift);
+    }
+};
+
+}  // namespace
+
+TEST_F(TextBoxes, TypingGoesToTheFocusedBoxAndRaisesChangeOncePerEdit) {
+    rt.FocusTextBox(*box);
+    EXPECT_EQ(events.Count("txtName GotFocus"), 1u);
+    rt.TypeText("h\xC3\xA9llo");
+    EXPECT_EQ(box->Text(), "h\xC3\xA9llo");
+    EXPECT_EQ(events.Count("txtName Change"), 1u);
+    EXPECT_EQ(events.Count("txtName KeyPress"), 4u);  // the ASCII characters
+    rt.KeyPress(8);
+    EXPECT_EQ(box->Text(), "h\xC3\xA9ll");
+    EXPECT_EQ(events.Count("txtName Change"), 2u);
+    // Setting the same text raises nothing; a different one raises Change once.
+    box->SetText("h\xC3\xA9ll");
+    EXPECT_EQ(events.Count("txtName Change"), 2u);
+    box->SetText("other");
+    EXPECT_EQ(events.Count("txtName Change"), 3u);
+    // A handler that zeroes KeyAscii cancels the character.
+    box->KeyPress += [](int16_t& ascii) {
+        if (ascii == 'x') ascii = 0;
+    };
+    rt.TypeText("axb");
+    EXPECT_EQ(box->Text(), "abother");
+    // Moving the caret is no change.
+    size_t changes = events.Count("txtName Change");
+    Key(Key::Home);
+    Key(Key::Right, kShift);
+    EXPECT_EQ(events.Count("txtName Change"), changes);
+    EXPECT_EQ(box->SelText(), "a");
+}
+
+TEST_F(TextBoxes, SingleLinePassesEnterOnAndMultiLineTakesIt) {
+    rt.FocusTextBox(*box);
+    rt.TypeText("one");
+    rt.KeyPress(13);
+    EXPECT_EQ(box->Text(), "one");
+    box->SetMultiLine(true);
+    rt.KeyPress(13);
+    rt.TypeText("two");
+    EXPECT_EQ(box->Text(), "one\ntwo");
+}
+
+TEST_F(TextBoxes, ClipboardKeysCopyCutPasteAndNeverCopyAPassword) {
+    rt.FocusTextBox(*box);
+    rt.TypeText("copy me");
+    Key(Key::A, kCtrl);
+    Key(Key::C, kCtrl);
+    EXPECT_EQ(rt.GetBackend().ClipboardText(), "copy me");
+    Key(Key::End);
+    Key(Key::V, kCtrl);
+    EXPECT_EQ(box->Text(), "copy mecopy me");
+    Key(Key::Left, kShift | kCtrl);
+    Key(Key::X, kCtrl);
+    EXPECT_EQ(rt.GetBackend().ClipboardText(), "me");
+    Key(Key::Insert, kShift);  // Shift+Insert pastes
+    EXPECT_EQ(box->Text(), "copy mecopy me");
+    Key(Key::Home, kShift);
+    Key(Key::Insert, kCtrl);
+    EXPECT_EQ(rt.GetBackend().ClipboardText(), "copy mecopy me");
+    Key(Key::Delete, kShift);  // Shift+Delete cuts
+    EXPECT_EQ(box->Text(), "");
+    // Undo and redo through the keys.
+    Key(Key::Z, kCtrl);
+    EXPECT_EQ(box->Text(), "copy mecopy me");
+    Key(Key::Y, kCtrl);
+    EXPECT_EQ(box->Text(), "");
+    // Hidden text never reaches the clipboard.
+    box->SetPasswordChar("*");
+    rt.TypeText("secret");
+    Key(Key::A, kCtrl);
+    Key(Key::C, kCtrl);
+    Key(Key::X, kCtrl);
+    EXPECT_EQ(rt.GetBackend().ClipboardText(), "copy mecopy me");
+    EXPECT_EQ(box->Text(), "secret");
+    // A paste past MaxLength is cut.
+    box->SetPasswordChar("");
+    box->SetText("");
+    box->SetMaxLength(4);
+    Key(Key::V, kCtrl);
+    EXPECT_EQ(box->Text(), "copy");
+}
+
+TEST_F(TextBoxes, LockedBoxesSelectButDoNotChange) {
+    box->SetText("fixed text");
+    box->SetLocked(true);
+    rt.FocusTextBox(*box);
+    rt.TypeText("x");
+    rt.KeyPress(8);
+    Key(Key::Delete);
+    Key(Key::V, kCtrl);
+    EXPECT_EQ(box->Text(), "fixed text");
+    Key(Key::End);
+    Key(Key::Left, kShift | kCtrl);
+    Key(Key::C, kCtrl);
+    EXPECT_EQ(rt.GetBackend().ClipboardText(), "text");
+    EXPECT_EQ(events.Count("txtName Change"), 1u);  // the set from code only
+}
+
+TEST_F(TextBoxes, MousePlacesDragsAndDoubleClickSelectsAWordAtScaleOneAndTwo) {
+    box->SetText("alpha beta gamma");
+    TextBoxView view(*box);
+    // The form point of the boundary before character i, in the middle of the line.
+    auto at = [&](int i) {
+        double x = box->Left() + PixelsToTwips(view.AreaLeft() + view.CaretAt(i).x) + 1;
+        return std::pair<double, double>{x, box->Top() + box->Height() / 2};
+    };
+    auto [x6, y] = at(6);
+    rt.Mouse(*form, MouseAction::Down, x6, y, 1, 0);
+    rt.Mouse(*form, MouseAction::Up, x6, y, 1, 0);
+    EXPECT_EQ(rt.FocusedTextBox(), box);
+    EXPECT_EQ(box->SelStart(), 6);
+    // Shift+click extends; a drag selects from where it started.
+    auto [x10, y2] = at(10);
+    rt.Mouse(*form, MouseAction::Click, x10, y2, 1, kShift);
+    EXPECT_EQ(box->SelText(), "beta");
+    auto [x0, y3] = at(0);
+    rt.Mouse(*form, MouseAction::Down, x10, y, 1, 0);
+    rt.Mouse(*form, MouseAction::Move, x0, y, 1, 0);
+    rt.Mouse(*form, MouseAction::Up, x0, y, 1, 0);
+    EXPECT_EQ(box->SelStart(), 0);
+    EXPECT_EQ(box->SelLength(), 10);
+    rt.Mouse(*form, MouseAction::DblClick, at(13).first, y, 1, 0);
+    EXPECT_EQ(box->SelText(), "gamma");
+    EXPECT_EQ(events.Count("txtName DblClick"), 1u);
+    // The caret is drawn where the mouse put it, at both scales.
+    for (double scale : {1.0, 2.0}) {
+        box->SetSelStart(6);
+        FormRenderer r(rt, *form, scale);
+        const Frame& f = r.RepaintAll();
+        int cx = static_cast<int>(std::floor(TwipsToPixels(box->Left(), scale) + (view.AreaLeft() + view.CaretAt(6).x) * scale));
+        int cy = static_cast<int>(TwipsToPixels(box->Top() + box->Height() / 2, scale));
+        EXPECT_EQ(f.PixelRgb(cx, cy), 0u) << "caret at scale " << scale;
+        EXPECT_EQ(f.PixelRgb(cx + 2 * static_cast<int>(scale), cy - 4 * static_cast<int>(scale)), 0xFFFFFFu);
+    }
+}
+
+TEST_F(TextBoxes, TheCaretBlinksOnTheRuntimeClockAndRepaintsOnlyItsLine) {
+    box->SetMultiLine(true);
+    box->Move(150, 150, 3000, 2000);
+    box->SetText("one\ntwo\nthree");
+    rt.FocusTextBox(*box);
+    FormRenderer r(rt, *form);
+    r.Update();
+    EXPECT_TRUE(box->CaretOn());
+    EXPECT_EQ(rt.NextTimerDue(), 500);
+    rt.Advance(499);
+    EXPECT_TRUE(box->CaretOn());
+    rt.Advance(1);
+    EXPECT_FALSE(box->CaretOn());
+    r.Update();
+    // Only the caret's line is repainted.
+    TextBoxView view(*box);
+    EXPECT_LE(r.LastRepaintedArea().size(), 1u);
+    ASSERT_FALSE(r.LastRepaintedArea().empty());
+    EXPECT_LE(r.LastRepaintedArea()[0].height, view.LineHeight() + 2);
+    rt.Advance(500);
+    EXPECT_TRUE(box->CaretOn());
+    // Typing shows the caret and starts the blink again.
+    rt.Advance(500);
+    rt.TypeText("x");
+    EXPECT_TRUE(box->CaretOn());
+    EXPECT_EQ(rt.NextTimerDue(), 500);
+    // Without focus nothing blinks.
+    form->Add<TextBox>("txtOther");
+    rt.FocusTextBox(static_cast<TextBox&>(*form->Find("txtOther")));
+    EXPECT_FALSE(box->CaretOn());
+    EXPECT_EQ(events.Count("txtName LostFocus"), 1u);
+}
+
+TEST_F(TextBoxes, MultiLineKeysMoveByLinesAndTheViewFollowsTheCaret) {
+    box->SetMultiLine(true);
+    box->SetScrollBars(TextBox::Vertical);
+    box->Move(150, 150, 1800, 700);
+    std::string text;
+    for (int i = 0; i < 20; ++i) text += "line " + std::to_string(i) + "\n";
+    box->SetText(text);
+    rt.FocusTextBox(*box);
+    Key(Key::Down);
+    Key(Key::Down);
+    Key(Key::Right);
+    EXPECT_EQ(box->SelStart(), 15);  // "line 0\nline 1\nl|"
+    Key(Key::End, kCtrl);
+    TextBoxView view(*box);
+    EXPECT_GT(box->ScrollY(), 0);
+    EXPECT_EQ(static_cast<int>(box->ScrollY()) % view.LineHeight(), 0);
+    Key(Key::Home, kCtrl);
+    EXPECT_EQ(box->ScrollY(), 0);
+    Key(Key::Up);
+    EXPECT_EQ(box->SelStart(), 0);
+}
+
+TEST_F(TextBoxes, CompositionShowsAtTheCaretWithoutChangingTheText) {
+    rt.FocusTextBox(*box);
+    rt.TypeText("ab");
+    Key(Key::Left);
+    rt.Compose("\xE3\x81\x8B");  // a kana being composed
+    EXPECT_EQ(box->Text(), "ab");
+    EXPECT_EQ(box->Editor().Composition(), "\xE3\x81\x8B");
+    EXPECT_EQ(events.Count("txtName Change"), 1u);
+    TextBoxView view(*box);
+    EXPECT_EQ(view.CompositionStart(), 1);
+    EXPECT_EQ(view.CompositionLength(), 3);
+    rt.TypeText("\xE6\xBC\xA2");  // committed: the composition ends
+    EXPECT_EQ(box->Text(), "a\xE6\xBC\xA2" "b");
+    EXPECT_EQ(box->Editor().Composition(), "");
+}
+
+// What a window host is asked: text input starts for the focused box's form with the caret's
+// rectangle (which follows the caret) and stops when no box has the focus; selecting sets the X
+// primary selection and the middle button pastes it; the clipboard is the backend's.
+TEST_F(TextBoxes, TextInputAndSelectionsGoThroughTheBackend) {
+    struct Recorder : Backend {
+        std::vector<std::pair<Form*, Rect>> starts;
+        int stops = 0;
+        std::optional<std::string> primary = std::string("middle");
+        std::string primarySet;
+        void StartTextInput(Form& f, const Rect& caret) override { starts.push_back({&f, caret}); }
+        void StopTextInput() override { ++stops; }
+        std::optional<std::string> PrimarySelectionText() override { return primary; }
+        void SetPrimarySelectionText(const std::string& t) override { primarySet = t; }
+    } backend;
+    rt.SetBackend(&backend);
+    rt.FocusTextBox(*box);
+    ASSERT_FALSE(backend.starts.empty());
+    EXPECT_EQ(backend.starts.back().first, form);
+    Rect first = backend.starts.back().second;
+    EXPECT_GE(first.left, box->Left());
+    EXPECT_LT(first.left, box->Left() + 120);
+    EXPECT_GE(first.top, box->Top());
+    EXPECT_LE(first.top + first.height, box->Top() + box->Height());
+    rt.TypeText("wide text");
+    EXPECT_GT(backend.starts.back().second.left, first.left + 300);  // beside the caret, which moved
+    EXPECT_EQ(backend.stops, 0);
+
+    // A drag selects into the primary selection; the middle button pastes it where it points.
+    TextBoxView view(*box);
+    const double y = box->Top() + box->Height() / 2;
+    auto xAt = [&](int i) { return box->Left() + PixelsToTwips(view.AreaLeft() + view.CaretAt(i).x) + 1; };
+    rt.Mouse(*form, MouseAction::Down, xAt(0), y, 1, 0);
+    rt.Mouse(*form, MouseAction::Move, xAt(4), y, 1, 0);
+    rt.Mouse(*form, MouseAction::Up, xAt(4), y, 1, 0);
+    EXPECT_EQ(backend.primarySet, "wide");
+    rt.Mouse(*form, MouseAction::Down, xAt(9), y, 4, 0);
+    rt.Mouse(*form, MouseAction::Up, xAt(9), y, 4, 0);
+    EXPECT_EQ(box->Text(), "wide textmiddle");
+    // A desktop without one pastes nothing.
+    backend.primary.reset();
+    rt.Mouse(*form, MouseAction::Down, xAt(0), y, 4, 0);
+    EXPECT_EQ(box->Text(), "wide textmiddle");
+    // A password box puts nothing into the primary selection.
+    backend.primarySet.clear();
+    box->SetPasswordChar("*");
+    rt.Mouse(*form, MouseAction::Down, xAt(0), y, 1, 0);
+    rt.Mouse(*form, MouseAction::Move, xAt(4), y, 1, 0);
+    rt.Mouse(*form, MouseAction::Up, xAt(4), y, 1, 0);
+    EXPECT_EQ(backend.primarySet, "");
+
+    // Losing the focus stops the text input, and so does unloading the form with the box.
+    auto& other = Place("txtOther", {150, 900, 2400, 315});
+    rt.FocusTextBox(other);
+    EXPECT_EQ(backend.stops, 1);
+    size_t started = backend.starts.size();
+    rt.Tab();
+    EXPECT_EQ(rt.FocusedTextBox(), box);
+    EXPECT_GT(backend.starts.size(), started);
+    rt.UnloadForm(*form);
+    EXPECT_EQ(backend.stops, 3);
+    rt.SetBackend(nullptr);
+}
+
+TEST_F(TextBoxes, FormFilesKeepTheTextWithNewlinesAndEveryPlane) {
+    box->SetMultiLine(true);
+    box->SetMaxLength(200);
+    box->SetPasswordChar("");
+    // Latin, Greek, CJK, a supplementary-plane emoji, a private-use character of plane 15.
+    const std::string text = "caf\xC3\xA9\nline \xCE\xB1\xCE\xB2\r\n\xE6\xBC\xA2\xF0\x9F\x98\x80\xF3\xB0\x80\x81\tend";
+    box->SetText(text);
+    box->SetToolTipText("tip");
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("stolvane-textbox-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string path = (dir / "form.json").string();
+    SaveFormFile(rt, *form, path);
+    Runtime rt2;
+    Form& loaded = LoadFormFile(rt2, path);
+    auto* again = dynamic_cast<TextBox*>(loaded.Find("txtName"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Text(), box->Text());
+    EXPECT_EQ(again->Text().find('\r'), std::string::npos);  // line breaks are kept as "\n"
+    EXPECT_TRUE(again->MultiLine());
+    EXPECT_EQ(again->MaxLength(), 200);
+    EXPECT_EQ(again->ToolTipText(), "tip");
+    fs::remove_all(dir);
+}
+
+TEST_F(TextBoxes, Looks) {
+    auto render = [&](const std::string& name, double scale = 1.0) {
+        FormRenderer r(rt, *form, scale);
+        EXPECT_TRUE(test::CompareGolden(r.RepaintAll(), name));
+    };
+    form = &rt.NewForm("frmLooks", 2700, 1500);
+    rt.ShowForm(*form);
+    box = &Place("txtLook", {150, 150, 2400, 315});
+    render("textbox_empty");
+    box->SetText("Hello, world");
+    render("textbox_text");
+    rt.FocusTextBox(*box);
+    box->Edit().Select(7, 12);
+    box->Edited(false);
+    box->SetCaretOn(false);
+    render("textbox_selection");
+    box->SetSelStart(5);
+    box->SetCaretOn(true);
+    render("textbox_caret");
+    render("textbox_caret_scale2", 2.0);
+    box->SetEnabled(false);
+    render("textbox_disabled");
+    box->SetEnabled(true);
+    box->SetPasswordChar("*");
+    box->SetAppearance(0);
+    render("textbox_password_flat");
+    box->SetPasswordChar("");
+    box->SetAppearance(1);
+    box->SetMultiLine(true);
+    box->SetScrollBars(TextBox::Vertical);
+    box->Move(150, 150, 2400, 1200);
+    box->SetText("A multi-line text box wraps its text at word boundaries and scrolls when the text is "
+                 "longer than it is high.\nA second paragraph.\nThree\nFour\nFive");
+    render("textbox_multiline");
+}
