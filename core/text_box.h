@@ -10,6 +10,10 @@
 #include <stolvane/core/elements.h>
 #include <stolvane/core/text_edit.h>
 
+// Xlib.h, read first, defines KeyPress as a macro; the name is the text box's event here.
+#pragma push_macro("KeyPress")
+#undef KeyPress
+
 namespace stolvane {
 
 class TextBox : public BoxElement {
@@ -120,3 +124,5 @@ private:
 };
 
 }  // namespace stolvane
+
+#pragma pop_macro("KeyPress")
