@@ -4,11 +4,85 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <string>
 
 #include "core/units.h"
 #include "host/media.h"
 
 namespace stolvane {
+
+namespace {
+
+// Everything a text box's layout depends on. The layout is in pixels at scale 1 and drawn
+// scaled, so the renderer's scale is not part of it.
+struct LayoutInputs {
+    Font font;
+    std::string text;  // the shown text with the composition, UTF-8
+    int preeditStart = 0, preeditLength = 0;
+    bool multi = false;
+    int alignment = 0;
+    int wrap = 0;  // pango units, 0 for no wrapping
+    bool operator==(const LayoutInputs& o) const {
+        return preeditStart == o.preeditStart && preeditLength == o.preeditLength && multi == o.multi &&
+               alignment == o.alignment && wrap == o.wrap && font == o.font && text == o.text;
+    }
+};
+
+std::shared_ptr<TextLayout> MakeLayout(const LayoutInputs& in) {
+    PangoLayout* layout = NewTextLayout(in.font, "", false);
+    pango_layout_set_text(layout, in.text.c_str(), static_cast<int>(in.text.size()));
+    PangoAttrList* attrs = pango_attr_list_new();
+    pango_attr_list_insert(attrs, pango_attr_font_features_new("liga=0, clig=0"));
+    if (in.font.underline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    if (in.preeditLength > 0) {
+        PangoAttribute* u = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+        u->start_index = static_cast<guint>(in.preeditStart);
+        u->end_index = static_cast<guint>(in.preeditStart + in.preeditLength);
+        pango_attr_list_insert(attrs, u);
+    }
+    pango_layout_set_attributes(layout, attrs);
+    pango_attr_list_unref(attrs);
+    // One line: a line break left from when the box was multi-line shows as a sign.
+    if (!in.multi) pango_layout_set_single_paragraph_mode(layout, TRUE);
+    if (in.multi) {
+        pango_layout_set_alignment(layout, in.alignment == 1   ? PANGO_ALIGN_RIGHT
+                                           : in.alignment == 2 ? PANGO_ALIGN_CENTER
+                                                               : PANGO_ALIGN_LEFT);
+        if (in.wrap > 0) {
+            pango_layout_set_width(layout, in.wrap);
+            pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+        }
+    }
+    PangoRectangle logical;
+    pango_layout_get_pixel_extents(layout, nullptr, &logical);
+    int lines = std::max(1, pango_layout_get_line_count(layout));
+    return std::make_shared<TextLayout>(layout, std::max(0, logical.width), lines, LayoutTextLine(layout));
+}
+
+// One edit asks for the box's layout several times (the lines before it, the lines and the
+// scroll after it, the caret's place for the input method, the repaint): the layouts of the
+// last few boxes are kept, so text that did not change is laid out once. A change of text,
+// composition, font, width or alignment gives a new key, and the layout is made again.
+std::shared_ptr<TextLayout> KeptLayout(const Font& font, std::string text, int preeditStart, int preeditLength,
+                                       bool multi, int alignment, int wrap) {
+    constexpr size_t kKept = 8;
+    thread_local std::deque<std::pair<LayoutInputs, std::shared_ptr<TextLayout>>> kept;  // newest first
+    LayoutInputs in{font, std::move(text), preeditStart, preeditLength, multi, alignment, wrap};
+    for (auto it = kept.begin(); it != kept.end(); ++it)
+        if (it->first == in) {
+            auto found = *it;
+            kept.erase(it);
+            kept.push_front(found);
+            return found.second;
+        }
+    auto made = MakeLayout(in);
+    kept.emplace_front(std::move(in), made);
+    if (kept.size() > kKept) kept.pop_back();
+    return made;
+}
+
+}  // namespace
 
 TextBoxView::TextBoxView(const TextBox& box) {
     const TextEdit& edit = box.Editor();
@@ -36,35 +110,9 @@ TextBoxView::TextBoxView(const TextBox& box) {
         m_offsets.push_back(static_cast<int>(utf8.size()));
         if (i < shown.size()) utf8 += EncodeUtf8(shown[i]);
     }
-    PangoLayout* layout = NewTextLayout(box.GetFont(), "", false);
-    pango_layout_set_text(layout, utf8.c_str(), static_cast<int>(utf8.size()));
-    PangoAttrList* attrs = pango_attr_list_new();
-    pango_attr_list_insert(attrs, pango_attr_font_features_new("liga=0, clig=0"));
-    if (box.GetFont().underline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-    if (m_preeditLength > 0) {
-        PangoAttribute* u = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
-        u->start_index = static_cast<guint>(m_preeditStart);
-        u->end_index = static_cast<guint>(m_preeditStart + m_preeditLength);
-        pango_attr_list_insert(attrs, u);
-    }
-    pango_layout_set_attributes(layout, attrs);
-    pango_attr_list_unref(attrs);
     const int alignment = box.Alignment();
-    // One line: a line break left from when the box was multi-line shows as a sign.
-    if (!multi) pango_layout_set_single_paragraph_mode(layout, TRUE);
-    if (multi) {
-        pango_layout_set_alignment(layout, alignment == 1   ? PANGO_ALIGN_RIGHT
-                                           : alignment == 2 ? PANGO_ALIGN_CENTER
-                                                            : PANGO_ALIGN_LEFT);
-        if (!m_hbar) {
-            pango_layout_set_width(layout, static_cast<int>(std::max(1.0, m_areaW) * PANGO_SCALE));
-            pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-        }
-    }
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout, nullptr, &logical);
-    int lines = std::max(1, pango_layout_get_line_count(layout));
-    m_layout = std::make_shared<TextLayout>(layout, std::max(0, logical.width), lines, LayoutTextLine(layout));
+    const int wrap = multi && !m_hbar ? static_cast<int>(std::max(1.0, m_areaW) * PANGO_SCALE) : 0;
+    m_layout = KeptLayout(box.GetFont(), std::move(utf8), m_preeditStart, m_preeditLength, multi, alignment, wrap);
     // A single line narrower than the area is aligned in it.
     if (!multi && m_layout->width < m_areaW) {
         if (alignment == 1) m_originX = m_areaW - m_layout->width;

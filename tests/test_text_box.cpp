@@ -244,6 +244,36 @@ TEST_F(TextBoxes, MultiLineKeysMoveByLinesAndTheViewFollowsTheCaret) {
     EXPECT_EQ(box->SelStart(), 0);
 }
 
+// The laid-out text is kept between edits: whatever it depends on (width, font, alignment,
+// password, composition, one line or several) gives a layout of its own the moment it changes.
+TEST_F(TextBoxes, TheLayoutFollowsEveryChangeOfWhatItDependsOn) {
+    box->SetMultiLine(true);
+    box->Move(150, 150, 3000, 1500);
+    box->SetText("one two three four five six seven eight nine ten");
+    const int wide = TextBoxView(*box).LineCount();
+    box->Move(150, 150, 1200, 1500);
+    EXPECT_GT(TextBoxView(*box).LineCount(), wide) << "a narrower box wraps into more lines";
+    const int lineHeight = TextBoxView(*box).LineHeight();
+    Font big = box->GetFont();
+    big.size = 16;
+    box->SetFont(big);
+    EXPECT_GT(TextBoxView(*box).LineHeight(), lineHeight);
+    box->SetMultiLine(false);
+    EXPECT_EQ(TextBoxView(*box).LineCount(), 1);
+    box->SetText("ab");
+    const double left = TextBoxView(*box).OriginX();
+    box->SetAlignment(1);
+    EXPECT_GT(TextBoxView(*box).OriginX(), left);
+    const double width = TextBoxView(*box).Layout().width;
+    box->SetPasswordChar("W");
+    EXPECT_NE(TextBoxView(*box).Layout().width, width) << "the mask is laid out, not the text";
+    rt.FocusTextBox(*box);
+    rt.Compose("xyz");
+    EXPECT_EQ(TextBoxView(*box).CompositionLength(), 3);
+    rt.Compose("");
+    EXPECT_EQ(TextBoxView(*box).CompositionLength(), 0);
+}
+
 TEST_F(TextBoxes, CompositionShowsAtTheCaretWithoutChangingTheText) {
     rt.FocusTextBox(*box);
     rt.TypeText("ab");
