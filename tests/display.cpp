@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace stolvane::test {
@@ -52,7 +54,7 @@ int WaitFor(pid_t pid, int timeoutMs) {
 // Starts prog with args. With ownGroup the child leads a new process group; with dieWithUs the
 // kernel sends it SIGTERM when this process ends. keepFd stays open in the child.
 pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool ownGroup, bool dieWithUs,
-            int keepFd = -1) {
+            int keepFd = -1, int outputFd = -1) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(prog.c_str()));
     for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -67,6 +69,7 @@ pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool 
         if (getppid() != parent) _exit(127);  // the test died before we got here
     }
     if (keepFd >= 0) fcntl(keepFd, F_SETFD, 0);
+    if (outputFd >= 0) dup2(outputFd, 1), dup2(outputFd, 2);
     execv(prog.c_str(), argv.data());
     _exit(127);
 }
@@ -181,21 +184,45 @@ std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>
 }
 
 bool PrivateDisplay::StartWindowManager() {
+    m_wmProblem.clear();
     if (m_pid == 0 || FindOnPath("openbox").empty()) return false;
     char pattern[] = "/tmp/stolvane-wm-XXXXXX";
     if (!mkdtemp(pattern)) return false;
     m_wmHome = pattern;
+    // What openbox says goes to a file in its folder, to be shown when it does not come up.
+    const std::string log = m_wmHome + "/openbox.log";
+    int out = open(log.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     m_wm = Spawn(FindOnPath("env"),
                  {"HOME=" + m_wmHome, "XDG_CONFIG_HOME=" + m_wmHome, "XDG_CACHE_HOME=" + m_wmHome,
                   "XDG_DATA_HOME=" + m_wmHome, "openbox", "--sm-disable"},
-                 false, true);
-    if (m_wm <= 0) return false;
+                 false, true, -1, out);
+    if (out >= 0) close(out);
+    if (m_wm <= 0) {
+        m_wmProblem = "openbox could not be started";
+        return false;
+    }
     // Up once it names its check window on the root window.
-    for (int i = 0; i < 200; ++i) {
-        auto out = Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
-        if (out && out->find("window id") != std::string::npos) return true;
+    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = started + std::chrono::seconds(30);
+    int tries = 0, status = 0;
+    std::string exited;
+    while (std::chrono::steady_clock::now() < deadline) {
+        ++tries;
+        auto answer = Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
+        if (answer && answer->find("window id") != std::string::npos) return true;
+        if (waitpid(m_wm, &status, WNOHANG) == m_wm) {
+            exited = WIFEXITED(status) ? "exited with " + std::to_string(WEXITSTATUS(status))
+                                       : "was ended by signal " + std::to_string(WTERMSIG(status));
+            m_wm = 0;
+            break;
+        }
         usleep(25000);
     }
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    std::ifstream said(log);
+    std::string text((std::istreambuf_iterator<char>(said)), std::istreambuf_iterator<char>());
+    m_wmProblem = "openbox " + (exited.empty() ? "did not announce itself" : exited) + " after " +
+                  std::to_string(waited.count()) + " ms and " + std::to_string(tries) + " looks; it said: " + text;
     return false;
 }
 

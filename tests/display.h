@@ -35,6 +35,9 @@ public:
     // not installed or does not come up. It keeps its settings and cache in a temporary folder
     // and ends with the display.
     bool StartWindowManager();
+    // Why the window manager did not come up when it is installed (what it said, how long it
+    // was waited for); empty when it is not installed.
+    const std::string& WindowManagerProblem() const { return m_wmProblem; }
     // Runs a program (found on PATH) against this display and returns what it printed, or
     // nothing when it could not run or failed.
     std::optional<std::string> Output(const std::vector<std::string>& command);
@@ -49,6 +52,7 @@ private:
     pid_t m_pid = 0;
     pid_t m_wm = 0;
     std::string m_wmHome;  // openbox's settings and cache
+    std::string m_wmProblem;
     std::string m_display;
     std::vector<std::thread> m_later;
 };
