@@ -221,7 +221,12 @@ bool PrivateDisplay::StartWindowManager() {
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     std::ifstream said(log);
     std::string text((std::istreambuf_iterator<char>(said)), std::istreambuf_iterator<char>());
-    m_wmProblem = "openbox " + (exited.empty() ? "did not announce itself" : exited) + " after " +
+    // Whether the X server itself had gone by then (looked at without collecting it).
+    siginfo_t server{};
+    const bool serverGone = waitid(P_PID, static_cast<id_t>(m_pid), &server, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                            server.si_pid == m_pid;
+    m_wmProblem = std::string(serverGone ? "the X server had ended; " : "the X server was running; ") + "openbox " +
+                  (exited.empty() ? "did not announce itself" : exited) + " after " +
                   std::to_string(waited.count()) + " ms and " + std::to_string(tries) + " looks; it said: " + text;
     return false;
 }
