@@ -293,7 +293,9 @@ bool Runtime::AccessKey(char c) {
     ForEachSurface(*form, [&](Surface& s) {
         // Labels on a form, or showing a control's caption where the control takes no focus
         // (a label control); a button's or a tick's own caption is theirs to answer.
-        if (label || !ShownWithContainers(s) || !InputAllowed(s) || (!s.IsForm() && s.TabStop())) return;
+        if (label || !ShownWithContainers(s) || !InputAllowed(s)) return;
+        for (const Surface* p = &s; p && !p->IsForm(); p = p->Container())
+            if (p->TabStop() || !p->Enabled()) return;
         for (auto& e : s.Elements()) {
             auto* l = dynamic_cast<Label*>(e.get());
             if (l && l->Visible() && l->Enabled() && AccessKeysOf(l->Caption()).find(up) != std::string::npos) {
