@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <fstream>
 #include <iostream>
 
@@ -173,6 +174,20 @@ void ScriptDriver::OnMenu(const std::vector<std::string>& captions, const std::s
     Json j = Json::object();
     j["menu"] = captions;
     j["default"] = defaultCaption.empty() ? Json(nullptr) : Json(defaultCaption);
+    Emit(j);
+}
+
+void ScriptDriver::OnToolTip(Form& /*form*/, const std::optional<std::string>& text, double x, double y) {
+    Json j = Json::object();
+    if (!text) {
+        j["tooltip"] = nullptr;
+    } else {
+        // Whole twips print as integers, as the commands take them.
+        auto number = [](double v) { return std::floor(v) == v && std::fabs(v) < 1e15 ? Json(static_cast<int64_t>(v)) : Json(v); };
+        j["tooltip"] = *text;
+        j["x"] = number(x);
+        j["y"] = number(y);
+    }
     Emit(j);
 }
 

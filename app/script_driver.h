@@ -69,6 +69,7 @@ public:
     void OnFocus(const std::string& path) override;
     void OnMenu(const std::vector<std::string>& captions, const std::string& defaultCaption) override;
     void OnFormShown(Form& form, bool shown) override;
+    void OnToolTip(Form& form, const std::optional<std::string>& text, double x, double y) override;
 
     // ---- Backend
     void FormDestroying(Form& form) override;

@@ -30,6 +30,7 @@ namespace SysColour {
 constexpr OleColour ActiveTitle = 0x80000002;
 constexpr OleColour Menu = 0x80000004;
 constexpr OleColour Window = 0x80000005;
+constexpr OleColour WindowFrame = 0x80000006;
 constexpr OleColour MenuText = 0x80000007;
 constexpr OleColour WindowText = 0x80000008;
 constexpr OleColour TitleText = 0x80000009;
@@ -42,6 +43,8 @@ constexpr OleColour ButtonText = 0x80000012;
 constexpr OleColour ButtonHighlight = 0x80000014;  // the light edge of a raised button
 constexpr OleColour DarkShadow = 0x80000015;
 constexpr OleColour ButtonLight = 0x80000016;  // the inner light edge of a 3-D frame
+constexpr OleColour InfoText = 0x80000017;        // text of a tooltip
+constexpr OleColour InfoBackground = 0x80000018;  // back of a tooltip
 // The button highlight's former name; "Highlight" reads as the selection colour, which is
 // SelectionHighlight.
 [[deprecated("use ButtonHighlight (or SelectionHighlight for selected items)")]] constexpr OleColour Highlight =

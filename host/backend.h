@@ -56,6 +56,11 @@ public:
     virtual void StartTextInput(Form& /*form*/, const Rect& /*caret*/) {}
     virtual void StopTextInput() {}
 
+    // ---- Tooltips: a tooltip's text with its top-left corner at (x, y) of the form's client
+    // area in twips; shown until hidden (one at a time).
+    virtual void ShowToolTip(Form& /*form*/, const std::string& /*text*/, double /*x*/, double /*y*/) {}
+    virtual void HideToolTip() {}
+
     // ---- Opening links: true when the target was handed to a program that opens it.
     virtual bool Launch(const std::string& /*target*/) { return false; }
 

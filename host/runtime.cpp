@@ -47,6 +47,8 @@ Runtime::Runtime(Library& library) : m_library(library) {
     InstallTextAnalyser(&ShaperTextAnalyser());
     m_caretTimer.SetInterval(static_cast<int32_t>(kCaretBlinkMs));
     m_caretTimer.onTick = [this] { BlinkCaret(); };
+    m_tipTimer.SetInterval(static_cast<int32_t>(kToolTipDelayMs));
+    m_tipTimer.onTick = [this] { ToolTipTick(); };
     m_desktop.LoadFromEnvironment();
     m_theme.ApplyDesktop(m_desktop);
 }
@@ -58,6 +60,8 @@ Runtime::~Runtime() {
     m_focus = nullptr;
     m_textFocus = nullptr;
     DropTimer(&m_caretTimer);
+    DropTimer(&m_tipTimer);
+    m_tip = {};
     m_press = {};
     // Controls may call back into the runtime while they are destroyed; keep the list intact
     // until each form is gone.

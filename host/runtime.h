@@ -50,6 +50,9 @@ public:
     virtual void OnFocus(const std::string& /*path*/) {}
     virtual void OnMenu(const std::vector<std::string>& /*captions*/, const std::string& /*defaultCaption*/) {}
     virtual void OnFormShown(Form& /*form*/, bool /*shown*/) {}
+    // A tooltip shown (its text, its top-left corner in the form's client twips) or hidden
+    // (text nothing).
+    virtual void OnToolTip(Form& /*form*/, const std::optional<std::string>& /*text*/, double /*x*/, double /*y*/) {}
 };
 
 // A place in a form that input or a script can address: a surface (form or control), or an
@@ -202,6 +205,18 @@ public:
     // the backend (host/backend.h).
     static constexpr int64_t kCaretBlinkMs = 500;
 
+    // ---- Tooltips (host/runtime_tooltips.cpp): the pointer resting kToolTipDelayMs over an
+    // element or control with a ToolTipText shows it just below the pointer; a move off it, a
+    // press, or kToolTipShowMs hide it, and it shows again only once the pointer has left.
+    static constexpr int64_t kToolTipDelayMs = 500;
+    static constexpr int64_t kToolTipShowMs = 5000;
+    // Where the tooltip's top-left corner goes, from the pointer (form twips).
+    static constexpr double kToolTipOffsetX = 0, kToolTipOffsetY = 300;
+    // The pointer has left the form's window: a tooltip of it hides.
+    void PointerLeft(Form& form);
+    // The tooltip shown now, if any.
+    const std::optional<std::string>& ToolTipShown() const { return m_tip.shownText; }
+
     // ---- Time
     int64_t Now() const { return m_now; }
     // Moves the clock on and fires every due tick in order.
@@ -281,6 +296,11 @@ private:
     void EditTextBox(TextBox& box, const std::function<bool()>& edit);
     void TextBoxShown(TextBox& box);
     void BlinkCaret();
+    // Tooltips (host/runtime_tooltips.cpp).
+    void TrackToolTip(Form& form, double x, double y);
+    void ToolTipTick();
+    void HideToolTip(bool dismiss);
+    void ForgetToolTip(const Form& form);
     // Whether neither a control nor a text box has the focus (the form then sees every key).
     bool NothingFocused() const { return !m_focus && !m_textFocus; }
     // A focused text box that takes input now, else null.
@@ -333,6 +353,19 @@ private:
     bool m_textDrag = false;
     // The caret's blink, a timer of the runtime's own on the same clock as the forms' timers.
     Timer m_caretTimer{"caret"};
+    // The tooltip: what the pointer rests on (compared, never followed: the element may go),
+    // its text, where the pointer is, and whether it shows or was dismissed until the pointer
+    // leaves.
+    struct ToolTipState {
+        Form* form = nullptr;
+        const void* owner = nullptr;
+        std::string text;
+        double x = 0, y = 0;
+        std::optional<std::string> shownText;
+        bool dismissed = false;
+    };
+    ToolTipState m_tip;
+    Timer m_tipTimer{"tooltip"};
 };
 
 }  // namespace stolvane

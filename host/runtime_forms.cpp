@@ -100,6 +100,7 @@ void Runtime::ShowModal(Form& form, Surface* owner) {
 void Runtime::HideForm(Form& form) {
     auto it = std::find(m_shown.begin(), m_shown.end(), &form);
     if (it == m_shown.end()) return;
+    ForgetToolTip(form);
     m_shown.erase(it);
     if (m_observer) m_observer->OnFormShown(form, false);
 }
@@ -117,6 +118,7 @@ void Runtime::DestroyForm(Form& form) { UnloadForm(form); }
 
 void Runtime::ForgetSurface(Surface& s) {
     ++m_changes;
+    if (m_tip.form && static_cast<Surface*>(m_tip.form) == &s) ForgetToolTip(*m_tip.form);
     if (m_capture == &s) m_capture = nullptr;
     if (m_focus == &s) m_focus = nullptr;
     if (m_textFocus && m_textFocus->Owner() == &s) {

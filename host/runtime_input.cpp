@@ -170,6 +170,26 @@ void Runtime::Mouse(Form& form, MouseAction action, double x, double y, int16_t 
         Target was{pressed.surface, pressed.element};
         if (SameOrInside(was, under)) deliverAt(was, MouseAction::Click, b);
     };
+    // A press hides the tooltip, which stays away until the pointer has left what it rests on;
+    // a move with no button held rests the pointer somewhere (a drag shows none).
+    if (action != MouseAction::Move && action != MouseAction::Up) {
+        TrackToolTip(form, x, y);
+        HideToolTip(true);
+    }
+    struct RestAfterMove {
+        Runtime& rt;
+        Form& form;
+        bool move;
+        double x, y;
+        int16_t button;
+        ~RestAfterMove() {
+            if (!move || !rt.IsShown(form)) return;
+            if (button != 0 || rt.m_capture || rt.m_press.surface)
+                rt.HideToolTip(true);
+            else
+                rt.TrackToolTip(form, x, y);
+        }
+    } rest{*this, form, action == MouseAction::Move, x, y, button};
     switch (action) {
         case MouseAction::Move: deliverAt(route(), MouseAction::Move, button); break;
         case MouseAction::Down: down(button); break;
@@ -201,6 +221,10 @@ void Runtime::MouseTo(const Target& target, MouseAction action, double x, double
     if (Form* form = target.surface->OwningForm())
         m_cursor = {ToInt32(TwipsToPixels(form->Left() + fx)), ToInt32(TwipsToPixels(form->Top() + fy))};
     MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
+    if (Form* form = target.surface->OwningForm(); form && IsShown(*form)) {
+        if (action != MouseAction::Up) TrackToolTip(*form, fx, fy);
+        if (action != MouseAction::Up && (action != MouseAction::Move || button != 0)) HideToolTip(true);
+    }
     switch (action) {
         case MouseAction::Move:
         case MouseAction::Down:

@@ -18,6 +18,7 @@
 #include "host/backend.h"
 #include "host/message_box.h"
 #include "host/popup_menu.h"
+#include "host/tooltip_form.h"
 #include "host/render.h"
 #include "host/window_manager.h"
 #include "host/runtime.h"
@@ -193,6 +194,7 @@ struct WindowHost::Impl : Backend {
 
     // ---- Backend: the form is going; so does its window, and any mention of it as an owner.
     void FormDestroying(Form& form) override {
+        if (tipForm == &form) tipForm = nullptr;
         for (auto& w : windows) {
             if (w->owner == &form) w->owner = nullptr;
             if (w->form == &form) Close(*w);
@@ -200,7 +202,7 @@ struct WindowHost::Impl : Backend {
         std::erase_if(boxes, [&](const MessageBoxForm& b) { return b.form == &form; });
     }
 
-    Window& Open(Form& form, bool popup = false, Form* owner = nullptr) {
+    Window& Open(Form& form, bool popup = false, Form* owner = nullptr, bool tooltip = false) {
         if (Window* w = Find(&form)) return *w;
         auto w = std::make_unique<Window>();
         w->form = &form;
@@ -210,7 +212,7 @@ struct WindowHost::Impl : Backend {
         // when the window is first shown.
         uint32_t flags = SDL_WINDOW_HIDDEN;
         if (form.GetBorderStyle() == Form::None || popup) flags |= SDL_WINDOW_BORDERLESS;
-        if (popup) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_ALWAYS_ON_TOP;
+        if (popup) flags |= (tooltip ? SDL_WINDOW_TOOLTIP : SDL_WINDOW_POPUP_MENU) | SDL_WINDOW_ALWAYS_ON_TOP;
         if (form.GetBorderStyle() == Form::Sizable) flags |= SDL_WINDOW_RESIZABLE;
         int pw = std::max(1, static_cast<int>(std::lround(form.Width() / Tw())));
         int ph = std::max(1, static_cast<int>(std::lround(form.Height() / Tw())));
@@ -562,6 +564,7 @@ struct WindowHost::Impl : Backend {
                     Paint(*w, true);
                 } else if (e.window.event == SDL_WINDOWEVENT_LEAVE) {
                     SDL_SetCursor(SDL_GetDefaultCursor());
+                    if (!w->popup) rt.PointerLeft(*w->form);
                     // The display sends no moves once the pointer is outside: whatever holds the
                     // capture here (a lit button, a sunken caption bar) is told where it went.
                     Surface* held = rt.Captured();
@@ -763,6 +766,27 @@ struct WindowHost::Impl : Backend {
         SDL_Event e{};
         e.type = wakeEvent;
         if (SDL_PushEvent(&e) != 1) wakePending = false;
+    }
+
+    // A tooltip is a small borderless form of its own in a window the window manager leaves
+    // alone, placed from the pointer's window; it never takes the keyboard.
+    Form* tipForm = nullptr;
+    void ShowToolTip(Form& form, const std::string& text, double x, double y) override {
+        HideToolTip();
+        Window* under = Find(&form);
+        if (!under || !under->window) return;
+        int wx = 0, wy = 0;
+        SDL_GetWindowPosition(under->window, &wx, &wy);
+        Form& tip = BuildToolTipForm(rt, text, PixelsToTwips(wx + x / Tw()), PixelsToTwips(wy + y / Tw()));
+        tipForm = &tip;
+        Open(tip, true, nullptr, true);
+    }
+    void HideToolTip() override {
+        Form* tip = tipForm;
+        tipForm = nullptr;
+        if (!tip) return;
+        if (Window* w = Find(tip)) Close(*w);
+        rt.DestroyForm(*tip);
     }
 
     // A popup menu is a small borderless form of its own whose labels are the items.

@@ -1,6 +1,7 @@
 // What applications build around the controls, through the scripted driver: anchoring and the
 // form's Resize, minimum sizes, and the keyboard conventions (preview, default and cancel
 // buttons, keys by name).
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -20,6 +21,7 @@
 #include "host/form_file.h"
 #include "host/render.h"
 #include "host/runtime.h"
+#include "host/tooltip_form.h"
 #include "host/window.h"
 #include "tests/display.h"
 #include "tests/golden_util.h"
@@ -324,6 +326,81 @@ TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
 // ---------------------------------------------------------------- C++ applications
 
 
+// Tooltips on the virtual clock: a rest of 500 ms over an element with a ToolTipText shows it
+// below the pointer, moves over it before then start the rest again, and it hides after 5 s, on
+// a move off it, or on a press, coming back only once the pointer has left and rested again.
+TEST_F(AppForms, TooltipsShowAfterARestAndHideOnLeavingPressingOrInTime) {
+    auto tips = [](const std::vector<json>& lines) {
+        std::vector<json> out;
+        for (auto& l : lines) {
+            EXPECT_FALSE(l.contains("error")) << l.dump();
+            if (l.contains("tooltip")) out.push_back(l);
+            if (l.contains("value")) out.push_back(l["value"]);
+        }
+        return out;
+    };
+    const std::string setup =
+        R"({"cmd":"place","class":"textbox","name":"lbl","left":600,"top":600,"width":1200,"height":300}
+{"cmd":"set","target":"lbl","property":"ToolTipText","value":"Hello"}
+{"cmd":"place","class":"label","name":"bare","left":3000,"top":600,"width":1200,"height":300}
+{"cmd":"show"}
+{"cmd":"mouse","action":"move","x":700,"y":700}
+{"cmd":"advance","ms":300}
+{"cmd":"mouse","action":"move","x":750,"y":700}
+{"cmd":"advance","ms":499}
+{"cmd":"get","target":"lbl","property":"Left"}
+{"cmd":"advance","ms":1}
+)";
+    const json shown = json::parse(R"({"tooltip":"Hello","x":750,"y":1000})");
+    const json hidden = json::parse(R"({"tooltip":null})");
+    // Shown after a rest counted from the last move, then gone after five seconds; it stays
+    // away while the pointer stays.
+    EXPECT_EQ(tips(Run(setup + R"({"cmd":"advance","ms":4999}
+{"cmd":"get","target":"lbl","property":"Left"}
+{"cmd":"advance","ms":1}
+{"cmd":"mouse","action":"move","x":760,"y":700}
+{"cmd":"advance","ms":6000}
+)")),
+              (std::vector<json>{600, shown, 600, hidden}));
+    // A move onto something without a tip hides it; moving back rests afresh.
+    EXPECT_EQ(tips(Run(setup + R"({"cmd":"mouse","action":"move","x":3100,"y":700}
+{"cmd":"advance","ms":1000}
+{"cmd":"mouse","action":"move","x":750,"y":700}
+{"cmd":"advance","ms":500}
+)")),
+              (std::vector<json>{600, shown, hidden, shown}));
+    // A press hides it and it does not come back over the same element.
+    EXPECT_EQ(tips(Run(setup + R"({"cmd":"mouse","action":"click","x":750,"y":700}
+{"cmd":"mouse","action":"move","x":740,"y":700}
+{"cmd":"advance","ms":1000}
+)")),
+              (std::vector<json>{600, shown, hidden}));
+}
+
+// The tooltip a window shows: its text on pale yellow in a black frame, or in the tooltip
+// colours the desktop sets.
+TEST_F(AppForms, TheTooltipFormIsPaleYellowInABlackFrameOrTheDesktopsTooltipColours) {
+    Runtime rt;
+    Form& tip = BuildToolTipForm(rt, "System Menu", 0, 0);
+    Frame f = FormRenderer(rt, tip, 1).RepaintAll();
+    ASSERT_GT(f.width, 40);
+    ASSERT_GE(f.height, 16);
+    EXPECT_LE(f.height, 24);
+    const int w = f.width, h = f.height;
+    for (auto [x, y] : {std::pair{0, 0}, {w - 1, h - 1}, {w / 2, 0}, {0, h / 2}, {w - 1, h / 2}, {w / 2, h - 1}})
+        EXPECT_EQ(f.PixelRgb(x, y), 0u) << x << "," << y;
+    EXPECT_EQ(f.PixelRgb(1, 1), 0xE1FFFFu);
+    int dark = 0;
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 1; x < w - 1; ++x) dark += f.PixelRgb(x, y) == 0;
+    EXPECT_GT(dark, 20) << "the text shows";
+    rt.GetTheme().Set(24, 0x00FF00);
+    rt.GetTheme().Set(6, 0x0000FF);
+    Frame themed = FormRenderer(rt, tip, 1).RepaintAll();
+    EXPECT_EQ(themed.PixelRgb(1, 1), 0x00FF00u);
+    EXPECT_EQ(themed.PixelRgb(0, 0), 0x0000FFu);
+}
+
 TEST_F(AppForms, LoadedFormsAnswerTypedLookUpsAndRefuseWhatTheyLack) {
     Runtime rt;
     Form& form = LoadFormText(rt, R"J({"name": "frmMain", "controls": [
@@ -408,9 +485,10 @@ TEST_F(AppForms, GoldenPicturesOfTheShowcaseAtThreeSizes) {
     }
 }
 
-// Under a private X server: maximising the showcase fills the screen, and the layout stays whole: the caption bar spans the window
+// Under a private X server: dragging the status bar's grip grows the showcase and maximising it fills
+// the screen, and the layout stays whole: the caption bar spans the window
 // with its close button at the right edge, the status bar lies along the bottom at full width.
-TEST(AppFormsWindow, MaximisingTheShowcaseKeepsTheLayoutWhole) {
+TEST(AppFormsWindow, TheGripAndMaximisingKeepTheShowcasesLayoutWhole) {
     if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
     test::PrivateDisplay display;
     ASSERT_TRUE(display.Start());
@@ -443,6 +521,26 @@ TEST(AppFormsWindow, MaximisingTheShowcaseKeepsTheLayoutWhole) {
         EXPECT_NE(frame.PixelRgb(cx, cy), frame.PixelRgb(cx - 60, cy)) << when << ": no button on the gradient";
     };
     whole("at first");
+    // The grip's drag, by real pointer input: from the status bar's bottom-right corner 120 px
+    // right and 80 px down.
+    int wx = 0, wy = 0;
+    SDL_GetWindowPosition(SDL_GetWindowFromID(host.WindowId(show)), &wx, &wy);
+    const double before = show.Width(), beforeHeight = show.Height();
+    const int gx = wx + static_cast<int>((bar.Left() + bar.Width()) / 15) - 4;
+    const int gy = wy + static_cast<int>((bar.Top() + bar.Height()) / 15) - 4;
+    ASSERT_EQ(display.Xdotool({"mousemove", std::to_string(gx), std::to_string(gy)}), 0);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    ASSERT_EQ(display.Xdotool({"mousedown", "1"}), 0);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    for (int step = 1; step <= 4; ++step) {
+        ASSERT_EQ(display.Xdotool({"mousemove", std::to_string(gx + 30 * step), std::to_string(gy + 20 * step)}), 0);
+        for (int i = 0; i < 5; ++i) host.Step(20);
+    }
+    ASSERT_EQ(display.Xdotool({"mouseup", "1"}), 0);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    EXPECT_NEAR(show.Width(), before + 120 * 15, 2 * 15);
+    EXPECT_NEAR(show.Height(), beforeHeight + 80 * 15, 2 * 15);
+    whole("after the grip's drag");
     show.SetWindowState(Form::Maximized);
     for (int i = 0; i < 20; ++i) host.Step(20);
     EXPECT_EQ(show.Width(), 1024 * 15.0);
