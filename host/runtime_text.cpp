@@ -126,7 +126,7 @@ void Runtime::EditTextBox(TextBox& box, const std::function<bool()>& edit) {
         if (before.size() == after.size()) {
             for (int k = first + 1; k < static_cast<int>(after.size()); ++k) {
                 size_t i = static_cast<size_t>(k);
-                if (after[i] >= editEnd && after[i] - delta == before[i] && after[i] - delta >= selEnd) {
+                if (after[i] >= editEnd && after[i] - delta == before[i] && after[i] - delta > selEnd) {
                     last = k - 1;
                     break;
                 }
