@@ -270,8 +270,9 @@ private:
     bool InputAllowed(const Surface& s) const;
     void ShowSurfaceTree(Surface& s);
     void MarkDirty(const Surface& owner, const Rect& local);
-    void CollectFocusable(Surface& s, std::vector<Target>& out) const;
-    std::vector<Target> TabOrder(Surface& form) const;
+    // What takes the focus, in tab order; with a label given, that label holds its place in it.
+    void CollectFocusable(Surface& s, std::vector<Target>& out, const Element* label = nullptr) const;
+    std::vector<Target> TabOrder(Surface& form, const Element* label = nullptr) const;
     void ForgetSurface(Surface& s);
     // Anchoring (host/anchoring.cpp): places the anchored children of a container whose size
     // changed, and forgets the distances of a child that something else moved.

@@ -8,6 +8,7 @@
 #include <cctype>
 
 #include "core/convert.h"
+#include "core/text.h"
 #include "host/runtime_internal.h"
 
 namespace stolvane {
@@ -283,13 +284,45 @@ bool Runtime::AccessKey(char c) {
         if (found || !s.GetControl() || !ShownWithContainers(s) || !InputAllowed(s)) return;
         if (s.GetControl()->AccessKeys().find(up) != std::string::npos) found = &s;
     });
-    if (!found) return false;
-    Guard([&] { found->GetControl()->OnAccessKeyPress(static_cast<int16_t>(static_cast<unsigned char>(c))); });
+    if (found) {
+        Guard([&] { found->GetControl()->OnAccessKeyPress(static_cast<int16_t>(static_cast<unsigned char>(c))); });
+        return true;
+    }
+    // A label marking the letter hands the focus to what follows it in tab order.
+    Label* label = nullptr;
+    ForEachSurface(*form, [&](Surface& s) {
+        // Labels on a form, or showing a control's caption where the control takes no focus
+        // (a label control); a button's or a tick's own caption is theirs to answer.
+        if (label || !ShownWithContainers(s) || !InputAllowed(s)) return;
+        for (const Surface* p = &s; p && !p->IsForm(); p = p->Container())
+            if (p->TabStop() || !p->Enabled()) return;
+        for (auto& e : s.Elements()) {
+            auto* l = dynamic_cast<Label*>(e.get());
+            if (l && l->Visible() && l->Enabled() && AccessKeysOf(l->Caption()).find(up) != std::string::npos) {
+                label = l;
+                return;
+            }
+        }
+    });
+    if (!label) return false;
+    std::vector<Target> order = TabOrder(*form, label);
+    auto at = std::find_if(order.begin(), order.end(), [&](const Target& t) { return t.element == label; });
+    if (at == order.end() || order.size() < 2) return true;
+    const size_t i = static_cast<size_t>(at - order.begin());
+    const Target to = order[(i + 1) % order.size()];
+    Guard([&] {
+        if (to.element) FocusTextBox(static_cast<TextBox&>(*to.element));
+        else SetFocus(*to.surface);
+    });
     return true;
 }
 
-void Runtime::CollectFocusable(Surface& s, std::vector<Target>& out) const {
+void Runtime::CollectFocusable(Surface& s, std::vector<Target>& out, const Element* label) const {
     for (auto& e : s.Elements()) {
+        if (label && e.get() == label) {
+            out.push_back({&s, e.get()});
+            continue;
+        }
         if (auto* box = dynamic_cast<TextBox*>(e.get())) {
             if (box->Visible() && box->Enabled() && box->TabStop()) out.push_back({&s, box});
             continue;
@@ -299,19 +332,23 @@ void Runtime::CollectFocusable(Surface& s, std::vector<Target>& out) const {
         Surface& cs = ce->GetSurface();
         if (!cs.Visible() || !cs.Enabled()) continue;
         if (cs.TabStop()) out.push_back({&cs, nullptr});
-        CollectFocusable(cs, out);
+        CollectFocusable(cs, out, label);
     }
 }
 
-std::vector<Target> Runtime::TabOrder(Surface& form) const {
+std::vector<Target> Runtime::TabOrder(Surface& form, const Element* label) const {
     std::vector<Target> order;
-    CollectFocusable(form, order);
-    // Controls by their TabIndex; a text box keeps its place after the control before it.
+    CollectFocusable(form, order, label);
+    // Controls by their TabIndex; a text box keeps its place after the control before it. A
+    // label takes the place of the control showing it (a label control), else the same as a
+    // text box.
     std::vector<std::pair<int, Target>> keyed;
     int last = -1;
     for (const Target& t : order) {
         if (!t.element) last = t.surface->TabIndex();
-        keyed.push_back({last, t});
+        int key = last;
+        if (t.element && t.element == label && !t.surface->IsForm()) key = t.surface->TabIndex();
+        keyed.push_back({key, t});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].second;

@@ -304,6 +304,35 @@ TEST_F(AppForms, TabPassesPanelsAndAltLetterTogglesACheckBox) {
     EXPECT_EQ(Events(lines, "ValueChange").size(), 1u);
 }
 
+// A label's access key focuses what follows the label in tab order: a label placed on the form
+// keeps its place among the controls, a label control its own TabIndex; a label with no control
+// after it hands the focus round to the first.
+TEST_F(AppForms, ALabelsAccessKeyFocusesTheNextControlInTabOrder) {
+    auto lines = Run(
+        R"({"cmd":"place","class":"TolvaneButton","name":"first","left":300,"top":300,"width":1200,"height":450}
+{"cmd":"place","class":"label","name":"lblName","left":300,"top":900,"width":1200,"height":300}
+{"cmd":"set","target":"lblName","property":"Caption","value":"&Name"}
+{"cmd":"place","class":"TolvaneButton","name":"second","left":300,"top":1500,"width":1200,"height":450}
+{"cmd":"place","class":"TolvaneLabel","name":"lblGo","left":3000,"top":300,"width":1200,"height":300}
+{"cmd":"set","target":"lblGo","property":"Caption","value":"&Go"}
+{"cmd":"place","class":"TolvaneButton","name":"third","left":3000,"top":900,"width":1200,"height":450}
+{"cmd":"place","class":"label","name":"lblEnd","left":3000,"top":1500,"width":1200,"height":300}
+{"cmd":"set","target":"lblEnd","property":"Caption","value":"&End"}
+{"cmd":"show"}
+{"cmd":"accesskey","char":"n"}
+{"cmd":"accesskey","char":"G"}
+{"cmd":"accesskey","char":"E"}
+{"cmd":"key","key":"N","shift":4}
+{"cmd":"accesskey","char":"Q"}
+)");
+    std::vector<std::string> focus;
+    for (auto& l : lines) {
+        EXPECT_FALSE(l.contains("error")) << l.dump();
+        if (l.contains("focus")) focus.push_back(l["focus"]);
+    }
+    EXPECT_EQ(focus, (std::vector<std::string>{"first", "second", "third", "first", "second"}));
+}
+
 TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
     auto lines = Run(R"({"cmd":"showform","name":"frmAbout"}
 {"cmd":"key","key":"Escape"}
