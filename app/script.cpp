@@ -118,6 +118,8 @@ Json ArgsJson(EventArgs& args) {
                 using T = std::remove_pointer_t<decltype(p)>;
                 if (!p)
                     a[n] = nullptr;
+                else if constexpr (std::is_same_v<T, Boolean>)
+                    a[n] = Json(static_cast<bool>(*p));
                 else if constexpr (std::is_same_v<T, int16_t>)
                     a[n] = boolean ? Json(*p != 0) : Json(*p);
                 else if constexpr (std::is_same_v<T, float>)

@@ -150,7 +150,7 @@ Font MergeFont(const Font& base, const InJson& v) {
 
 Value ScriptDriver::ToValue(const InJson& v, PropType type, const std::function<Value()>& current) {
     switch (type) {
-        case PropType::Boolean: return Value{static_cast<int64_t>(JsonBoolean(v) ? True : False)};
+        case PropType::Boolean: return Value{int64_t{ToBoolean(JsonBoolean(v)).Raw()}};
         case PropType::Colour: return Value{static_cast<int64_t>(JsonColour(v))};
         case PropType::Int16:
         case PropType::Int32:
@@ -283,7 +283,7 @@ void ScriptDriver::SetElementMember(Element& e, const std::string& name, const I
 // what it names of the current font.
 Value ScriptDriver::MemberValue(const MemberInfo& m, const InJson& v, const std::function<Value()>& current) {
     switch (m.type) {
-        case MemberType::Boolean: return Value{static_cast<int64_t>(JsonBoolean(v) ? True : False)};
+        case MemberType::Boolean: return Value{int64_t{ToBoolean(JsonBoolean(v)).Raw()}};
         case MemberType::Int16: return Value{static_cast<int64_t>(ToInt16(JsonNumber(v)))};
         case MemberType::Int32: return Value{static_cast<int64_t>(ToInt32(JsonNumber(v)))};
         case MemberType::Colour: return Value{static_cast<int64_t>(JsonColour(v))};

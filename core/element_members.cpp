@@ -19,8 +19,8 @@ ElementMember Boolean(std::string name, bool (E::*get)() const, void (E::*set)(b
     ElementMember m;
     m.name = std::move(name);
     m.type = MemberType::Boolean;
-    m.defaultValue = Value{int64_t{def ? True : False}};
-    m.get = [get](const Element& e) { return Value{int64_t{(static_cast<const E&>(e).*get)() ? True : False}}; };
+    m.defaultValue = Value{int64_t{ToBoolean(def).Raw()}};
+    m.get = [get](const Element& e) { return Value{int64_t{ToBoolean((static_cast<const E&>(e).*get)()).Raw()}}; };
     m.set = [set](Element& e, const Value& v) { (static_cast<E&>(e).*set)(AsInteger(v) != 0); };
     return m;
 }

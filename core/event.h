@@ -13,6 +13,8 @@
 #include <variant>
 #include <vector>
 
+#include <stolvane/core/types.h>
+
 namespace stolvane {
 
 // What a drag-and-drop brings: the dropped files (paths) and any dropped text.
@@ -31,7 +33,7 @@ constexpr int32_t None = NoEffect;
 
 struct EventArg {
     const char* name;
-    std::variant<int16_t*, int32_t*, float*, std::string*, DragData*> ref;
+    std::variant<int16_t*, int32_t*, float*, std::string*, DragData*, Boolean*> ref;
 };
 using EventArgs = std::vector<EventArg>;
 
@@ -108,7 +110,8 @@ struct EventInfo {
 
 template <class T>
 constexpr const char* EventArgTypeName() {
-    if constexpr (std::is_same_v<T, int16_t>) return "Integer";
+    if constexpr (std::is_same_v<T, Boolean>) return "Boolean";
+    else if constexpr (std::is_same_v<T, int16_t>) return "Integer";
     else if constexpr (std::is_same_v<T, int32_t>) return "Long";
     else if constexpr (std::is_same_v<T, float>) return "Single";
     else if constexpr (std::is_same_v<T, std::string>) return "String";

@@ -45,6 +45,7 @@ struct PropertyDefault {
     PropertyDefault(const char* text) : PropertyDefault(Value{std::string(text)}) {}
     template <class T, std::enable_if_t<std::is_integral_v<T>, int> = 0>
     PropertyDefault(T v) : PropertyDefault(Value{static_cast<int64_t>(v)}) {}
+    PropertyDefault(Boolean b) : PropertyDefault(Value{static_cast<int64_t>(b.Raw())}) {}
 };
 
 // A fixed store default.
@@ -129,6 +130,8 @@ Value FieldValue(const F& v) {
         return Value{v};
     else if constexpr (std::is_floating_point_v<F>)
         return Value{static_cast<double>(v)};
+    else if constexpr (std::is_same_v<F, Boolean>)
+        return Value{static_cast<int64_t>(v.Raw())};
     else
         return Value{static_cast<int64_t>(v)};
 }
@@ -141,6 +144,7 @@ F FieldFrom(const Value& v, PropType type) {
     else if constexpr (std::is_same_v<F, FontRef>) return AsFont(c);
     else if constexpr (std::is_same_v<F, PictureRef>) return AsPicture(c);
     else if constexpr (std::is_floating_point_v<F>) return static_cast<F>(AsNumber(c));
+    else if constexpr (std::is_same_v<F, Boolean>) return Boolean::FromRaw(AsInteger(c));
     else return static_cast<F>(AsInteger(c));
 }
 
@@ -154,7 +158,7 @@ F Normalised(F v, PropType type) {
         if (!v) throw Errors::ObjectRequired();
         return v;
     } else if constexpr (std::is_integral_v<F>) {
-        return type == PropType::Boolean ? static_cast<F>(v != 0 ? BooleanTrue : BooleanFalse) : v;
+        return type == PropType::Boolean ? static_cast<F>(ToBoolean(v != 0).Raw()) : v;
     } else {
         return v;
     }

@@ -48,7 +48,7 @@ SurfaceMember Place(std::string name, MemberType type, double (Surface::*get)() 
                   fileOrder, true, Value{0.0});
 }
 
-Value Bool(bool b) { return Value{int64_t{b ? True : False}}; }
+Value Bool(bool b) { return Value{int64_t{ToBoolean(b).Raw()}}; }
 Value Int(int64_t i) { return Value{i}; }
 
 std::vector<SurfaceMember> Build() {

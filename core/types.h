@@ -5,23 +5,71 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 namespace stolvane {
 
-// Classic 16-bit Boolean: True is all bits set, any non-zero value reads back as True.
+// Classic 16-bit Boolean: True is all bits set (-1), False is 0. It reads as a bool, so
+// `if (b)`, `!b`, `bool x = b` and `b == true` mean what a C++ reader expects; it is made from a
+// bool only. Integers are refused both ways (`b == -1`, `int x = b`, `Boolean b = 5` do not
+// compile): the -1 would silently compare unequal to true. Where the classic number is wanted
+// (form files, scripts, property tables, dumps) Raw() gives -1 or 0 and FromRaw reads any
+// non-zero number as True.
 // X11's Xlib.h defines True, False and None as macros; these headers use names it leaves alone
 // (BooleanTrue, BooleanFalse, MouseButton::NoButton ...), and offer the classic names as well
 // wherever those macros are not defined when the header is read.
-using Boolean = int16_t;
-constexpr Boolean BooleanTrue = -1;
-constexpr Boolean BooleanFalse = 0;
+class Boolean {
+public:
+    constexpr Boolean() noexcept = default;
+    constexpr Boolean(bool b) noexcept : m_raw(b ? -1 : 0) {}
+    // Anything else that would reach the bool (a number, an enumerator, a pointer) is refused;
+    // use FromRaw for a number.
+    template <class T, std::enable_if_t<(std::is_scalar_v<T> && !std::is_same_v<T, bool>), int> = 0>
+    Boolean(T) = delete;
+
+    // The classic number: -1 for True, 0 for False.
+    constexpr int16_t Raw() const noexcept { return m_raw; }
+    // A classic number as a Boolean: any non-zero value is True.
+    template <class I, std::enable_if_t<std::is_integral_v<I>, int> = 0>
+    static constexpr Boolean FromRaw(I raw) noexcept {
+        return Boolean(raw != 0);
+    }
+
+    constexpr operator bool() const noexcept { return m_raw != 0; }
+    // No conversion to a number: `int x = b` would otherwise give 1 for True through the bool.
+    template <class T, std::enable_if_t<(std::is_arithmetic_v<T> && !std::is_same_v<T, bool>), int> = 0>
+    operator T() const = delete;
+
+    friend constexpr bool operator==(Boolean a, Boolean b) noexcept { return a.m_raw == b.m_raw; }
+    friend constexpr bool operator!=(Boolean a, Boolean b) noexcept { return a.m_raw != b.m_raw; }
+    friend constexpr bool operator==(Boolean a, bool b) noexcept { return bool(a) == b; }
+    friend constexpr bool operator!=(Boolean a, bool b) noexcept { return bool(a) != b; }
+    friend constexpr bool operator==(bool a, Boolean b) noexcept { return a == bool(b); }
+    friend constexpr bool operator!=(bool a, Boolean b) noexcept { return a != bool(b); }
+
+private:
+    int16_t m_raw = 0;
+};
+// Comparing with a number does not compile: compare with true or false, or write b.Raw() == -1.
+template <class T, std::enable_if_t<std::is_arithmetic_v<T> && !std::is_same_v<T, bool>, int> = 0>
+bool operator==(Boolean, T) = delete;
+template <class T, std::enable_if_t<std::is_arithmetic_v<T> && !std::is_same_v<T, bool>, int> = 0>
+bool operator!=(Boolean, T) = delete;
+template <class T, std::enable_if_t<std::is_arithmetic_v<T> && !std::is_same_v<T, bool>, int> = 0>
+bool operator==(T, Boolean) = delete;
+template <class T, std::enable_if_t<std::is_arithmetic_v<T> && !std::is_same_v<T, bool>, int> = 0>
+bool operator!=(T, Boolean) = delete;
+static_assert(sizeof(Boolean) == 2 && std::is_trivially_copyable_v<Boolean>, "Boolean stays a 16-bit value");
+
+constexpr Boolean BooleanTrue{true};
+constexpr Boolean BooleanFalse{false};
 #ifndef True
 constexpr Boolean True = BooleanTrue;
 #endif
 #ifndef False
 constexpr Boolean False = BooleanFalse;
 #endif
-inline Boolean ToBoolean(bool b) { return b ? BooleanTrue : BooleanFalse; }
+constexpr Boolean ToBoolean(bool b) { return Boolean(b); }
 
 // 0x00BBGGRR for a direct colour; 0x80000000 + n names system colour n.
 using OleColour = uint32_t;

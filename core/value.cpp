@@ -33,7 +33,7 @@ double Number(const Value& v) {
 
 Value Coerce(const Value& v, PropType t) {
     switch (t) {
-        case PropType::Boolean: return Value{static_cast<int64_t>(Number(v) != 0 ? True : False)};
+        case PropType::Boolean: return Value{int64_t{ToBoolean(Number(v) != 0).Raw()}};
         case PropType::Int16: return Value{static_cast<int64_t>(ToInt16(Number(v)))};
         case PropType::Int32: return Value{static_cast<int64_t>(ToInt32(Number(v)))};
         case PropType::Colour: {

@@ -235,7 +235,7 @@ PictureRef Reader::PictureValue(const Json& v, const std::string& where) {
 
 Value Reader::Property(const Json& v, PropType type, const std::string& where) {
     switch (type) {
-        case PropType::Boolean: return Value{static_cast<int64_t>(Boolean(v, where) ? True : False)};
+        case PropType::Boolean: return Value{int64_t{ToBoolean(Boolean(v, where)).Raw()}};
         case PropType::Int16:
             if (!v.is_number()) Fail(where, "expected an integer, found " + Describe(v));
             return Value{Integer(v, where, -32768, 32767, "a 16-bit integer")};
@@ -260,7 +260,7 @@ Value Reader::Property(const Json& v, PropType type, const std::string& where) {
 
 Value Reader::Member(const Json& v, const ElementMember& m, const std::string& where) {
     switch (m.type) {
-        case MemberType::Boolean: return Value{static_cast<int64_t>(Boolean(v, where) ? True : False)};
+        case MemberType::Boolean: return Value{int64_t{ToBoolean(Boolean(v, where)).Raw()}};
         case MemberType::Int16:
         case MemberType::Int32:
             if (!v.is_number()) Fail(where, "expected an integer, found " + Describe(v));

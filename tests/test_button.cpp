@@ -394,9 +394,9 @@ TEST_F(ButtonTest, PropertiesRoundTripThroughTheStore) {
     EXPECT_EQ(fresh.Entries()[0].first, "Caption");
     EXPECT_EQ(b.Caption(), "TolvaneButton1");
     for (auto& [name, v] : std::vector<std::pair<std::string, Value>>{
-             {"AlignImage", int64_t{2}}, {"ButtonStyle", int64_t{3}}, {"Catch", int64_t{True}},
+             {"AlignImage", int64_t{2}}, {"ButtonStyle", int64_t{3}}, {"Catch", int64_t{True.Raw()}},
              {"Caption", std::string("&Stored")}, {"Colour", int64_t{RGB(1, 2, 3)}}, {"ColourUp", int64_t{H}},
-             {"IsDown", int64_t{True}}, {"Enabled", int64_t{False}}, {"Font", MakeFont("Tahoma", 10, true)},
+             {"IsDown", int64_t{True.Raw()}}, {"Enabled", int64_t{False.Raw()}}, {"Font", MakeFont("Tahoma", 10, true)},
              {"Hyperlink", std::string("https://example.org/")}, {"Picture", Disc()}, {"PictureDisabled", Disc(true)}})
         b.SetProperty(name, v);
     PropertyMap bag, again;

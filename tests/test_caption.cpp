@@ -96,7 +96,7 @@ TEST_F(CaptionTest, StoreHoldsOnlyWhatDiffersInItsOrderAndReadsItBack) {
     EXPECT_EQ(fresh.Entries()[0].first, "Caption");
 
     const std::vector<std::pair<std::string, Value>> set = {
-        {"AlignH", int64_t{2}}, {"Caption", std::string("Stored")}, {"Halt", int64_t{1}}, {"Enabled", int64_t{False}},
+        {"AlignH", int64_t{2}}, {"Caption", std::string("Stored")}, {"Halt", int64_t{1}}, {"Enabled", int64_t{False.Raw()}},
         {"Font", MakeFont("Tahoma", 10, true)}, {"Font_Colour", int64_t{RGB(1, 2, 3)}},
         {"Grad_Rig", int64_t{RGB(4, 5, 6)}}, {"Grad_Lef", int64_t{RGB(7, 8, 9)}},
         {"Icon", TolvaneCaption::Glyph(0, false)}, {"Help", int64_t{0}}, {"Maximize", int64_t{7}},

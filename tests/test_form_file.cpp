@@ -28,7 +28,7 @@ public:
     const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static const std::vector<PropertyInfo>& PropertyTable() {
         static const std::vector<PropertyInfo> table = {
-            FieldProperty("Flag", PropType::Boolean, &TestWidget::m_Flag, Default(int64_t{True}), nullptr),
+            FieldProperty("Flag", PropType::Boolean, &TestWidget::m_Flag, Default(int64_t{True.Raw()}), nullptr),
             FieldProperty("Style", PropType::Int16, &TestWidget::m_Style, Default(int64_t{0}), nullptr),
             FieldProperty("Count", PropType::Int32, &TestWidget::m_Count, Default(int64_t{0}), nullptr),
             FieldProperty("BackColour", PropType::Colour, &TestWidget::m_BackColour,

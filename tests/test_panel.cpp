@@ -283,7 +283,7 @@ TEST_F(PanelTest, FailuresAreReportedOnceEachAndTheRestStillRuns) {
 
 TEST_F(PanelTest, MouseReactionsWithTheCaptureAndTheEvents) {
     // Reaction, Enabled, bevels; what a move inside shows: any bevel, the shadow, the capture.
-    struct Row { int16_t reaction, enabled, outer, inner; bool bevel, shadow, captured; };
+    struct Row { int16_t reaction; Boolean enabled; int16_t outer, inner; bool bevel, shadow, captured; };
     const Row rows[] = {
         {MouseReaction::Disappear, True, PanelStyle::Sunken, PanelStyle::Sunken, false, false, true},
         {MouseReaction::Shadow, True, PanelStyle::Sunken, PanelStyle::None, true, true, true},
@@ -297,7 +297,7 @@ TEST_F(PanelTest, MouseReactionsWithTheCaptureAndTheEvents) {
         p.SetMouseReaction(w.reaction), p.SetEnabled(w.enabled), p.SetBevelOuter(w.outer), p.SetBevelInner(w.inner);
         At(MouseAction::Move, 1500, 750);
         EXPECT_EQ((std::vector<bool>{BevelsShown() || El("inTop").Visible(), El("slinLef").Visible(), !!rt.Captured()}),
-                  (std::vector<bool>{w.bevel, w.shadow, w.captured})) << w.reaction << w.enabled << w.outer << w.inner;
+                  (std::vector<bool>{w.bevel, w.shadow, w.captured})) << w.reaction << bool(w.enabled) << w.outer << w.inner;
         At(MouseAction::Move, kW + 15, 750);
         EXPECT_TRUE(BevelsShown() && El("inTop").Visible() == (w.inner != 0) && !El("slinTop").Visible());
         EXPECT_EQ(rt.Captured(), nullptr);
@@ -408,7 +408,7 @@ TEST(PanelLooks, BevelsBackgroundsCaptionsAndStatusBars) {
                     {"Background", logo}, {"Tile", tile}};
     };
     CheckLooks("panel_backgrounds", 2,
-               {gradient(0, "Horizontal"), gradient(1, "Vertical"), picture(True), picture(False)});
+               {gradient(0, "Horizontal"), gradient(1, "Vertical"), picture(True.Raw()), picture(False.Raw())});
     auto align = [](int64_t h, int64_t v, std::string c) { return Tile{{"AlignH", h}, {"AlignV", v}, {"Caption", c}}; };
     CheckLooks("panel_captions", 3, {align(0, 0, "Top left"), align(2, 2, "Middle, centred"),
                                      align(1, 1, "A longer caption that wraps, right at the bottom")});
@@ -416,7 +416,7 @@ TEST(PanelLooks, BevelsBackgroundsCaptionsAndStatusBars) {
                {{{"Grad_Top", int64_t{RGB(255, 255, 255)}}, {"Grad_Bot", int64_t{RGB(0, 64, 160)}},
                  {"Gradient", int64_t{1}}, {"Caption", std::string("Copying files... 50 %")},
                  {"Percentage", int64_t{50}}},
-                {{"AlignH", int64_t{Alignment::Left}}, {"Caption", std::string("Ready")}, {"Grip", int64_t{True}}}},
+                {{"AlignH", int64_t{Alignment::Left}}, {"Caption", std::string("Ready")}, {"Grip", int64_t{True.Raw()}}}},
                6000, 345);
 }
 

@@ -183,12 +183,12 @@ TEST_F(PropertyTables, TypedSettersNotifyByTheDeclaredKeyAndTheStoreKeepsItsOrde
                                                  .GetControl());
     log.lines.clear();
     panel.SetGrad_Bot(RGB(1, 2, 3));
-    panel.SetTile(5);
+    panel.SetTileRaw(5);
     panel.SetBorder(900);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"changed pnl Grad_Bot", "changed pnl Tile", "changed pnl Border"}));
     EXPECT_EQ(panel.Border(), 360) << "the declared refresh clamps";
     EXPECT_EQ(panel.Tile(), True) << "stored as given, read back as a Boolean";
-    EXPECT_EQ(AsInteger(panel.GetProperty("Tile")), True);
+    EXPECT_EQ(AsInteger(panel.GetProperty("Tile")), True.Raw());
     EXPECT_THROW(panel.SetFont(nullptr), HostError) << "a missing font is refused before anything is stored";
     EXPECT_TRUE(panel.Font());
 

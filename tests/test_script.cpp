@@ -60,7 +60,7 @@ public:
     void OnDblClick() override { GetSurface().PopupMenu(*menu, menu->Items().back()); }
     void OnKeyPress(int16_t& k) override {
         if (k != 32) return;
-        m_Value = m_Value ? False : True;
+        m_Value = !m_Value;
         PropertyChanged("Value");
         Raise(ValueChange, m_Value);
     }
@@ -83,7 +83,7 @@ public:
     Event<> ClickEvent{"Click"};
     Event<DragData, int32_t> OLEDragDrop{"OLEDragDrop", {"Data", "Effect"}};
     Event<> HotClick{"HotClick"};
-    Event<int16_t> ValueChange{"ValueChange", {"bValue"}};
+    Event<Boolean> ValueChange{"ValueChange", {"bValue"}};
     Event<std::string> Picked{"Picked", {"Caption"}};
     MouseEvent MouseDownEvent{"MouseDown", kMouseArgNames};
     MouseEvent MouseMoveEvent{"MouseMove", kMouseArgNames};

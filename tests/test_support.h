@@ -3,11 +3,17 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "core/control.h"
 #include "host/runtime.h"
+
+namespace stolvane {
+// GoogleTest shows a Boolean as True or False.
+inline void PrintTo(Boolean b, std::ostream* os) { *os << (b ? "True" : "False"); }
+}  // namespace stolvane
 
 namespace stolvane::test {
 

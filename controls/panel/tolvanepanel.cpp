@@ -207,8 +207,8 @@ std::vector<PropertyInfo> TolvanePanel::Declarations() {
                         .Help("Determines whether to tile the background image or centre and stretch it whilst "
                               "maintaining the original X / Y ratios.")
                         .Note("Only True (-1) tiles; any other value stretches and centres the picture.");
-    tile.get = [](Control& c) -> Value { return Value{int64_t{static_cast<Self&>(c).Tile()}}; };
-    tile.set = [](Control& c, const Value& v) { static_cast<Self&>(c).SetTile(FieldFrom<int16_t>(v, Int16)); };
+    tile.get = [](Control& c) -> Value { return Value{int64_t{static_cast<Self&>(c).Tile().Raw()}}; };
+    tile.set = [](Control& c, const Value& v) { static_cast<Self&>(c).SetTileRaw(FieldFrom<int16_t>(v, Int16)); };
     return {
         Refreshing("AlignH", Int16, &Self::m_AlignH, Alignment::Centre).Enumerated(AlignmentEnum())
             .Help("Horizontal alignment of the caption."),
@@ -463,7 +463,7 @@ void TolvanePanel::DrawBackground() {
     if (m_PictureLaidOut) return;
     Guarded([&] { imgBackground->Cls(); });
     m_CanvasChanged = true;
-    if (m_Tile != True) {
+    if (m_Tile != True.Raw()) {
         // Scaled with its ratio kept to the inner box, centred on the whole control.
         Guarded([&] {
             int16_t w = ToInt16(W), h = ToInt16(H);
@@ -477,7 +477,7 @@ void TolvanePanel::DrawBackground() {
         Guarded([&] { imgGrab->SetStretch(true); });
         Guarded([&] { imgGrab->SetVisible(true); });
     }
-    if (m_Tile == True) {
+    if (m_Tile == True.Raw()) {
         Guarded([&] { imgGrab->SetVisible(false); });
         Guarded([&] { imgGrab->SetStretch(false); });
         Guarded([&] {

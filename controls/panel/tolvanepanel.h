@@ -58,7 +58,9 @@ class TolvanePanel : public DeclaredControl {
     STOLVANE_PROPERTY(int16_t, MouseReaction)
     STOLVANE_PROPERTY(int16_t, Percentage)  // the bar clamps it to 0..100
     Boolean Tile() const { return ToBoolean(m_Tile != 0); }
-    void SetTile(int16_t tile) { AssignAsGiven(m_Tile, tile); }  // stored as given: only True (-1) tiles
+    void SetTile(Boolean tile) { SetTileRaw(tile.Raw()); }
+    // The classic number, stored as given (scripts and form files reach this): only -1 tiles.
+    void SetTileRaw(int16_t tile) { AssignAsGiven(m_Tile, tile); }
 
     // ---- Events
     Event<> Click{"Click"};

@@ -110,7 +110,6 @@ ClassInfo TolvaneTick::Class() {
         "A check box: a box that shows a tick or a cross, and a caption that lights up under the mouse.",
         &Self::Click, &Self::ValueChange, &Self::MouseMove);
     EditEvents(c, [](auto& list) {
-        list[1].args[0].type = "Boolean";  // bValue refers to the stored value
         list[2].note = "declared for the interface; the check box never raises it";
     });
     return c;
@@ -150,8 +149,7 @@ void TolvaneTick::RefreshTick() {
     if (lblCaption->Colour() != m_Colour) lblCaption->SetColour(m_Colour);
     if (lblCaption->ColourUp() != m_ColourUp) lblCaption->SetColourUp(m_ColourUp);
     // A disabled check box shows its caption greyed.
-    const Boolean enabled = m_Enabled ? True : False;
-    if (lblCaption->Enabled() != enabled) lblCaption->SetEnabled(enabled);
+    if (lblCaption->Enabled() != m_Enabled) lblCaption->SetEnabled(m_Enabled);
 
     const bool changed = imgCheck->BackColour() != m_BackColour;
     imgCheck->SetBackColour(m_BackColour);
@@ -162,7 +160,7 @@ void TolvaneTick::RefreshTick() {
 // Draws the box for the current value: the glyph of the current style, or none.
 void TolvaneTick::ShowValue() {
     if (m_Value) imgCheck->SetPicture(m_CheckStyle ? imgCross->GetPicture() : imgTick->GetPicture());
-    DrawBox(m_Value != False, m_BackColour);
+    DrawBox(m_Value, m_BackColour);
 }
 
 // The box is drawn as a classic sunken check box: a two-pixel frame (shadow and dark shadow
@@ -202,11 +200,9 @@ void TolvaneTick::DrawBox(bool ticked, OleColour back) {
 void TolvaneTick::ToggleValue() {
     if (!m_Enabled) return;
     GetSurface().SetFocus();
-    m_Value = m_Value ? False : True;
+    m_Value = !m_Value;
     ShowValue();
     Raise(ValueChange, m_Value);
-    // A handler may have stored any number; it still reads as one of the two states.
-    m_Value = m_Value ? True : False;
     Raise(Click);
 }
 

@@ -55,11 +55,23 @@ if(WAY STREQUAL "headers")
        "int main() { return stolvane::Form::NoBorder + stolvane::MouseButton::NoButton; }\n")
   # Without Xlib.h the classic names stay.
   file(WRITE ${WORK}/classic.cpp "#include <stolvane/stolvane.h>\n"
-       "static_assert(stolvane::True == -1 && stolvane::False == 0 && stolvane::Form::None == 0);\n"
+       "static_assert(stolvane::True.Raw() == -1 && stolvane::False.Raw() == 0 && stolvane::Form::None == 0);\n"
        "static_assert(stolvane::MouseButton::None == 0 && stolvane::DropEffect::None == 0);\n"
        "int main() { return 0; }\n")
   foreach(tu x11_first x11_last classic)
     run("compiling ${tu}" ${CXX} -std=c++20 ${strict} -c ${WORK}/${tu}.cpp ${flags} -o ${WORK}/${tu}.o)
+  endforeach()
+  # Boolean reads as a bool, keeps -1 as its number and refuses integers both ways, in C++17 too.
+  file(WRITE ${WORK}/boolean.cpp "#include <stolvane/core/types.h>\n#include <type_traits>\n"
+       "using stolvane::Boolean;\n"
+       "static_assert(sizeof(Boolean) == 2 && std::is_trivially_copyable<Boolean>::value, \"16 bits\");\n"
+       "static_assert(!std::is_convertible<int, Boolean>::value && !std::is_convertible<Boolean, int>::value, \"no int\");\n"
+       "static_assert(stolvane::BooleanTrue.Raw() == -1 && Boolean::FromRaw(-1) == true, \"-1\");\n"
+       "int main() { Boolean b = true; bool x = b; return b == true && true == b && x && !(b != true) ? 0 : 1; }\n")
+  foreach(standard 17 20)
+    run("compiling boolean.cpp as C++${standard}" ${CXX} -std=c++${standard} ${strict} ${WORK}/boolean.cpp ${flags}
+        -o ${WORK}/boolean${standard})
+    run("running boolean${standard}" ${WORK}/boolean${standard})
   endforeach()
   # An application's own core/types.h, first in the include path, is not taken for the library's.
   file(WRITE ${WORK}/own/core/types.h "#error \"the application's own core/types.h was taken for the library's\"\n")
