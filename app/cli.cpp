@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/cli.h"
 
 #include <glib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The `stolvane` command line: render a form file to PNG, run the scripted driver, render the
 // example forms (demo), print the version or the help. docs/command.md describes it.
 #pragma once

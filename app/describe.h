@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The class reference: what `stolvane describe` prints and docs/controls.md holds, made from
 // the class tables (properties with types, defaults, saved keys, enumerations and help texts;
 // events with their arguments).

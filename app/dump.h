@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // JSON pictures of what a form holds, for the scripted driver's answers: a control with its
 // geometry, every persisted property and its elements; an element with the state its kind
 // has; property values, fonts and pictures as scripts read and write them.

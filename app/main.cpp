@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The `stolvane` command: see app/cli.h and docs/command.md.
 #include <iostream>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scripted driver's loop: reading a command a line, carrying it out, printing everything the
 // runtime reports as it happens, and the nested loops of modal forms.
 #include "app/script.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless scripted driver: reads JSON Lines commands (place, show, mouse, key, advance,
 // set, get, dump, pixel ...), runs them against a headless runtime on a virtual clock, and
 // writes everything that happens as JSON Lines. docs/script.md describes the language.

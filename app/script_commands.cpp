@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scripted driver's commands: forms, input, geometry and the run's environment. Properties
 // and methods by name are in app/script_properties.cpp.
 #include <cctype>

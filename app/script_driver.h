@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Inside the scripted driver: the driver class, whose loop, output and modal handling live in
 // app/script.cpp, its commands in app/script_commands.cpp, and properties by name in
 // app/script_properties.cpp; and the value helpers they share.

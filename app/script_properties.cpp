@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Properties and methods by name for the scripted driver: a control's own property table first,
 // then what the extender or the form offers; an element's members from its kind's table. Also the
 // conversions of script values.

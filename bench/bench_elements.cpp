@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Costs of a form of many intrinsic elements: loading a form text of n `Label` elements, at
 // 500, 5 000 and 50 000. Each label placed used to look through every element placed before it
 // (50 000 took 54 s); the cost per label should stay the same as n grows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timing helpers for benchmarks that report ratios: both sides of a ratio are measured in the
 // same process, each as the minimum over repeated batches, so that load from other processes
 // (which only ever adds time) affects the figure as little as it can.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Costs of a progress bar: one step of a 640 x 48 status-bar panel's Percentage (with a
 // gradient background and a caption) repaints only the strip of the bar that changed, against
 // a full repaint of that panel.

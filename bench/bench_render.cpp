@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Costs of painting a form: a full repaint of a busy form against the incremental update after
 // one label changed colour, which repaints only that label's pixels.
 #include <benchmark/benchmark.h>

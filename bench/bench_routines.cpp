@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Costs of the shared drawing routines the panel and the caption bar run on every repaint.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runtime's costs at scale, each reported as a ratio measured in this same run (see
 // bench/README.md): a label's hover fade step against a raw cairo fill of the pixels it
 // repaints, an update and a mouse move on forms of 100, 1 000 and 10 000 controls against the

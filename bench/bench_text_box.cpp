@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Typing into a long multi-line text box: one character typed at the end of a 10 000-character
 // text repaints only the lines it changed, against a full repaint of the box.
 #include <benchmark/benchmark.h>

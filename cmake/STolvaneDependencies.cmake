@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The libraries STolvane links, found the same way when it is built and when an installed copy
 # is used (STolvaneConfig.cmake includes this file). The imported targets are global, so that
 # a project that adds this source tree with add_subdirectory can link through them.

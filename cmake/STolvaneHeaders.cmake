@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The public headers: what an application or a control of its own includes. Only these are
 # installed (under include/stolvane/) and mirrored into the build tree's include folder; the
 # others (form-file JSON, the renderer's and the runtime's insides, media, the library forms'

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Debian packages made with CPack (`cpack -G DEB` in a build folder; scripts/package makes them
 # from a build of its own and checks them with lintian):
 #   libstolvane1     the shared library (component Runtime)

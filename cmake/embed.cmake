@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Turns resource files into one C++ source: a table of (relative path, bytes).
 set(body "// Generated from the resource files; do not edit.\n#include <string_view>\n#include <utility>\n#include <vector>\nnamespace stolvane::resources {\nstd::vector<std::pair<std::string_view, std::string_view>> All() {\n  std::vector<std::pair<std::string_view, std::string_view>> r;\n")
 foreach(f ${FILES})

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/anchor.h"
 
 #include <algorithm>

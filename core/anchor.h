@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Anchors: the edges of its container a control or a box element keeps its distance to when
 // the container changes size. Left and top (the default) keep it where it is; right or bottom
 // make it follow that edge; both sides of an axis stretch it; neither keeps it centred.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bevels drawn from tables. A control keeps its bevel colours as a table (by style, state or
 // focus); one routine gives the lines their colours, so the table reads like the look it makes.
 #pragma once

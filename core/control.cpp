@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/control.h"
 
 #include <stdexcept>

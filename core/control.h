@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The base every library control derives from: the members every class shares (Version,
 // About), the lifecycle notifications the runtime delivers in order, and the property-changed
 // convention carried out from the class's property table (core/property.h), so that the typed

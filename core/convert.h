@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checked numeric conversions for stored values: every 16- and 32-bit conversion of a
 // floating-point value goes through here, rounding half to even and raising Overflow (6)
 // instead of wrapping.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The class description of a library control, from what the class declares: its name, design
 // size and property table (STOLVANE_CONTROL_CLASS), plus a summary and its events in dispatch
 // order. The reference lists the enumerations its properties use, in the order of first use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/element_grid.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A grid over the elements of a surface by their bounds, so that repainting an area or
 // hit-testing a point looks only at the elements near it, however many the surface holds.
 // Surfaces with many elements keep one (see Surface::Grid) and keep it up to date as elements

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/element_members.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The descriptor of each element kind, the way a control class has its class table: its members
 // (one row per member with its name, type, default, getter and setter), how an element of the
 // kind is placed, whether it takes the mouse, and its painter. Form files, dumps, the scripted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What paints the element kinds: the runtime's renderer implements one method per kind that
 // draws, and each kind's descriptor (core/element_members.h) calls its own, so painting an
 // element needs no test of its kind. Positions are the element's surface's origin in form twips.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/elements.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The child elements a control's design places on its surface (and that forms may hold):
 // plain retained state with validating setters. The runtime owns them, draws them and routes
 // input to them; a control only sets their state and listens to their notifications.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/errors.h"
 
 namespace stolvane::Errors {

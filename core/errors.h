@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The classic errors a failing operation raises, each number with its one text. HostError
 // itself (core/types.h) makes the first three; these make the rest, so that no text is typed
 // twice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Events a control raises. Each event has typed handlers for applications written in C++ and
 // is also reported to the runtime by name with its arguments, so scripts and tests can log it.
 // Arguments are references: a handler's change reaches the control that raised the event.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fonts are shared host objects: a control's Font property holds a reference, and several
 // holders (a control and the ambient font, say) may point at the same object.
 #pragma once

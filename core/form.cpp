@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/form.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A form: a top-level surface with a caption, a frame, a window state and a position on the
 // screen. Forms hold controls and intrinsic elements; library forms add handlers in code.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The service interface a control calls on its hosting runtime. The runtime in host/
 // implements it for windows, headless rendering and scripts; every control is written against
 // this interface only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's class table and its own forms. The entry points (register, unregister, get
 // class object, can-unload-now, load) only hand this table to the runtime, which does the work.
 #pragma once

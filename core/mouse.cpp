@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/mouse.h"
 
 #include "core/control.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The pointer's screen position in twips, the mouse capture a control takes while the pointer
 // is over it (so that it keeps receiving moves and notices when the pointer leaves) or while it
 // drags a grip or a title bar, and mouse coordinates carried from a child to its container.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/names.h"
 
 #include <algorithm>

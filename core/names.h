@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Suggestions for a misspelt name: the nearest of the valid names, and the list of them, for
 // messages that answer an unknown class, property, key or command member.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures are shared host objects. A picture is either a bitmap (pixels) or a drawing (the
 // persistent image of a picture box, kept as drawing operations so it stays sharp at any scale).
 // A picture whose handle is 0 is the empty picture: "no picture".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/property.h"
 
 #include "core/control.h"

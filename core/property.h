@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A control declares each property once, in its class's property table: name (also the saved
 // key), type, the m_ field that holds it, default, the refresh its setter runs, help text and
 // enumeration. The typed C++ setters, the first-time defaults, reading and writing the store (in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/resources.h"
 
 namespace stolvane::resources {

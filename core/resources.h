@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files compiled into the library: the library forms' designs and the controls' artwork,
 // addressed by their path in the source tree ("forms/frmAbout.json").
 #pragma once

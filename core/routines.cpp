@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/routines.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drawing routines the controls share: the two gradient fills, fitting, centring and tiling
 // a picture, and the small text and number conversions they need (colour channels as digits,
 // the desktop's title-bar gradient colour). They keep no state between calls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Guarded steps: "run this step; if a host operation fails, go on with the next". Handlers
 // that the classic controls ran guarded (the button's handlers, the panel's repaint, the title
 // bar's painter) are written as a sequence of such steps.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A control's own surface (and a form's client area): size and position within its container,
 // back colour, picture, pointer, a persistent drawing, and the child elements of the design.
 // The runtime creates surfaces; controls draw on them and set their elements' state.

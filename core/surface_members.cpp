@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/surface_members.h"
 
 #include <algorithm>

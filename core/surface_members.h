@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The members of surfaces, the way element kinds have theirs (core/element_members.h): a
 // control's place, size, visibility and tab order as its container sees them, and a form's
 // caption, frame, window state, font and pictures. Form files, dumps and the scripted driver

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small text helpers every layer shares: lower-casing for names compared without regard to
 // case, and the one reading of access-key markers in captions ("&Open" marks O, "&&" is a
 // literal ampersand).

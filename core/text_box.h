@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text box: an intrinsic element the user types into. Its editing model is a TextEdit
 // (core/text_edit.h); this element adds the members a form sets (font, colours, scroll bars,
 // alignment, appearance), the events it raises, and the view state the runtime keeps for it

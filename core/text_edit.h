@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editing model of a text box, apart from how it is drawn: UTF-8 text, a caret and a
 // selection counted in characters (code points), movement by grapheme cluster and by word,
 // deleting, the clipboard's side of cut/copy/paste, undo and redo, and the limits a text box

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Basic value types every control and the runtime share: the classic 16-bit Boolean, OLE colours
 // with their system-colour names, and the host error that failing operations throw.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Twips and pixels: the one conversion between the twips every surface and element keeps its
 // geometry in and the pixels the renderer, the windows, text measurement and pictures work in.
 // 15 twips make a pixel at scale 1; a scale (2 on HiDPI screens) divides that.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/value.h"
 
 #include <cmath>

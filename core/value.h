@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Property values as the runtime handles them generically (property bags, form files,
 // scripts): a number, a text, a font or a picture. Controls keep typed fields; these
 // helpers convert at the edge with the checked conversions.

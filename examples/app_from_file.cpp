@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An application around a form written by hand (app_from_file.json): the form is loaded from its
 // file, handlers are attached to what it holds by name, a timer advances a progress panel, the
 // form's keys give a shortcut, and anchors keep the layout whole as the window is resized.

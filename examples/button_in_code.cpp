@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A form built in C++ rather than loaded from a file: a TolvaneLabel that counts and a
 // TolvaneButton whose Click handler changes the label.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's entry points: they hand the class table and the library's own forms to the
 // runtime, which does the registering, creating and loading.
 #include "controls/about/tolvaneabout_1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "forms/library_forms.h"
 
 #include "core/resources.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Desktop settings on arbitrary text, read the way the title-bar gradient reads them: the value
 // of GradientActiveTitle either paints or fails with a host error.
 #include <cstddef>

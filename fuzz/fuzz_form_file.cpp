@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Form-file loading on arbitrary bytes: every input either loads a form or is refused with a
 // FormFileError; nothing else may escape, crash or hang.
 #include <cstddef>

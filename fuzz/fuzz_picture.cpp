@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Picture decoding on arbitrary bytes: a picture within the limits, or HostError 481.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scripted driver on arbitrary script text, in-process. Lines that could name a file are
 // dropped before the driver sees them (save, render, load, any "path", "form" or "files"
 // member, a string "value" that looks like a path), the run happens in a fresh temporary

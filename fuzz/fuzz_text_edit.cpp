@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Editing sequences on a text box: each input byte picks an action (typing bytes that may not
 // be UTF-8, keys with modifiers, selections, paste, undo, redo, composition, settings), run
 // through the runtime as the user's input is. After every action the model must hold: valid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuzz/random_input.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random input over a form holding every control class: mouse, keys, access keys, tab, timer
 // advances and property sets from a seeded sequence, checking after each step that no
 // exception escaped, that the capture is let go once the pointer has left every control, that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // stolvane_random_input [SEED [STEPS [FRAME_EVERY [SAVE_EVERY]]]]: the randomised input run
 // (fuzz/random_input.h) from the command line; exits 1 with the failure on standard error.
 #include <chrono>

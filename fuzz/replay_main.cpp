@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target over files and folders of inputs, for builds without libFuzzer: the test
 // suite replays every corpus this way, so an input that once crashed a target stays fixed.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's about page: the installed documentation's docs/about.html, found beside the
 // library wherever its installed tree lies, as a file: address; an application may name a page
 // of its own instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Anchoring: when a form's client area or a container control changes size, the controls and
 // box elements its author placed in it keep their distances to the edges they are anchored to
 // (core/anchor.h). A form also raises its Resize event for the application.

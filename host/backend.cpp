@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/backend.h"
 
 #include <spawn.h>

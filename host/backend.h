@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the runtime asks of the desktop it runs on: windows for modal forms, popup menus,
 // message boxes, the pointer, the clipboard and text input, opening links, processing pending
 // messages, and waking its loop from another thread. The script driver (app/script.cpp) and the

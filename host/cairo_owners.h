@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Owners of cairo's reference-counted objects, so that a context or a surface is released on
 // every path out of the code that made it, a throw included.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What painting asks of whoever hosts a form. A painter needs only system colours resolved to
 // RGB (a ColourSource); the form renderer also takes the areas that changed since its last
 // frame (a FrameSource). The runtime is both, so the renderer never needs the runtime itself.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/desktop.h"
 
 #include <fcntl.h>

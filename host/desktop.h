@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop settings file: an INI file like the classic desktop's, e.g.
 //   [Colors]
 //   GradientActiveTitle=16 132 208

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/file_read.h"
 
 #include <fcntl.h>

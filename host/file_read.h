@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a file the user names. It is opened without waiting (opening a FIFO nobody writes to
 // would wait for ever) and read only when it is a regular file, up to a limit in bytes.
 #pragma once

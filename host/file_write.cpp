@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/file_write.h"
 
 #include <dirent.h>

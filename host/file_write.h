@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing a file whole: the new text goes to a temporary file beside the target, is flushed to
 // disk and renamed over it, so that a reader sees the old file or the new one, never a mixture.
 #pragma once

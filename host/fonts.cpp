@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fonts through fontconfig, pango and FreeType: the classic families, text layouts and the
 // line metrics the classic desktop used.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fonts: the classic families mapped to the faces that draw them, pango layouts of text, and the
 // line metrics the classic desktop used. The runtime's use of fontconfig, pango and FreeType
 // outside of painting a frame.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Form files: JSON documents holding a form's settings and its controls, each control's
 // properties being exactly its property bag. Reading validates the whole file before anything
 // is created, so a bad file loads nothing; saving writes a temporary file and renames it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/form_json.h"
 
 #include <glib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the form-file reader and writer share: the JSON type, the small value helpers, base64 for
 // embedded pictures, the names controls may bear, how pictures a file loaded were spelled, and
 // the layout a saved file is written in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard conventions of classic forms: the form sees keys first when it previews them
 // (or when no control has the focus), Tab walks the tab order, Alt+letter presses an access
 // key, Enter clicks the focused push button or else the form's default button, and Escape

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/form_limits.h"
 
 #include <glib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Form files held to the limits of host/limits.h on both sides: the bytes of a file are checked
 // before a JSON document is built from them, and a document about to be saved is checked
 // against what the reader accepts, so that a saved form always loads again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading form files: the whole document is first checked and turned into a plan (names,
 // classes, geometry, typed property bags and element members, pictures already loaded), and only
 // then is the form created and everything in the plan placed; if placing still fails, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Inside the form-file reader: the plan a file is turned into before anything is created, and
 // the reader that checks every value on the way. Only host/form_*.cpp include this.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading form files, the values: the JSON text parsed (with line and column for a malformed
 // one), and every value checked against the type and range its key or property holds.
 #include <charconv>

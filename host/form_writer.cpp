@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving form files: the whole form is turned into text first (controls write their property
 // bags, elements their stored members), then written atomically, so that a form that cannot be
 // written out leaves the disk as it was.

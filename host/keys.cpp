@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/keys.h"
 
 #include <SDL.h>

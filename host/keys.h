@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keys as the classic desktop numbers them (the key codes of KeyDown and KeyUp), the shift mask,
 // and the translation from SDL's keys and key names, which windows and scripts both use.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The limits the runtime holds hostile or careless input to, in one place: the form-file reader
 // refuses what lies beyond them, the writer refuses to save it (so what saves, loads), and the
 // runtime bounds the work and memory a form can ask for. docs/form-files.md and docs/script.md

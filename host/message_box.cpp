@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/message_box.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A message box as a classic dialog: a frame with the title, the information icon, the text
 // wrapped to a comfortable width, and an OK button; built from the runtime's own elements, so
 // it looks like the forms around it. The window host shows it modally over its owner; tests

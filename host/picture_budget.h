@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory the pictures of one form may take. While a form file is read, every picture it
 // loads is charged, from the size its header gives, before it is decoded; one that would take
 // the form past its budget is refused, so a small file naming many large pictures fails at once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/picture_header.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a picture file says about itself before anything is decoded: its format, its size in
 // pixels and whether its bytes run to the end the format requires. Pictures are checked against
 // the limits here first, so a small file that claims an enormous image is refused at once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Picture files through gdk-pixbuf: reading PNG, BMP, GIF, ICO and JPEG within the limits the
 // header check sets, and encoding pictures as PNG.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Picture files: PNG, BMP, GIF, ICO and JPEG read through gdk-pixbuf, and pictures encoded as PNG.
 #pragma once
 

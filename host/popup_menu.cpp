@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/popup_menu.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The form a popup menu shows: a raised box of the menu colour holding one label per item (the
 // default item bold, disabled items greyed) and a sunken rule for each separator. The window
 // backend opens it as a window of its own; tests render it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The renderer: keeps a form's last frame and repaints only what the runtime marked dirty,
 // painting surfaces and pictures here; text is drawn in render_text.cpp and each element kind
 // in render_elements.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rendering a form to pixels with cairo and pango. A FormRenderer keeps the last frame of one
 // form and repaints only the regions the runtime marked dirty; a full repaint stays available.
 // Scale 1 is 15 twips per pixel; scale 2 (HiDPI) halves that, and one-pixel lines stay crisp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The painters of each element kind: lines, labels, images, shapes, picture boxes, picture
 // buttons (with the greyed look of a disabled picture) and check list boxes, with the classic
 // two-pixel edges they share.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the renderer's source files share: rectangles of device pixels, the cache of bitmaps
 // converted for cairo, and the Painter that paints one frame of the element tree (its pictures
 // and surfaces in render.cpp, text in render_text.cpp, element kinds in render_elements.cpp).

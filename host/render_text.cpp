@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text drawing for the renderer: pango's glyph runs shown through cairo at the device scale,
 // the fonts loaded at the device size, the synthetic bold of light bold faces, and underlines
 // and strike lines on whole pixels.

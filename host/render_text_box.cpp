@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text box as the classic desktop draws it: a sunken two-pixel field (a one-pixel frame
 // when flat) in the window colour, the text in the window-text colour (greyed when disabled),
 // the selection in the selection colours while the box has the focus, the caret, the input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runtime's Host services: construction, colours and notifications, capture and focus,
 // popup menus, ambient and parent properties, desktop services (links, message boxes, pending
 // messages, settings), pictures and text, and the reporting of errors handlers raise. Input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runtime that hosts library controls: it owns forms, surfaces and elements, implements
 // the Host services, keeps the theme, the clock and the timers, routes mouse and keyboard
 // input (hit-testing, capture, click, focus, tab order, access keys), runs modal forms and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Addressing: paths such as "ctlButton.lblCaption" or "grpLin(3)" to surfaces and elements and
 // back, and positions of surfaces in their form's client twips.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What changed: the areas of each form to repaint (merged into one once there are too many),
 // delivering Resize when a control's size changes (with a limit on re-entry), and re-arming a
 // timer whose interval or enabled state changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Forms: creating, loading library forms, showing modeless and modal, hiding, unloading, and
 // destroying unloaded forms once no handler is running any more.
 

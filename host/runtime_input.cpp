@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Input routing: hit-testing the topmost mouse-receptive element (windowed ones above the
 // lightweight ones), capture, press and click, drops, key presses, access keys and the tab
 // order. What an element does with the input is its own affair (core/elements.h).

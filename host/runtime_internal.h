@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers the runtime's source files share; not part of its interface.
 #pragma once
 

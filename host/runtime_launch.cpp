@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Launching controls: creating a control on its surface and running its lifecycle (first-time
 // defaults or stored properties, then Resize, then Show when its form is shown), for controls
 // placed on forms, design children of other controls, and intrinsic elements placed by name.

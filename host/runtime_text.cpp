@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text boxes in the runtime: their focus, the keys, typed text, compositions and mouse input
 // routed to them, the clipboard, the blinking caret on the runtime's clock, and repainting only
 // the lines an edit changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timers on the runtime's clock: a virtual clock moved on by Advance (scripts, tests), where
 // every due tick fires in order up to a budget per advance, or the real clock moved on by the
 // window loop a turn at a time, where each due timer fires once per turn. Either way a timer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tooltips: the runtime follows what the pointer rests on and, on its own timer (the same
 // clock as the forms' timers, so a script's virtual clock drives it), shows the ToolTipText of
 // the element under the pointer, or of the innermost control holding it, and hides it again.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text_analysis.h"
 
 #include <pango/pangocairo.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How a text box lays its text out, shared by the renderer and the input routing so that what
 // is drawn and what the mouse hits agree: the area inside the border (less the scroll bars),
 // the text as shown (masked, with the composition at the caret) laid out in that area, wrapped

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/text_layouts.h"
 
 #include <pango/pangocairo.h>

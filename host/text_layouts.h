@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Laid-out text kept for reuse: laying text out (markup, shaping, line breaking) costs far more
 // than drawing it, so a text is laid out once for its font, wrap width and alignment, and the
 // same layout serves every repaint and measurement until one of them changes. Colour is not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system colours: the classic desktop scheme by default, with any colour overridable from
 // the desktop settings file's [Colors] section ("ButtonFace=192 192 192").
 #pragma once

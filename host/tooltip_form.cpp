@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/tooltip_form.h"
 
 #include "host/runtime.h"

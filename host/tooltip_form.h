@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The form a tooltip shows: its text on the tooltip background in the tooltip text colour,
 // inside a one-pixel frame. The window backend opens it as a window of its own above the
 // pointer's form; tests render it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The windowed backend: one SDL2 window per shown form, fed into the same runtime as the
 // headless driver. It renders each form with its FormRenderer, delivers real mouse, keyboard
 // and focus input, runs timers on the real clock, shows message boxes as classic dialogs, opens

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host/window_manager.h"
 
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window host asks of the display server directly, where SDL has no call for it. Every
 // function answers for X11 and falls back to SDL's own calls elsewhere (Wayland), so nothing
 // outside this file names X11. Kept apart from the host because the X11 headers define common

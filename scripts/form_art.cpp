@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the library forms' artwork (tiles of the about box's logo, button pictures, window
 // icons, the showcase's background tile) as PNG files under forms/. The pictures are committed;
 // run scripts/form-art to draw them again after changing this program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/display.h"
 
 #include <SDL.h>

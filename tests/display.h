@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A private X server for the tests that open real windows, and xdotool to give them real input.
 // The server runs in a process group of its own that dies with the test: the guard ends it on
 // every path out of a test, and the kernel ends it if the test process itself dies first, so no

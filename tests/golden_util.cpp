@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/golden_util.h"
 
 #include <cairo.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about badges on the real headless runtime: their fixed size, the pressed picture, Click
 // and the about page only on a release strictly inside the rectangle recorded at the last
 // move, Enabled, the store, and their pictures at rest and pressed.

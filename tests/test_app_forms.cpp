@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What applications build around the controls, through the scripted driver: anchoring and the
 // form's Resize, minimum sizes, and the keyboard conventions (preview, default and cancel
 // buttons, keys by name).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Boolean: reads as a bool in C++ (comparing with true works), refuses integers at compile time,
 // and keeps the classic -1 wherever the value leaves C++: the property table, form files and the
 // arguments an event hands to handlers bound by name.

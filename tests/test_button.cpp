@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneButton on the real headless runtime: size and bevel geometry, every row of the bevel
 // colour table, the press offset, picture placement, the disabled button, hover with the
 // capture, clicks (edges, drag-out, latching, keyboard, hyperlinks, the picture and caption),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneCaption on the real headless runtime: store, layout, button and menu states, commands and events, the system
 // menu, dragging, the hover bevel and capture, a bar in a container, colours, golden pictures and a real window.
 #include <gtest/gtest.h>

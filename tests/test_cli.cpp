@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The `stolvane` command run as a program: version, help, render, script and demo, with their
 // exit statuses (0 success, 1 runtime failure, 2 bad input).
 #include <gtest/gtest.h>

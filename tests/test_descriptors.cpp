@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runtime's shared pieces: each element kind answers through its descriptor (placing, mouse,
 // painting, its name in dumps), a hit test is reused only while nothing has changed, the
 // library registers once from any thread, and a throw while painting leaves the renderer whole.

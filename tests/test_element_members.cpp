@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every member of every element kind under one name: set by a script, saved in a form file,
 // loaded by the next run, then dumped and read back, the value the same under the same name.
 // Older spellings keep working in files and scripts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Errors that help a user mend the input: unknown names answered with the nearest valid one and
 // the list of them, enumerations checked where the class refuses other values, file problems
 // in the system's words, script errors with their input line and unknown command members.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Form files through the real runtime: what a file holds comes back after a save, every kind
 // of bad file is refused with a message naming the file, the control and the key while no
 // form is left behind, and a save either replaces the file whole or leaves it as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's own forms on the real headless runtime: the samples viewer's paging and closing
 // clicks, the about box's version line, logo, OK and Samples, the known-problems list, About on
 // a control, the script's showform, elements inside a container in form files, golden pictures

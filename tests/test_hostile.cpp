@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile forms, scripts and saves: modal forms nested without end, timer storms, pictures that
 // add up past memory, forms that would not reopen, files that are not what they seem. Each is
 // refused with a clear error or bounded, never crashes, hangs or runs out of memory. Large

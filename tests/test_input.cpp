@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input router's branches, each checked against what the user sees: list-box rows hit where
 // they are drawn, windowed elements above lightweight ones, the picture button's press, the tab
 // order, the resize re-entry limit and the merging of repaint areas.

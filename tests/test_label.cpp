@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneLabel on the real headless runtime: the ten-step fade on the virtual clock, hover by
 // capture, the disabled label, hyperlinks that open or fail, sizing to one
 // text line, persistence, and golden pictures of a label at rest, lit and with a hyperlink.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The members every class shares, the order in which the runtime drives a control through its
 // life, and the property bag conventions.
 #include <gtest/gtest.h>

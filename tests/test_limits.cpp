@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a hostile user or a careless script can hand the runtime: saves and renders aimed at
 // things that are not regular files, sizes and times beyond the documented limits, text long
 // enough to overflow a pixel count. Each is refused clearly or handled, never hangs or destroys.

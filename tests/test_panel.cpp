@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvanePanel on the real headless runtime: properties, geometry the golden pictures do not show, the background,
 // both grip drags, failure messages, mouse reactions, forwarding, golden pictures and a real window.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Picture files as a hostile or careless user hands them over: sizes claimed by the header are
 // checked before anything is decoded, truncated files are refused, and files that cannot be
 // read fail with the picture errors instead of escaping as stream errors.

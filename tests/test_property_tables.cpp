@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every property of every library class, walked from its class table: a newly placed control
 // shows the declared default; a script's set notifies once under the saved key and changes the
 // value; the form file holds it under that key; the next run reads it back and dumps it; and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fixed seeds of the randomised input run: thousands of mouse, key, focus, timer and property
 // events over a form of every control, every frame compared with a full repaint. Seeds 2 and 5
 // reach, within their steps, a diagonal grip stroke crossing a gap between repainted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The class reference and the documents a new user starts from: docs/controls.md is what the
 // class tables say, `stolvane describe` answers for one class, and docs/form-files.md's
 // complete example loads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The renderer and the media layer on the real headless runtime: a sample form against golden
 // pictures at scale 1 and 2, classic line geometry, real inversion, incremental repaint against
 // a full one, theme colours, text measurement and picture files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Forms with many elements: the incremental frame (which paints only the elements its grid
 // finds near each change, with kept text layouts) against a full repaint after a long random
 // run of changes and hovers; hit-testing through the grid; names found in a large form.

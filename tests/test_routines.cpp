@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shared drawing routines on the real headless runtime: gradient bands read back point by
 // point, the desktop title colour, fitting and tiling pictures, and the text conversions.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runtime's input routing, capture, focus, timers and safe unloading, through the same
 // entry points windows and scripts use.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scripted driver run in-process: commands in, JSON lines out, in the order things happen.
 #include <gtest/gtest.h>
 

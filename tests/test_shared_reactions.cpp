@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the controls share from core/: hover tracking with the capture, the pointer position, access keys read from a
 // caption, names compared without regard to case, and the classic error texts.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared helpers for tests: a recording observer and a small control class with properties of
 // every kind, registered under the test-only class name "ProbeControl".
 #pragma once

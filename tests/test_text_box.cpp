@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text box in the runtime: typing and keys through the input router, events, focus, the
 // clipboard, the mouse at scale 1 and 2, the blinking caret on the virtual clock, composition,
 // form files, and its looks as golden images.

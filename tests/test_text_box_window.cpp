@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text boxes in a real window under a private X server: keys typed with xdotool (a non-ASCII
 // character included) arrive as SDL's committed text, editing keys arrive as keys, and a copy
 // in one box is pasted into another through the display's clipboard.

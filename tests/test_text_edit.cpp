@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text box's editing model: typing, limits, masking, locking, selection, word moves and
 // deletes, undo and redo, and grapheme clusters as the text shaper finds them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneTick on the real headless runtime: one toggle per click on the box, the caption or the
 // surface, the space bar, the disabled check box, glyphs and CheckStyle, ValueChange by
 // reference, the focus rectangle, sizing, persistence, and golden pictures of its four looks.

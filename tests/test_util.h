@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small helpers any test program can use, the one built from core/ and host/ alone included
 // (header only): a folder of the test's own, a file's bytes, the error a call raises.
 #pragma once

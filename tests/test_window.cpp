@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A form in a real window under a private X server: real pointer input through xdotool reaches
 // the control, and what the form asks of its window (position, frame) happens.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window host as the runtime's backend, in real windows under a private X server: forms
 // that go while their events are still queued, calls posted from other threads, what the window
 // manager is told (icon, owner, modal, minimum size, focus), minimise and restore with and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/about/aboutbadge.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two about badges, TolvaneAbout_1 and TolvaneAbout_2: a fixed 88 x 31-pixel picture button
 // that shows its pressed picture while the mouse is held on it and, released over it, raises
 // Click and opens the library's about page. They differ only in their artwork.

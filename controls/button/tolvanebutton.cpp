@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/button/tolvanebutton.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneButton: a push button in four visual styles (classic, bold-on-hover, flat, dark-framed)
 // with an optional picture beside its caption, a hyperlink opened after a click, and latching.
 // It paints nothing itself but its focus dots: ten bevel lines, the picture element imgButton

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/caption/tolvanecaption.h"
 
 #include <initializer_list>

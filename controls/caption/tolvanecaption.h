@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneCaption: a title bar an application lays along the top of its own form. It paints a
 // left-to-right gradient (the desktop's own title colours by default), an icon that opens the
 // system menu, the caption text and up to four caption buttons; the buttons and the menu change

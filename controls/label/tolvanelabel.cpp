@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/label/tolvanelabel.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneLabel: a one-line text label whose colour fades to a hover colour while the mouse is
 // over it, and which may carry a hyperlink (underlined, with a hand pointer; a click opens it).
 // Its height always follows one line of text in its font. The check box and the button embed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/panel/tolvanepanel.h"
 
 #include <algorithm>

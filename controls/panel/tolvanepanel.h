@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvanePanel: a bevelled container with a gradient or picture background, a wrapping caption,
 // a percentage bar that inverts everything of the panel beneath it, and a resize grip that
 // resizes or moves the panel (and its parent with it, as a status bar's grip does).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "controls/tick/tolvanetick.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TolvaneTick: a check box. A small square box shows a tick or a cross while the value is True;
 // beside it an embedded TolvaneLabel carries the caption and its hover colours. A click on the
 // box, the caption or anywhere on the control, or the space bar, toggles the value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "forms/about/about.h"
 
 #include "controls/button/tolvanebutton.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // frmAbout: the library's about box. The version line, the six-tile logo turning clockwise one
 // place every 400 ms, OK (hides the box for the code that opened it to unload) and Samples
 // (opens the samples viewer modally on top).

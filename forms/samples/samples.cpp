@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "forms/samples/samples.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // frmSamples: the samples viewer. One page per control, paged with Previous and Next; a click
 // on the body or on a description line closes it.
 #pragma once

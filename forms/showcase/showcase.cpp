@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "forms/showcase/showcase.h"
 
 #include "controls/button/tolvanebutton.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo's showcase: every control of the library at work on one frameless form, with
 // buttons that open the about box (through a control's About) and the known-problems list.
 // Its design is forms/showcase/frmShowcase.json, compiled into the library; it is not one of

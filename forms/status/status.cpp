@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "forms/status/status.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // frmStatus: the known-problems list. A click on the list describes the first ticked problem
 // with a prefix saying whether a workaround exists; ticking or unticking an item reports its
 // index in a message box; OK hides and unloads the form.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Builds and runs the README's C++ example as a separate project, one of these ways:
 #   package       install this build into WORK/prefix, then find_package(STolvane) from a C++23
 #                 project (the library's C++20 must not pull it back)

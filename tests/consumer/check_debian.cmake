@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Makes the Debian packages from this build with CPack, checks them with lintian (no errors),
 # unpacks them into WORK/root (never into the system) and builds the README's example against
 # the unpacked tree, through its CMake package and through its pkg-config file; the unpacked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A plugin built on the library: it counts a button's clicks into a label, headlessly.
 #include <stolvane/stolvane.h>
 

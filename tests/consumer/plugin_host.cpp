@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads the plugin given on the command line and prints what it answers.
 #include <dlfcn.h>
 

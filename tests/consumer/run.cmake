@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What the consumer checks share.
 #
 # run(WHAT COMMAND...): runs a command, fails the check with its output if it fails, and

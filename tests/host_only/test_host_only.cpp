@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A program built from core/ and host/ alone, with a library of one control of its own: the
 // runtime loads, lays out, paints, routes input to and saves that control without any of the
 // library's controls or forms being linked in.
