@@ -44,11 +44,39 @@ void Runtime::FocusTextBox(TextBox& box) {
         if (old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });
     }
     BlurTextBox();
+    BlurListBox();
     m_textFocus = &box;
     box.SetFocused(true);
     if (m_observer) m_observer->OnFocus(PathOf(box));
     Guard([&] { box.Raise(box.GotFocus); });
     if (m_textFocus == &box) TextBoxShown(box);
+}
+
+void Runtime::FocusListBox(ListBox& list) {
+    if (!list.Visible() || !list.TakesInput() || !list.Owner() || !InputAllowed(*list.Owner())) throw HostError::InvalidCall();
+    if (m_listFocus == &list) return;
+    if (m_focus) {
+        Surface* old = m_focus;
+        m_focus = nullptr;
+        if (old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });
+    }
+    BlurTextBox();
+    BlurListBox();
+    m_listFocus = &list;
+    list.SetFocused(true);
+    if (m_observer) m_observer->OnFocus(PathOf(list));
+}
+
+void Runtime::BlurListBox() {
+    ListBox* old = m_listFocus;
+    if (!old) return;
+    m_listFocus = nullptr;
+    old->SetFocused(false);
+}
+
+void Runtime::FocusElement(Element& element) {
+    if (auto* list = dynamic_cast<ListBox*>(&element)) FocusListBox(*list);
+    else if (auto* box = dynamic_cast<TextBox*>(&element)) FocusTextBox(*box);
 }
 
 void Runtime::BlurTextBox() {
