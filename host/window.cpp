@@ -128,6 +128,9 @@ struct WindowHost::Impl : Backend {
         // exist nowhere. Unless the user chose a driver, ask for the real ones only.
         const char* chosen = std::getenv("SDL_VIDEODRIVER");
         if (!chosen || !*chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+        // In place before SDL starts, so that SDL's shutdown puts the guard back (see
+        // GuardAgainstVanishedWindows); without X11 it is never called.
+        GuardAgainstVanishedWindows();
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
             throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
         const char* driver = SDL_GetCurrentVideoDriver();

@@ -283,6 +283,15 @@ bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height) {
     return true;
 }
 
+void MapNoWindow(uint32_t sdlWindowId) {
+    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    XMapWindow(info.info.x11.display, info.info.x11.window + 0x7000);
+    XSync(info.info.x11.display, False);
+}
+
 void PrivateDisplay::XdotoolLater(int delayMs, std::vector<std::string> args) {
     m_later.emplace_back([this, delayMs, args = std::move(args)] {
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));

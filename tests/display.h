@@ -67,5 +67,8 @@ std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y);
 // Draws a black rectangle straight onto the X11 window, behind the program's back, as another
 // window covering it would leave it; false when not on X11.
 bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height);
+// Maps a window that was never made, on the connection of this SDL window, and waits for the
+// server's answer: a BadWindow error about a window the program never destroyed.
+void MapNoWindow(uint32_t sdlWindowId);
 
 }  // namespace stolvane::test

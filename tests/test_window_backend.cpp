@@ -346,6 +346,25 @@ TEST(HintsWindow, AMessageBoxIsAClassicDialogCentredOnItsOwnerAndAnsweredByRetur
     EXPECT_EQ(rt.Forms().size(), 1u) << "the box is unloaded";
 }
 
+// Errors about windows the program destroyed are ignored, also when SDL answers its last
+// requests as it shuts down; any other X error still ends the program as Xlib's own handler
+// does, although SDL's handler hands it back to the guard.
+TEST(LifetimeWindow, AnXErrorAboutAWindowNeverDestroyedStillReachesXlibsHandler) {
+    NEED_DISPLAY();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Runtime rt;
+            Form& form = rt.NewForm("frmError", 3000, 1500);
+            WindowHost host(rt);
+            rt.ShowForm(form);
+            host.Step(20);
+            test::MapNoWindow(host.WindowId(form));
+            std::_Exit(0);
+        },
+        testing::ExitedWithCode(1), "BadWindow");
+}
+
 // ---------------------------------------------------------------- presenting
 // The window receives only the rectangles a change repainted: pixels drawn over behind the
 // program's back stay until an expose shows the whole frame again. At scale 2 the frame has
