@@ -216,11 +216,12 @@ void ScriptDriver::CmdAccessKey(const InJson& c) {
 void ScriptDriver::CmdFocus(const InJson& c) {
     std::string path = String(c, "target");
     Target t = Find(path);
-    if (auto* box = t.element ? dynamic_cast<TextBox*>(t.element) : nullptr) {
-        m_rt.FocusTextBox(*box);
+    if (t.element && (dynamic_cast<TextBox*>(t.element) || dynamic_cast<ListBox*>(t.element))) {
+        m_rt.FocusElement(*t.element);
         return;
     }
-    if (t.element || !t.surface->GetControl()) throw BadArgument("\"" + path + "\" is not a control or text box");
+    if (t.element || !t.surface->GetControl())
+        throw BadArgument("\"" + path + "\" is not a control, text box or list box");
     m_rt.SetFocus(*t.surface);
 }
 

@@ -369,12 +369,15 @@ std::vector<ElementKindInfo> Build() {
     ElementMember count = Unstored(Integer("ListCount", MemberType::Int32, &ListBox::ListCount,
                                            static_cast<void (ListBox::*)(int)>(nullptr), 0));
     count.readOnly = true;
+    ElementMember listTabStop = Boolean("TabStop", &ListBox::TabStop, &ListBox::SetTabStop, true);
+    listTabStop.help = "Tab stops at the list.";
     kinds.push_back(Painted<ListBox, &ElementPainter::PaintListBox>(Kind<ListBox>(ElementKind::ListBox, "ListBox", "listbox", true, kMouse | kWindowed,
                          {
                              items,
                              count,
                              Unstored(Integer("ListIndex", MemberType::Int32, &ListBox::ListIndex,
                                               &ListBox::SetListIndex, -1)),
+                             listTabStop,
                          })));
 
     // The interval is applied before Enabled: either order arms the timer the same way, and this

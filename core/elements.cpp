@@ -261,6 +261,12 @@ void MenuItem::SetEnabled(bool e) { m_enabled = e; }
 
 // ---- ListBox
 
+void ListBox::SetFocused(bool f) {
+    if (m_focused == f) return;
+    m_focused = f;
+    Changed();
+}
+
 const ListBox::Item& ListBox::At(int index) const {
     if (index < 0 || index >= ListCount()) throw HostError(381, "Invalid property array index");
     return m_items[static_cast<size_t>(index)];

@@ -373,6 +373,12 @@ public:
     const std::vector<Item>& Items() const { return m_items; }
     int ListIndex() const { return m_listIndex; }
     void SetListIndex(int index);
+    // The box is a tab stop unless told otherwise; while it has the focus it frames its current
+    // row (the first when none is current) with a dotted rectangle.
+    bool TabStop() const { return m_tabStop; }
+    void SetTabStop(bool t) { m_tabStop = t; }
+    bool HasFocus() const { return m_focused; }
+    void SetFocused(bool f);
 
     std::function<void(int)> onItemCheck;
 
@@ -403,6 +409,7 @@ private:
     const Item& At(int index) const;
     std::vector<Item> m_items;
     int m_listIndex = -1;
+    bool m_tabStop = true, m_focused = false;
 };
 
 class Timer : public Element {

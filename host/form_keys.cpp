@@ -5,6 +5,7 @@
 // clicks its cancel button. A focused text box raises its own KeyDown, KeyPress and KeyUp and
 // edits with the keys these conventions leave it (a multi-line box keeps Enter). Windows and
 // scripts deliver keys through here alike.
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -86,6 +87,9 @@ void Runtime::KeyDown(int16_t keyCode, int16_t shift) {
         KeyPress(27);
         return;
     }
+    if (m_listFocus && m_listFocus->Owner() && InputAllowed(*m_listFocus->Owner()) &&
+        ListBoxKeyDown(*m_listFocus, keyCode, shift))
+        return;
     if (box) {
         // Everything else is the text box's: its KeyDown, then the edit the key asks for.
         if (!TextBoxKeyDown(*box, keyCode, shift)) return;
@@ -93,6 +97,44 @@ void Runtime::KeyDown(int16_t keyCode, int16_t shift) {
     if (keyCode == KeyCode::Return && plain) KeyPress(13);  // a multi-line box's new line
     else if (keyCode == KeyCode::Back && plain) KeyPress(8);
     else if (keyCode == KeyCode::Back && shift == ShiftKey::Ctrl && box) KeyPress(127);  // deletes a word
+}
+
+// The focused list box's keys: the arrows, Home, End, PageUp and PageDown make another row the
+// current one and Space ticks or unticks the current row, each followed by the notifications a
+// click there gives (the item check for a tick, then the click), so the form's handlers answer
+// the keyboard as they answer the mouse.
+bool Runtime::ListBoxKeyDown(ListBox& list, int16_t keyCode, int16_t shift) {
+    if ((shift & (ShiftKey::Ctrl | ShiftKey::Alt)) != 0) return false;
+    const int count = list.ListCount(), current = list.ListIndex();
+    // The rows that show at once, for a page: at least one.
+    const int page = std::max(1, static_cast<int>(list.RowRects().size()) - 1);
+    int to = current;
+    switch (keyCode) {
+        case KeyCode::Up: to = current - 1; break;
+        case KeyCode::Down: to = current + 1; break;
+        case KeyCode::PageUp: to = current - page; break;
+        case KeyCode::PageDown: to = current + page; break;
+        case KeyCode::Home: to = 0; break;
+        case KeyCode::End: to = count - 1; break;
+        case KeyCode::Space: {
+            if (shift != 0) return false;
+            if (current < 0) return true;
+            Guard([&] {
+                list.SetSelected(current, !list.Selected(current));
+                if (list.onItemCheck) list.onItemCheck(current);
+            });
+            if (list.onClick && m_listFocus == &list) Guard([&] { list.onClick(); });
+            return true;
+        }
+        default: return false;
+    }
+    if (count == 0) return true;
+    to = std::clamp(to, 0, count - 1);
+    if (to != current) {
+        Guard([&] { list.SetListIndex(to); });
+        if (list.onClick) Guard([&] { list.onClick(); });
+    }
+    return true;
 }
 
 void Runtime::KeyUp(int16_t keyCode, int16_t shift) {

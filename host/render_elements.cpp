@@ -255,13 +255,21 @@ void Painter::PaintRows(const ListBox& lb, const DRect& inner) {
         CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
                  items[i].checked);
         int tx = inner.x0 + P(ListBox::kTextLeftPixels), ty = y + P((rowHeight - logical.height) / 2);
-        uint32_t fore = Resolve(SysColour::WindowText);
+        uint32_t fore = Resolve(SysColour::WindowText), back = Resolve(SysColour::Window);
         if (static_cast<int>(i) == lb.ListIndex()) {
+            back = Resolve(SysColour::SelectionHighlight);
             FillRect(cr, {tx - P(1), y + P(1), std::min(inner.x1, tx + P(logical.width + 2)), y + P(rowHeight - 1)},
                      Resolve(SysColour::SelectionHighlight));
             fore = Resolve(SysColour::SelectionText);
         }
         ShowLayout(*text, tx, ty, fore);
+        // The focus: a dotted frame around the current row's text (the first row's when none
+        // is current) on the highlight's edge, in the inverse of what lies under it, as the
+        // classic frame drawn by inverting pixels shows.
+        const int focusRow = lb.ListIndex() >= 0 ? lb.ListIndex() : 0;
+        if (lb.HasFocus() && static_cast<int>(i) == focusRow)
+            DottedFrame(cr, {tx - P(1), y + P(1), std::min(inner.x1, tx + P(logical.width + 2)), y + P(rowHeight - 1)},
+                        back ^ 0xFFFFFFu, P(1));
     }
 }
 

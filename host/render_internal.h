@@ -46,6 +46,22 @@ inline void FillRect(cairo_t* cr, const DRect& r, uint32_t rgb) {
     cairo_fill(cr);
 }
 
+// The classic focus frame: a one-pixel line of every other dot along the rectangle's inside
+// (dot: one pixel's size in device pixels), starting with a dot at each corner's top left.
+inline void DottedFrame(cairo_t* cr, const DRect& r, uint32_t rgb, int dot) {
+    if (r.Empty() || dot <= 0) return;
+    SetRgb(cr, rgb);
+    for (int x = r.x0; x < r.x1; x += 2 * dot) {
+        cairo_rectangle(cr, x, r.y0, std::min(dot, r.x1 - x), dot);
+        cairo_rectangle(cr, x, r.y1 - dot, std::min(dot, r.x1 - x), dot);
+    }
+    for (int y = r.y0 + 2 * dot; y < r.y1 - dot; y += 2 * dot) {
+        cairo_rectangle(cr, r.x0, y, dot, std::min(dot, r.y1 - dot - y));
+        cairo_rectangle(cr, r.x1 - dot, y, dot, std::min(dot, r.y1 - dot - y));
+    }
+    cairo_fill(cr);
+}
+
 // The colours of a classic two-pixel edge, and the three edges the element kinds draw.
 struct EdgeColours {
     OleColour outerTopLeft, outerBottomRight, innerTopLeft, innerBottomRight;

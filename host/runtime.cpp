@@ -100,6 +100,7 @@ void Runtime::SetFocus(Surface& surface) {
     if (!surface.Visible() || !InputAllowed(surface)) throw HostError::InvalidCall();
     if (m_focus == &surface) return;
     BlurTextBox();
+    BlurListBox();
     Surface* old = m_focus;
     m_focus = &surface;
     if (old && old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });

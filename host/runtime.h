@@ -202,6 +202,13 @@ public:
     // ---- Text boxes (host/runtime_text.cpp)
     void FocusTextBox(TextBox& box);
     TextBox* FocusedTextBox() const { return m_textFocus; }
+    // A list box takes the focus like a text box (tab order, access keys, a click on it): the
+    // arrow keys, Home, End, PageUp and PageDown then move its current row and Space ticks or
+    // unticks that row, as the mouse would.
+    void FocusListBox(ListBox& list);
+    ListBox* FocusedListBox() const { return m_listFocus; }
+    // A text box or a list box.
+    void FocusElement(Element& element);
     // The clipboard and the text input (an input method's window beside the caret) go through
     // the backend (host/backend.h).
     static constexpr int64_t kCaretBlinkMs = 500;
@@ -289,6 +296,9 @@ private:
     void FireDueOnce(int64_t end);
     // Text boxes (host/runtime_text.cpp).
     void BlurTextBox();
+    void BlurListBox();
+    // A key for the focused list box; false when the box leaves it to the form.
+    bool ListBoxKeyDown(ListBox& list, int16_t keyCode, int16_t shift);
     void TextBoxMouse(TextBox& box, MouseAction action, const MouseArgs& args);
     bool TextBoxKeyPress(TextBox& box, int16_t ascii);
     bool TextBoxKeyDown(TextBox& box, int16_t keyCode, int16_t shift);
@@ -304,7 +314,7 @@ private:
     void HideToolTip(bool dismiss);
     void ForgetToolTip(const Form& form);
     // Whether neither a control nor a text box has the focus (the form then sees every key).
-    bool NothingFocused() const { return !m_focus && !m_textFocus; }
+    bool NothingFocused() const { return !m_focus && !m_textFocus && !m_listFocus; }
     // A focused text box that takes input now, else null.
     TextBox* TypingBox() const;
 
@@ -352,6 +362,7 @@ private:
     Surface* m_inputSurface = nullptr;
     bool m_inputSurfaceAnchored = false;
     TextBox* m_textFocus = nullptr;
+    ListBox* m_listFocus = nullptr;
     bool m_textDrag = false;
     // The caret's blink, a timer of the runtime's own on the same clock as the forms' timers.
     Timer m_caretTimer{"caret"};

@@ -102,6 +102,7 @@ void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
     owner->ElementMoved(element);
     // A focused text box that is disabled or hidden loses the focus.
     if (&element == m_textFocus && (!m_textFocus->Enabled() || !m_textFocus->Visible())) BlurTextBox();
+    if (&element == m_listFocus && (!m_listFocus->TakesInput() || !m_listFocus->Visible())) BlurListBox();
     // An element that knows which part of it changed (a text box's edited lines) repaints only that.
     if (oldBounds == element.Bounds()) {
         if (auto damage = element.TakeDamage()) {

@@ -49,10 +49,11 @@ void Runtime::ShowForm(Form& form) {
     // A form that opens as the active one gives the focus to its first control in tab order
     // that can take it, unless one of its controls already has it.
     if (m_focusOnShow && ActiveForm() == &form && !(m_focus && m_focus->OwningForm() == &form) &&
-        !(m_textFocus && m_textFocus->Owner() && m_textFocus->Owner()->OwningForm() == &form)) {
+        !(m_textFocus && m_textFocus->Owner() && m_textFocus->Owner()->OwningForm() == &form) &&
+        !(m_listFocus && m_listFocus->Owner() && m_listFocus->Owner()->OwningForm() == &form)) {
         std::vector<Target> order = TabOrder(form);
         if (!order.empty()) Guard([&] {
-                if (order.front().element) FocusTextBox(static_cast<TextBox&>(*order.front().element));
+                if (order.front().element) FocusElement(*order.front().element);
                 else SetFocus(*order.front().surface);
             });
     }
@@ -122,6 +123,7 @@ void Runtime::ForgetSurface(Surface& s) {
     if (m_tip.form && static_cast<Surface*>(m_tip.form) == &s) ForgetToolTip(*m_tip.form);
     if (m_capture == &s) m_capture = nullptr;
     if (m_focus == &s) m_focus = nullptr;
+    if (m_listFocus && m_listFocus->Owner() == &s) m_listFocus = nullptr;
     if (m_textFocus && m_textFocus->Owner() == &s) {
         m_textFocus = nullptr;
         DropTimer(&m_caretTimer);

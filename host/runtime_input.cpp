@@ -103,6 +103,10 @@ void Runtime::Deliver(const Target& t, MouseAction action, MouseArgs args) {
                 TextBoxMouse(*box, action, args);
                 return;
             }
+            // A press on a list box gives it the focus, as a press on a text box does.
+            if (auto* list = dynamic_cast<ListBox*>(&e);
+                list && action == MouseAction::Down && (args.button & 1) && list->TakesInput() && list->Visible())
+                FocusListBox(*list);
             switch (action) {
                 case MouseAction::Down: e.MouseDown(args); break;
                 case MouseAction::Move: e.MouseMove(args); break;
@@ -312,7 +316,7 @@ bool Runtime::AccessKey(char c) {
     const size_t i = static_cast<size_t>(at - order.begin());
     const Target to = order[(i + 1) % order.size()];
     Guard([&] {
-        if (to.element) FocusTextBox(static_cast<TextBox&>(*to.element));
+        if (to.element) FocusElement(*to.element);
         else SetFocus(*to.surface);
     });
     return true;
@@ -326,6 +330,10 @@ void Runtime::CollectFocusable(Surface& s, std::vector<Target>& out, const Eleme
         }
         if (auto* box = dynamic_cast<TextBox*>(e.get())) {
             if (box->Visible() && box->Enabled() && box->TabStop()) out.push_back({&s, box});
+            continue;
+        }
+        if (auto* list = dynamic_cast<ListBox*>(e.get())) {
+            if (list->Visible() && list->TakesInput() && list->TabStop()) out.push_back({&s, list});
             continue;
         }
         auto* ce = dynamic_cast<ControlElement*>(e.get());
@@ -363,7 +371,7 @@ void Runtime::Tab(bool backwards) {
     std::vector<Target> order = TabOrder(*form);
     if (order.empty()) return;
     auto it = std::find_if(order.begin(), order.end(), [&](const Target& t) {
-        return t.element ? t.element == m_textFocus : t.surface == m_focus;
+        return t.element ? (t.element == m_textFocus || t.element == m_listFocus) : t.surface == m_focus;
     });
     size_t next;
     if (it == order.end())
@@ -374,7 +382,7 @@ void Runtime::Tab(bool backwards) {
     }
     const Target to = order[next];
     Guard([&] {
-        if (to.element) FocusTextBox(static_cast<TextBox&>(*to.element));
+        if (to.element) FocusElement(*to.element);
         else SetFocus(*to.surface);
     });
 }

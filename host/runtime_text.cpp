@@ -21,7 +21,8 @@ constexpr int16_t Back = 8, Return = 13, PageUp = 33, PageDown = 34, End = 35, H
 }
 constexpr int16_t kShift = 1, kCtrl = 2;
 
-// The line starts of a view, as character positions.
+// The line starts of a view, as character positions of the text. A line that starts inside the
+// composition (shown at the caret, no part of the text) gets the caret's position.
 std::vector<int> LineStarts(const TextBoxView& v) {
     std::vector<int> starts;
     for (int i = 0; i < v.LineCount(); ++i) starts.push_back(v.LineStart(i));
@@ -45,11 +46,39 @@ void Runtime::FocusTextBox(TextBox& box) {
         if (old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });
     }
     BlurTextBox();
+    BlurListBox();
     m_textFocus = &box;
     box.SetFocused(true);
     if (m_observer) m_observer->OnFocus(PathOf(box));
     Guard([&] { box.Raise(box.GotFocus); });
     if (m_textFocus == &box) TextBoxShown(box);
+}
+
+void Runtime::FocusListBox(ListBox& list) {
+    if (!list.Visible() || !list.TakesInput() || !list.Owner() || !InputAllowed(*list.Owner())) throw HostError::InvalidCall();
+    if (m_listFocus == &list) return;
+    if (m_focus) {
+        Surface* old = m_focus;
+        m_focus = nullptr;
+        if (old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });
+    }
+    BlurTextBox();
+    BlurListBox();
+    m_listFocus = &list;
+    list.SetFocused(true);
+    if (m_observer) m_observer->OnFocus(PathOf(list));
+}
+
+void Runtime::BlurListBox() {
+    ListBox* old = m_listFocus;
+    if (!old) return;
+    m_listFocus = nullptr;
+    old->SetFocused(false);
+}
+
+void Runtime::FocusElement(Element& element) {
+    if (auto* list = dynamic_cast<ListBox*>(&element)) FocusListBox(*list);
+    else if (auto* box = dynamic_cast<TextBox*>(&element)) FocusTextBox(*box);
 }
 
 void Runtime::BlurTextBox() {
@@ -102,10 +131,14 @@ void Runtime::BlinkCaret() {
 void Runtime::EditTextBox(TextBox& box, const std::function<bool()>& edit) {
     const bool multi = box.MultiLine();
     std::vector<int> before;
+    std::u32string oldText;
     double scrollX = box.ScrollX(), scrollY = box.ScrollY();
-    int selStart = box.Editor().SelStart(), selEnd = selStart + box.Editor().SelLength();
-    int oldLength = box.Editor().Length();
-    if (multi) before = LineStarts(TextBoxView(box));
+    const int selStart = box.Editor().SelStart(), selEnd = selStart + box.Editor().SelLength();
+    if (multi) {
+        // The lines as they are on the screen: the composition too, when there is one.
+        before = LineStarts(TextBoxView(box));
+        oldText = box.Editor().Chars();
+    }
     bool changed = edit();
     if (m_textFocus != &box) {
         box.Edited(changed);
@@ -114,20 +147,35 @@ void Runtime::EditTextBox(TextBox& box, const std::function<bool()>& edit) {
     TextBoxView view(box);
     auto [sx, sy] = view.ScrollFor(box);
     std::optional<Rect> damage;
-    // A multi-line box that did not scroll repaints from the first line the edit touched to
-    // the last line whose text moved, when the lines below it stayed as they were.
+    // A multi-line box that did not scroll repaints from the line above the first change to the
+    // last line that differs. The first change is the earliest of where the text first differs
+    // (an undo may change text far from the selection) and the old and new selections. A line
+    // below stays as it was when its text only moved by the edit's length, and when it starts
+    // after everything drawn differently: the old selection, caret and composition (a caret at
+    // a line's start is drawn on that line, and a line that starts inside the composition counts
+    // as starting at the caret) and the new caret and selection.
     if (multi && changed && sx == scrollX && sy == scrollY) {
         std::vector<int> after = LineStarts(view);
-        const int delta = box.Editor().Length() - oldLength;
-        const int editEnd = box.Editor().Caret();
+        const TextEdit& e = box.Editor();
+        const std::u32string& newText = e.Chars();
+        const int delta = e.Length() - static_cast<int>(oldText.size());
+        const size_t shorter = std::min(oldText.size(), newText.size());
+        size_t prefix = 0, suffix = 0;
+        while (prefix < shorter && oldText[prefix] == newText[prefix]) ++prefix;
+        while (suffix < shorter - prefix && oldText[oldText.size() - 1 - suffix] == newText[newText.size() - 1 - suffix])
+            ++suffix;
+        const int from = std::min({static_cast<int>(prefix), selStart, e.SelStart()});
+        const int oldChangeEnd = static_cast<int>(oldText.size() - suffix);
+        const int newSelEnd = e.SelStart() + e.SelLength();
         int first = 0;
-        while (first + 1 < static_cast<int>(before.size()) && before[static_cast<size_t>(first) + 1] <= selStart) ++first;
+        while (first + 1 < static_cast<int>(before.size()) && before[static_cast<size_t>(first) + 1] <= from) ++first;
         first = std::max(0, first - 1);  // a word may wrap back onto the line above
         int last = static_cast<int>(after.size()) - 1;
         if (before.size() == after.size()) {
             for (int k = first + 1; k < static_cast<int>(after.size()); ++k) {
                 size_t i = static_cast<size_t>(k);
-                if (after[i] >= editEnd && after[i] - delta == before[i] && after[i] - delta > selEnd) {
+                if (after[i] - delta == before[i] && before[i] >= oldChangeEnd && before[i] > selEnd &&
+                    after[i] > newSelEnd) {
                     last = k - 1;
                     break;
                 }
@@ -276,8 +324,11 @@ void Runtime::TypeText(const std::string& utf8) {
         }
         admitted += c;
     }
-    box->Edit().SetComposition("");
-    EditTextBox(*box, [&] { return box->Edit().Type(EncodeUtf8(admitted)); });
+    // The composition ends inside the edit, so that the edit starts from the lines on the screen.
+    EditTextBox(*box, [&] {
+        box->Edit().SetComposition("");
+        return box->Edit().Type(EncodeUtf8(admitted));
+    });
 }
 
 void Runtime::Compose(const std::string& utf8) {

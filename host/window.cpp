@@ -9,6 +9,7 @@
 #include <cctype>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <tuple>
@@ -68,10 +69,10 @@ struct WindowHost::Impl : Backend {
         Form* form = nullptr;  // null once the window is closed; the entry goes at the next safe point
         Form* owner = nullptr;  // the form a modal form was opened from
         SDL_Window* window = nullptr;
-        SDL_Renderer* renderer = nullptr;
-        SDL_Texture* texture = nullptr;
         std::unique_ptr<FormRenderer> painter;
-        int texW = 0, texH = 0;
+        // The whole frame goes to the window at the next paint: it was exposed, resized, or
+        // has not been shown yet.
+        bool presentAll = true;
         double left = 0, top = 0, width = 0, height = 0;
         int16_t state = 0;
         bool popup = false;
@@ -128,6 +129,9 @@ struct WindowHost::Impl : Backend {
         // exist nowhere. Unless the user chose a driver, ask for the real ones only.
         const char* chosen = std::getenv("SDL_VIDEODRIVER");
         if (!chosen || !*chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+        // In place before SDL starts, so that SDL's shutdown puts the guard back (see
+        // GuardAgainstVanishedWindows); without X11 it is never called.
+        GuardAgainstVanishedWindows();
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
             throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
         const char* driver = SDL_GetCurrentVideoDriver();
@@ -138,6 +142,16 @@ struct WindowHost::Impl : Backend {
         }
         x11 = std::string(driver) == "x11";
         if (x11) GuardAgainstVanishedWindows();
+        // Frames are drawn in memory and copied to the window's surface. On X11 that surface is
+        // an image shared with the server and only the changed rectangles travel; left to
+        // itself SDL would put a GL texture behind it and send every frame whole through GL
+        // (under a software GL, many times the cost of drawing it). Wayland offers no other
+        // surface than SDL's texture one, so there SDL keeps its choice. A setting made in the
+        // environment wins either way.
+        if (x11)
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        else
+            SDL_ResetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION);
         wakeEvent = SDL_RegisterEvents(1);
         if (scale <= 0) {
             // The resolution the desktop configures, else the one the display reports.
@@ -172,13 +186,11 @@ struct WindowHost::Impl : Backend {
     }
 
     void Destroy(Window& w) {
-        if (w.texture) SDL_DestroyTexture(w.texture);
-        if (w.renderer) SDL_DestroyRenderer(w.renderer);
         if (w.window) {
             if (x11) WindowDestroying(w.window);
             SDL_DestroyWindow(w.window);
         }
-        w.texture = nullptr, w.renderer = nullptr, w.window = nullptr;
+        w.window = nullptr;
     }
 
     // Closes the window and lets go of its form; the entry itself goes at the next safe point.
@@ -222,8 +234,12 @@ struct WindowHost::Impl : Backend {
         std::string title = form.Caption().empty() ? form.Name() : form.Caption();
         w->window = SDL_CreateWindow(title.c_str(), px, py, pw, ph, flags);
         if (!w->window) throw HostError(ErrorNumber::InvalidCall, std::string("Cannot open a window: ") + SDL_GetError());
-        w->renderer = SDL_CreateRenderer(w->window, -1, SDL_RENDERER_SOFTWARE);
-        if (!w->renderer) throw HostError(ErrorNumber::InvalidCall, std::string("Cannot draw in a window: ") + SDL_GetError());
+        if (!SDL_GetWindowSurface(w->window)) {
+            const std::string why = SDL_GetError();
+            if (x11) WindowDestroying(w->window);
+            SDL_DestroyWindow(w->window);
+            throw HostError(ErrorNumber::InvalidCall, "Cannot draw in a window: " + why);
+        }
         w->painter = std::make_unique<FormRenderer>(rt, form, scale);
         w->left = form.Left(), w->top = form.Top(), w->width = form.Width(), w->height = form.Height();
         w->state = Form::Normal;
@@ -331,21 +347,75 @@ struct WindowHost::Impl : Backend {
         }
     }
 
+    // Brings the frame up to date and shows what changed: only the rectangles the renderer
+    // repainted go to the window, unless the whole frame must (see Window::presentAll). With
+    // all set the window is shown whole even when nothing in the form changed (an expose).
     void Paint(Window& w, bool all = false) {
         if (!w.form || !w.window) return;
-        if (!all && !rt.HasDirty(*w.form) && w.texture) return;
-        const Frame& img = all ? w.painter->RepaintAll() : w.painter->Update();
-        if (!w.texture || w.texW != img.width || w.texH != img.height) {
-            if (w.texture) SDL_DestroyTexture(w.texture);
-            w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                          img.width, img.height);
-            w.texW = img.width, w.texH = img.height;
+        if (all) w.presentAll = true;
+        if (!w.presentAll && !rt.HasDirty(*w.form)) return;
+        const Frame& img = w.painter->Update();
+        // SDL makes the surface again after a resize; a surface it has just made holds none of
+        // the frame (its user data is ours to mark, and starts empty).
+        SDL_Surface* target = SDL_GetWindowSurface(w.window);
+        if (!target) return;
+        if (target->userdata != &w) w.presentAll = true;
+        if (w.presentAll) {
+            PresentRects(w.window, img, target, {{0, 0, target->w, target->h}});
+            target->userdata = &w;
+            w.presentAll = false;
+        } else {
+            PresentRects(w.window, img, target, w.painter->LastRepaintedArea());
         }
-        if (!w.texture) return;
-        SDL_UpdateTexture(w.texture, nullptr, img.data.data(), img.stride);
-        SDL_RenderClear(w.renderer);
-        SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
-        SDL_RenderPresent(w.renderer);
+    }
+
+    // Copies these rectangles of the frame to the window's surface and shows them. Parts of
+    // the surface beyond the frame (a window the window manager holds larger than the form,
+    // for a moment) take the colour of the frame's bottom-right pixel: the form's own back
+    // colour in practice.
+    static void PresentRects(SDL_Window* window, const Frame& img, SDL_Surface* target,
+                             const std::vector<PixelRect>& area) {
+        std::vector<SDL_Rect> shown;
+        shown.reserve(area.size() + 2);
+        const bool direct = target->format->format == SDL_PIXELFORMAT_ARGB8888 ||
+                            target->format->format == SDL_PIXELFORMAT_RGB888;  // 32-bit xRGB: the same bytes
+        for (const PixelRect& r : area) {
+            const int x0 = std::max(0, r.x), y0 = std::max(0, r.y);
+            const int x1 = std::min(target->w, r.x + r.width), y1 = std::min(target->h, r.y + r.height);
+            if (x1 <= x0 || y1 <= y0) continue;
+            shown.push_back({x0, y0, x1 - x0, y1 - y0});
+            // The part the frame covers is copied; the rest is filled.
+            const int cx1 = std::min(x1, img.width), cy1 = std::min(y1, img.height);
+            auto* dst = static_cast<uint8_t*>(target->pixels);
+            const int bpp = target->format->BytesPerPixel;
+            if (cx1 > x0 && cy1 > y0) {
+                const uint8_t* src = img.data.data() + static_cast<size_t>(y0) * img.stride + static_cast<size_t>(x0) * 4;
+                uint8_t* out = dst + static_cast<size_t>(y0) * target->pitch + static_cast<size_t>(x0) * bpp;
+                if (direct) {
+                    for (int y = y0; y < cy1; ++y, src += img.stride, out += target->pitch)
+                        std::memcpy(out, src, static_cast<size_t>(cx1 - x0) * 4);
+                } else {
+                    SDL_ConvertPixels(cx1 - x0, cy1 - y0, SDL_PIXELFORMAT_ARGB8888, src, img.stride,
+                                      target->format->format, out, target->pitch);
+                }
+            }
+            if (img.width > 0 && img.height > 0 && (x1 > cx1 || y1 > cy1)) {
+                const uint8_t* edge = img.data.data() + static_cast<size_t>(img.height - 1) * img.stride +
+                                      static_cast<size_t>(img.width - 1) * 4;
+                uint32_t argb = 0;
+                std::memcpy(&argb, edge, 4);
+                const Uint32 fill = SDL_MapRGB(target->format, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+                if (x1 > cx1) {
+                    SDL_Rect right{std::max(x0, cx1), y0, x1 - std::max(x0, cx1), y1 - y0};
+                    SDL_FillRect(target, &right, fill);
+                }
+                if (y1 > cy1 && cx1 > x0) {
+                    SDL_Rect below{x0, std::max(y0, cy1), cx1 - x0, y1 - std::max(y0, cy1)};
+                    SDL_FillRect(target, &below, fill);
+                }
+            }
+        }
+        if (!shown.empty()) SDL_UpdateWindowSurfaceRects(window, shown.data(), static_cast<int>(shown.size()));
     }
 
     void UpdatePointer(Window& w, double x, double y) {

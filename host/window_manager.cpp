@@ -148,16 +148,30 @@ bool Destroyed(unsigned long id) {
     return false;
 }
 
+// The handler found before the guard was first put in place (Xlib's own, unless the program
+// set one): where an error ends when the handlers in front pass it round to the guard again.
+XErrorHandler g_firstHandler = nullptr;
+thread_local int g_passing = 0;
+
 int IgnoreVanishedWindows(Display* display, XErrorEvent* error) {
     if ((error->error_code == BadWindow || error->error_code == BadDrawable) && Destroyed(error->resourceid)) return 0;
-    return g_previousHandler ? g_previousHandler(display, error) : 0;
+    // SDL's handler passes errors on to the one it found at start-up, which is this guard: the
+    // second time round the error goes to the first handler instead of going round again.
+    const XErrorHandler next = g_passing > 0 ? g_firstHandler : g_previousHandler;
+    if (!next) return 0;
+    ++g_passing;
+    const int result = next(display, error);
+    --g_passing;
+    return result;
 }
 
 }  // namespace
 
 void GuardAgainstVanishedWindows() {
     XErrorHandler current = XSetErrorHandler(IgnoreVanishedWindows);
-    if (current != IgnoreVanishedWindows) g_previousHandler = current;
+    if (current == IgnoreVanishedWindows) return;
+    if (!g_firstHandler) g_firstHandler = current;
+    g_previousHandler = current;
 }
 
 void WindowDestroying(SDL_Window* window) {

@@ -39,7 +39,9 @@ std::optional<double> ConfiguredDpi();
 // Keeps an X error about a window this process has destroyed (BadWindow, BadDrawable: a request
 // about it, such as the message SDL sends to wake its own wait, still on its way when it went)
 // from ending the program, as Xlib's default handler would. Any other X error goes to the
-// handler that was there before. Safe to call more than once.
+// handler that was there before. Safe to call more than once; called before SDL starts, it is
+// also the handler SDL puts back when it shuts down, when its last requests (a wake-up message
+// to a window gone meanwhile, sent only as SDL closes its connections) are answered.
 void GuardAgainstVanishedWindows();
 // Records that this window is about to be destroyed, so the guard knows its late errors. Call
 // before SDL_DestroyWindow.

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xutil.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -86,8 +87,14 @@ bool PrivateDisplay::Start(int width, int height) {
     if (pipe2(fds, O_CLOEXEC) != 0) return false;
     // With -displayfd the server picks a free display itself and writes its number once it
     // accepts clients: no guessing at free numbers, no sleeping for a fixed time.
+    // -noreset: by default the server resets whenever its last client disconnects, and a reset
+    // drops every connection still exchanging its opening handshake. A client starting while
+    // another one leaves (openbox starting while xprop looks for it, a test's window opening
+    // right after an xdotool call) is then refused with "unable to open display"; two loops of
+    // short-lived clients against a resetting server saw 77 of 600 connections refused.
     std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    m_pid = Spawn(xvfb, {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"},
+    m_pid = Spawn(xvfb,
+                  {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
                   true, true, fds[1]);
     close(fds[1]);
     if (m_pid <= 0) {
@@ -238,6 +245,58 @@ unsigned long X11WindowOf(uint32_t sdlWindowId) {
     SDL_VERSION(&info.version);
     if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
     return info.info.x11.window;
+}
+
+std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y) {
+    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!w || !SDL_GetWindowWMInfo(w, &info)) return std::nullopt;
+    if (info.subsystem == SDL_SYSWM_X11) {
+        XImage* image = XGetImage(info.info.x11.display, info.info.x11.window, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return std::nullopt;
+        const unsigned long px = XGetPixel(image, 0, 0);
+        const unsigned long rm = image->red_mask, gm = image->green_mask, bm = image->blue_mask;
+        XDestroyImage(image);
+        auto channel = [&](unsigned long mask) -> uint32_t {
+            if (!mask) return 0;
+            unsigned long v = px & mask;
+            while (!(mask & 1)) mask >>= 1, v >>= 1;
+            return static_cast<uint32_t>(v * 255 / mask);
+        };
+        return channel(rm) << 16 | channel(gm) << 8 | channel(bm);
+    }
+    SDL_Surface* s = SDL_GetWindowSurface(w);
+    if (!s || x < 0 || y < 0 || x >= s->w || y >= s->h) return std::nullopt;
+    uint32_t px = 0;
+    if (SDL_ConvertPixels(1, 1, s->format->format,
+                          static_cast<uint8_t*>(s->pixels) + static_cast<size_t>(y) * s->pitch + x * s->format->BytesPerPixel,
+                          s->pitch, SDL_PIXELFORMAT_ARGB8888, &px, 4) != 0)
+        return std::nullopt;
+    return px & 0xFFFFFF;
+}
+
+bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height) {
+    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    Display* d = info.info.x11.display;
+    GC gc = XCreateGC(d, info.info.x11.window, 0, nullptr);
+    XSetForeground(d, gc, BlackPixel(d, DefaultScreen(d)));
+    XFillRectangle(d, info.info.x11.window, gc, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFreeGC(d, gc);
+    XSync(d, False);
+    return true;
+}
+
+void MapNoWindow(uint32_t sdlWindowId) {
+    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    XMapWindow(info.info.x11.display, info.info.x11.window + 0x7000);
+    XSync(info.info.x11.display, False);
 }
 
 void PrivateDisplay::XdotoolLater(int delayMs, std::vector<std::string> args) {

@@ -31,6 +31,8 @@ public:
     bool Start(int width = 1024, int height = 768);
     void Stop();
     const std::string& Name() const { return m_display; }
+    // The server's process id (0 when not running).
+    pid_t ServerPid() const { return m_pid; }
 
     // Starts openbox on this display and waits until it has announced itself; false when it is
     // not installed or does not come up. It keeps its settings and cache in a temporary folder
@@ -60,5 +62,14 @@ private:
 
 // The X11 window behind an SDL window id, or 0 (no such window, or not on X11).
 unsigned long X11WindowOf(uint32_t sdlWindowId);
+// The colour (0xRRGGBB) the window shows at a pixel: read back from the X server on X11, from
+// the surface the window last presented elsewhere; nothing when it cannot be read.
+std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y);
+// Draws a black rectangle straight onto the X11 window, behind the program's back, as another
+// window covering it would leave it; false when not on X11.
+bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height);
+// Maps a window that was never made, on the connection of this SDL window, and waits for the
+// server's answer: a BadWindow error about a window the program never destroyed.
+void MapNoWindow(uint32_t sdlWindowId);
 
 }  // namespace stolvane::test

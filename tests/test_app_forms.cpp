@@ -353,6 +353,45 @@ TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
     EXPECT_EQ(values[0], "About... 'TolvaneButton'");
 }
 
+// The known-problems list takes the focus when the form opens, frames its current row while it
+// has it, and answers the keys as the mouse: Down makes the row current, Space ticks it (the
+// item-check message box, then the description a click shows), Tab leaves it, Enter still
+// clicks the default button.
+TEST_F(AppForms, TheKnownProblemsListTakesTheFocusAndAnswersArrowsAndSpace) {
+    // A pixel of the focus frame's left side on the first row (the list's text starts 19 px in).
+    const char* framePixel = R"({"cmd":"pixel","x":450,"y":225}
+)";
+    auto lines = Run(std::string(R"({"cmd":"showform","name":"frmStatus"}
+)") + framePixel + R"({"cmd":"key","key":"Down"}
+{"cmd":"get","target":"TolvanePanel1.lstBugs","property":"ListIndex"}
+)" + framePixel + R"({"cmd":"key","key":"Space"}
+{"cmd":"get","target":"tllProblem","property":"Caption"}
+{"cmd":"tab"}
+)" + framePixel + R"({"cmd":"tab","shift":true}
+{"cmd":"key","key":"Up"}
+{"cmd":"key","key":"Space"}
+{"cmd":"get","target":"TolvanePanel1.lstBugs","property":"ListIndex"}
+{"cmd":"key","key":"Return"}
+)");
+    std::vector<std::string> focus, boxes;
+    for (auto& l : lines) {
+        if (l.contains("focus")) focus.push_back(l["focus"]);
+        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"]);
+    }
+    EXPECT_EQ(focus, (std::vector<std::string>{"TolvanePanel1.lstBugs", "lblOK", "TolvanePanel1.lstBugs"}));
+    EXPECT_EQ(boxes, (std::vector<std::string>{"0", "0"})) << "Space ticks and unticks the row";
+    auto values = Values(lines);
+    ASSERT_EQ(values.size(), 6u);
+    EXPECT_EQ(values[0], 0) << "no row is current yet: the frame's dot on the white field is black";
+    EXPECT_EQ(values[1], 0);
+    EXPECT_EQ(values[2], 0x7FFFFF) << "the frame inverts the navy highlight";
+    EXPECT_EQ(values[3].get<std::string>().rfind("CAN USE WORKAROUND: Mouse sensitive", 0), 0u) << values[3];
+    EXPECT_EQ(values[4], 0x800000) << "without the focus the highlight shows whole";
+    EXPECT_EQ(values[5], 0) << "Up at the first row stays there";
+    EXPECT_EQ(Events(lines, "Click").size(), 1u) << "Enter clicks OK, the default button";
+    EXPECT_EQ(lines.back(), json::parse(R"({"form":"frmStatus","shown":false})"));
+}
+
 // ---------------------------------------------------------------- C++ applications
 
 

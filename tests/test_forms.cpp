@@ -116,6 +116,14 @@ TEST_F(FormsTest, SamplesPagesStopAtBothEndsEachPageSetsEveryLineAndClicksClose)
         expectPage(p);
     }
     EXPECT_TRUE(Caption(f, "tplDes", 0).ends_with("properties to")) << "line 1 completes the sentence";
+    // Every line shows: the first description needs six lines of 195 twips here, more than the
+    // design's five, and grows; none overlaps the next, whose background would hide the last pixel
+    // row of the text above (the underscores of m_Grad_Lef, the tail of a g).
+    EXPECT_GE(f.FindSurface("tplDes", 0)->Height(), 6 * 195);
+    for (int i = 0; i < 3; ++i) {
+        const Surface &above = *f.FindSurface("tplDes", i), &below = *f.FindSurface("tplDes", i + 1);
+        EXPECT_GE(below.Top(), above.Top() + above.Height()) << "description " << i + 1;
+    }
     EXPECT_EQ(Caption(f, "tplDes", 1), "that of the ActiveTitleBar.");
     EXPECT_FALSE(Enabled(f, "tpbDirection", 1));
     EXPECT_TRUE(Enabled(f, "tpbDirection", 0));

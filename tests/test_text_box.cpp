@@ -223,6 +223,64 @@ TEST_F(TextBoxes, TheCaretBlinksOnTheRuntimeClockAndRepaintsOnlyItsLine) {
     EXPECT_EQ(events.Count("txtName LostFocus"), 1u);
 }
 
+// An edit of a multi-line box repaints only some lines; whatever it changed must be among them.
+// After each step the kept frame equals a full repaint: typing over a selection that ends where
+// a wrapped line starts (the new caret, and a composition drawn there, lie on that line), text
+// committed over a composition that spread over lines of its own, and an undo of an edit made
+// lines above the caret.
+TEST_F(TextBoxes, EditsRepaintEveryLineTheyChange) {
+    box->SetMultiLine(true);
+    box->Move(150, 150, 2400, 1500);
+    rt.FocusTextBox(*box);
+    FormRenderer r(rt, *form);
+    r.Update();
+    auto same = [&](const std::string& what) {
+        const Frame& kept = r.Update();
+        FormRenderer fresh(rt, *form);
+        EXPECT_TRUE(kept.data == fresh.RepaintAll().data) << what;
+    };
+    // A composition of three lines under one line of text, then committed text: it is gone.
+    rt.TypeText("one two");
+    same("typed");
+    rt.Compose("x\ny\nz");
+    same("composed");
+    rt.TypeText("k");
+    same("committed over a composition of three lines");
+    EXPECT_EQ(box->Text(), "one twok");
+
+    // A selection up to where the second line starts, the caret at its start.
+    box->SetText("alpha beta gamma deltaepsilonzeta etatheta");
+    const int wrap = TextBoxView(*box).LineStart(1);
+    ASSERT_GT(wrap, 3);
+    box->SetSelStart(wrap);
+    for (int i = 0; i < 3; ++i) Key(Key::Left, kShift);
+    same("selected backwards");
+    rt.TypeText("xy ");
+    ASSERT_EQ(TextBoxView(*box).LineStart(1), wrap) << "the lines wrap where they did";
+    EXPECT_EQ(box->SelStart(), wrap);
+    same("typed over a selection ending at a line's start, the caret now at that start");
+    // The same selection forwards, with a composition at the caret: the composition starts the
+    // second line and is drawn selected.
+    box->SetSelStart(wrap - 3);
+    box->SetSelLength(3);
+    rt.Compose("qq");
+    same("composed at the end of a selection");
+    rt.TypeText("zz ");
+    same("typed over a selection and a composition at a line's start");
+
+    // An undo of text typed on the first line while the caret is on the fourth.
+    box->SetText("first\nsecond\nthird\nfourth\nfifth");
+    box->SetSelStart(5);
+    rt.TypeText("abc");
+    Key(Key::Down);
+    Key(Key::Down);
+    Key(Key::Down);
+    same("moved down");
+    Key(Key::Z, kCtrl);
+    EXPECT_EQ(box->Text(), "first\nsecond\nthird\nfourth\nfifth");
+    same("undone three lines above the caret");
+}
+
 TEST_F(TextBoxes, MultiLineKeysMoveByLinesAndTheViewFollowsTheCaret) {
     box->SetMultiLine(true);
     box->SetScrollBars(TextBox::Vertical);

@@ -71,11 +71,7 @@ void QueueWindowEvent(uint32_t windowId, uint8_t event) {
 
 // The colour of a pixel the window shows, read back from what it presented.
 uint32_t ShownPixel(WindowHost& host, const Form& form, int x, int y) {
-    SDL_Renderer* r = SDL_GetRenderer(SDL_GetWindowFromID(host.WindowId(form)));
-    uint32_t px = 0;
-    SDL_Rect at{x, y, 1, 1};
-    if (!r || SDL_RenderReadPixels(r, &at, SDL_PIXELFORMAT_ARGB8888, &px, 4) != 0) return 0xDEADBEEF;
-    return px & 0xFFFFFF;
+    return test::ShownPixel(host.WindowId(form), x, y).value_or(0xDEADBEEF);
 }
 
 // ---------------------------------------------------------------- form lifetime
@@ -349,6 +345,70 @@ TEST(HintsWindow, AMessageBoxIsAClassicDialogCentredOnItsOwnerAndAnsweredByRetur
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(face, 0xC0C0C0u) << "the button face of the classic scheme";
     EXPECT_EQ(rt.Forms().size(), 1u) << "the box is unloaded";
+}
+
+// Errors about windows the program destroyed are ignored, also when SDL answers its last
+// requests as it shuts down; any other X error still ends the program as Xlib's own handler
+// does, although SDL's handler hands it back to the guard.
+TEST(LifetimeWindow, AnXErrorAboutAWindowNeverDestroyedStillReachesXlibsHandler) {
+    NEED_DISPLAY();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Runtime rt;
+            Form& form = rt.NewForm("frmError", 3000, 1500);
+            WindowHost host(rt);
+            rt.ShowForm(form);
+            host.Step(20);
+            test::MapNoWindow(host.WindowId(form));
+            std::_Exit(0);
+        },
+        testing::ExitedWithCode(1), "BadWindow");
+}
+
+// ---------------------------------------------------------------- presenting
+// The window receives only the rectangles a change repainted: pixels drawn over behind the
+// program's back stay until an expose shows the whole frame again. At scale 2 the frame has
+// twice the pixels of the form's classic size, one window pixel each, and a resize shows the
+// grown part.
+TEST(PresentWindow, OnlyChangedRectanglesGoOutAndExposeAndResizeShowEverything) {
+    NEED_DISPLAY();
+    Runtime rt;
+    Form& form = rt.NewForm("frmPresent", 3000, 1500);  // 200 x 100 classic pixels
+    form.SetBorderStyle(Form::None);
+    form.Move(1500, 1500, 3000, 1500);
+    form.SetBackColour(RGB(0, 128, 255));
+    auto& label = static_cast<Label&>(rt.PlaceElement(form, ElementKind::Label, "lblPatch", -1));
+    label.SetCaption("");
+    label.SetBackColour(RGB(255, 0, 0));
+    label.Move(300, 300, 600, 300);  // classic pixels (20, 20) to (60, 40); doubled on the screen
+    WindowHost host(rt, 2);
+    rt.ShowForm(form);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    const uint32_t id = host.WindowId(form);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(SDL_GetWindowFromID(id), &w, &h);
+    EXPECT_EQ(std::pair(w, h), std::pair(400, 200));
+    EXPECT_EQ(ShownPixel(host, form, 50, 50), 0xFF0000u);
+    EXPECT_EQ(ShownPixel(host, form, 119, 79), 0xFF0000u) << "the label's last pixel at scale 2";
+    EXPECT_EQ(ShownPixel(host, form, 121, 81), 0x0080FFu);
+
+    ASSERT_TRUE(test::PaintOver(id, 300, 100, 20, 20));
+    label.SetBackColour(RGB(0, 160, 0));
+    host.Step(0);
+    EXPECT_EQ(ShownPixel(host, form, 50, 50), 0x00A000u) << "the change reached the screen";
+    EXPECT_EQ(ShownPixel(host, form, 310, 110), 0x000000u) << "only the label's rectangle was sent";
+
+    QueueWindowEvent(id, SDL_WINDOWEVENT_EXPOSED);
+    host.Step(0);
+    EXPECT_EQ(ShownPixel(host, form, 310, 110), 0x0080FFu) << "an expose shows the whole frame";
+
+    form.Move(1500, 1500, 6000, 3000);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    SDL_GetWindowSize(SDL_GetWindowFromID(id), &w, &h);
+    EXPECT_EQ(std::pair(w, h), std::pair(800, 400));
+    EXPECT_EQ(ShownPixel(host, form, 790, 390), 0x0080FFu) << "the grown part is shown";
+    EXPECT_EQ(ShownPixel(host, form, 50, 50), 0x00A000u);
 }
 
 // ---------------------------------------------------------------- Wayland

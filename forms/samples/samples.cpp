@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "forms/samples/samples.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "controls/button/tolvanebutton.h"
@@ -78,11 +79,36 @@ void Attach(Form& form) {
 
     form.onLoad = [state] { state->iPage = 0; };
 
-    auto showPage = [state, name, des] {
+    // The descriptions stand where the design puts them, as tall as it makes them, unless a page's
+    // text needs more lines than that (the fonts here wrap wider than the design's did): then the
+    // description grows and the ones below it move down. None is left overlapping the next, whose
+    // opaque background would cover the last pixel row of the text above (underscores, descenders).
+    struct Place {
+        double top, height;
+    };
+    auto design = std::make_shared<std::array<Place, 4>>();
+    for (int i = 0; i < 4; ++i) (*design)[i] = {des[i]->GetSurface().Top(), des[i]->GetSurface().Height()};
+    auto layOut = [design, des] {
+        double below = 0;
+        for (int i = 0; i < 4; ++i) {
+            Surface& s = des[i]->GetSurface();
+            const std::string& text = des[i]->Caption();
+            const double needed =
+                text.empty() ? 0 : s.GetHost().MeasureText(*des[i]->Font(), text, s.Width()).height;
+            const double top = std::max((*design)[i].top, below);
+            const double height = std::max((*design)[i].height, needed);
+            if (s.Top() != top || s.Height() != height) s.Move(s.Left(), top, s.Width(), height);
+            below = top + height;
+        }
+    };
+    layOut();
+
+    auto showPage = [state, name, des, layOut] {
         if (state->iPage < 0 || state->iPage >= kPages) return;
         const Page& page = Pages()[static_cast<size_t>(state->iPage)];
         name->SetCaption(page.title);
         for (int i = 0; i < 4; ++i) des[i]->SetCaption(page.lines[i]);
+        layOut();
     };
     for (int i = 0; i < 2; ++i) {
         direction[i]->Click += [state, direction, showPage, i] {
