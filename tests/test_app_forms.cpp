@@ -446,6 +446,26 @@ TEST_F(AppForms, TooltipsShowAfterARestAndHideOnLeavingPressingOrInTime) {
               (std::vector<json>{600, shown, hidden}));
 }
 
+// The caption bar follows the pointer with the capture (its bevel) and the pointer still rests:
+// its icon shows "System Menu" on the samples viewer (a bar without an icon has none to show),
+// and a move onto the bar's text hides it.
+TEST_F(AppForms, TheCaptionBarsIconShowsItsTipWhileTheBarFollowsThePointer) {
+    auto lines = Run(R"({"cmd":"showform","name":"frmSamples"}
+{"cmd":"mouse","action":"move","x":150,"y":150}
+{"cmd":"advance","ms":500}
+{"cmd":"mouse","action":"move","x":2400,"y":150}
+{"cmd":"advance","ms":500}
+)");
+    std::vector<json> tips;
+    bool captured = false;
+    for (auto& l : lines) {
+        if (l.contains("tooltip")) tips.push_back(l["tooltip"]);
+        captured = captured || (l.contains("capture") && !l["capture"].is_null());
+    }
+    EXPECT_TRUE(captured) << "the bar holds the capture while the pointer is over it";
+    EXPECT_EQ(tips, (std::vector<json>{"System Menu", nullptr}));
+}
+
 // The tooltip a window shows: its text on pale yellow in a black frame, or in the tooltip
 // colours the desktop sets.
 TEST_F(AppForms, TheTooltipFormIsPaleYellowInABlackFrameOrTheDesktopsTooltipColours) {
