@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Presenting frames in a real window under a private Xvfb: the CPU one presented frame costs
 // against the same change drawn in memory, and the time from a pointer move to the changed
 // pixels on the server, at 640 x 480 and 1920 x 1080 (see bench/README.md). Skipped, with the

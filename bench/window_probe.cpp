@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/window_probe.h"
 
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A connection of its own to an X display, for watching a window from outside as a user would:
 // the pointer moved as a real mouse moves it, and the window's pixels read back from the server.
 #pragma once
