@@ -216,7 +216,8 @@ bool ScriptDriver::SetSurfaceProperty(Surface& s, const std::string& name, const
 
 // The names a target answers to, for the message that answers a misspelt one.
 static const std::vector<std::string> kSurfaceMembers{"Name",    "Left",     "Top",     "Width",  "Height",
-                                                      "Visible", "Enabled", "TabIndex", "TabStop"};
+                                                      "Visible", "Enabled", "TabIndex", "TabStop",
+                                                      "Anchor",  "ToolTipText"};
 static const std::vector<std::string> kFormMembers{"Name",    "Left",        "Top",         "Width",
                                                    "Height",  "Visible",     "Enabled",     "Caption",
                                                    "BackColour", "BorderStyle", "WindowState", "Font",

@@ -90,6 +90,18 @@ std::vector<SurfaceMember> Build() {
                                            [](Surface& s, const Value& v) { s.SetTabStop(AsInteger(v) != 0); }),
                               Bool(true)));
 
+    // The tip belongs to the control's place on its form (its element), as its anchor does.
+    SurfaceMember tip = Row<Surface>("ToolTipText", T::String, controls, M::NotDumped,
+                                     [](const Surface& s) {
+                                         const ControlElement* ce = s.EmbeddingElement();
+                                         return Value{ce ? ce->ToolTipText() : std::string()};
+                                     },
+                                     [](Surface& s, const Value& v) {
+                                         if (ControlElement* ce = s.EmbeddingElement()) ce->SetToolTipText(AsString(v));
+                                     });
+    tip.defaultValue = Value{std::string()};
+    rows.push_back(tip);
+
     rows.push_back(Row<Surface>("Anchor", T::String, controls, M::NotDumped,
                                 [](const Surface& s) { return Value{AnchorText(s.Anchor())}; },
                                 [](Surface& s, const Value& v) { s.SetAnchor(ParseAnchor(AsString(v))); }));

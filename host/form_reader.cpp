@@ -152,8 +152,8 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int
 }
 
 void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth) {
-    f.Expect({"name", "class", "left", "top", "width", "height", "tabIndex", "tabStop", "anchor", "visible", "properties",
-              "controls"});
+    f.Expect({"name", "class", "left", "top", "width", "height", "tabIndex", "tabStop", "anchor", "visible",
+              "toolTipText", "properties", "controls"});
     auto key = [&](const char* k) { return where + ", key " + Quote(k); };
     e.rect = {0, 0, e.classInfo->designWidth, e.classInfo->designHeight};
     if (auto x = f.Take("left")) e.rect.left = Coordinate(*x, key("left"));
@@ -173,6 +173,7 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
         }
     }
     if (auto x = f.Take("visible")) e.visible = Boolean(*x, key("visible"));
+    if (auto x = f.Take("toolTipText")) e.toolTipText = Text(*x, key("toolTipText"));
     const Json* props = f.Take("properties");
     const Json* children = f.Take("controls");
     if (auto k = f.Leftover()) Fail(where, "unknown key " + Quote(*k) + " (known: " + f.Known() + ")");
@@ -251,6 +252,7 @@ static void PlaceEntries(Runtime& runtime, Surface& container, const std::vector
                 if (e.tabStop) s.SetTabStop(*e.tabStop);
                 s.SetAnchor(e.anchor);
                 s.SetVisible(e.visible);
+                ce.SetToolTipText(e.toolTipText);
                 PlaceEntries(runtime, s, e.children, source);
             } else {
                 Element& el = runtime.PlaceElement(container, e.kind, e.name, e.index);

@@ -53,6 +53,7 @@ struct PlannedEntry {
     std::optional<bool> tabStop;  // the class's own choice when absent
     uint8_t anchor = AnchorEdge::Default;
     bool visible = true;
+    std::string toolTipText;  // shown while the pointer rests on the control
     PropertyMap properties;
     std::vector<PlannedEntry> children;
     std::vector<PlannedValue> values;  // an element's, in the order of its kind's members

@@ -126,6 +126,8 @@ Json Writer::ControlJson(ControlElement& ce, const Font* formFont) {
     j["tabStop"] = s.TabStop();
     if (s.Anchor() != AnchorEdge::Default) j["anchor"] = AnchorText(s.Anchor());
     j["visible"] = s.Visible();
+    if (const ControlElement* ce = s.EmbeddingElement(); ce && !ce->ToolTipText().empty())
+        j["toolTipText"] = ce->ToolTipText();
     Json props = Json::object();
     for (auto& [key, value] : bag.Entries()) {
         // A font property left empty (never set) reads back as the ambient font: leave it out.

@@ -190,7 +190,9 @@ void Runtime::Mouse(Form& form, MouseAction action, double x, double y, int16_t 
         int16_t button;
         ~RestAfterMove() {
             if (!move || !rt.IsShown(form)) return;
-            if (button != 0 || rt.m_capture || rt.m_press.surface)
+            // A capture with no button held is a control following the pointer (a label's hover
+            // fade, a caption bar's bevel): the pointer still rests, and tips show.
+            if (button != 0 || rt.m_press.surface)
                 rt.HideToolTip(true);
             else
                 rt.TrackToolTip(form, x, y);

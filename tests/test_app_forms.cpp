@@ -25,6 +25,7 @@
 #include "host/tooltip_form.h"
 #include "host/window.h"
 #include "tests/display.h"
+#include "tests/test_util.h"
 #include "tests/golden_util.h"
 #include "tests/test_support.h"
 
@@ -464,6 +465,29 @@ TEST_F(AppForms, TheCaptionBarsIconShowsItsTipWhileTheBarFollowsThePointer) {
     }
     EXPECT_TRUE(captured) << "the bar holds the capture while the pointer is over it";
     EXPECT_EQ(tips, (std::vector<json>{"System Menu", nullptr}));
+}
+
+// A control's tip is its own member, set from a script or a form file and saved with the form,
+// and shows over the control (a button's caption label included) as an element's does.
+TEST_F(AppForms, AControlsToolTipTextShowsOverItAndIsSavedWithTheForm) {
+    test::TempFolder dir("stolvane-tips");
+    const std::string path = (dir.Path() / "tips.json").string();
+    auto lines = Run(R"({"cmd":"place","class":"TolvaneButton","name":"cmdSave","left":600,"top":600,"width":1500,"height":450}
+{"cmd":"set","target":"cmdSave","property":"ToolTipText","value":"Saves the file"}
+{"cmd":"show"}
+{"cmd":"mouse","action":"move","x":1350,"y":825}
+{"cmd":"advance","ms":500}
+{"cmd":"save","path":")" + path + R"("}
+{"cmd":"load","form":")" + path + R"("}
+{"cmd":"get","target":"cmdSave","property":"ToolTipText"}
+)");
+    std::vector<json> tips;
+    for (auto& l : lines)
+        if (l.contains("tooltip")) tips.push_back(l["tooltip"]);
+    ASSERT_FALSE(tips.empty());
+    EXPECT_EQ(tips.front(), "Saves the file");
+    EXPECT_EQ(Values(lines), (std::vector<json>{"Saves the file"}));
+    EXPECT_NE(test::ReadFile(path).find(R"("toolTipText": "Saves the file")"), std::string::npos);
 }
 
 // The tooltip a window shows: its text on pale yellow in a black frame, or in the tooltip
