@@ -131,6 +131,18 @@ ElementMember AnchorRow() {
     return m;
 }
 
+// The tip shown while the pointer rests on the element.
+ElementMember ToolTipRow() {
+    ElementMember m;
+    m.name = "ToolTipText";
+    m.type = MemberType::String;
+    m.defaultValue = Value{std::string()};
+    m.help = "The tip shown while the pointer rests on it.";
+    m.get = [](const Element& e) { return Value{e.ToolTipText()}; };
+    m.set = [](Element& e, const Value& v) { e.SetToolTipText(AsString(v)); };
+    return m;
+}
+
 ElementMember VisibleRow() { return Boolean("Visible", &Element::Visible, &Element::SetVisible, true); }
 
 std::vector<ElementMember> Common(bool boxed, bool mouse) {
@@ -176,6 +188,11 @@ ElementKindInfo Kind(ElementKind kind, std::string className, const char* dumpNa
     k.place = &PlaceAs<E>;
     k.members = Common(boxed, k.receivesMouse);
     for (auto& m : own) k.members.push_back(std::move(m));
+    // What the pointer can rest on can carry a tip; a kind that places its own (the text box,
+    // before its text) keeps that place.
+    if (k.receivesMouse && std::none_of(k.members.begin(), k.members.end(),
+                                        [](const ElementMember& m) { return m.name == "ToolTipText"; }))
+        k.members.push_back(ToolTipRow());
     return k;
 }
 
