@@ -37,26 +37,19 @@ void Runtime::ElementEvent(Element& element, const std::string& name, EventArgs&
 
 // ---------------------------------------------------------------- focus and caret
 
-void Runtime::FocusTextBox(TextBox& box) {
-    if (!box.Visible() || !box.Enabled() || !box.Owner() || !InputAllowed(*box.Owner())) throw HostError::InvalidCall();
-    if (m_textFocus == &box) return;
-    if (m_focus) {
-        Surface* old = m_focus;
-        m_focus = nullptr;
-        if (old->GetControl()) Guard([&] { old->GetControl()->OnLostFocus(); });
-    }
-    BlurTextBox();
-    BlurListBox();
-    m_textFocus = &box;
-    box.SetFocused(true);
-    if (m_observer) m_observer->OnFocus(PathOf(box));
-    Guard([&] { box.Raise(box.GotFocus); });
-    if (m_textFocus == &box) TextBoxShown(box);
-}
+void Runtime::FocusTextBox(TextBox& box) { FocusElement(box); }
 
-void Runtime::FocusListBox(ListBox& list) {
-    if (!list.Visible() || !list.TakesInput() || !list.Owner() || !InputAllowed(*list.Owner())) throw HostError::InvalidCall();
-    if (m_listFocus == &list) return;
+void Runtime::FocusListBox(ListBox& list) { FocusElement(list); }
+
+// The focus moves to a text box or a list box: the control or the element that had it loses it
+// first. A text box then raises GotFocus and shows its caret.
+void Runtime::FocusElement(Element& element) {
+    auto* box = dynamic_cast<TextBox*>(&element);
+    auto* list = dynamic_cast<ListBox*>(&element);
+    if (!box && !list) return;
+    if (!element.Visible() || !element.TakesInput() || !element.Owner() || !InputAllowed(*element.Owner()))
+        throw HostError::InvalidCall();
+    if (&element == m_textFocus || &element == m_listFocus) return;
     if (m_focus) {
         Surface* old = m_focus;
         m_focus = nullptr;
@@ -64,9 +57,17 @@ void Runtime::FocusListBox(ListBox& list) {
     }
     BlurTextBox();
     BlurListBox();
-    m_listFocus = &list;
-    list.SetFocused(true);
-    if (m_observer) m_observer->OnFocus(PathOf(list));
+    if (list) {
+        m_listFocus = list;
+        list->SetFocused(true);
+    } else {
+        m_textFocus = box;
+        box->SetFocused(true);
+    }
+    if (m_observer) m_observer->OnFocus(PathOf(element));
+    if (!box) return;
+    Guard([&] { box->Raise(box->GotFocus); });
+    if (m_textFocus == box) TextBoxShown(*box);
 }
 
 void Runtime::BlurListBox() {
@@ -74,11 +75,6 @@ void Runtime::BlurListBox() {
     if (!old) return;
     m_listFocus = nullptr;
     old->SetFocused(false);
-}
-
-void Runtime::FocusElement(Element& element) {
-    if (auto* list = dynamic_cast<ListBox*>(&element)) FocusListBox(*list);
-    else if (auto* box = dynamic_cast<TextBox*>(&element)) FocusTextBox(*box);
 }
 
 void Runtime::BlurTextBox() {
