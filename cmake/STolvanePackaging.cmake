@@ -67,6 +67,9 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
 file(WRITE ${deb_doc}/triggers "activate-noawait ldconfig\n")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${deb_doc}/triggers)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# SDL is loaded when the first window opens (host/sdl_api.h), so the library does not link it
+# and dpkg-shlibdeps cannot see it: named here, beside what shlibdeps finds.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libsdl2-2.0-0 (>= 2.0.22)")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${STOLVANE_DEB_DEV})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)

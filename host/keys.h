@@ -22,6 +22,10 @@ constexpr int16_t Shift = 1, Ctrl = 2, Alt = 4;
 // The key code of an SDL key (SDL_Keycode), or 0 for a key without one.
 int16_t KeyCodeOfSdl(int32_t sdlKey);
 
+// The SDL key SDL itself gives the name (SDL_GetKeyFromName), for the keys that have a code
+// here; SDLK_UNKNOWN (0) for any other name. It needs no SDL at run time.
+int32_t SdlKeyOfName(const std::string& name);
+
 // A key by SDL's name for it, without regard to case ("Return", "escape", "F1", "Left", "A"):
 // its key code, and the character it types (0 for none) with the shift mask given.
 struct NamedKey {

@@ -2,7 +2,7 @@
 #include "host/window.h"
 #include "host/keys.h"
 
-#include <SDL.h>
+#include "host/sdl_api.h"
 
 #include <algorithm>
 #include <atomic>
@@ -122,6 +122,8 @@ struct WindowHost::Impl : Backend {
     std::vector<MessageBoxForm> boxes;
 
     Impl(Runtime& r, double s) : rt(r), scale(s) {
+        std::string unloadable;
+        if (!sdl::Load(&unloadable)) throw HostError(ErrorNumber::InvalidCall, "Cannot open a window: " + unloadable);
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
         // Only a real display will do: left to itself SDL falls back to its invisible
@@ -970,6 +972,7 @@ bool WindowHost::DisplayAvailable() {
     const char* d = std::getenv("DISPLAY");
     const char* w = std::getenv("WAYLAND_DISPLAY");
     if ((!d || !*d) && (!w || !*w)) return false;
+    if (!sdl::Load()) return false;
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
     if (!chosen || !*chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;

@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include "host/sdl_api.h"
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>

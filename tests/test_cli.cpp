@@ -160,4 +160,29 @@ TEST_F(Cli, DemoFindsTheSourceTreeExamplesByItself) {
     EXPECT_TRUE(fs::exists(dir / "stolvane-demo" / "frmAbout.png"));
 }
 
+// Rendering, scripts (keys by name included) and descriptions open no window, so they do not
+// load SDL and what it pulls in: the loader's own trace of what it loads names no SDL.
+TEST_F(Cli, RenderScriptAndDescribeDoNotLoadSdl) {
+    std::ofstream(dir / "keys.jsonl") << "{\"cmd\":\"place\",\"class\":\"TolvaneTick\",\"name\":\"t\"}\n"
+                                         "{\"cmd\":\"key\",\"key\":\"Tab\"}\n{\"cmd\":\"key\",\"key\":\"page down\"}\n"
+                                         "{\"cmd\":\"save\",\"path\":\"form.json\"}\n";
+    ::setenv("LD_DEBUG", "libs", 1);
+    const int script = Run("script", (dir / "keys.jsonl").string());
+    const std::string scriptOut = out, scriptErr = err;
+    const int render = Run("render form.json -o out.png");
+    const std::string renderErr = err;
+    const int describe = Run("describe TolvaneTick");
+    ::unsetenv("LD_DEBUG");
+    ASSERT_EQ(script, 0) << scriptErr;
+    const size_t error = scriptOut.find("{\"error\":{\"number\":5,");
+    EXPECT_NE(error, std::string::npos) << "\"page down\" names no key: " << scriptOut;
+    EXPECT_EQ(scriptOut.find("\"error\"", error + 2), std::string::npos) << "Tab is one: " << scriptOut;
+    EXPECT_NE(scriptErr.find("libcairo.so"), std::string::npos) << "the loader traced what it loaded";
+    EXPECT_EQ(scriptErr.find("libSDL2"), std::string::npos) << "script";
+    EXPECT_EQ(render, 0);
+    EXPECT_EQ(renderErr.find("libSDL2"), std::string::npos) << "render";
+    EXPECT_EQ(describe, 0);
+    EXPECT_EQ(err.find("libSDL2"), std::string::npos) << "describe";
+}
+
 }  // namespace

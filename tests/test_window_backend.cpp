@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -20,8 +21,10 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "controls/panel/tolvanepanel.h"
+#include "host/keys.h"
 #include "host/runtime.h"
 #include "host/window.h"
 #include "tests/display.h"
@@ -486,6 +489,34 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
     unsetenv("WAYLAND_DISPLAY");
     int status = 0;
     EXPECT_EQ(waitpid(weston, &status, WNOHANG), 0) << "the compositor is still running: nothing crashed it";
+}
+
+// Scripts name keys as SDL does without loading SDL. Every name SDL gives a key (as SDL spells
+// it, in small and in capital letters), every single ASCII character and a few near misses
+// read as the key SDL reads them as, wherever that key has a code here.
+TEST(KeyNames, ReadAsSdlReadsThem) {
+    std::vector<std::string> names = {"enter", "ENTER", "", "Keypad", "F0", "F25", "Left  Ctrl", "Ctrl", "\xC3\xA9"};
+    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
+        std::string name = SDL_GetScancodeName(static_cast<SDL_Scancode>(sc));
+        if (name.empty()) continue;
+        std::string lower = name, upper = name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        names.insert(names.end(), {name, lower, upper});
+    }
+    for (int c = 1; c < 128; ++c) names.emplace_back(1, static_cast<char>(c));
+    int named = 0;
+    for (const std::string& name : names) {
+        const SDL_Keycode theirs = SDL_GetKeyFromName(name.c_str());
+        const int32_t ours = SdlKeyOfName(name);
+        if (KeyCodeOfSdl(theirs) == 0) {
+            EXPECT_EQ(KeyCodeOfSdl(ours), 0) << "\"" << name << "\" names no key here";
+            continue;
+        }
+        ++named;
+        EXPECT_EQ(ours, theirs) << "\"" << name << "\"";
+    }
+    EXPECT_GT(named, 150) << "letters, digits, F1-F24, the keypad, arrows, modifiers in three spellings";
 }
 
 }  // namespace
