@@ -11,6 +11,9 @@
 #include <memory>
 #include <string>
 
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "bench/bench_measure.h"
@@ -247,5 +250,57 @@ void BM_PlaceAndLoadGrowth(benchmark::State& state) {
     Report(state, "load_per_ctl_x_10000", load[2] / load[0] / 100);
 }
 BENCHMARK(BM_PlaceAndLoadGrowth)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// What one placed TolvaneLabel holds: a child process places n of them on a shown form (as
+// LabelForm does) and reports its peak resident size and the heap bytes in use; the figures per
+// label are the differences between 100 000 and 1 000 labels, divided by the 99 000 between.
+// A process of its own for each count, since a peak only grows.
+struct MemoryAt {
+    double peakKb = 0;     // peak resident set size
+    double heapBytes = 0;  // malloc's bytes in use
+};
+
+MemoryAt MemoryWithLabels(int n) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeFds[0]);
+        double heap = 0;
+        {
+            LabelForm f(n);
+            benchmark::DoNotOptimize(f.labels.data());
+            heap = static_cast<double>(mallinfo2().uordblks);
+            if (write(pipeFds[1], &heap, sizeof heap) != sizeof heap) _exit(1);
+            _exit(0);  // the peak is taken; tearing down would only cost time
+        }
+    }
+    close(pipeFds[1]);
+    MemoryAt m;
+    if (read(pipeFds[0], &m.heapBytes, sizeof m.heapBytes) != sizeof m.heapBytes) m.heapBytes = 0;
+    close(pipeFds[0]);
+    int status = 0;
+    rusage usage{};
+    if (child > 0 && wait4(child, &status, 0, &usage) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        m.peakKb = static_cast<double>(usage.ru_maxrss);
+    return m;
+}
+
+void BM_MemoryPerLabel(benchmark::State& state) {
+    MemoryAt few, many;
+    for (auto _ : state) {
+        few = MemoryWithLabels(1000);
+        many = MemoryWithLabels(100000);
+    }
+    if (few.peakKb == 0 || many.peakKb == 0) {
+        state.SkipWithError("a child process placing the labels failed");
+        return;
+    }
+    Report(state, "peak_mb_1000", few.peakKb / 1024);
+    Report(state, "peak_mb_100000", many.peakKb / 1024);
+    Report(state, "rss_kb_per_label", (many.peakKb - few.peakKb) / 99000);
+    Report(state, "heap_kb_per_label", (many.heapBytes - few.heapBytes) / 99000 / 1024);
+}
+BENCHMARK(BM_MemoryPerLabel)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

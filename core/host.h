@@ -48,6 +48,12 @@ public:
     virtual void SetCapture(Surface& surface) = 0;
     virtual void ReleaseCapture() = 0;
     virtual Surface* Captured() = 0;
+    // True when (x, y), in the surface's own twips and on its area, is on a part of it that
+    // shows: inside the area of every container and of the form, and under nothing lying above
+    // it. A hover test asks this, so that a control hangs on to no capture for a pointer that
+    // is beyond its form's edge or over a control covering it. A host that cannot tell answers
+    // true.
+    virtual bool Shows(Surface& /*surface*/, double /*x*/, double /*y*/) { return true; }
 
     // Focus.
     virtual void SetFocus(Surface& surface) = 0;

@@ -35,7 +35,10 @@ void ForwardMouse(BoxElement& part, Control& control) {
 }
 
 bool HoverCapture::Contains(double x, double y) const {
-    return x >= 0 && x <= m_surface.Width() && y >= 0 && y <= m_surface.Height();
+    if (!(x >= 0 && x <= m_surface.Width() && y >= 0 && y <= m_surface.Height())) return false;
+    // Only what shows of the surface counts: a part beyond its form's or a container's edge,
+    // or under another control, is not under the pointer.
+    return m_surface.GetHost().Shows(m_surface, x, y);
 }
 
 void HoverCapture::Take() {

@@ -57,12 +57,15 @@ void ForwardMouse(Part& part, const Surface& at, Target& target) {
 
 // Hover tracking with capture. On a move inside its surface (the edges count as inside) a
 // control takes the capture and records it; holding the capture, it receives the next move
-// outside as well, and there it restores its resting look and lets the capture go.
+// outside as well, and there it restores its resting look and lets the capture go. A point of
+// the surface that does not show (beyond its form's edge, under a control above it) is outside.
 class HoverCapture {
 public:
     explicit HoverCapture(Surface& surface) : m_surface(surface) {}
 
-    // True when (x, y), relative to the surface, lies on it, edges included.
+    // True when (x, y), relative to the surface, lies on it, edges included, on a part of it
+    // that shows (Host::Shows): not beyond the edge of its form or of a container, and not
+    // under a control or element lying above it.
     bool Contains(double x, double y) const;
     // One move at (x, y): inside, enter() runs and the capture is taken; outside, leave() runs
     // and the capture is let go. Returns whether the point was inside.

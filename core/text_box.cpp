@@ -28,6 +28,9 @@ void TextBox::SetText(std::string s) {
 void TextBox::SetMaxLength(int32_t n) {
     Require(n >= 0);
     m_edit.SetMaxLength(n);
+    // The box holds no more than its limit: a limit below the text cuts it as a text set from
+    // code is cut. Else a saved form would hold a text that loading it cuts.
+    if (n > 0 && m_edit.Length() > n) Edited(m_edit.SetText(m_edit.Text()));
 }
 
 std::string TextBox::PasswordChar() const {

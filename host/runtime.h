@@ -94,6 +94,7 @@ public:
     void SetCapture(Surface& surface) override;
     void ReleaseCapture() override;
     Surface* Captured() override { return m_capture; }
+    bool Shows(Surface& surface, double x, double y) override;
     void SetFocus(Surface& surface) override;
     Surface* Focused() override { return m_focus; }
     void PopupMenu(Surface& surface, MenuItem& root, MenuItem* defaultItem) override;

@@ -62,8 +62,27 @@ Target Runtime::HitSurface(Surface& s, double x, double y) const {
 Target Runtime::HitTest(Form& form, double x, double y) const {
     HitMemo& memo = m_hitMemo;
     if (memo.form == &form && memo.x == x && memo.y == y && memo.changes == m_changes) return memo.target;
-    memo = {&form, x, y, m_changes, HitSurface(form, x, y)};
+    // Beyond the form's client area nothing of it shows, also where a control reaches past its
+    // edge (the renderer clips it there, as it clips a control's parts at the control's edges).
+    Target t = Contains({0, 0, form.Width(), form.Height()}, x, y) ? HitSurface(form, x, y) : Target{&form, nullptr};
+    memo = {&form, x, y, m_changes, t};
     return memo.target;
+}
+
+bool Runtime::Shows(Surface& surface, double x, double y) {
+    if (!(x >= 0 && x <= surface.Width() && y >= 0 && y <= surface.Height())) return false;
+    Form* form = surface.OwningForm();
+    if (!form) return true;
+    // The hover test counts the surface's right and bottom edges in, where a hit test, going by
+    // pixels, stops short of them: a point on them is taken half a twip (at most half the
+    // surface) inside.
+    auto inside = [](double v, double size) { return v < size ? v : size - std::min(0.5, size / 2); };
+    x = inside(x, surface.Width());
+    y = inside(y, surface.Height());
+    const Target hit = HitTest(*form, FormX(surface) + x, FormY(surface) + y);
+    for (const Surface* s = hit.surface; s; s = s->Container())
+        if (s == &surface) return true;
+    return false;
 }
 
 std::pair<int16_t, PictureRef> Runtime::PointerAt(Form& form, double x, double y) const {

@@ -5,9 +5,11 @@
 
 #include <array>
 
+#include "controls/button/tolvanebutton.h"
 #include "controls/label/tolvanelabel.h"
 #include "core/errors.h"
 #include "core/mouse.h"
+#include "core/text_box.h"
 #include "core/text.h"
 #include "host/runtime.h"
 
@@ -66,6 +68,64 @@ TEST(SharedReactions, ErrorsCarryTheClassicNumbersAndTexts) {
     EXPECT_EQ(Errors::NoSuchProperty().number, 438);
     EXPECT_EQ(Errors::InvalidPicture().description, "Invalid picture");
     EXPECT_EQ(Errors::FileNotFound().number, 53);
+}
+
+// A control hovers only where it shows: the part of a label reaching past its form's edge, or
+// lying under a text box or a control above it, neither takes the capture nor keeps it, so a
+// pointer gone there leaves the label at rest and what covers it can light up. A press still
+// follows the pointer anywhere, beyond the form too.
+TEST(SharedReactions, HoverHoldsOnlyWhereTheControlShows) {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 3000, 1500);
+    rt.ShowForm(f);
+    auto& lbl = rt.Place<TolvaneLabel>(f, "lblWide", {1800, 300, 1800, 210});  // 600 twips past the right edge
+    Surface& s = lbl.GetSurface();
+    const double mid = 300 + s.Height() / 2, bottom = 300 + s.Height();
+    auto& box = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtOver", -1));
+    box.Move(1800, 150, 300, 600);
+    auto& cmd = rt.Place<TolvaneButton>(f, "cmdOver", {2400, 150, 450, 600});
+    auto fading = [&] { return static_cast<Timer*>(rt.Resolve(f, "lblWide.T98").element)->Enabled(); };
+    auto move = [&](double x, double y) { rt.Mouse(f, MouseAction::Move, x, y, 0, 0); };
+
+    move(2200, mid);
+    ASSERT_EQ(rt.Captured(), &s);
+    EXPECT_TRUE(fading());
+    move(3300, mid);  // beyond the form, on the label's part past its edge
+    EXPECT_EQ(rt.Captured(), nullptr);
+    EXPECT_FALSE(fading());
+    move(3400, mid);
+    EXPECT_EQ(rt.Captured(), nullptr) << "nothing of the form is under the pointer";
+    int clicks = 0;
+    lbl.Click += [&] { ++clicks; };
+    rt.Mouse(f, MouseAction::Click, 3300, mid, MouseButton::Left, 0);
+    EXPECT_EQ(clicks, 0) << "a click beyond the form reaches nothing on it";
+
+    // The edges still count: the form's last twip and the label's own bottom edge.
+    move(3000 - 1, mid);
+    EXPECT_EQ(rt.Captured(), &s);
+    move(2200, bottom);
+    EXPECT_EQ(rt.Captured(), &s);
+
+    // Under the text box and the button the label does not show.
+    move(1900, mid);
+    EXPECT_EQ(rt.Captured(), nullptr);
+    EXPECT_FALSE(fading());
+    move(2200, mid);
+    move(2500, mid);  // the label lets go on the button, and the next move is the button's
+    EXPECT_EQ(rt.Captured(), nullptr);
+    move(2510, mid);
+    EXPECT_EQ(rt.Captured(), &cmd.GetSurface());
+    EXPECT_EQ(cmd.State(), ButtonState::Up);
+
+    // A press on the button follows the pointer beyond the form and back, and clicks there.
+    int pressed = 0;
+    cmd.Click += [&] { ++pressed; };
+    rt.Mouse(f, MouseAction::Down, 2500, mid, MouseButton::Left, 0);
+    rt.Mouse(f, MouseAction::Move, 2500, 2500, MouseButton::Left, 0);
+    EXPECT_EQ(cmd.State(), ButtonState::Down);
+    rt.Mouse(f, MouseAction::Move, 2500, mid, MouseButton::Left, 0);
+    rt.Mouse(f, MouseAction::Up, 2500, mid, MouseButton::Left, 0);
+    EXPECT_EQ(pressed, 1);
 }
 
 }  // namespace

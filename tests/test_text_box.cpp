@@ -472,3 +472,33 @@ TEST_F(TextBoxes, Looks) {
                  "longer than it is high.\nA second paragraph.\nThree\nFour\nFive");
     render("textbox_multiline");
 }
+
+// A limit set below the text cuts it, as a text set from code is cut, at a whole character: the
+// box never holds more than MaxLength, so a saved form loads with the text it was saved with.
+TEST_F(TextBoxes, ALimitBelowTheTextCutsItAndTheFormSavesWhatLoads) {
+    box->SetMultiLine(true);
+    box->SetText("ab\xE6\xBC\xA2 two\nlines");
+    events.lines.clear();
+    box->SetMaxLength(6);
+    EXPECT_EQ(box->Text(), "ab\xE6\xBC\xA2 tw");
+    EXPECT_EQ(events.Count("txtName Change"), 1u);
+    box->SetMaxLength(20);
+    box->SetMaxLength(0);
+    EXPECT_EQ(box->Text(), "ab\xE6\xBC\xA2 tw") << "a higher limit or none changes nothing";
+    EXPECT_EQ(events.Count("txtName Change"), 1u);
+
+    box->SetText("abcdef");
+    box->SetMaxLength(3);
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("stolvane-textbox-limit-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::string path = (dir / "form.json").string();
+    SaveFormFile(rt, *form, path);
+    Runtime rt2;
+    Form& loaded = LoadFormFile(rt2, path);
+    auto* again = dynamic_cast<TextBox*>(loaded.Find("txtName"));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Text(), "abc");
+    EXPECT_EQ(again->MaxLength(), 3);
+    fs::remove_all(dir);
+}

@@ -65,19 +65,26 @@ TolvaneLabel::TolvaneLabel(Surface& surface) : DeclaredControl(surface) {
     lblCaption->SetMouseIcon(HyperlinkIcon());
     ForwardMouse(*lblCaption, *this);
 
-    // Never shown: it sizes itself to one line of text and so measures the line height.
-    lblTest = &surface.Add<Label>("lblTest");
-    lblTest->SetVisible(false);
-    lblTest->Move(0, 0, kDesignWidth, kDesignHeight);
-    lblTest->SetCaption("Tolvane Label");
-    lblTest->SetAutoSize(true);
-
-    T98 = &surface.Add<Timer>("T98");
-    T98->SetEnabled(false);
-    T98->SetInterval(kFadeInterval);
-    T98->onTick = [this] { FadeTick(); };
+    m_LineHeight = MeasureLine(stolvane::Font{});
 
     surface.SetMouseIcon(HyperlinkIcon());
+}
+
+void TolvaneLabel::SetFading(bool on) {
+    if (!T98) {
+        if (!on) return;
+        T98 = &GetSurface().Add<Timer>("T98");
+        T98->SetEnabled(false);
+        T98->SetInterval(kFadeInterval);
+        T98->onTick = [this] { FadeTick(); };
+    }
+    T98->SetEnabled(on);
+}
+
+// The height of one line of text in the font: a sample line, measured as a label sized to its
+// text would be.
+double TolvaneLabel::MeasureLine(const stolvane::Font& font) {
+    return GetHost().MeasureText(font, "Tolvane Label", 0).height;
 }
 
 // ---------------------------------------------------------------- properties
@@ -156,11 +163,11 @@ void TolvaneLabel::Resize() {
     SnapHeight();
 }
 
-// The control is one text line high (lblTest measures it), and never below the minimum.
+// The control is one text line high (m_LineHeight), and never below the minimum.
 // Setting the height resizes the control again, which sizes the caption to match.
 void TolvaneLabel::SnapHeight() {
     Surface& s = GetSurface();
-    const double line = std::max(kMinimumSize, lblTest->Height());
+    const double line = std::max(kMinimumSize, m_LineHeight);
     // A wrapping label keeps the height it was given, down to one line.
     const double height = m_WordWrap ? std::max(line, s.Height()) : line;
     if (s.Height() != height) s.SetHeight(height);
@@ -170,12 +177,13 @@ void TolvaneLabel::RefreshLabel() {
     ResizeLabel();
 
     if (m_Font) {
-        // The measuring label takes the font as it is; the caption is underlined as well while
-        // it carries a hyperlink.
-        lblTest->SetFont(*m_Font);
+        // The caption is underlined while it carries a hyperlink; the line is measured in the
+        // font as it is. A font the caption refuses (380) leaves both as they were.
         stolvane::Font caption = *m_Font;
         if (!m_Hyperlink.empty()) caption.underline = true;
+        const bool changed = !(lblCaption->GetFont() == caption);
         lblCaption->SetFont(caption);
+        if (changed) m_LineHeight = MeasureLine(*m_Font);
     }
     const int16_t pointer = m_Hyperlink.empty() ? MousePointer::Default : MousePointer::Custom;
     lblCaption->SetMousePointer(pointer);
@@ -188,7 +196,7 @@ void TolvaneLabel::RefreshLabel() {
     if (!m_Enabled)
         lblCaption->SetForeColour(SysColour::GreyText);
     else
-        lblCaption->SetForeColour(T98->Enabled() ? m_ColourUp : m_Colour);
+        lblCaption->SetForeColour(Fading() ? m_ColourUp : m_Colour);
 
     SnapHeight();
 }
@@ -209,9 +217,9 @@ void TolvaneLabel::OnMouseMove(MouseArgs& a) {
 // Lights the label while (x, y) lies on it; outside, the rest colour returns at once.
 void TolvaneLabel::HoverTest(double x, double y) {
     m_Captured.Track(
-        x, y, [&] { T98->SetEnabled(true); },
+        x, y, [&] { SetFading(true); },
         [&] {
-            T98->SetEnabled(false);
+            SetFading(false);
             m_FadeReady = False;
             lblCaption->SetForeColour(m_Colour);
         });
@@ -251,7 +259,7 @@ void TolvaneLabel::ClickHandling() {
 }
 
 void TolvaneLabel::StopHover() {
-    T98->SetEnabled(false);
+    SetFading(false);
     m_FadeReady = False;
     m_Captured.Release();
 }
@@ -298,7 +306,7 @@ void TolvaneLabel::FadeTick() {
         PrepareFade();
         return;
     }
-    if (m_FadeStep == kFadeSteps) T98->SetEnabled(false);
+    if (m_FadeStep == kFadeSteps) SetFading(false);
     if (m_FadeStep < kFadeSteps) ++m_FadeStep;
 
     const Channels rest = fncChannels(m_FadeRest);

@@ -77,12 +77,21 @@ private:
     void ResolveFadeColours();
     void StopHover();
     void HoverTest(double x, double y);
+    // The fade timer runs (a label that never faded has none yet).
+    bool Fading() const { return T98 && T98->Enabled(); }
+    // Starts or stops the fade timer, making it on the first start.
+    void SetFading(bool on);
     static Channels fncChannels(OleColour rgb);
+    double MeasureLine(const stolvane::Font& font);
 
-    // Child elements of the design.
+    // Child elements of the design. The fade timer is made when the label first fades: most
+    // labels of a large form never do, and need not carry one.
     Label* lblCaption = nullptr;
-    Label* lblTest = nullptr;
     Timer* T98 = nullptr;
+    // The height of one line of text in the label's font, measured on a sample line whenever
+    // the font changes (the text layouts of a font are shared, so measuring costs no layout
+    // per label).
+    double m_LineHeight = 0;
 
     // Properties.
     int16_t m_Align = 0;
