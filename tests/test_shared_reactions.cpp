@@ -59,13 +59,4 @@ TEST(SharedReactions, AccessKeysAreTheMarkedCharactersInUpperCase) {
     EXPECT_EQ(ToLower("TolvaneButton Ä"), "tolvanebutton Ä") << "only ASCII letters change";
 }
 
-TEST(SharedReactions, ErrorsCarryTheClassicNumbersAndTexts) {
-    EXPECT_EQ(Errors::ObjectRequired().number, 424);
-    EXPECT_EQ(Errors::ObjectRequired().description, "Object required");
-    EXPECT_EQ(Errors::NoSuchProperty("Colour").description, "Object doesn't support this property or method: Colour");
-    EXPECT_EQ(Errors::NoSuchProperty().number, 438);
-    EXPECT_EQ(Errors::InvalidPicture().description, "Invalid picture");
-    EXPECT_EQ(Errors::FileNotFound().number, 53);
-}
-
 }  // namespace
