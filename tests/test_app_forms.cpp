@@ -583,9 +583,7 @@ TEST_F(AppForms, GoldenPicturesOfTheShowcaseAtThreeSizes) {
 // the screen, and the layout stays whole: the caption bar spans the window
 // with its close button at the right edge, the status bar lies along the bottom at full width.
 TEST(AppFormsWindow, TheGripAndMaximisingKeepTheShowcasesLayoutWhole) {
-    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
-    test::PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
     Runtime rt;
     Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
     showcase::Attach(show);

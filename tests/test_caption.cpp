@@ -368,9 +368,7 @@ TEST(CaptionLooks, BarsWithAndWithoutButtonsNonFunctionalSunkenAndTheSystemMenu)
 
 // The bar of a frameless form commands its window under a private X server with the real pointer.
 TEST(CaptionWindow, RealPointerDragsMaximisesRestoresAndChoosesFromTheMenu) {
-    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
-    test::PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
     Runtime rt;
     Form& form = rt.NewForm("frmBar", 6000, 2400);
     form.SetBorderStyle(Form::None);
@@ -446,9 +444,7 @@ namespace {
 // from the bar; a double-click on the icon raises HaltClick although its first click opened
 // the system menu.
 TEST(CaptionWindow, DragsEndUnderThePointerTheBevelRestsOffTheBarAndTheIconDoubleClickHalts) {
-    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
-    test::PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
     Runtime rt;
     Form& form = rt.NewForm("frmBar", 6000, 2400);
     form.SetBorderStyle(Form::None);

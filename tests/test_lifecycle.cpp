@@ -86,26 +86,4 @@ TEST_F(Lifecycle, PropertyValuesAreCheckedOnTheWayIn) {
     EXPECT_THROW(p.SetProperty("Caption", FontRef{}), HostError);
 }
 
-TEST_F(Lifecycle, AboutShowsTheAboutFormModallyAndUnloadsItEachTime) {
-    Library::Instance().AddForm({"frmAbout",
-                                 [] { return std::string(R"({"name":"frmAbout","caption":"About","width":3000,"height":2000})"); },
-                                 nullptr});
-    int loops = 0;
-    test::HookBackend hooks;
-    hooks.modal = [&](Form& f) {
-        ++loops;
-        EXPECT_EQ(rt.ActiveForm(), &f);
-        rt.HideForm(f);
-    };
-    rt.SetBackend(&hooks);
-    auto& p = Place("P1");
-    p.About();
-    p.About();
-    EXPECT_EQ(loops, 2);
-    EXPECT_EQ(rec.Count("shown frmAbout"), 2);
-    EXPECT_EQ(rec.Count("hidden frmAbout"), 2);
-    rt.CollectGarbage();
-    EXPECT_EQ(rt.Forms().size(), 1u) << "the about form is unloaded after it closes";
-}
-
 }  // namespace
