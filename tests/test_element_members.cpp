@@ -230,20 +230,4 @@ TEST_F(ElementMembers, ListBoxRowsCountAndSelectionInScripts) {
     EXPECT_EQ(out[4]["dump"]["items"].size(), 3u);
 }
 
-TEST_F(ElementMembers, SavingThroughASymbolicLinkReplacesTheTargetAndKeepsItsMode) {
-    std::string target = (dir / "real.json").string(), link = (dir / "link.json").string();
-    std::ofstream(target) << "{}";
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
-    fs::create_symlink(target, link);
-    auto out = Run(test::Cmd({{"cmd", "save"}, {"path", link}}));
-    EXPECT_TRUE(out.empty()) << out[0];
-    EXPECT_TRUE(fs::is_symlink(link));
-    std::ifstream in(target);
-    EXPECT_EQ(json::parse(in)["name"], "Form1");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
-                  fs::perms::others_read | fs::perms::others_write);
-}
-
 }  // namespace
