@@ -99,6 +99,17 @@ TEST_F(ButtonTest, SizeHasAMinimumAndTheCaptionFollowsIt) {
     EXPECT_EQ(CapText().GetFont().name, "Arial");
 }
 
+// A style outside the table is stored as given, from code or through the property table, and
+// drawn as tbtWin95.
+TEST_F(ButtonTest, AStyleOutsideTheTableIsKeptAndDrawnAsWin95) {
+    b.SetButtonStyle(ButtonType::tbtWin95);
+    const std::vector<OleColour> win95 = Bevel();
+    b.SetButtonStyle(7);
+    EXPECT_EQ(std::pair(b.ButtonStyle(), Bevel()), std::pair(int16_t{7}, win95));
+    b.SetProperty("ButtonStyle", int64_t{-1});
+    EXPECT_EQ(std::pair(b.ButtonStyle(), Bevel()), std::pair(int16_t{-1}, win95));
+}
+
 // ---------------------------------------------------------------- press offset and pictures
 
 TEST_F(ButtonTest, PressMovesPictureAndCaptionOnceAndBack) {
