@@ -14,6 +14,13 @@
 #include <thread>
 #include <vector>
 
+// The opening of a test that needs real windows: skipped where Xvfb or xdotool is missing, else
+// a private display named `display` for the rest of the test.
+#define NEED_DISPLAY()                                                                                           \
+    if (!::stolvane::test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup"; \
+    ::stolvane::test::PrivateDisplay display;                                                                    \
+    ASSERT_TRUE(display.Start())
+
 namespace stolvane::test {
 
 class PrivateDisplay {

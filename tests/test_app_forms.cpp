@@ -39,32 +39,7 @@ struct AppForms : ::testing::Test {
         Runtime warmUp;  // registers the library
         test::RegisterProbe();
     }
-    std::vector<json> Run(const std::string& script) {
-        std::istringstream in(script);
-        std::ostringstream out, err;
-        RunScript(in, out, err, std::nullopt);
-        std::vector<json> lines;
-        std::istringstream read(out.str());
-        for (std::string line; std::getline(read, line);) {
-            json j = json::parse(line);
-            if (!j.contains("changed")) lines.push_back(j);
-        }
-        return lines;
-    }
-    static std::vector<json> Values(const std::vector<json>& lines) {
-        std::vector<json> out;
-        for (auto& l : lines) {
-            EXPECT_FALSE(l.contains("error")) << l.dump();
-            if (l.contains("value")) out.push_back(l["value"]);
-        }
-        return out;
-    }
-    static std::vector<json> Events(const std::vector<json>& lines, const std::string& name) {
-        std::vector<json> out;
-        for (auto& l : lines)
-            if (l.value("event", "") == name) out.push_back(l);
-        return out;
-    }
+    static std::vector<json> Run(const std::string& script) { return test::ScriptLines(script); }
 };
 
 // One probe per combination of edges, each 1200 x 900 at (600, 600) on a 9600 x 7200 form.
@@ -93,7 +68,7 @@ std::string Geometry(size_t n) {
 TEST_F(AppForms, AnchoredControlsKeepTheirDistancesStretchAndComeBack) {
     const std::vector<std::string> anchors{"left,top", "right,bottom", "left,right", "top,bottom",
                                            "left,top,right,bottom", "", "right"};
-    auto out = Values(Run(PlaceAnchored(anchors) + R"({"cmd":"resize","width":12000,"height":9000})" "\n" +
+    auto out = test::ValuesOf(Run(PlaceAnchored(anchors) + R"({"cmd":"resize","width":12000,"height":9000})" "\n" +
                           Geometry(anchors.size()) + R"({"cmd":"resize","width":9600,"height":7200})" "\n" +
                           Geometry(anchors.size())));
     ASSERT_EQ(out.size(), anchors.size() * 8);
@@ -112,7 +87,7 @@ TEST_F(AppForms, AnchoredControlsKeepTheirDistancesStretchAndComeBack) {
 }
 
 TEST_F(AppForms, AnchorsWorkInsideAStretchedPanelForControlsAndElements) {
-    auto out = Values(Run(
+    auto out = test::ValuesOf(Run(
         R"({"cmd":"place","class":"TolvanePanel","name":"pnl","left":300,"top":300,"width":6000,"height":4000}
 {"cmd":"set","target":"pnl","property":"Anchor","value":"left,top,right,bottom"}
 )" + PlaceAnchored({"right,bottom"}, "pnl") +
@@ -137,7 +112,7 @@ TEST_F(AppForms, TheFormRaisesResizeOnceShownAndAnAnchorMustNameEdges) {
 {"cmd":"set","target":"p","property":"Anchor","value":"left,middle"}
 {"cmd":"set","target":"p","property":"Anchor","value":"left,left"}
 )");
-    auto resizes = Events(lines, "Resize");
+    auto resizes = test::EventsNamed(lines, "Resize");
     ASSERT_EQ(resizes.size(), 1u);
     EXPECT_EQ(resizes[0]["control"], "");
     int errors = 0;
@@ -150,7 +125,7 @@ TEST_F(AppForms, TheFormRaisesResizeOnceShownAndAnAnchorMustNameEdges) {
 }
 
 TEST_F(AppForms, TheMinimumSizeHoldsForScriptsAndGripDrags) {
-    auto out = Values(Run(R"({"cmd":"set","target":"","property":"MinWidth","value":6000}
+    auto out = test::ValuesOf(Run(R"({"cmd":"set","target":"","property":"MinWidth","value":6000}
 {"cmd":"set","target":"","property":"MinHeight","value":4000}
 {"cmd":"resize","width":1500,"height":900}
 {"cmd":"get","target":"","property":"Width"}
@@ -171,7 +146,7 @@ TEST_F(AppForms, TheMinimumSizeHoldsForScriptsAndGripDrags) {
 // The showcase's status bar is in the grip's move mode, anchored left, right and bottom: the
 // anchors place it while the grip grows the form.
 TEST_F(AppForms, AnAnchoredStatusBarStaysAlongTheBottomWhileItsGripMovesIt) {
-    auto out = Values(Run(R"({"cmd":"place","class":"TolvanePanel","name":"bar","left":0,"top":6885,"width":9600,"height":315}
+    auto out = test::ValuesOf(Run(R"({"cmd":"place","class":"TolvanePanel","name":"bar","left":0,"top":6885,"width":9600,"height":315}
 {"cmd":"set","target":"bar","property":"Grip","value":true}
 {"cmd":"set","target":"bar","property":"Anchor","value":"left,right,bottom"}
 {"cmd":"show"}
@@ -252,7 +227,7 @@ TEST_F(AppForms, TextBoxesLeaveEnterEscapeAndTabToTheForm) {
 {"cmd":"key","key":"Left"}
 )");
     EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel"}));
-    auto values = Values(lines);
+    auto values = test::ValuesOf(lines);
     ASSERT_EQ(values.size(), 4u);
     EXPECT_EQ(values[0], "ab");
     EXPECT_EQ(values[1], "a\nb");
@@ -303,7 +278,7 @@ TEST_F(AppForms, TabPassesPanelsAndAltLetterTogglesACheckBox) {
     // Shown: the first tab stop (the check box); the panel is none: Tab goes to ok, cancel,
     // Shift+Tab back to ok; Alt+G focuses the check box again.
     EXPECT_EQ(focus, (std::vector<std::string>{"tik", "ok", "cancel", "ok", "cancel", "tik"}));
-    EXPECT_EQ(Events(lines, "ValueChange").size(), 1u);
+    EXPECT_EQ(test::EventsNamed(lines, "ValueChange").size(), 1u);
 }
 
 // A label's access key focuses what follows the label in tab order: a label placed on the form
@@ -349,7 +324,7 @@ TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
     for (auto& l : lines)
         if (l.contains("form")) shown.push_back(l["shown"]);
     EXPECT_EQ(shown, (std::vector<json>{true, false, true, false, true, false}));
-    auto values = Values(lines);
+    auto values = test::ValuesOf(lines);
     ASSERT_EQ(values.size(), 1u);
     EXPECT_EQ(values[0], "About... 'TolvaneButton'");
 }
@@ -381,7 +356,7 @@ TEST_F(AppForms, TheKnownProblemsListTakesTheFocusAndAnswersArrowsAndSpace) {
     }
     EXPECT_EQ(focus, (std::vector<std::string>{"TolvanePanel1.lstBugs", "lblOK", "TolvanePanel1.lstBugs"}));
     EXPECT_EQ(boxes, (std::vector<std::string>{"0", "0"})) << "Space ticks and unticks the row";
-    auto values = Values(lines);
+    auto values = test::ValuesOf(lines);
     ASSERT_EQ(values.size(), 6u);
     EXPECT_EQ(values[0], 0) << "no row is current yet: the frame's dot on the white field is black";
     EXPECT_EQ(values[1], 0);
@@ -389,7 +364,7 @@ TEST_F(AppForms, TheKnownProblemsListTakesTheFocusAndAnswersArrowsAndSpace) {
     EXPECT_EQ(values[3].get<std::string>().rfind("CAN USE WORKAROUND: Mouse sensitive", 0), 0u) << values[3];
     EXPECT_EQ(values[4], 0x800000) << "without the focus the highlight shows whole";
     EXPECT_EQ(values[5], 0) << "Up at the first row stays there";
-    EXPECT_EQ(Events(lines, "Click").size(), 1u) << "Enter clicks OK, the default button";
+    EXPECT_EQ(test::EventsNamed(lines, "Click").size(), 1u) << "Enter clicks OK, the default button";
     EXPECT_EQ(lines.back(), json::parse(R"({"form":"frmStatus","shown":false})"));
 }
 
@@ -491,7 +466,7 @@ TEST_F(AppForms, AControlsToolTipTextShowsOverItAndIsSavedWithTheForm) {
         if (l.contains("tooltip")) tips.push_back(l["tooltip"]);
     // Each hides as the pointer moves on, the last as the loaded form replaces the run's form.
     EXPECT_EQ(tips, (std::vector<json>{"Saves the file", nullptr, "Opens a file", nullptr}));
-    EXPECT_EQ(Values(lines), (std::vector<json>{"Saves the file", "Opens a file"}));
+    EXPECT_EQ(test::ValuesOf(lines), (std::vector<json>{"Saves the file", "Opens a file"}));
     EXPECT_NE(test::ReadFile(path).find(R"("toolTipText": "Saves the file")"), std::string::npos);
     EXPECT_NE(test::ReadFile(path).find(R"("toolTipText": "Opens a file")"), std::string::npos);
 }
@@ -608,9 +583,7 @@ TEST_F(AppForms, GoldenPicturesOfTheShowcaseAtThreeSizes) {
 // the screen, and the layout stays whole: the caption bar spans the window
 // with its close button at the right edge, the status bar lies along the bottom at full width.
 TEST(AppFormsWindow, TheGripAndMaximisingKeepTheShowcasesLayoutWhole) {
-    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
-    test::PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
     Runtime rt;
     Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
     showcase::Attach(show);

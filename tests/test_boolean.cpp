@@ -43,19 +43,6 @@ static_assert(BooleanTrue == true && BooleanFalse == false && true == True && !F
 static_assert(True.Raw() == -1 && False.Raw() == 0 && ToBoolean(true) == True);
 static_assert(Boolean::FromRaw(-1) == true && Boolean::FromRaw(5).Raw() == -1 && Boolean::FromRaw(0) == false);
 
-TEST(Boolean, ComparesWithBoolsAsCppReadsThem) {
-    Boolean b = true;
-    bool plain = b;
-    EXPECT_TRUE(plain && b == true && true == b && !(b != true) && b != false);
-    EXPECT_EQ(b.Raw(), -1);
-    b = !b;
-    EXPECT_TRUE(b == false && !b && b == BooleanFalse);
-    EXPECT_EQ(b.Raw(), 0);
-    EXPECT_EQ(Boolean{}, False) << "a default Boolean is False";
-    EXPECT_EQ(std::vector<Boolean>({Boolean::FromRaw(1), Boolean::FromRaw(-32768)}), std::vector<Boolean>(2, True))
-        << "any non-zero number is True";
-}
-
 struct BooleanTick : test::FolderTest {
     Runtime rt;
     Form& f = rt.NewForm("f", 6000, 2400);

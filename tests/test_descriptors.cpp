@@ -17,31 +17,6 @@ using namespace stolvane;
 
 namespace {
 
-TEST(Descriptors, EachKindIsPlacedTakesTheMouseAndIsNamedAsItsDescriptorSays) {
-    Runtime rt;
-    Form& form = rt.NewForm("frmKinds", 6000, 3000);
-    const char* names[] = {"line", "label", "image", "picturebox", "shape", "picturebutton", "menuitem", "listbox", "timer", "textbox"};
-    std::set<std::string> mouse{"Label", "Image", "PictureBox", "PictureButton", "ListBox", "TextBox"};
-    std::set<std::string> windowed{"PictureBox", "PictureButton", "ListBox", "TextBox"};
-    size_t i = 0;
-    for (const ElementKindInfo& kind : ElementKinds()) {
-        Element& e = rt.PlaceElement(form, kind.kind, "el" + std::to_string(i), -1);
-        EXPECT_EQ(e.Kind(), kind.kind);
-        EXPECT_EQ(&e.Descriptor(), &kind);
-        EXPECT_STREQ(KindName(kind.kind), names[i]) << kind.className;
-        EXPECT_EQ(e.ReceivesMouse(), mouse.count(kind.className) == 1) << kind.className;
-        EXPECT_EQ(e.Windowed(), windowed.count(kind.className) == 1) << kind.className;
-        EXPECT_EQ(kind.paint == nullptr, kind.className == "MenuItem" || kind.className == "Timer") << kind.className;
-        ++i;
-    }
-    EXPECT_EQ(i, std::size(names));
-    // An embedded control is placed by its class, lies above the lightweight kinds and is painted.
-    const ElementKindInfo& control = KindInfo(ElementKind::Control);
-    EXPECT_STREQ(control.dumpName, "control");
-    EXPECT_TRUE(control.receivesMouse && control.windowed && control.paint);
-    EXPECT_THROW(rt.PlaceElement(form, ElementKind::Control, "ctl", -1), HostError);
-}
-
 // The pointer shown after a move is the hit test of the move, unless the move's own handler
 // changed what lies under the pointer.
 TEST(Descriptors, APointerShapeFollowsAHandlerThatHidesWhatWasUnderThePointer) {

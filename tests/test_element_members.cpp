@@ -15,6 +15,7 @@
 #include "core/surface_members.h"
 #include "host/media.h"
 #include "host/runtime.h"
+#include "tests/test_support.h"
 
 using namespace stolvane;
 using nlohmann::json;
@@ -22,31 +23,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ElementMembers : ::testing::Test {
-    fs::path dir;
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "stolvane-members-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
-        std::vector<uint32_t> px(6 * 4, 0xFF336699u);
-        std::ofstream(dir / "pic.png", std::ios::binary) << EncodePng(*Picture::FromPixels(6, 4, std::move(px)));
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
+struct ElementMembers : test::PictureFolderTest {
+    // The answers of a script that must run through: events and notifications left out.
     std::vector<json> Run(const std::string& script, std::optional<std::string> form = std::nullopt) {
-        std::istringstream in(script);
-        std::ostringstream out, err;
-        EXPECT_EQ(RunScript(in, out, err, form), 0) << err.str();
+        int status = -1;
         std::vector<json> lines;
-        std::istringstream read(out.str());
-        for (std::string line; std::getline(read, line);) {
-            json j = json::parse(line);
-            if (!j.contains("changed") && !j.contains("event")) lines.push_back(j);
-        }
+        for (json& j : test::ScriptLines(script, form, false, &status))
+            if (!j.contains("event")) lines.push_back(std::move(j));
+        EXPECT_EQ(status, 0);
         return lines;
     }
-    static std::string Cmd(json j) { return j.dump() + "\n"; }
-
     // A value other than the member's default, as a script gives it.
     json NonDefault(const MemberInfo& m) const {
         switch (m.type) {
@@ -89,14 +75,14 @@ TEST_F(ElementMembers, EveryStoredMemberRoundTripsThroughScriptsFilesAndDumps) {
             // One element per member, so that no member disturbs another (a picture sizes an image).
             std::string name = "el" + std::to_string(cases.size());
             cases.push_back({&m, name});
-            first += Cmd({{"cmd", "place"}, {"class", kind.className}, {"name", name}, {"width", 600}, {"height", 300}});
-            first += Cmd({{"cmd", "set"}, {"target", name}, {"property", m.name}, {"value", NonDefault(m)}});
-            first += Cmd({{"cmd", "get"}, {"target", name}, {"property", m.name}});
-            second += Cmd({{"cmd", "dump"}, {"target", name}});
-            second += Cmd({{"cmd", "get"}, {"target", name}, {"property", m.name}});
+            first += test::Cmd({{"cmd", "place"}, {"class", kind.className}, {"name", name}, {"width", 600}, {"height", 300}});
+            first += test::Cmd({{"cmd", "set"}, {"target", name}, {"property", m.name}, {"value", NonDefault(m)}});
+            first += test::Cmd({{"cmd", "get"}, {"target", name}, {"property", m.name}});
+            second += test::Cmd({{"cmd", "dump"}, {"target", name}});
+            second += test::Cmd({{"cmd", "get"}, {"target", name}, {"property", m.name}});
         }
     }
-    first += Cmd({{"cmd", "save"}, {"path", file}});
+    first += test::Cmd({{"cmd", "save"}, {"path", file}});
     auto before = Run(first);
     auto after = Run(second, file);
     ASSERT_EQ(before.size(), cases.size()) << before.back();
@@ -157,12 +143,12 @@ TEST_F(ElementMembers, EveryFormMemberRoundTripsThroughScriptsFilesAndDumps) {
         if (!m.AppliesTo(shape) || !m.set || m.shownByRuntime) continue;
         cases.push_back(&m);
         json value = NonDefault(m);
-        first += Cmd({{"cmd", "set"}, {"target", ""}, {"property", m.name}, {"value", value}});
-        first += Cmd({{"cmd", "get"}, {"target", ""}, {"property", m.name}});
-        second += Cmd({{"cmd", "get"}, {"target", ""}, {"property", m.name}});
+        first += test::Cmd({{"cmd", "set"}, {"target", ""}, {"property", m.name}, {"value", value}});
+        first += test::Cmd({{"cmd", "get"}, {"target", ""}, {"property", m.name}});
+        second += test::Cmd({{"cmd", "get"}, {"target", ""}, {"property", m.name}});
     }
-    first += Cmd({{"cmd", "save"}, {"path", file}});
-    second += Cmd({{"cmd", "dump"}, {"target", ""}});
+    first += test::Cmd({{"cmd", "save"}, {"path", file}});
+    second += test::Cmd({{"cmd", "dump"}, {"target", ""}});
     auto before = Run(first);
     auto after = Run(second, file);
     ASSERT_EQ(before.size(), cases.size()) << before.back();
@@ -181,10 +167,10 @@ TEST_F(ElementMembers, EveryFormMemberRoundTripsThroughScriptsFilesAndDumps) {
         EXPECT_EQ(Comparable(m, shown), value) << m.name << " in " << dump;
     }
     // Names a form does not have, and one it has but cannot be set, are no members to set.
-    auto out = Run(Cmd({{"cmd", "get"}, {"target", ""}, {"property", "TabIndex"}}) +
-                   Cmd({{"cmd", "set"}, {"target", ""}, {"property", "Name"}, {"value", "frmOther"}}) +
-                   Cmd({{"cmd", "set"}, {"target", ""}, {"property", "BACKCOLOR"}, {"value", 255}}) +
-                   Cmd({{"cmd", "get"}, {"target", ""}, {"property", "backcolour"}}));
+    auto out = Run(test::Cmd({{"cmd", "get"}, {"target", ""}, {"property", "TabIndex"}}) +
+                   test::Cmd({{"cmd", "set"}, {"target", ""}, {"property", "Name"}, {"value", "frmOther"}}) +
+                   test::Cmd({{"cmd", "set"}, {"target", ""}, {"property", "BACKCOLOR"}, {"value", 255}}) +
+                   test::Cmd({{"cmd", "get"}, {"target", ""}, {"property", "backcolour"}}));
     ASSERT_EQ(out.size(), 3u) << out.back();
     EXPECT_EQ(out[0]["error"]["number"], 438);
     EXPECT_EQ(out[1]["error"]["number"], 438);
@@ -196,12 +182,12 @@ TEST_F(ElementMembers, OlderSpellingsAreStillAcceptedAndRenamedDumpMembersStillW
     std::ofstream(file) << R"({"name": "frmOld", "controls": [
         {"name": "lin", "class": "Line", "x2": 600, "borderColour": "0x000000FF", "borderWidth": 3},
         {"name": "lbl", "class": "Label", "left": 0, "top": 0, "width": 600, "height": 200, "colour": 255}]})";
-    auto out = Run(Cmd({{"cmd", "get"}, {"target", "lin"}, {"property", "BorderColor"}}) +
-                       Cmd({{"cmd", "set"}, {"target", "lbl"}, {"property", "ForeColor"}, {"value", 65280}}) +
-                       Cmd({{"cmd", "get"}, {"target", "lbl"}, {"property", "colour"}}) +
-                       Cmd({{"cmd", "set"}, {"target", "lbl"}, {"property", "BACKCOLOR"}, {"value", 16711680}}) +
-                       Cmd({{"cmd", "get"}, {"target", "lbl"}, {"property", "BackColour"}}) +
-                       Cmd({{"cmd", "dump"}, {"target", "lin"}}) + Cmd({{"cmd", "dump"}, {"target", "lbl"}}),
+    auto out = Run(test::Cmd({{"cmd", "get"}, {"target", "lin"}, {"property", "BorderColor"}}) +
+                       test::Cmd({{"cmd", "set"}, {"target", "lbl"}, {"property", "ForeColor"}, {"value", 65280}}) +
+                       test::Cmd({{"cmd", "get"}, {"target", "lbl"}, {"property", "colour"}}) +
+                       test::Cmd({{"cmd", "set"}, {"target", "lbl"}, {"property", "BACKCOLOR"}, {"value", 16711680}}) +
+                       test::Cmd({{"cmd", "get"}, {"target", "lbl"}, {"property", "BackColour"}}) +
+                       test::Cmd({{"cmd", "dump"}, {"target", "lin"}}) + test::Cmd({{"cmd", "dump"}, {"target", "lbl"}}),
                    file);
     ASSERT_EQ(out.size(), 5u) << out.back();
     EXPECT_EQ(out[0]["value"], 255);
@@ -227,14 +213,14 @@ TEST_F(ElementMembers, OlderSpellingsAreStillAcceptedAndRenamedDumpMembersStillW
 }
 
 TEST_F(ElementMembers, ListBoxRowsCountAndSelectionInScripts) {
-    auto out = Run(Cmd({{"cmd", "place"}, {"class", "listbox"}, {"name", "lst"}}) +
-                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "Items"}, {"value", {"a", "b", "c"}}}) +
-                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListIndex"}, {"value", 2}}) +
-                   Cmd({{"cmd", "get"}, {"target", "lst"}, {"property", "ListCount"}}) +
-                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListCount"}, {"value", 1}}) +
-                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListIndex"}, {"value", 3}}) +
-                   Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "Items"}, {"value", {{{"txt", "x"}}}}}) +
-                   Cmd({{"cmd", "dump"}, {"target", "lst"}}));
+    auto out = Run(test::Cmd({{"cmd", "place"}, {"class", "listbox"}, {"name", "lst"}}) +
+                   test::Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "Items"}, {"value", {"a", "b", "c"}}}) +
+                   test::Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListIndex"}, {"value", 2}}) +
+                   test::Cmd({{"cmd", "get"}, {"target", "lst"}, {"property", "ListCount"}}) +
+                   test::Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListCount"}, {"value", 1}}) +
+                   test::Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "ListIndex"}, {"value", 3}}) +
+                   test::Cmd({{"cmd", "set"}, {"target", "lst"}, {"property", "Items"}, {"value", {{{"txt", "x"}}}}}) +
+                   test::Cmd({{"cmd", "dump"}, {"target", "lst"}}));
     ASSERT_EQ(out.size(), 5u);
     EXPECT_EQ(out[0]["value"], 3);
     EXPECT_EQ(out[1]["error"]["number"], 383) << "ListCount is read only";
@@ -242,22 +228,6 @@ TEST_F(ElementMembers, ListBoxRowsCountAndSelectionInScripts) {
     EXPECT_EQ(out[3]["error"]["number"], 380) << "an unknown row member";
     EXPECT_EQ(out[4]["dump"]["listIndex"], 2);
     EXPECT_EQ(out[4]["dump"]["items"].size(), 3u);
-}
-
-TEST_F(ElementMembers, SavingThroughASymbolicLinkReplacesTheTargetAndKeepsItsMode) {
-    std::string target = (dir / "real.json").string(), link = (dir / "link.json").string();
-    std::ofstream(target) << "{}";
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                fs::perms::group_write | fs::perms::others_read | fs::perms::others_write);
-    fs::create_symlink(target, link);
-    auto out = Run(Cmd({{"cmd", "save"}, {"path", link}}));
-    EXPECT_TRUE(out.empty()) << out[0];
-    EXPECT_TRUE(fs::is_symlink(link));
-    std::ifstream in(target);
-    EXPECT_EQ(json::parse(in)["name"], "Form1");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
-                  fs::perms::others_read | fs::perms::others_write);
 }
 
 }  // namespace

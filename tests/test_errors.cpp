@@ -13,6 +13,7 @@
 #include "app/script.h"
 #include "host/form_file.h"
 #include "host/runtime.h"
+#include "tests/test_support.h"
 
 using namespace stolvane;
 namespace fs = std::filesystem;
@@ -29,24 +30,7 @@ std::string LoadError(const std::string& controlJson) {
     return "";
 }
 
-std::string Script(const std::string& lines) {
-    std::istringstream in(lines);
-    std::ostringstream out, err;
-    RunScript(in, out, err);
-    return out.str();
-}
-
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        char name[] = "/tmp/stolvane-errors-XXXXXX";
-        path = ::mkdtemp(name);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using test::ScriptOutput;
 
 TEST(Errors, FormFilesNameTheNearestClassAndPropertyAndListTheValidOnes) {
     std::string e = LoadError(R"({"name":"b","class":"TolvaneButtn"})");
@@ -74,7 +58,7 @@ TEST(Errors, EnumerationsAreCheckedOnlyWhereTheClassRefusesOtherValues) {
     EXPECT_EQ(AsInteger(b.GetProperty("AlignImage")), -4);
 
     // Scripts meet the same check through the property table.
-    std::string out = Script(R"({"cmd":"place","class":"TolvaneLabel","name":"L"}
+    std::string out = ScriptOutput(R"({"cmd":"place","class":"TolvaneLabel","name":"L"}
 {"cmd":"set","target":"L","property":"Align","value":9}
 {"cmd":"get","target":"L","property":"Align"}
 {"cmd":"set","target":"L","property":"Align","value":0}
@@ -87,7 +71,7 @@ TEST(Errors, EnumerationsAreCheckedOnlyWhereTheClassRefusesOtherValues) {
 }
 
 TEST(Errors, ScriptsRefuseUnknownMembersBeforeActingAndNameTheLine) {
-    std::string out = Script(R"({"cmd":"place","class":"TolvaneLabel","name":"L","widht":900}
+    std::string out = ScriptOutput(R"({"cmd":"place","class":"TolvaneLabel","name":"L","widht":900}
 
 {"cmd":"get","target":"L","property":"Caption"}
 {"cmd":"plcae"}
@@ -106,7 +90,7 @@ TEST(Errors, ScriptsRefuseUnknownMembersBeforeActingAndNameTheLine) {
 // The script's set and get answer a misspelt name, a value of the wrong kind, a colour, a font
 // member and a mouse action as form files do, and take every value form files take.
 TEST(Errors, ScriptSetAndGetAnswerAsFormFilesDo) {
-    std::string out = Script(R"({"cmd":"place","class":"TolvaneLabel","name":"L"}
+    std::string out = ScriptOutput(R"({"cmd":"place","class":"TolvaneLabel","name":"L"}
 {"cmd":"set","target":"L","property":"Captoin","value":"x"}
 {"cmd":"get","target":"L","property":"ColourUpp"}
 {"cmd":"set","target":"L","property":"Caption","value":7}
@@ -137,8 +121,9 @@ TEST(Errors, ScriptSetAndGetAnswerAsFormFilesDo) {
 }
 
 TEST(Errors, FileProblemsAreSaidInPlainWordsWithoutTemporaryNames) {
-    TempFolder tmp;
-    const std::string form = (tmp.path / "f.json").string();
+    test::TempFolder folder("stolvane-errors");
+    const fs::path& dir = folder.Path();
+    const std::string form = (dir / "f.json").string();
     std::ofstream(form) << R"({"name":"f","width":600,"height":600})";
     auto render = [&](const std::string& output, std::string& err) {
         std::istringstream in;
@@ -148,20 +133,20 @@ TEST(Errors, FileProblemsAreSaidInPlainWordsWithoutTemporaryNames) {
         return status;
     };
     std::string err;
-    const std::string missing = (tmp.path / "nowhere" / "a.png").string();
+    const std::string missing = (dir / "nowhere" / "a.png").string();
     EXPECT_EQ(render(missing, err), ExitStatus::Failure);
-    EXPECT_EQ(err, "stolvane: cannot write " + missing + ": the folder " + (tmp.path / "nowhere").string() +
+    EXPECT_EQ(err, "stolvane: cannot write " + missing + ": the folder " + (dir / "nowhere").string() +
                        " does not exist\n");
-    EXPECT_EQ(render(tmp.path.string(), err), ExitStatus::Failure);
-    EXPECT_EQ(err, "stolvane: cannot write " + tmp.path.string() + ": it is a folder\n");
+    EXPECT_EQ(render(dir.string(), err), ExitStatus::Failure);
+    EXPECT_EQ(err, "stolvane: cannot write " + dir.string() + ": it is a folder\n");
     EXPECT_EQ(err.find(".tmp"), std::string::npos);
 
     std::istringstream in;
     std::ostringstream out, e;
-    EXPECT_EQ(RunCommand({"render", (tmp.path / "none.json").string(), "-o", "x.png"}, in, out, e),
+    EXPECT_EQ(RunCommand({"render", (dir / "none.json").string(), "-o", "x.png"}, in, out, e),
               ExitStatus::BadInput);
-    EXPECT_EQ(e.str(), "stolvane: cannot read " + (tmp.path / "none.json").string() + ": No such file or directory\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path), fs::directory_iterator()), 1) << "nothing was written";
+    EXPECT_EQ(e.str(), "stolvane: cannot read " + (dir / "none.json").string() + ": No such file or directory\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1) << "nothing was written";
 }
 
 }  // namespace

@@ -285,9 +285,7 @@ TEST_F(FormsTest, GoldenPicturesOfTheLibraryFormsAndTheShowcase) {
 // and the showcase takes input again. While they are open the showcase takes none and the
 // about box's logo keeps turning.
 TEST(FormsWindow, ShowcaseOpensTheAboutBoxAndTheSamplesViewerWithARealPointer) {
-    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool come with scripts/setup";
-    test::PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
     Runtime rt;
     Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
     showcase::Attach(show);

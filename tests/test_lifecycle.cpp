@@ -31,22 +31,6 @@ struct Lifecycle : ::testing::Test {
     }
 };
 
-TEST_F(Lifecycle, TheLibraryPublishesExactlyItsSevenClassesEachCreatableWithTheLibraryVersion) {
-    // The library's own classes (those with a summary): the probe registered by the tests is not one.
-    std::set<std::string> published;
-    for (const ClassInfo& info : Library::Instance().Classes()) {
-        if (info.summary.empty()) continue;
-        published.insert(info.name);
-        auto& ce = rt.PlaceControl(*form, info.name, info.name + "1", -1, {0, 0, info.designWidth, info.designHeight},
-                                   nullptr);
-        EXPECT_EQ(ce.GetControl().Version(), "v1.15.96");
-        EXPECT_EQ(ce.GetControl().ClassName(), info.name);
-        EXPECT_EQ(DllGetClassObject(info.name), &info);
-    }
-    EXPECT_EQ(published, (std::set<std::string>{"TolvaneAbout_1", "TolvaneAbout_2", "TolvaneButton", "TolvaneCaption",
-                                                "TolvaneLabel", "TolvanePanel", "TolvaneTick"}));
-}
-
 TEST_F(Lifecycle, NewInstanceRunsDefaultsThenResizeThenShowWhenTheFormShows) {
     Place("P1");
     rt.ShowForm(*form);
@@ -84,13 +68,6 @@ TEST_F(Lifecycle, WritingDefaultsStoresNothingAndReadsBackIdentically) {
     EXPECT_NE(a.m_Font.get(), b.m_Font.get()) << "each reader gets its own font object";
 }
 
-TEST_F(Lifecycle, SetterNotifiesTheHostByPersistedName) {
-    auto& p = Place("P1");
-    p.SetProperty("Caption", std::string("Hello"));
-    EXPECT_TRUE(rec.Has("changed P1 Caption"));
-    EXPECT_THROW(p.SetProperty("NoSuchThing", int64_t{1}), HostError);
-}
-
 TEST_F(Lifecycle, PropertyValuesAreCheckedOnTheWayIn) {
     auto& p = Place("P1");
     EXPECT_THROW(p.SetProperty("Small", int64_t{40000}), HostError);  // does not fit 16 bits
@@ -107,28 +84,6 @@ TEST_F(Lifecycle, PropertyValuesAreCheckedOnTheWayIn) {
     p.SetProperty("Flag", int64_t{5});  // any non-zero is True, stored as -1
     EXPECT_EQ(p.m_Flag, True);
     EXPECT_THROW(p.SetProperty("Caption", FontRef{}), HostError);
-}
-
-TEST_F(Lifecycle, AboutShowsTheAboutFormModallyAndUnloadsItEachTime) {
-    Library::Instance().AddForm({"frmAbout",
-                                 [] { return std::string(R"({"name":"frmAbout","caption":"About","width":3000,"height":2000})"); },
-                                 nullptr});
-    int loops = 0;
-    test::HookBackend hooks;
-    hooks.modal = [&](Form& f) {
-        ++loops;
-        EXPECT_EQ(rt.ActiveForm(), &f);
-        rt.HideForm(f);
-    };
-    rt.SetBackend(&hooks);
-    auto& p = Place("P1");
-    p.About();
-    p.About();
-    EXPECT_EQ(loops, 2);
-    EXPECT_EQ(rec.Count("shown frmAbout"), 2);
-    EXPECT_EQ(rec.Count("hidden frmAbout"), 2);
-    rt.CollectGarbage();
-    EXPECT_EQ(rt.Forms().size(), 1u) << "the about form is unloaded after it closes";
 }
 
 }  // namespace

@@ -52,13 +52,6 @@ TEST_F(Limits, SavesAndRendersReplaceOnlyRegularFiles) {
         ASSERT_EQ(lstat(p.c_str(), &st), 0);
         EXPECT_FALSE(S_ISREG(st.st_mode)) << p << " was replaced";
     }
-    EXPECT_THROW(SaveFormFile(rt, form, dir.string()), FormFileError) << "a folder";
-    try {
-        SaveFormFile(rt, form, (dir / "missing" / "f.json").string());
-        ADD_FAILURE();
-    } catch (const FormFileError& e) {
-        EXPECT_NE(std::string(e.what()).find("does not exist"), std::string::npos) << e.what();
-    }
 
     // A dangling link is written through: the link stays, its target appears.
     fs::create_symlink("target.json", dir / "link.json");

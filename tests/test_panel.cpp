@@ -422,9 +422,7 @@ TEST(PanelLooks, BevelsBackgroundsCaptionsAndStatusBars) {
 }
 
 TEST(PanelWindow, AGripDragWithBindParentResizesTheRealWindow) {
-    if (!test::PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
-    test::PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
     Runtime rt;
     Form& form = rt.NewForm("frmStatus", 4500, 3000);
     form.SetBorderStyle(Form::None);  // no window manager: a borderless window sits exactly where asked

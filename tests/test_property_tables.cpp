@@ -29,31 +29,15 @@ namespace {
 
 // Every output line of a script on an optional form file, "changed" notifications included.
 std::vector<json> Lines(const std::string& script, const std::optional<std::string>& form = std::nullopt) {
-    std::ostringstream out, err;
-    std::istringstream in(script);
-    const int status = RunScript(in, out, err, form);
-    EXPECT_EQ(status, 0) << err.str();
-    std::vector<json> lines;
-    std::istringstream text(out.str());
-    for (std::string line; std::getline(text, line);) lines.push_back(json::parse(line));
+    int status = -1;
+    auto lines = test::ScriptLines(script, form, true, &status);
+    EXPECT_EQ(status, 0);
     return lines;
 }
 
-std::string Cmd(const json& j) { return j.dump() + "\n"; }
+using test::Cmd;
 
-struct PropertyTables : ::testing::Test {
-    // A folder of the test's own, with a picture to assign.
-    fs::path dir = [] {
-        std::string path = (fs::temp_directory_path() / "stolvane-tables-XXXXXX").string();
-        return fs::path(::mkdtemp(path.data()) ? path : std::string());
-    }();
-    void SetUp() override {
-        ASSERT_FALSE(dir.empty());
-        std::ofstream(dir / "pic.png", std::ios::binary)
-            << EncodePng(*Picture::FromPixels(6, 4, std::vector<uint32_t>(6 * 4, 0xFF336699u)));
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
+struct PropertyTables : test::PictureFolderTest {
     // A value other than the default, as a script gives it.
     json NonDefault(const PropertyInfo& p, const Value& def) const {
         if (p.enumeration)

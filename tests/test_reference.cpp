@@ -41,32 +41,6 @@ TEST(Reference, TheCheckedInControlsPageIsWhatTheClassTablesSay) {
         << "docs/controls.md is out of date: run build/stolvane describe --markdown > docs/controls.md";
 }
 
-TEST(Reference, EveryClassDescribesItsEventsFromItsTypedMembers) {
-    DllRegisterServer();
-    Runtime rt;
-    Form& f = rt.NewForm("f");
-    int described = 0;
-    for (const ClassInfo& c : Library::Instance().Classes()) {
-        if (c.summary.empty()) continue;  // a class the tests registered
-        ++described;
-        ASSERT_TRUE(c.events) << c.name;
-        Control& control = rt.PlaceControl(f, c.name, c.name + "1", -1, {0, 0, 1500, 600}, nullptr).GetControl();
-        auto events = c.events(control);
-        ASSERT_FALSE(events.empty()) << c.name;
-        EXPECT_EQ(events.front().name, "Click") << c.name;
-    }
-    EXPECT_EQ(described, 7);
-    auto& panel = rt.Place<TolvanePanel>(f, "pnl", {0, 0, 1500, 600});
-    auto events = TolvanePanel::Class().events(panel);
-    ASSERT_EQ(events.size(), 5u);
-    EXPECT_EQ(events[4].name, "OLEDragDrop");
-    ASSERT_EQ(events[4].args.size(), 6u);
-    EXPECT_EQ(events[4].args[0].type, "DataObject");
-    EXPECT_EQ(events[4].args[1].name, "Effect");
-    EXPECT_EQ(events[4].args[1].type, "Long");
-    EXPECT_EQ(events[4].args[5].type, "Single");
-}
-
 TEST(Reference, DescribeAnswersForOneClassAndNamesTheNearestForAnUnknownOne) {
     std::string out, err;
     ASSERT_EQ(Cli({"describe", "TolvaneTick"}, out, err), ExitStatus::Success) << err;

@@ -107,28 +107,13 @@ struct Script : ::testing::Test {
 
     std::vector<json> Run(const std::string& script, std::optional<std::string> form = std::nullopt,
                           bool withChanges = true) {
-        std::istringstream in(script);
-        std::ostringstream out, err;
-        status = RunScript(in, out, err, form);
-        std::vector<json> lines;
-        std::istringstream read(out.str());
-        for (std::string line; std::getline(read, line);) {
-            json j = json::parse(line);
-            if (withChanges || !j.contains("changed")) lines.push_back(j);
-        }
-        return lines;
+        return test::ScriptLines(script, form, withChanges, &status);
     }
     // The output lines of one kind ("event", "value", ...), in order.
     static std::vector<json> Of(const std::vector<json>& lines, const std::string& key) {
         std::vector<json> out;
         for (auto& l : lines)
             if (l.contains(key)) out.push_back(l);
-        return out;
-    }
-    static std::vector<json> Events(const std::vector<json>& lines, const std::string& name) {
-        std::vector<json> out;
-        for (auto& l : lines)
-            if (l.value("event", "") == name) out.push_back(l);
         return out;
     }
 };
@@ -158,12 +143,12 @@ TEST_F(Script, MouseIsHitTestedHonoursTheCaptureAndClicksOnlyWhereItWentDown) {
     EXPECT_EQ(out[3], json::parse(R"({"event":"MouseMove","control":"P1","args":{"Button":1,"Shift":0,"X":-1100,"Y":-1100}})"));
     EXPECT_EQ(out[4], json::parse(R"({"capture":null})"));
     EXPECT_EQ(out[5]["event"], "MouseUp");
-    EXPECT_TRUE(Events(out, "Click").empty()) << "released outside: no click";
-    auto hot = Events(out, "HotDown");
+    EXPECT_TRUE(test::EventsNamed(out, "Click").empty()) << "released outside: no click";
+    auto hot = test::EventsNamed(out, "HotDown");
     ASSERT_EQ(hot.size(), 2u);
     EXPECT_EQ(hot[0]["args"], json::parse(R"({"Button":1,"Shift":0,"X":100,"Y":50})"));
     EXPECT_EQ(hot[1]["args"], json::parse(R"({"Button":2,"Shift":1,"X":30,"Y":45})"));
-    EXPECT_EQ(Events(out, "HotClick").size(), 2u);
+    EXPECT_EQ(test::EventsNamed(out, "HotClick").size(), 2u);
 }
 
 TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
@@ -278,20 +263,20 @@ TEST_F(Script, DropsBooleanArgumentsAndPopupMenusReachTheProbe) {
 {"cmd":"mouse","action":"dblclick","x":2100,"y":1650}
 )",
                    std::nullopt, false);
-    auto drops = Events(out, "OLEDragDrop");
+    auto drops = test::EventsNamed(out, "OLEDragDrop");
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_EQ(drops[0]["args"], json::parse(R"({"Data":{"files":["a.png"],"text":"t"},"Effect":1})"));
     EXPECT_EQ(Of(out, "value")[0]["value"], 1);
     auto errors = Of(out, "error");
     ASSERT_EQ(errors.size(), 2u) << "files must be a list; an answer naming no item is reported";
     EXPECT_EQ(Of(out, "focus").back()["focus"], "P1");
-    auto changes = Events(out, "ValueChange");
+    auto changes = test::EventsNamed(out, "ValueChange");
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(std::pair(changes[0]["args"]["bValue"], changes[1]["args"]["bValue"]), std::pair(json(true), json(false)));
     auto menus = Of(out, "menu");
     ASSERT_EQ(menus.size(), 3u);
     EXPECT_EQ(menus[0], json::parse(R"({"menu":["&Restore","&Close"],"default":"&Close"})"));
-    auto picked = Events(out, "Picked");
+    auto picked = test::EventsNamed(out, "Picked");
     ASSERT_EQ(picked.size(), 1u) << "the second menu had no answer and was dismissed";
     EXPECT_EQ(picked[0]["args"]["Caption"], "&Close");
 }
@@ -442,10 +427,10 @@ TEST_F(Script, TextBoxesTakeTextCompositionsNamedKeysAndTheRunsOwnClipboard) {
     ASSERT_EQ(clip.size(), 1u);
     EXPECT_EQ(clip[0]["clipboard"], "world");
     // One Change per edit: the typed text, the paste, the word deleted.
-    EXPECT_EQ(Events(lines, "Change").size(), 3u);
-    EXPECT_EQ(Events(lines, "GotFocus").size(), 1u);
-    ASSERT_FALSE(Events(lines, "KeyDown").empty());
-    EXPECT_EQ(Events(lines, "KeyDown")[0]["control"], "txtName");
-    EXPECT_EQ(Events(lines, "KeyDown")[0]["args"]["KeyCode"], 37);
+    EXPECT_EQ(test::EventsNamed(lines, "Change").size(), 3u);
+    EXPECT_EQ(test::EventsNamed(lines, "GotFocus").size(), 1u);
+    ASSERT_FALSE(test::EventsNamed(lines, "KeyDown").empty());
+    EXPECT_EQ(test::EventsNamed(lines, "KeyDown")[0]["control"], "txtName");
+    EXPECT_EQ(test::EventsNamed(lines, "KeyDown")[0]["args"]["KeyCode"], 37);
     EXPECT_EQ(Of(lines, "error").size(), 1u);  // the unknown key
 }

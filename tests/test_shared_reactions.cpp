@@ -61,15 +61,6 @@ TEST(SharedReactions, AccessKeysAreTheMarkedCharactersInUpperCase) {
     EXPECT_EQ(ToLower("TolvaneButton Ä"), "tolvanebutton Ä") << "only ASCII letters change";
 }
 
-TEST(SharedReactions, ErrorsCarryTheClassicNumbersAndTexts) {
-    EXPECT_EQ(Errors::ObjectRequired().number, 424);
-    EXPECT_EQ(Errors::ObjectRequired().description, "Object required");
-    EXPECT_EQ(Errors::NoSuchProperty("Colour").description, "Object doesn't support this property or method: Colour");
-    EXPECT_EQ(Errors::NoSuchProperty().number, 438);
-    EXPECT_EQ(Errors::InvalidPicture().description, "Invalid picture");
-    EXPECT_EQ(Errors::FileNotFound().number, 53);
-}
-
 // A control hovers only where it shows: the part of a label reaching past its form's edge, or
 // lying under a text box or a control above it, neither takes the capture nor keeps it, so a
 // pointer gone there leaves the label at rest and what covers it can light up. A press still

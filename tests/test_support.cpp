@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 #include "app/script.h"
+#include "host/media.h"
 
 extern char** environ;
 
@@ -92,6 +96,42 @@ std::string ScriptOutput(const std::string& lines) {
     std::ostringstream out, err;
     RunScript(in, out, err, std::nullopt);
     return out.str();
+}
+
+void PictureFolderTest::SetUp() {
+    std::ofstream(dir / "pic.png", std::ios::binary)
+        << EncodePng(*Picture::FromPixels(6, 4, std::vector<uint32_t>(6 * 4, 0xFF336699u)));
+}
+
+std::vector<nlohmann::json> ScriptLines(const std::string& script, const std::optional<std::string>& form,
+                                        bool withChanges, int* status) {
+    std::istringstream in(script);
+    std::ostringstream out, err;
+    const int result = RunScript(in, out, err, form);
+    if (status) *status = result;
+    std::vector<nlohmann::json> lines;
+    std::istringstream read(out.str());
+    for (std::string line; std::getline(read, line);) {
+        nlohmann::json j = nlohmann::json::parse(line);
+        if (withChanges || !j.contains("changed")) lines.push_back(std::move(j));
+    }
+    return lines;
+}
+
+std::vector<nlohmann::json> EventsNamed(const std::vector<nlohmann::json>& lines, const std::string& name) {
+    std::vector<nlohmann::json> out;
+    for (auto& l : lines)
+        if (l.value("event", "") == name) out.push_back(l);
+    return out;
+}
+
+std::vector<nlohmann::json> ValuesOf(const std::vector<nlohmann::json>& lines) {
+    std::vector<nlohmann::json> out;
+    for (auto& l : lines) {
+        EXPECT_FALSE(l.contains("error")) << l.dump();
+        if (l.contains("value")) out.push_back(l["value"]);
+    }
+    return out;
 }
 
 }  // namespace stolvane::test

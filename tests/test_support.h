@@ -4,12 +4,15 @@
 #pragma once
 
 #include <functional>
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "core/control.h"
 #include "host/runtime.h"
+#include "tests/test_util.h"
 
 namespace stolvane {
 // GoogleTest shows a Boolean as True or False.
@@ -108,5 +111,21 @@ void RegisterProbe();
 
 // What the script driver prints for these lines, run with no form file.
 std::string ScriptOutput(const std::string& lines);
+
+// The output lines of a script run on an optional form file, parsed; the "changed"
+// notifications are left out unless asked for. *status gets the driver's exit status.
+std::vector<nlohmann::json> ScriptLines(const std::string& script, const std::optional<std::string>& form = std::nullopt,
+                                        bool withChanges = false, int* status = nullptr);
+// The lines reporting the event `name`, in order.
+std::vector<nlohmann::json> EventsNamed(const std::vector<nlohmann::json>& lines, const std::string& name);
+// The values the lines answer, in order; a line reporting an error fails the test.
+std::vector<nlohmann::json> ValuesOf(const std::vector<nlohmann::json>& lines);
+// A folder of the test's own (dir) holding pic.png, a 6 x 4 picture to assign.
+struct PictureFolderTest : FolderTest {
+    void SetUp() override;
+};
+
+// One script command line.
+inline std::string Cmd(const nlohmann::json& j) { return j.dump() + "\n"; }
 
 }  // namespace stolvane::test

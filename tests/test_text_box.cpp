@@ -85,17 +85,6 @@ TEST_F(TextBoxes, TypingGoesToTheFocusedBoxAndRaisesChangeOncePerEdit) {
     EXPECT_EQ(box->SelText(), "a");
 }
 
-TEST_F(TextBoxes, SingleLinePassesEnterOnAndMultiLineTakesIt) {
-    rt.FocusTextBox(*box);
-    rt.TypeText("one");
-    rt.KeyPress(13);
-    EXPECT_EQ(box->Text(), "one");
-    box->SetMultiLine(true);
-    rt.KeyPress(13);
-    rt.TypeText("two");
-    EXPECT_EQ(box->Text(), "one\ntwo");
-}
-
 TEST_F(TextBoxes, ClipboardKeysCopyCutPasteAndNeverCopyAPassword) {
     rt.FocusTextBox(*box);
     rt.TypeText("copy me");
@@ -134,22 +123,6 @@ TEST_F(TextBoxes, ClipboardKeysCopyCutPasteAndNeverCopyAPassword) {
     box->SetMaxLength(4);
     Key(Key::V, kCtrl);
     EXPECT_EQ(box->Text(), "copy");
-}
-
-TEST_F(TextBoxes, LockedBoxesSelectButDoNotChange) {
-    box->SetText("fixed text");
-    box->SetLocked(true);
-    rt.FocusTextBox(*box);
-    rt.TypeText("x");
-    rt.KeyPress(8);
-    Key(Key::Delete);
-    Key(Key::V, kCtrl);
-    EXPECT_EQ(box->Text(), "fixed text");
-    Key(Key::End);
-    Key(Key::Left, kShift | kCtrl);
-    Key(Key::C, kCtrl);
-    EXPECT_EQ(rt.GetBackend().ClipboardText(), "text");
-    EXPECT_EQ(events.Count("txtName Change"), 1u);  // the set from code only
 }
 
 TEST_F(TextBoxes, MousePlacesDragsAndDoubleClickSelectsAWordAtScaleOneAndTwo) {

@@ -27,9 +27,7 @@ bool StepUntil(WindowHost& host, const std::function<bool()>& done) {
 }
 
 TEST(TextBoxWindow, TypedTextEditingKeysAndTheClipboardReachTheBoxes) {
-    if (!PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
-    PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
 
     Runtime rt;
     Form& form = rt.NewForm("frmTyping", 4500, 1800);

@@ -19,9 +19,7 @@ using test::ProbeControl;
 namespace {
 
 TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
-    if (!PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
-    PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
 
     Runtime rt;
     test::RegisterProbe();
@@ -86,9 +84,7 @@ TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
 // A label clicked in a real window stops glowing when the pointer then leaves it: after its
 // release it holds the capture again, so the move away reaches it.
 TEST(Window, AClickedLabelReturnsToItsRestColourWhenThePointerLeaves) {
-    if (!PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup";
-    PrivateDisplay display;
-    ASSERT_TRUE(display.Start());
+    NEED_DISPLAY();
 
     Runtime rt;
     Form& form = rt.NewForm("frmHover", 3000, 1500);

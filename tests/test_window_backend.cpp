@@ -35,11 +35,6 @@ using test::PrivateDisplay;
 
 namespace {
 
-#define NEED_DISPLAY()                                                                           \
-    if (!PrivateDisplay::Available()) GTEST_SKIP() << "Xvfb and xdotool are installed by scripts/setup"; \
-    PrivateDisplay display;                                                                      \
-    ASSERT_TRUE(display.Start())
-
 Label& PlaceLabel(Runtime& rt, Form& form, const std::string& name, double left, double top) {
     auto& l = static_cast<Label&>(rt.PlaceElement(form, ElementKind::Label, name, -1));
     l.SetCaption(name);
