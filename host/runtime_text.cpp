@@ -29,6 +29,12 @@ std::vector<int> LineStarts(const TextBoxView& v) {
     return starts;
 }
 
+std::vector<int> LineDirections(const TextBoxView& v) {
+    std::vector<int> directions;
+    for (int i = 0; i < v.LineCount(); ++i) directions.push_back(v.LineDirection(i));
+    return directions;
+}
+
 }  // namespace
 
 void Runtime::ElementEvent(Element& element, const std::string& name, EventArgs& args) {
@@ -128,11 +134,14 @@ void Runtime::EditTextBox(TextBox& box, const std::function<bool()>& edit) {
     const bool multi = box.MultiLine();
     std::vector<int> before;
     std::u32string oldText;
+    std::vector<int> beforeDirections;
     double scrollX = box.ScrollX(), scrollY = box.ScrollY();
     const int selStart = box.Editor().SelStart(), selEnd = selStart + box.Editor().SelLength();
     if (multi) {
         // The lines as they are on the screen: the composition too, when there is one.
-        before = LineStarts(TextBoxView(box));
+        const TextBoxView shown(box);
+        before = LineStarts(shown);
+        beforeDirections = LineDirections(shown);
         oldText = box.Editor().Chars();
     }
     bool changed = edit();
@@ -149,9 +158,13 @@ void Runtime::EditTextBox(TextBox& box, const std::function<bool()>& edit) {
     // below stays as it was when its text only moved by the edit's length, and when it starts
     // after everything drawn differently: the old selection, caret and composition (a caret at
     // a line's start is drawn on that line, and a line that starts inside the composition counts
-    // as starting at the caret) and the new caret and selection.
+    // as starting at the caret) and the new caret and selection. A line whose direction changed
+    // is drawn differently too (aligned to the other side, its runs in the other order): a
+    // paragraph with no strong character takes the direction of the one before it, so an edit
+    // can turn lines above it in its paragraph and whole paragraphs below it.
     if (multi && changed && sx == scrollX && sy == scrollY) {
         std::vector<int> after = LineStarts(view);
+        std::vector<int> afterDirections = LineDirections(view);
         const TextEdit& e = box.Editor();
         const std::u32string& newText = e.Chars();
         const int delta = e.Length() - static_cast<int>(oldText.size());
@@ -168,10 +181,15 @@ void Runtime::EditTextBox(TextBox& box, const std::function<bool()>& edit) {
         first = std::max(0, first - 1);  // a word may wrap back onto the line above
         int last = static_cast<int>(after.size()) - 1;
         if (before.size() == after.size()) {
+            for (int k = 0; k < first; ++k)
+                if (afterDirections[static_cast<size_t>(k)] != beforeDirections[static_cast<size_t>(k)]) {
+                    first = k;
+                    break;
+                }
             for (int k = first + 1; k < static_cast<int>(after.size()); ++k) {
                 size_t i = static_cast<size_t>(k);
                 if (after[i] - delta == before[i] && before[i] >= oldChangeEnd && before[i] > selEnd &&
-                    after[i] > newSelEnd) {
+                    after[i] > newSelEnd && afterDirections[i] == beforeDirections[i]) {
                     last = k - 1;
                     break;
                 }

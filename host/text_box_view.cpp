@@ -161,6 +161,11 @@ int TextBoxView::LineStart(int line) const {
     return l ? CharAt(l->start_index) : 0;
 }
 
+int TextBoxView::LineDirection(int line) const {
+    PangoLayoutLine* l = pango_layout_get_line_readonly(m_layout->layout, std::clamp(line, 0, LineCount() - 1));
+    return l ? static_cast<int>(l->resolved_dir) : 0;
+}
+
 int TextBoxView::LineEnd(int line) const {
     PangoLayoutLine* l = pango_layout_get_line_readonly(m_layout->layout, std::clamp(line, 0, LineCount() - 1));
     if (!l) return 0;

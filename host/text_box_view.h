@@ -47,6 +47,9 @@ public:
     // The position at the start and end of a laid-out line (wrapped or not).
     int LineStart(int line) const;
     int LineEnd(int line) const;  // before the line break
+    // The direction a line is laid out in (its paragraph's: the first strong character's, or
+    // for a paragraph without one the paragraph's before it), as a PangoDirection.
+    int LineDirection(int line) const;
     // The pieces of layout a range of characters covers, one per line: x0, x1, line.
     struct Span {
         double x0, x1;

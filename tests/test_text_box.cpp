@@ -475,3 +475,26 @@ TEST_F(TextBoxes, ALimitBelowTheTextCutsItAndTheFormSavesWhatLoads) {
     EXPECT_EQ(again->MaxLength(), 3);
     fs::remove_all(dir);
 }
+
+// A paragraph without a strong character is laid out in the direction of the one before it,
+// and a paragraph's direction is its first strong character's: an edit that turns a paragraph
+// repaints the paragraphs below it that it turns with it.
+TEST_F(TextBoxes, AnEditTurningAParagraphsDirectionRepaintsEveryLineItTurns) {
+    box->SetMultiLine(true);
+    box->Move(150, 150, 2400, 1500);
+    rt.FocusTextBox(*box);
+    FormRenderer r(rt, *form);
+    auto same = [&](const std::string& what) {
+        const Frame& kept = r.Update();
+        FormRenderer fresh(rt, *form);
+        EXPECT_TRUE(kept.data == fresh.RepaintAll().data) << what;
+    };
+    const std::string hebrew = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D";
+    box->SetText(hebrew + "\n~%\n12 ");
+    box->SetSelStart(0);
+    r.Update();
+    rt.TypeText("L");
+    same("a left-to-right letter before the Hebrew turns the two paragraphs below");
+    Key(Key::Back);
+    same("and deleting it turns them back");
+}
