@@ -3,6 +3,8 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -102,6 +104,18 @@ long CountDifferentPixels(const Frame& a, const Frame& b) {
     WritePng(diff, diffPath.string());
     return ::testing::AssertionFailure() << name << ": " << differing << " pixels differ from " << golden
                                          << "; see " << actualPath << " and " << diffPath;
+}
+
+Frame Tiled(const std::vector<Frame>& tiles, size_t columns) {
+    const Frame& t = tiles.at(0);
+    const int cols = int(columns), rows = int((tiles.size() + columns - 1) / columns);
+    Frame out{t.width * cols, t.height * rows, t.width * cols * 4, {}};
+    out.data.assign(size_t(out.stride) * out.height, 0);
+    for (size_t i = 0; i < tiles.size(); ++i)
+        for (int y = 0; y < t.height; ++y)
+            std::copy_n(&tiles[i].data[size_t(y) * tiles[i].stride], t.width * 4,
+                        &out.data[size_t(int(i) / cols * t.height + y) * out.stride + size_t(int(i) % cols * t.width) * 4]);
+    return out;
 }
 
 }  // namespace stolvane::test

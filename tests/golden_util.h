@@ -8,12 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host/render.h"
 
 namespace stolvane::test {
 
 ::testing::AssertionResult CompareGolden(const Frame& frame, const std::string& name);
+
+// Frames of one size set out `columns` to a row, in their order, as one frame.
+Frame Tiled(const std::vector<Frame>& tiles, size_t columns);
 
 // Number of pixels whose colour differs between two frames of the same size (-1 when the sizes
 // differ).

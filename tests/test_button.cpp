@@ -388,9 +388,9 @@ Look Disabled(PictureRef greyed) {
 
 void CheckLooks(const std::string& name, int16_t style, const std::vector<std::vector<Look>>& rows) {
     for (double scale : {1.0, 2.0}) {
-        Frame out;
-        for (size_t r = 0; r < rows.size(); ++r)
-            for (size_t c = 0; c < rows[r].size(); ++c) {
+        std::vector<Frame> tiles;
+        for (const auto& row : rows)
+            for (const Look& look : row) {
                 Runtime rt;
                 rt.GetTheme().Reset();
                 Form& f = rt.NewForm("f", 2100, 1200);
@@ -400,18 +400,10 @@ void CheckLooks(const std::string& name, int16_t style, const std::vector<std::v
                 btn.SetButtonStyle(style);
                 btn.SetCaption("&Button");
                 rt.ShowForm(f);
-                rows[r][c](rt, f, btn);
-                const Frame tile = FormRenderer(rt, f, scale).Update();
-                if (out.data.empty()) {
-                    out = {tile.width * int(rows[0].size()), tile.height * int(rows.size()), 0, {}};
-                    out.stride = out.width * 4;
-                    out.data.assign(size_t(out.stride) * out.height, 0);
-                }
-                for (int y = 0; y < tile.height; ++y)
-                    std::copy_n(&tile.data[size_t(y) * tile.stride], tile.width * 4,
-                                &out.data[size_t(r * tile.height + y) * out.stride + c * tile.width * 4]);
+                look(rt, f, btn);
+                tiles.push_back(FormRenderer(rt, f, scale).Update());
             }
-        EXPECT_TRUE(test::CompareGolden(out, name + (scale == 1 ? "_scale1" : "_scale2")));
+        EXPECT_TRUE(test::CompareGolden(test::Tiled(tiles, rows[0].size()), name + (scale == 1 ? "_scale1" : "_scale2")));
     }
 }
 

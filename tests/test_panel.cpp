@@ -358,29 +358,23 @@ using Tile = std::vector<std::pair<std::string, Value>>;  // properties, set in 
 void CheckLooks(const std::string& name, size_t columns, const std::vector<Tile>& tiles, double w = 3000,
                 double h = 1200) {
     for (int scale : {1, 2}) {
-        Frame out;
-        for (size_t i = 0; i < tiles.size(); ++i) {
+        std::vector<Frame> frames;
+        for (const Tile& tile : tiles) {
             Runtime rt;
             rt.GetTheme().Reset();
             Form& f = rt.NewForm("f", w + 300, h + 300);
             f.SetFont(MakeFont("Tahoma", 8.25));
             auto& panel = rt.Place<TolvanePanel>(f, "Panel", {150, 150, w, h});
             rt.ShowForm(f);
-            for (auto& [key, value] : tiles[i]) {
+            for (auto& [key, value] : tile) {
                 if (key == "hover")  // the pointer comes to rest over the panel
                     rt.Mouse(f, MouseAction::Move, 150 + w / 2, 150 + h / 2, 0, 0);
                 else
                     panel.SetProperty(key, value);
             }
-            const Frame t = FormRenderer(rt, f, scale).Update();
-            const int cols = int(columns), row = int(i) / cols, col = int(i) % cols;
-            if (i == 0) out = {t.width * cols, t.height * int(tiles.size()) / cols, t.width * cols * 4, {}};
-            out.data.resize(size_t(out.stride) * out.height);
-            for (int y = 0; y < t.height; ++y)
-                std::copy_n(&t.data[size_t(y) * t.stride], t.width * 4,
-                            &out.data[size_t(row * t.height + y) * out.stride + size_t(col * t.width) * 4]);
+            frames.push_back(FormRenderer(rt, f, scale).Update());
         }
-        EXPECT_TRUE(test::CompareGolden(out, name + "_scale" + std::to_string(scale)));
+        EXPECT_TRUE(test::CompareGolden(test::Tiled(frames, columns), name + "_scale" + std::to_string(scale)));
     }
 }
 

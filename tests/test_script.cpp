@@ -237,16 +237,19 @@ TEST_F(Script, AFailingCommandPrintsAnErrorAndTheRunGoesOn) {
 {"cmd":"place","class":"NoSuchClass","name":"X1"}
 {"cmd":"place","class":"label","name":"lbl.Caption"}
 {"cmd":"place","class":"label","name":"two words"}
+{"cmd":"call","target":"P1","method":"Frobnicate"}
 {"cmd":"get","target":"P1","property":"Width"}
 )");
     EXPECT_EQ(status, 0) << "errors in commands do not fail the run";
     auto errors = Of(out, "error");
-    ASSERT_EQ(errors.size(), 9u);
+    ASSERT_EQ(errors.size(), 10u);
     std::vector<int> numbers;
     for (auto& e : errors) numbers.push_back(e["error"]["number"]);
-    EXPECT_EQ(numbers, (std::vector<int>{5, 5, 5, 424, 438, 380, 5, 5, 5})) << "names that could not be addressed";
+    EXPECT_EQ(numbers, (std::vector<int>{5, 5, 5, 424, 438, 380, 5, 5, 5, 438})) << "names that could not be addressed";
     EXPECT_NE(errors[0]["error"]["description"].get<std::string>().find("unknown command \"frobnicate\""),
               std::string::npos);
+    EXPECT_EQ(errors[9]["error"]["description"], "Object doesn't support this property or method: Frobnicate")
+        << "the member asked for is named";
     EXPECT_EQ(out.back(), json::parse(R"({"value":1200})"));
 }
 
