@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/describe.h"
+#include "host/a11y_model.h"
 #include "app/dump.h"
 #include "app/script.h"
 #include "core/control.h"
@@ -51,6 +52,12 @@ Commands:
       controls placed on it as it happens, one JSON object a line as the
       script command prints them; --all-events also prints the events of the
       controls inside other controls' designs (a button's caption label).
+  a11y FORM.json [--scale N]
+      Prints the form (a form file, or frmShowcase, frmAbout, frmSamples,
+      frmStatus by name) as assistive technologies (screen readers) see it: one
+      object a line, indented by containment, in tab order: its role, name,
+      access key, value, states, actions, description and where it lies in
+      pixels. docs/accessibility.md says how to name controls well.
   describe [--markdown] [NAME...]
       Prints a class's properties (type, default, saved key, values, help
       text, C++ member) and events, an element kind's members (Label, Line,
@@ -405,6 +412,48 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return failed ? ExitStatus::Failure : ExitStatus::Success;
 }
 
+int A11y(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    OwnedText scaleText;
+    Options o{"a11y", {}, {}};
+    o.Text("scale", 0, &scaleText.text);
+    int status = 0;
+    double scale = 1;
+    if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
+    if (o.positional.size() > 1) return Usage(err, "a11y takes one form file");
+    if (o.positional.empty()) return Usage(err, "a11y needs a form file");
+    const std::string& path = o.positional[0];
+    Runtime runtime;
+    // The showcase and the library's own forms by name, where no file of that name exists.
+    std::error_code ec;
+    const bool libraryForm = !fs::exists(path, ec) &&
+                             (path == "frmShowcase" || runtime.GetLibrary().FindForm(path) != nullptr);
+    if (std::string why = ReadProblem(path); !libraryForm && !why.empty()) {
+        err << "stolvane: cannot read " << path << ": " << why << "\n";
+        return ExitStatus::BadInput;
+    }
+    runtime.onUnhandledError = [&](const HostError& e) {
+        err << "stolvane: " << path << ": error " << e.number << ": " << e.description << "\n";
+    };
+    Form* form = nullptr;
+    try {
+        if (libraryForm)
+            form = path == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(path);
+        else
+            form = &LoadFormFile(runtime, path);
+    } catch (const FormFileError& e) {
+        err << "stolvane: " << e.what() << "\n";
+        return ExitStatus::BadInput;
+    } catch (const HostError& e) {
+        err << "stolvane: " << path << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::BadInput;
+    }
+    // Shown as a window would show it: the first control in tab order has the focus.
+    runtime.SetFocusOnShow(true);
+    runtime.ShowForm(*form);
+    out << FormatAccessibleTree(AccessibleTree(runtime, *form, scale));
+    return ExitStatus::Success;
+}
+
 }  // namespace
 
 int RenderFormFile(const std::string& formPath, const std::string& pngPath, double scale, std::ostream& err) {
@@ -453,13 +502,14 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         if (cmd == "script") return Script(args, in, out, err);
         if (cmd == "run") return Run(args, out, err);
         if (cmd == "describe") return DescribeCommand(args, out, err);
+        if (cmd == "a11y") return A11y(args, out, err);
         if (cmd == "demo") return Demo(args, out, err);
     } catch (const std::exception& e) {
         err << "stolvane: " << e.what() << "\n";
         return ExitStatus::Failure;
     }
     return Usage(err, "unknown command '" + cmd + "'" +
-                          DidYouMean(cmd, {"render", "script", "run", "describe", "demo", "help", "version"}));
+                          DidYouMean(cmd, {"render", "script", "run", "a11y", "describe", "demo", "help", "version"}));
 }
 
 }  // namespace stolvane
