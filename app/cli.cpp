@@ -45,8 +45,10 @@ Commands:
       per output line for everything that happens (events, property changes,
       message boxes, answers). Time runs on a virtual clock.
   run FORM.json [--scale N] [--events] [--all-events]
-      Opens the form in a window and runs it until its windows are closed
-      (needs a display). Without --scale the window follows the display's
+      Opens the form (a form file, or frmShowcase, frmAbout, frmSamples,
+      frmStatus by name) in a window and runs it until its windows are closed
+      (needs a display). Screen readers find it on the accessibility bus
+      (docs/accessibility.md); STOLVANE_ACCESSIBILITY=0 keeps it off the bus. Without --scale the window follows the display's
       resolution (Xft.dpi, else the display's own): 2 from 192 dpi, 1.5 from
       144 dpi, else 1. --events prints each event of the form and the
       controls placed on it as it happens, one JSON object a line as the
@@ -253,6 +255,15 @@ private:
     bool m_all;
 };
 
+Form& LoadShowcase(Runtime& runtime);
+
+// The showcase and the library's own forms by name (frmShowcase, frmAbout ...), where no file of
+// that name exists.
+bool IsLibraryFormName(const std::string& name) {
+    std::error_code ec;
+    return !fs::exists(name, ec) && (name == "frmShowcase" || StolvaneLibrary().FindForm(name) != nullptr);
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     gboolean events = FALSE, allEvents = FALSE;
     OwnedText scaleText;
@@ -266,7 +277,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (o.positional.size() > 1) return Usage(err, "run takes one form file");
     if (o.positional.empty()) return Usage(err, "run needs a form file");
     std::optional<std::string> form = o.positional[0];
-    if (std::string why = ReadProblem(*form); !why.empty()) {
+    const bool libraryForm = IsLibraryFormName(*form);
+    if (std::string why = ReadProblem(*form); !libraryForm && !why.empty()) {
         err << "stolvane: cannot read " << *form << ": " << why << "\n";
         return ExitStatus::BadInput;
     }
@@ -278,7 +290,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     WindowHost host(runtime, scale);
     Form* loaded = nullptr;
     try {
-        loaded = &LoadFormFile(runtime, *form);
+        if (libraryForm)
+            loaded = *form == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(*form);
+        else
+            loaded = &LoadFormFile(runtime, *form);
     } catch (const FormFileError& e) {
         err << "stolvane: " << e.what() << "\n";
         return ExitStatus::BadInput;
@@ -423,10 +438,7 @@ int A11y(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (o.positional.empty()) return Usage(err, "a11y needs a form file");
     const std::string& path = o.positional[0];
     Runtime runtime;
-    // The showcase and the library's own forms by name, where no file of that name exists.
-    std::error_code ec;
-    const bool libraryForm = !fs::exists(path, ec) &&
-                             (path == "frmShowcase" || runtime.GetLibrary().FindForm(path) != nullptr);
+    const bool libraryForm = IsLibraryFormName(path);
     if (std::string why = ReadProblem(path); !libraryForm && !why.empty()) {
         err << "stolvane: cannot read " << path << ": " << why << "\n";
         return ExitStatus::BadInput;

@@ -11,10 +11,12 @@ pkg_check_modules(STOLVANE_PIXBUF REQUIRED IMPORTED_TARGET GLOBAL gdk-pixbuf-2.0
 pkg_check_modules(STOLVANE_INIH REQUIRED IMPORTED_TARGET GLOBAL inih)
 pkg_check_modules(STOLVANE_SDL2 REQUIRED IMPORTED_TARGET GLOBAL sdl2)
 pkg_check_modules(STOLVANE_X11 REQUIRED IMPORTED_TARGET GLOBAL x11)
+# ATK and its AT-SPI bridge: windows expose their forms on the accessibility bus.
+pkg_check_modules(STOLVANE_ATK REQUIRED IMPORTED_TARGET GLOBAL atk atk-bridge-2.0)
 find_package(nlohmann_json 3 REQUIRED)
 set(STOLVANE_DEPENDENCIES PkgConfig::STOLVANE_CAIRO PkgConfig::STOLVANE_PANGO PkgConfig::STOLVANE_GLIB
     PkgConfig::STOLVANE_PIXBUF PkgConfig::STOLVANE_INIH PkgConfig::STOLVANE_SDL2 PkgConfig::STOLVANE_X11
-    nlohmann_json::nlohmann_json)
+    PkgConfig::STOLVANE_ATK nlohmann_json::nlohmann_json)
 # The same libraries as pkg-config names them, for stolvane.pc of a static library.
 set(STOLVANE_PC_DEPENDENCIES
-    "cairo pangocairo pangoft2 fontconfig freetype2 glib-2.0 >= 2.66 gdk-pixbuf-2.0 inih sdl2 x11 nlohmann_json >= 3")
+    "cairo pangocairo pangoft2 fontconfig freetype2 glib-2.0 >= 2.66 gdk-pixbuf-2.0 inih sdl2 x11 atk atk-bridge-2.0 nlohmann_json >= 3")

@@ -75,7 +75,7 @@ set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS Runtime)
 
 set(CPACK_DEBIAN_COMMAND_PACKAGE_NAME ${STOLVANE_DEB_COMMAND})
 set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION x11)
-set(CPACK_DEBIAN_COMMAND_DESCRIPTION "classic desktop controls and their Linux runtime (command)\n${stolvane_about}\n\nThis package holds the stolvane command (render, run, script, describe,\ndemo), its manual page, the documentation and the example forms.")
+set(CPACK_DEBIAN_COMMAND_DESCRIPTION "classic desktop controls and their Linux runtime (command)\n${stolvane_about}\n\nThis package holds the stolvane command (render, run, script, a11y,\ndescribe, demo), its manual page, the documentation and the example forms.")
 set(CPACK_DEBIAN_COMMAND_PACKAGE_RECOMMENDS "fonts-wine, fonts-liberation, xdg-utils")
 set(CPACK_COMPONENT_COMMAND_DEPENDS Runtime)
 include(CPack)

@@ -87,12 +87,12 @@ static std::string WithoutMarker(const std::string& caption) {
 }
 
 std::string WithoutAccessKeyMarker(const std::string& caption) {
-    std::string out;
     // Leading and trailing blanks say nothing when read out.
-    const size_t first = caption.find_first_not_of(" \t\n");
-    if (first == std::string::npos) return out;
-    const size_t last = caption.find_last_not_of(" \t\n");
-    return WithoutMarker(caption.substr(first, last - first + 1));
+    const std::string out = WithoutMarker(caption);
+    const size_t first = out.find_first_not_of(" \t\n");
+    if (first == std::string::npos) return {};
+    const size_t last = out.find_last_not_of(" \t\n");
+    return out.substr(first, last - first + 1);
 }
 
 
