@@ -6,7 +6,7 @@ namespace stolvane {
 
 const char* RoleName(AccessibleRole role) {
     switch (role) {
-        case AccessibleRole::None: return "none";
+        case AccessibleRole::NotExposed: return "not exposed";
         case AccessibleRole::Application: return "application";
         case AccessibleRole::Frame: return "frame";
         case AccessibleRole::Dialog: return "dialog";

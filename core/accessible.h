@@ -17,7 +17,7 @@ class Element;
 
 // The roles the library's objects take, as the accessibility bus names them.
 enum class AccessibleRole {
-    None,  // not exposed (timers, lines, shapes)
+    NotExposed,  // timers, lines, shapes
     Application,
     Frame,
     Dialog,
@@ -68,7 +68,7 @@ struct AccessibleClass {
 
 // An element kind's declaration. Null functions: the kind has no such state.
 struct AccessibleKind {
-    AccessibleRole role = AccessibleRole::None;
+    AccessibleRole role = AccessibleRole::NotExposed;
     std::function<std::string(const Element&)> name;        // with its access-key marker, if any
     std::function<bool(const Element&)> enabled;
     std::function<bool(const Element&)> focusable;          // a tab stop

@@ -93,7 +93,7 @@ struct ElementKindInfo {
     std::string summary;  // one line for the reference
     // The events an element of the kind raises, for the reference; null for none.
     std::vector<EventInfo> (*events)() = nullptr;
-    // What assistive technologies are told of an element of the kind; role None: nothing.
+    // What assistive technologies are told of an element of the kind; role NotExposed: nothing.
     AccessibleKind accessible;
 
     const ElementMember* Find(const std::string& name) const;

@@ -34,7 +34,7 @@ namespace {
 
 AtkRole AtkRoleOf(AccessibleRole r) {
     switch (r) {
-        case AccessibleRole::None: return ATK_ROLE_UNKNOWN;
+        case AccessibleRole::NotExposed: return ATK_ROLE_UNKNOWN;
         case AccessibleRole::Application: return ATK_ROLE_APPLICATION;
         case AccessibleRole::Frame: return ATK_ROLE_FRAME;
         case AccessibleRole::Dialog: return ATK_ROLE_DIALOG;

@@ -37,7 +37,7 @@ std::string PropertyText(Control& c, const std::string& name) {
     return {};
 }
 
-bool Exposed(const Element& e) { return e.Descriptor().accessible.role != AccessibleRole::None; }
+bool Exposed(const Element& e) { return e.Descriptor().accessible.role != AccessibleRole::NotExposed; }
 
 int Pixels(double twips, double scale) { return static_cast<int>(std::lround(TwipsToPixels(twips, scale))); }
 

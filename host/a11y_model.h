@@ -52,7 +52,7 @@ struct AccessibleExtents {
 
 struct AccessibleNode {
     AccessibleRef ref;
-    AccessibleRole role = AccessibleRole::None;
+    AccessibleRole role = AccessibleRole::NotExposed;
     std::string name, description;
     AccessibleStates states;
     std::string accessKey;  // "Alt+O"
