@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/describe.h"
+#include "host/a11y_model.h"
 #include "app/dump.h"
 #include "app/script.h"
 #include "core/control.h"
@@ -44,13 +45,21 @@ Commands:
       per output line for everything that happens (events, property changes,
       message boxes, answers). Time runs on a virtual clock.
   run FORM.json [--scale N] [--events] [--all-events]
-      Opens the form in a window and runs it until its windows are closed
-      (needs a display). Without --scale the window follows the display's
+      Opens the form (a form file, or frmShowcase, frmAbout, frmSamples,
+      frmStatus by name) in a window and runs it until its windows are closed
+      (needs a display). Screen readers find it on the accessibility bus
+      (docs/accessibility.md); STOLVANE_ACCESSIBILITY=0 keeps it off the bus. Without --scale the window follows the display's
       resolution (Xft.dpi, else the display's own): 2 from 192 dpi, 1.5 from
       144 dpi, else 1. --events prints each event of the form and the
       controls placed on it as it happens, one JSON object a line as the
       script command prints them; --all-events also prints the events of the
       controls inside other controls' designs (a button's caption label).
+  a11y FORM.json [--scale N]
+      Prints the form (a form file, or frmShowcase, frmAbout, frmSamples,
+      frmStatus by name) as assistive technologies (screen readers) see it: one
+      object a line, indented by containment, in tab order: its role, name,
+      access key, value, states, actions, description and where it lies in
+      pixels. docs/accessibility.md says how to name controls well.
   describe [--markdown] [NAME...]
       Prints a class's properties (type, default, saved key, values, help
       text, C++ member) and events, an element kind's members (Label, Line,
@@ -246,6 +255,15 @@ private:
     bool m_all;
 };
 
+Form& LoadShowcase(Runtime& runtime);
+
+// The showcase and the library's own forms by name (frmShowcase, frmAbout ...), where no file of
+// that name exists.
+bool IsLibraryFormName(const std::string& name) {
+    std::error_code ec;
+    return !fs::exists(name, ec) && (name == "frmShowcase" || StolvaneLibrary().FindForm(name) != nullptr);
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     gboolean events = FALSE, allEvents = FALSE;
     OwnedText scaleText;
@@ -259,7 +277,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (o.positional.size() > 1) return Usage(err, "run takes one form file");
     if (o.positional.empty()) return Usage(err, "run needs a form file");
     std::optional<std::string> form = o.positional[0];
-    if (std::string why = ReadProblem(*form); !why.empty()) {
+    const bool libraryForm = IsLibraryFormName(*form);
+    if (std::string why = ReadProblem(*form); !libraryForm && !why.empty()) {
         err << "stolvane: cannot read " << *form << ": " << why << "\n";
         return ExitStatus::BadInput;
     }
@@ -271,7 +290,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     WindowHost host(runtime, scale);
     Form* loaded = nullptr;
     try {
-        loaded = &LoadFormFile(runtime, *form);
+        if (libraryForm)
+            loaded = *form == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(*form);
+        else
+            loaded = &LoadFormFile(runtime, *form);
     } catch (const FormFileError& e) {
         err << "stolvane: " << e.what() << "\n";
         return ExitStatus::BadInput;
@@ -405,6 +427,45 @@ int Demo(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     return failed ? ExitStatus::Failure : ExitStatus::Success;
 }
 
+int A11y(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    OwnedText scaleText;
+    Options o{"a11y", {}, {}};
+    o.Text("scale", 0, &scaleText.text);
+    int status = 0;
+    double scale = 1;
+    if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
+    if (o.positional.size() > 1) return Usage(err, "a11y takes one form file");
+    if (o.positional.empty()) return Usage(err, "a11y needs a form file");
+    const std::string& path = o.positional[0];
+    Runtime runtime;
+    const bool libraryForm = IsLibraryFormName(path);
+    if (std::string why = ReadProblem(path); !libraryForm && !why.empty()) {
+        err << "stolvane: cannot read " << path << ": " << why << "\n";
+        return ExitStatus::BadInput;
+    }
+    runtime.onUnhandledError = [&](const HostError& e) {
+        err << "stolvane: " << path << ": error " << e.number << ": " << e.description << "\n";
+    };
+    Form* form = nullptr;
+    try {
+        if (libraryForm)
+            form = path == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(path);
+        else
+            form = &LoadFormFile(runtime, path);
+    } catch (const FormFileError& e) {
+        err << "stolvane: " << e.what() << "\n";
+        return ExitStatus::BadInput;
+    } catch (const HostError& e) {
+        err << "stolvane: " << path << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::BadInput;
+    }
+    // Shown as a window would show it: the first control in tab order has the focus.
+    runtime.SetFocusOnShow(true);
+    runtime.ShowForm(*form);
+    out << FormatAccessibleTree(AccessibleTree(runtime, *form, scale));
+    return ExitStatus::Success;
+}
+
 }  // namespace
 
 int RenderFormFile(const std::string& formPath, const std::string& pngPath, double scale, std::ostream& err) {
@@ -453,13 +514,14 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         if (cmd == "script") return Script(args, in, out, err);
         if (cmd == "run") return Run(args, out, err);
         if (cmd == "describe") return DescribeCommand(args, out, err);
+        if (cmd == "a11y") return A11y(args, out, err);
         if (cmd == "demo") return Demo(args, out, err);
     } catch (const std::exception& e) {
         err << "stolvane: " << e.what() << "\n";
         return ExitStatus::Failure;
     }
     return Usage(err, "unknown command '" + cmd + "'" +
-                          DidYouMean(cmd, {"render", "script", "run", "describe", "demo", "help", "version"}));
+                          DidYouMean(cmd, {"render", "script", "run", "a11y", "describe", "demo", "help", "version"}));
 }
 
 }  // namespace stolvane

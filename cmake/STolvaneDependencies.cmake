@@ -12,10 +12,14 @@ pkg_check_modules(STOLVANE_GLIB REQUIRED IMPORTED_TARGET GLOBAL glib-2.0>=2.66)
 pkg_check_modules(STOLVANE_PIXBUF REQUIRED IMPORTED_TARGET GLOBAL gdk-pixbuf-2.0)
 pkg_check_modules(STOLVANE_INIH REQUIRED IMPORTED_TARGET GLOBAL inih)
 pkg_check_modules(STOLVANE_X11 REQUIRED IMPORTED_TARGET GLOBAL x11)
+# ATK: windows expose their forms on the accessibility bus. Its AT-SPI bridge, which brings
+# D-Bus and AT-SPI's own libraries, is loaded when a window first goes on the bus
+# (host/a11y_atk.cpp).
+pkg_check_modules(STOLVANE_ATK REQUIRED IMPORTED_TARGET GLOBAL atk)
 find_package(nlohmann_json 3 REQUIRED)
 set(STOLVANE_DEPENDENCIES PkgConfig::STOLVANE_CAIRO PkgConfig::STOLVANE_PANGO PkgConfig::STOLVANE_GLIB
     PkgConfig::STOLVANE_PIXBUF PkgConfig::STOLVANE_INIH PkgConfig::STOLVANE_X11
-    nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
+    PkgConfig::STOLVANE_ATK nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
 # The same libraries as pkg-config names them, for stolvane.pc of a static library.
 set(STOLVANE_PC_DEPENDENCIES
-    "cairo pangocairo pangoft2 fontconfig freetype2 glib-2.0 >= 2.66 gdk-pixbuf-2.0 inih x11 nlohmann_json >= 3")
+    "cairo pangocairo pangoft2 fontconfig freetype2 glib-2.0 >= 2.66 gdk-pixbuf-2.0 inih x11 atk nlohmann_json >= 3")

@@ -5,6 +5,7 @@
 # handlers, resources, name suggestions, file writing, the X11 and SDL helpers) stay inside the
 # library. docs/headers.md explains the choice.
 set(STOLVANE_PUBLIC_HEADERS
+  core/accessible.h
   core/anchor.h
   core/bevel.h
   core/control.h

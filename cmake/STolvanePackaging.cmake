@@ -67,9 +67,10 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY "=")
 file(WRITE ${deb_doc}/triggers "activate-noawait ldconfig\n")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${deb_doc}/triggers)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# SDL is loaded when the first window opens (host/sdl_api.h), so the library does not link it
-# and dpkg-shlibdeps cannot see it: named here, beside what shlibdeps finds.
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libsdl2-2.0-0 (>= 2.0.22)")
+# SDL is loaded when the first window opens (host/sdl_api.h) and the AT-SPI bridge when a window
+# goes on the accessibility bus (host/a11y_atk.cpp), so the library links neither and
+# dpkg-shlibdeps cannot see them: named here, beside what shlibdeps finds.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libsdl2-2.0-0 (>= 2.0.22), libatk-bridge2.0-0")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME ${STOLVANE_DEB_DEV})
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
@@ -78,7 +79,7 @@ set(CPACK_COMPONENT_DEVELOPMENT_DEPENDS Runtime)
 
 set(CPACK_DEBIAN_COMMAND_PACKAGE_NAME ${STOLVANE_DEB_COMMAND})
 set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION x11)
-set(CPACK_DEBIAN_COMMAND_DESCRIPTION "classic desktop controls and their Linux runtime (command)\n${stolvane_about}\n\nThis package holds the stolvane command (render, run, script, describe,\ndemo), its manual page, the documentation and the example forms.")
+set(CPACK_DEBIAN_COMMAND_DESCRIPTION "classic desktop controls and their Linux runtime (command)\n${stolvane_about}\n\nThis package holds the stolvane command (render, run, script, a11y,\ndescribe, demo), its manual page, the documentation and the example forms.")
 set(CPACK_DEBIAN_COMMAND_PACKAGE_RECOMMENDS "fonts-wine, fonts-liberation, xdg-utils")
 set(CPACK_COMPONENT_COMMAND_DEPENDS Runtime)
 include(CPack)

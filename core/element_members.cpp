@@ -283,6 +283,60 @@ ElementKindInfo TextBoxKind() {
     return k;
 }
 
+// What assistive technologies are told of each kind. Lines, shapes and timers are not exposed;
+// an image or a picture box without a tip is named by its element's name.
+void DeclareAccessibility(std::vector<ElementKindInfo>& kinds) {
+    auto at = [&](ElementKind k) -> AccessibleKind& { return kinds[static_cast<size_t>(k)].accessible; };
+    auto click = AccessibleAction{"click", AccessibleActionKind::MouseClick, "Clicks it, as the mouse does"};
+
+    AccessibleKind& label = at(ElementKind::Label);
+    label.role = AccessibleRole::Label;
+    label.name = [](const Element& e) { return static_cast<const Label&>(e).Caption(); };
+    label.enabled = [](const Element& e) { return static_cast<const Label&>(e).Enabled(); };
+    label.text = [](const Element& e) -> std::optional<std::string> { return static_cast<const Label&>(e).Caption(); };
+
+    at(ElementKind::Image).role = AccessibleRole::Image;
+    at(ElementKind::PictureBox).role = AccessibleRole::Canvas;
+
+    AccessibleKind& button = at(ElementKind::PictureButton);
+    button.role = AccessibleRole::PushButton;
+    button.enabled = [](const Element& e) { return static_cast<const PictureButton&>(e).Enabled(); };
+    button.actions = {click};
+
+    AccessibleKind& item = at(ElementKind::MenuItem);
+    item.role = AccessibleRole::MenuItem;
+    item.name = [](const Element& e) { return static_cast<const MenuItem&>(e).Caption(); };
+    item.enabled = [](const Element& e) { return static_cast<const MenuItem&>(e).Enabled(); };
+
+    AccessibleKind& list = at(ElementKind::ListBox);
+    list.role = AccessibleRole::List;
+    list.focusable = [](const Element& e) { return static_cast<const ListBox&>(e).TabStop(); };
+
+    AccessibleKind& text = at(ElementKind::TextBox);
+    text.role = AccessibleRole::Text;
+    text.enabled = [](const Element& e) { return static_cast<const TextBox&>(e).Enabled(); };
+    text.focusable = [](const Element& e) {
+        auto& box = static_cast<const TextBox&>(e);
+        return box.TabStop() && box.Enabled();
+    };
+    // A hidden text reads as its mask, one character for each of the text's, as it shows.
+    text.text = [](const Element& e) -> std::optional<std::string> {
+        auto& box = static_cast<const TextBox&>(e);
+        std::string mask = box.PasswordChar();
+        if (mask.empty() || box.MultiLine()) return box.Text();
+        std::string shown;
+        const std::string t = box.Text();
+        for (size_t i = 0; i < t.size(); ++i)
+            if ((static_cast<unsigned char>(t[i]) & 0xC0) != 0x80) shown += mask;
+        return shown;
+    };
+    text.editable = [](const Element& e) {
+        auto& box = static_cast<const TextBox&>(e);
+        return box.Enabled() && !box.Locked();
+    };
+    text.multiLine = [](const Element& e) { return static_cast<const TextBox&>(e).MultiLine(); };
+}
+
 std::vector<ElementKindInfo> Build() {
     std::vector<ElementKindInfo> kinds;
 
@@ -408,6 +462,7 @@ std::vector<ElementKindInfo> Build() {
                          })));
 
     kinds.push_back(TextBoxKind());
+    DeclareAccessibility(kinds);
     return kinds;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <stolvane/core/accessible.h>
 #include <stolvane/core/elements.h>
 #include <stolvane/core/value.h>
 
@@ -92,6 +93,8 @@ struct ElementKindInfo {
     std::string summary;  // one line for the reference
     // The events an element of the kind raises, for the reference; null for none.
     std::vector<EventInfo> (*events)() = nullptr;
+    // What assistive technologies are told of an element of the kind; role NotExposed: nothing.
+    AccessibleKind accessible;
 
     const ElementMember* Find(const std::string& name) const;
 };

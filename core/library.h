@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include <stolvane/core/accessible.h>
 #include <stolvane/core/control.h>
 #include <stolvane/core/form.h>
 
@@ -32,6 +33,8 @@ struct ClassInfo {
     // One line on what the class is. The library's own classes have one, and those are the
     // classes the reference (docs/controls.md) covers.
     std::string summary;
+    // What assistive technologies are told of an instance (role, name, states, actions).
+    AccessibleClass accessible;
 };
 
 // The events of class T, given as its Event members in dispatch order.

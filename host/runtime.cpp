@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cerrno>
 #include <iostream>
 
@@ -51,6 +52,11 @@ Runtime::Runtime(Library& library) : m_library(library) {
     m_tipTimer.SetInterval(static_cast<int32_t>(kToolTipDelayMs));
     m_tipTimer.onTick = [this] { ToolTipTick(); };
     m_desktop.LoadFromEnvironment();
+    if (const char* a = std::getenv("STOLVANE_ACCESSIBILITY")) {
+        std::string v;
+        for (const char* c = a; *c; ++c) v += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+        if (v == "0" || v == "false" || v == "off" || v == "no") m_accessibility = false;
+    }
     m_theme.ApplyDesktop(m_desktop);
 }
 

@@ -130,6 +130,11 @@ public:
     // the focus to its first control in tab order that can take it. Off, showing a form leaves
     // the focus alone, so a picture rendered from code shows the form at rest.
     void SetFocusOnShow(bool on) { m_focusOnShow = on; }
+    // Whether windows expose their forms to assistive technologies over the accessibility bus
+    // (host/a11y_atk.h). On unless the environment variable STOLVANE_ACCESSIBILITY is 0, false
+    // or off; set before the window host is made. Forms rendered without a display never are.
+    void SetAccessibility(bool on) { m_accessibility = on; }
+    bool Accessibility() const { return m_accessibility; }
 
     // ---- Other threads
     // Queues a call to run on the interface thread and wakes the backend's loop. The one member
@@ -147,6 +152,8 @@ public:
     Form* ActiveForm();
     bool IsShown(const Form& form) const;
     bool IsLoaded(const Form& form) const;
+    // Shown modally (ShowModal) and not yet hidden.
+    bool IsModal(const Form& form) const;
     void ShowForm(Form& form);  // modeless show: Show notifications to its controls
 
     // Places a control on a form or in a container control. A new instance gets first-time
@@ -330,6 +337,7 @@ private:
     std::mutex m_postLock;  // guards m_posted and m_backend against Post from other threads
     std::deque<std::function<void()>> m_posted;
     bool m_focusOnShow = false;
+    bool m_accessibility = true;
 
     std::vector<std::unique_ptr<Form>> m_forms;
     std::vector<Form*> m_shown;

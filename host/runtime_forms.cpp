@@ -30,6 +30,10 @@ bool Runtime::IsShown(const Form& form) const {
     return std::find(m_shown.begin(), m_shown.end(), &form) != m_shown.end();
 }
 
+bool Runtime::IsModal(const Form& form) const {
+    return std::find(m_modal.begin(), m_modal.end(), &form) != m_modal.end();
+}
+
 Form* Runtime::ActiveForm() {
     if (!m_modal.empty()) return m_modal.back();
     return m_shown.empty() ? nullptr : m_shown.front();

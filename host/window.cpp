@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/units.h"
+#include "host/a11y_atk.h"
 #include "host/backend.h"
 #include "host/message_box.h"
 #include "host/popup_menu.h"
@@ -120,6 +121,8 @@ struct WindowHost::Impl : Backend {
     bool systemPointerUsed = false;  // the next release's double-click was delivered from the menu
     // Open message boxes, innermost last, with what answers each.
     std::vector<MessageBoxForm> boxes;
+    // The forms on the accessibility bus (inert when accessibility is off or no bus is known).
+    std::unique_ptr<AccessibilityBridge> a11y;
 
     Impl(Runtime& r, double s) : rt(r), scale(s) {
         std::string unloadable;
@@ -166,9 +169,28 @@ struct WindowHost::Impl : Backend {
         // The display's own events come too: on X11 they tell where the pointer was when each
         // mouse event happened.
         if (x11) SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        AccessibilityBridge::Hooks hooks;
+        hooks.scale = [this] { return scale; };
+        hooks.origin = [this](const Form& f) -> std::optional<PixelPoint> {
+            Window* w = Find(&f);
+            if (!w || !w->window) return std::nullopt;
+            int x = 0, y = 0;
+            SDL_GetWindowPosition(w->window, &x, &y);
+            return PixelPoint{x, y};
+        };
+        hooks.wake = [this] { Wake(); };
+        // Popup menus and tooltips are windows of their own, not forms of the application.
+        hooks.exposed = [this](const Form& f) {
+            if (&f == tipForm) return false;
+            for (auto& w : windows)
+                if (w->form == &f && w->popup) return false;
+            return true;
+        };
+        a11y = std::make_unique<AccessibilityBridge>(rt, std::move(hooks));
     }
 
     ~Impl() {
+        a11y.reset();
         for (auto& w : windows) Destroy(*w);
         for (auto& [k, c] : cursors) SDL_FreeCursor(c);
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
@@ -209,6 +231,7 @@ struct WindowHost::Impl : Backend {
 
     // ---- Backend: the form is going; so does its window, and any mention of it as an owner.
     void FormDestroying(Form& form) override {
+        if (a11y) a11y->FormDestroying(form);
         if (tipForm == &form) tipForm = nullptr;
         for (auto& w : windows) {
             if (w->owner == &form) w->owner = nullptr;
@@ -683,7 +706,15 @@ struct WindowHost::Impl : Backend {
 
     // The next event, waiting at most timeoutMs (forever when negative). The wait sleeps in
     // the display connection until input arrives, a posted call wakes it or the time is up.
-    static bool NextEvent(SDL_Event& e, int timeoutMs) {
+    // With the accessibility bus served, the wait also ends when a request arrives on it, and
+    // the requests are answered once it has.
+    bool NextEvent(SDL_Event& e, int timeoutMs) {
+        if (a11y && a11y->Active()) {
+            timeoutMs = a11y->Prepare(timeoutMs);
+            bool got = timeoutMs == 0 ? SDL_PollEvent(&e) != 0 : SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs) != 0;
+            a11y->Dispatch();
+            return got;
+        }
         if (timeoutMs == 0) return SDL_PollEvent(&e) != 0;
         return SDL_WaitEventTimeout(&e, timeoutMs < 0 ? -1 : timeoutMs) != 0;
     }

@@ -170,6 +170,9 @@ void AboutBadge::DescribeBadge(ClassInfo& c) {
     using A = AboutBadge;
     c.summary = "An 88 x 31 pixel badge crediting the library; a click opens its about page.";
     c.events = EventsOf<A>(&A::Click, &A::MouseDown, &A::MouseMove, &A::MouseUp);
+    // Named by its ToolTipText, else by the control's name: a badge has no caption.
+    c.accessible.role = [](Control&) { return AccessibleRole::PushButton; };
+    c.accessible.actions = {{"click", AccessibleActionKind::MouseClick, "Opens the library's about page"}};
 }
 
 bool AboutBadge::ShowsPressed() const { return imgDown->Visible() && !imgUp->Visible(); }

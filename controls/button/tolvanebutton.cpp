@@ -181,6 +181,14 @@ ClassInfo TolvaneButton::Class() {
         "A push button in four classic looks, with a caption, an optional picture, a latching mode and a hyperlink.",
         &Self::Click, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp);
     EditEvents(c, [](auto& list) { list[3].note = "declared for the interface; the button never raises it"; });
+    c.accessible.role = [](Control&) { return AccessibleRole::PushButton; };
+    c.accessible.nameProperty = "Caption";
+    // A latching button held down reads as pressed.
+    c.accessible.pressed = [](Control& b) {
+        auto& button = static_cast<TolvaneButton&>(b);
+        return button.Catch() != BooleanFalse && button.IsDown() != BooleanFalse;
+    };
+    c.accessible.actions = {{"click", AccessibleActionKind::SpaceKey, "Clicks the button, as Space does"}};
     return c;
 }
 

@@ -218,10 +218,13 @@ std::vector<PropertyInfo> TolvaneCaption::Declarations() {
 }
 
 ClassInfo TolvaneCaption::Class() {
-    return DescribeControl<Self>(
+    ClassInfo c = DescribeControl<Self>(
         "A gradient title bar for a form's top edge, with an icon menu and caption buttons that command the window.",
         &Self::Click, &Self::HaltClick, &Self::HelpClick, &Self::MaximizeClick,
         &Self::MenuClick, &Self::MinimizeClick, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp, &Self::RestoreClick);
+    c.accessible.role = [](Control&) { return AccessibleRole::TitleBar; };
+    c.accessible.nameProperty = "Caption";
+    return c;
 }
 
 // ---------------------------------------------------------------- lifecycle

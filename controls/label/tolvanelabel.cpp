@@ -140,9 +140,16 @@ std::vector<PropertyInfo> TolvaneLabel::Declarations() {
 }
 
 ClassInfo TolvaneLabel::Class() {
-    return DescribeControl<Self>(
+    ClassInfo c = DescribeControl<Self>(
         "A one-line text label that fades to a hover colour under the mouse and may carry a hyperlink.",
         &Self::Click, &Self::ChangeCaption, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp);
+    // A label with a hyperlink is a link.
+    c.accessible.role = [](Control& l) {
+        return static_cast<TolvaneLabel&>(l).Hyperlink().empty() ? AccessibleRole::Label : AccessibleRole::Link;
+    };
+    c.accessible.nameProperty = "Caption";
+    c.accessible.actions = {{"click", AccessibleActionKind::MouseClick, "Clicks the label (a link opens)"}};
+    return c;
 }
 
 // ---------------------------------------------------------------- lifecycle

@@ -280,6 +280,18 @@ ClassInfo TolvanePanel::Class() {
                                      "bar, a resize grip and a mouse reaction; it can hold other controls.",
                                      &Self::Click, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp, &Self::OLEDragDrop);
     c.container = true;
+    // A panel with the grip is a status bar; one showing its percentage is a progress bar.
+    c.accessible.role = [](Control& p) {
+        auto& panel = static_cast<TolvanePanel&>(p);
+        if (panel.Grip() != BooleanFalse) return AccessibleRole::StatusBar;
+        return panel.Percentage() > 0 ? AccessibleRole::ProgressBar : AccessibleRole::Panel;
+    };
+    c.accessible.nameProperty = "Caption";
+    c.accessible.value = [](Control& p) -> std::optional<double> {
+        auto& panel = static_cast<TolvanePanel&>(p);
+        if (panel.Grip() != BooleanFalse || panel.Percentage() <= 0) return std::nullopt;
+        return panel.Percentage();
+    };
     return c;
 }
 

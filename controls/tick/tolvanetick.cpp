@@ -113,6 +113,10 @@ ClassInfo TolvaneTick::Class() {
     EditEvents(c, [](auto& list) {
         list[2].note = "declared for the interface; the check box never raises it";
     });
+    c.accessible.role = [](Control&) { return AccessibleRole::CheckBox; };
+    c.accessible.nameProperty = "Caption";
+    c.accessible.checked = [](Control& t) { return static_cast<TolvaneTick&>(t).Value() != BooleanFalse; };
+    c.accessible.actions = {{"toggle", AccessibleActionKind::SpaceKey, "Ticks or unticks the box, as Space does"}};
     return c;
 }
 

@@ -1,0 +1,347 @@
+// SPDX-License-Identifier: MIT
+// Builds the accessible objects of a form from the declarations of the control classes and the
+// element kinds (host/a11y_model.h).
+#include "host/a11y_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "core/element_members.h"
+#include "core/text_box.h"
+#include "host/runtime.h"
+
+namespace stolvane {
+
+namespace {
+
+constexpr int16_t kSpace = 32;
+
+const ClassInfo* ClassOf(Runtime& rt, const Surface& s) {
+    Control* c = s.GetControl();
+    return c ? rt.GetLibrary().FindClass(c->ClassName()) : nullptr;
+}
+
+// A control's own Enabled property, where its class has one.
+bool ControlEnabled(Control& c) {
+    if (!c.FindProperty("Enabled")) return true;
+    Value v = c.GetProperty("Enabled");
+    if (auto* i = std::get_if<int64_t>(&v)) return *i != 0;
+    return true;
+}
+
+std::string PropertyText(Control& c, const std::string& name) {
+    if (name.empty() || !c.FindProperty(name)) return {};
+    Value v = c.GetProperty(name);
+    if (auto* s = std::get_if<std::string>(&v)) return *s;
+    return {};
+}
+
+bool Exposed(const Element& e) { return e.Descriptor().accessible.role != AccessibleRole::NotExposed; }
+
+int Pixels(double twips, double scale) { return static_cast<int>(std::lround(TwipsToPixels(twips, scale))); }
+
+// Whether the surface and every container up to its form are visible.
+bool SurfaceShowing(Runtime& rt, Surface& s) {
+    for (Surface* at = &s; at; at = at->Container()) {
+        if (at->IsForm()) return rt.IsShown(static_cast<Form&>(*at));
+        if (!at->Visible()) return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<std::string> AccessibleStates::Names() const {
+    std::vector<std::string> out;
+    auto add = [&](bool on, const char* name) {
+        if (on) out.push_back(name);
+    };
+    add(active, "active");
+    add(modal, "modal");
+    add(focusable, "focusable");
+    add(focused, "focused");
+    add(enabled, "sensitive");
+    add(enabled, "enabled");
+    add(visible, "visible");
+    add(showing, "showing");
+    add(checkable, "checkable");
+    add(checked, "checked");
+    add(pressed, "pressed");
+    add(selectable, "selectable");
+    add(selected, "selected");
+    add(editable, "editable");
+    add(multiLine, "multi-line");
+    add(singleLine, "single-line");
+    return out;
+}
+
+static std::string WithoutMarker(const std::string& caption) {
+    std::string out;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        else if (caption[i] == '&') continue;
+        out += caption[i];
+    }
+    return out;
+}
+
+std::string WithoutAccessKeyMarker(const std::string& caption) {
+    // Leading and trailing blanks say nothing when read out.
+    const std::string out = WithoutMarker(caption);
+    const size_t first = out.find_first_not_of(" \t\n");
+    if (first == std::string::npos) return {};
+    const size_t last = out.find_last_not_of(" \t\n");
+    return out.substr(first, last - first + 1);
+}
+
+
+std::string AccessKeyOf(const std::string& caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        unsigned char c = static_cast<unsigned char>(caption[i + 1]);
+        if (c < 0x80 && c > ' ') return std::string("Alt+") + static_cast<char>(std::toupper(c));
+        return {};
+    }
+    return {};
+}
+
+Form* FormOf(const AccessibleRef& ref) { return ref.surface ? ref.surface->OwningForm() : nullptr; }
+
+AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double scale) {
+    AccessibleNode n;
+    n.ref = ref;
+    Form* form = FormOf(ref);
+    const double formLeft = form ? form->Left() : 0, formTop = form ? form->Top() : 0;
+    auto place = [&](double x, double y, double w, double h) {
+        n.extents.x = Pixels(x, scale);
+        n.extents.y = Pixels(y, scale);
+        n.extents.width = Pixels(w, scale);
+        n.extents.height = Pixels(h, scale);
+        // The window stands at the form's position in classic pixels; its contents are scaled.
+        n.extents.screenX = Pixels(formLeft, 1) + n.extents.x;
+        n.extents.screenY = Pixels(formTop, 1) + n.extents.y;
+    };
+
+    if (!ref.element && ref.surface && ref.surface->IsForm()) {
+        Form& f = static_cast<Form&>(*ref.surface);
+        n.role = rt.IsModal(f) ? AccessibleRole::Dialog : AccessibleRole::Frame;
+        n.name = f.Caption().empty() ? f.Name() : f.Caption();
+        n.states.visible = f.Visible();
+        n.states.showing = rt.IsShown(f);
+        n.states.modal = rt.IsModal(f);
+        n.states.active = rt.IsShown(f) && rt.ActiveForm() == &f;
+        place(0, 0, f.Width(), f.Height());
+        n.extents.screenX = Pixels(formLeft, 1);
+        n.extents.screenY = Pixels(formTop, 1);
+        return n;
+    }
+
+    if (!ref.element && ref.surface) {
+        // A placed control.
+        Surface& s = *ref.surface;
+        Control* c = s.GetControl();
+        const ClassInfo* cls = ClassOf(rt, s);
+        const AccessibleClass* a = cls ? &cls->accessible : nullptr;
+        n.role = a && a->role && c ? a->role(*c) : AccessibleRole::Panel;
+        std::string caption = a && c ? PropertyText(*c, a->nameProperty) : std::string();
+        std::string tip = s.EmbeddingElement() ? s.EmbeddingElement()->ToolTipText() : std::string();
+        n.name = WithoutAccessKeyMarker(caption);
+        if (n.name.empty()) n.name = tip;
+        if (n.name.empty()) n.name = s.FullName();
+        n.description = tip;
+        if (c) {
+            std::string keys = c->AccessKeys();
+            if (!keys.empty()) n.accessKey = std::string("Alt+") + keys[0];
+        }
+        n.states.visible = s.Visible();
+        n.states.showing = SurfaceShowing(rt, s);
+        n.states.enabled = s.Enabled() && (!c || ControlEnabled(*c));
+        n.states.focusable = s.TabStop() && n.states.enabled;
+        n.states.focused = rt.Focused() == &s && !rt.FocusedTextBox() && !rt.FocusedListBox();
+        if (a && c) {
+            if (a->checked) {
+                n.states.checkable = true;
+                n.states.checked = a->checked(*c);
+            }
+            if (a->pressed) n.states.pressed = a->pressed(*c);
+            if (a->value) n.value = a->value(*c);
+            n.actions = a->actions;
+        }
+        if (n.role == AccessibleRole::Label || n.role == AccessibleRole::Link) n.text = n.name;
+        place(rt.FormX(s), rt.FormY(s), s.Width(), s.Height());
+        return n;
+    }
+
+    if (!ref.element) return n;
+    Element& e = *ref.element;
+    const AccessibleKind& a = e.Descriptor().accessible;
+    const double ox = ref.surface ? rt.FormX(*ref.surface) : 0, oy = ref.surface ? rt.FormY(*ref.surface) : 0;
+    const bool ownerShowing = ref.surface && SurfaceShowing(rt, *ref.surface);
+
+    if (ref.item >= 0) {
+        // A row of a list box: a checkable list item.
+        auto& list = static_cast<ListBox&>(e);
+        n.role = AccessibleRole::ListItem;
+        if (ref.item < list.ListCount()) {
+            n.name = list.List(ref.item);
+            n.states.checked = list.Selected(ref.item);
+            Rect r = list.RowRect(ref.item);
+            place(ox + list.Left() + r.left, oy + list.Top() + r.top, r.width, r.height);
+            n.states.showing = ownerShowing && list.Visible() && r.height > 0;
+        }
+        n.states.checkable = n.states.selectable = true;
+        n.states.selected = list.ListIndex() == ref.item;
+        n.states.visible = list.Visible();
+        n.states.enabled = list.TakesInput();
+        n.actions = {{"toggle", AccessibleActionKind::MouseClick, "Ticks or unticks the row, as a click on its box does"}};
+        return n;
+    }
+
+    n.role = a.role;
+    std::string caption = a.name ? a.name(e) : std::string();
+    n.name = WithoutAccessKeyMarker(caption);
+    if (n.name.empty()) n.name = e.ToolTipText();
+    if (n.name.empty()) n.name = e.FullName();
+    n.description = e.ToolTipText();
+    n.accessKey = AccessKeyOf(caption);
+    n.states.visible = e.Visible();
+    n.states.showing = ownerShowing && e.Visible();
+    n.states.enabled = a.enabled ? a.enabled(e) : true;
+    n.states.focusable = a.focusable ? a.focusable(e) && n.states.enabled : false;
+    n.states.focused = (rt.FocusedTextBox() == &e) || (rt.FocusedListBox() == &e);
+    if (a.text) n.text = a.text(e);
+    if (a.editable) n.states.editable = a.editable(e);
+    if (a.multiLine) {
+        n.states.multiLine = a.multiLine(e);
+        n.states.singleLine = !n.states.multiLine;
+    }
+    if (auto* box = dynamic_cast<TextBox*>(&e)) {
+        n.caret = box->SelStart() + box->SelLength();
+        n.selectionStart = box->SelStart();
+        n.selectionLength = box->SelLength();
+    }
+    n.actions = a.actions;
+    Rect b = e.Bounds();
+    place(ox + b.left, oy + b.top, b.width, b.height);
+    return n;
+}
+
+std::vector<AccessibleRef> AccessibleChildren(Runtime& rt, const AccessibleRef& ref) {
+    std::vector<AccessibleRef> out;
+    if (ref.element) {
+        if (ref.item < 0 && ref.element->Kind() == ElementKind::ListBox) {
+            auto& list = static_cast<ListBox&>(*ref.element);
+            for (int i = 0; i < list.ListCount(); ++i) out.push_back({ref.surface, ref.element, i});
+        }
+        return out;
+    }
+    if (!ref.surface) return out;
+    Surface& s = *ref.surface;
+    // Controls by their TabIndex; an element keeps its place after the control before it, as
+    // the tab order has it.
+    std::vector<std::pair<int, AccessibleRef>> keyed;
+    int last = -1;
+    for (auto& e : s.Elements()) {
+        if (auto* ce = dynamic_cast<ControlElement*>(e.get())) {
+            if (ce->IsDesignChild()) continue;
+            last = ce->GetSurface().TabIndex();
+            keyed.push_back({last, {&ce->GetSurface(), nullptr, -1}});
+            continue;
+        }
+        // Inside a control, only what the form's author placed there; the rest is its design.
+        if (!s.IsForm() && !e->Authored()) continue;
+        if (!Exposed(*e)) continue;
+        keyed.push_back({last, {&s, e.get(), -1}});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& k : keyed) out.push_back(k.second);
+    return out;
+}
+
+AccessibleNode AccessibleTree(Runtime& rt, Form& form, double scale) {
+    struct Build {
+        Runtime& rt;
+        double scale;
+        AccessibleNode operator()(const AccessibleRef& r) const {
+            AccessibleNode n = DescribeAccessible(rt, r, scale);
+            for (auto& c : AccessibleChildren(rt, r)) n.children.push_back((*this)(c));
+            return n;
+        }
+    };
+    return Build{rt, scale}({&form, nullptr, -1});
+}
+
+namespace {
+
+std::string Quoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+void Format(const AccessibleNode& n, int depth, std::ostringstream& out) {
+    out << std::string(static_cast<size_t>(depth) * 2, ' ') << RoleName(n.role) << ' ' << Quoted(n.name);
+    if (!n.accessKey.empty()) out << " key " << n.accessKey;
+    if (n.value) out << " value " << *n.value;
+    if (n.text && n.role == AccessibleRole::Text) out << " text " << Quoted(*n.text);
+    auto states = n.states.Names();
+    out << " [";
+    for (size_t i = 0; i < states.size(); ++i) out << (i ? " " : "") << states[i];
+    out << ']';
+    if (!n.actions.empty()) {
+        out << " actions";
+        for (auto& a : n.actions) out << ' ' << a.name;
+    }
+    if (!n.description.empty() && n.description != n.name) out << " description " << Quoted(n.description);
+    out << " at " << n.extents.x << ',' << n.extents.y << ' ' << n.extents.width << 'x' << n.extents.height << '\n';
+    for (auto& c : n.children) Format(c, depth + 1, out);
+}
+
+}  // namespace
+
+std::string FormatAccessibleTree(const AccessibleNode& root) {
+    std::ostringstream out;
+    Format(root, 0, out);
+    return out.str();
+}
+
+bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index) {
+    AccessibleNode n = DescribeAccessible(rt, ref);
+    if (index >= n.actions.size() || !n.states.enabled) return false;
+    const AccessibleAction& action = n.actions[index];
+    try {
+        if (action.kind == AccessibleActionKind::SpaceKey && !ref.element && ref.surface && ref.surface->GetControl()) {
+            int16_t key = kSpace;
+            ref.surface->GetControl()->OnKeyPress(key);
+        } else if (ref.item >= 0) {
+            auto& list = static_cast<ListBox&>(*ref.element);
+            Rect box = list.CheckBoxRect(ref.item);
+            rt.MouseTo({ref.surface, ref.element}, MouseAction::Click, box.left + box.width / 2,
+                       box.top + box.height / 2, 1, 0);
+        } else if (ref.element) {
+            Rect b = ref.element->Bounds();
+            rt.MouseTo({ref.surface, ref.element}, MouseAction::Click, b.width / 2, b.height / 2, 1, 0);
+        } else if (ref.surface) {
+            rt.MouseTo({ref.surface, nullptr}, MouseAction::Click, ref.surface->Width() / 2,
+                       ref.surface->Height() / 2, 1, 0);
+        }
+    } catch (const HostError& e) {
+        rt.ReportError(e);
+    }
+    rt.CollectGarbage();
+    return true;
+}
+
+}  // namespace stolvane

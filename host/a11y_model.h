@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+// The accessible model of a form: the tree of objects a screen reader sees (the form, then its
+// controls and intrinsic elements in tab order, containers holding their children), each with a
+// role, name, description, states, access key, actions, value, text and extents in pixels. It is
+// built from what each control class and element kind declares (core/accessible.h); a control's
+// design children are not objects of their own, the control speaks for them. The bus side
+// (host/a11y_atk.*) and the `stolvane a11y` command both read it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/accessible.h"
+#include "core/form.h"
+
+namespace stolvane {
+
+class Runtime;
+
+// One accessible object: a form (surface only), a control (its surface), an intrinsic element
+// (its owner and the element) or a row of a list box (the list and the row).
+struct AccessibleRef {
+    Surface* surface = nullptr;
+    Element* element = nullptr;
+    int item = -1;
+    bool operator==(const AccessibleRef& o) const {
+        return surface == o.surface && element == o.element && item == o.item;
+    }
+    // What identifies the object for as long as it lives (the element, else the surface).
+    const void* Key() const { return element ? static_cast<const void*>(element) : surface; }
+};
+
+struct AccessibleStates {
+    bool focusable = false, focused = false;
+    bool enabled = true;  // sensitive and enabled
+    bool visible = true, showing = false;
+    bool checkable = false, checked = false;
+    bool pressed = false;
+    bool selectable = false, selected = false;
+    bool editable = false, multiLine = false, singleLine = false;
+    bool modal = false, active = false;
+    // The states that hold, by their bus names, in one fixed order.
+    std::vector<std::string> Names() const;
+};
+
+// Pixels; relative to the form's client area, and on the screen.
+struct AccessibleExtents {
+    int x = 0, y = 0, width = 0, height = 0;
+    int screenX = 0, screenY = 0;
+};
+
+struct AccessibleNode {
+    AccessibleRef ref;
+    AccessibleRole role = AccessibleRole::NotExposed;
+    std::string name, description;
+    AccessibleStates states;
+    std::string accessKey;  // "Alt+O"
+    std::vector<AccessibleAction> actions;
+    std::optional<double> value;  // 0 to 100
+    std::optional<std::string> text;
+    int caret = -1;              // characters, for a text box
+    int selectionStart = 0, selectionLength = 0;
+    AccessibleExtents extents;
+    std::vector<AccessibleNode> children;
+};
+
+// "&About..." -> "About...", "&&" -> "&".
+std::string WithoutAccessKeyMarker(const std::string& caption);
+// The key the marker gives: "&About..." -> "Alt+A"; empty for none.
+std::string AccessKeyOf(const std::string& caption);
+
+// The node for one object, without its children. `scale`: device pixels per classic pixel.
+AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double scale = 1);
+// The objects inside one, in tab order.
+std::vector<AccessibleRef> AccessibleChildren(Runtime& rt, const AccessibleRef& ref);
+// The whole tree of a form.
+AccessibleNode AccessibleTree(Runtime& rt, Form& form, double scale = 1);
+// One node a line, indented two spaces a level: role, name, key, value, states, actions, ...
+std::string FormatAccessibleTree(const AccessibleNode& root);
+// Carries out an action of the object as the keyboard or the mouse would; false when it has no
+// action of that index.
+bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index);
+// The form an object belongs to.
+Form* FormOf(const AccessibleRef& ref);
+
+}  // namespace stolvane

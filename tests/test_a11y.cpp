@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: MIT
+// The accessible model: the tree a screen reader sees of the showcase (roles, names, keys and
+// states against a table), the naming rule, states that follow the controls, actions that do
+// what the keyboard or mouse does, text boxes and list boxes, modal forms as dialogs, and the
+// `stolvane a11y` command.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "controls/button/tolvanebutton.h"
+#include "controls/panel/tolvanepanel.h"
+#include "controls/tick/tolvanetick.h"
+#include "core/text_box.h"
+#include "forms/showcase/showcase.h"
+#include "host/a11y_model.h"
+#include "host/form_file.h"
+#include "host/runtime.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+using namespace stolvane;
+
+namespace {
+
+struct Row {
+    int depth;
+    std::string role, name, key;
+    std::vector<std::string> states;  // each must hold
+};
+
+void Flatten(const AccessibleNode& n, int depth, std::vector<const AccessibleNode*>& out, std::vector<int>& depths) {
+    out.push_back(&n);
+    depths.push_back(depth);
+    for (auto& c : n.children) Flatten(c, depth + 1, out, depths);
+}
+
+bool Holds(const AccessibleNode& n, const std::string& state) {
+    auto names = n.states.Names();
+    return std::find(names.begin(), names.end(), state) != names.end();
+}
+
+const AccessibleNode* FindNode(const AccessibleNode& n, const std::string& name) {
+    if (n.name == name) return &n;
+    for (auto& c : n.children)
+        if (auto* f = FindNode(c, name)) return f;
+    return nullptr;
+}
+
+struct A11y : ::testing::Test {
+    Runtime rt;
+    test::Recorder events;
+    Form* form = nullptr;
+
+    void OpenShowcase() {
+        form = &LoadFormText(rt, showcase::Design(), "", "frmShowcase");
+        showcase::Attach(*form);
+        rt.SetFocusOnShow(true);
+        rt.SetObserver(&events);
+        rt.ShowForm(*form);
+    }
+    // "btnStyle(2)" or "btnAbout".
+    AccessibleRef RefOf(const std::string& control) {
+        auto open = control.find('(');
+        if (open == std::string::npos) return {form->FindSurface(control), nullptr, -1};
+        return {form->FindSurface(control.substr(0, open), std::stoi(control.substr(open + 1))), nullptr, -1};
+    }
+    AccessibleNode Node(const std::string& control) { return DescribeAccessible(rt, RefOf(control)); }
+};
+
+// The whole showcase, in tab order, as a screen reader reads it.
+TEST_F(A11y, ShowcaseTreeMatchesTheTable) {
+    OpenShowcase();
+    const std::vector<Row> table = {
+        {0, "frame", "STolvane showcase", "", {"active", "showing"}},
+        {1, "title bar", "STolvane showcase - classic controls at work", "", {"showing"}},
+        {1, "panel", "pnlBody", "", {"showing"}},
+        {2, "label", "Buttons in four styles", "", {}},
+        {3 - 1, "push button", "Win 95", "Alt+9", {"focusable", "focused", "sensitive"}},
+        {2, "push button", "Tolvane", "Alt+T", {"focusable", "sensitive"}},
+        {2, "push button", "Win 98", "Alt+8", {"focusable"}},
+        {2, "push button", "Win 3.1", "Alt+1", {"focusable"}},
+        {2, "label", "Labels", "", {}},
+        {2, "link", "Visit the STolvane home page", "", {"sensitive"}},
+        {2, "label", "Point at this line: it lights up", "", {}},
+        {2, "label", "Check boxes", "", {}},
+        {2, "check box", "Status bar grip", "Alt+G", {"focusable", "checkable", "checked"}},
+        {2, "check box", "Cross style", "Alt+Y", {"focusable", "checkable"}},
+        {2, "label", "About badges", "", {}},
+        {2, "push button", "TolvaneAbout_11", "", {"sensitive"}},
+        {2, "push button", "TolvaneAbout_21", "", {"sensitive"}},
+        {2, "label", "Panels", "", {}},
+        {2, "panel", "Gradient", "", {}},
+        {2, "panel", "Picture", "", {}},
+        {2, "progress bar", "Progress: 60 %", "", {}},
+        {2, "panel", "Mouse sensitive: point at me", "", {}},
+        {2, "label", "The library's own forms", "", {}},
+        {2, "label", "Every control opens the about box from its About member; the about box opens the samples viewer.", "", {}},
+        {2, "push button", "About...", "Alt+A", {"focusable"}},
+        {2, "push button", "Known problems...", "Alt+K", {"focusable"}},
+        {1, "status bar", "Ready. Drag the grip in the corner to make the window larger.", "", {"showing"}},
+    };
+    AccessibleNode root = AccessibleTree(rt, *form);
+    std::vector<const AccessibleNode*> nodes;
+    std::vector<int> depths;
+    Flatten(root, 0, nodes, depths);
+    ASSERT_EQ(nodes.size(), table.size()) << FormatAccessibleTree(root);
+    for (size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i) + ": " + table[i].name);
+        EXPECT_EQ(depths[i], table[i].depth);
+        EXPECT_EQ(RoleName(nodes[i]->role), table[i].role);
+        EXPECT_EQ(nodes[i]->name, table[i].name);
+        EXPECT_EQ(nodes[i]->accessKey, table[i].key);
+        for (auto& s : table[i].states) EXPECT_TRUE(Holds(*nodes[i], s)) << s;
+    }
+    // Only one object has the focus; the timer and the controls' design children are not there.
+    EXPECT_EQ(std::count_if(nodes.begin(), nodes.end(), [](auto* n) { return n->states.focused; }), 1);
+    EXPECT_EQ(nodes[20]->value, 60);
+}
+
+// Caption without its marker; else the tip (also the description); else the control's name.
+TEST_F(A11y, NamesFollowCaptionThenTipThenName) {
+    EXPECT_EQ(WithoutAccessKeyMarker("&About..."), "About...");
+    EXPECT_EQ(WithoutAccessKeyMarker("Fish && &Chips"), "Fish & Chips");
+    EXPECT_EQ(WithoutAccessKeyMarker("  Ready.  "), "Ready.");
+    EXPECT_EQ(WithoutAccessKeyMarker("Trailing &"), "Trailing");
+    EXPECT_EQ(AccessKeyOf("Fish && &Chips"), "Alt+C");
+    EXPECT_EQ(AccessKeyOf("A && B"), "");
+    EXPECT_EQ(AccessKeyOf("&"), "");
+
+    OpenShowcase();
+    form->FindSurface("TolvaneAbout_11")->EmbeddingElement()->SetToolTipText("About the controls");
+    AccessibleNode badge = Node("TolvaneAbout_11");
+    EXPECT_EQ(badge.name, "About the controls");
+    EXPECT_EQ(badge.description, "About the controls");
+    auto& body = form->Find<TolvanePanel>("pnlBody");
+    body.SetCaption("&Body");
+    EXPECT_EQ(Node("pnlBody").name, "Body");
+    EXPECT_EQ(Node("btnAbout").description, "");
+}
+
+// States and roles follow the controls as they change.
+TEST_F(A11y, StatesAndRolesFollowTheControls) {
+    OpenShowcase();
+    auto& about = form->Find<TolvaneButton>("btnAbout");
+    about.SetEnabled(BooleanFalse);
+    EXPECT_FALSE(Node("btnAbout").states.enabled);
+    EXPECT_FALSE(Node("btnAbout").states.focusable);
+    EXPECT_EQ(Node("btnAbout").accessKey, "");  // a disabled button answers to no key
+    about.SetEnabled(BooleanTrue);
+    about.SetCatch(BooleanTrue);
+    about.SetIsDown(BooleanTrue);
+    EXPECT_TRUE(Node("btnAbout").states.pressed);
+
+    auto& progress = form->Find<TolvanePanel>("pnlProgress");
+    progress.SetPercentage(25);
+    EXPECT_EQ(Node("pnlProgress").value, 25);
+    progress.SetPercentage(0);
+    EXPECT_EQ(Node("pnlProgress").role, AccessibleRole::Panel);
+    EXPECT_FALSE(Node("pnlProgress").value);
+
+    rt.Tab();
+    EXPECT_TRUE(Node("btnStyle(1)").states.focused);
+    EXPECT_FALSE(Node("btnStyle(0)").states.focused);
+
+    form->FindSurface("pnlBody")->SetVisible(false);
+    EXPECT_TRUE(Node("btnAbout").states.visible);
+    EXPECT_FALSE(Node("btnAbout").states.showing);
+}
+
+// An action does what the keyboard or the mouse would: the button clicks, the box toggles.
+TEST_F(A11y, ActionsDoWhatTheKeyboardDoes) {
+    OpenShowcase();
+    AccessibleNode tick = Node("tikCross");
+    ASSERT_EQ(tick.actions.size(), 1u);
+    EXPECT_EQ(tick.actions[0].name, "toggle");
+    EXPECT_TRUE(InvokeAccessibleAction(rt, RefOf("tikCross"), 0));
+    EXPECT_TRUE(Node("tikCross").states.checked);
+    EXPECT_TRUE(events.Has("event tikCross ValueChange"));
+    EXPECT_TRUE(events.Has("event tikCross Click"));
+
+    EXPECT_TRUE(InvokeAccessibleAction(rt, RefOf("btnStyle(2)"), 0));
+    EXPECT_TRUE(events.Has("event btnStyle(2) Click"));
+    EXPECT_FALSE(InvokeAccessibleAction(rt, RefOf("btnStyle(2)"), 1));  // no second action
+
+    // A disabled control does nothing.
+    form->Find<TolvaneTick>("tikGrip").SetEnabled(BooleanFalse);
+    EXPECT_FALSE(InvokeAccessibleAction(rt, RefOf("tikGrip"), 0));
+    EXPECT_TRUE(Node("tikGrip").states.checked);
+}
+
+// Text boxes expose their text (hidden text as its mask), caret and kind; list boxes their rows.
+TEST_F(A11y, TextBoxesAndListBoxes) {
+    Form& f = rt.NewForm("frmEntry");
+    form = &f;
+    auto& name = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtName", -1));
+    name.Move(120, 120, 2400, 300);
+    name.SetText("Ada");
+    name.SetToolTipText("Your name");
+    auto& secret = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtSecret", -1));
+    secret.SetPasswordChar("*");
+    secret.SetText("h\xC3\xA9llo");
+    auto& notes = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtNotes", -1));
+    notes.SetMultiLine(true);
+    notes.SetLocked(true);
+    auto& list = static_cast<ListBox&>(rt.PlaceElement(f, ElementKind::ListBox, "lstParts", -1));
+    list.Move(120, 600, 2400, 1200);
+    list.AddItem("Wheels");
+    list.AddItem("Axles");
+    list.SetSelected(1, true);
+    rt.ShowForm(f);
+    rt.FocusElement(name);
+
+    AccessibleNode root = AccessibleTree(rt, f);
+    ASSERT_EQ(root.children.size(), 4u) << FormatAccessibleTree(root);
+    const AccessibleNode& n = root.children[0];
+    EXPECT_EQ(n.role, AccessibleRole::Text);
+    EXPECT_EQ(n.name, "Your name");
+    EXPECT_EQ(n.text, "Ada");
+    EXPECT_TRUE(Holds(n, "editable") && Holds(n, "single-line") && Holds(n, "focused"));
+    EXPECT_EQ(n.extents.x, 8);
+    EXPECT_EQ(n.extents.width, 160);
+    EXPECT_EQ(root.children[1].text, "*****");  // five characters, not six bytes
+    EXPECT_EQ(root.children[1].name, "txtSecret");
+    EXPECT_TRUE(Holds(root.children[2], "multi-line"));
+    EXPECT_FALSE(Holds(root.children[2], "editable"));
+    const AccessibleNode& rows = root.children[3];
+    EXPECT_EQ(rows.role, AccessibleRole::List);
+    ASSERT_EQ(rows.children.size(), 2u);
+    EXPECT_EQ(rows.children[1].name, "Axles");
+    EXPECT_TRUE(rows.children[1].states.checked);
+    EXPECT_TRUE(InvokeAccessibleAction(rt, rows.children[0].ref, 0));
+    EXPECT_TRUE(list.Selected(0));
+
+    // At scale 2 the extents double.
+    EXPECT_EQ(DescribeAccessible(rt, n.ref, 2).extents.width, 320);
+}
+
+// A form shown modally is a dialog while it is up.
+TEST_F(A11y, ModalFormIsADialog) {
+    test::HookBackend backend;
+    rt.SetBackend(&backend);
+    Form& owner = rt.NewForm("frmOwner");
+    rt.ShowForm(owner);
+    Form& box = rt.NewForm("frmBox");
+    box.SetCaption("Settings");
+    std::string seen;
+    backend.modal = [&](Form& f) {
+        seen = RoleName(DescribeAccessible(rt, {&f, nullptr, -1}).role);
+        rt.HideForm(f);
+    };
+    rt.ShowModal(box, &owner);
+    EXPECT_EQ(seen, "dialog");
+    EXPECT_EQ(DescribeAccessible(rt, {&owner, nullptr, -1}).role, AccessibleRole::Frame);
+    rt.SetBackend(nullptr);
+}
+
+// The command prints the tree of a form file, and refuses what it cannot read.
+TEST(A11yCommand, PrintsTheTreeOfAFormFile) {
+    fs::path dir = fs::temp_directory_path() / ("stolvane_a11y_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    auto run = [&](const std::string& args, std::string& out) {
+        std::string cmd = "cd '" + dir.string() + "' && '" + std::string(STOLVANE_CLI) + "' a11y " + args +
+                          " > out.txt 2> err.txt";
+        int rc = std::system(cmd.c_str());
+        std::ifstream in(dir / "out.txt");
+        std::stringstream ss;
+        ss << in.rdbuf();
+        out = ss.str();
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    };
+    std::string out;
+    EXPECT_EQ(run("'" + std::string(STOLVANE_SOURCE_DIR) + "/examples/panel.json'", out), 0);
+    std::istringstream lines(out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_EQ(first.rfind("frame \"Panels\" [active ", 0), 0u) << out;
+    EXPECT_EQ(second.rfind("  panel \"Options\" [", 0), 0u) << out;
+    EXPECT_NE(out.find("    check box \"Sound\" key Alt+S [focusable focused sensitive enabled visible showing "
+                       "checkable checked] actions toggle"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("  progress bar \"Copying files... 50 %\" value 50 ["), std::string::npos) << out;
+    EXPECT_EQ(run("frmAbout", out), 0);
+    EXPECT_NE(out.find("  push button \"OK\" key Alt+O"), std::string::npos) << out;
+    EXPECT_EQ(run("missing.json", out), 2);
+    EXPECT_EQ(run("", out), 2);
+    fs::remove_all(dir);
+}
+
+}  // namespace
