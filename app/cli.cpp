@@ -264,6 +264,30 @@ bool IsLibraryFormName(const std::string& name) {
     return !fs::exists(name, ec) && (name == "frmShowcase" || StolvaneLibrary().FindForm(name) != nullptr);
 }
 
+// The form `run` and `a11y` name: one of the library's forms by its name ("frmShowcase"), else a
+// form file. False, with why on err, when it is a file that cannot be read.
+bool ReadableForm(const std::string& form, std::ostream& err) {
+    if (IsLibraryFormName(form)) return true;
+    if (std::string why = ReadProblem(form); !why.empty()) {
+        err << "stolvane: cannot read " << form << ": " << why << "\n";
+        return false;
+    }
+    return true;
+}
+
+// Loads that form into the runtime; null, with why on err, when it cannot be loaded.
+Form* LoadNamedForm(Runtime& runtime, const std::string& form, std::ostream& err) {
+    try {
+        if (IsLibraryFormName(form)) return form == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(form);
+        return &LoadFormFile(runtime, form);
+    } catch (const FormFileError& e) {
+        err << "stolvane: " << e.what() << "\n";
+    } catch (const HostError& e) {
+        err << "stolvane: " << form << ": error " << e.number << ": " << e.description << "\n";
+    }
+    return nullptr;
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     gboolean events = FALSE, allEvents = FALSE;
     OwnedText scaleText;
@@ -276,31 +300,16 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
     if (o.positional.size() > 1) return Usage(err, "run takes one form file");
     if (o.positional.empty()) return Usage(err, "run needs a form file");
-    std::optional<std::string> form = o.positional[0];
-    const bool libraryForm = IsLibraryFormName(*form);
-    if (std::string why = ReadProblem(*form); !libraryForm && !why.empty()) {
-        err << "stolvane: cannot read " << *form << ": " << why << "\n";
-        return ExitStatus::BadInput;
-    }
+    const std::string& form = o.positional[0];
+    if (!ReadableForm(form, err)) return ExitStatus::BadInput;
     if (!WindowHost::DisplayAvailable()) {
         err << "stolvane: run: no display to open a window on (set DISPLAY)\n";
         return ExitStatus::Failure;
     }
     Runtime runtime;
     WindowHost host(runtime, scale);
-    Form* loaded = nullptr;
-    try {
-        if (libraryForm)
-            loaded = *form == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(*form);
-        else
-            loaded = &LoadFormFile(runtime, *form);
-    } catch (const FormFileError& e) {
-        err << "stolvane: " << e.what() << "\n";
-        return ExitStatus::BadInput;
-    } catch (const HostError& e) {
-        err << "stolvane: " << *form << ": error " << e.number << ": " << e.description << "\n";
-        return ExitStatus::BadInput;
-    }
+    Form* loaded = LoadNamedForm(runtime, form, err);
+    if (!loaded) return ExitStatus::BadInput;
     EventPrinter printer(runtime, out, allEvents);
     if (events || allEvents) runtime.SetObserver(&printer);
     host.Run(*loaded);
@@ -438,27 +447,12 @@ int A11y(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (o.positional.empty()) return Usage(err, "a11y needs a form file");
     const std::string& path = o.positional[0];
     Runtime runtime;
-    const bool libraryForm = IsLibraryFormName(path);
-    if (std::string why = ReadProblem(path); !libraryForm && !why.empty()) {
-        err << "stolvane: cannot read " << path << ": " << why << "\n";
-        return ExitStatus::BadInput;
-    }
+    if (!ReadableForm(path, err)) return ExitStatus::BadInput;
     runtime.onUnhandledError = [&](const HostError& e) {
         err << "stolvane: " << path << ": error " << e.number << ": " << e.description << "\n";
     };
-    Form* form = nullptr;
-    try {
-        if (libraryForm)
-            form = path == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(path);
-        else
-            form = &LoadFormFile(runtime, path);
-    } catch (const FormFileError& e) {
-        err << "stolvane: " << e.what() << "\n";
-        return ExitStatus::BadInput;
-    } catch (const HostError& e) {
-        err << "stolvane: " << path << ": error " << e.number << ": " << e.description << "\n";
-        return ExitStatus::BadInput;
-    }
+    Form* form = LoadNamedForm(runtime, path, err);
+    if (!form) return ExitStatus::BadInput;
     // Shown as a window would show it: the first control in tab order has the focus.
     runtime.SetFocusOnShow(true);
     runtime.ShowForm(*form);
