@@ -52,6 +52,13 @@ struct TextBoxes : ::testing::Test {
         rt.KeyDown(code, shift);
         rt.KeyUp(code, shift);
     }
+    // The form saved to a file and loaded into `into`: the loaded txtName, or null.
+    TextBox* SavedAndLoaded(Runtime& into) {
+        test::TempFolder folder("stolvane-textbox");
+        const std::string path = (folder.Path() / "form.json").string();
+        SaveFormFile(rt, *form, path);
+        return dynamic_cast<TextBox*>(LoadFormFile(into, path).Find("txtName"));
+    }
 };
 
 }  // namespace
@@ -393,21 +400,14 @@ TEST_F(TextBoxes, FormFilesKeepTheTextWithNewlinesAndEveryPlane) {
     const std::string text = "caf\xC3\xA9\nline \xCE\xB1\xCE\xB2\r\n\xE6\xBC\xA2\xF0\x9F\x98\x80\xF3\xB0\x80\x81\tend";
     box->SetText(text);
     box->SetToolTipText("tip");
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("stolvane-textbox-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::string path = (dir / "form.json").string();
-    SaveFormFile(rt, *form, path);
     Runtime rt2;
-    Form& loaded = LoadFormFile(rt2, path);
-    auto* again = dynamic_cast<TextBox*>(loaded.Find("txtName"));
+    TextBox* again = SavedAndLoaded(rt2);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Text(), box->Text());
     EXPECT_EQ(again->Text().find('\r'), std::string::npos);  // line breaks are kept as "\n"
     EXPECT_TRUE(again->MultiLine());
     EXPECT_EQ(again->MaxLength(), 200);
     EXPECT_EQ(again->ToolTipText(), "tip");
-    fs::remove_all(dir);
 }
 
 TEST_F(TextBoxes, Looks) {
@@ -462,18 +462,11 @@ TEST_F(TextBoxes, ALimitBelowTheTextCutsItAndTheFormSavesWhatLoads) {
 
     box->SetText("abcdef");
     box->SetMaxLength(3);
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("stolvane-textbox-limit-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::string path = (dir / "form.json").string();
-    SaveFormFile(rt, *form, path);
     Runtime rt2;
-    Form& loaded = LoadFormFile(rt2, path);
-    auto* again = dynamic_cast<TextBox*>(loaded.Find("txtName"));
+    TextBox* again = SavedAndLoaded(rt2);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Text(), "abc");
     EXPECT_EQ(again->MaxLength(), 3);
-    fs::remove_all(dir);
 }
 
 // A paragraph without a strong character is laid out in the direction of the one before it,
