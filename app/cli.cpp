@@ -239,13 +239,18 @@ bool InsideDesign(const Surface& s) {
     return false;
 }
 
-// Prints each event of a running form as the scripted driver does: the form's and its placed
-// controls' events, and with `all` those of the controls inside designs too.
+// Prints each event of a running form as the scripted driver does: the form's, its placed
+// controls' and its authored elements' events, and with `all` those inside designs too.
 class EventPrinter : public RuntimeObserver {
 public:
     EventPrinter(Runtime& runtime, std::ostream& out, bool all) : m_runtime(runtime), m_out(out), m_all(all) {}
     void OnEvent(Surface& source, const std::string& name, EventArgs& args) override {
         if (!m_all && InsideDesign(source)) return;
+        m_out << EventJson(m_runtime, source, name, args).dump() << std::endl;
+    }
+    // A text box's or a list box's the form's author placed (Change, ItemCheck ...).
+    void OnElementEvent(Element& source, const std::string& name, EventArgs& args) override {
+        if (!m_all && (!source.Authored() || (source.Owner() && InsideDesign(*source.Owner())))) return;
         m_out << EventJson(m_runtime, source, name, args).dump() << std::endl;
     }
 
