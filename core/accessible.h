@@ -45,11 +45,24 @@ const char* RoleName(AccessibleRole role);
 enum class AccessibleActionKind {
     SpaceKey,    // Space pressed on the control (a button clicks, a check box toggles)
     MouseClick,  // the left button pressed and released in the middle of it
+    Focus,       // the focus moved to it, as the access key of the label before it does
 };
 struct AccessibleAction {
     std::string name;  // "click", "toggle", "press"
     AccessibleActionKind kind = AccessibleActionKind::MouseClick;
     std::string description;
+};
+
+// A child of a control's design that is an object of its own inside the control (a title
+// bar's caption buttons): the control's own design children are otherwise spoken for by it.
+struct AccessiblePart {
+    Element* element = nullptr;
+    // NotExposed: the role the element's kind declares.
+    AccessibleRole role = AccessibleRole::NotExposed;
+    // Read before the element's caption and tip; empty: as the element's kind names it.
+    std::string name;
+    // Empty: the actions the element's kind declares.
+    std::vector<AccessibleAction> actions;
 };
 
 // A control class's declaration. Null functions: the class has no such state.
@@ -64,6 +77,9 @@ struct AccessibleClass {
     std::function<bool(Control&)> pressed;                  // a latched button held down
     std::function<std::optional<double>(Control&)> value;   // a progress bar's value, 0 to 100
     std::vector<AccessibleAction> actions;
+    // The design children shown as objects of their own, in reading order; only those the
+    // control shows at the moment.
+    std::function<std::vector<AccessiblePart>(Control&)> parts;
 };
 
 // An element kind's declaration. Null functions: the kind has no such state.

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -134,8 +135,13 @@ struct AccessibilityBridge::Impl {
     }
     double Scale() const { return hooks.scale ? hooks.scale() : 1; }
 
+    // The popup the object's form shows, if it is a popup's.
+    const AccessiblePopup* Popup(const AccessibleRef& r) {
+        Form* f = FormOf(r);
+        return f && hooks.popups ? hooks.popups(*f) : nullptr;
+    }
     AccessibleNode Describe(const AccessibleRef& r) {
-        AccessibleNode n = DescribeAccessible(rt, r, Scale());
+        AccessibleNode n = DescribeAccessible(rt, r, Scale(), Popup(r));
         if (Form* f = FormOf(r); f && hooks.origin) {
             if (auto o = hooks.origin(*f)) {
                 n.extents.screenX = o->x + n.extents.x;
@@ -146,8 +152,11 @@ struct AccessibilityBridge::Impl {
     }
     std::vector<Form*> Forms() {
         std::vector<Form*> out;
+        // A tooltip's form is drawn in its window without being shown as the application's.
         for (auto& f : rt.Forms())
-            if (rt.IsShown(*f) && rt.IsLoaded(*f) && (!hooks.exposed || hooks.exposed(*f))) out.push_back(f.get());
+            if (rt.IsLoaded(*f) && ((rt.IsShown(*f) && (!hooks.exposed || hooks.exposed(*f))) ||
+                                    (hooks.popups && hooks.popups(*f))))
+                out.push_back(f.get());
         return out;
     }
     std::vector<AccessibleRef> Children(const AccessibleRef* r) {
@@ -156,7 +165,7 @@ struct AccessibilityBridge::Impl {
             for (Form* f : Forms()) out.push_back({f, nullptr, -1});
             return out;
         }
-        return AccessibleChildren(rt, *r);
+        return AccessibleChildren(rt, *r, Popup(*r));
     }
     AccessibleRef ParentOf(const AccessibleRef& r) {
         if (r.item >= 0) return {r.surface, r.element, -1};
@@ -328,7 +337,8 @@ gboolean DoAction(AtkAction* a, gint i) {
     AccessibleRef r = *o->ref;
     AccessibilityBridge::Impl* b = o->bridge;
     b->rt.Post([b, r, i] {
-        if (b->objects.count(AccessibilityBridge::Impl::KeyOf(r))) InvokeAccessibleAction(b->rt, r, static_cast<size_t>(i));
+        if (b->objects.count(AccessibilityBridge::Impl::KeyOf(r)))
+            InvokeAccessibleAction(b->rt, r, static_cast<size_t>(i), b->Popup(r));
     });
     return TRUE;
 }
@@ -345,7 +355,10 @@ const gchar* ActionDescription(AtkAction* a, gint i) {
 const gchar* ActionKey(AtkAction* a, gint i) {
     auto n = NodeOf(a);
     if (!n || i != 0) return nullptr;
-    return Keep(a, "stolvane-key", n->accessKey.empty() ? std::string() : "<Alt>" + n->accessKey.substr(4));
+    // "Alt+O" is "<Alt>O"; a menu item's letter stands alone.
+    std::string key = n->accessKey;
+    if (key.rfind("Alt+", 0) == 0) key = "<Alt>" + key.substr(4);
+    return Keep(a, "stolvane-key", key);
 }
 void InitAction(gpointer iface, gpointer) {
     auto* i = static_cast<AtkActionIface*>(iface);
@@ -424,7 +437,7 @@ gchar* Selection(AtkText* t, gint num, gint* start, gint* end) {
     *end = n->selectionStart + n->selectionLength;
     return Slice(n->text.value_or(""), *start, *end);
 }
-// A whole line (or the whole text) around the offset, for readers that ask by boundary.
+// The character, word, sentence or line around the offset, for readers that ask by boundary.
 gchar* TextAt(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
     std::string s = TextOf(t);
     const gint count = static_cast<gint>(g_utf8_strlen(s.c_str(), -1));
@@ -434,9 +447,40 @@ gchar* TextAt(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gi
         *end = std::min(offset + 1, count);
         return Slice(s, *start, *end);
     }
-    *start = 0;
-    *end = count;
-    return Slice(s, 0, count);
+    TextUnit unit = TextUnit::LineStart;
+    switch (boundary) {
+        case ATK_TEXT_BOUNDARY_WORD_START: unit = TextUnit::WordStart; break;
+        case ATK_TEXT_BOUNDARY_WORD_END: unit = TextUnit::WordEnd; break;
+        case ATK_TEXT_BOUNDARY_SENTENCE_START: unit = TextUnit::SentenceStart; break;
+        case ATK_TEXT_BOUNDARY_SENTENCE_END: unit = TextUnit::SentenceEnd; break;
+        case ATK_TEXT_BOUNDARY_LINE_END: unit = TextUnit::LineEnd; break;
+        default: break;
+    }
+    TextSpan span = TextUnitAt(s, offset, unit);
+    *start = span.start;
+    *end = span.end;
+    return Slice(s, span.start, span.end);
+}
+// Where a text box's character lies on the screen or in the window, in pixels at its scale.
+void CharacterExtents(AtkText* t, gint offset, gint* x, gint* y, gint* w, gint* h, AtkCoordType coords) {
+    *x = *y = *w = *h = -1;
+    auto n = NodeOf(t);
+    StolvaneAtkObject* o = Self(t);
+    auto* box = n && o->ref->element ? dynamic_cast<TextBox*>(o->ref->element) : nullptr;
+    if (!box) return;
+    std::optional<Rect> r = CharacterBounds(*box, offset);
+    if (!r) return;
+    const double scale = o->bridge->Scale();
+    const int left = static_cast<int>(std::lround(r->left * scale)), top = static_cast<int>(std::lround(r->top * scale));
+    *w = static_cast<int>(std::lround(r->width * scale));
+    *h = static_cast<int>(std::lround(r->height * scale));
+    if (coords == ATK_XY_SCREEN) {
+        *x = n->extents.screenX + left;
+        *y = n->extents.screenY + top;
+    } else {
+        *x = n->extents.x + left;
+        *y = n->extents.y + top;
+    }
 }
 TextBox* BoxOf(gpointer p) {
     StolvaneAtkObject* o = Self(p);
@@ -465,6 +509,7 @@ void InitText(gpointer iface, gpointer) {
     i->get_n_selections = SelectionCount;
     i->get_selection = Selection;
     i->get_text_at_offset = TextAt;
+    i->get_character_extents = CharacterExtents;
     i->set_caret_offset = SetCaret;
     i->set_selection = SetSelection;
 }
@@ -507,6 +552,21 @@ void InitEditable(gpointer iface, gpointer) {
     i->delete_text = DeleteText;
 }
 
+// ---- Relations: a label and the control it names.
+AtkRelationSet* RefRelationSet(AtkObject* a) {
+    AtkRelationSet* set = atk_relation_set_new();
+    StolvaneAtkObject* o = Self(a);
+    auto n = NodeOf(a);
+    if (!n) return set;
+    auto add = [&](const std::optional<AccessibleRef>& r, AtkRelationType type) {
+        if (!r) return;
+        if (AtkObject* target = o->bridge->ObjectFor(*r)) atk_relation_set_add_relation_by_type(set, type, target);
+    };
+    add(n->labelFor, ATK_RELATION_LABEL_FOR);
+    add(n->labelledBy, ATK_RELATION_LABELLED_BY);
+    return set;
+}
+
 void InitWindow(gpointer, gpointer) {}
 
 void ClassInit(gpointer klass, gpointer) {
@@ -519,6 +579,7 @@ void ClassInit(gpointer klass, gpointer) {
     a->get_index_in_parent = GetIndexInParent;
     a->ref_state_set = RefStateSet;
     a->get_attributes = GetAttributes;
+    a->ref_relation_set = RefRelationSet;
 }
 
 void Finalize(GObject* g) {
@@ -576,7 +637,10 @@ unsigned InterfacesOf(const AccessibleNode& n) {
     if (n.value || n.role == AccessibleRole::ProgressBar) i |= kValue;
     if (n.text) i |= kText;
     if (n.role == AccessibleRole::Text) i |= kText | kEditable;
-    if (n.role == AccessibleRole::Frame || n.role == AccessibleRole::Dialog) i |= kWindow;
+    // Windows of their own: forms, and the popups (menus, tooltips) shown in windows.
+    if (n.role == AccessibleRole::Frame || n.role == AccessibleRole::Dialog ||
+        (!n.ref.element && (n.role == AccessibleRole::Menu || n.role == AccessibleRole::ToolTip)))
+        i |= kWindow;
     return i;
 }
 
@@ -676,6 +740,33 @@ void AccessibilityBridge::Impl::Forget(const std::tuple<const void*, const void*
     g_object_unref(a);
 }
 
+namespace {
+
+// What an edit did to a text: at which character the two differ, what went and what came.
+struct TextChange {
+    gint at = 0;
+    std::string removed, inserted;
+};
+TextChange Difference(const std::string& before, const std::string& after) {
+    // Whole UTF-8 characters in common at the start, then at the end (not reaching back past
+    // the start's).
+    size_t head = 0;
+    while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+    while (head > 0 && (static_cast<unsigned char>(before[head]) & 0xC0) == 0x80) --head;
+    size_t tail = 0;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    while (tail > 0 && (static_cast<unsigned char>(before[before.size() - tail]) & 0xC0) == 0x80) --tail;
+    TextChange d;
+    d.at = static_cast<gint>(g_utf8_strlen(before.c_str(), static_cast<gssize>(head)));
+    d.removed = before.substr(head, before.size() - head - tail);
+    d.inserted = after.substr(head, after.size() - head - tail);
+    return d;
+}
+
+}  // namespace
+
 // Compares what clients have seen with the model now and tells them what changed.
 void AccessibilityBridge::Impl::Sync() {
     // The forms shown: windows come and go, one is active.
@@ -687,14 +778,14 @@ void AccessibilityBridge::Impl::Sync() {
                 auto key = KeyOf({const_cast<Form*>(shownForms[i]), nullptr, -1});
                 if (auto it = objects.find(key); it != objects.end()) {
                     g_signal_emit_by_name(root, "children-changed::remove", static_cast<guint>(i), it->second.object);
-                    g_signal_emit_by_name(it->second.object, "destroy");
+                    if (ATK_IS_WINDOW(it->second.object)) g_signal_emit_by_name(it->second.object, "destroy");
                 }
             }
         for (size_t i = 0; i < now.size(); ++i)
             if (std::find(shownForms.begin(), shownForms.end(), now[i]) == shownForms.end()) {
                 AtkObject* a = ObjectFor({forms[i], nullptr, -1});
                 g_signal_emit_by_name(root, "children-changed::add", static_cast<guint>(i), a);
-                g_signal_emit_by_name(a, "create");
+                if (ATK_IS_WINDOW(a)) g_signal_emit_by_name(a, "create");
             }
         shownForms = now;
     }
@@ -703,9 +794,11 @@ void AccessibilityBridge::Impl::Sync() {
     if (active != activeForm) {
         if (activeForm) {
             auto key = KeyOf({const_cast<Form*>(activeForm), nullptr, -1});
-            if (auto it = objects.find(key); it != objects.end()) g_signal_emit_by_name(it->second.object, "deactivate");
+            if (auto it = objects.find(key); it != objects.end() && ATK_IS_WINDOW(it->second.object))
+                g_signal_emit_by_name(it->second.object, "deactivate");
         }
-        if (active) g_signal_emit_by_name(ObjectFor({active, nullptr, -1}), "activate");
+        if (active && ATK_IS_WINDOW(ObjectFor({active, nullptr, -1})))
+            g_signal_emit_by_name(ObjectFor({active, nullptr, -1}), "activate");
         activeForm = active;
     }
 
@@ -714,7 +807,7 @@ void AccessibilityBridge::Impl::Sync() {
         std::set<std::tuple<const void*, const void*, int>> live;
         std::function<void(const AccessibleRef&)> walk = [&](const AccessibleRef& r) {
             live.insert(KeyOf(r));
-            for (auto& c : AccessibleChildren(rt, r)) walk(c);
+            for (auto& c : AccessibleChildren(rt, r, Popup(r))) walk(c);
         };
         for (Form* f : forms) walk({f, nullptr, -1});
         std::vector<std::tuple<const void*, const void*, int>> gone;
@@ -729,6 +822,13 @@ void AccessibilityBridge::Impl::Sync() {
     else if (ListBox* list = rt.FocusedListBox()) focus = {list->Owner(), list, -1};
     else if (Surface* s = rt.Focused()) focus = {s, nullptr, -1};
     if (focus.surface && FormOf(focus) && std::find(now.begin(), now.end(), FormOf(focus)) == now.end()) focus = {};
+    // While a menu is up, the item it highlights has the focus.
+    for (Form* f : forms) {
+        const AccessiblePopup* p = hooks.popups ? hooks.popups(*f) : nullptr;
+        if (p && p->role == AccessibleRole::Menu && p->highlighted >= 0 &&
+            static_cast<size_t>(p->highlighted) < p->rows.size())
+            focus = {f, p->rows[static_cast<size_t>(p->highlighted)].label, -1};
+    }
     const bool focusMoved = !(focus == focused);
     if (focusMoved && focus.surface) ObjectFor(focus);
 
@@ -760,15 +860,19 @@ void AccessibilityBridge::Impl::Sync() {
             g_signal_emit_by_name(a, "value-changed", n.value.value_or(0), nullptr);
         }
         if (n.text != was.text && ATK_IS_TEXT(a)) {
-            const std::string before = was.text.value_or(""), after = n.text.value_or("");
-            const gint removed = static_cast<gint>(g_utf8_strlen(before.c_str(), -1));
-            const gint added = static_cast<gint>(g_utf8_strlen(after.c_str(), -1));
-            if (removed) g_signal_emit_by_name(a, "text-remove", 0, removed, before.c_str());
-            if (added) g_signal_emit_by_name(a, "text-insert", 0, added, after.c_str());
+            // Only what changed between the common start and the common end: a reader echoes
+            // the characters typed, not the whole text again.
+            TextChange d = Difference(was.text.value_or(""), n.text.value_or(""));
+            if (!d.removed.empty())
+                g_signal_emit_by_name(a, "text-remove", d.at, static_cast<gint>(g_utf8_strlen(d.removed.c_str(), -1)),
+                                      d.removed.c_str());
+            if (!d.inserted.empty())
+                g_signal_emit_by_name(a, "text-insert", d.at, static_cast<gint>(g_utf8_strlen(d.inserted.c_str(), -1)),
+                                      d.inserted.c_str());
         }
         if (n.caret != was.caret && ATK_IS_TEXT(a) && n.caret >= 0) g_signal_emit_by_name(a, "text-caret-moved", n.caret);
         // Children that came or went, for the objects whose children a client has seen.
-        std::vector<AccessibleRef> children = AccessibleChildren(rt, *o->ref);
+        std::vector<AccessibleRef> children = AccessibleChildren(rt, *o->ref, Popup(*o->ref));
         std::vector<const void*> keys;
         for (auto& c : children) keys.push_back(c.item >= 0 ? reinterpret_cast<const void*>(static_cast<intptr_t>(c.item + 1)) : c.Key());
         if (seen.childrenKnown && keys != seen.children) {
@@ -883,7 +987,9 @@ int AccessibilityBridge::Prepare(int timeoutMs) {
     if (!b.active) return timeoutMs;
     b.Disarm();
     b.Sync();
-    if (!b.acquired) b.acquired = g_main_context_acquire(b.context);
+    // Once for each Dispatch that follows: a loop nested in a dispatch (an edit's handler that
+    // shows a message box) takes and gives back its own hold on the context.
+    b.acquired = g_main_context_acquire(b.context);
     if (!b.acquired) return timeoutMs;
     g_main_context_prepare(b.context, &b.maxPriority);
     gint wait = -1;

@@ -15,6 +15,7 @@
 
 #include "core/form.h"
 #include "core/units.h"
+#include "host/a11y_model.h"
 
 namespace stolvane {
 
@@ -26,7 +27,8 @@ public:
         std::function<double()> scale;                                 // device pixels per pixel
         std::function<std::optional<PixelPoint>(const Form&)> origin;  // the window's place on screen
         std::function<void()> wake;                                    // any thread: wakes the loop
-        std::function<bool(const Form&)> exposed;                      // false for menus and tips
+        std::function<bool(const Form&)> exposed;                      // false for the backend's own forms
+        AccessiblePopups popups;  // the menus and tooltips among those, while they are up
     };
     // Joins the accessibility bus when the runtime's accessibility is on and a session bus is
     // known; otherwise (or when the bus cannot be reached) it stays inert.

@@ -7,9 +7,12 @@
 #include <cmath>
 #include <sstream>
 
+#include <pango/pango.h>
+
 #include "core/element_members.h"
 #include "core/text_box.h"
 #include "host/runtime.h"
+#include "host/text_box_view.h"
 
 namespace stolvane {
 
@@ -48,6 +51,74 @@ bool SurfaceShowing(Runtime& rt, Surface& s) {
         if (!at->Visible()) return false;
     }
     return false;
+}
+
+// The design child a control shows as an object of its own, if the element is one.
+std::optional<AccessiblePart> PartOf(Runtime& rt, Surface& owner, const Element& e) {
+    const ClassInfo* cls = ClassOf(rt, owner);
+    Control* c = owner.GetControl();
+    if (!cls || !c || !cls->accessible.parts) return std::nullopt;
+    for (AccessiblePart& p : cls->accessible.parts(*c))
+        if (p.element == &e) return p;
+    return std::nullopt;
+}
+
+// The label whose access key a label object hands on: a label element, or the one showing a
+// label control's caption.
+const Label* LabelElementOf(Runtime& rt, const AccessibleRef& r) {
+    if (r.item >= 0) return nullptr;
+    if (r.element) {
+        auto* l = dynamic_cast<const Label*>(r.element);
+        return l && r.element->Descriptor().accessible.role == AccessibleRole::Label ? l : nullptr;
+    }
+    if (!r.surface || r.surface->IsForm() || !r.surface->GetControl()) return nullptr;
+    const ClassInfo* cls = ClassOf(rt, *r.surface);
+    if (!cls || !cls->accessible.role || cls->accessible.role(*r.surface->GetControl()) != AccessibleRole::Label)
+        return nullptr;
+    for (auto& e : r.surface->Elements())
+        if (auto* l = dynamic_cast<const Label*>(e.get())) return l;
+    return nullptr;
+}
+
+// The caption an object names itself by (access-key marker included), empty for none.
+std::string OwnCaption(Runtime& rt, const AccessibleRef& r) {
+    if (r.item >= 0) return {};
+    if (r.element) {
+        const AccessibleKind& a = r.element->Descriptor().accessible;
+        return a.name ? a.name(*r.element) : std::string();
+    }
+    if (!r.surface || r.surface->IsForm() || !r.surface->GetControl()) return {};
+    const ClassInfo* cls = ClassOf(rt, *r.surface);
+    return cls ? PropertyText(*r.surface->GetControl(), cls->accessible.nameProperty) : std::string();
+}
+
+bool HasCaption(Runtime& rt, const AccessibleRef& r) { return !WithoutAccessKeyMarker(OwnCaption(rt, r)).empty(); }
+
+// The object a label names: what follows it in tab order, when the label marks an access key
+// (which hands the focus there) or that object has no caption of its own.
+std::optional<AccessibleRef> NamedBy(Runtime& rt, const Label& label) {
+    if (!label.Visible()) return std::nullopt;
+    Target t = rt.LabelTarget(label, false);
+    if (!t) return std::nullopt;
+    AccessibleRef to{t.surface, t.element, -1};
+    if (AccessKeyOf(label.Caption()).empty() && HasCaption(rt, to)) return std::nullopt;
+    return to;
+}
+
+// Every label object of a form: its label elements and label controls.
+void Labels(Runtime& rt, Surface& s, std::vector<std::pair<AccessibleRef, const Label*>>& out) {
+    for (auto& e : s.Elements()) {
+        if (auto* ce = dynamic_cast<ControlElement*>(e.get())) {
+            if (ce->IsDesignChild()) continue;
+            AccessibleRef r{&ce->GetSurface(), nullptr, -1};
+            if (const Label* l = LabelElementOf(rt, r)) out.push_back({r, l});
+            Labels(rt, ce->GetSurface(), out);
+            continue;
+        }
+        if (!s.IsForm() && !e->Authored()) continue;
+        AccessibleRef r{&s, e.get(), -1};
+        if (const Label* l = LabelElementOf(rt, r)) out.push_back({r, l});
+    }
 }
 
 }  // namespace
@@ -112,7 +183,37 @@ std::string AccessKeyOf(const std::string& caption) {
 
 Form* FormOf(const AccessibleRef& ref) { return ref.surface ? ref.surface->OwningForm() : nullptr; }
 
-AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double scale) {
+namespace {
+
+// A popup's own objects: the menu or tooltip itself, and a menu's rows.
+void DescribePopup(const AccessiblePopup& popup, const AccessibleRef& ref, AccessibleNode& n) {
+    Form* form = FormOf(ref);
+    if (!ref.element) {
+        n.role = popup.role;
+        n.name = popup.role == AccessibleRole::ToolTip ? popup.text : std::string();
+        n.states.visible = true;
+        n.states.showing = form && form->Visible();
+        return;
+    }
+    for (size_t i = 0; i < popup.rows.size(); ++i) {
+        const AccessiblePopup::Row& row = popup.rows[i];
+        if (row.label != ref.element || !row.item) continue;
+        n.role = AccessibleRole::MenuItem;
+        n.name = WithoutAccessKeyMarker(row.item->Caption());
+        // While the menu is open, the letter alone chooses the item.
+        std::string key = AccessKeyOf(row.item->Caption());
+        n.accessKey = key.empty() ? key : key.substr(4);
+        n.states.enabled = row.item->Enabled();
+        n.states.selectable = true;
+        n.states.selected = n.states.focused = popup.highlighted == static_cast<int>(i);
+        n.actions = {{"click", AccessibleActionKind::MouseClick, "Chooses the item, as a click on it does"}};
+        return;
+    }
+}
+
+}  // namespace
+
+AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double scale, const AccessiblePopup* popup) {
     AccessibleNode n;
     n.ref = ref;
     Form* form = FormOf(ref);
@@ -126,6 +227,22 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         n.extents.screenX = Pixels(formLeft, 1) + n.extents.x;
         n.extents.screenY = Pixels(formTop, 1) + n.extents.y;
     };
+
+    if (popup && ref.surface) {
+        DescribePopup(*popup, ref, n);
+        if (ref.element) {
+            Rect b = ref.element->Bounds();
+            // A row reaches across the menu, as its highlight does.
+            place(45, b.top - 30, form ? form->Width() - 90 : b.width, 270);
+            n.states.visible = ref.element->Visible();
+            n.states.showing = n.states.visible && form && form->Visible();
+        } else if (form) {
+            place(0, 0, form->Width(), form->Height());
+            n.extents.screenX = Pixels(formLeft, 1);
+            n.extents.screenY = Pixels(formTop, 1);
+        }
+        return n;
+    }
 
     if (!ref.element && ref.surface && ref.surface->IsForm()) {
         Form& f = static_cast<Form&>(*ref.surface);
@@ -141,6 +258,30 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         return n;
     }
 
+    // A label names the object after it in tab order; that object, when it has no caption or
+    // access key of its own, is read by the label's.
+    auto relate = [&](bool hasCaption) {
+        if (const Label* label = LabelElementOf(rt, ref)) {
+            n.labelFor = NamedBy(rt, *label);
+            return;
+        }
+        // Only what takes the focus follows a label in tab order.
+        if (!n.states.focusable || (hasCaption && !n.accessKey.empty())) return;
+        std::vector<std::pair<AccessibleRef, const Label*>> labels;
+        if (form) Labels(rt, *form, labels);
+        for (auto& [labelRef, label] : labels) {
+            std::optional<AccessibleRef> to = NamedBy(rt, *label);
+            if (!to || !(*to == ref)) continue;
+            n.labelledBy = labelRef;
+            if (!hasCaption) n.name = WithoutAccessKeyMarker(label->Caption());
+            if (n.accessKey.empty()) n.accessKey = AccessKeyOf(label->Caption());
+            // The key needs an action to be told by; what has none takes the focus by it.
+            if (!n.accessKey.empty() && n.actions.empty())
+                n.actions = {{"activate", AccessibleActionKind::Focus, "Takes the focus, as the label's access key gives it"}};
+            return;
+        }
+    };
+
     if (!ref.element && ref.surface) {
         // A placed control.
         Surface& s = *ref.surface;
@@ -151,8 +292,7 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         std::string caption = a && c ? PropertyText(*c, a->nameProperty) : std::string();
         std::string tip = s.EmbeddingElement() ? s.EmbeddingElement()->ToolTipText() : std::string();
         n.name = WithoutAccessKeyMarker(caption);
-        if (n.name.empty()) n.name = tip;
-        if (n.name.empty()) n.name = s.FullName();
+        const bool hasCaption = !n.name.empty();
         n.description = tip;
         if (c) {
             std::string keys = c->AccessKeys();
@@ -172,6 +312,9 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
             if (a->value) n.value = a->value(*c);
             n.actions = a->actions;
         }
+        relate(hasCaption);
+        if (n.name.empty()) n.name = tip;
+        if (n.name.empty()) n.name = s.FullName();
         if (n.role == AccessibleRole::Label || n.role == AccessibleRole::Link) n.text = n.name;
         place(rt.FormX(s), rt.FormY(s), s.Width(), s.Height());
         return n;
@@ -202,11 +345,14 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         return n;
     }
 
-    n.role = a.role;
+    // A design child shown as an object of its own inside its control.
+    std::optional<AccessiblePart> part =
+        ref.surface && !e.Authored() && !ref.surface->IsForm() ? PartOf(rt, *ref.surface, e) : std::nullopt;
+
+    n.role = part && part->role != AccessibleRole::NotExposed ? part->role : a.role;
     std::string caption = a.name ? a.name(e) : std::string();
-    n.name = WithoutAccessKeyMarker(caption);
-    if (n.name.empty()) n.name = e.ToolTipText();
-    if (n.name.empty()) n.name = e.FullName();
+    n.name = part && !part->name.empty() ? part->name : WithoutAccessKeyMarker(caption);
+    const bool hasCaption = !n.name.empty();
     n.description = e.ToolTipText();
     n.accessKey = AccessKeyOf(caption);
     n.states.visible = e.Visible();
@@ -225,14 +371,24 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         n.selectionStart = box->SelStart();
         n.selectionLength = box->SelLength();
     }
-    n.actions = a.actions;
+    n.actions = part && !part->actions.empty() ? part->actions : a.actions;
+    if (!part) relate(hasCaption);
+    if (n.name.empty()) n.name = e.ToolTipText();
+    if (n.name.empty()) n.name = e.FullName();
     Rect b = e.Bounds();
     place(ox + b.left, oy + b.top, b.width, b.height);
     return n;
 }
 
-std::vector<AccessibleRef> AccessibleChildren(Runtime& rt, const AccessibleRef& ref) {
+std::vector<AccessibleRef> AccessibleChildren(Runtime& rt, const AccessibleRef& ref, const AccessiblePopup* popup) {
     std::vector<AccessibleRef> out;
+    if (popup) {
+        // A menu holds its rows; a tooltip is read by its text alone.
+        if (!ref.element && ref.surface)
+            for (auto& row : popup->rows)
+                if (row.label && row.item) out.push_back({ref.surface, row.label, -1});
+        return out;
+    }
     if (ref.element) {
         if (ref.item < 0 && ref.element->Kind() == ElementKind::ListBox) {
             auto& list = static_cast<ListBox&>(*ref.element);
@@ -259,6 +415,11 @@ std::vector<AccessibleRef> AccessibleChildren(Runtime& rt, const AccessibleRef& 
         keyed.push_back({last, {&s, e.get(), -1}});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // The parts of its design a control shows as objects, before what its author placed in it.
+    if (!s.IsForm() && s.GetControl())
+        if (const ClassInfo* cls = ClassOf(rt, s); cls && cls->accessible.parts)
+            for (AccessiblePart& p : cls->accessible.parts(*s.GetControl()))
+                if (p.element) out.push_back({&s, p.element, -1});
     for (auto& k : keyed) out.push_back(k.second);
     return out;
 }
@@ -317,12 +478,19 @@ std::string FormatAccessibleTree(const AccessibleNode& root) {
     return out.str();
 }
 
-bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index) {
-    AccessibleNode n = DescribeAccessible(rt, ref);
+bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index, const AccessiblePopup* popup) {
+    AccessibleNode n = DescribeAccessible(rt, ref, 1, popup);
     if (index >= n.actions.size() || !n.states.enabled) return false;
     const AccessibleAction& action = n.actions[index];
     try {
-        if (action.kind == AccessibleActionKind::SpaceKey && !ref.element && ref.surface && ref.surface->GetControl()) {
+        if (popup) {
+            // A menu's row: the menu closes with its item chosen, as a click on the row does.
+            for (auto& row : popup->rows)
+                if (row.label == ref.element && row.item && popup->choose) popup->choose(*row.item);
+        } else if (action.kind == AccessibleActionKind::Focus) {
+            if (ref.element) rt.FocusElement(*ref.element);
+            else if (ref.surface) rt.SetFocus(*ref.surface);
+        } else if (action.kind == AccessibleActionKind::SpaceKey && !ref.element && ref.surface && ref.surface->GetControl()) {
             int16_t key = kSpace;
             ref.surface->GetControl()->OnKeyPress(key);
         } else if (ref.item >= 0) {
@@ -342,6 +510,60 @@ bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index)
     }
     rt.CollectGarbage();
     return true;
+}
+
+TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary) {
+    const int count = static_cast<int>(g_utf8_strlen(text.c_str(), static_cast<gssize>(text.size())));
+    offset = std::clamp(offset, 0, count);
+    // Whether a unit starts (or ends) before each character, and at the end of the text.
+    std::vector<bool> at(static_cast<size_t>(count) + 1, false);
+    if (boundary == TextUnit::LineStart || boundary == TextUnit::LineEnd) {
+        at[0] = at[static_cast<size_t>(count)] = true;
+        int i = 0;
+        for (const char* p = text.c_str(); *p; p = g_utf8_next_char(p), ++i)
+            if (*p == '\n') at[static_cast<size_t>(boundary == TextUnit::LineStart ? i + 1 : i)] = true;
+    } else {
+        std::vector<PangoLogAttr> attrs(static_cast<size_t>(count) + 1);
+        pango_get_log_attrs(text.c_str(), static_cast<int>(text.size()), -1, pango_language_from_string("en"),
+                            attrs.data(), count + 1);
+        for (size_t i = 0; i < attrs.size(); ++i) {
+            const PangoLogAttr& a = attrs[i];
+            switch (boundary) {
+                case TextUnit::WordStart: at[i] = a.is_word_start; break;
+                case TextUnit::WordEnd: at[i] = a.is_word_end; break;
+                case TextUnit::SentenceStart: at[i] = a.is_sentence_start; break;
+                default: at[i] = a.is_sentence_end; break;
+            }
+        }
+    }
+    TextSpan span{0, count};
+    // At the end of the text (where the caret stands after typing), the last unit.
+    if (offset == count && count > 0) --offset;
+    for (int i = offset; i >= 0; --i)
+        if (at[static_cast<size_t>(i)]) {
+            span.start = i;
+            break;
+        }
+    for (int i = offset + 1; i <= count; ++i)
+        if (at[static_cast<size_t>(i)]) {
+            span.end = i;
+            break;
+        }
+    if (span.end < span.start) span.end = span.start;
+    return span;
+}
+
+std::optional<Rect> CharacterBounds(const TextBox& box, int offset) {
+    const int count = static_cast<int>(g_utf8_strlen(box.Text().c_str(), -1));
+    if (offset < 0 || offset >= count) return std::nullopt;
+    TextBoxView view(box);
+    std::vector<TextBoxView::Span> spans = view.Spans(offset, offset + 1);
+    if (spans.empty()) return std::nullopt;
+    const TextBoxView::Span& s = spans.front();
+    const double lh = view.LineHeight();
+    const double x = view.AreaLeft() + view.OriginX() - box.ScrollX() + std::min(s.x0, s.x1);
+    const double y = view.AreaTop() - box.ScrollY() + s.line * lh;
+    return Rect{x, y, std::abs(s.x1 - s.x0), lh};
 }
 
 }  // namespace stolvane

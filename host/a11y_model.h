@@ -7,6 +7,7 @@
 // (host/a11y_atk.*) and the `stolvane a11y` command both read it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 namespace stolvane {
 
 class Runtime;
+class TextBox;
 
 // One accessible object: a form (surface only), a control (its surface), an intrinsic element
 // (its owner and the element) or a row of a list box (the list and the row).
@@ -50,6 +52,23 @@ struct AccessibleExtents {
     int screenX = 0, screenY = 0;
 };
 
+// What a window backend shows on a form of its own outside the application's forms, told to
+// the model while it is up: a popup menu (a row for each item, the row highlighted, and how a
+// row is chosen) or a tooltip (its text).
+struct AccessiblePopup {
+    AccessibleRole role = AccessibleRole::Menu;  // Menu or ToolTip
+    std::string text;                            // a tooltip's
+    struct Row {
+        Element* label = nullptr;  // the row's label on the popup's form
+        MenuItem* item = nullptr;
+    };
+    std::vector<Row> rows;
+    int highlighted = -1;
+    std::function<void(MenuItem&)> choose;  // closes the menu with the item chosen
+};
+// The popup a form shows, or null for a form of the application.
+using AccessiblePopups = std::function<const AccessiblePopup*(const Form&)>;
+
 struct AccessibleNode {
     AccessibleRef ref;
     AccessibleRole role = AccessibleRole::NotExposed;
@@ -62,6 +81,8 @@ struct AccessibleNode {
     int caret = -1;              // characters, for a text box
     int selectionStart = 0, selectionLength = 0;
     AccessibleExtents extents;
+    // A label naming the control after it in tab order, and that control.
+    std::optional<AccessibleRef> labelFor, labelledBy;
     std::vector<AccessibleNode> children;
 };
 
@@ -71,16 +92,31 @@ std::string WithoutAccessKeyMarker(const std::string& caption);
 std::string AccessKeyOf(const std::string& caption);
 
 // The node for one object, without its children. `scale`: device pixels per classic pixel.
-AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double scale = 1);
+// `popup`: what the object's form shows, when it is a popup's.
+AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double scale = 1,
+                                  const AccessiblePopup* popup = nullptr);
 // The objects inside one, in tab order.
-std::vector<AccessibleRef> AccessibleChildren(Runtime& rt, const AccessibleRef& ref);
+std::vector<AccessibleRef> AccessibleChildren(Runtime& rt, const AccessibleRef& ref,
+                                              const AccessiblePopup* popup = nullptr);
 // The whole tree of a form.
 AccessibleNode AccessibleTree(Runtime& rt, Form& form, double scale = 1);
 // One node a line, indented two spaces a level: role, name, key, value, states, actions, ...
 std::string FormatAccessibleTree(const AccessibleNode& root);
 // Carries out an action of the object as the keyboard or the mouse would; false when it has no
 // action of that index.
-bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index);
+bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index,
+                            const AccessiblePopup* popup = nullptr);
+// The unit of a text (word, sentence, line) around an offset, as screen readers ask for it:
+// from the boundary at or before the offset to the next one after it. Boundaries are where
+// units start (or, for the End kinds, where they end); offsets count characters.
+enum class TextUnit { WordStart, WordEnd, SentenceStart, SentenceEnd, LineStart, LineEnd };
+struct TextSpan {
+    int start = 0, end = 0;
+};
+TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary);
+// Where one character of a text box lies, in pixels at scale 1 relative to the box; nothing
+// for an offset past its text.
+std::optional<Rect> CharacterBounds(const TextBox& box, int offset);
 // The form an object belongs to.
 Form* FormOf(const AccessibleRef& ref);
 

@@ -201,6 +201,9 @@ public:
     // An input method's composition shown at the focused text box's caret; "" ends it.
     void Compose(const std::string& utf8);
     bool AccessKey(char c);  // false when no control answers to it
+    // Where a label's access key hands the focus: what follows the label in tab order. With
+    // `wrap` false, nothing for a label after the last of it.
+    Target LabelTarget(const Label& label, bool wrap = true) const;
     void Tab(bool backwards = false);
     // What the pointer at (x, y) of the form hits: topmost mouse-receptive element or surface.
     Target HitTest(Form& form, double x, double y) const;

@@ -331,16 +331,24 @@ bool Runtime::AccessKey(char c) {
         }
     });
     if (!label) return false;
-    std::vector<Target> order = TabOrder(*form, label);
-    auto at = std::find_if(order.begin(), order.end(), [&](const Target& t) { return t.element == label; });
-    if (at == order.end() || order.size() < 2) return true;
-    const size_t i = static_cast<size_t>(at - order.begin());
-    const Target to = order[(i + 1) % order.size()];
+    const Target to = LabelTarget(*label);
+    if (!to) return true;
     Guard([&] {
         if (to.element) FocusElement(*to.element);
         else SetFocus(*to.surface);
     });
     return true;
+}
+
+Target Runtime::LabelTarget(const Label& label, bool wrap) const {
+    Form* form = label.Owner() ? label.Owner()->OwningForm() : nullptr;
+    if (!form) return {};
+    std::vector<Target> order = TabOrder(*form, &label);
+    auto at = std::find_if(order.begin(), order.end(), [&](const Target& t) { return t.element == &label; });
+    if (at == order.end() || order.size() < 2) return {};
+    const size_t i = static_cast<size_t>(at - order.begin());
+    if (!wrap && i + 1 == order.size()) return {};
+    return order[(i + 1) % order.size()];
 }
 
 void Runtime::CollectFocusable(Surface& s, std::vector<Target>& out, const Element* label) const {

@@ -121,8 +121,10 @@ struct WindowHost::Impl : Backend {
     bool systemPointerUsed = false;  // the next release's double-click was delivered from the menu
     // Open message boxes, innermost last, with what answers each.
     std::vector<MessageBoxForm> boxes;
-    // The forms on the accessibility bus (inert when accessibility is off or no bus is known).
+    // The forms on the accessibility bus (inert when accessibility is off or no bus is known),
+    // and what the menus and the tooltip shown on forms of their own are.
     std::unique_ptr<AccessibilityBridge> a11y;
+    std::map<const Form*, AccessiblePopup> popups;
 
     Impl(Runtime& r, double s) : rt(r), scale(s) {
         std::string unloadable;
@@ -179,12 +181,17 @@ struct WindowHost::Impl : Backend {
             return PixelPoint{x, y};
         };
         hooks.wake = [this] { Wake(); };
-        // Popup menus and tooltips are windows of their own, not forms of the application.
+        // Popup menus and tooltips are windows of their own, not forms of the application:
+        // they are told to the bus as menus and tooltips while they are up.
         hooks.exposed = [this](const Form& f) {
             if (&f == tipForm) return false;
             for (auto& w : windows)
                 if (w->form == &f && w->popup) return false;
             return true;
+        };
+        hooks.popups = [this](const Form& f) -> const AccessiblePopup* {
+            auto it = popups.find(&f);
+            return it == popups.end() ? nullptr : &it->second;
         };
         a11y = std::make_unique<AccessibilityBridge>(rt, std::move(hooks));
     }
@@ -232,6 +239,7 @@ struct WindowHost::Impl : Backend {
     // ---- Backend: the form is going; so does its window, and any mention of it as an owner.
     void FormDestroying(Form& form) override {
         if (a11y) a11y->FormDestroying(form);
+        popups.erase(&form);
         if (tipForm == &form) tipForm = nullptr;
         for (auto& w : windows) {
             if (w->owner == &form) w->owner = nullptr;
@@ -883,12 +891,14 @@ struct WindowHost::Impl : Backend {
         SDL_GetWindowPosition(under->window, &wx, &wy);
         Form& tip = BuildToolTipForm(rt, text, PixelsToTwips(wx + x / Tw()), PixelsToTwips(wy + y / Tw()));
         tipForm = &tip;
+        popups[&tip] = {AccessibleRole::ToolTip, text, {}, -1, {}};
         Open(tip, true, nullptr, true);
     }
     void HideToolTip() override {
         Form* tip = tipForm;
         tipForm = nullptr;
         if (!tip) return;
+        popups.erase(tip);
         if (Window* w = Find(tip)) Close(*w);
         rt.DestroyForm(*tip);
     }
@@ -905,8 +915,18 @@ struct WindowHost::Impl : Backend {
         Window& w = Open(menu, true);
         // The highlighted row, moved by the pointer or by the arrow keys.
         int current = -1;
+        AccessiblePopup& spoken = popups[&menu];
+        // Its choosing refers to this call's state: it goes with the call, however it ends.
+        struct Unspoken {
+            std::map<const Form*, AccessiblePopup>& popups;
+            const Form* menu;
+            ~Unspoken() { popups.erase(menu); }
+        } unspoken{popups, &menu};
+        spoken.role = AccessibleRole::Menu;
+        for (auto& [label, item] : rows) spoken.rows.push_back({label, item});
         auto highlight = [&](int row) {
             current = row;
+            spoken.highlighted = row;
             HighlightPopupRow(built, row);
             Paint(w);
         };
@@ -925,6 +945,7 @@ struct WindowHost::Impl : Backend {
         auto choose = [&](MenuItem* item) {
             if (item && item->Enabled()) chosen = item, done = true;
         };
+        spoken.choose = [&](MenuItem& item) { choose(&item); };
         while (!done && rt.IsShown(menu) && w.form) {
             SDL_Event e;
             if (!NextEvent(e, WaitLimit(-1))) {

@@ -14,12 +14,15 @@
 #include <sstream>
 
 #include "controls/button/tolvanebutton.h"
+#include "controls/caption/tolvanecaption.h"
 #include "controls/panel/tolvanepanel.h"
 #include "controls/tick/tolvanetick.h"
 #include "core/text_box.h"
 #include "forms/showcase/showcase.h"
 #include "host/a11y_model.h"
 #include "host/form_file.h"
+#include "host/popup_menu.h"
+#include "host/tooltip_form.h"
 #include "host/runtime.h"
 #include "test_support.h"
 
@@ -79,6 +82,10 @@ TEST_F(A11y, ShowcaseTreeMatchesTheTable) {
     const std::vector<Row> table = {
         {0, "frame", "STolvane showcase", "", {"active", "showing"}},
         {1, "title bar", "STolvane showcase - classic controls at work", "", {"showing"}},
+        {2, "push button", "System Menu", "", {"showing", "sensitive"}},
+        {2, "push button", "Minimize", "", {"showing", "sensitive"}},
+        {2, "push button", "Maximize", "", {"showing", "sensitive"}},
+        {2, "push button", "Close", "", {"showing", "sensitive"}},
         {1, "panel", "pnlBody", "", {"showing"}},
         {2, "label", "Buttons in four styles", "", {}},
         {3 - 1, "push button", "Win 95", "Alt+9", {"focusable", "focused", "sensitive"}},
@@ -120,7 +127,7 @@ TEST_F(A11y, ShowcaseTreeMatchesTheTable) {
     }
     // Only one object has the focus; the timer and the controls' design children are not there.
     EXPECT_EQ(std::count_if(nodes.begin(), nodes.end(), [](auto* n) { return n->states.focused; }), 1);
-    EXPECT_EQ(nodes[20]->value, 60);
+    EXPECT_EQ(nodes[24]->value, 60);
 }
 
 // Caption without its marker; else the tip (also the description); else the control's name.
@@ -258,6 +265,193 @@ TEST_F(A11y, ModalFormIsADialog) {
     EXPECT_EQ(seen, "dialog");
     EXPECT_EQ(DescribeAccessible(rt, {&owner, nullptr, -1}).role, AccessibleRole::Frame);
     rt.SetBackend(nullptr);
+}
+
+// The title bar holds its icon's button and the caption buttons it shows; each does what a
+// click on it does, and the maximise button is read as Restore while the form is maximised.
+TEST_F(A11y, TitleBarButtonsClickAsTheMouseDoes) {
+    test::HookBackend backend;
+    MenuItem* offered = nullptr;
+    backend.menu = [&](MenuItem& root, MenuItem*) {
+        offered = &root;
+        return nullptr;
+    };
+    rt.SetBackend(&backend);
+    OpenShowcase();
+    auto names = [&] {
+        std::vector<std::string> out;
+        for (auto& r : AccessibleChildren(rt, RefOf("capShowcase"))) out.push_back(DescribeAccessible(rt, r).name);
+        return out;
+    };
+    auto part = [&](const std::string& name) {
+        for (auto& r : AccessibleChildren(rt, RefOf("capShowcase")))
+            if (DescribeAccessible(rt, r).name == name) return r;
+        ADD_FAILURE() << "no " << name << " in the title bar";
+        return AccessibleRef{};
+    };
+    EXPECT_EQ(names(), (std::vector<std::string>{"System Menu", "Minimize", "Maximize", "Close"}));
+    AccessibleNode max = DescribeAccessible(rt, part("Maximize"));
+    EXPECT_EQ(max.role, AccessibleRole::PushButton);
+    EXPECT_EQ(max.description, "Maximize");
+    EXPECT_FALSE(max.states.focusable);
+
+    EXPECT_TRUE(InvokeAccessibleAction(rt, part("Maximize"), 0));
+    EXPECT_EQ(form->GetWindowState(), Form::Maximized);
+    EXPECT_TRUE(events.Has("event capShowcase MaximizeClick"));
+    EXPECT_TRUE(InvokeAccessibleAction(rt, part("Restore"), 0));
+    EXPECT_EQ(form->GetWindowState(), Form::Normal);
+    EXPECT_TRUE(events.Has("event capShowcase RestoreClick"));
+    EXPECT_TRUE(InvokeAccessibleAction(rt, part("System Menu"), 0));
+    ASSERT_NE(offered, nullptr);
+    EXPECT_EQ(offered->Items().size(), 7u);
+    EXPECT_TRUE(events.Has("event capShowcase MenuClick"));
+
+    // A button the bar does not show is not there; one it shows disabled refuses its action.
+    auto& bar = form->Find<TolvaneCaption>("capShowcase");
+    bar.SetMaximize(ButtonStyle::Nonexistant);
+    bar.SetHalt(ButtonStyle::Nonfunctional);
+    bar.SetHelp(ButtonStyle::Functional);
+    EXPECT_EQ(names(), (std::vector<std::string>{"System Menu", "Help", "Minimize", "Close"}));
+    EXPECT_FALSE(DescribeAccessible(rt, part("Close")).states.enabled);
+    EXPECT_FALSE(InvokeAccessibleAction(rt, part("Close"), 0));
+    EXPECT_FALSE(events.Has("event capShowcase HaltClick"));
+    rt.SetBackend(nullptr);
+}
+
+// A popup menu is a menu of its items while it is up: the highlighted one selected and focused,
+// a disabled one insensitive, each keyed by its letter and chosen by its action. A tooltip is
+// read by its text.
+TEST(A11yPopups, MenusAndToolTips) {
+    Runtime rt;
+    Form& owner = rt.NewForm("frmOwner");
+    MenuItem& root = static_cast<MenuItem&>(rt.PlaceElement(owner, ElementKind::MenuItem, "mnuRoot", -1));
+    const char* captions[] = {"&Open", "-", "&Save", "E&xit"};
+    for (int i = 0; i < 4; ++i) {
+        auto& item = static_cast<MenuItem&>(rt.PlaceElement(owner, ElementKind::MenuItem, "mnuItem", i));
+        item.SetCaption(captions[i]);
+        root.Items().push_back(&item);
+    }
+    root.Items()[2]->SetEnabled(false);
+    PopupMenuForm built = BuildPopupMenu(rt, root, root.Items()[0]);
+    ASSERT_NE(built.form, nullptr);
+    rt.ShowForm(*built.form);
+    MenuItem* chosen = nullptr;
+    AccessiblePopup popup;
+    for (auto& [label, item] : built.rows) popup.rows.push_back({label, item});
+    popup.highlighted = 2;
+    popup.choose = [&](MenuItem& item) { chosen = &item; };
+
+    AccessibleRef menu{built.form, nullptr, -1};
+    EXPECT_EQ(DescribeAccessible(rt, menu, 1, &popup).role, AccessibleRole::Menu);
+    std::vector<AccessibleRef> rows = AccessibleChildren(rt, menu, &popup);
+    ASSERT_EQ(rows.size(), 3u);  // the separator is no item
+    std::vector<AccessibleNode> items;
+    for (auto& r : rows) items.push_back(DescribeAccessible(rt, r, 1, &popup));
+    EXPECT_EQ(items[0].role, AccessibleRole::MenuItem);
+    EXPECT_EQ(items[0].name, "Open");
+    EXPECT_EQ(items[2].accessKey, "X");
+    EXPECT_FALSE(items[1].states.enabled);
+    EXPECT_TRUE(items[2].states.selected && items[2].states.focused);
+    EXPECT_FALSE(items[0].states.focused);
+    EXPECT_GT(items[1].extents.y, items[0].extents.y);
+    EXPECT_FALSE(InvokeAccessibleAction(rt, rows[1], 0, &popup));  // disabled
+    EXPECT_EQ(chosen, nullptr);
+    EXPECT_TRUE(InvokeAccessibleAction(rt, rows[2], 0, &popup));
+    EXPECT_EQ(chosen, root.Items()[3]);
+
+    Form& tip = BuildToolTipForm(rt, "Saves the file", 1500, 1500);
+    rt.ShowForm(tip);
+    AccessiblePopup tipPopup{AccessibleRole::ToolTip, "Saves the file", {}, -1, {}};
+    AccessibleNode t = DescribeAccessible(rt, {&tip, nullptr, -1}, 1, &tipPopup);
+    EXPECT_EQ(t.role, AccessibleRole::ToolTip);
+    EXPECT_EQ(t.name, "Saves the file");
+    EXPECT_TRUE(AccessibleChildren(rt, {&tip, nullptr, -1}, &tipPopup).empty());
+}
+
+// A label names what follows it in tab order when it marks an access key (which then reaches
+// that object) or that object has no caption of its own; the relation goes both ways.
+TEST_F(A11y, LabelsNameTheControlAfterThem) {
+    Form& f = rt.NewForm("frmLabels");
+    form = &f;
+    auto label = [&](const std::string& name, const std::string& caption) -> Label& {
+        auto& l = static_cast<Label&>(rt.PlaceElement(f, ElementKind::Label, name, -1));
+        l.SetCaption(caption);
+        return l;
+    };
+    auto box = [&](const std::string& name) -> TextBox& {
+        return static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, name, -1));
+    };
+    label("lblName", "&Name:");
+    TextBox& name = box("txtName");
+    label("lblNotes", "Notes");
+    TextBox& notes = box("txtNotes");
+    notes.SetToolTipText("Anything else");
+    label("lblGo", "&Go");
+    auto& go = rt.Place<TolvaneButton>(f, "btnGo", {120, 2000, 1200, 400});
+    go.SetCaption("Start");
+    label("lblHeading", "Later");
+    rt.Place<TolvaneButton>(f, "btnLater", {120, 2600, 1200, 400}).SetCaption("Later");
+    label("lblLast", "&Trailing");
+    rt.ShowForm(f);
+
+    AccessibleNode root = AccessibleTree(rt, f);
+    ASSERT_EQ(root.children.size(), 9u) << FormatAccessibleTree(root);
+    const AccessibleNode& nameBox = root.children[1];
+    EXPECT_EQ(nameBox.name, "Name:");
+    EXPECT_EQ(nameBox.accessKey, "Alt+N");
+    ASSERT_TRUE(nameBox.labelledBy);
+    EXPECT_EQ(nameBox.labelledBy->element, f.FindAuthored("lblName"));
+    ASSERT_TRUE(root.children[0].labelFor);
+    EXPECT_EQ(root.children[0].labelFor->element, &name);
+    // Without a key the label still names a box that has no caption; the tip stays its description.
+    EXPECT_EQ(root.children[3].name, "Notes");
+    EXPECT_EQ(root.children[3].description, "Anything else");
+    EXPECT_EQ(root.children[3].accessKey, "");
+    // A captioned button keeps its caption and takes the label's key.
+    EXPECT_EQ(root.children[5].name, "Start");
+    EXPECT_EQ(root.children[5].accessKey, "Alt+G");
+    // A label without a key does not rename a captioned control; the last label names nothing.
+    EXPECT_FALSE(root.children[6].labelFor);
+    EXPECT_FALSE(root.children[7].labelledBy);
+    EXPECT_FALSE(root.children[8].labelFor);
+
+    // The box's action does what the label's key does: the focus moves to it.
+    rt.FocusElement(notes);
+    ASSERT_EQ(nameBox.actions.size(), 1u);
+    EXPECT_EQ(nameBox.actions[0].name, "activate");
+    EXPECT_TRUE(InvokeAccessibleAction(rt, nameBox.ref, 0));
+    EXPECT_EQ(rt.FocusedTextBox(), &name);
+    rt.FocusElement(notes);
+    EXPECT_TRUE(rt.AccessKey('n'));
+    EXPECT_EQ(rt.FocusedTextBox(), &name);
+}
+
+// Readers ask for the word, sentence or line around an offset (in characters), and where a
+// text box's characters lie.
+TEST(A11yText, UnitsAndCharacterBounds) {
+    const std::string text = "Gr\xC3\xA2""ce sailed. She came back!\nNext line";
+    auto at = [&](int offset, TextUnit unit) {
+        TextSpan s = TextUnitAt(text, offset, unit);
+        return std::make_pair(s.start, s.end);
+    };
+    EXPECT_EQ(at(2, TextUnit::WordStart), std::make_pair(0, 6));     // "Grâce "
+    EXPECT_EQ(at(8, TextUnit::WordStart), std::make_pair(6, 14));    // "sailed. " up to "She"
+    EXPECT_EQ(at(8, TextUnit::SentenceStart), std::make_pair(0, 14));
+    EXPECT_EQ(at(20, TextUnit::SentenceStart), std::make_pair(14, 29));
+    EXPECT_EQ(at(35, TextUnit::LineStart), std::make_pair(29, 38));
+    EXPECT_EQ(at(99, TextUnit::LineStart), std::make_pair(29, 38));  // past the end: the last line
+
+    Runtime rt;
+    Form& f = rt.NewForm("frmText");
+    auto& box = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtText", -1));
+    box.Move(0, 0, 3000, 315);
+    box.SetText("WiW");
+    auto w = CharacterBounds(box, 0), i = CharacterBounds(box, 1), last = CharacterBounds(box, 2);
+    ASSERT_TRUE(w && i && last);
+    EXPECT_GT(w->width, i->width);
+    EXPECT_DOUBLE_EQ(i->left, w->left + w->width);
+    EXPECT_DOUBLE_EQ(last->top, w->top);
+    EXPECT_FALSE(CharacterBounds(box, 3));
 }
 
 // The command prints the tree of a form file, and refuses what it cannot read.

@@ -224,6 +224,26 @@ ClassInfo TolvaneCaption::Class() {
         &Self::MenuClick, &Self::MinimizeClick, &Self::MouseDown, &Self::MouseMove, &Self::MouseUp, &Self::RestoreClick);
     c.accessible.role = [](Control&) { return AccessibleRole::TitleBar; };
     c.accessible.nameProperty = "Caption";
+    // Inside the bar, left to right: the icon that opens the window menu, then the caption
+    // buttons it shows, each pressed as a click presses it.
+    c.accessible.parts = [](Control& control) {
+        auto& bar = static_cast<TolvaneCaption&>(control);
+        std::vector<AccessiblePart> parts;
+        const AccessibleAction click{"click", AccessibleActionKind::MouseClick, "Clicks it, as the mouse does"};
+        if (bar.imgIcon->Visible() && bar.imgIcon->GetPicture()->Handle() != bar.imgBlank->GetPicture()->Handle())
+            parts.push_back({bar.imgIcon, AccessibleRole::PushButton, "",
+                             {{"click", AccessibleActionKind::MouseClick, "Opens the window menu"}}});
+        bool maximised = false;
+        try {
+            maximised = bar.FormProperty("WindowState") == 2;
+        } catch (const HostError&) {
+            // Not on a form: the button reads as the maximise button.
+        }
+        const char* names[4] = {"Minimize", maximised ? "Restore" : "Maximize", "Close", "Help"};
+        for (int i : {HelpButton, Minimise, Maximise, Close})
+            if (bar.btnCommand[i]->Visible()) parts.push_back({bar.btnCommand[i], AccessibleRole::PushButton, names[i], {click}});
+        return parts;
+    };
     return c;
 }
 

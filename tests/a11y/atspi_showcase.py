@@ -6,8 +6,12 @@ Starts its own display (Xvfb), session bus (dbus-run-session) and accessibility 
 bus launcher), opens the showcase with `stolvane run frmShowcase --events`, and as a real AT-SPI
 client (pyatspi) reads the tree against a table, presses a button through its action and sees the
 application's Click, toggles a check box and sees its checked state and the state-changed and
-focus events, follows the progress bar's value as it moves, and opens the about box through its
-button's action and finds it as a dialog. Every file goes to a folder the test makes.
+focus events, follows the focus events through a Tab round typed into the window, presses the
+title bar's buttons, opens its window menu and chooses an item, follows the progress bar's value
+as it moves, and opens the about box through its button's action and finds it as a dialog. A
+form of its own (written to the test's folder) has a text box, which it reads and edits over the
+bus, with the label that names it and the tooltip it shows. Every file goes to a folder the test
+makes.
 
 Usage: atspi_showcase.py STOLVANE_COMMAND
 """
@@ -26,6 +30,10 @@ DEADLINE = 30  # seconds for anything the application has to do
 TABLE = [
     (1, "frame", "STolvane showcase", ["active", "showing", "visible"]),
     (2, "title bar", "STolvane showcase - classic controls at work", ["showing"]),
+    (3, "push button", "System Menu", ["showing", "sensitive"]),
+    (3, "push button", "Minimize", ["showing", "sensitive"]),
+    (3, "push button", "Maximize", ["showing", "sensitive"]),
+    (3, "push button", "Close", ["showing", "sensitive"]),
     (2, "panel", "pnlBody", ["showing"]),
     (3, "label", "Buttons in four styles", ["showing"]),
     (3, "push button", "Win 95", ["focusable", "sensitive", "enabled", "showing"]),
@@ -112,54 +120,111 @@ def outer(stolvane):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+# A form of the test's own, for what the showcase does not have: a text box named by the label
+# before it (whose access key reaches it), with a tip, and a locked box.
+ENTRY_FORM = """{
+  "name": "frmEntry", "caption": "Entry", "left": 3000, "top": 9000, "width": 6000, "height": 2400,
+  "controls": [
+    {"name": "lblName", "class": "Label", "left": 240, "top": 300, "width": 1200, "height": 255,
+     "caption": "&Name:"},
+    {"name": "txtName", "class": "TextBox", "left": 1500, "top": 240, "width": 3600, "height": 315,
+     "toolTipText": "As it should be printed", "text": "Ada"},
+    {"name": "txtFixed", "class": "TextBox", "left": 1500, "top": 840, "width": 3600, "height": 315,
+     "locked": true, "text": "Fixed"}
+  ]
+}
+"""
+
+
+class App:
+    """A running `stolvane run FORM --events`: what it printed, read without blocking."""
+
+    def __init__(self, stolvane, form, folder, name):
+        self.process = subprocess.Popen([stolvane, "run", form, "--events"], stdout=subprocess.PIPE,
+                                        stderr=open(os.path.join(folder, name + ".err"), "wb"), cwd=folder)
+        os.set_blocking(self.process.stdout.fileno(), False)
+        self.printed = []
+
+    def read(self):
+        while True:
+            try:
+                chunk = self.process.stdout.read()
+            except BlockingIOError:
+                chunk = None
+            if not chunk:
+                break
+            self.printed.extend(chunk.decode().splitlines())
+
+    def said(self, event, control):
+        return any('"event":"%s"' % event in line and '"%s"' % control in line for line in self.printed)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+        self.process.wait()
+
+
+def xdotool(*args):
+    result = subprocess.run(["xdotool"] + list(args), capture_output=True, text=True, timeout=DEADLINE)
+    check(result.returncode == 0, "xdotool %s: %s" % (" ".join(args), result.stderr))
+    return result.stdout
+
+
 def inside(stolvane, folder):
     launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                 stdout=open(os.path.join(folder, "launcher.log"), "wb"), stderr=subprocess.STDOUT)
-    app = None
+    apps = []
     try:
         import pyatspi
         from gi.repository import GLib
 
-        app = subprocess.Popen([stolvane, "run", "frmShowcase", "--events"], stdout=subprocess.PIPE,
-                               stderr=open(os.path.join(folder, "stolvane.err"), "wb"), cwd=folder)
-        os.set_blocking(app.stdout.fileno(), False)
-        printed = []
-
-        def read_events():
-            while True:
-                try:
-                    chunk = app.stdout.read()
-                except BlockingIOError:
-                    chunk = None
-                if not chunk:
-                    break
-                printed.extend(chunk.decode().splitlines())
+        showcase = App(stolvane, "frmShowcase", folder, "showcase")
+        apps.append(showcase)
 
         def pump(until, seconds=DEADLINE):
             """Runs the client's main loop until `until()` holds or the time is up."""
             context = GLib.MainContext.default()
             end = time.monotonic() + seconds
             while time.monotonic() < end:
-                read_events()
+                for app in apps:
+                    app.read()
                 if until():
                     return True
                 timer = GLib.timeout_add(100, lambda: False)
                 context.iteration(True)
                 GLib.Source.remove(timer) if context.find_source_by_id(timer) else None
-            read_events()
+            for app in apps:
+                app.read()
             return until()
 
         desktop = pyatspi.Registry.getDesktop(0)
 
-        def application():
+        def application(frame_name):
+            """The STolvane application whose first window has that name."""
             for i in range(desktop.childCount):
                 a = desktop.getChildAtIndex(i)
                 if a is not None and a.name == "STolvane" and a.childCount > 0:
-                    return a
+                    first = a.getChildAtIndex(0)
+                    if first is not None and first.name == frame_name:
+                        return a
             return None
 
-        check(pump(lambda: application() is not None), "the showcase never appeared on the accessibility bus")
-        stolvane_app = application()
+        def child_with_role(parent, role):
+            for i in range(parent.childCount):
+                child = parent.getChildAtIndex(i)
+                if child is not None and child.getRoleName() == role:
+                    return child
+            return None
+
+        def named(parent, name):
+            children = [parent.getChildAtIndex(i) for i in range(parent.childCount)]
+            found = [c for c in children if c is not None and c.name == name]
+            check(len(found) == 1, "%r holds %d objects named %r" % (parent.name, len(found), name))
+            return found[0]
+
+        check(pump(lambda: application("STolvane showcase") is not None),
+              "the showcase never appeared on the accessibility bus")
+        stolvane_app = application("STolvane showcase")
         check(stolvane_app.getRoleName() == "application", "the application's role")
 
         # ---- The tree against the table.
@@ -197,35 +262,87 @@ def inside(stolvane, folder):
         events = []
 
         def heard(event):
-            events.append((event.type, event.source.name if event.source else None, event.detail1))
+            data = event.any_data if isinstance(event.any_data, str) else None
+            try:
+                name = event.source.name if event.source else None
+            except GLib.GError:
+                name = None  # an object gone by the time its event is read (a closed menu's item)
+            events.append((event.type, name, event.detail1, event.detail2, data))
 
-        pyatspi.Registry.registerEventListener(heard, "object:state-changed:checked", "object:state-changed:focused",
-                                               "focus:", "object:property-change:accessible-value",
-                                               "object:value-changed", "window:create", "window:activate")
+        pyatspi.Registry.registerEventListener(
+            heard, "object:state-changed:checked", "object:state-changed:focused", "focus:",
+            "object:property-change:accessible-value", "object:property-change:accessible-name",
+            "object:value-changed", "object:text-changed:insert", "object:text-changed:delete",
+            "object:text-caret-moved", "window:create", "window:activate")
         frame.name  # a round trip: the application has learnt of the listeners by now
+
+        def heard_since(mark, kind, name, detail1=None):
+            return any(e[0] == kind and e[1] == name and (detail1 is None or e[2] == detail1) for e in events[mark:])
+
+        # ---- A Tab round: the focus goes through every tab stop in tab order and comes back,
+        # each step told by a focus event. The keys go to the window as a user's would.
+        window = xdotool("search", "--sync", "--name", "^STolvane showcase$").split()[0]
+        xdotool("windowfocus", "--sync", window)
+        check(win95.getState().contains(pyatspi.STATE_FOCUSED), "Win 95 does not start with the focus")
+        stops = [name for (_, _, name, states) in TABLE if "focusable" in states] + ["Win 95"]
+        for name in stops[1:]:
+            mark = len(events)
+            xdotool("key", "Tab")
+            check(pump(lambda: heard_since(mark, "object:state-changed:focused", name, 1)),
+                  "Tab did not bring the focus to %s: %s" % (name, events[mark:]))
+            check(by_name[name].getState().contains(pyatspi.STATE_FOCUSED), "%s is not focused" % name)
+
+        # ---- The title bar's buttons do what a click does: maximise, and the same button,
+        # now named Restore, restores.
+        maximize = by_name["Maximize"]
+        check(maximize.queryAction().getName(0) == "click", "the maximise button's action")
+        maximize.queryAction().doAction(0)
+        check(pump(lambda: showcase.said("MaximizeClick", "capShowcase")), "no MaximizeClick: %s" % showcase.printed)
+        check(pump(lambda: maximize.name == "Restore"), "the maximise button is named %r when maximised" % maximize.name)
+        maximize.queryAction().doAction(0)
+        check(pump(lambda: showcase.said("RestoreClick", "capShowcase")), "no RestoreClick: %s" % showcase.printed)
+        check(pump(lambda: maximize.name == "Maximize"), "the restore button is named %r when restored" % maximize.name)
+
+        # ---- The window menu, opened through the icon's button, is a menu of items while it
+        # is up: the arrow key moves the focus to an item, an item's action chooses it.
+        by_name["System Menu"].queryAction().doAction(0)
+        check(pump(lambda: child_with_role(stolvane_app, "menu") is not None), "no menu appeared")
+        menu = child_with_role(stolvane_app, "menu")
+        items = [menu.getChildAtIndex(i) for i in range(menu.childCount)]
+        check([i.name for i in items] == ["Restore", "Move", "Size", "Minimize", "Maximize", "Close"],
+              "the menu's items: %s" % [i.name for i in items])
+        check(all(i.getRoleName() == "menu item" for i in items), "the menu's items are not menu items")
+        check(not items[0].getState().contains(pyatspi.STATE_SENSITIVE), "Restore is offered on a normal window")
+        check(items[1].getState().contains(pyatspi.STATE_SENSITIVE), "Move is not offered")
+        check(items[5].queryAction().getKeyBinding(0) == "C", "the access key of Close in the menu")
+        mark = len(events)
+        xdotool("key", "Down")
+        check(pump(lambda: heard_since(mark, "object:state-changed:focused", "Move", 1)),
+              "Down did not bring the focus to Move: %s" % events[mark:])
+        items[1].queryAction().doAction(0)
+        check(pump(lambda: showcase.said("MenuClick", "capShowcase")), "no MenuClick: %s" % showcase.printed)
+        check(pump(lambda: child_with_role(stolvane_app, "menu") is None), "the menu stayed after its choice")
 
         # ---- A button pressed through its action raises the application's Click.
         style = by_name["Tolvane"]
         action = style.queryAction()
         check(action.nActions == 1 and action.getName(0) == "click", "the button's action")
         check(action.doAction(0), "the button's action was refused")
-        check(pump(lambda: any('"Click"' in line and "btnStyle" in line for line in printed)),
-              "no Click from the button; the application printed %s" % printed)
+        check(pump(lambda: showcase.said("Click", "btnStyle(1)")), "no Click from the button: %s" % showcase.printed)
 
         # ---- A check box toggled through its action: checked, with the events.
         cross = by_name["Cross style"]
         check(not cross.getState().contains(pyatspi.STATE_CHECKED), "Cross style starts unticked")
         check(cross.queryAction().getName(0) == "toggle", "the check box's action")
+        mark = len(events)
         cross.queryAction().doAction(0)
-        check(pump(lambda: ("object:state-changed:checked", "Cross style", 1) in events),
-              "no checked event for Cross style: %s" % events)
+        check(pump(lambda: heard_since(mark, "object:state-changed:checked", "Cross style", 1)),
+              "no checked event for Cross style: %s" % events[mark:])
         check(cross.getState().contains(pyatspi.STATE_CHECKED), "Cross style is not checked after its toggle")
-        check(any('"ValueChange"' in line and "tikCross" in line for line in printed) or
-              pump(lambda: any('"ValueChange"' in line and "tikCross" in line for line in printed)),
-              "no ValueChange from the check box")
+        check(pump(lambda: showcase.said("ValueChange", "tikCross")), "no ValueChange from the check box")
         # The toggle gave it the focus, as a click does: the focus events say so.
-        check(pump(lambda: ("object:state-changed:focused", "Cross style", 1) in events),
-              "no focus event for Cross style: %s" % events)
+        check(pump(lambda: heard_since(mark, "object:state-changed:focused", "Cross style", 1)),
+              "no focus event for Cross style: %s" % events[mark:])
         check(cross.getState().contains(pyatspi.STATE_FOCUSED), "Cross style is not focused")
 
         # ---- The progress bar's value moves with its timer.
@@ -240,37 +357,137 @@ def inside(stolvane, folder):
 
         # ---- The about box, opened through its button, is a dialog.
         by_name["About..."].queryAction().doAction(0)
-
-        def dialog():
-            for i in range(stolvane_app.childCount):
-                child = stolvane_app.getChildAtIndex(i)
-                if child is not None and child.getRoleName() == "dialog":
-                    return child
-            return None
-        check(pump(lambda: dialog() is not None), "the about box did not appear as a dialog")
-        about = dialog()
+        check(pump(lambda: child_with_role(stolvane_app, "dialog") is not None),
+              "the about box did not appear as a dialog")
+        about = child_with_role(stolvane_app, "dialog")
         check(about.name == "About the ActiveX controls...", "the about box is named %r" % about.name)
         check(about.getState().contains(pyatspi.STATE_MODAL), "the about box is not modal")
-        ok = [about.getChildAtIndex(i) for i in range(about.childCount)]
-        ok = [c for c in ok if c is not None and c.name == "OK"]
-        check(len(ok) == 1 and ok[0].getRoleName() == "push button", "the about box's OK button")
-        ok[0].queryAction().doAction(0)
-        check(pump(lambda: dialog() is None), "the about box did not close through its OK button")
+        named(about, "OK").queryAction().doAction(0)
+        check(pump(lambda: child_with_role(stolvane_app, "dialog") is None),
+              "the about box did not close through its OK button")
+
+        entry_checks(stolvane, folder, apps, pump, application, events, heard_since, named, pyatspi)
+
+        # ---- The title bar's close button closes the showcase, as a click on it does.
+        by_name["Close"].queryAction().doAction(0)
+        check(pump(lambda: showcase.process.poll() is not None), "the showcase stayed open after its Close button")
+        check(showcase.said("HaltClick", "capShowcase"), "no HaltClick: %s" % showcase.printed)
         print("atspi_showcase: all checks passed")
         return 0
     except Failure as f:
         print("atspi_showcase: FAILED: %s" % f, file=sys.stderr)
-        for name in ("stolvane.err", "launcher.log"):
+        for name in ("showcase.err", "entry.err", "launcher.log"):
             path = os.path.join(folder, name)
             if os.path.exists(path):
                 print("---- %s\n%s" % (name, open(path, errors="replace").read()[-3000:]), file=sys.stderr)
         return 1
     finally:
-        if app:
-            app.send_signal(signal.SIGTERM)
-            app.wait()
+        for app in apps:
+            app.stop()
         launcher.terminate()
         launcher.wait()
+
+
+def entry_checks(stolvane, folder, apps, pump, application, events, heard_since, named, pyatspi):
+    """A text box read and edited over the bus, its label's relation and key, and its tooltip."""
+    form = os.path.join(folder, "entry.json")
+    with open(form, "w") as f:
+        f.write(ENTRY_FORM)
+    entry = App(stolvane, form, folder, "entry")
+    apps.append(entry)
+    check(pump(lambda: application("Entry") is not None), "the entry form never appeared on the accessibility bus")
+    frame = application("Entry").getChildAtIndex(0)
+
+    # The label names the box after it and hands it its access key.
+    children = [frame.getChildAtIndex(i) for i in range(frame.childCount)]
+    labels = [c for c in children if c.getRoleName() == "label" and c.name == "Name:"]
+    boxes = [c for c in children if c.getRoleName() == "text" and c.name == "Name:"]
+    check(len(labels) == 1 and len(boxes) == 1, "the label and the box it names: %s" %
+          [(c.getRoleName(), c.name) for c in children])
+    label, box = labels[0], boxes[0]
+
+    def related(node, kind):
+        return [r.getTarget(0) for r in node.getRelationSet() if r.getRelationType() == kind]
+    check([t.getRoleName() for t in related(label, pyatspi.RELATION_LABEL_FOR)] == ["text"], "the label's relation")
+    check([t.name for t in related(box, pyatspi.RELATION_LABELLED_BY)] == ["Name:"], "the box's relation")
+    check(box.description == "As it should be printed", "the box's description %r" % box.description)
+    check(box.queryAction().getKeyBinding(0) == "<Alt>N", "the box's access key")
+    check(box.getState().contains(pyatspi.STATE_EDITABLE), "the box is not editable")
+
+    # Read: text, characters, caret.
+    text = box.queryText()
+    check(text.getText(0, -1) == "Ada" and text.characterCount == 3, "the box reads %r" % text.getText(0, -1))
+
+    # Edited: each edit raises the application's Change and is told as what it inserted or
+    # removed, at character offsets.
+    edit = box.queryEditableText()
+
+    def edited(do, kind, at, length, data, now):
+        mark = len(entry.printed), len(events)
+        do()
+        check(pump(lambda: any('"Change"' in line and "txtName" in line for line in entry.printed[mark[0]:])),
+              "no Change after an edit to %r" % now)
+        check(pump(lambda: any(e[0] == kind and e[2] == at and e[3] == length and e[4] == data
+                               for e in events[mark[1]:])),
+              "no %s (%d, %d, %r): %s" % (kind, at, length, data, events[mark[1]:]))
+        check(text.getText(0, -1) == now, "the box reads %r, not %r" % (text.getText(0, -1), now))
+
+    edited(lambda: edit.insertText(3, " Lovelace", 9), "object:text-changed:insert", 3, 9, " Lovelace", "Ada Lovelace")
+    edited(lambda: edit.deleteText(0, 4), "object:text-changed:delete", 0, 4, "Ada ", "Lovelace")
+    edited(lambda: edit.setTextContents("Gr\u00e2ce Hopper"), "object:text-changed:insert", 0, 12,
+           "Gr\u00e2ce Hopper", "Gr\u00e2ce Hopper")
+    edited(lambda: edit.insertText(5, "!", 1), "object:text-changed:insert", 5, 1, "!", "Gr\u00e2ce! Hopper")
+    check(text.getText(0, 6) == "Gr\u00e2ce!", "characters, not bytes: %r" % text.getText(0, 6))
+    word = text.getTextAtOffset(9, pyatspi.TEXT_BOUNDARY_WORD_START)
+    check(tuple(word) == ("Hopper", 7, 13), "the word at 9: %s" % (word,))
+    inside_box = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    first = text.getCharacterExtents(0, pyatspi.DESKTOP_COORDS)
+    second = text.getCharacterExtents(1, pyatspi.DESKTOP_COORDS)
+    check(inside_box.x <= first[0] < second[0] < inside_box.x + inside_box.width and first[2] > 0 and
+          inside_box.y <= first[1] < inside_box.y + inside_box.height, "the first characters lie at %s and %s in %s" %
+          (first, second, inside_box))
+
+    # Selection and caret, set by the client and read back, with the caret's event.
+    check(text.setSelection(0, 7, 13), "the selection was refused")
+    check(text.getNSelections() == 1 and tuple(text.getSelection(0)) == (7, 13), "the selection %s" %
+          (text.getSelection(0),))
+    mark = len(events)
+    check(text.setCaretOffset(2), "the caret's move was refused")
+    check(text.caretOffset == 2, "the caret is at %d" % text.caretOffset)
+    check(pump(lambda: heard_since(mark, "object:text-caret-moved", "Name:", 2)), "no caret event: %s" % events[mark:])
+
+    # A locked box is read but refuses edits.
+    fixed = [frame.getChildAtIndex(i) for i in range(frame.childCount)]
+    fixed = [c for c in fixed if c.getRoleName() == "text" and c.name == "txtFixed"][0]
+    check(not fixed.getState().contains(pyatspi.STATE_EDITABLE), "the locked box is editable")
+    fixed.queryEditableText().setTextContents("Changed")
+    check(fixed.queryText().getText(0, -1) == "Fixed", "the locked box took an edit")
+
+    # The label's key (the box's action) gives the box the focus, from the other box.
+    mark = len(events)
+    check(fixed.queryComponent().grabFocus(), "the locked box refused the focus")
+    check(pump(lambda: heard_since(mark, "object:state-changed:focused", "txtFixed", 1)),
+          "the locked box did not take the focus")
+    mark = len(events)
+    box.queryAction().doAction(0)
+    check(pump(lambda: heard_since(mark, "object:state-changed:focused", "Name:", 1)), "the box did not take the focus")
+
+    # The pointer resting on the box shows its tip: a tool tip while it is up.
+    app = application("Entry")
+    extents = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    xdotool("mousemove", str(extents.x + extents.width // 2), str(extents.y + extents.height // 2))
+
+    def tip():
+        for i in range(app.childCount):
+            child = app.getChildAtIndex(i)
+            if child is not None and child.getRoleName() == "tool tip":
+                return child
+        return None
+    check(pump(lambda: tip() is not None), "no tool tip appeared")
+    check(tip().name == "As it should be printed", "the tool tip reads %r" % tip().name)
+    xdotool("mousemove", "0", "0")
+    check(pump(lambda: tip() is None), "the tool tip stayed")
+    entry.stop()
 
 
 if __name__ == "__main__":
