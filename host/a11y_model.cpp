@@ -430,6 +430,7 @@ AccessibleNode AccessibleTree(Runtime& rt, Form& form, double scale) {
         double scale;
         AccessibleNode operator()(const AccessibleRef& r) const {
             AccessibleNode n = DescribeAccessible(rt, r, scale);
+            if (n.labelledBy) n.labelledByName = DescribeAccessible(rt, *n.labelledBy, scale).name;
             for (auto& c : AccessibleChildren(rt, r)) n.children.push_back((*this)(c));
             return n;
         }
@@ -465,6 +466,7 @@ void Format(const AccessibleNode& n, int depth, std::ostringstream& out) {
         out << " actions";
         for (auto& a : n.actions) out << ' ' << a.name;
     }
+    if (n.labelledBy) out << " labelled by " << Quoted(n.labelledByName);
     if (!n.description.empty() && n.description != n.name) out << " description " << Quoted(n.description);
     out << " at " << n.extents.x << ',' << n.extents.y << ' ' << n.extents.width << 'x' << n.extents.height << '\n';
     for (auto& c : n.children) Format(c, depth + 1, out);

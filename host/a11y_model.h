@@ -83,6 +83,7 @@ struct AccessibleNode {
     AccessibleExtents extents;
     // A label naming the control after it in tab order, and that control.
     std::optional<AccessibleRef> labelFor, labelledBy;
+    std::string labelledByName;  // filled by AccessibleTree, for the text it prints
     std::vector<AccessibleNode> children;
 };
 

@@ -401,6 +401,9 @@ TEST_F(A11y, LabelsNameTheControlAfterThem) {
     EXPECT_EQ(nameBox.accessKey, "Alt+N");
     ASSERT_TRUE(nameBox.labelledBy);
     EXPECT_EQ(nameBox.labelledBy->element, f.FindAuthored("lblName"));
+    EXPECT_NE(FormatAccessibleTree(root).find("  text \"Name:\" key Alt+N text \"\" [focusable"), std::string::npos)
+        << FormatAccessibleTree(root);
+    EXPECT_NE(FormatAccessibleTree(root).find("actions activate labelled by \"Name:\" at "), std::string::npos);
     ASSERT_TRUE(root.children[0].labelFor);
     EXPECT_EQ(root.children[0].labelFor->element, &name);
     // Without a key the label still names a box that has no caption; the tip stays its description.
