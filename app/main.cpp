@@ -8,5 +8,6 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return stolvane::RunCommand(args, std::cin, std::cout, std::cerr);
+    stolvane::EndProcessAfterCommand();
+    return stolvane::ExitStatusOfProcess(stolvane::RunCommand(args, std::cin, std::cout, std::cerr));
 }

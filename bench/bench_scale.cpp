@@ -263,6 +263,10 @@ struct MemoryAt {
 MemoryAt MemoryWithLabels(int n) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0) return {};
+    // The child starts with this process's resident pages. Memory an earlier benchmark freed
+    // stays resident in malloc's arenas unless handed back: the child would place its labels in
+    // it and its peak would not grow with them.
+    malloc_trim(0);
     const pid_t child = fork();
     if (child == 0) {
         close(pipeFds[0]);

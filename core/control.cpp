@@ -79,6 +79,7 @@ Connection Control::OnEvent(std::string name, std::function<void(EventArgs&)> ha
                                                           JoinNames(names));
     }
     const uint64_t id = ++m_lastHandlerId;
+    if (!m_nameHandlers) m_nameHandlers = std::make_shared<std::vector<NameHandler>>();
     m_nameHandlers->push_back({id, std::move(name), std::move(handler)});
     std::weak_ptr<std::vector<NameHandler>> handlers = m_nameHandlers;
     return Connection([handlers, id] {
@@ -88,6 +89,7 @@ Connection Control::OnEvent(std::string name, std::function<void(EventArgs&)> ha
 
 void Control::RaiseByName(const std::string& name, EventArgs& args) {
     GetHost().RaiseEvent(m_surface, name, args);
+    if (!m_nameHandlers || m_nameHandlers->empty()) return;
     auto handlers = *m_nameHandlers;
     for (auto& h : handlers)
         if (h.name == name) h.handler(args);

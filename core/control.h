@@ -131,7 +131,7 @@ private:
         std::string name;
         std::function<void(EventArgs&)> handler;
     };
-    std::shared_ptr<std::vector<NameHandler>> m_nameHandlers = std::make_shared<std::vector<NameHandler>>();
+    std::shared_ptr<std::vector<NameHandler>> m_nameHandlers;  // made when the first is added
     uint64_t m_lastHandlerId = 0;
 };
 

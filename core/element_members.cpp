@@ -525,9 +525,13 @@ const ElementKindInfo& KindInfo(ElementKind kind) {
 }
 
 const ElementKindInfo* FindElementKind(const std::string& className) {
-    std::string l = ToLower(className);
+    // In any case, compared letter by letter: a form file asks once for every control it holds.
+    auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
     for (auto& k : ElementKinds())
-        if (ToLower(k.className) == l) return &k;
+        if (k.className.size() == className.size() &&
+            std::equal(className.begin(), className.end(), k.className.begin(),
+                       [&](char a, char b) { return lower(a) == lower(b); }))
+            return &k;
     return nullptr;
 }
 

@@ -68,6 +68,7 @@ public:
     const std::array<const char*, sizeof...(A)>& ArgNames() const { return m_argNames; }
     // Adds a handler; handlers run in the order they were added.
     Connection operator+=(Handler h) {
+        if (!m_state) m_state = std::make_shared<State>();
         const uint64_t id = ++m_state->lastId;
         m_state->handlers.emplace_back(id, std::move(h));
         std::weak_ptr<State> state = m_state;
@@ -80,8 +81,11 @@ public:
             }
         });
     }
-    void Clear() { m_state->handlers.clear(); }
+    void Clear() {
+        if (m_state) m_state->handlers.clear();
+    }
     void Invoke(A&... args) const {
+        if (!m_state || m_state->handlers.empty()) return;
         // Copy: a handler may add or remove handlers while the event is being raised.
         auto handlers = m_state->handlers;
         for (auto& h : handlers) h.second(args...);
@@ -94,7 +98,8 @@ private:
     };
     const char* m_name;
     std::array<const char*, sizeof...(A)> m_argNames;
-    std::shared_ptr<State> m_state = std::make_shared<State>();
+    // Made when the first handler is added: most events of most controls never get one.
+    std::shared_ptr<State> m_state;
 };
 
 // What the class reference says about one event: its name and its arguments, in order, with

@@ -66,15 +66,26 @@ void Surface::SetPicture(PictureRef p) {
 void Surface::SetMousePointer(int16_t p) { m_mousePointer = p; }
 void Surface::SetMouseIcon(PictureRef p) { m_mouseIcon = std::move(p); }
 
+const Drawing& Surface::NoDrawing() {
+    static const Drawing none;
+    return none;
+}
+
+Drawing& Surface::OwnDrawing() {
+    if (!m_drawing) m_drawing = std::make_unique<Drawing>();
+    return *m_drawing;
+}
+
 void Surface::PSet(double x, double y, OleColour c) {
-    m_drawing.Point(x, y, m_host.ResolveColour(c));
+    OwnDrawing().Point(x, y, m_host.ResolveColour(c));
     // The point's pixel and one spare pixel around it.
     const double px = kTwipsPerPixel;
     m_host.SurfaceChanged(*this, {m_rect.left + x - px, m_rect.top + y - px, 3 * px, 3 * px});
 }
 
 OleColour Surface::Point(double x, double y) const {
-    if (auto c = m_drawing.ColourAt(x, y)) return *c;
+    if (m_drawing)
+        if (auto c = m_drawing->ColourAt(x, y)) return *c;
     if (!IsNoPicture(m_picture) && x >= 0 && y >= 0) {
         uint32_t argb = m_picture->PixelAt(static_cast<int>(x / kTwipsPerPixel), static_cast<int>(y / kTwipsPerPixel));
         if (argb >> 24) return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
@@ -83,18 +94,18 @@ OleColour Surface::Point(double x, double y) const {
 }
 
 void Surface::FillRect(double x1, double y1, double x2, double y2, OleColour c) {
-    m_drawing.Fill(x1, y1, x2, y2, m_host.ResolveColour(c));
+    OwnDrawing().Fill(x1, y1, x2, y2, m_host.ResolveColour(c));
     m_host.SurfaceChanged(*this, m_rect);
 }
 
 void Surface::PaintPicture(const PictureRef& p, double x, double y, double w, double h) {
-    m_drawing.PaintPicture(p, x, y, w, h);
+    OwnDrawing().PaintPicture(p, x, y, w, h);
     m_host.SurfaceChanged(*this, m_rect);
 }
 
 void Surface::Cls() {
-    if (m_drawing.Empty()) return;
-    m_drawing.Clear();
+    if (!m_drawing || m_drawing->Empty()) return;
+    m_drawing->Clear();
     m_host.SurfaceChanged(*this, m_rect);
 }
 
@@ -119,7 +130,7 @@ Surface* FormAbove(Surface* s) {
 
 // The control a form's author placed (not a control's design child), if e is one.
 Surface* PlacedSurface(const Element& e) {
-    auto* ce = dynamic_cast<const ControlElement*>(&e);
+    auto* ce = e.Kind() == ElementKind::Control ? static_cast<const ControlElement*>(&e) : nullptr;
     return ce && !ce->IsDesignChild() ? &ce->GetSurface() : nullptr;
 }
 }  // namespace
@@ -128,7 +139,13 @@ void Surface::AddElement(std::unique_ptr<Element> e) {
     e->Attach(this, &m_host);
     Element& added = *e;
     m_elements.push_back(std::move(e));
-    m_names.emplace(NameKey(added.Name(), added.Index()), &added);
+    if (m_names) {
+        m_names->emplace(NameKey(added.Name(), added.Index()), &added);
+    } else if (m_elements.size() > kNamesFrom) {
+        // The first element of a name and index is the one found, as when looking at each.
+        m_names = std::make_unique<std::unordered_map<std::string, Element*>>();
+        for (auto& x : m_elements) m_names->emplace(NameKey(x->Name(), x->Index()), x.get());
+    }
     if (m_grid) m_grid->Add(added);
     if (Surface* placed = PlacedSurface(added))
         if (Surface* form = FormAbove(this)) form->NamePlaced(*placed);
@@ -146,8 +163,13 @@ ControlElement& Surface::AddControl(const std::string& className, std::string na
 }
 
 Element* Surface::Find(const std::string& name, int index) const {
-    auto it = m_names.find(NameKey(name, index));
-    return it == m_names.end() ? nullptr : it->second;
+    if (!m_names) {
+        for (auto& e : m_elements)
+            if (e->Index() == index && e->Name() == name) return e.get();
+        return nullptr;
+    }
+    auto it = m_names->find(NameKey(name, index));
+    return it == m_names->end() ? nullptr : it->second;
 }
 
 void Surface::RemoveElement(Element& e) {
@@ -157,15 +179,17 @@ void Surface::RemoveElement(Element& e) {
             std::unique_ptr<Element> keep = std::move(*it);
             m_elements.erase(it);
             m_grid.reset();
-            std::string key = NameKey(e.Name(), e.Index());
-            if (auto n = m_names.find(key); n != m_names.end() && n->second == &e) {
-                m_names.erase(n);
-                // Another element of the same name, if any, is found from now on.
-                for (auto& other : m_elements)
-                    if (other->Name() == e.Name() && other->Index() == e.Index()) {
-                        m_names.emplace(key, other.get());
-                        break;
-                    }
+            if (m_names) {
+                std::string key = NameKey(e.Name(), e.Index());
+                if (auto n = m_names->find(key); n != m_names->end() && n->second == &e) {
+                    m_names->erase(n);
+                    // Another element of the same name, if any, is found from now on.
+                    for (auto& other : m_elements)
+                        if (other->Name() == e.Name() && other->Index() == e.Index()) {
+                            m_names->emplace(key, other.get());
+                            break;
+                        }
+                }
             }
             if (Surface* placed = PlacedSurface(e))
                 if (Surface* form = FormAbove(this)) form->ForgetPlaced(*placed);

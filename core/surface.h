@@ -78,7 +78,7 @@ public:
     void FillRect(double x1, double y1, double x2, double y2, OleColour c);
     void PaintPicture(const PictureRef& p, double x, double y, double w, double h);
     void Cls();
-    const Drawing& GetDrawing() const { return m_drawing; }
+    const Drawing& GetDrawing() const { return m_drawing ? *m_drawing : NoDrawing(); }
 
     void SetFocus();
     void PopupMenu(MenuItem& root, MenuItem* defaultItem = nullptr);
@@ -149,9 +149,16 @@ private:
     PictureRef m_picture = Picture::Empty();
     int16_t m_mousePointer = 0;
     PictureRef m_mouseIcon;
-    Drawing m_drawing;
+    static const Drawing& NoDrawing();
+    Drawing& OwnDrawing();
+
+    // The drawing is made when first drawn on, and the map of names once the surface holds
+    // more than a few elements (a control's own surface mostly holds one or two, found by
+    // looking at each): both would cost every control memory it hardly needs.
+    std::unique_ptr<Drawing> m_drawing;
     std::vector<std::unique_ptr<Element>> m_elements;
-    std::unordered_map<std::string, Element*> m_names;  // by NameKey
+    std::unique_ptr<std::unordered_map<std::string, Element*>> m_names;  // by NameKey
+    static constexpr size_t kNamesFrom = 8;  // elements
     mutable std::unique_ptr<ElementGrid> m_grid;
     ControlElement* m_embedding = nullptr;
 };

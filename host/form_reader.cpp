@@ -105,19 +105,22 @@ void Reader::PlanEntries(const Json& list, const std::string& where, std::vector
         Fail(where, "controls are nested too deeply (containers hold containers at most " +
                         std::to_string(limits::kMaxNesting) + " deep)");
     size_t n = 0;
+    out.reserve(list.size());
     for (const Json& item : list) {
         ++n;
-        out.push_back(PlanEntry(item, where + ", entry " + std::to_string(n), depth, onForm));
+        out.push_back(PlanEntry(item, where, n, depth, onForm));
     }
 }
 
-PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& position, int depth, bool onForm) {
-    if (!obj.is_object()) Fail(position, "expected a control object, found " + Describe(obj));
+PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& list, size_t n, int depth, bool onForm) {
+    // Where the entry is in its list, named only for a message.
+    auto position = [&] { return list + ", entry " + std::to_string(n); };
+    if (!obj.is_object()) Fail(position(), "expected a control object, found " + Describe(obj));
     PlannedEntry e;
     Fields f(obj);
     const Json* name = f.Take("name");
-    if (!name) Fail(position, "missing key \"name\"");
-    if (!name->is_string()) Fail(position + ", key \"name\"", "expected a string, found " + Describe(*name));
+    if (!name) Fail(position(), "missing key \"name\"");
+    if (!name->is_string()) Fail(position() + ", key \"name\"", "expected a string, found " + Describe(*name));
     e.label = name->get<std::string>();
     std::string where = "control " + Quote(e.label);
     if (!SplitName(e.label, e.name, e.index))

@@ -8,6 +8,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/element_members.h"
@@ -79,15 +81,22 @@ struct PlannedForm {
 // does not know, reported in the order of the file.
 class Fields {
 public:
-    explicit Fields(const Json& obj) : m_obj(obj) {}
+    explicit Fields(const Json& obj) : m_obj(obj), m_taken(obj.size(), false) {}
     const Json* Take(const std::string& key) {
-        m_taken.insert(key);
-        auto it = m_obj.find(key);
-        return it == m_obj.end() ? nullptr : &*it;
+        // Objects keep their members in the order of the file; the one taken is marked.
+        size_t i = 0;
+        for (auto it = m_obj.begin(); it != m_obj.end(); ++it, ++i) {
+            if (it.key() == key) {
+                m_taken[i] = true;
+                return &*it;
+            }
+        }
+        return nullptr;
     }
     std::optional<std::string> Leftover() const {
-        for (auto& [k, v] : m_obj.items())
-            if (!m_taken.count(k)) return k;
+        size_t i = 0;
+        for (auto it = m_obj.begin(); it != m_obj.end(); ++it, ++i)
+            if (!m_taken[i]) return it.key();
         return std::nullopt;
     }
     std::string Known() const {
@@ -102,7 +111,7 @@ public:
 
 private:
     const Json& m_obj;
-    std::set<std::string> m_taken;
+    std::vector<bool> m_taken;  // by the member's place in the object
     std::vector<std::string> m_order;
 };
 
@@ -138,7 +147,8 @@ public:
 private:
     void PlanEntries(const Json& list, const std::string& where, std::vector<PlannedEntry>& out, int depth,
                      bool onForm);
-    PlannedEntry PlanEntry(const Json& obj, const std::string& position, int depth, bool onForm);
+    // The n-th entry (from 1) of the list `list` names.
+    PlannedEntry PlanEntry(const Json& obj, const std::string& list, size_t n, int depth, bool onForm);
     void PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth);
     void PlanElement(PlannedEntry& e, Fields& f, const std::string& where);
     const ClassFacts& Facts(const ClassInfo& info);
@@ -151,8 +161,13 @@ private:
     int m_nextTabIndex = 0;
     std::map<std::string, ClassFacts> m_facts;
     std::map<std::string, PictureRef> m_pictures;  // by resolved path or data: URL, loaded once
-    std::set<std::pair<std::string, int>> m_names;
-    std::map<std::string, std::pair<bool, std::string>> m_arrays;  // name -> (is an array, class)
+    struct NameHash {
+        size_t operator()(const std::pair<std::string, int>& n) const {
+            return std::hash<std::string>()(n.first) * 31 + static_cast<size_t>(n.second);
+        }
+    };
+    std::unordered_set<std::pair<std::string, int>, NameHash> m_names;
+    std::unordered_map<std::string, std::pair<bool, std::string>> m_arrays;  // name -> (is an array, class)
 };
 
 // Creates the planned form; a form that fails half way is unloaded again.

@@ -5,6 +5,10 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <memory>
+#include <optional>
+#include <unordered_set>
+#include <vector>
 
 #include "core/units.h"
 #include "host/form_limits.h"
@@ -17,44 +21,104 @@ namespace stolvane::formfile {
 
 namespace fs = std::filesystem;
 
-Json Reader::Parse(const std::string& text) const {
-    // nlohmann keeps the last of two equal keys; a form file refuses them, since one of the two
-    // values would be lost without a word.
-    // The keys are watched in a pass of their own: nlohmann's parser with a callback looks
-    // through the enclosing array at the end of every object, which is quadratic in the number
-    // of controls.
-    struct KeyWatch : nlohmann::json_sax<Json> {
-        std::vector<std::set<std::string>> open;
-        std::optional<std::string> duplicate;
-        bool null() override { return true; }
-        bool boolean(bool) override { return true; }
-        bool number_integer(number_integer_t) override { return true; }
-        bool number_unsigned(number_unsigned_t) override { return true; }
-        bool number_float(number_float_t, const string_t&) override { return true; }
-        bool string(string_t&) override { return true; }
-        bool binary(binary_t&) override { return true; }
-        bool start_object(std::size_t) override {
-            open.emplace_back();
-            return true;
+namespace {
+
+// Builds the document as nlohmann's own parser does, and watches the keys of each object on the
+// way: nlohmann keeps the last of two equal keys, and a form file refuses them, since one of the
+// two values would be lost without a word. One pass over the text builds the document and finds
+// the first key given twice.
+class DocumentBuilder {
+public:
+    using number_integer_t = Json::number_integer_t;
+    using number_unsigned_t = Json::number_unsigned_t;
+    using number_float_t = Json::number_float_t;
+    using string_t = Json::string_t;
+    using binary_t = Json::binary_t;
+
+    explicit DocumentBuilder(Json& root) : m_root(root) {}
+    std::optional<std::string> duplicate;
+
+    bool null() { return Put(nullptr); }
+    bool boolean(bool v) { return Put(v); }
+    bool number_integer(number_integer_t v) { return Put(v); }
+    bool number_unsigned(number_unsigned_t v) { return Put(v); }
+    bool number_float(number_float_t v, const string_t&) { return Put(v); }
+    bool string(string_t& v) { return Put(std::move(v)); }
+    bool binary(binary_t& v) { return Put(Json::binary(std::move(v))); }
+    bool start_object(std::size_t) {
+        Put(Json::value_t::object);
+        m_open.push_back({m_last, {}});
+        return true;
+    }
+    bool key(string_t& k) {
+        Open& o = m_open.back();
+        if (!duplicate) {
+            // Objects are small; a large one is watched through a set of its keys.
+            constexpr size_t kLinear = 32;
+            if (o.keys) {
+                if (!o.keys->insert(k).second) duplicate = k;
+            } else if (o.value->contains(k)) {
+                duplicate = k;
+            } else if (o.value->size() >= kLinear) {
+                o.keys = std::make_unique<std::unordered_set<std::string>>();
+                for (auto& [name, v] : o.value->items()) o.keys->insert(name);
+                o.keys->insert(k);
+            }
         }
-        bool key(string_t& k) override {
-            if (!open.empty() && !open.back().insert(k).second && !duplicate) duplicate = k;
-            return true;
-        }
-        bool end_object() override {
-            if (!open.empty()) open.pop_back();
-            return true;
-        }
-        bool start_array(std::size_t) override { return true; }
-        bool end_array() override { return true; }
-        bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+        m_element = &(*o.value)[std::move(k)];
+        return true;
+    }
+    bool end_object() {
+        m_open.pop_back();
+        return true;
+    }
+    bool start_array(std::size_t) {
+        Put(Json::value_t::array);
+        m_open.push_back({m_last, {}});
+        return true;
+    }
+    bool end_array() {
+        m_open.pop_back();
+        return true;
+    }
+    // nlohmann's exceptions, thrown as its own parser throws them.
+    template <class Exception>
+    bool parse_error(std::size_t, const std::string&, const Exception& e) {
+        throw e;
+    }
+
+private:
+    struct Open {
+        Json* value;
+        std::unique_ptr<std::unordered_set<std::string>> keys;  // a large object's keys
     };
-    KeyWatch watch;
-    std::optional<std::string>& duplicate = watch.duplicate;
+    bool Put(Json v) {
+        if (m_open.empty()) {
+            m_root = std::move(v);
+            m_last = &m_root;
+        } else if (Json& in = *m_open.back().value; in.is_array()) {
+            in.push_back(std::move(v));
+            m_last = &in.back();
+        } else {
+            *m_element = std::move(v);
+            m_last = m_element;
+        }
+        return true;
+    }
+    Json& m_root;
+    std::vector<Open> m_open;
+    Json* m_element = nullptr;  // the member whose key came last
+    Json* m_last = nullptr;     // the value put last
+};
+
+}  // namespace
+
+Json Reader::Parse(const std::string& text) const {
     Json doc;
+    DocumentBuilder builder(doc);
+    std::optional<std::string>& duplicate = builder.duplicate;
     try {
-        doc = Json::parse(text);
-        Json::sax_parse(text, &watch);
+        Json::sax_parse(text, &builder);
     } catch (const Json::parse_error& e) {
         size_t line = 1, column = 1;
         size_t end = std::min<size_t>(e.byte > 0 ? e.byte - 1 : 0, text.size());

@@ -18,6 +18,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "core/surface.h"
 #include "core/units.h"
@@ -205,6 +207,8 @@ void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& 
             // Lines reach a pixel beyond their bounds' corner at most; one spare pixel each way.
             return r.x0 - 1 < cx1 && r.x1 + 1 > cx0 && r.y0 - 1 < cy1 && r.y1 + 1 > cy0;
         };
+        // The elements to paint, bottom-most first: the lightweight ones, then the windowed.
+        std::vector<const Element*> order;
         if (const ElementGrid* grid = s.Grid()) {
             // Only the elements near what is being repainted: the clip in the surface's
             // twips, two device pixels wider each way than visibleHere allows for.
@@ -215,14 +219,48 @@ void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& 
             grid->Query(area, near);
             for (int pass = 0; pass < 2; ++pass)
                 for (Element* e : near)
-                    if (e->Windowed() == (pass == 1) && visibleHere(*e)) PaintElement(*e, ax, ay);
+                    if (e->Windowed() == (pass == 1) && visibleHere(*e)) order.push_back(e);
         } else {
-            for (int pass = 0; pass < 2; ++pass) {
-                for (const auto& e : s.Elements()) {
-                    if (e->Windowed() != (pass == 1) || !visibleHere(*e)) continue;
-                    PaintElement(*e, ax, ay);
-                }
-            }
+            for (int pass = 0; pass < 2; ++pass)
+                for (const auto& e : s.Elements())
+                    if (e->Windowed() == (pass == 1) && visibleHere(*e)) order.push_back(e.get());
+        }
+        SkipCovered(order, ax, ay);
+        for (const Element* e : order)
+            if (e) PaintElement(*e, ax, ay);
+    }
+}
+
+// The device pixels an embedded control paints: all of its box, opaquely (its surface is
+// filled with its back colour before anything else is drawn on it, clipped to the box).
+DRect Painter::ControlBox(const ControlElement& c, double ax, double ay) const {
+    const Surface& child = c.GetSurface();
+    double cx = ax + child.Left(), cy = ay + child.Top();
+    return Box(cx, cy, {0, 0, child.Width(), child.Height()});
+}
+
+// Drops (sets to null) the elements that embedded controls painted after them cover entirely:
+// their pixels would all be painted over. Only embedded controls and labels are dropped, the
+// kinds that draw nothing outside their box; of the others nothing is assumed.
+void Painter::SkipCovered(std::vector<const Element*>& order, double ax, double ay) const {
+    size_t controls = 0;
+    for (const Element* e : order) controls += e->Kind() == ElementKind::Control;
+    if (controls == 0 || order.size() < 2) return;
+    std::unique_ptr<cairo_region_t, void (*)(cairo_region_t*)> covered(cairo_region_create(), cairo_region_destroy);
+    bool any = false;
+    for (size_t i = order.size(); i-- > 0;) {
+        const Element& e = *order[i];
+        DRect r;
+        if (e.Kind() == ElementKind::Control) r = ControlBox(static_cast<const ControlElement&>(e), ax, ay);
+        else if (e.Kind() == ElementKind::Label) r = Box(ax, ay, e.Bounds());
+        else continue;
+        if (r.Empty()) continue;
+        cairo_rectangle_int_t rect{r.x0, r.y0, r.Width(), r.Height()};
+        if (any && cairo_region_contains_rectangle(covered.get(), &rect) == CAIRO_REGION_OVERLAP_IN) {
+            order[i] = nullptr;
+        } else if (e.Kind() == ElementKind::Control) {
+            cairo_region_union_rectangle(covered.get(), &rect);
+            any = true;
         }
     }
 }

@@ -25,8 +25,7 @@ void Painter::PaintElement(const Element& e, double ax, double ay) {
 
 void Painter::PaintControl(const ControlElement& c, double ax, double ay) {
     const Surface& child = c.GetSurface();
-    double cx = ax + child.Left(), cy = ay + child.Top();
-    PaintSurface(child, cx, cy, Box(cx, cy, {0, 0, child.Width(), child.Height()}));
+    PaintSurface(child, ax + child.Left(), ay + child.Top(), ControlBox(c, ax, ay));
 }
 
 // Classic line drawing: the last point is left out, a pen of n pixels is centred on the

@@ -12,6 +12,7 @@
 #include <map>
 #include <tuple>
 #include <unordered_map>
+#include <vector>
 
 #include "core/element_members.h"
 #include "core/element_painter.h"
@@ -163,6 +164,10 @@ public:
     void PaintNatural(const Picture& p, int x, int y);
     // A surface (the form, or a control inside it) whose top-left corner is at (ax, ay) twips.
     void PaintSurface(const Surface& s, double ax, double ay, const DRect& box);
+    // The device pixels an embedded control paints, opaquely.
+    DRect ControlBox(const ControlElement& c, double ax, double ay) const;
+    // Sets to null the elements of a surface's paint order that controls painted later cover.
+    void SkipCovered(std::vector<const Element*>& order, double ax, double ay) const;
 
 private:
     // Text laid out at scale 1, drawn with its top-left corner at a device pixel (render_text.cpp).

@@ -45,6 +45,10 @@ void Runtime::MarkDirty(const Surface& owner, const Rect& local) {
     double rr = r.Right(), b = r.Bottom();
     if (!(rr > l && b > t)) return;
     auto& list = m_dirty[form];
+    // An area inside one already marked adds nothing (placing many controls marks the same
+    // area over and over once the marks were merged into one).
+    auto holds = [&](const Rect& x) { return x.left <= l && x.top <= t && x.Right() >= rr && x.Bottom() >= b; };
+    if (!list.empty() && (holds(list.back()) || holds(list.front()))) return;
     list.push_back({l, t, rr - l, b - t});
     if (list.size() > 64) {
         Rect u = list.front();
@@ -115,7 +119,7 @@ void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
     AnchoredElementMoved(element, oldBounds);
     // A filled shape without an outline looks the same all over: when only its rectangle
     // changed (a progress bar growing, say), only the pixels it gained or lost change.
-    if (auto* shape = dynamic_cast<Shape*>(&element);
+    if (auto* shape = element.Kind() == ElementKind::Shape ? static_cast<Shape*>(&element) : nullptr;
         shape && shape->Filled() && !shape->Outline() && shape->Visible() && oldBounds != shape->Bounds()) {
         for (const Rect& r : RectDifference(oldBounds, shape->Bounds())) MarkDirty(*owner, r);
         for (const Rect& r : RectDifference(shape->Bounds(), oldBounds)) MarkDirty(*owner, r);

@@ -246,12 +246,18 @@ struct BadFile {
 };
 
 TEST_F(FormFiles, EveryBadFileIsRefusedByNameAndLoadsNothing) {
+    // An object of many keys with one of them given twice, far apart.
+    std::string wide = R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {)J";
+    for (int i = 0; i < 40; ++i) wide += "\"k" + std::to_string(i) + "\": 1, ";
+    wide += R"J("k3": 2}}]})J";
     const BadFile cases[] = {
         {"{\"name\": \"f\",\n  \"controls\": [}", {"bad.json: line 2, column 16: malformed JSON"}},
         {"", {"bad.json: line 1, column 1: malformed JSON"}},
         {R"J({"name": "f", "left": 1e999})J", {"malformed JSON", "1e999"}},
         {R"J({"name": "f", "widht": 10})J", {"unknown key \"widht\""}},
         {R"J({"name": "f", "width": 10, "width": 20})J", {"key \"width\" appears twice"}},
+        {wide.c_str(), {"key \"k3\" appears twice"}},
+        {R"J({"name": "f", "width": 10, "width": 20, "controls": [}})J", {"line 1, column 54: malformed JSON"}},
         {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {"Style": "two"}}]})J",
          {"control \"w1\", property \"Style\": expected an integer"}},
         {R"J({"name": "f", "controls": [{"name": "w1", "class": "TestWidget", "properties": {"Style": 70000}}]})J",

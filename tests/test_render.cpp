@@ -255,6 +255,53 @@ TEST(RenderIncremental, TheLastPixelRowPastTheFormsEdgeIsRepaintedToo) {
     }
 }
 
+// A control fills its whole box, so what a control painted later covers entirely is left out of
+// the frame; whatever shows of it, down to one pixel column, is still painted, and uncovering
+// it repaints it.
+TEST(RenderCovered, WhatALaterControlCoversEntirelyIsLeftOutAndWhatShowsOfItIsPainted) {
+    test::RegisterProbe();
+    Runtime rt;
+    Form& f = rt.NewForm("f", 3000, 1500);
+    Label& under = f.Add<Label>("lblUnder");  // lightweight: painted before every control
+    under.Move(300, 750, 900, 300);
+    under.SetBackColour(RGB(0, 255, 0));
+    auto probe = [&](const char* name, const Rect& r, OleColour back) -> Surface& {
+        Surface& s = rt.PlaceControl(f, "ProbeControl", name, -1, r, nullptr).GetSurface();
+        s.SetBackColour(back);
+        return s;
+    };
+    Surface& low = probe("low", {150, 150, 1500, 1050}, RGB(255, 0, 0));
+    // Covers all of `low` but its leftmost pixel column (15 twips; 2 device pixels at scale 2).
+    Surface& high = probe("high", {165, 150, 1500, 1050}, RGB(0, 0, 255));
+    rt.ShowForm(f);
+    for (double scale : {1.0, 2.0}) {
+        auto at = [&](const Frame& fr, double x, double y) {
+            return fr.PixelRgb(static_cast<int>(x / 15 * scale), static_cast<int>(y / 15 * scale));
+        };
+        FormRenderer r(rt, f, scale);
+        const Frame& whole = r.RepaintAll();
+        EXPECT_EQ(at(whole, 150, 900), RGB(255, 0, 0)) << "the column left uncovered, scale " << scale;
+        EXPECT_EQ(at(whole, 165, 900), RGB(0, 0, 255)) << "scale " << scale;
+        EXPECT_EQ(at(whole, 600, 900), RGB(0, 0, 255)) << "scale " << scale;
+        auto same = [&](const char* what) {
+            const Frame& inc = r.Update();
+            FormRenderer full(rt, f, scale);
+            EXPECT_EQ(CountDifferentPixels(inc, full.RepaintAll()), 0) << what << " at scale " << scale;
+            return &inc;
+        };
+        high.SetLeft(150);
+        EXPECT_EQ(at(*same("covered entirely"), 150, 900), RGB(0, 0, 255));
+        high.SetVisible(false);
+        EXPECT_EQ(at(*same("uncovered"), 600, 900), RGB(255, 0, 0));
+        low.SetVisible(false);
+        EXPECT_EQ(at(*same("the label beneath both"), 600, 900), RGB(0, 255, 0));
+        low.SetVisible(true);
+        high.SetVisible(true);
+        high.SetLeft(165);
+        same("as it was");
+    }
+}
+
 TEST(RenderColours, SystemBackColourFollowsTheTheme) {
     Runtime rt;
     Form& f = rt.NewForm("f", 600, 600);
