@@ -87,6 +87,7 @@ Connection Control::OnEvent(std::string name, std::function<void(EventArgs&)> ha
 }
 
 void Control::RaiseByName(const std::string& name, EventArgs& args) {
+    if (!RaisesEvents()) return;
     GetHost().RaiseEvent(m_surface, name, args);
     auto handlers = *m_nameHandlers;
     for (auto& h : handlers)

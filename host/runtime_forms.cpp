@@ -135,6 +135,7 @@ void Runtime::ForgetSurface(Surface& s) {
         m_backend->StopTextInput();
     }
     if (m_press.surface == &s) m_press = {};
+    m_designRoots.erase(&s);
     for (auto& e : s.Elements())
         if (e->Kind() == ElementKind::Timer) DropTimer(static_cast<Timer*>(e.get()));
 }
