@@ -42,11 +42,12 @@ Commands:
   render FORM.json -o OUT.png [--scale N]
       Renders a form file to a PNG picture. N scales the picture (2 for HiDPI
       screens); the default 1 draws 15 twips per pixel.
-  script [FORM.json] < SCRIPT.jsonl
+  script [--design] [FORM.json] < SCRIPT.jsonl
       Runs the headless scripted driver on the form (an empty 9600 x 7200 twips
       form without one): one JSON command per input line, and one JSON object
       per output line for everything that happens (events, property changes,
-      message boxes, answers). Time runs on a virtual clock.
+      message boxes, answers). Time runs on a virtual clock. --design drives
+      the form designer's window instead, designing FORM.json.
   run FORM.json [--scale N] [--events] [--all-events]
       Opens the form (a form file, or frmShowcase, frmAbout, frmSamples,
       frmStatus by name) in a window and runs it until its windows are closed
@@ -227,12 +228,14 @@ int Render(const std::vector<std::string>& args, std::ostream& err) {
 
 int Script(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     Options o{"script", {}, {}};
+    gboolean design = FALSE;
+    o.Flag("design", 0, &design);
     int status = 0;
     if (!o.Parse(args, err, status)) return status;
     if (o.positional.size() > 1) return Usage(err, "script takes at most one form file");
     std::optional<std::string> form;
     if (!o.positional.empty()) form = o.positional[0];
-    return RunScript(in, out, err, form);
+    return RunScript(in, out, err, form, design != FALSE);
 }
 
 // True for a control inside another control's design (a button's caption label), at any depth.

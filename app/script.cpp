@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -35,7 +36,24 @@ ScriptDriver::~ScriptDriver() {
     m_rt.onUnhandledError = nullptr;
 }
 
-bool ScriptDriver::Start(const std::optional<std::string>& formPath, std::ostream& err) {
+bool ScriptDriver::Start(const std::optional<std::string>& formPath, std::ostream& err, bool design) {
+    if (design) {
+        std::error_code ec;
+        if (formPath && std::filesystem::exists(*formPath, ec))
+            if (std::string why = ReadProblem(*formPath); !why.empty()) {
+                err << "stolvane: cannot read " << *formPath << ": " << why << "\n";
+                return false;
+            }
+        try {
+            m_designer = std::make_unique<DesignerForm>(m_rt, formPath.value_or(""));
+        } catch (const FormFileError& e) {
+            err << "stolvane: " << e.what() << "\n";
+            return false;
+        }
+        m_main = &m_designer->GetForm();
+        m_rt.CollectGarbage();
+        return true;
+    }
     if (!formPath) {
         m_main = &m_rt.NewForm("Form1", 9600, 7200);
         m_main->SetCaption("Form1");
@@ -411,12 +429,13 @@ FormRenderer& ScriptDriver::RendererFor(Form& form) {
 
 }  // namespace scripting
 
-int RunScript(std::istream& in, std::ostream& out, std::ostream& err, const std::optional<std::string>& formPath) {
+int RunScript(std::istream& in, std::ostream& out, std::ostream& err, const std::optional<std::string>& formPath,
+              bool design) {
     using namespace scripting;
     try {
         Runtime runtime;
         ScriptDriver driver(runtime, in, out);
-        if (!driver.Start(formPath, err)) return 2;
+        if (!driver.Start(formPath, err, design)) return 2;
         driver.Run();
         return 0;
     } catch (const Abort& a) {

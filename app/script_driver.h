@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/dump.h"
+#include "designer/designer_form.h"
 #include "host/render.h"
 #include "host/runtime.h"
 
@@ -54,7 +55,9 @@ public:
 
     // Loads the form file or makes the empty form; false (with the reason on err) when the
     // file cannot be loaded.
-    bool Start(const std::optional<std::string>& formPath, std::ostream& err);
+    // With `design`, the designer's window takes the form's place, designing the file (a new
+    // form saved there when there is none yet).
+    bool Start(const std::optional<std::string>& formPath, std::ostream& err, bool design = false);
     void Run() {
         while (Step()) {
         }
@@ -161,6 +164,7 @@ private:
     std::istream& m_in;
     std::ostream& m_out;
     Form* m_main = nullptr;
+    std::unique_ptr<DesignerForm> m_designer;
     std::vector<Form*> m_modal;
     std::map<Form*, Renderer> m_renderers;
     bool m_eof = false;

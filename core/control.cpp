@@ -88,6 +88,7 @@ Connection Control::OnEvent(std::string name, std::function<void(EventArgs&)> ha
 }
 
 void Control::RaiseByName(const std::string& name, EventArgs& args) {
+    if (!RaisesEvents()) return;
     GetHost().RaiseEvent(m_surface, name, args);
     if (!m_nameHandlers || m_nameHandlers->empty()) return;
     auto handlers = *m_nameHandlers;

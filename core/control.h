@@ -107,6 +107,7 @@ protected:
     // name handlers, then to the typed handlers.
     template <class... A>
     void Raise(const Event<A...>& event, A&... args) {
+        if (!RaisesEvents()) return;
         EventArgs list;
         size_t i = 0;
         (list.push_back(EventArg{event.ArgNames()[i++], &args}), ...);
@@ -114,6 +115,9 @@ protected:
         event.Invoke(args...);
     }
     void RaiseByName(const std::string& name, EventArgs& args);
+    // False while the control is being designed (the host's user mode is off): its events then
+    // reach no handler.
+    bool RaisesEvents() const { return GetHost().UserMode(m_surface); }
     // Opens a hyperlink in the browser; where that fails, tells the user so in a message box.
     void OpenHyperlink(const std::string& address);
 

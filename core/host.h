@@ -55,6 +55,10 @@ public:
     // true.
     virtual bool Shows(Surface& /*surface*/, double /*x*/, double /*y*/) { return true; }
 
+    // The ambient "user mode": false while the surface's form (or a container it lies in) is
+    // being designed, when controls take no input, raise no events and run no timers.
+    virtual bool UserMode(const Surface& /*surface*/) { return true; }
+
     // Focus.
     virtual void SetFocus(Surface& surface) = 0;
     virtual Surface* Focused() = 0;

@@ -2,6 +2,7 @@
 #include "core/text_box.h"
 
 #include "core/host.h"
+#include "core/surface.h"
 
 namespace stolvane {
 
@@ -12,6 +13,11 @@ void Require(bool ok) {
 }  // namespace
 
 TextBox::TextBox(std::string name, int index) : BoxElement(ElementKind::TextBox, std::move(name), index) {}
+
+bool TextBox::RaisesEvents() const {
+    const Surface* owner = Owner();
+    return !owner || owner->GetHost().UserMode(*owner);
+}
 
 void TextBox::Edited(bool textChanged, std::optional<Rect> damage) {
     m_damage = damage;

@@ -94,6 +94,7 @@ public:
     // Runs the event's handlers, then reports it to the runtime by name with its arguments.
     template <class... A>
     void Raise(const Event<A...>& event, A&... args) {
+        if (!RaisesEvents()) return;
         event.Invoke(args...);
         if (ElementObserver* o = Observer()) {
             EventArgs list;
@@ -102,6 +103,9 @@ public:
             o->ElementEvent(*this, event.Name(), list);
         }
     }
+
+    // False while the box's form (or a container it lies in) is being designed.
+    bool RaisesEvents() const;
 
 private:
     void Repaint() { Changed(); }

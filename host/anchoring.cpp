@@ -61,7 +61,7 @@ void Runtime::TakeAnchorDistances(Surface& s) {
 void Runtime::FormResized(Form& form, const Rect& oldBounds) {
     if (oldBounds.width == form.Width() && oldBounds.height == form.Height()) return;
     AnchorChildren(form, oldBounds.width, oldBounds.height);
-    if (!IsShown(form)) return;
+    if (!IsShown(form) || InDesignMode(form)) return;
     Dispatch scope(*this);
     Guard([&] {
         EventArgs args;

@@ -53,6 +53,11 @@ void Runtime::KeyDown(int16_t keyCode, int16_t shift) {
     Dispatch scope(*this);
     Form* form = ActiveForm();
     if (!form) return;
+    // A form being designed hands its keys to the designer.
+    if (const Surface* root = DesignRootOf(*form)) {
+        if (DesignSink* sink = m_designRoots.at(root)) Guard([&] { sink->DesignKey(*form, keyCode, shift); });
+        return;
+    }
     if (form->KeyPreview() || NothingFocused()) {
         Guard([&] {
             EventArgs args = ArgsOf(form->KeyDown, keyCode, shift);
@@ -140,7 +145,7 @@ bool Runtime::ListBoxKeyDown(ListBox& list, int16_t keyCode, int16_t shift) {
 void Runtime::KeyUp(int16_t keyCode, int16_t shift) {
     Dispatch scope(*this);
     Form* form = ActiveForm();
-    if (!form) return;
+    if (!form || InDesignMode(*form)) return;
     if (form->KeyPreview() || NothingFocused()) {
         Guard([&] {
             EventArgs args = ArgsOf(form->KeyUp, keyCode, shift);
@@ -157,6 +162,7 @@ void Runtime::KeyUp(int16_t keyCode, int16_t shift) {
 void Runtime::KeyPress(int16_t ascii) {
     Dispatch scope(*this);
     Form* form = ActiveForm();
+    if (form && InDesignMode(*form)) return;
     if (form && (form->KeyPreview() || NothingFocused())) {
         Guard([&] {
             EventArgs args = ArgsOf(form->KeyPress, ascii);

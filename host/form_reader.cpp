@@ -277,8 +277,9 @@ static void PlaceEntries(Runtime& runtime, Surface& container, const std::vector
     }
 }
 
-Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source) {
+Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source, const FormLoadOptions& options) {
     Form& form = runtime.NewForm(plan.name, plan.width, plan.height);
+    if (options.designMode) runtime.SetDesignMode(form, true, options.designSink);
     try {
         form.Move(plan.left, plan.top, plan.width, plan.height);
         form.SetCaption(plan.caption);
@@ -309,7 +310,7 @@ Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source
 using formfile::Reader;
 
 Form& LoadFormText(Runtime& runtime, const std::string& text, const std::string& baseDir,
-                   const std::string& sourceName) {
+                   const std::string& sourceName, const FormLoadOptions& options) {
     Reader reader(runtime, sourceName, baseDir);
     if (text.size() > limits::kMaxFileBytes) reader.Fail("", "the file is too large for a form file (over 64 MB)");
     // Checked on the bytes before a document is built: a deep or vast one would cost memory
@@ -324,10 +325,10 @@ Form& LoadFormText(Runtime& runtime, const std::string& text, const std::string&
         PictureBudget budget;
         plan = reader.PlanForm(doc);
     }
-    return formfile::Build(runtime, plan, sourceName);
+    return formfile::Build(runtime, plan, sourceName, options);
 }
 
-Form& LoadFormFile(Runtime& runtime, const std::string& path) {
+Form& LoadFormFile(Runtime& runtime, const std::string& path, const FormLoadOptions& options) {
     namespace fs = std::filesystem;
     // Opened without waiting and read only when it is a regular file: a FIFO is refused at once.
     std::string text, why;
@@ -344,7 +345,7 @@ Form& LoadFormFile(Runtime& runtime, const std::string& path) {
     }
     std::error_code ec;
     fs::path folder = fs::absolute(fs::path(path), ec).parent_path();
-    return LoadFormText(runtime, text, folder.string(), path);
+    return LoadFormText(runtime, text, folder.string(), path, options);
 }
 
 }  // namespace stolvane

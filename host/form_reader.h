@@ -171,6 +171,6 @@ private:
 };
 
 // Creates the planned form; a form that fails half way is unloaded again.
-Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source);
+Form& Build(Runtime& runtime, const PlannedForm& plan, const std::string& source, const FormLoadOptions& options = {});
 
 }  // namespace stolvane::formfile

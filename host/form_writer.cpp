@@ -252,6 +252,20 @@ Json Writer::FormJson(Form& form) {
 
 }  // namespace
 
+std::string FormFileText(Runtime& runtime, Form& form, const std::string& folder, const std::string& sourceName) {
+    Writer writer(runtime.GetLibrary(), fs::path(folder), sourceName);
+    Json doc = writer.FormJson(form);
+    // What saves, loads: the document is held to the reader's limits before it becomes text.
+    CheckSavable(doc, [&](const std::string& where, const std::string& what) {
+        throw FormFileError("cannot save " + sourceName + ": " + where + ": " + what);
+    });
+    std::string text = LayoutText(doc);
+    if (text.size() > limits::kMaxFileBytes)
+        throw FormFileError("cannot save " + sourceName + ": the form file would be " +
+                            std::to_string(text.size() >> 20) + " MB, over the 64 MB a form file may hold");
+    return text;
+}
+
 void SaveFormFile(Runtime& runtime, Form& form, const std::string& path) {
     if (path.empty()) throw FormFileError("cannot save a form without a file name");
     std::error_code ec;
@@ -259,16 +273,7 @@ void SaveFormFile(Runtime& runtime, Form& form, const std::string& path) {
     if (ec) throw FormFileError("cannot save " + path + ": " + ec.message());
     // The whole text exists before any file is touched: a form that cannot be written out
     // (a picture that does not encode, say) leaves the disk as it was.
-    Writer writer(runtime.GetLibrary(), folder, path);
-    Json doc = writer.FormJson(form);
-    // What saves, loads: the document is held to the reader's limits before it becomes text.
-    CheckSavable(doc, [&](const std::string& where, const std::string& what) {
-        throw FormFileError("cannot save " + path + ": " + where + ": " + what);
-    });
-    std::string text = LayoutText(doc);
-    if (text.size() > limits::kMaxFileBytes)
-        throw FormFileError("cannot save " + path + ": the form file would be " + std::to_string(text.size() >> 20) +
-                            " MB, over the 64 MB a form file may hold");
+    std::string text = FormFileText(runtime, form, folder.string(), path);
     try {
         WriteFileAtomically(path, text);
     } catch (const FileWriteError& e) {

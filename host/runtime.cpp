@@ -84,13 +84,14 @@ void Runtime::PropertyChanged(Surface& surface, const std::string& key) {
 }
 
 void Runtime::RaiseEvent(Surface& surface, const std::string& name, EventArgs& args) {
+    if (InDesignMode(surface)) return;
     if (m_observer) m_observer->OnEvent(surface, name, args);
 }
 
 // ---------------------------------------------------------------- capture and focus
 
 void Runtime::SetCapture(Surface& surface) {
-    if (m_capture == &surface) return;
+    if (m_capture == &surface || InDesignMode(surface)) return;
     m_capture = &surface;
     if (m_observer) m_observer->OnCapture(PathOf(surface));
 }
@@ -102,7 +103,7 @@ void Runtime::ReleaseCapture() {
 }
 
 void Runtime::SetFocus(Surface& surface) {
-    if (!surface.GetControl()) return;
+    if (!surface.GetControl() || InDesignMode(surface)) return;
     if (!surface.Visible() || !InputAllowed(surface)) throw HostError::InvalidCall();
     if (m_focus == &surface) return;
     BlurTextBox();

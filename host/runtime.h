@@ -69,6 +69,20 @@ struct Target {
 // that report the second press of a double-click themselves.
 enum class MouseAction { Move, Down, Up, Click, DblClick, DoubleClickOnly };
 
+// Who hears the input that lands on controls in design mode (Runtime::SetDesignMode): the
+// designer, instead of the controls.
+class DesignSink {
+public:
+    virtual ~DesignSink() = default;
+    // Mouse input over a design-mode form or subtree, or begun there while a button is held:
+    // `placed` is the innermost control or element the form's author placed under the pointer
+    // (the design root itself when there is none); x and y are in the form's client twips.
+    virtual void DesignMouse(Form& /*form*/, const Target& /*placed*/, MouseAction /*action*/, double /*x*/,
+                             double /*y*/, int16_t /*button*/, int16_t /*shift*/) {}
+    // A key going down while a form in design mode has the input (classic key code and shift mask).
+    virtual void DesignKey(Form& /*form*/, int16_t /*keyCode*/, int16_t /*shift*/) {}
+};
+
 class Runtime : public Host, public FrameSource {
 public:
     // A runtime hosting the classes and forms of the library it is given, which must outlive it.
@@ -135,6 +149,19 @@ public:
     // or off; set before the window host is made. Forms rendered without a display never are.
     void SetAccessibility(bool on) { m_accessibility = on; }
     bool Accessibility() const { return m_accessibility; }
+
+    // ---- Design mode ("user mode" off, as a classic host tells its controls while their form is
+    // being designed; host/runtime_design.cpp). A form, or a control and everything inside it,
+    // in design mode lays out and draws exactly as at run time, but its controls receive no
+    // input (the mouse and the keys go to the sink instead), take neither the focus nor the
+    // capture, raise no events to handlers or to the observer, and run no timers (so no fades).
+    // Turning it off starts the enabled timers again.
+    void SetDesignMode(Surface& root, bool on, DesignSink* sink = nullptr);
+    bool InDesignMode(const Surface& surface) const;
+    bool UserMode(const Surface& surface) override { return !InDesignMode(surface); }
+    // The innermost control or element an author placed at the hit target (for the designer):
+    // authored elements and placed controls count, a control's own design parts do not.
+    Target PlacedAt(const Target& hit) const;
 
     // ---- Other threads
     // Queues a call to run on the interface thread and wakes the backend's loop. The one member
@@ -300,6 +327,10 @@ private:
     void AnchoredElementMoved(Element& element, const Rect& oldBounds);
     void TakeAnchorDistances(Surface& s);
     bool PushButton(Control* button);
+    // Design mode: the root the surface lies in and its sink, and handing it the mouse.
+    const Surface* DesignRootOf(const Surface& s) const;
+    void ToDesigner(Form& form, const Target& t, MouseAction action, double x, double y, int16_t button,
+                    int16_t shift);
     void FormResized(Form& form, const Rect& oldBounds);
     void ArmTimer(Timer& t);
     void ScheduleTimer(const Timer* t, int64_t next, uint64_t order);
@@ -341,6 +372,7 @@ private:
     std::deque<std::function<void()>> m_posted;
     bool m_focusOnShow = false;
     bool m_accessibility = true;
+    std::map<const Surface*, DesignSink*> m_designRoots;  // design-mode roots and their sinks
 
     std::vector<std::unique_ptr<Form>> m_forms;
     std::vector<Form*> m_shown;

@@ -36,6 +36,10 @@ bool Runtime::IsModal(const Form& form) const {
 
 Form* Runtime::ActiveForm() {
     if (!m_modal.empty()) return m_modal.back();
+    // A form being designed inside a designer that runs is never the active one: the
+    // designer's own form is.
+    for (Form* f : m_shown)
+        if (!InDesignMode(*f)) return f;
     return m_shown.empty() ? nullptr : m_shown.front();
 }
 
@@ -135,6 +139,7 @@ void Runtime::ForgetSurface(Surface& s) {
         m_backend->StopTextInput();
     }
     if (m_press.surface == &s) m_press = {};
+    m_designRoots.erase(&s);
     for (auto& e : s.Elements())
         if (e->Kind() == ElementKind::Timer) DropTimer(static_cast<Timer*>(e.get()));
 }

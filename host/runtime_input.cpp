@@ -87,6 +87,8 @@ bool Runtime::Shows(Surface& surface, double x, double y) {
 
 std::pair<int16_t, PictureRef> Runtime::PointerAt(Form& form, double x, double y) const {
     Target t = m_capture ? Target{m_capture, nullptr} : HitTest(form, x, y);
+    // A control being designed shows the pointer the designer gives the form, not its own.
+    if (t.surface && InDesignMode(*t.surface)) t = {&form, nullptr};
     if (t.element && t.element->MousePointer() != 0) return {t.element->MousePointer(), t.element->MouseIcon()};
     for (Surface* s = t.surface; s; s = s->Container())
         if (s->MousePointer() != 0) return {s->MousePointer(), s->MouseIcon()};
@@ -170,6 +172,7 @@ void Runtime::Mouse(Form& form, MouseAction action, double x, double y, int16_t 
     };
     auto deliverAt = [&](const Target& t, MouseAction a, int16_t b) {
         if (!t.surface) return;
+        if (InDesignMode(*t.surface)) return ToDesigner(form, t, a, x, y, b, shift);
         double ox = FormX(*t.surface), oy = FormY(*t.surface);
         if (t.element) {
             Rect r = t.element->Bounds();
@@ -247,6 +250,10 @@ void Runtime::MouseTo(const Target& target, MouseAction action, double x, double
     }
     if (Form* form = target.surface->OwningForm())
         m_cursor = {ToInt32(TwipsToPixels(form->Left() + fx)), ToInt32(TwipsToPixels(form->Top() + fy))};
+    if (InDesignMode(*target.surface)) {
+        if (Form* form = target.surface->OwningForm()) ToDesigner(*form, target, action, fx, fy, button, shift);
+        return;
+    }
     MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
     if (Form* form = target.surface->OwningForm(); form && IsShown(*form)) {
         if (action != MouseAction::Up) TrackToolTip(*form, fx, fy);
@@ -273,7 +280,7 @@ void Runtime::MouseTo(const Target& target, MouseAction action, double x, double
 }
 
 int32_t Runtime::DropTo(const Target& target, double x, double y, DragData data, int16_t button, int16_t shift) {
-    if (!target.surface || !InputAllowed(*target.surface)) return DropEffect::None;
+    if (!target.surface || !InputAllowed(*target.surface) || InDesignMode(*target.surface)) return DropEffect::None;
     Dispatch scope(*this);
     int32_t effect = DropEffect::Copy;
     MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
@@ -307,7 +314,7 @@ bool Runtime::AccessKey(char c) {
     char up = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Surface* found = nullptr;
     ForEachSurface(*form, [&](Surface& s) {
-        if (found || !s.GetControl() || !ShownWithContainers(s) || !InputAllowed(s)) return;
+        if (found || !s.GetControl() || !ShownWithContainers(s) || !InputAllowed(s) || InDesignMode(s)) return;
         if (s.GetControl()->AccessKeys().find(up) != std::string::npos) found = &s;
     });
     if (found) {
@@ -319,7 +326,7 @@ bool Runtime::AccessKey(char c) {
     ForEachSurface(*form, [&](Surface& s) {
         // Labels on a form, or showing a control's caption where the control takes no focus
         // (a label control); a button's or a tick's own caption is theirs to answer.
-        if (label || !ShownWithContainers(s) || !InputAllowed(s)) return;
+        if (label || !ShownWithContainers(s) || !InputAllowed(s) || InDesignMode(s)) return;
         for (const Surface* p = &s; p && !p->IsForm(); p = p->Container())
             if (p->TabStop() || !p->Enabled()) return;
         for (auto& e : s.Elements()) {
@@ -352,6 +359,7 @@ Target Runtime::LabelTarget(const Label& label, bool wrap) const {
 }
 
 void Runtime::CollectFocusable(Surface& s, std::vector<Target>& out, const Element* label) const {
+    if (InDesignMode(s)) return;
     for (auto& e : s.Elements()) {
         if (label && e.get() == label) {
             out.push_back({&s, e.get()});

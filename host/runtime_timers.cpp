@@ -29,7 +29,7 @@ void Runtime::DropTimer(const Timer* t) {
 }
 
 void Runtime::ArmTimer(Timer& t) {
-    if (t.Enabled() && t.Interval() > 0 && t.Owner())
+    if (t.Enabled() && t.Interval() > 0 && t.Owner() && !InDesignMode(*t.Owner()))
         ScheduleTimer(&t, m_now + t.Interval(), ++m_timerOrder);
     else
         DropTimer(&t);

@@ -69,7 +69,7 @@ TEST_F(Cli, VersionAndHelp) {
     EXPECT_TRUE(std::regex_match(out, std::regex("stolvane [0-9]+\\.[0-9]+\\.[0-9]+ \\(controls v1\\.15\\.96\\)\n")))
         << out;
     EXPECT_EQ(Run("--help"), 0);
-    for (const char* usage : {"render FORM.json -o OUT.png [--scale N]", "script [FORM.json]", "demo", "Exit status"})
+    for (const char* usage : {"render FORM.json -o OUT.png [--scale N]", "script [--design] [FORM.json]", "demo", "Exit status"})
         EXPECT_NE(out.find(usage), std::string::npos) << usage;
     EXPECT_EQ(Run(""), 2);
     EXPECT_NE(err.find("--help"), std::string::npos);

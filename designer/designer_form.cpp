@@ -1,0 +1,295 @@
+// SPDX-License-Identifier: MIT
+#include "designer/designer_form.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "core/control.h"
+#include "core/element_members.h"
+#include "core/library.h"
+#include "core/text_box.h"
+#include "host/keys.h"
+#include "host/render.h"
+
+namespace stolvane {
+
+namespace {
+
+constexpr double kClientWidth = 12960, kClientHeight = 8100;
+constexpr double kToolLeft = 60, kToolTop = 60, kToolWidth = 1620, kToolHeight = 345, kToolPitch = 360;
+constexpr double kBrowserLeft = 9060, kBrowserWidth = 3840;
+constexpr double kAreaWidth = kBrowserLeft - 120 - DesignerForm::kFormLeft, kAreaHeight = 7560;
+constexpr OleColour kSelectionColour = 0xFF800000;  // dark blue, as 0xAARRGGBB pixels
+const char* const kTitle = "STolvane Designer";
+
+// The name the designer's parts give a tool: "tbx" and the class or kind.
+std::string ToolName(const std::string& kind) { return "tbx" + kind; }
+
+// The picture of a form as it is drawn, with the selection framed.
+PictureRef FormPicture(Runtime& rt, Form& form, const std::vector<Rect>& selected) {
+    FormRenderer renderer(rt, form, 1);
+    const Frame& frame = renderer.RepaintAll();
+    std::vector<uint32_t> argb(static_cast<size_t>(frame.width) * frame.height);
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            const uint32_t bgr = frame.PixelRgb(x, y);
+            argb[static_cast<size_t>(y) * frame.width + x] =
+                0xFF000000u | ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+        }
+    auto plot = [&](int x, int y) {
+        if (x >= 0 && y >= 0 && x < frame.width && y < frame.height)
+            argb[static_cast<size_t>(y) * frame.width + x] = kSelectionColour;
+    };
+    for (const Rect& r : selected) {
+        const int x0 = static_cast<int>(std::floor(r.left / kTwipsPerPixel));
+        const int y0 = static_cast<int>(std::floor(r.top / kTwipsPerPixel));
+        const int x1 = static_cast<int>(std::ceil((r.left + r.width) / kTwipsPerPixel)) - 1;
+        const int y1 = static_cast<int>(std::ceil((r.top + r.height) / kTwipsPerPixel)) - 1;
+        for (int x = x0; x <= x1; ++x) plot(x, y0), plot(x, y1);
+        for (int y = y0; y <= y1; ++y) plot(x0, y), plot(x1, y);
+    }
+    return Picture::FromPixels(frame.width, frame.height, std::move(argb));
+}
+
+std::string Twips(double v) {
+    const double r = std::round(v);
+    return std::to_string(static_cast<long long>(r));
+}
+
+}  // namespace
+
+DesignerForm::DesignerForm(Runtime& runtime, const std::string& path)
+    : m_rt(runtime), m_designer(runtime), m_path(path) {
+    std::error_code ec;
+    if (!path.empty() && std::filesystem::exists(path, ec)) m_designer.Open(path);
+    Build();
+    Refresh();
+}
+
+void DesignerForm::Build() {
+    Form& f = m_rt.NewForm("frmDesigner", kClientWidth, kClientHeight);
+    m_form = &f;
+    f.SetCaption(m_path.empty() ? kTitle : std::string(kTitle) + " - " + m_path);
+    f.SetFont(MakeFont("Tahoma", 8.25));
+    f.SetKeyPreview(true);
+    f.KeyDown += [this](int16_t& k, int16_t& s) { KeyDown(k, s); };
+
+    double top = kToolTop;
+    for (const std::string& kind : m_designer.Placeable()) {
+        ControlElement& button =
+            m_rt.PlaceControl(f, "TolvaneButton", ToolName(kind), -1, {kToolLeft, top, kToolWidth, kToolHeight}, nullptr);
+        Control& c = button.GetControl();
+        if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{kind});
+        c.OnEvent("Click", [this, kind](EventArgs&) {
+            m_tool = kind;
+            Refresh();
+        });
+        top += kToolPitch;
+    }
+    auto command = [&](const std::string& name, const std::string& caption, double t, std::function<void()> run) {
+        ControlElement& button = m_rt.PlaceControl(f, "TolvaneButton", name, -1, {kToolLeft, t, kToolWidth, kToolHeight}, nullptr);
+        Control& c = button.GetControl();
+        if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{caption});
+        c.OnEvent("Click", [run](EventArgs&) { run(); });
+    };
+    top += kToolPitch / 2;
+    command("cmdSave", "&Save", top, [this] { Save(); });
+    command("cmdUndo", "&Undo", top + kToolPitch, [this] { Do([&] { m_designer.Undo(); }); });
+    command("cmdRedo", "&Redo", top + 2 * kToolPitch, [this] { Do([&] { m_designer.Redo(); }); });
+
+    auto& pic = static_cast<PictureBox&>(m_rt.PlaceElement(f, ElementKind::PictureBox, "picForm", -1));
+    pic.SetLeft(kFormLeft);
+    pic.SetTop(kFormTop);
+    pic.SetBorder(false);
+    pic.onMouseDown = [this](MouseArgs& a) { MouseDown(a); };
+    pic.onMouseUp = [this](MouseArgs& a) { MouseUp(a); };
+
+    auto& list = static_cast<ListBox&>(m_rt.PlaceElement(f, ElementKind::ListBox, "lstProperties", -1));
+    list.SetLeft(kBrowserLeft);
+    list.SetTop(60);
+    list.SetWidth(kBrowserWidth);
+    list.SetHeight(5400);
+    list.onClick = [this, &list] { Pick(list.ListIndex()); };
+
+    auto& text = static_cast<TextBox&>(m_rt.PlaceElement(f, ElementKind::TextBox, "txtValue", -1));
+    text.SetLeft(kBrowserLeft);
+    text.SetTop(5520);
+    text.SetWidth(kBrowserWidth - 1080);
+    text.SetHeight(315);
+    command("cmdApply", "&Apply", 5520, [this] { Apply(); });
+    Surface& apply = *f.FindSurface("cmdApply");
+    apply.Move(kBrowserLeft + kBrowserWidth - 1020, 5520, 1020, 315);
+    f.SetDefaultButton("cmdApply");
+
+    auto& help = static_cast<Label&>(m_rt.PlaceElement(f, ElementKind::Label, "lblHelp", -1));
+    help.SetLeft(kBrowserLeft);
+    help.SetTop(5940);
+    help.SetWidth(kBrowserWidth);
+    help.SetHeight(1500);
+    help.SetWordWrap(true);
+
+    auto& status = static_cast<Label&>(m_rt.PlaceElement(f, ElementKind::Label, "lblStatus", -1));
+    status.SetLeft(60);
+    status.SetTop(kClientHeight - 315);
+    status.SetWidth(kClientWidth - 120);
+    status.SetHeight(255);
+}
+
+template <class F>
+void DesignerForm::Do(F change) {
+    try {
+        change();
+    } catch (const HostError& e) {
+        m_rt.MsgBox(e.description, std::string(kTitle));
+    } catch (const std::exception& e) {
+        m_rt.MsgBox(e.what(), std::string(kTitle));
+    }
+    Refresh();
+}
+
+void DesignerForm::Refresh() {
+    Form& designed = m_designer.GetForm();
+    std::vector<Rect> frames;
+    for (const std::string& n : m_designer.GetSelection().Names()) frames.push_back(m_designer.FormBounds(n));
+    auto& pic = static_cast<PictureBox&>(*m_form->FindAuthored("picForm"));
+    pic.SetWidth(std::min(designed.Width(), kAreaWidth));
+    pic.SetHeight(std::min(designed.Height(), kAreaHeight));
+    pic.SetPicture(FormPicture(m_rt, designed, frames));
+
+    // The status line: the selection's place and size in twips and in pixels.
+    const auto& names = m_designer.GetSelection().Names();
+    const std::string name = names.empty() ? std::string() : names.front();
+    const Rect b = m_designer.FormBounds(name);
+    auto px = [](double v) { return Twips(v / kTwipsPerPixel); };
+    std::string line = (name.empty() ? designed.Name() : name) + ": " + Twips(b.left) + ", " + Twips(b.top) + ", " +
+                       Twips(b.width) + " x " + Twips(b.height) + " twips (" + px(b.left) + ", " + px(b.top) + ", " +
+                       px(b.width) + " x " + px(b.height) + " pixels)";
+    if (names.size() > 1) line += ", " + std::to_string(names.size()) + " selected";
+    if (!m_tool.empty()) line += "; placing " + m_tool;
+    static_cast<Label&>(*m_form->FindAuthored("lblStatus")).SetCaption(line);
+    ShowProperties();
+}
+
+void DesignerForm::ShowProperties() {
+    const auto& names = m_designer.GetSelection().Names();
+    const std::string name = names.empty() ? std::string() : names.front();
+    auto& list = static_cast<ListBox&>(*m_form->FindAuthored("lstProperties"));
+    const std::vector<PropertyRow> rows = m_designer.Properties(name);
+    list.Clear();
+    int current = -1;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        list.AddItem(rows[i].name + ": " + rows[i].value);
+        if (rows[i].name == m_property) current = static_cast<int>(i);
+    }
+    if (current < 0) m_property.clear();
+    list.SetListIndex(current);
+    auto& help = static_cast<Label&>(*m_form->FindAuthored("lblHelp"));
+    help.SetCaption(current < 0 ? std::string() : rows[current].help);
+}
+
+void DesignerForm::Pick(int row) {
+    const auto& names = m_designer.GetSelection().Names();
+    const std::string name = names.empty() ? std::string() : names.front();
+    const std::vector<PropertyRow> rows = m_designer.Properties(name);
+    if (row < 0 || row >= static_cast<int>(rows.size())) return;
+    m_property = rows[row].name;
+    static_cast<TextBox&>(*m_form->FindAuthored("txtValue")).SetText(rows[row].value);
+    static_cast<Label&>(*m_form->FindAuthored("lblHelp")).SetCaption(rows[row].help);
+}
+
+void DesignerForm::Apply() {
+    if (m_property.empty()) return;
+    const auto& names = m_designer.GetSelection().Names();
+    const std::string name = names.empty() ? std::string() : names.front();
+    const std::string text = static_cast<TextBox&>(*m_form->FindAuthored("txtValue")).Text();
+    // A new name follows the selection, so the row stays on it.
+    Do([&] { m_designer.SetProperty(name, m_property, text); });
+}
+
+void DesignerForm::Save() {
+    if (m_path.empty()) {
+        m_rt.MsgBox("The form has no file to be saved to: start the designer with one.", std::string(kTitle));
+        return;
+    }
+    Do([&] { m_designer.Save(m_path); });
+}
+
+void DesignerForm::MouseDown(const MouseArgs& a) {
+    if (!(a.button & 1)) return;
+    m_pressed = true;
+    m_downX = a.x;
+    m_downY = a.y;
+    if (!m_tool.empty()) return;  // a rectangle is being drawn
+    const std::string name = m_designer.NameAt(a.x, a.y);
+    Selection& selection = m_designer.GetSelection();
+    if (name.empty()) {
+        selection.Clear();
+    } else if (a.shift & (ShiftKey::Shift | ShiftKey::Ctrl)) {
+        selection.Toggle(name);
+    } else if (!selection.Has(name)) {
+        selection.Only(name);
+    } else {
+        // The one pressed leads the move.
+        std::vector<std::string> names = selection.Names();
+        std::erase(names, name);
+        names.insert(names.begin(), name);
+        selection.Set(names);
+    }
+    Refresh();
+}
+
+void DesignerForm::MouseUp(const MouseArgs& a) {
+    if (!m_pressed) return;
+    m_pressed = false;
+    if (!m_tool.empty()) {
+        const std::string tool = m_tool;
+        m_tool.clear();
+        // Inside a container the new control goes into it, placed relative to it.
+        std::string container = m_designer.NameAt(m_downX, m_downY);
+        double ox = 0, oy = 0;
+        const Target t = container.empty() ? Target{} : m_designer.Find(container);
+        const ClassInfo* info = t.surface && !t.element && t.surface->GetControl()
+                                    ? m_rt.GetLibrary().FindClass(t.surface->GetControl()->ClassName())
+                                    : nullptr;
+        if (info && info->container) {
+            const Rect b = m_designer.FormBounds(container);
+            ox = b.left, oy = b.top;
+        } else {
+            container.clear();
+        }
+        Rect r{std::min<double>(m_downX, a.x) - ox, std::min<double>(m_downY, a.y) - oy, std::abs(a.x - m_downX),
+               std::abs(a.y - m_downY)};
+        Do([&] {
+            if (r.width < kTwipsPerPixel * 2 && r.height < kTwipsPerPixel * 2)
+                m_designer.PlaceDefault(tool);
+            else
+                m_designer.Place(tool, container, r);
+        });
+        return;
+    }
+    const double dx = a.x - m_downX, dy = a.y - m_downY;
+    if (!m_designer.GetSelection().Empty() && (dx != 0 || dy != 0)) Do([&] { m_designer.MoveSelection(dx, dy); });
+}
+
+void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
+    // Keys for the property browser (its list and its text box) are its own.
+    if (m_rt.FocusedTextBox() || m_rt.FocusedListBox()) return;
+    const double step = m_designer.grid.step;
+    const bool ctrl = (shift & ShiftKey::Ctrl) != 0, withShift = (shift & ShiftKey::Shift) != 0;
+    bool used = true;
+    switch (keyCode) {
+        case KeyCode::Delete: Do([&] { m_designer.DeleteSelection(); }); break;
+        case KeyCode::Left: Do([&] { withShift ? m_designer.ResizeSelection(-step, 0) : m_designer.MoveSelection(-step, 0); }); break;
+        case KeyCode::Right: Do([&] { withShift ? m_designer.ResizeSelection(step, 0) : m_designer.MoveSelection(step, 0); }); break;
+        case KeyCode::Up: Do([&] { withShift ? m_designer.ResizeSelection(0, -step) : m_designer.MoveSelection(0, -step); }); break;
+        case KeyCode::Down: Do([&] { withShift ? m_designer.ResizeSelection(0, step) : m_designer.MoveSelection(0, step); }); break;
+        default:
+            if (ctrl && keyCode == 'Z') Do([&] { m_designer.Undo(); });
+            else if (ctrl && keyCode == 'Y') Do([&] { m_designer.Redo(); });
+            else used = false;
+    }
+    if (used) keyCode = 0;
+}
+
+}  // namespace stolvane

@@ -1,0 +1,420 @@
+// SPDX-License-Identifier: MIT
+#include "designer/form_designer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <set>
+
+#include "core/element_members.h"
+#include "core/errors.h"
+#include "core/library.h"
+#include "core/names.h"
+#include "core/text.h"
+#include "core/surface_members.h"
+#include "designer/form_text.h"
+#include "designer/naming.h"
+#include "designer/property_text.h"
+
+namespace stolvane {
+
+using namespace designer;
+
+namespace {
+
+bool IsName(const std::string& property) { return ToLower(property) == "name"; }
+
+constexpr double kElementWidth = 1215, kElementHeight = 375;
+
+bool Contains(const Rect& r, double x, double y) {
+    return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
+}
+
+// The refused value named, as scripts and form files name it: "Invalid property value: Caption: ...".
+[[noreturn]] void Rethrow(HostError& e, const std::string& property) {
+    const std::string bare = "Invalid property value";
+    if (e.number != ErrorNumber::InvalidProperty) throw;
+    if (e.description.rfind(bare + ": " + property + ":", 0) == 0) throw;
+    std::string detail = e.description.size() > bare.size() + 2 ? e.description.substr(bare.size() + 2) : "refused";
+    throw HostError(ErrorNumber::InvalidProperty, bare + ": " + property + ": " + detail);
+}
+
+// An element's bounds set through its kind's members: a line by its ends.
+void SetElementBounds(Element& e, const Rect& r) {
+    if (auto* line = dynamic_cast<Line*>(&e)) {
+        const bool down = (line->Y2() >= line->Y1()) == (line->X2() >= line->X1());
+        const double x1 = line->X1() <= line->X2() ? r.left : r.left + r.width;
+        const double x2 = line->X1() <= line->X2() ? r.left + r.width : r.left;
+        const double y1 = (x1 == r.left) == down ? r.top : r.top + r.height;
+        const double y2 = (x1 == r.left) == down ? r.top + r.height : r.top;
+        line->SetEnds(x1, y1, x2, y2);
+        return;
+    }
+    const ElementKindInfo& info = KindInfo(e.Kind());
+    if (!info.boxed) return;
+    for (auto [name, v] : {std::pair{"Left", r.left}, {"Top", r.top}, {"Width", r.width}, {"Height", r.height}})
+        if (const ElementMember* m = info.Find(name)) m->set(e, Value{v});
+}
+
+}  // namespace
+
+FormDesigner::FormDesigner(Runtime& runtime, DesignSink* sink) : m_doc(runtime, sink) {
+    m_history.Reset(m_doc.Text());
+    m_savedText = m_history.Current();
+}
+
+// ---------------------------------------------------------------- files
+
+void FormDesigner::New() {
+    m_doc.New();
+    m_selection.Clear();
+    m_history.Reset(m_doc.Text());
+    m_savedText = m_history.Current();
+}
+
+void FormDesigner::Open(const std::string& path) {
+    m_doc.Open(path);
+    m_selection.Clear();
+    m_history.Reset(m_doc.Text());
+    m_savedText = m_history.Current();
+}
+
+void FormDesigner::Save(const std::string& path) {
+    m_doc.Save(path);
+    // Pictures are named relative to the new folder from now on.
+    m_history.Record(m_doc.Text());
+    m_savedText = m_history.Current();
+}
+
+void FormDesigner::Changed() { m_history.Record(m_doc.Text()); }
+
+void FormDesigner::Reload(const std::string& text) {
+    m_doc.Restore(text);
+    std::vector<std::string> kept;
+    for (const std::string& n : m_selection.Names())
+        if (GetForm().FindSurface(n) || GetForm().FindAuthored(n)) kept.push_back(n);
+    m_selection.Set(std::move(kept));
+}
+
+bool FormDesigner::Undo() {
+    auto text = m_history.Undo();
+    if (!text) return false;
+    Reload(*text);
+    return true;
+}
+
+bool FormDesigner::Redo() {
+    auto text = m_history.Redo();
+    if (!text) return false;
+    Reload(*text);
+    return true;
+}
+
+// ---------------------------------------------------------------- placing
+
+std::vector<std::string> FormDesigner::Placeable() const {
+    std::vector<std::string> out;
+    for (const ClassInfo& c : GetRuntime().GetLibrary().Classes())
+        if (!c.summary.empty()) out.push_back(c.name);
+    for (const ElementKindInfo& k : ElementKinds())
+        if (k.inFormFiles && k.place) out.push_back(k.className);
+    return out;
+}
+
+Surface& FormDesigner::ContainerNamed(const std::string& container) const {
+    if (container.empty()) return GetForm();
+    Surface* s = GetForm().FindSurface(container);
+    const ClassInfo* info = s && s->GetControl() ? GetRuntime().GetLibrary().FindClass(s->GetControl()->ClassName())
+                                                 : nullptr;
+    if (!info || !info->container)
+        throw HostError(ErrorNumber::InvalidCall, container + " is not a control that holds other controls");
+    return *s;
+}
+
+std::string FormDesigner::Place(const std::string& kind, const std::string& container, const Rect& rect) {
+    Runtime& rt = GetRuntime();
+    Surface& holder = ContainerNamed(container);
+    const Rect r{grid.Snap(rect.left), grid.Snap(rect.top), grid.SnapLength(rect.width), grid.SnapLength(rect.height)};
+    std::string name;
+    if (const ClassInfo* info = rt.GetLibrary().FindClass(kind)) {
+        name = NextName(GetForm(), info->name);
+        rt.PlaceControl(holder, info->name, name, -1, r, nullptr);
+    } else if (const ElementKindInfo* k = FindElementKind(kind); k && k->inFormFiles && k->place) {
+        name = NextName(GetForm(), k->className);
+        Element& e = rt.PlaceElement(holder, k->kind, name, -1);
+        SetElementBounds(e, r);
+    } else {
+        std::vector<std::string> names = Placeable();
+        throw HostError(ErrorNumber::InvalidCall, "Nothing called " + kind + " can be placed" +
+                                                      DidYouMean(kind, names) + "; the toolbox holds " +
+                                                      JoinNames(names));
+    }
+    m_selection.Only(name);
+    Changed();
+    return name;
+}
+
+std::string FormDesigner::PlaceDefault(const std::string& kind) {
+    double w = kElementWidth, h = kElementHeight;
+    if (const ClassInfo* info = GetRuntime().GetLibrary().FindClass(kind)) w = info->designWidth, h = info->designHeight;
+    const bool snapping = grid.snap;
+    grid.snap = false;
+    struct Restore {
+        SnapGrid& g;
+        bool s;
+        ~Restore() { g.snap = s; }
+    } restore{grid, snapping};
+    const double left = snapping ? grid.step * std::round((GetForm().Width() - w) / 2 / grid.step)
+                                 : (GetForm().Width() - w) / 2;
+    const double top = snapping ? grid.step * std::round((GetForm().Height() - h) / 2 / grid.step)
+                                : (GetForm().Height() - h) / 2;
+    return Place(kind, "", {std::max(0.0, left), std::max(0.0, top), w, h});
+}
+
+// ---------------------------------------------------------------- finding
+
+Target FormDesigner::Find(const std::string& name) const {
+    Form& form = GetForm();
+    if (name.empty() || name == form.Name()) return {&form, nullptr};
+    if (Surface* s = form.FindSurface(name)) return {s, nullptr};
+    if (Element* e = form.FindAuthored(name)) return {e->Owner(), e};
+    throw HostError(ErrorNumber::ObjectRequired, "Object required: nothing on the form is called " + name);
+}
+
+std::string FormDesigner::NameAt(double x, double y) const {
+    // Innermost first: inside a container, what it holds; windowed things above the others.
+    std::function<std::string(Surface&, double, double)> at = [&](Surface& s, double px, double py) -> std::string {
+        const auto& elements = s.Elements();
+        for (int pass = 0; pass < 2; ++pass) {
+            for (auto it = elements.rbegin(); it != elements.rend(); ++it) {
+                Element& e = **it;
+                if (e.Windowed() != (pass == 0) || !e.Visible() || !Contains(e.Bounds(), px, py)) continue;
+                if (auto* ce = dynamic_cast<ControlElement*>(&e)) {
+                    if (ce->IsDesignChild()) continue;
+                    Surface& inner = ce->GetSurface();
+                    std::string deeper = at(inner, px - inner.Left(), py - inner.Top());
+                    return deeper.empty() ? inner.FullName() : deeper;
+                }
+                if (e.Authored() || s.IsForm()) return e.FullName();
+            }
+        }
+        return "";
+    };
+    return at(GetForm(), x, y);
+}
+
+Rect FormDesigner::Bounds(const std::string& name) const {
+    Target t = Find(name);
+    return t.element ? t.element->Bounds() : t.surface->Bounds();
+}
+
+Rect FormDesigner::FormBounds(const std::string& name) const {
+    Target t = Find(name);
+    Runtime& rt = GetRuntime();
+    if (t.element) {
+        Rect b = t.element->Bounds();
+        return {rt.FormX(*t.surface) + b.left, rt.FormY(*t.surface) + b.top, b.width, b.height};
+    }
+    if (t.surface->IsForm()) return {0, 0, t.surface->Width(), t.surface->Height()};
+    return {rt.FormX(*t.surface), rt.FormY(*t.surface), t.surface->Width(), t.surface->Height()};
+}
+
+// ---------------------------------------------------------------- arranging
+
+void FormDesigner::SetBounds(const std::string& name, const Rect& r) {
+    Target t = Find(name);
+    if (t.element)
+        SetElementBounds(*t.element, r);
+    else if (!t.surface->IsForm())
+        t.surface->Move(r.left, r.top, r.width, r.height);
+    else
+        return;
+    Changed();
+}
+
+void FormDesigner::MoveSelection(double dx, double dy) {
+    if (m_selection.Empty()) return;
+    const Rect first = Bounds(m_selection.Names().front());
+    dx = grid.Snap(first.left + dx) - first.left;
+    dy = grid.Snap(first.top + dy) - first.top;
+    if (dx == 0 && dy == 0) return;
+    for (const std::string& n : m_selection.Names()) {
+        Target t = Find(n);
+        if (t.surface->IsForm() && !t.element) continue;
+        Rect b = t.element ? t.element->Bounds() : t.surface->Bounds();
+        b.left += dx;
+        b.top += dy;
+        if (t.element) SetElementBounds(*t.element, b);
+        else t.surface->Move(b.left, b.top, b.width, b.height);
+    }
+    Changed();
+}
+
+void FormDesigner::ResizeSelection(double dw, double dh) {
+    bool any = false;
+    for (const std::string& n : m_selection.Names()) {
+        Target t = Find(n);
+        if (t.surface->IsForm() && !t.element) continue;
+        Rect b = t.element ? t.element->Bounds() : t.surface->Bounds();
+        b.width = grid.SnapLength(b.width + dw);
+        b.height = grid.SnapLength(b.height + dh);
+        if (t.element) SetElementBounds(*t.element, b);
+        else t.surface->Move(b.left, b.top, b.width, b.height);
+        any = true;
+    }
+    if (any) Changed();
+}
+
+void FormDesigner::DeleteSelection() {
+    if (m_selection.Empty()) return;
+    Json doc = ParseFormText(m_doc.Text(), GetForm().Name());
+    if (RemoveEntries(doc, m_selection.Names()) == 0) return;
+    m_selection.Clear();
+    Reload(FormText(doc));
+    Changed();
+}
+
+// ---------------------------------------------------------------- properties
+
+void FormDesigner::Rename(const std::string& from, const std::string& to) {
+    if (!ValidName(to))
+        throw HostError(ErrorNumber::InvalidProperty,
+                        "Invalid property value: Name: expected a letter followed by letters, digits or underscores "
+                        "(at most 40), found \"" + to + "\"");
+    if (to == from || (from.empty() && to == GetForm().Name())) return;
+    Json doc = ParseFormText(m_doc.Text(), GetForm().Name());
+    const std::set<std::string> names = EntryNames(doc);
+    if (names.count(to) || to == GetForm().Name())
+        throw HostError(ErrorNumber::InvalidProperty,
+                        "Invalid property value: Name: " + to + " is already the name of something on the form");
+    if (from.empty() || from == GetForm().Name())
+        doc["name"] = to;
+    else
+        RenameEntry(doc, from, to);
+    std::vector<std::string> selected = m_selection.Names();
+    for (auto& n : selected)
+        if (n == from) n = to;
+    m_selection.Set(selected);
+    Reload(FormText(doc));
+    Changed();
+}
+
+void FormDesigner::SetProperty(const std::string& name, const std::string& property, const std::string& text) {
+    Target t = Find(name);
+    if (IsName(property)) return Rename(t.element ? t.element->FullName() : (t.surface->IsForm() ? "" : t.surface->FullName()), text);
+    SetProperty(t, property, text);
+    Changed();
+}
+
+void FormDesigner::SetProperty(const Target& t, const std::string& property, const std::string& text) {
+    Runtime& rt = GetRuntime();
+    try {
+        if (t.element) {
+            const ElementMember* m = KindInfo(t.element->Kind()).Find(property);
+            if (!m) throw Errors::NoSuchProperty(property);
+            if (m->readOnly || !m->set) throw HostError(383, "Property is read-only");
+            m->set(*t.element, ParseValue(text, TextTypeOf(m->type), nullptr, rt, m->name));
+            return;
+        }
+        if (Control* c = t.surface->GetControl()) {
+            if (const PropertyInfo* p = c->FindProperty(property)) {
+                if (!p->set) throw HostError(383, "Property is read-only");
+                Value value = ParseValue(text, TextTypeOf(p->type), p->enumeration, rt, p->name);
+                if (const EnumInfo* e = p->enumeration; e && e->Refuses()) {
+                    const int64_t n = AsInteger(Coerce(value, p->type));
+                    if (!e->Contains(n))
+                        throw HostError(ErrorNumber::InvalidProperty,
+                                        "Invalid property value: " + p->name + ": " + std::to_string(n) + " is not " +
+                                            WithArticle(e->name) + " value (" + e->List() + ")");
+                }
+                p->set(*c, value);
+                return;
+            }
+        }
+        const SurfaceMember* m = FindSurfaceMember(*t.surface, property);
+        if (!m || m->shownByRuntime) throw Errors::NoSuchProperty(property);
+        if (m->readOnly || !m->set) throw HostError(383, "Property is read-only");
+        m->set(*t.surface, ParseValue(text, TextTypeOf(m->type), nullptr, rt, m->name));
+    } catch (HostError& e) {
+        Rethrow(e, property);
+    }
+}
+
+std::string FormDesigner::PropertyText(const std::string& name, const std::string& property) const {
+    Target t = Find(name);
+    if (IsName(property))
+        return t.element ? t.element->FullName() : t.surface->IsForm() ? GetForm().Name() : t.surface->FullName();
+    if (t.element) {
+        const ElementMember* m = KindInfo(t.element->Kind()).Find(property);
+        if (!m) throw Errors::NoSuchProperty(property);
+        return m->type == MemberType::Items ? "(List)" : ShowValue(m->get(*t.element), TextTypeOf(m->type));
+    }
+    if (Control* c = t.surface->GetControl())
+        if (const PropertyInfo* p = c->FindProperty(property)) return ShowValue(p->get(*c), TextTypeOf(p->type));
+    const SurfaceMember* m = FindSurfaceMember(*t.surface, property);
+    if (!m || !m->get) throw Errors::NoSuchProperty(property);
+    return ShowValue(m->get(*t.surface), TextTypeOf(m->type));
+}
+
+std::vector<PropertyRow> FormDesigner::Properties(const std::string& name) const {
+    Target t = Find(name);
+    std::vector<PropertyRow> rows;
+    rows.push_back({"Name", PropertyText(name, "Name"), "The name code and form files know it by."});
+    if (t.element) {
+        for (const ElementMember& m : KindInfo(t.element->Kind()).members)
+            if (!m.readOnly && m.set && m.stored)
+                rows.push_back({m.name, PropertyText(name, m.name), m.help});
+    } else {
+        if (Control* c = t.surface->GetControl())
+            for (const PropertyInfo& p : c->Properties())
+                if (p.isPublic && p.set && p.persisted) rows.push_back({p.name, PropertyText(name, p.name), p.help});
+        for (const SurfaceMember& m : SurfaceMembers())
+            if (m.AppliesTo(*t.surface) && m.set && !m.readOnly && !m.shownByRuntime &&
+                std::none_of(rows.begin(), rows.end(), [&](const PropertyRow& r) { return r.name == m.name; }))
+                rows.push_back({m.name, PropertyText(name, m.name), m.help});
+    }
+    std::sort(rows.begin(), rows.end(), [](const PropertyRow& a, const PropertyRow& b) {
+        return ToLower(a.name) < ToLower(b.name);
+    });
+    return rows;
+}
+
+// ---------------------------------------------------------------- clipboard
+
+std::string FormDesigner::Copy() const {
+    Json doc = ParseFormText(m_doc.Text(), GetForm().Name());
+    Json clip;
+    clip["name"] = doc.value("name", std::string("Form1"));
+    clip["controls"] = CopyEntries(doc, m_selection.Names());
+    return FormText(clip);
+}
+
+std::string FormDesigner::Cut() {
+    std::string text = Copy();
+    DeleteSelection();
+    return text;
+}
+
+std::vector<std::string> FormDesigner::Paste(const std::string& text, const std::string& container) {
+    Json clip = ParseFormText(text, "the clipboard");
+    Json entries = clip["controls"];
+    if (!entries.is_array() || entries.empty()) return {};
+    if (!container.empty()) ContainerNamed(container);
+    Json doc = ParseFormText(m_doc.Text(), GetForm().Name());
+    std::set<std::string> taken = EntryNames(doc);
+    taken.insert(doc.value("name", std::string()));
+    std::vector<std::string> names = MakeNamesUnique(entries, taken);
+    InsertEntries(doc, container, entries);
+    // The text is checked by loading it, as a file is: what does not load changes nothing.
+    try {
+        m_doc.Restore(FormText(doc));
+    } catch (const FormFileError& e) {
+        throw HostError(ErrorNumber::InvalidCall, std::string("The clipboard holds no controls that can be pasted: ") +
+                                                      e.what());
+    }
+    m_selection.Set(names);
+    Changed();
+    return names;
+}
+
+}  // namespace stolvane

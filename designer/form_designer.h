@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: MIT
+// The designer's model: the form under design and what the author does to it. Controls of the
+// library's classes and intrinsic elements are placed (named TolvaneButton1, Label1 ...),
+// selected, moved and resized on a grid, deleted, cut, copied and pasted as form-file text,
+// their properties set through the class and member tables (a refused value changes nothing
+// and says why in the runtime's words); every change can be undone and redone, and the form
+// is saved through the atomic writer, so that `stolvane run` loads exactly what was designed.
+//
+// Things are addressed by name: "" is the form, otherwise a placed control or element (names
+// are unique on a form, however deep in containers).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/types.h"
+#include "designer/form_document.h"
+#include "designer/selection.h"
+#include "designer/snap_grid.h"
+#include "designer/undo_history.h"
+
+namespace stolvane {
+
+// What the property browser lists for one property.
+struct PropertyRow {
+    std::string name;
+    std::string value;  // as typed (ShowValue)
+    std::string help;
+};
+
+class FormDesigner {
+public:
+    explicit FormDesigner(Runtime& runtime, DesignSink* sink = nullptr);
+
+    FormDocument& Document() { return m_doc; }
+    Form& GetForm() const { return m_doc.GetForm(); }
+    Runtime& GetRuntime() const { return m_doc.GetRuntime(); }
+    Selection& GetSelection() { return m_selection; }
+    SnapGrid grid;
+
+    // ---- Files
+    void New();
+    void Open(const std::string& path);
+    void Save(const std::string& path);
+    // Changed since it was new, opened or last saved.
+    bool Modified() const { return m_history.Current() != m_savedText; }
+
+    // ---- Placing: a library class ("TolvaneButton") or an element kind ("Label", any case),
+    // in the form or in the container control named. The rectangle is in the container's twips,
+    // snapped to the grid; the new thing is named after its class and becomes the selection.
+    std::string Place(const std::string& kind, const std::string& container, const Rect& rect);
+    // The default size at the middle of the form (a double-click on the toolbox).
+    std::string PlaceDefault(const std::string& kind);
+    // The classes and element kinds the toolbox offers, in its order.
+    std::vector<std::string> Placeable() const;
+
+    // ---- Finding
+    // The placed control or element of that name ("" the form); error 424 for none.
+    Target Find(const std::string& name) const;
+    // The placed thing at a point of the form's client area (twips), innermost; "" the form.
+    std::string NameAt(double x, double y) const;
+    // Where it lies in the form's client area (twips).
+    Rect FormBounds(const std::string& name) const;
+    // Where it lies in its container (twips).
+    Rect Bounds(const std::string& name) const;
+
+    // ---- Arranging the selection
+    // Moves it by (dx, dy) twips: the first selected snaps to the grid, the others keep their
+    // distances to it.
+    void MoveSelection(double dx, double dy);
+    // Gives one thing new bounds in its container (no snapping: the browser's Left, Top ...).
+    void SetBounds(const std::string& name, const Rect& r);
+    // Resizes every selected thing by (dw, dh), each snapped.
+    void ResizeSelection(double dw, double dh);
+    void DeleteSelection();
+
+    // ---- Properties
+    // Sets a property from the text typed into the browser: a control's class table first,
+    // then the members of its extender (Left, Top, Width, Height, Visible, TabIndex ...), of
+    // the form, or of an element's kind; Name renames it. Refused values throw the runtime's
+    // HostError and change nothing.
+    void SetProperty(const std::string& name, const std::string& property, const std::string& text);
+    std::string PropertyText(const std::string& name, const std::string& property) const;
+    // Every property the browser lists for it, alphabetically.
+    std::vector<PropertyRow> Properties(const std::string& name) const;
+
+    // ---- Clipboard: form-file text holding the selection.
+    std::string Copy() const;
+    std::string Cut();
+    // Adds the controls of form-file text to the form (or the container named), renamed where
+    // their names are taken; they become the selection. Returns their names.
+    std::vector<std::string> Paste(const std::string& text, const std::string& container = "");
+
+    // ---- Undo and redo (every change above is one step)
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+    bool Undo();
+    bool Redo();
+    const UndoHistory& History() const { return m_history; }
+
+private:
+    // Records the form after a change as one undo step.
+    void Changed();
+    void Reload(const std::string& text);
+    void Rename(const std::string& from, const std::string& to);
+    void SetProperty(const Target& t, const std::string& property, const std::string& text);
+    Surface& ContainerNamed(const std::string& container) const;
+
+    FormDocument m_doc;
+    Selection m_selection;
+    UndoHistory m_history;
+    std::string m_savedText;
+};
+
+}  // namespace stolvane

@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: MIT
+// The form designer's model on the real headless runtime: placing with classic names, the
+// grid, selections, properties refused in the runtime's words, cut, copy and paste as
+// form-file text, undo and redo of every change, and saving what `stolvane run` then loads,
+// checked by round trips through the real form reader and writer.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "designer/form_designer.h"
+#include "host/form_file.h"
+#include "host/render.h"
+#include "host/runtime.h"
+#include "tests/test_util.h"
+
+using namespace stolvane;
+
+namespace {
+
+struct DesignerTest : ::testing::Test {
+    Runtime rt;
+    FormDesigner d{rt};
+    test::TempFolder folder{"stolvane-designer"};
+
+    std::string Saved(FormDesigner& designer, const std::string& file) {
+        const std::string path = (folder.Path() / file).string();
+        designer.Save(path);
+        return path;
+    }
+    // The form as `stolvane run` loads the file, written out again.
+    std::string LoadedText(const std::string& path) {
+        Runtime plain;
+        Form& f = LoadFormFile(plain, path);
+        return FormFileText(plain, f, folder.Path().string(), "check");
+    }
+    // Expects the call to be refused with error `number` whose message starts with `message`,
+    // leaving the form as it was.
+    template <class F>
+    void ExpectRefused(F call, int number, const std::string& message) {
+        const std::string before = d.Document().Text();
+        const size_t undoable = d.History().Bytes();
+        try {
+            call();
+            ADD_FAILURE() << "not refused: " << message;
+        } catch (const HostError& e) {
+            EXPECT_EQ(e.number, number);
+            EXPECT_EQ(e.description.substr(0, message.size()), message) << e.description;
+        }
+        EXPECT_EQ(d.Document().Text(), before);
+        EXPECT_EQ(d.History().Bytes(), undoable);
+    }
+};
+
+TEST_F(DesignerTest, PlacesEveryClassAndElementKindWithClassicNamesSnappedToTheGrid) {
+    const std::vector<std::string> toolbox = d.Placeable();
+    ASSERT_GE(toolbox.size(), 7u + 8u);
+    EXPECT_EQ(toolbox.front(), "TolvaneButton");
+    for (const std::string& kind : toolbox) d.PlaceDefault(kind);
+    EXPECT_EQ(d.Place("TolvaneButton", "", {130, 250, 1000, 400}), "TolvaneButton2");
+    EXPECT_EQ(d.GetSelection().Names(), std::vector<std::string>{"TolvaneButton2"});
+    EXPECT_EQ(d.Bounds("TolvaneButton2"), (Rect{120, 240, 960, 360}));
+    EXPECT_EQ(d.Place("label", "", {0, 0, 500, 200}), "Label2");
+    EXPECT_EQ(d.Place("TolvanePanel", "", {2400, 1200, 2400, 1800}), "TolvanePanel2");
+    EXPECT_EQ(d.Place("TolvaneTick", "TolvanePanel2", {100, 100, 1200, 300}), "TolvaneTick2");
+    EXPECT_EQ(d.FormBounds("TolvaneTick2").left, 2400 + 120);
+    EXPECT_EQ(d.NameAt(2400 + 130, 1200 + 130), "TolvaneTick2");
+    EXPECT_EQ(d.NameAt(2400 + 2000, 1200 + 1500), "TolvanePanel2");
+    EXPECT_THROW(d.Place("TolvaneTick", "TolvaneButton2", {0, 0, 100, 100}), HostError);
+    EXPECT_THROW(d.Place("Buton", "", {0, 0, 100, 100}), HostError);
+
+    // Saved and loaded as `stolvane run` loads it: the same form, control for control.
+    const std::string path = Saved(d, "placed.json");
+    EXPECT_EQ(LoadedText(path), d.Document().Text());
+    EXPECT_FALSE(d.Modified());
+}
+
+TEST_F(DesignerTest, MovesAndResizesTheSelectionOnTheGridOrFreely) {
+    d.Place("TolvaneButton", "", {120, 120, 1200, 480});
+    d.Place("TolvaneLabel", "", {1800, 1200, 1200, 240});
+    d.GetSelection().Set({"TolvaneButton1", "TolvaneLabel1"});
+    d.MoveSelection(50, 0);  // the first stays on its grid line: nothing moves
+    EXPECT_EQ(d.Bounds("TolvaneButton1").left, 120);
+    d.MoveSelection(70, 130);  // 190 -> 240, 250 -> 240
+    EXPECT_EQ(d.Bounds("TolvaneButton1"), (Rect{240, 240, 1200, 480}));
+    EXPECT_EQ(d.Bounds("TolvaneLabel1").left, 1800 + 120);
+    EXPECT_EQ(d.Bounds("TolvaneLabel1").top, 1200 + 120);
+    d.grid.snap = false;
+    d.MoveSelection(7, -3);
+    EXPECT_EQ(d.Bounds("TolvaneButton1").left, 247);
+    EXPECT_EQ(d.Bounds("TolvaneButton1").top, 237);
+    d.grid.snap = true;
+    d.GetSelection().Only("TolvaneButton1");
+    d.ResizeSelection(100, 0);
+    EXPECT_EQ(d.Bounds("TolvaneButton1").width, 1320);
+}
+
+TEST_F(DesignerTest, PropertiesGoThroughTheClassTablesAndRefusedValuesChangeNothing) {
+    d.Place("TolvaneLabel", "", {240, 240, 1200, 240});
+    d.Place("TolvaneButton", "", {240, 960, 1200, 480});
+    d.SetProperty("TolvaneButton1", "Caption", "&Save");
+    EXPECT_EQ(d.PropertyText("TolvaneButton1", "Caption"), "&Save");
+    d.SetProperty("TolvaneLabel1", "Align", "Left");
+    EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Align"), "0");
+    d.SetProperty("TolvaneLabel1", "Colour", "&H000000FF&");
+    EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Colour"), "0x000000FF");
+    d.SetProperty("TolvaneButton1", "Left", "360");
+    EXPECT_EQ(d.Bounds("TolvaneButton1").left, 360);
+    d.SetProperty("", "Caption", "Order");
+    EXPECT_EQ(d.GetForm().Caption(), "Order");
+
+    ExpectRefused([&] { d.SetProperty("TolvaneLabel1", "Align", "7"); }, 380,
+                  "Invalid property value: Align: 7 is not an Alignment value (Left 0, Right 1, Centre 2)");
+    ExpectRefused([&] { d.SetProperty("TolvaneLabel1", "Align", "sideways"); }, 380,
+                  "Invalid property value: Align: expected a whole number or one of Left 0");
+    ExpectRefused([&] { d.SetProperty("TolvaneButton1", "Width", "-5"); }, 380, "Invalid property value: Width");
+    ExpectRefused([&] { d.SetProperty("TolvaneButton1", "Captoin", "x"); }, 438, "Object doesn't support");
+    ExpectRefused([&] { d.SetProperty("TolvaneButton1", "Name", "9lives"); }, 380, "Invalid property value: Name");
+    ExpectRefused([&] { d.SetProperty("TolvaneButton1", "Name", "TolvaneLabel1"); }, 380,
+                  "Invalid property value: Name: TolvaneLabel1 is already");
+
+    d.SetProperty("TolvaneButton1", "Name", "cmdSave");
+    d.SetProperty("", "DefaultButton", "cmdSave");
+    d.SetProperty("cmdSave", "Name", "cmdStore");
+    EXPECT_EQ(d.GetForm().DefaultButton(), "cmdStore") << "a rename follows the form's references";
+    EXPECT_EQ(d.GetSelection().Names(), std::vector<std::string>{"cmdStore"});
+
+    bool listed = false;
+    for (const PropertyRow& row : d.Properties("cmdStore")) {
+        if (row.name == "Caption") listed = row.value == "&Save";
+        EXPECT_NE(row.name, "Version");
+    }
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(LoadedText(Saved(d, "props.json")), d.Document().Text());
+}
+
+TEST_F(DesignerTest, EveryChangeUndoesBackToEmptyAndRedoesToTheSameFile) {
+    const std::string empty = d.Document().Text();
+    std::vector<std::string> steps;
+    auto step = [&] { steps.push_back(d.Document().Text()); };
+    d.Place("TolvanePanel", "", {240, 240, 3600, 2400}), step();
+    d.Place("TolvaneButton", "TolvanePanel1", {120, 120, 1200, 480}), step();
+    d.SetProperty("TolvaneButton1", "Caption", "Go"), step();
+    d.GetSelection().Only("TolvanePanel1");
+    d.MoveSelection(240, 0), step();
+    d.DeleteSelection(), step();
+    EXPECT_THROW(d.Find("TolvaneButton1"), HostError) << "a container goes with what it holds";
+    const std::string last = d.Document().Text();
+    for (size_t i = steps.size(); i-- > 0;) {
+        EXPECT_EQ(d.Document().Text(), steps[i]);
+        ASSERT_TRUE(d.Undo());
+    }
+    EXPECT_EQ(d.Document().Text(), empty);
+    EXPECT_FALSE(d.Undo());
+    while (d.Redo()) {
+    }
+    EXPECT_EQ(d.Document().Text(), last);
+    EXPECT_FALSE(d.Modified()) << "the last step left the form empty, as it was new";
+    d.Undo();
+    EXPECT_TRUE(d.Modified());
+    EXPECT_EQ(d.PropertyText("TolvaneButton1", "Caption"), "Go") << "undo brings back the container's children";
+}
+
+TEST_F(DesignerTest, CutCopyAndPasteAsFormFileTextWithinAndAcrossDesigners) {
+    d.Place("TolvanePanel", "", {240, 240, 3600, 2400});
+    d.Place("TolvaneButton", "TolvanePanel1", {120, 120, 1200, 480});
+    d.SetProperty("TolvaneButton1", "Caption", "Inner");
+    d.GetSelection().Only("TolvanePanel1");
+    const std::string clip = d.Copy();
+    EXPECT_NE(clip.find("\"Inner\""), std::string::npos);
+
+    // Pasted on the same form: new names, the children renamed too.
+    EXPECT_EQ(d.Paste(clip), std::vector<std::string>{"TolvanePanel2"});
+    EXPECT_EQ(d.PropertyText("TolvaneButton2", "Caption"), "Inner");
+    EXPECT_EQ(d.Find("TolvaneButton2").surface->Container(), d.Find("TolvanePanel2").surface);
+
+    // Cut from one designer and pasted into a container of another: the names are free there.
+    FormDesigner other{rt};
+    other.Place("TolvanePanel", "", {0, 0, 4800, 3600});
+    d.GetSelection().Only("TolvaneButton1");
+    const std::string cut = d.Cut();
+    EXPECT_THROW(d.Find("TolvaneButton1"), HostError);
+    EXPECT_EQ(other.Paste(cut, "TolvanePanel1"), std::vector<std::string>{"TolvaneButton1"});
+    EXPECT_EQ(other.FormBounds("TolvaneButton1").left, 120);
+    EXPECT_EQ(other.GetSelection().Names(), std::vector<std::string>{"TolvaneButton1"});
+    EXPECT_THROW(other.Paste("{\"controls\":[{\"name\":\"x\",\"class\":\"Nothing\"}]}"), HostError);
+    EXPECT_EQ(LoadedText(Saved(other, "pasted.json")), other.Document().Text());
+}
+
+TEST_F(DesignerTest, TheSavedFormRunsAsDesignedAndOpensAgainInTheDesigner) {
+    d.Place("TolvaneButton", "", {240, 240, 1680, 480});
+    d.SetProperty("TolvaneButton1", "Caption", "&Run");
+    d.Place("TolvaneLabel", "", {240, 960, 1680, 240});
+    d.Place("Timer", "", {0, 0, 0, 0});
+    d.SetProperty("Timer1", "Interval", "100");
+    d.SetProperty("Timer1", "Enabled", "True");
+    const std::string path = Saved(d, "run.json");
+
+    // What runs draws pixel for pixel what was designed.
+    Runtime plain;
+    Form& running = LoadFormFile(plain, path);
+    plain.ShowForm(running);
+    FormRenderer a(plain, running, 1), b(rt, d.GetForm(), 1);
+    const Frame& fa = a.Update();
+    const Frame& fb = b.Update();
+    ASSERT_EQ(fa.width, fb.width);
+    for (int y = 0; y < fa.height; ++y)
+        for (int x = 0; x < fa.width; ++x) ASSERT_EQ(fa.PixelRgb(x, y), fb.PixelRgb(x, y)) << x << "," << y;
+
+    FormDesigner again{rt};
+    again.Open(path);
+    EXPECT_EQ(again.Document().Text(), d.Document().Text());
+    EXPECT_FALSE(again.Modified());
+    EXPECT_FALSE(rt.UserMode(*again.Find("TolvaneButton1").surface));
+}
+
+}  // namespace
