@@ -29,9 +29,11 @@ bool ShownWithContainers(const Surface& s) {
 
 }  // namespace
 
+// Input reaches a surface when it and every container are enabled and none of them is being
+// designed (the designer, not the controls, hears a designed form's input).
 bool Runtime::InputAllowed(const Surface& s) const {
     for (const Surface* p = &s; p; p = p->Container())
-        if (!p->Enabled()) return false;
+        if (!p->Enabled() || (!m_designRoots.empty() && m_designRoots.count(p))) return false;
     return true;
 }
 
@@ -280,7 +282,7 @@ void Runtime::MouseTo(const Target& target, MouseAction action, double x, double
 }
 
 int32_t Runtime::DropTo(const Target& target, double x, double y, DragData data, int16_t button, int16_t shift) {
-    if (!target.surface || !InputAllowed(*target.surface) || InDesignMode(*target.surface)) return DropEffect::None;
+    if (!target.surface || !InputAllowed(*target.surface)) return DropEffect::None;
     Dispatch scope(*this);
     int32_t effect = DropEffect::Copy;
     MouseArgs args{button, shift, static_cast<float>(x), static_cast<float>(y)};
@@ -314,7 +316,7 @@ bool Runtime::AccessKey(char c) {
     char up = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     Surface* found = nullptr;
     ForEachSurface(*form, [&](Surface& s) {
-        if (found || !s.GetControl() || !ShownWithContainers(s) || !InputAllowed(s) || InDesignMode(s)) return;
+        if (found || !s.GetControl() || !ShownWithContainers(s) || !InputAllowed(s)) return;
         if (s.GetControl()->AccessKeys().find(up) != std::string::npos) found = &s;
     });
     if (found) {
@@ -326,7 +328,7 @@ bool Runtime::AccessKey(char c) {
     ForEachSurface(*form, [&](Surface& s) {
         // Labels on a form, or showing a control's caption where the control takes no focus
         // (a label control); a button's or a tick's own caption is theirs to answer.
-        if (label || !ShownWithContainers(s) || !InputAllowed(s) || InDesignMode(s)) return;
+        if (label || !ShownWithContainers(s) || !InputAllowed(s)) return;
         for (const Surface* p = &s; p && !p->IsForm(); p = p->Container())
             if (p->TabStop() || !p->Enabled()) return;
         for (auto& e : s.Elements()) {

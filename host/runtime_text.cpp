@@ -53,6 +53,8 @@ void Runtime::FocusElement(Element& element) {
     auto* box = dynamic_cast<TextBox*>(&element);
     auto* list = dynamic_cast<ListBox*>(&element);
     if (!box && !list) return;
+    // A designed form's boxes take no focus, as its controls take none (SetFocus).
+    if (element.Owner() && InDesignMode(*element.Owner())) return;
     if (!element.Visible() || !element.TakesInput() || !element.Owner() || !InputAllowed(*element.Owner()))
         throw HostError::InvalidCall();
     if (&element == m_textFocus || &element == m_listFocus) return;

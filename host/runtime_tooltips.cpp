@@ -13,7 +13,7 @@ namespace stolvane {
 void Runtime::TrackToolTip(Form& form, double x, double y) {
     Element* owner = nullptr;
     Target t = HitTest(form, x, y);
-    if (t.surface && InputAllowed(*t.surface) && !InDesignMode(*t.surface)) {
+    if (t.surface && InputAllowed(*t.surface)) {
         if (t.element && !t.element->ToolTipText().empty()) owner = t.element;
         for (Surface* s = t.surface; s && !owner; s = s->Container())
             if (ControlElement* ce = ElementOf(*s); ce && !ce->ToolTipText().empty()) owner = ce;

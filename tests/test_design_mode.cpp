@@ -117,6 +117,15 @@ TEST_F(DesignModeTest, TheMouseAndTheKeysGoToTheDesignerAndNoControlReactsOrRais
     EXPECT_EQ(rt.Resolve(f, "lblNote.T98").element, nullptr) << "the label never started its fade";
     EXPECT_EQ(rt.Captured(), nullptr);
     EXPECT_EQ(rt.Focused(), nullptr);
+    // Nor does a text box take the focus or typing when a caller or a script asks for it.
+    auto& name = static_cast<TextBox&>(*rt.Resolve(f, "txtName").element);
+    rt.SetFocus(*rt.Resolve(f, "cmdOK").surface);
+    rt.FocusTextBox(name);
+    rt.TypeText("typed");
+    rt.KeyDown(KeyCode::Back, 0);
+    EXPECT_EQ(rt.Focused(), nullptr);
+    EXPECT_EQ(rt.FocusedTextBox(), nullptr);
+    EXPECT_EQ(name.Text(), "");
     EXPECT_TRUE(log.lines.empty()) << log.lines.front();
     EXPECT_EQ(rt.PointerAt(f, 900, 1300).first, 0);
 
