@@ -456,7 +456,12 @@ gchar* TextAt(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gi
         case ATK_TEXT_BOUNDARY_LINE_END: unit = TextUnit::LineEnd; break;
         default: break;
     }
-    TextSpan span = TextUnitAt(s, offset, unit);
+    // A text box's lines as it lays them out, wrapped where it wraps them.
+    std::vector<int> wraps;
+    StolvaneAtkObject* o = Self(t);
+    auto* box = o->ref && o->ref->element ? dynamic_cast<TextBox*>(o->ref->element) : nullptr;
+    if (box && (unit == TextUnit::LineStart || unit == TextUnit::LineEnd)) wraps = LineStarts(*box);
+    TextSpan span = TextUnitAt(s, offset, unit, wraps);
     *start = span.start;
     *end = span.end;
     return Slice(s, span.start, span.end);

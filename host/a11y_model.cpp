@@ -514,7 +514,7 @@ bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index,
     return true;
 }
 
-TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary) {
+TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary, const std::vector<int>& wraps) {
     const int count = static_cast<int>(g_utf8_strlen(text.c_str(), static_cast<gssize>(text.size())));
     offset = std::clamp(offset, 0, count);
     // Whether a unit starts (or ends) before each character, and at the end of the text.
@@ -524,6 +524,14 @@ TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary) {
         int i = 0;
         for (const char* p = text.c_str(); *p; p = g_utf8_next_char(p), ++i)
             if (*p == '\n') at[static_cast<size_t>(boundary == TextUnit::LineStart ? i + 1 : i)] = true;
+        // A line the layout wraps starts where the line before it ends: after its trailing
+        // blank, where the box shows the next line. A line after a break ends at the break.
+        for (int w : wraps) {
+            if (w <= 0 || w >= count) continue;
+            if (boundary == TextUnit::LineEnd && g_utf8_get_char(g_utf8_offset_to_pointer(text.c_str(), w - 1)) == '\n')
+                continue;
+            at[static_cast<size_t>(w)] = true;
+        }
     } else {
         std::vector<PangoLogAttr> attrs(static_cast<size_t>(count) + 1);
         pango_get_log_attrs(text.c_str(), static_cast<int>(text.size()), -1, pango_language_from_string("en"),
@@ -553,6 +561,14 @@ TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary) {
         }
     if (span.end < span.start) span.end = span.start;
     return span;
+}
+
+std::vector<int> LineStarts(const TextBox& box) {
+    TextBoxView view(box);
+    std::vector<int> starts;
+    starts.reserve(static_cast<size_t>(view.LineCount()));
+    for (int line = 0; line < view.LineCount(); ++line) starts.push_back(view.LineStart(line));
+    return starts;
 }
 
 std::optional<Rect> CharacterBounds(const TextBox& box, int offset) {

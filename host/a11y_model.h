@@ -114,7 +114,11 @@ enum class TextUnit { WordStart, WordEnd, SentenceStart, SentenceEnd, LineStart,
 struct TextSpan {
     int start = 0, end = 0;
 };
-TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary);
+// `wraps`: where a text box's laid-out lines start, in characters (`LineStarts`), so that a
+// line is read as the box shows it; without them a line runs from one line break to the next.
+TextSpan TextUnitAt(const std::string& text, int offset, TextUnit boundary, const std::vector<int>& wraps = {});
+// Where each line of a text box starts as it is laid out (wrapped or not), in characters.
+std::vector<int> LineStarts(const TextBox& box);
 // Where one character of a text box lies, in pixels at scale 1 relative to the box; nothing
 // for an offset past its text.
 std::optional<Rect> CharacterBounds(const TextBox& box, int offset);

@@ -455,6 +455,32 @@ TEST(A11yText, UnitsAndCharacterBounds) {
     EXPECT_DOUBLE_EQ(i->left, w->left + w->width);
     EXPECT_DOUBLE_EQ(last->top, w->top);
     EXPECT_FALSE(CharacterBounds(box, 3));
+
+    // A multi-line box is read by line as it wraps: a wrapped line keeps its trailing blank,
+    // a line break still ends a line, and a line ends where the next one starts or at a break.
+    box.SetMultiLine(true);
+    box.Move(0, 0, 1100, 1500);
+    const std::string words = "alpha beta gamma delta epsilon zeta\neta";
+    box.SetText(words);
+    std::vector<int> starts = LineStarts(box);
+    ASSERT_GE(starts.size(), 3u);
+    EXPECT_EQ(starts.front(), 0);
+    EXPECT_EQ(starts.back(), 36);  // "eta", after the break
+    const int second = starts[1];
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(words[static_cast<size_t>(second) - 1], ' ');
+    auto line = [&](int offset, TextUnit unit) {
+        TextSpan s = TextUnitAt(words, offset, unit, starts);
+        return std::make_pair(s.start, s.end);
+    };
+    EXPECT_EQ(line(1, TextUnit::LineStart), std::make_pair(0, second));
+    EXPECT_EQ(line(second, TextUnit::LineStart).first, second);
+    EXPECT_EQ(line(37, TextUnit::LineStart), std::make_pair(36, 39));
+    EXPECT_EQ(line(1, TextUnit::LineEnd), std::make_pair(0, second));
+    EXPECT_EQ(line(37, TextUnit::LineEnd), std::make_pair(35, 39));  // from the break
+    // Wider, the box wraps no more: lines run between breaks again.
+    box.Move(0, 0, 9000, 1500);
+    EXPECT_EQ(TextUnitAt(words, 1, TextUnit::LineStart, LineStarts(box)).end, 36);
 }
 
 // The command prints the tree of a form file, and refuses what it cannot read.
