@@ -265,6 +265,101 @@ void FormDesigner::ResizeSelection(double dw, double dh) {
     if (any) Changed();
 }
 
+std::vector<std::string> FormDesigner::SelectedPlaced() const {
+    std::vector<std::string> out;
+    for (const std::string& n : m_selection.Names()) {
+        Target t = Find(n);
+        if (t.element || !t.surface->IsForm()) out.push_back(n);
+    }
+    return out;
+}
+
+namespace {
+
+Rect BoundsOf(const Target& t) { return t.element ? t.element->Bounds() : t.surface->Bounds(); }
+
+void Put(const Target& t, const Rect& r) {
+    if (t.element) SetElementBounds(*t.element, r);
+    else t.surface->Move(r.left, r.top, r.width, r.height);
+}
+
+}  // namespace
+
+void FormDesigner::AlignSelection(Align how) {
+    const std::vector<std::string> placed = SelectedPlaced();
+    if (placed.size() < 2) return;
+    const Rect first = FormBounds(placed.front());
+    for (size_t i = 1; i < placed.size(); ++i) {
+        const Rect at = FormBounds(placed[i]);
+        double dx = 0, dy = 0;
+        switch (how) {
+            case Align::Lefts: dx = first.left - at.left; break;
+            case Align::Rights: dx = first.left + first.width - (at.left + at.width); break;
+            case Align::Centres: dx = first.left + first.width / 2 - (at.left + at.width / 2); break;
+            case Align::Tops: dy = first.top - at.top; break;
+            case Align::Bottoms: dy = first.top + first.height - (at.top + at.height); break;
+            case Align::Middles: dy = first.top + first.height / 2 - (at.top + at.height / 2); break;
+        }
+        const Target t = Find(placed[i]);
+        Rect b = BoundsOf(t);
+        b.left += dx;
+        b.top += dy;
+        Put(t, b);
+    }
+    Changed();
+}
+
+void FormDesigner::MakeSameSize(Size what) {
+    const std::vector<std::string> placed = SelectedPlaced();
+    if (placed.size() < 2) return;
+    const Rect first = Bounds(placed.front());
+    for (size_t i = 1; i < placed.size(); ++i) {
+        const Target t = Find(placed[i]);
+        Rect b = BoundsOf(t);
+        if (what != Size::Height) b.width = first.width;
+        if (what != Size::Width) b.height = first.height;
+        Put(t, b);
+    }
+    Changed();
+}
+
+void FormDesigner::CentreInForm(bool horizontally, bool vertically) {
+    const std::vector<std::string> placed = SelectedPlaced();
+    if (placed.empty()) return;
+    double left = 0, top = 0, right = 0, bottom = 0;
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const Rect r = FormBounds(placed[i]);
+        left = i ? std::min(left, r.left) : r.left;
+        top = i ? std::min(top, r.top) : r.top;
+        right = i ? std::max(right, r.left + r.width) : r.left + r.width;
+        bottom = i ? std::max(bottom, r.top + r.height) : r.top + r.height;
+    }
+    const double dx = horizontally ? std::round((GetForm().Width() - (right - left)) / 2 - left) : 0;
+    const double dy = vertically ? std::round((GetForm().Height() - (bottom - top)) / 2 - top) : 0;
+    if (dx == 0 && dy == 0) return;
+    for (const std::string& n : placed) {
+        const Target t = Find(n);
+        Rect b = BoundsOf(t);
+        b.left += dx;
+        b.top += dy;
+        Put(t, b);
+    }
+    Changed();
+}
+
+void FormDesigner::Reorder(bool toFront) {
+    if (m_selection.Empty()) return;
+    Json doc = ParseFormText(m_doc.Text(), GetForm().Name());
+    if (ReorderEntries(doc, m_selection.Names(), toFront) == 0) return;
+    const std::string text = FormText(doc);
+    if (text == m_doc.Text()) return;
+    Reload(text);
+    Changed();
+}
+
+void FormDesigner::BringToFront() { Reorder(true); }
+void FormDesigner::SendToBack() { Reorder(false); }
+
 void FormDesigner::DeleteSelection() {
     if (m_selection.Empty()) return;
     Json doc = ParseFormText(m_doc.Text(), GetForm().Name());

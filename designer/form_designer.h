@@ -75,6 +75,21 @@ public:
     void ResizeSelection(double dw, double dh);
     void DeleteSelection();
 
+    // Lines up the selection with its first selected thing, compared where they lie in the form
+    // (so things in different containers line up too); exact, not snapped.
+    enum class Align { Lefts, Rights, Tops, Bottoms, Centres, Middles };  // Centres: side to side
+    void AlignSelection(Align how);
+    // Gives the others the first selected one's width, height or both.
+    enum class Size { Width, Height, Both };
+    void MakeSameSize(Size what);
+    // Moves the selection as a group (keeping their distances) so that the rectangle around it
+    // lies in the middle of the form's client area, side to side and/or top to bottom.
+    void CentreInForm(bool horizontally, bool vertically);
+    // Puts the selected things above (drawn after) or below the others in their container; the
+    // form file keeps them in that order.
+    void BringToFront();
+    void SendToBack();
+
     // ---- Properties
     // Sets a property from the text typed into the browser: a control's class table first,
     // then the members of its extender (Left, Top, Width, Height, Visible, TabIndex ...), of
@@ -106,6 +121,9 @@ private:
     void Rename(const std::string& from, const std::string& to);
     void SetProperty(const Target& t, const std::string& property, const std::string& text);
     Surface& ContainerNamed(const std::string& container) const;
+    // The selected things that have bounds of their own (not the form).
+    std::vector<std::string> SelectedPlaced() const;
+    void Reorder(bool toFront);
 
     FormDocument m_doc;
     Selection m_selection;

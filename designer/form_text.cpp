@@ -64,6 +64,21 @@ Json* FindEntry(Json& list, const std::string& name) {
     return nullptr;
 }
 
+size_t Reorder(Json& list, const std::vector<std::string>& names, bool toFront) {
+    if (!list.is_array()) return 0;
+    size_t found = 0;
+    Json moved = Json::array(), rest = Json::array();
+    for (Json& e : list) {
+        if (auto c = e.find("controls"); c != e.end()) found += Reorder(*c, names, toFront);
+        (Named(e, names) ? moved : rest).push_back(std::move(e));
+    }
+    found += moved.size();
+    Json out = toFront ? std::move(rest) : std::move(moved);
+    for (Json& e : toFront ? moved : rest) out.push_back(std::move(e));
+    list = std::move(out);
+    return found;
+}
+
 }  // namespace
 
 Json ParseFormText(const std::string& text, const std::string& source) {
@@ -122,6 +137,11 @@ bool InsertEntries(Json& doc, const std::string& container, const Json& entries)
     }
     for (const Json& e : entries) list->push_back(e);
     return true;
+}
+
+size_t ReorderEntries(Json& doc, const std::vector<std::string>& names, bool toFront) {
+    auto c = doc.find("controls");
+    return c == doc.end() ? 0 : Reorder(*c, names, toFront);
 }
 
 bool RenameEntry(Json& doc, const std::string& from, const std::string& to) {

@@ -31,6 +31,10 @@ std::vector<std::string> MakeNamesUnique(Json& entries, std::set<std::string>& t
 // Adds the entries to the controls of the form (container empty) or of the container named;
 // false when there is no such container.
 bool InsertEntries(Json& doc, const std::string& container, const Json& entries);
+// Moves the entries named to the end of their own list of controls (front: drawn last, above
+// the others) or to its start (back), keeping their order among themselves; returns how many
+// were found.
+size_t ReorderEntries(Json& doc, const std::vector<std::string>& names, bool toFront);
 // Renames an entry and what refers to it (the form's default and cancel buttons); false when
 // there is none of that name.
 bool RenameEntry(Json& doc, const std::string& from, const std::string& to);

@@ -97,6 +97,90 @@ TEST_F(DesignerTest, MovesAndResizesTheSelectionOnTheGridOrFreely) {
     EXPECT_EQ(d.Bounds("TolvaneButton1").width, 1320);
 }
 
+TEST_F(DesignerTest, ArrangesTheSelectionToTheFirstSelectedEachAsOneStep) {
+    d.Place("TolvanePanel", "", {1200, 1200, 2400, 1800});
+    d.Place("TolvaneButton", "", {240, 240, 1200, 480});
+    d.Place("Label", "TolvanePanel1", {120, 600, 600, 240});
+    d.Place("Shape", "", {2400, 240, 480, 360});
+    // The label lies in the panel: it lines up where it lies in the form.
+    d.GetSelection().Set({"TolvaneButton1", "Label1", "Shape1"});
+    const std::string before = d.Document().Text();
+    auto check = [&](auto arrange, const std::vector<Rect>& expected) {
+        arrange();
+        std::vector<Rect> now;
+        for (const char* n : {"TolvaneButton1", "Label1", "Shape1"}) now.push_back(d.FormBounds(n));
+        EXPECT_EQ(now, expected);
+        EXPECT_EQ(LoadedText(Saved(d, "arranged.json")), d.Document().Text());
+        ASSERT_TRUE(d.Undo());
+        EXPECT_EQ(d.Document().Text(), before) << "one step each";
+    };
+    using A = FormDesigner::Align;
+    const Rect b{240, 240, 1200, 480}, l{1320, 1800, 600, 240}, s{2400, 240, 480, 360};
+    check([&] { d.AlignSelection(A::Lefts); }, {b, {240, l.top, 600, 240}, {240, s.top, 480, 360}});
+    check([&] { d.AlignSelection(A::Rights); }, {b, {840, l.top, 600, 240}, {960, s.top, 480, 360}});
+    check([&] { d.AlignSelection(A::Centres); }, {b, {540, l.top, 600, 240}, {600, s.top, 480, 360}});
+    check([&] { d.AlignSelection(A::Tops); }, {b, {l.left, 240, 600, 240}, {s.left, 240, 480, 360}});
+    check([&] { d.AlignSelection(A::Bottoms); }, {b, {l.left, 480, 600, 240}, {s.left, 360, 480, 360}});
+    check([&] { d.AlignSelection(A::Middles); }, {b, {l.left, 360, 600, 240}, {s.left, 300, 480, 360}});
+    using S = FormDesigner::Size;
+    check([&] { d.MakeSameSize(S::Width); }, {b, {l.left, l.top, 1200, 240}, {s.left, s.top, 1200, 360}});
+    check([&] { d.MakeSameSize(S::Height); }, {b, {l.left, l.top, 600, 480}, {s.left, s.top, 480, 480}});
+    check([&] { d.MakeSameSize(S::Both); }, {b, {l.left, l.top, 1200, 480}, {s.left, s.top, 1200, 480}});
+    // Centred as a group in the 4800 x 3600 form: the rectangle around them is 240..2880 by
+    // 240..2040, so everything moves by (840, 660).
+    check([&] { d.CentreInForm(true, true); },
+          {{1080, 900, 1200, 480}, {2160, 2460, 600, 240}, {3240, 900, 480, 360}});
+    check([&] { d.CentreInForm(false, true); },
+          {{240, 900, 1200, 480}, {1320, 2460, 600, 240}, {2400, 900, 480, 360}});
+    EXPECT_EQ(d.Find("Label1").surface, d.Find("TolvanePanel1").surface);
+
+    // One selected thing has nothing to line up with: nothing changes, no step is recorded.
+    d.GetSelection().Only("TolvaneButton1");
+    const size_t kept = d.History().Bytes();
+    d.AlignSelection(A::Lefts);
+    d.MakeSameSize(S::Both);
+    EXPECT_EQ(d.History().Bytes(), kept);
+}
+
+TEST_F(DesignerTest, BringsToFrontAndSendsToBackInTheSavedOrder) {
+    d.Place("Shape", "", {240, 240, 1200, 1200});
+    d.Place("Label", "", {480, 480, 1200, 1200});
+    d.Place("TolvanePanel", "", {2400, 240, 2160, 2160});
+    d.Place("TolvaneButton", "TolvanePanel1", {120, 120, 1200, 480});
+    d.Place("TolvaneButton", "TolvanePanel1", {240, 240, 1200, 480});
+    const std::string before = d.Document().Text();
+    EXPECT_EQ(d.NameAt(600, 600), "Label1");
+    EXPECT_EQ(d.NameAt(2400 + 300, 240 + 300), "TolvaneButton2");
+
+    d.GetSelection().Set({"Shape1", "TolvaneButton1"});
+    d.BringToFront();
+    EXPECT_EQ(d.NameAt(600, 600), "Shape1") << "drawn and hit above the label";
+    EXPECT_EQ(d.NameAt(2400 + 300, 240 + 300), "TolvaneButton1") << "in its own container";
+    EXPECT_EQ(d.GetSelection().Names(), (std::vector<std::string>{"Shape1", "TolvaneButton1"}));
+    const std::string path = Saved(d, "front.json");
+    const std::string loaded = LoadedText(path);
+    EXPECT_EQ(loaded, d.Document().Text());
+    EXPECT_GT(loaded.find("\"Shape1\""), loaded.find("\"Label1\""));
+    EXPECT_GT(loaded.find("\"TolvaneButton1\""), loaded.find("\"TolvaneButton2\""));
+    {
+        Runtime plain;
+        Form& f = LoadFormFile(plain, path);
+        EXPECT_EQ(f.Elements().back()->FullName(), "Shape1") << "the form draws it last";
+    }
+    const std::string front = d.Document().Text();
+    d.BringToFront();
+    EXPECT_EQ(d.Document().Text(), front);
+    EXPECT_EQ(d.History().Current(), front) << "already in front: no new step";
+
+    d.GetSelection().Only("Shape1");
+    d.SendToBack();
+    EXPECT_EQ(d.NameAt(600, 600), "Label1");
+    ASSERT_TRUE(d.Undo());
+    EXPECT_EQ(d.Document().Text(), front);
+    ASSERT_TRUE(d.Undo());
+    EXPECT_EQ(d.Document().Text(), before);
+}
+
 TEST_F(DesignerTest, PropertiesGoThroughTheClassTablesAndRefusedValuesChangeNothing) {
     d.Place("TolvaneLabel", "", {240, 240, 1200, 240});
     d.Place("TolvaneButton", "", {240, 960, 1200, 480});
