@@ -101,11 +101,13 @@ struct AccessibilityBridge::Impl {
     Runtime& rt;
     Hooks hooks;
     bool active = false;
+    bool detached = false;  // objects without a bus (AccessibilityBridge::Detached)
     AtkObject* root = nullptr;
 
     // What a client has seen of each object, for telling it what changed.
     struct Seen {
         AtkObject* object = nullptr;
+        unsigned interfaces = 0;  // those of its type, fixed when it was made
         AccessibleNode node;
         std::vector<const void*> children;
         bool childrenKnown = false;
@@ -134,6 +136,10 @@ struct AccessibilityBridge::Impl {
         return {r.surface, r.element, r.item};
     }
     double Scale() const { return hooks.scale ? hooks.scale() : 1; }
+    // What tells a child from its siblings while both live: a list's rows by their index.
+    static const void* ChildKey(const AccessibleRef& c) {
+        return c.item >= 0 ? reinterpret_cast<const void*>(static_cast<intptr_t>(c.item + 1)) : c.Key();
+    }
 
     // The popup the object's form shows, if it is a popup's.
     const AccessiblePopup* Popup(const AccessibleRef& r) {
@@ -176,6 +182,7 @@ struct AccessibilityBridge::Impl {
 
     AtkObject* ObjectFor(const AccessibleRef& r);
     void Forget(const std::tuple<const void*, const void*, int>& key);
+    void Renew(const std::tuple<const void*, const void*, int>& key);
     void Sync();
     void Arm();
     void Disarm();
@@ -723,14 +730,47 @@ AtkObject* AccessibilityBridge::Impl::ObjectFor(const AccessibleRef& r) {
     auto key = KeyOf(r);
     if (auto it = objects.find(key); it != objects.end()) return it->second.object;
     AccessibleNode n = Describe(r);
-    AtkObject* a = NewObject(this, &r, InterfacesOf(n), false);
+    const unsigned interfaces = InterfacesOf(n);
+    AtkObject* a = NewObject(this, &r, interfaces, false);
     AccessibleRef parent = ParentOf(r);
     AtkObject* parentObject = parent.surface ? ObjectFor(parent) : root;
     atk_object_set_parent(a, parentObject);
     Seen& seen = objects[key];
     seen.object = a;
+    seen.interfaces = interfaces;
     seen.node = std::move(n);
     return a;
+}
+
+// A client learns which interfaces an object has once, when it first meets it, and ATK fixes
+// them with the object's type. An object that comes to need others (a panel that becomes a
+// progress bar and has a value, a text box a label comes to name and that gains the label's
+// action) or loses some is therefore made anew: the old one goes (defunct) and the new one
+// takes its place among its parent's children, holding the old one's children.
+void AccessibilityBridge::Impl::Renew(const std::tuple<const void*, const void*, int>& key) {
+    auto it = objects.find(key);
+    if (it == objects.end() || !Self(it->second.object)->ref) return;
+    AtkObject* old = it->second.object;
+    const AccessibleRef r = *Self(old)->ref;
+    const bool hadFocus = focused == r;
+    const AccessibleRef parent = ParentOf(r);
+    AtkObject* parentObject = parent.surface ? ObjectFor(parent) : root;
+    const std::vector<AccessibleRef> siblings = Children(parent.surface ? &parent : nullptr);
+    const auto index = static_cast<guint>(std::find(siblings.begin(), siblings.end(), r) - siblings.begin());
+    g_object_ref(old);
+    g_signal_emit_by_name(parentObject, "children-changed::remove", index, old);
+    Forget(key);
+    g_object_unref(old);
+    AtkObject* a = ObjectFor(r);
+    for (auto& [childKey, seen] : objects) {
+        StolvaneAtkObject* c = Self(seen.object);
+        if (c->ref && seen.object != a && ParentOf(*c->ref) == r) atk_object_set_parent(seen.object, a);
+    }
+    Seen& seen = objects[key];
+    for (auto& c : AccessibleChildren(rt, r, Popup(r))) seen.children.push_back(ChildKey(c));
+    seen.childrenKnown = true;
+    g_signal_emit_by_name(parentObject, "children-changed::add", index, a);
+    if (hadFocus && seen.node.states.focused) atk_object_notify_state_change(a, ATK_STATE_FOCUSED, TRUE);
 }
 
 void AccessibilityBridge::Impl::Forget(const std::tuple<const void*, const void*, int>& key) {
@@ -837,10 +877,15 @@ void AccessibilityBridge::Impl::Sync() {
     const bool focusMoved = !(focus == focused);
     if (focusMoved && focus.surface) ObjectFor(focus);
 
+    std::vector<std::tuple<const void*, const void*, int>> renewed;
     for (auto& [key, seen] : objects) {
         StolvaneAtkObject* o = Self(seen.object);
         if (!o->ref) continue;
         AccessibleNode n = Describe(*o->ref);
+        if (InterfacesOf(n) != seen.interfaces) {
+            renewed.push_back(key);
+            continue;
+        }
         AtkObject* a = seen.object;
         const AccessibleNode& was = seen.node;
         if (n.name != was.name) g_object_notify(G_OBJECT(a), "accessible-name");
@@ -879,7 +924,7 @@ void AccessibilityBridge::Impl::Sync() {
         // Children that came or went, for the objects whose children a client has seen.
         std::vector<AccessibleRef> children = AccessibleChildren(rt, *o->ref, Popup(*o->ref));
         std::vector<const void*> keys;
-        for (auto& c : children) keys.push_back(c.item >= 0 ? reinterpret_cast<const void*>(static_cast<intptr_t>(c.item + 1)) : c.Key());
+        for (auto& c : children) keys.push_back(ChildKey(c));
         if (seen.childrenKnown && keys != seen.children) {
             for (size_t i = 0; i < children.size(); ++i)
                 if (std::find(seen.children.begin(), seen.children.end(), keys[i]) == seen.children.end())
@@ -889,6 +934,7 @@ void AccessibilityBridge::Impl::Sync() {
         seen.childrenKnown = true;
         seen.node = std::move(n);
     }
+    for (auto& key : renewed) Renew(key);
     if (focusMoved) {
         focused = focus;
         if (focus.surface) {
@@ -963,6 +1009,16 @@ AccessibilityBridge::AccessibilityBridge(Runtime& runtime, Hooks hooks)
     });
 }
 
+AccessibilityBridge::AccessibilityBridge(Runtime& runtime, Hooks hooks, Detached)
+    : m_impl(std::make_unique<Impl>(runtime, std::move(hooks))) {
+    Impl& b = *m_impl;
+    if (g_bridge) return;
+    g_bridge = &b;
+    InstallToolkit();
+    b.root = NewObject(&b, nullptr, 0, true);
+    b.active = b.detached = true;
+}
+
 AccessibilityBridge::~AccessibilityBridge() {
     Impl& b = *m_impl;
     if (b.watcher.joinable()) {
@@ -979,7 +1035,7 @@ AccessibilityBridge::~AccessibilityBridge() {
         std::vector<std::tuple<const void*, const void*, int>> keys;
         for (auto& [key, seen] : b.objects) keys.push_back(key);
         for (auto& key : keys) b.Forget(key);
-        Bridge()->cleanup();
+        if (!b.detached) Bridge()->cleanup();
         if (b.root) g_object_unref(b.root);
         g_bridge = nullptr;
     }
@@ -987,9 +1043,19 @@ AccessibilityBridge::~AccessibilityBridge() {
 
 bool AccessibilityBridge::Active() const { return m_impl->active; }
 
+void* AccessibilityBridge::Object(const AccessibleRef& ref) {
+    Impl& b = *m_impl;
+    if (!b.active) return nullptr;
+    return ref.surface ? b.ObjectFor(ref) : b.root;
+}
+
+void AccessibilityBridge::Update() {
+    if (m_impl->active) m_impl->Sync();
+}
+
 int AccessibilityBridge::Prepare(int timeoutMs) {
     Impl& b = *m_impl;
-    if (!b.active) return timeoutMs;
+    if (!b.active || b.detached) return timeoutMs;
     b.Disarm();
     b.Sync();
     // Once for each Dispatch that follows: a loop nested in a dispatch (an edit's handler that
@@ -1014,7 +1080,7 @@ int AccessibilityBridge::Prepare(int timeoutMs) {
 
 void AccessibilityBridge::Dispatch() {
     Impl& b = *m_impl;
-    if (!b.active || !b.acquired) return;
+    if (!b.active || b.detached || !b.acquired) return;
     b.Disarm();
     std::vector<pollfd> ready;
     for (auto& f : b.fds) ready.push_back({f.fd, static_cast<short>(f.events), 0});

@@ -33,6 +33,11 @@ public:
     // Joins the accessibility bus when the runtime's accessibility is on and a session bus is
     // known; otherwise (or when the bus cannot be reached) it stays inert.
     AccessibilityBridge(Runtime& runtime, Hooks hooks);
+    // Off the bus: the objects are made and kept in step as they are for a client, but no bus is
+    // joined and the loop is not served, so that they can be read through ATK in this process
+    // (tests). One bridge, on the bus or not, lives at a time.
+    struct Detached {};
+    AccessibilityBridge(Runtime& runtime, Hooks hooks, Detached);
     ~AccessibilityBridge();
     AccessibilityBridge(const AccessibilityBridge&) = delete;
     AccessibilityBridge& operator=(const AccessibilityBridge&) = delete;
@@ -45,6 +50,11 @@ public:
     void Dispatch();
     // The form is about to be destroyed: its objects go.
     void FormDestroying(Form& form);
+    // The ATK object (an AtkObject*) a client gets for an object of the model, made if need be;
+    // the application's for an empty ref; null while the bridge is inert.
+    void* Object(const AccessibleRef& ref);
+    // Tells clients what changed since last time, as Prepare does before the loop sleeps.
+    void Update();
 
     struct Impl;
 
