@@ -426,9 +426,10 @@ gunichar CharacterAt(AtkText* t, gint offset) {
     if (offset < 0 || offset >= g_utf8_strlen(s.c_str(), -1)) return 0;
     return g_utf8_get_char(g_utf8_offset_to_pointer(s.c_str(), offset));
 }
+// A text box's caret; a label has none (it cannot be selected), which readers are told as -1.
 gint CaretOffset(AtkText* t) {
     auto n = NodeOf(t);
-    return n && n->caret >= 0 ? n->caret : 0;
+    return n ? std::max(-1, n->caret) : -1;
 }
 gint SelectionCount(AtkText* t) {
     auto n = NodeOf(t);
@@ -444,16 +445,18 @@ gchar* Selection(AtkText* t, gint num, gint* start, gint* end) {
     *end = n->selectionStart + n->selectionLength;
     return Slice(n->text.value_or(""), *start, *end);
 }
-// The character, word, sentence or line around the offset, for readers that ask by boundary.
-gchar* TextAt(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
-    std::string s = TextOf(t);
+// Where the lines of the text start as laid out: a text box's or a label's, wrapped where it wraps.
+std::vector<int> WrapsOf(gpointer p) {
+    StolvaneAtkObject* o = Self(p);
+    if (!o->ref || !o->bridge) return {};
+    return TextLineStarts(o->bridge->rt, *o->ref);
+}
+// The character, word, sentence or line around an offset, as readers ask by boundary: from the
+// boundary at or before it to the next one.
+TextSpan UnitAt(AtkText* t, const std::string& s, gint offset, AtkTextBoundary boundary) {
     const gint count = static_cast<gint>(g_utf8_strlen(s.c_str(), -1));
     offset = std::clamp<gint>(offset, 0, count);
-    if (boundary == ATK_TEXT_BOUNDARY_CHAR) {
-        *start = offset;
-        *end = std::min(offset + 1, count);
-        return Slice(s, *start, *end);
-    }
+    if (boundary == ATK_TEXT_BOUNDARY_CHAR) return {offset, std::min(offset + 1, count)};
     TextUnit unit = TextUnit::LineStart;
     switch (boundary) {
         case ATK_TEXT_BOUNDARY_WORD_START: unit = TextUnit::WordStart; break;
@@ -463,24 +466,55 @@ gchar* TextAt(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gi
         case ATK_TEXT_BOUNDARY_LINE_END: unit = TextUnit::LineEnd; break;
         default: break;
     }
-    // A text box's lines as it lays them out, wrapped where it wraps them.
     std::vector<int> wraps;
-    StolvaneAtkObject* o = Self(t);
-    auto* box = o->ref && o->ref->element ? dynamic_cast<TextBox*>(o->ref->element) : nullptr;
-    if (box && (unit == TextUnit::LineStart || unit == TextUnit::LineEnd)) wraps = LineStarts(*box);
-    TextSpan span = TextUnitAt(s, offset, unit, wraps);
+    if (unit == TextUnit::LineStart || unit == TextUnit::LineEnd) wraps = WrapsOf(t);
+    return TextUnitAt(s, offset, unit, wraps);
+}
+gchar* Answer(const std::string& s, TextSpan span, gint* start, gint* end) {
     *start = span.start;
     *end = span.end;
     return Slice(s, span.start, span.end);
 }
-// Where a text box's character lies on the screen or in the window, in pixels at its scale.
+gchar* TextAt(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
+    std::string s = TextOf(t);
+    return Answer(s, UnitAt(t, s, offset, boundary), start, end);
+}
+// The unit before the one at the offset (ending where that one starts), and the unit after it
+// (starting where it ends); empty at either end of the text.
+gchar* TextBefore(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
+    std::string s = TextOf(t);
+    const TextSpan at = UnitAt(t, s, offset, boundary);
+    if (at.start <= 0) return Answer(s, {0, 0}, start, end);
+    return Answer(s, UnitAt(t, s, at.start - 1, boundary), start, end);
+}
+gchar* TextAfter(AtkText* t, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
+    std::string s = TextOf(t);
+    const gint count = static_cast<gint>(g_utf8_strlen(s.c_str(), -1));
+    const TextSpan at = UnitAt(t, s, offset, boundary);
+    if (at.end >= count) return Answer(s, {count, count}, start, end);
+    return Answer(s, UnitAt(t, s, at.end, boundary), start, end);
+}
+// The same by granularity: a word, sentence or line from its start to the next one's; a
+// paragraph from one line break to the next.
+gchar* StringAt(AtkText* t, gint offset, AtkTextGranularity granularity, gint* start, gint* end) {
+    std::string s = TextOf(t);
+    AtkTextBoundary boundary = ATK_TEXT_BOUNDARY_CHAR;
+    switch (granularity) {
+        case ATK_TEXT_GRANULARITY_CHAR: break;
+        case ATK_TEXT_GRANULARITY_WORD: boundary = ATK_TEXT_BOUNDARY_WORD_START; break;
+        case ATK_TEXT_GRANULARITY_SENTENCE: boundary = ATK_TEXT_BOUNDARY_SENTENCE_START; break;
+        case ATK_TEXT_GRANULARITY_LINE: boundary = ATK_TEXT_BOUNDARY_LINE_START; break;
+        case ATK_TEXT_GRANULARITY_PARAGRAPH: return Answer(s, TextUnitAt(s, offset, TextUnit::LineStart), start, end);
+    }
+    return Answer(s, UnitAt(t, s, offset, boundary), start, end);
+}
+// Where a character lies on the screen or in the window, in pixels at its scale.
 void CharacterExtents(AtkText* t, gint offset, gint* x, gint* y, gint* w, gint* h, AtkCoordType coords) {
     *x = *y = *w = *h = -1;
     auto n = NodeOf(t);
     StolvaneAtkObject* o = Self(t);
-    auto* box = n && o->ref->element ? dynamic_cast<TextBox*>(o->ref->element) : nullptr;
-    if (!box) return;
-    std::optional<Rect> r = CharacterBounds(*box, offset);
+    if (!n) return;
+    std::optional<Rect> r = TextCharacterBounds(o->bridge->rt, *o->ref, offset);
     if (!r) return;
     const double scale = o->bridge->Scale();
     const int left = static_cast<int>(std::lround(r->left * scale)), top = static_cast<int>(std::lround(r->top * scale));
@@ -493,6 +527,60 @@ void CharacterExtents(AtkText* t, gint offset, gint* x, gint* y, gint* w, gint* 
         *x = n->extents.x + left;
         *y = n->extents.y + top;
     }
+}
+// How the text looks, by ATK's attribute names and value formats: the font, and the colours
+// as 16-bit red, green and blue as pango gives colours ("65535,0,0" is red).
+AtkAttributeSet* WithAttribute(AtkAttributeSet* set, AtkTextAttribute which, const std::string& value) {
+    auto* a = static_cast<AtkAttribute*>(g_malloc(sizeof(AtkAttribute)));
+    a->name = g_strdup(atk_text_attribute_get_name(which));
+    a->value = g_strdup(value.c_str());
+    return g_slist_append(set, a);
+}
+std::string ColourValue(uint32_t colour) {
+    const unsigned r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    return std::to_string(r * 257) + "," + std::to_string(g * 257) + "," + std::to_string(b * 257);
+}
+std::optional<TextLook> LookOf(gpointer p) {
+    StolvaneAtkObject* o = Self(p);
+    if (!o->ref || !o->bridge) return std::nullopt;
+    return TextLookOf(o->bridge->rt, *o->ref);
+}
+AtkAttributeSet* DefaultAttributes(AtkText* t) {
+    std::optional<TextLook> look = LookOf(t);
+    if (!look) return nullptr;
+    const Font& f = look->font;
+    char size[32];
+    g_ascii_formatd(size, sizeof size, "%g", std::isfinite(f.size) && f.size > 0 ? f.size : 8.25);
+    AtkAttributeSet* set = nullptr;
+    set = WithAttribute(set, ATK_TEXT_ATTR_FAMILY_NAME, f.name.empty() ? std::string("MS Sans Serif") : f.name);
+    set = WithAttribute(set, ATK_TEXT_ATTR_SIZE, size);
+    const int weight = f.bold ? std::max<int>(f.weight, 700) : (f.weight > 0 ? f.weight : 400);
+    set = WithAttribute(set, ATK_TEXT_ATTR_WEIGHT, std::to_string(std::clamp(weight, 100, 1000)));
+    set = WithAttribute(set, ATK_TEXT_ATTR_STYLE, f.italic ? "italic" : "normal");
+    set = WithAttribute(set, ATK_TEXT_ATTR_UNDERLINE, f.underline ? "single" : "none");
+    set = WithAttribute(set, ATK_TEXT_ATTR_STRIKETHROUGH, f.strikethrough ? "true" : "false");
+    set = WithAttribute(set, ATK_TEXT_ATTR_FG_COLOR, ColourValue(look->fore));
+    if (look->back) set = WithAttribute(set, ATK_TEXT_ATTR_BG_COLOR, ColourValue(*look->back));
+    return set;
+}
+// What is set at the offset beyond the defaults (the underline of a label's access key), and
+// the run around it where that stays the same.
+AtkAttributeSet* RunAttributes(AtkText* t, gint offset, gint* start, gint* end) {
+    const gint count = CharacterCount(t);
+    *start = 0;
+    *end = count;
+    std::optional<TextLook> look = LookOf(t);
+    if (!look || offset < 0 || offset >= count) return nullptr;
+    for (const TextSpan& u : look->underlined) {
+        if (offset >= u.start && offset < u.end) {
+            *start = u.start;
+            *end = u.end;
+            return WithAttribute(nullptr, ATK_TEXT_ATTR_UNDERLINE, "single");
+        }
+        if (u.end <= offset) *start = std::max(*start, u.end);
+        if (u.start > offset) *end = std::min(*end, u.start);
+    }
+    return nullptr;
 }
 TextBox* BoxOf(gpointer p) {
     StolvaneAtkObject* o = Self(p);
@@ -521,7 +609,12 @@ void InitText(gpointer iface, gpointer) {
     i->get_n_selections = SelectionCount;
     i->get_selection = Selection;
     i->get_text_at_offset = TextAt;
+    i->get_text_before_offset = TextBefore;
+    i->get_text_after_offset = TextAfter;
+    i->get_string_at_offset = StringAt;
     i->get_character_extents = CharacterExtents;
+    i->get_run_attributes = RunAttributes;
+    i->get_default_attributes = DefaultAttributes;
     i->set_caret_offset = SetCaret;
     i->set_selection = SetSelection;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <sstream>
 
 #include <pango/pango.h>
@@ -13,6 +14,7 @@
 #include "core/text_box.h"
 #include "host/runtime.h"
 #include "host/text_box_view.h"
+#include "host/text_layouts.h"
 
 namespace stolvane {
 
@@ -315,7 +317,7 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         relate(hasCaption);
         if (n.name.empty()) n.name = tip;
         if (n.name.empty()) n.name = s.FullName();
-        if (n.role == AccessibleRole::Label || n.role == AccessibleRole::Link) n.text = n.name;
+        if (const Label* shown = ShownLabel(rt, ref)) n.text = LabelText(*shown);
         place(rt.FormX(s), rt.FormY(s), s.Width(), s.Height());
         return n;
     }
@@ -361,6 +363,7 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
     n.states.focusable = a.focusable ? a.focusable(e) && n.states.enabled : false;
     n.states.focused = (rt.FocusedTextBox() == &e) || (rt.FocusedListBox() == &e);
     if (a.text) n.text = a.text(e);
+    if (const Label* shown = ShownLabel(rt, ref)) n.text = LabelText(*shown);
     if (a.editable) n.states.editable = a.editable(e);
     if (a.multiLine) {
         n.states.multiLine = a.multiLine(e);
@@ -582,6 +585,124 @@ std::optional<Rect> CharacterBounds(const TextBox& box, int offset) {
     const double x = view.AreaLeft() + view.OriginX() - box.ScrollX() + std::min(s.x0, s.x1);
     const double y = view.AreaTop() - box.ScrollY() + s.line * lh;
     return Rect{x, y, std::abs(s.x1 - s.x0), lh};
+}
+
+const Label* ShownLabel(Runtime& rt, const AccessibleRef& ref) {
+    if (ref.item >= 0) return nullptr;
+    if (ref.element) {
+        auto* l = dynamic_cast<const Label*>(ref.element);
+        return l && ref.element->Descriptor().accessible.role == AccessibleRole::Label ? l : nullptr;
+    }
+    if (!ref.surface || ref.surface->IsForm() || !ref.surface->GetControl()) return nullptr;
+    const ClassInfo* cls = ClassOf(rt, *ref.surface);
+    if (!cls || !cls->accessible.role) return nullptr;
+    const AccessibleRole role = cls->accessible.role(*ref.surface->GetControl());
+    if (role != AccessibleRole::Label && role != AccessibleRole::Link) return nullptr;
+    for (auto& e : ref.surface->Elements())
+        if (auto* l = dynamic_cast<const Label*>(e.get())) return l;
+    return nullptr;
+}
+
+namespace {
+
+// A label's text laid out exactly as the label is drawn: wrapped at its width in whole pixels
+// where it wraps, its lines aligned as it aligns them.
+TextLayoutRef LabelLayout(const Label& label) {
+    const int wrap = label.WordWrap() ? std::max(1, PixelHolding(label.Width())) : 0;
+    return SharedTextLayout(label.GetFont(), label.Caption(), true, wrap, label.Alignment());
+}
+
+int CharacterCount(const char* text, int bytes) {
+    return static_cast<int>(g_utf8_strlen(text, static_cast<gssize>(bytes)));
+}
+
+// Where a label's box stands inside the object that shows it, in twips: a label control's
+// label element lies somewhere in the control.
+std::pair<double, double> LabelOrigin(const AccessibleRef& ref, const Label& label) {
+    if (ref.element) return {0, 0};
+    return {label.Left(), label.Top()};
+}
+
+}  // namespace
+
+std::string LabelText(const Label& label) {
+    if (label.Caption().empty()) return {};
+    return pango_layout_get_text(LabelLayout(label)->layout);
+}
+
+std::vector<int> TextLineStarts(Runtime& rt, const AccessibleRef& ref) {
+    if (auto* box = dynamic_cast<const TextBox*>(ref.element); box && ref.item < 0) return LineStarts(*box);
+    const Label* label = ShownLabel(rt, ref);
+    if (!label || label->Caption().empty()) return {};
+    TextLayoutRef text = LabelLayout(*label);
+    const char* chars = pango_layout_get_text(text->layout);
+    std::vector<int> starts;
+    for (GSList* l = pango_layout_get_lines_readonly(text->layout); l; l = l->next)
+        starts.push_back(CharacterCount(chars, static_cast<PangoLayoutLine*>(l->data)->start_index));
+    return starts;
+}
+
+std::optional<Rect> TextCharacterBounds(Runtime& rt, const AccessibleRef& ref, int offset) {
+    if (auto* box = dynamic_cast<const TextBox*>(ref.element); box && ref.item < 0)
+        return CharacterBounds(*box, offset);
+    const Label* label = ShownLabel(rt, ref);
+    if (!label || label->Caption().empty() || offset < 0) return std::nullopt;
+    TextLayoutRef text = LabelLayout(*label);
+    const char* chars = pango_layout_get_text(text->layout);
+    if (offset >= static_cast<int>(g_utf8_strlen(chars, -1))) return std::nullopt;
+    const int index = static_cast<int>(g_utf8_offset_to_pointer(chars, offset) - chars);
+    PangoRectangle pos;
+    pango_layout_index_to_pos(text->layout, index, &pos);
+    int line = 0, x = 0;
+    pango_layout_index_to_line_x(text->layout, index, FALSE, &line, &x);
+    // As the label draws it: a line that does not wrap stands at the left, right or centre of
+    // the box; every line is the font's line height below the one before.
+    const int boxLeft = PixelHolding(label->Left()), boxWidth = PixelHolding(label->Left() + label->Width()) - boxLeft;
+    int shift = 0;
+    if (!label->WordWrap()) {
+        if (label->Alignment() == Alignment::Right) shift = boxWidth - text->width;
+        else if (label->Alignment() == Alignment::Centre) shift = (boxWidth - text->width) / 2;
+    }
+    const auto [ox, oy] = LabelOrigin(ref, *label);
+    const double left = TwipsToPixels(ox) + shift + std::min(pos.x, pos.x + pos.width) / double(PANGO_SCALE);
+    return Rect{left, TwipsToPixels(oy) + line * text->line.height, std::abs(pos.width) / double(PANGO_SCALE),
+                double(text->line.height)};
+}
+
+std::optional<TextLook> TextLookOf(Runtime& rt, const AccessibleRef& ref) {
+    TextLook look;
+    if (auto* box = dynamic_cast<const TextBox*>(ref.element); box && ref.item < 0) {
+        look.font = box->GetFont();
+        look.fore = rt.ResolveColour(box->ForeColour());
+        look.back = rt.ResolveColour(box->BackColour());
+        return look;
+    }
+    const Label* label = ShownLabel(rt, ref);
+    if (!label) return std::nullopt;
+    look.font = label->GetFont();
+    // A disabled label is drawn grey (with a raised copy beneath).
+    look.fore = rt.ResolveColour(label->Enabled() ? label->ForeColour() : OleColour(SysColour::GreyText));
+    if (!label->Transparent()) look.back = rt.ResolveColour(label->BackColour());
+    else if (Surface* under = label->Owner()) look.back = rt.ResolveColour(under->BackColour());
+    if (label->Caption().empty()) return look;
+    // What the layout underlines beyond the font: the access key.
+    TextLayoutRef text = LabelLayout(*label);
+    const char* chars = pango_layout_get_text(text->layout);
+    PangoAttrList* attrs = pango_layout_get_attributes(text->layout);
+    if (!attrs || look.font.underline) return look;
+    PangoAttrIterator* it = pango_attr_list_get_iterator(attrs);
+    do {
+        auto* u = reinterpret_cast<PangoAttrInt*>(pango_attr_iterator_get(it, PANGO_ATTR_UNDERLINE));
+        if (!u || u->value == PANGO_UNDERLINE_NONE) continue;
+        int start = 0, end = 0;
+        pango_attr_iterator_range(it, &start, &end);
+        const int bytes = static_cast<int>(std::strlen(chars));
+        start = std::min(start, bytes);
+        end = std::min(end, bytes);
+        if (end > start) look.underlined.push_back({CharacterCount(chars, start), CharacterCount(chars, end)});
+    } while (pango_attr_iterator_next(it));
+    pango_attr_iterator_destroy(it);
+    return look;
 }
 
 }  // namespace stolvane

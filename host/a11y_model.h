@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/accessible.h"
+#include "core/font.h"
 #include "core/form.h"
 
 namespace stolvane {
@@ -122,6 +123,30 @@ std::vector<int> LineStarts(const TextBox& box);
 // Where one character of a text box lies, in pixels at scale 1 relative to the box; nothing
 // for an offset past its text.
 std::optional<Rect> CharacterBounds(const TextBox& box, int offset);
+
+// The label element that shows a label object's text: the object itself, or the one inside a
+// label control (a link's too); null for other objects.
+const Label* ShownLabel(Runtime& rt, const AccessibleRef& ref);
+// A label's text as it shows it: its caption without the access-key marker, laid out as it is
+// drawn (the same layout gives the text, its lines and where each character lies).
+std::string LabelText(const Label& label);
+// The same for any object with a text (a text box, a label): where its lines start as laid out
+// (a label's wrapped where it wraps), in characters, and where one character lies, in pixels
+// at scale 1 relative to the object. Nothing for other objects, or past the text.
+std::vector<int> TextLineStarts(Runtime& rt, const AccessibleRef& ref);
+std::optional<Rect> TextCharacterBounds(Runtime& rt, const AccessibleRef& ref, int offset);
+
+// How an object's text looks, for the attributes a reader tells: the font it is drawn in, its
+// colours (direct colours, 0x00BBGGRR; no background where the text is drawn over what lies
+// behind it), and the runs the font does not underline but the text shows underlined (a
+// label's access key).
+struct TextLook {
+    Font font;
+    uint32_t fore = 0;
+    std::optional<uint32_t> back;
+    std::vector<TextSpan> underlined;
+};
+std::optional<TextLook> TextLookOf(Runtime& rt, const AccessibleRef& ref);
 // The form an object belongs to.
 Form* FormOf(const AccessibleRef& ref);
 

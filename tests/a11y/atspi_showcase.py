@@ -455,6 +455,11 @@ def entry_checks(stolvane, folder, apps, pump, application, events, heard_since,
     check(text.getText(0, 6) == "Gr\u00e2ce!", "characters, not bytes: %r" % text.getText(0, 6))
     word = text.getTextAtOffset(9, pyatspi.TEXT_BOUNDARY_WORD_START)
     check(tuple(word) == ("Hopper", 7, 13), "the word at 9: %s" % (word,))
+    word = text.getTextBeforeOffset(9, pyatspi.TEXT_BOUNDARY_WORD_START)
+    check(tuple(word) == ("Gr\u00e2ce! ", 0, 7), "the word before 9: %s" % (word,))
+    shown = label.queryText()
+    check(shown.getText(0, -1) == "Name:" and shown.caretOffset == -1,
+          "the label reads %r with its caret at %d" % (shown.getText(0, -1), shown.caretOffset))
     inside_box = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     first = text.getCharacterExtents(0, pyatspi.DESKTOP_COORDS)
     second = text.getCharacterExtents(1, pyatspi.DESKTOP_COORDS)
