@@ -70,12 +70,7 @@ struct ButtonTest : ::testing::Test {
         rt.Mouse(f, a, kLeft + x, kTop + y, button, 0);
     }
     void Hover(double x = 600, double y = 300) { M(MouseAction::Move, x, y, 0); }
-    Strings Events(const std::string& who = "TolvaneButton1") {
-        Strings out;
-        for (auto& l : log.lines)
-            if (l.rfind("event " + who + " ", 0) == 0) out.push_back(l.substr(7 + who.size()));
-        return out;
-    }
+    Strings Events(const std::string& who = "TolvaneButton1") { return log.EventsOf(who); }
     std::vector<OleColour> Bevel() {
         std::vector<OleColour> out;
         for (auto n : {"TopLine", "LefLine", "BotLine", "RigLine", "inTop", "InLef", "InBot", "InRig", "in2Bot", "in2Rig"})
@@ -423,11 +418,9 @@ TEST(ButtonLooks, FourStylesFlatUpDownWin95FocusedPicturesAndDisabled) {
 // ---------------------------------------------------------------- the C++ example
 
 TEST(ButtonExample, BuiltInCodeClicksHeadlessly) {
-    FILE* p = popen((std::string(STOLVANE_BINARY_DIR) + "/example_button_in_code --headless").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    for (int c; (c = fgetc(p)) != EOF;) out += char(c);
-    EXPECT_EQ(pclose(p), 0);
+    int status = -1;
+    const std::string out = test::ExampleOutput("example_button_in_code --headless", &status);
+    EXPECT_EQ(status, 0);
     EXPECT_EQ(out, "Clicked 1 time\nClicked 2 times\nClicked 3 times\nClicked 4 times\n");
 }
 

@@ -172,9 +172,7 @@ TEST(RenderLooks, HorizontalLinesLeaveOutTheLastPointAndStayCrisp) {
     EXPECT_EQ(r.PixelAt(30, 150), kWhite);
 }
 
-// The incremental frame after each change must equal a full repaint of the same state.
-// A position computed from a device pixel (a pointer's, a snapped edge's) comes back to that
-// pixel at fractional scales too, where the conversion lands a hair short of the boundary.
+// A position computed from a device pixel comes back to that pixel at fractional scales too.
 TEST(PixelSnapping, APixelsOwnPositionLandsInThatPixelAtEveryScale) {
     for (double scale : {1.0, 1.1, 1.25, 1.5, 1.75, 2.0}) {
         for (int n = 0; n < 2000; ++n) {
@@ -255,9 +253,7 @@ TEST(RenderIncremental, TheLastPixelRowPastTheFormsEdgeIsRepaintedToo) {
     }
 }
 
-// A control fills its whole box, so what a control painted later covers entirely is left out of
-// the frame; whatever shows of it, down to one pixel column, is still painted, and uncovering
-// it repaints it.
+// What a later control covers entirely is left out of the frame; a pixel column left shows.
 TEST(RenderCovered, WhatALaterControlCoversEntirelyIsLeftOutAndWhatShowsOfItIsPainted) {
     test::RegisterProbe();
     Runtime rt;

@@ -20,6 +20,13 @@ namespace stolvane::test {
 
 bool Recorder::Has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
 size_t Recorder::Count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
+std::vector<std::string> Recorder::EventsOf(const std::string& control) const {
+    std::vector<std::string> out;
+    const std::string prefix = "event " + control + " ";
+    for (auto& l : lines)
+        if (l.rfind(prefix, 0) == 0) out.push_back(l.substr(prefix.size()));
+    return out;
+}
 
 std::vector<std::string> ProbeControl::journal;
 
@@ -96,6 +103,14 @@ std::string ScriptOutput(const std::string& lines) {
     std::ostringstream out, err;
     RunScript(in, out, err, std::nullopt);
     return out.str();
+}
+
+std::string ExampleOutput(const std::string& program, int* status) {
+    FILE* p = ::popen((std::string(STOLVANE_BINARY_DIR) + "/" + program).c_str(), "r");
+    std::string out;
+    for (int c; p && (c = std::fgetc(p)) != EOF;) out += char(c);
+    *status = p ? ::pclose(p) : -1;
+    return out;
 }
 
 void PictureFolderTest::SetUp() {

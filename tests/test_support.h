@@ -33,6 +33,8 @@ public:
     void OnFocus(const std::string& path) override { lines.push_back("focus " + path); }
     void OnFormShown(Form& f, bool shown) override { lines.push_back(std::string(shown ? "shown " : "hidden ") + f.Name()); }
     bool Has(const std::string& line) const;
+    // The events one control raised, by name, in order.
+    std::vector<std::string> EventsOf(const std::string& control) const;
     size_t Count(const std::string& line) const;
 };
 
@@ -124,6 +126,10 @@ std::vector<nlohmann::json> ValuesOf(const std::vector<nlohmann::json>& lines);
 struct PictureFolderTest : FolderTest {
     void SetUp() override;
 };
+
+// What one of the built example programs prints with these arguments; *status gets its
+// exit status as pclose gives it.
+std::string ExampleOutput(const std::string& program, int* status);
 
 // One script command line.
 inline std::string Cmd(const nlohmann::json& j) { return j.dump() + "\n"; }
