@@ -118,6 +118,21 @@ TEST_F(PanelTest, SettersClampTheStoreDoesNotKeysGoInStoreOrderAndAutoSizeFits) 
     }
 }
 
+// Each typed setter notifies by the declared key and goes through the declared refresh.
+TEST_F(PanelTest, TypedSettersNotifyByTheDeclaredKey) {
+    log.lines.clear();
+    p.SetGrad_Bot(RGB(1, 2, 3));
+    p.SetTileRaw(5);
+    p.SetBorder(900);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"changed TolvanePanel1 Grad_Bot", "changed TolvanePanel1 Tile",
+                                                   "changed TolvanePanel1 Border"}));
+    EXPECT_EQ(p.Border(), 360) << "the declared refresh clamps";
+    EXPECT_EQ(p.Tile(), True) << "stored as given, read back as a Boolean";
+    EXPECT_EQ(AsInteger(p.GetProperty("Tile")), True.Raw());
+    EXPECT_THROW(p.SetFont(nullptr), HostError) << "a missing font is refused before anything is stored";
+    EXPECT_TRUE(p.Font());
+}
+
 TEST_F(PanelTest, InnerBevelShadowLinesGradientBoxAndBarFollowBorderAndSize) {
     p.SetBevelInner(PanelStyle::Elevated);
     p.SetGrad_Top(RGB(255, 0, 0));
