@@ -83,17 +83,6 @@ TEST_F(RuntimeInput, MouseGoesToTheTopmostReceptiveElementWithLocalCoordinates) 
     EXPECT_EQ(J()[2], "A MouseDown 1 900 300");
 }
 
-TEST_F(RuntimeInput, ClickNeedsDownAndUpOnTheSameTarget) {
-    rt.Mouse(*form, MouseAction::Down, 900, 300, 1, 0);
-    rt.Mouse(*form, MouseAction::Up, 1000, 500, 1, 0);
-    rt.Mouse(*form, MouseAction::Down, 900, 300, 1, 0);
-    rt.Mouse(*form, MouseAction::Up, 3100, 100, 1, 0);  // released over B
-    std::vector<std::string> want = {"A MouseDown 1 900 300", "A MouseUp 1 1000 500", "A Click",
-                                     "A MouseDown 1 900 300", "A MouseUp 1 3100 100"};
-    EXPECT_EQ(J(), want) << "the release over B goes to A (implicit capture) and does not click";
-    EXPECT_EQ(rec.Count("event A Click"), 1u);
-}
-
 TEST_F(RuntimeInput, CaptureRoutesMovesOutsideToTheCapturingControl) {
     rt.SetCapture(a->GetSurface());
     rt.Mouse(*form, MouseAction::Move, 3500, 100, 0, 0);  // over B, but A holds the capture
