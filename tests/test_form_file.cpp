@@ -73,7 +73,9 @@ void RegisterTestClasses() {
 
 using test::ReadFile;
 
-void WriteAll(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+void WriteAll(const fs::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
 
 std::vector<std::string> Listing(const fs::path& dir) {
     std::vector<std::string> names;

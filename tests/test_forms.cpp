@@ -82,7 +82,7 @@ TEST_F(FormsTest, SamplesPagesStopAtBothEndsEachPageSetsEveryLineAndClicksClose)
     auto expectPage = [&](int p) {
         EXPECT_EQ(Caption(f, "tplName"), pages[p].first);
         for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(Caption(f, "tplDes", i).empty(), pages[p].second[i] == '-') << "page " << p << " line " << i;
+            EXPECT_EQ(Caption(f, "tplDes", i).empty(), pages[p].second[i] == '-') << p << " line " << i;
     };
     expectPage(0);  // the design shows page 0 as the table has it
     EXPECT_FALSE(Enabled(f, "tpbDirection", 0));

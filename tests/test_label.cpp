@@ -16,6 +16,7 @@
 using namespace stolvane;
 using stolvane::test::CompareGolden;
 using stolvane::test::Recorder;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -212,7 +213,7 @@ TEST_F(LabelTest, ClickOpensTheLinkOnceRaisesClickBeforeMouseUpAndReportsFailure
     log.lines.clear();
     ClickAt(100, 50);
     EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/a"});
-    EXPECT_EQ(log.EventsOf("TolvaneLabel1"), (std::vector<std::string>{"MouseDown", "Click", "MouseUp"}));
+    EXPECT_EQ(log.EventsOf("TolvaneLabel1"), (Strings{"MouseDown", "Click", "MouseUp"}));
     EXPECT_FALSE(log.Has("msgbox STolvane: The TolvaneLabel was unable to link to https://example.org/a. "
                          "Your system is not correctly configured for WWW access."));
 

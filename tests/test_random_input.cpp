@@ -12,7 +12,7 @@ namespace {
 
 void RunSeed(uint64_t seed, long steps) {
     stolvane::test::TempFolder dir("stolvane-random-test");
-    EXPECT_EQ(stolvane::RunRandomInput(seed, steps, 1, 1000, dir.Path().string()), "") << "seed " << seed;
+    EXPECT_EQ(stolvane::RunRandomInput(seed, steps, 1, 1000, dir.Path().string()), "") << seed;
 }
 
 TEST(RandomInput, FixedSeedsKeepEveryCheckOnEveryStep) {

@@ -16,7 +16,9 @@ using namespace stolvane;
 
 namespace {
 
-std::string ReadSource(const std::string& relative) { return test::ReadFile(STOLVANE_SOURCE_DIR "/" + relative); }
+std::string ReadSource(const std::string& relative) {
+    return test::ReadFile(STOLVANE_SOURCE_DIR "/" + relative);
+}
 
 int Cli(const std::vector<std::string>& args, std::string& out, std::string& err) {
     std::istringstream in;

@@ -28,7 +28,8 @@ struct Input : ::testing::Test {
         ProbeControl::journal.clear();
     }
     ProbeControl& Probe(Surface& in, const std::string& name, const Rect& r) {
-        return static_cast<ProbeControl&>(rt.PlaceControl(in, "ProbeControl", name, -1, r, nullptr).GetControl());
+        auto& placed = rt.PlaceControl(in, "ProbeControl", name, -1, r, nullptr);
+        return static_cast<ProbeControl&>(placed.GetControl());
     }
 };
 

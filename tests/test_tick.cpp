@@ -155,7 +155,7 @@ TEST_F(TickTest, FocusRectangleSurroundsTheCaptionAndGoesWithTheFocus) {
     auto& other = rt.PlaceControl(f, "TolvaneTick", "Other", -1, {300, 1200, 40000, 270}, nullptr);
     const OleColour dot = rt.ResolveColour(SysColour::DarkShadow);
     S().SetFocus();
-    // The dots show in the golden picture; the lower edge stays inside a control of the usual height.
+    // The dots are in the golden picture; the lower edge stays inside a control of the usual height.
     ASSERT_EQ(S().Height(), 270);
     EXPECT_EQ(S().Point(600, 255), dot);
 
