@@ -8,11 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "app/script.h"
-#include "host/media.h"
 
 extern char** environ;
 
@@ -111,11 +109,6 @@ std::string ExampleOutput(const std::string& program, int* status) {
     for (int c; p && (c = std::fgetc(p)) != EOF;) out += char(c);
     *status = p ? ::pclose(p) : -1;
     return out;
-}
-
-void PictureFolderTest::SetUp() {
-    std::ofstream(dir / "pic.png", std::ios::binary)
-        << EncodePng(*Picture::FromPixels(6, 4, std::vector<uint32_t>(6 * 4, 0xFF336699u)));
 }
 
 std::vector<nlohmann::json> ScriptLines(const std::string& script, const std::optional<std::string>& form,
