@@ -218,6 +218,19 @@ TEST_F(PanelTest, BackgroundPictureGradientBarStripAndControlsInside) {
     EXPECT_EQ(Count("Click"), 0u);
 }
 
+// A status bar inside a panel: its grip dragged far past the outer panel's left and top edges
+// shrinks that panel to its smallest, and no error is reported (a container refuses a negative size).
+TEST_F(PanelTest, AGripDraggedFarPastAContainingPanelShrinksItWithoutAFailure) {
+    auto& q = rt.Place<TolvanePanel>(Sf(), "TolvanePanel2", {300, 300, 1500, 600});
+    q.SetGrip(True), q.SetGripSize(True), q.SetBind_Parent(True);
+    const double x = kLeft + 300 + 1500 - 30, y = kTop + 300 + 600 - 30;
+    rt.Mouse(f, MouseAction::Down, x, y, 1, 0);
+    rt.Mouse(f, MouseAction::Move, x - 20000, y - 20000, 1, 0);
+    rt.Mouse(f, MouseAction::Up, x - 20000, y - 20000, 1, 0);
+    EXPECT_EQ(Extent(), XY(285, 285)) << "the outer panel, a status bar too, at its smallest";
+    for (auto& l : log.lines) EXPECT_NE(l.rfind("msgbox", 0), 0u) << l;
+}
+
 TEST_F(PanelTest, GripResizesOrMovesOnlyWhilePressedAndTheParentFollows) {
     p.SetMouseReaction(MouseReaction::Nullify);
     p.SetGripSize(True);
