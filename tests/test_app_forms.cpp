@@ -200,9 +200,7 @@ TEST_F(AppForms, EnterClicksTheFocusedOrDefaultButtonAndEscapeTheCancelButton) {
     for (auto& l : lines) EXPECT_FALSE(l.contains("error")) << l.dump();
 }
 
-// A text box keeps the form's conventions: Return in a single-line box clicks the default
-// button and types nothing, a multi-line box keeps Return for its new line, Escape still
-// clicks the cancel button, Tab moves the focus on, and a previewing form sees keys first.
+// Return, Escape and Tab keep the form's meanings in a text box (a multi-line one keeps Return).
 TEST_F(AppForms, TextBoxesLeaveEnterEscapeAndTabToTheForm) {
     auto lines = Run(std::string(kButtons) + R"({"cmd":"place","class":"TextBox","name":"txtOne","left":300,"top":2400,"width":2400,"height":315}
 {"cmd":"place","class":"TextBox","name":"txtMany","left":300,"top":2900,"width":2400,"height":900}
@@ -281,9 +279,7 @@ TEST_F(AppForms, TabPassesPanelsAndAltLetterTogglesACheckBox) {
     EXPECT_EQ(test::EventsNamed(lines, "ValueChange").size(), 1u);
 }
 
-// A label's access key focuses what follows the label in tab order: a label placed on the form
-// keeps its place among the controls, a label control its own TabIndex; a label with no control
-// after it hands the focus round to the first.
+// A label's access key focuses what follows the label in tab order, round to the first.
 TEST_F(AppForms, ALabelsAccessKeyFocusesTheNextControlInTabOrder) {
     auto lines = Run(
         R"({"cmd":"place","class":"TolvaneButton","name":"first","left":300,"top":300,"width":1200,"height":450}
@@ -329,10 +325,7 @@ TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
     EXPECT_EQ(values[0], "About... 'TolvaneButton'");
 }
 
-// The known-problems list takes the focus when the form opens, frames its current row while it
-// has it, and answers the keys as the mouse: Down makes the row current, Space ticks it (the
-// item-check message box, then the description a click shows), Tab leaves it, Enter still
-// clicks the default button.
+// The known-problems list takes the focus, frames its current row and answers keys as the mouse.
 TEST_F(AppForms, TheKnownProblemsListTakesTheFocusAndAnswersArrowsAndSpace) {
     // A pixel of the focus frame's left side on the first row (the list's text starts 19 px in).
     const char* framePixel = R"({"cmd":"pixel","x":450,"y":225}
@@ -368,12 +361,7 @@ TEST_F(AppForms, TheKnownProblemsListTakesTheFocusAndAnswersArrowsAndSpace) {
     EXPECT_EQ(lines.back(), json::parse(R"({"form":"frmStatus","shown":false})"));
 }
 
-// ---------------------------------------------------------------- C++ applications
-
-
-// Tooltips on the virtual clock: a rest of 500 ms over an element with a ToolTipText shows it
-// below the pointer, moves over it before then start the rest again, and it hides after 5 s, on
-// a move off it, or on a press, coming back only once the pointer has left and rested again.
+// A tooltip shows after a rest of 500 ms and hides after 5 s, on leaving or on a press.
 TEST_F(AppForms, TooltipsShowAfterARestAndHideOnLeavingPressingOrInTime) {
     auto tips = [](const std::vector<json>& lines) {
         std::vector<json> out;
@@ -398,8 +386,7 @@ TEST_F(AppForms, TooltipsShowAfterARestAndHideOnLeavingPressingOrInTime) {
 )";
     const json shown = json::parse(R"({"tooltip":"Hello","x":750,"y":1000})");
     const json hidden = json::parse(R"({"tooltip":null})");
-    // Shown after a rest counted from the last move, then gone after five seconds; it stays
-    // away while the pointer stays.
+    // Shown after a rest counted from the last move, gone after five seconds.
     EXPECT_EQ(tips(Run(setup + R"({"cmd":"advance","ms":4999}
 {"cmd":"get","target":"lbl","property":"Left"}
 {"cmd":"advance","ms":1}
@@ -422,9 +409,7 @@ TEST_F(AppForms, TooltipsShowAfterARestAndHideOnLeavingPressingOrInTime) {
               (std::vector<json>{600, shown, hidden}));
 }
 
-// The caption bar follows the pointer with the capture (its bevel) and the pointer still rests:
-// its icon shows "System Menu" on the samples viewer (a bar without an icon has none to show),
-// and a move onto the bar's text hides it.
+// The caption bar's icon shows its tip although the bar holds the capture.
 TEST_F(AppForms, TheCaptionBarsIconShowsItsTipWhileTheBarFollowsThePointer) {
     auto lines = Run(R"({"cmd":"showform","name":"frmSamples"}
 {"cmd":"mouse","action":"move","x":150,"y":150}
@@ -542,12 +527,9 @@ TEST_F(AppForms, HandlersDisconnect) {
 }
 
 TEST(AppFromFileExample, RunsHeadless) {
-    FILE* p = popen((std::string(STOLVANE_BINARY_DIR) + "/example_app_from_file --headless").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    EXPECT_EQ(pclose(p), 0) << out;
+    int status = -1;
+    const std::string out = test::ExampleOutput("example_app_from_file --headless", &status);
+    EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(out,
               "after 1 s: 50 %\n"
               "after 2 s: 100 %, Done.\n"
@@ -555,12 +537,7 @@ TEST(AppFromFileExample, RunsHeadless) {
               "closed by Ctrl+Q\n");
 }
 
-// ---------------------------------------------------------------- the showcase resized
-
-
-// The showcase grown twice and filling a 1024 x 768 screen (what maximising does without a
-// window manager): the caption bar and the status bar stay full width, the body stretches and
-// its right-hand column keeps to the right edge.
+// The showcase grown twice and filling a 1024 x 768 screen keeps its layout whole.
 TEST_F(AppForms, GoldenPicturesOfTheShowcaseAtThreeSizes) {
     Runtime rt;
     Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
@@ -579,9 +556,7 @@ TEST_F(AppForms, GoldenPicturesOfTheShowcaseAtThreeSizes) {
     }
 }
 
-// Under a private X server: dragging the status bar's grip grows the showcase and maximising it fills
-// the screen, and the layout stays whole: the caption bar spans the window
-// with its close button at the right edge, the status bar lies along the bottom at full width.
+// In a real window the grip's drag and maximising keep the showcase's layout whole.
 TEST(AppFormsWindow, TheGripAndMaximisingKeepTheShowcasesLayoutWhole) {
     NEED_DISPLAY();
     Runtime rt;

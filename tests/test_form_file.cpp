@@ -5,16 +5,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/library.h"
 #include "host/form_file.h"
 #include "host/media.h"
 #include "host/runtime.h"
+#include "tests/test_util.h"
 
 using namespace stolvane;
 namespace fs = std::filesystem;
@@ -72,16 +71,10 @@ void RegisterTestClasses() {
     lib.AddClass(DescribeClass<TestFragile>("TestFragile", 1200, 480));
 }
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using test::ReadFile;
 
 void WriteAll(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
+    std::ofstream(p, std::ios::binary) << text;
 }
 
 std::vector<std::string> Listing(const fs::path& dir) {
@@ -99,17 +92,12 @@ PictureRef Checker(int size) {
     return Picture::FromPixels(size, size, std::move(px));
 }
 
-struct FormFiles : ::testing::Test {
+struct FormFiles : test::FolderTest {
     Runtime rt;
-    fs::path dir;
     void SetUp() override {
         RegisterTestClasses();
-        std::string tmpl = (fs::temp_directory_path() / "stolvane-formfile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
         WriteAll(dir / "pic.png", EncodePng(*Checker(4)));
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     TestWidget& Widget(Form& f, const std::string& name, int index = -1) {
         Control* c = f.FindControl(name, index);
@@ -202,7 +190,7 @@ TEST_F(FormFiles, SavingALoadedFormAndLoadingItAgainGivesTheSameFile) {
     WriteAll(dir / "sample.json", SampleForm(url));
     Form& f1 = LoadFormFile(rt, (dir / "sample.json").string());
     SaveFormFile(rt, f1, (dir / "a.json").string());
-    std::string a = ReadAll(dir / "a.json");
+    std::string a = ReadFile(dir / "a.json");
     // Saving writes exactly what the controls wrote: omitted keys stayed at their defaults.
     EXPECT_NE(a.find("\"Picture\": \"pic.png\""), std::string::npos);
     EXPECT_NE(a.find("\"Picture\": \"" + url + "\""), std::string::npos);  // embedded stays as it was
@@ -212,13 +200,13 @@ TEST_F(FormFiles, SavingALoadedFormAndLoadingItAgainGivesTheSameFile) {
 
     Form& f2 = LoadFormFile(rt, (dir / "a.json").string());
     SaveFormFile(rt, f2, (dir / "b.json").string());
-    EXPECT_EQ(ReadAll(dir / "b.json"), a);
+    EXPECT_EQ(ReadFile(dir / "b.json"), a);
     EXPECT_EQ(Widget(f2, "w1").m_Caption, "&Open \"it\"");
 
     // From another folder, pictures are found again through a relative path.
     fs::create_directory(dir / "sub");
     SaveFormFile(rt, f2, (dir / "sub" / "c.json").string());
-    EXPECT_NE(ReadAll(dir / "sub" / "c.json").find("\"../pic.png\""), std::string::npos);
+    EXPECT_NE(ReadFile(dir / "sub" / "c.json").find("\"../pic.png\""), std::string::npos);
     Form& f3 = LoadFormFile(rt, (dir / "sub" / "c.json").string());
     EXPECT_EQ(Widget(f3, "w1").m_Picture->PixelWidth(), 4);
 }
@@ -231,7 +219,7 @@ TEST_F(FormFiles, PicturesMadeInCodeAreEmbeddedAndValuesOutsideAnEnumerationAreK
     EXPECT_EQ(w.m_Style, 42);
     w.m_Picture = Checker(5);
     SaveFormFile(rt, f, (dir / "g.json").string());
-    std::string g = ReadAll(dir / "g.json");
+    std::string g = ReadFile(dir / "g.json");
     EXPECT_NE(g.find("\"Style\": 42"), std::string::npos);
     EXPECT_NE(g.find("\"Picture\": \"data:image/png;base64,"), std::string::npos);
     Form& again = LoadFormFile(rt, (dir / "g.json").string());
@@ -339,7 +327,7 @@ TEST_F(SavingAtomically, AFolderThatCannotTakeTheFileFailsAndAnOldFileIsReplaced
     // Saving over a file replaces it whole.
     WriteAll(dir / "f.json", std::string(200000, 'x'));
     SaveFormFile(rt, *form, (dir / "f.json").string());
-    std::string text = ReadAll(dir / "f.json");
+    std::string text = ReadFile(dir / "f.json");
     EXPECT_EQ(text.find("xx"), std::string::npos);
     EXPECT_EQ(text.back(), '\n');
     EXPECT_EQ(LoadFormFile(rt, (dir / "f.json").string()).Name(), "frmSave");
@@ -359,7 +347,7 @@ TEST_F(SavingAtomically, AFailedSaveLeavesTheOldFileByteForByte) {
     } catch (const FormFileError& e) {
         EXPECT_NE(std::string(e.what()).find("control \"picBad\", key \"picture\""), std::string::npos) << e.what();
     }
-    EXPECT_EQ(ReadAll(dir / "f.json"), old);
+    EXPECT_EQ(ReadFile(dir / "f.json"), old);
     form->RemoveElement(box);
 
     // A write that fails half way (the file size limit stands in for a full disk).
@@ -378,7 +366,7 @@ TEST_F(SavingAtomically, AFailedSaveLeavesTheOldFileByteForByte) {
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(failed);
-    EXPECT_EQ(ReadAll(dir / "f.json"), old);
+    EXPECT_EQ(ReadFile(dir / "f.json"), old);
     EXPECT_EQ(Listing(dir), (std::vector<std::string>{"f.json", "pic.png"}));
 }
 
@@ -391,7 +379,7 @@ TEST_F(FormFiles, TheShapesExampleLoadsAndSavesUnchanged) {
     EXPECT_EQ(static_cast<Label&>(*f.Find("lblOpen")).Caption(), "&Open");
     EXPECT_EQ(static_cast<Image&>(*f.Find("imgLogo")).GetPicture()->PixelWidth(), 32);
     SaveFormFile(rt, f, (dir / "again.json").string());
-    EXPECT_EQ(ReadAll(dir / "again.json"), ReadAll(examples / "shapes.json"));
+    EXPECT_EQ(ReadFile(dir / "again.json"), ReadFile(examples / "shapes.json"));
 }
 
 }  // namespace

@@ -10,8 +10,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 #include <functional>
 #include <sstream>
 
@@ -76,34 +74,15 @@ struct FormsTest : ::testing::Test {
 
 TEST_F(FormsTest, SamplesPagesStopAtBothEndsEachPageSetsEveryLineAndClicksClose) {
     Form& f = Load("frmSamples");
-    // Each page's title, and how each line opens (nullptr: any text; "": the line is cleared).
-    struct Want {
-        const char* title;
-        const char* opens[4];
-    };
-    const Want pages[] = {
-        {"About... 'TolvanePanel'",
-         {"The main QUIL I control, the 'TolvanePanel' is a very versatile control.",
-          "The TolvanePanel can also be configured using many graphical options.",
-          "The panel can also be set to be mouse sensitive - disappearing when the mouse passes over it",
-          "Using the 'percentage' property, developers can use the panel as a status bar"}},
-        {"About... 'TolvaneButton'", {"The 'TolvaneButton' was the main tool", nullptr, nullptr, ""}},
-        {"About... 'TolvaneLabel'", {"The 'TolvaneLabel' is an extension of our Windows '98 style controls", "", "", ""}},
-        {"About... 'TolvaneTick'", {"The 'TolvaneTick' is another Windows '98 style control", "", "", ""}},
-        {"About... 'TolvaneCaption'", {"The 'TolvaneCaption' was initially devised", "that of the ActiveTitleBar.", "", ""}},
-    };
+    // Each page's title, and which of its four lines show text ('x') or are cleared ('-').
+    const std::pair<const char*, std::string> pages[] = {
+        {"About... 'TolvanePanel'", "xxxx"}, {"About... 'TolvaneButton'", "xxx-"},
+        {"About... 'TolvaneLabel'", "x---"}, {"About... 'TolvaneTick'", "x---"},
+        {"About... 'TolvaneCaption'", "xx--"}};
     auto expectPage = [&](int p) {
-        EXPECT_EQ(Caption(f, "tplName"), pages[p].title);
-        for (int i = 0; i < 4; ++i) {
-            const std::string line = Caption(f, "tplDes", i);
-            const char* opens = pages[p].opens[i];
-            if (!opens)
-                EXPECT_NE(line, "") << "page " << p << " line " << i;
-            else if (*opens == 0)
-                EXPECT_EQ(line, opens) << "page " << p << " line " << i;
-            else
-                EXPECT_EQ(line.rfind(opens, 0), 0u) << "page " << p << " line " << i << ": " << line;
-        }
+        EXPECT_EQ(Caption(f, "tplName"), pages[p].first);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(Caption(f, "tplDes", i).empty(), pages[p].second[i] == '-') << p << " line " << i;
     };
     expectPage(0);  // the design shows page 0 as the table has it
     EXPECT_FALSE(Enabled(f, "tpbDirection", 0));
@@ -249,20 +228,17 @@ TEST(FormsScript, ShowformShowsALibraryFormModallyAndRefusesUnknownNames) {
 }
 
 TEST_F(FormsTest, ElementsInAContainerLoadSaveAndAnswerToTheirNames) {
-    fs::path dir = fs::temp_directory_path() / ("stolvane_forms_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    test::TempFolder folder("stolvane-forms");
+    const fs::path& dir = folder.Path();
     Form& f = rt.LoadForm("frmStatus");
     ASSERT_NE(rt.Resolve(f, "lstBugs").element, nullptr);
     ASSERT_NE(rt.Resolve(f, "TolvanePanel1.Line2").element, nullptr);
     SaveFormFile(rt, f, (dir / "a.json").string());
-    Form& again = LoadFormFile(rt, (dir / "a.json").string());
-    SaveFormFile(rt, again, (dir / "b.json").string());
-    std::ifstream a(dir / "a.json"), b(dir / "b.json");
-    std::string ta((std::istreambuf_iterator<char>(a)), {}), tb((std::istreambuf_iterator<char>(b)), {});
-    EXPECT_EQ(ta, tb);
+    SaveFormFile(rt, LoadFormFile(rt, (dir / "a.json").string()), (dir / "b.json").string());
+    const std::string ta = test::ReadFile(dir / "a.json");
+    EXPECT_EQ(ta, test::ReadFile(dir / "b.json"));
     EXPECT_NE(ta.find("\"lstBugs\""), std::string::npos) << "the list is saved inside the panel";
     EXPECT_EQ(ta.find("\"lblCaption\""), std::string::npos) << "a control's own design is not";
-    fs::remove_all(dir);
 }
 
 // ---------------------------------------------------------------- looks
@@ -280,10 +256,7 @@ TEST_F(FormsTest, GoldenPicturesOfTheLibraryFormsAndTheShowcase) {
 
 // ---------------------------------------------------------------- a real window
 
-// Under a private X server with a real pointer: the showcase's About button opens the about box
-// as a window above it, the samples viewer opens above that and pages to its end, both close,
-// and the showcase takes input again. While they are open the showcase takes none and the
-// about box's logo keeps turning.
+// With a real pointer the showcase opens the about box and the samples viewer as windows above it.
 TEST(FormsWindow, ShowcaseOpensTheAboutBoxAndTheSamplesViewerWithARealPointer) {
     NEED_DISPLAY();
     Runtime rt;

@@ -16,6 +16,7 @@
 using namespace stolvane;
 using stolvane::test::CompareGolden;
 using stolvane::test::Recorder;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -212,11 +213,7 @@ TEST_F(LabelTest, ClickOpensTheLinkOnceRaisesClickBeforeMouseUpAndReportsFailure
     log.lines.clear();
     ClickAt(100, 50);
     EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/a"});
-    std::vector<std::string> events;
-    for (auto& l : log.lines)
-        if (l.rfind("event ", 0) == 0) events.push_back(l);
-    EXPECT_EQ(events, (std::vector<std::string>{"event TolvaneLabel1 MouseDown", "event TolvaneLabel1 Click",
-                                                "event TolvaneLabel1 MouseUp"}));
+    EXPECT_EQ(log.EventsOf("TolvaneLabel1"), (Strings{"MouseDown", "Click", "MouseUp"}));
     EXPECT_FALSE(log.Has("msgbox STolvane: The TolvaneLabel was unable to link to https://example.org/a. "
                          "Your system is not correctly configured for WWW access."));
 

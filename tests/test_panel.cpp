@@ -118,6 +118,21 @@ TEST_F(PanelTest, SettersClampTheStoreDoesNotKeysGoInStoreOrderAndAutoSizeFits) 
     }
 }
 
+// Each typed setter notifies by the declared key and goes through the declared refresh.
+TEST_F(PanelTest, TypedSettersNotifyByTheDeclaredKey) {
+    log.lines.clear();
+    p.SetGrad_Bot(RGB(1, 2, 3));
+    p.SetTileRaw(5);
+    p.SetBorder(900);
+    for (const char* key : {"Grad_Bot", "Tile", "Border"})
+        EXPECT_EQ(log.Count(std::string("changed TolvanePanel1 ") + key), 1u) << key;
+    EXPECT_EQ(p.Border(), 360) << "the declared refresh clamps";
+    EXPECT_EQ(p.Tile(), True) << "stored as given, read back as a Boolean";
+    EXPECT_EQ(AsInteger(p.GetProperty("Tile")), True.Raw());
+    EXPECT_THROW(p.SetFont(nullptr), HostError) << "a missing font is refused before it is stored";
+    EXPECT_TRUE(p.Font());
+}
+
 TEST_F(PanelTest, InnerBevelShadowLinesGradientBoxAndBarFollowBorderAndSize) {
     p.SetBevelInner(PanelStyle::Elevated);
     p.SetGrad_Top(RGB(255, 0, 0));
@@ -201,6 +216,19 @@ TEST_F(PanelTest, BackgroundPictureGradientBarStripAndControlsInside) {
     const auto& journal = test::ProbeControl::journal;
     EXPECT_NE(std::find(journal.begin(), journal.end(), "Inner Click"), journal.end());
     EXPECT_EQ(Count("Click"), 0u);
+}
+
+// A status bar inside a panel: its grip dragged far past the outer panel's left and top edges
+// shrinks that panel to its smallest, and no error is reported (a container refuses a negative size).
+TEST_F(PanelTest, AGripDraggedFarPastAContainingPanelShrinksItWithoutAFailure) {
+    auto& q = rt.Place<TolvanePanel>(Sf(), "TolvanePanel2", {300, 300, 1500, 600});
+    q.SetGrip(True), q.SetGripSize(True), q.SetBind_Parent(True);
+    const double x = kLeft + 300 + 1500 - 30, y = kTop + 300 + 600 - 30;
+    rt.Mouse(f, MouseAction::Down, x, y, 1, 0);
+    rt.Mouse(f, MouseAction::Move, x - 20000, y - 20000, 1, 0);
+    rt.Mouse(f, MouseAction::Up, x - 20000, y - 20000, 1, 0);
+    EXPECT_EQ(Extent(), XY(285, 285)) << "the outer panel, a status bar too, at its smallest";
+    for (auto& l : log.lines) EXPECT_NE(l.rfind("msgbox", 0), 0u) << l;
 }
 
 TEST_F(PanelTest, GripResizesOrMovesOnlyWhilePressedAndTheParentFollows) {

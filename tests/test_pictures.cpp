@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Picture files as a hostile or careless user hands them over: sizes claimed by the header are
 // checked before anything is decoded, truncated files are refused, and files that cannot be
-// read fail with the picture errors instead of escaping as stream errors.
+// read fail with the picture errors instead of escaping as stream errors; and each classic
+// format loads.
 #include <gtest/gtest.h>
 
 #include <cairo.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/stat.h>
@@ -82,9 +84,28 @@ std::string ClaimSize(std::string png, uint32_t w, uint32_t h) {
     return png;
 }
 
+// A 1 x 1 GIF: a two-colour table (red, black), one frame, the trailer.
+const std::string kDotGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
+                          ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                          35);
+
 using test::ErrorOf;
 
-struct Pictures : test::FolderTest {};
+struct Pictures : test::FolderTest {
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::ofstream((dir / name).string(), std::ios::binary) << bytes;
+        return (dir / name).string();
+    }
+    // A 3 x 2 picture saved by gdk-pixbuf in the given format.
+    std::string Save(const std::string& name, const char* format) {
+        GdkPixbuf* pb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 3, 2);
+        gdk_pixbuf_fill(pb, 0x2080C0FF);
+        std::string path = (dir / name).string();
+        EXPECT_TRUE(gdk_pixbuf_save(pb, path.c_str(), format, nullptr, nullptr)) << format;
+        g_object_unref(pb);
+        return path;
+    }
+};
 
 TEST_F(Pictures, AHugeClaimedSizeIsRefusedBeforeTheDecoderAllocatesIt) {
     // 32 000 x 32 000 (3 GB of pixels) and 100 000 x 100 000 from files of a few dozen KB. Each
@@ -116,12 +137,7 @@ TEST_F(Pictures, TruncatedFilesAreRefusedAndWholeOnesLoad) {
         EXPECT_EQ(ErrorOf([&] { DecodePicture(png.substr(0, cut), "cut.png"); }), 481) << "cut at " << cut;
 
     // GIF without its trailer, BMP without its last rows, an icon whose image lies past the end.
-    // 1 x 1, a two-colour table, one frame, trailer.
-    std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00"
-                    "\x00\x00\x00\xff\xff\xff"
-                    ",\x00\x00\x00\x00\x01\x00\x01\x00\x00"
-                    "\x02\x02\x44\x01\x00;",
-                    35);
+    const std::string& gif = kDotGif;
     EXPECT_NE(ErrorOf([&] { DecodePicture(gif, "dot.gif"); }), 481) << "the whole GIF is a picture";
     EXPECT_EQ(ErrorOf([&] { DecodePicture(gif.substr(0, gif.size() - 1), "cut.gif"); }), 481);
     std::string bmp("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x04\0\0\0\x04\0\0\0\x01\0\x18\0\0\0\0\0", 34);
@@ -145,8 +161,7 @@ TEST_F(Pictures, FilesThatCannotBeReadFailAsPictureErrors) {
     // Files that are no picture at all, or a format the runtime does not read.
     for (auto [name, text] : {std::pair{"junk.png", "this is not a picture"},
                               {"x.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>"}, {"empty.png", ""}}) {
-        std::ofstream((dir / name).string(), std::ios::binary) << text;
-        EXPECT_EQ(ErrorOf([&] { LoadPictureFile((dir / name).string()); }), 481) << name;
+        EXPECT_EQ(ErrorOf([&] { LoadPictureFile(Write(name, text)); }), 481) << name;
     }
 
     // A symlink loop names its reason instead of "File not found".
@@ -160,6 +175,46 @@ TEST_F(Pictures, FilesThatCannotBeReadFailAsPictureErrors) {
         EXPECT_NE(e.description.find("symbolic links"), std::string::npos) << e.description;
     }
     EXPECT_EQ(ErrorOf([&] { LoadPictureFile((dir / "missing.png").string()); }), 53);
+}
+
+TEST_F(Pictures, LoadsEachClassicFormat) {
+    for (const char* format : {"png", "bmp", "jpeg"}) {
+        std::string path = Save(std::string("p.") + format, format);
+        PictureRef p = LoadPictureFile(path);
+        ASSERT_EQ(p->PixelWidth(), 3) << format;
+        ASSERT_EQ(p->PixelHeight(), 2) << format;
+        EXPECT_EQ(p->Source(), path);
+        uint32_t c = p->PixelAt(1, 1) & 0xFFFFFF;
+        EXPECT_NEAR((c >> 16) & 0xFF, 0x20, 4) << format;
+        EXPECT_NEAR((c >> 8) & 0xFF, 0x80, 4) << format;
+        EXPECT_NEAR(c & 0xFF, 0xC0, 4) << format;
+    }
+    // The pixel of the 1 x 1 GIF takes the first of its two palette entries (red).
+    PictureRef g = LoadPictureFile(Write("p.gif", kDotGif));
+    EXPECT_EQ(g->PixelWidth(), 1);
+    EXPECT_EQ(g->PixelAt(0, 0), 0xFFFF0000u);
+
+    // A 2 x 2 icon, 32 bits a pixel: bottom-up rows, the top-left pixel half transparent green.
+    std::string ico;
+    auto u16 = [&](int v) { ico += char(v & 0xFF), ico += char((v >> 8) & 0xFF); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+    u16(0), u16(1), u16(1);                                   // icon directory, one image
+    ico += char(2), ico += char(2), ico += char(0), ico += char(0);
+    u16(1), u16(32), u32(40 + 16 + 8), u32(22);               // planes, bits, size, offset
+    u32(40), u32(2), u32(4), u16(1), u16(32), u32(0), u32(16), u32(0), u32(0), u32(0), u32(0);
+    u32(0xFF0000FF), u32(0xFF0000FF);                          // bottom row: blue
+    u32(0x8000FF00), u32(0xFFFF0000);                          // top row: green (alpha 128), red
+    u32(0), u32(0);                                            // AND mask, rows padded to 32 bits
+    PictureRef i = LoadPictureFile(Write("p.ico", ico));
+    ASSERT_EQ(i->PixelWidth(), 2);
+    EXPECT_EQ(i->PixelAt(1, 0), 0xFFFF0000u);
+    EXPECT_EQ(i->PixelAt(0, 1), 0xFF0000FFu);
+    EXPECT_EQ(i->PixelAt(0, 0) >> 24, 0x80u) << "alpha is kept, not premultiplied";
+    EXPECT_EQ(i->PixelAt(0, 0) & 0xFFFFFF, 0x00FF00u);
+
+    // PNG bytes round-trip through the encoder, transparency included.
+    PictureRef back = DecodePicture(EncodePng(*i), "memory");
+    EXPECT_EQ(back->Pixels(), i->Pixels());
 }
 
 }  // namespace

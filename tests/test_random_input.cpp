@@ -5,19 +5,14 @@
 // rectangles and a stretched picture repainted in part.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 #include "fuzz/random_input.h"
+#include "tests/test_util.h"
 
 namespace {
 
 void RunSeed(uint64_t seed, long steps) {
-    std::string dir = (std::filesystem::temp_directory_path() / "stolvane-random-test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
-    std::string failure = stolvane::RunRandomInput(seed, steps, 1, 1000, dir);
-    std::filesystem::remove_all(dir);
-    EXPECT_EQ(failure, "") << "seed " << seed;
+    stolvane::test::TempFolder dir("stolvane-random-test");
+    EXPECT_EQ(stolvane::RunRandomInput(seed, steps, 1, 1000, dir.Path().string()), "") << seed;
 }
 
 TEST(RandomInput, FixedSeedsKeepEveryCheckOnEveryStep) {

@@ -2,9 +2,6 @@
 // The scripted driver run in-process: commands in, JSON lines out, in the order things happen.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -377,10 +374,8 @@ TEST_F(ModalScript, CommandsGoToTheModalFormUntilItCloses) {
 }
 
 TEST_F(Script, AFormSavedByOneRunLoadsInTheNextAndAFailedLoadKeepsTheForm) {
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("stolvane_script_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::string saved = (dir / "saved.json").string();
+    test::TempFolder dir("stolvane-script");
+    std::string saved = (dir.Path() / "saved.json").string();
     auto out = Run(std::string(kProbe) +
                    R"({"cmd":"set","target":"P1","property":"Caption","value":"Kept"}
 {"cmd":"save","path":")" +
@@ -396,8 +391,6 @@ TEST_F(Script, AFormSavedByOneRunLoadsInTheNextAndAFailedLoadKeepsTheForm) {
     EXPECT_EQ(out[0]["value"], "Kept");
     EXPECT_EQ(out[1]["error"]["number"], 53);
     EXPECT_EQ(out[2]["value"], 1200) << "a failed load keeps the form";
-
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -61,10 +61,7 @@ TEST(SharedReactions, AccessKeysAreTheMarkedCharactersInUpperCase) {
     EXPECT_EQ(ToLower("TolvaneButton Ä"), "tolvanebutton Ä") << "only ASCII letters change";
 }
 
-// A control hovers only where it shows: the part of a label reaching past its form's edge, or
-// lying under a text box or a control above it, neither takes the capture nor keeps it, so a
-// pointer gone there leaves the label at rest and what covers it can light up. A press still
-// follows the pointer anywhere, beyond the form too.
+// A control hovers only where it shows; a press still follows the pointer beyond the form.
 TEST(SharedReactions, HoverHoldsOnlyWhereTheControlShows) {
     Runtime rt;
     Form& f = rt.NewForm("f", 3000, 1500);

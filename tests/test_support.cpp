@@ -8,11 +8,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "app/script.h"
-#include "host/media.h"
 
 extern char** environ;
 
@@ -20,6 +18,13 @@ namespace stolvane::test {
 
 bool Recorder::Has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
 size_t Recorder::Count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
+std::vector<std::string> Recorder::EventsOf(const std::string& control) const {
+    std::vector<std::string> out;
+    const std::string prefix = "event " + control + " ";
+    for (auto& l : lines)
+        if (l.rfind(prefix, 0) == 0) out.push_back(l.substr(prefix.size()));
+    return out;
+}
 
 std::vector<std::string> ProbeControl::journal;
 
@@ -98,9 +103,12 @@ std::string ScriptOutput(const std::string& lines) {
     return out.str();
 }
 
-void PictureFolderTest::SetUp() {
-    std::ofstream(dir / "pic.png", std::ios::binary)
-        << EncodePng(*Picture::FromPixels(6, 4, std::vector<uint32_t>(6 * 4, 0xFF336699u)));
+std::string ExampleOutput(const std::string& program, int* status) {
+    FILE* p = ::popen((std::string(STOLVANE_BINARY_DIR) + "/" + program).c_str(), "r");
+    std::string out;
+    for (int c; p && (c = std::fgetc(p)) != EOF;) out += char(c);
+    *status = p ? ::pclose(p) : -1;
+    return out;
 }
 
 std::vector<nlohmann::json> ScriptLines(const std::string& script, const std::optional<std::string>& form,

@@ -33,6 +33,8 @@ public:
     void OnFocus(const std::string& path) override { lines.push_back("focus " + path); }
     void OnFormShown(Form& f, bool shown) override { lines.push_back(std::string(shown ? "shown " : "hidden ") + f.Name()); }
     bool Has(const std::string& line) const;
+    // The events one control raised, by name, in order.
+    std::vector<std::string> EventsOf(const std::string& control) const;
     size_t Count(const std::string& line) const;
 };
 
@@ -120,10 +122,9 @@ std::vector<nlohmann::json> ScriptLines(const std::string& script, const std::op
 std::vector<nlohmann::json> EventsNamed(const std::vector<nlohmann::json>& lines, const std::string& name);
 // The values the lines answer, in order; a line reporting an error fails the test.
 std::vector<nlohmann::json> ValuesOf(const std::vector<nlohmann::json>& lines);
-// A folder of the test's own (dir) holding pic.png, a 6 x 4 picture to assign.
-struct PictureFolderTest : FolderTest {
-    void SetUp() override;
-};
+// What one of the built example programs prints with these arguments; *status gets its
+// exit status as pclose gives it.
+std::string ExampleOutput(const std::string& program, int* status);
 
 // One script command line.
 inline std::string Cmd(const nlohmann::json& j) { return j.dump() + "\n"; }
