@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 #include "core/control.h"
 #include "core/element_members.h"
@@ -74,6 +75,7 @@ void DesignerForm::Build() {
     f.SetFont(MakeFont("Tahoma", 8.25));
     f.SetKeyPreview(true);
     f.KeyDown += [this](int16_t& k, int16_t& s) { KeyDown(k, s); };
+    f.onQueryUnload = [this] { return QueryUnload(); };
 
     double top = kToolTop;
     for (const std::string& kind : m_designer.Placeable()) {
@@ -110,7 +112,17 @@ void DesignerForm::Build() {
     list.SetTop(60);
     list.SetWidth(kBrowserWidth);
     list.SetHeight(5400);
-    list.onClick = [this, &list] { Pick(list.ListIndex()); };
+    // A row clicked with the mouse hands its value to the value box, all selected, so what is
+    // typed next replaces it; the arrow keys pick rows and leave the focus in the list.
+    list.onMouseDown = [this](MouseArgs&) { m_listPressed = true; };
+    list.onClick = [this, &list] {
+        Pick(list.ListIndex());
+        if (!std::exchange(m_listPressed, false) || m_property.empty()) return;
+        auto& value = static_cast<TextBox&>(*m_form->FindAuthored("txtValue"));
+        m_rt.FocusTextBox(value);
+        value.SetSelStart(0);
+        value.SetSelLength(static_cast<int32_t>(value.Text().size()));
+    };
 
     auto& text = static_cast<TextBox&>(m_rt.PlaceElement(f, ElementKind::TextBox, "txtValue", -1));
     text.SetLeft(kBrowserLeft);
@@ -207,12 +219,26 @@ void DesignerForm::Apply() {
     Do([&] { m_designer.SetProperty(name, m_property, text); });
 }
 
-void DesignerForm::Save() {
+bool DesignerForm::Save() {
     if (m_path.empty()) {
         m_rt.MsgBox("The form has no file to be saved to: start the designer with one.", std::string(kTitle));
-        return;
+        return false;
     }
-    Do([&] { m_designer.Save(m_path); });
+    bool saved = false;
+    Do([&] {
+        m_designer.Save(m_path);
+        saved = true;
+    });
+    return saved;
+}
+
+bool DesignerForm::QueryUnload() {
+    if (!m_designer.Modified()) return true;
+    switch (m_rt.Ask("Save changes to " + m_designer.GetForm().Name() + "?", kTitle, MsgBoxButtons::YesNoCancel)) {
+        case MsgBoxAnswer::Yes: return Save();
+        case MsgBoxAnswer::No: return true;
+        default: return false;
+    }
 }
 
 void DesignerForm::MouseDown(const MouseArgs& a) {
@@ -284,12 +310,40 @@ void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
         case KeyCode::Right: Do([&] { withShift ? m_designer.ResizeSelection(step, 0) : m_designer.MoveSelection(step, 0); }); break;
         case KeyCode::Up: Do([&] { withShift ? m_designer.ResizeSelection(0, -step) : m_designer.MoveSelection(0, -step); }); break;
         case KeyCode::Down: Do([&] { withShift ? m_designer.ResizeSelection(0, step) : m_designer.MoveSelection(0, step); }); break;
+        case KeyCode::F1 + 4: RunDesigned(); break;
         default:
-            if (ctrl && keyCode == 'Z') Do([&] { m_designer.Undo(); });
-            else if (ctrl && keyCode == 'Y') Do([&] { m_designer.Redo(); });
+            if (!ctrl || (shift & ShiftKey::Alt)) used = false;
+            else if (keyCode == 'Z') Do([&] { m_designer.Undo(); });
+            else if (keyCode == 'Y') Do([&] { m_designer.Redo(); });
+            else if (keyCode == 'C') CopyToClipboard(false);
+            else if (keyCode == 'X') CopyToClipboard(true);
+            else if (keyCode == 'V') PasteFromClipboard();
+            else if (keyCode == 'A') Do([&] { m_designer.SelectAll(); });
+            else if (keyCode == 'S') Save();
             else used = false;
     }
     if (used) keyCode = 0;
+}
+
+void DesignerForm::CopyToClipboard(bool cut) {
+    if (m_designer.GetSelection().Empty()) return;
+    Do([&] { m_rt.GetBackend().SetClipboardText(cut ? m_designer.Cut() : m_designer.Copy()); });
+}
+
+void DesignerForm::PasteFromClipboard() {
+    const std::string text = m_rt.GetBackend().ClipboardText();
+    if (text.empty()) return;
+    Do([&] { m_designer.Paste(text); });
+}
+
+void DesignerForm::RunDesigned() {
+    FormDocument& doc = m_designer.Document();
+    Form* running = nullptr;
+    Do([&] {
+        running = &LoadFormText(m_rt, doc.Text(), doc.Folder(), m_designer.GetForm().Name());
+        m_rt.ShowModal(*running, m_form);
+    });
+    if (running) m_rt.UnloadForm(*running);
 }
 
 }  // namespace stolvane
