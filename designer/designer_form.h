@@ -44,6 +44,9 @@ private:
     void MouseDown(const MouseArgs& a);
     void MouseUp(const MouseArgs& a);
     void KeyDown(int16_t& keyCode, int16_t& shift);
+    // Resizes the first selected thing by dragging grab handle `handle` (0 the top-left corner,
+    // then clockwise) by (dx, dy) twips: one undoable step.
+    void ResizeByHandle(int handle, double dx, double dy);
     // The clipboard holds the selection as form-file text, so it pastes into another designer
     // and reads as text elsewhere.
     void CopyToClipboard(bool cut);
@@ -60,6 +63,7 @@ private:
     std::string m_property;  // the browser's current row
     bool m_pressed = false;
     bool m_listPressed = false;  // the list's next click comes from the mouse
+    int m_grab = -1;             // the grab handle being dragged, if any
     double m_downX = 0, m_downY = 0;
 };
 

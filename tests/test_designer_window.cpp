@@ -215,4 +215,46 @@ TEST(DesignerWindow, ClosingWithUnsavedChangesAsksWhetherToSaveThem) {
     rt.SetBackend(nullptr);
 }
 
+// The first selected thing has eight filled grab handles; dragging one resizes it from that
+// side or corner (the moved sides on the grid, the others where they were), one undoable step
+// each.
+TEST(DesignerWindow, GrabHandlesResizeTheSelectionFromTheSideDragged) {
+    test::TempFolder folder{"stolvane-designer-handles"};
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    const J status{{"cmd", "get"}, {"target", "lblStatus"}, {"property", "Caption"}};
+    // A handle's centre pixel of the form, in the designer's twips.
+    auto at = [&](int px, int py) { return std::pair{left + px * 15 + 7, top + py * 15 + 7}; };
+    auto drag = [&](std::vector<J>& s, std::pair<double, double> from, double dx, double dy) {
+        s.push_back(Mouse("move", from.first, from.second, 0));
+        s.push_back(Mouse("down", from.first, from.second));
+        s.push_back(Mouse("move", from.first + dx, from.second + dy, 1));
+        s.push_back(Mouse("up", from.first + dx, from.second + dy));
+    };
+    // TolvaneButton1 at (240, 240), 1440 x 480 twips: pixels 16 to 111 across, 16 to 47 down.
+    std::vector<J> s{J{{"cmd", "show"}}, Mouse("click", 870, 232), Mouse("move", left + 250, top + 230, 0),
+                     Mouse("down", left + 250, top + 230), Mouse("up", left + 1690, top + 710)};
+    const auto corner = at(111, 47);
+    s.push_back({{"cmd", "pixel"}, {"x", corner.first}, {"y", corner.second}});
+    drag(s, corner, 470, 250);  // the bottom-right corner
+    s.push_back(status);
+    drag(s, at(16, 39), -130, 300);  // the middle of the left side (now 16 to 63 down): only it moves
+    s.push_back(status);
+    s.push_back(Key("Z", 2));
+    s.push_back(status);
+    const auto lines = Design(s, (folder.Path() / "handles.json").string());
+    std::vector<std::string> values;
+    std::vector<int64_t> pixels;
+    for (const auto& l : lines) {
+        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
+        if (l.contains("value") && l["value"].is_string()) values.push_back(l["value"].get<std::string>());
+        if (l.contains("value") && l["value"].is_number()) pixels.push_back(l["value"].get<int64_t>());
+    }
+    EXPECT_EQ(pixels, std::vector<int64_t>{0x800000}) << "a filled dark blue handle at the corner";
+    EXPECT_EQ(values, (std::vector<std::string>{
+                          "TolvaneButton1: 240, 240, 1920 x 720 twips (16, 16, 128 x 48 pixels)",
+                          "TolvaneButton1: 120, 240, 2040 x 720 twips (8, 16, 136 x 48 pixels)",
+                          "TolvaneButton1: 240, 240, 1920 x 720 twips (16, 16, 128 x 48 pixels)",
+                      }));
+}
+
 }  // namespace
