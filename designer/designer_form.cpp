@@ -148,6 +148,7 @@ void DesignerForm::Build() {
     list.SetTop(60);
     list.SetWidth(kBrowserWidth);
     list.SetHeight(5400);
+    list.SetCheckBoxes(false);
     // A row clicked with the mouse hands its value to the value box, all selected, so what is
     // typed next replaces it; the arrow keys pick rows and leave the focus in the list.
     list.onMouseDown = [this](MouseArgs&) { m_listPressed = true; };
