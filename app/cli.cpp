@@ -23,6 +23,7 @@
 #include "core/control.h"
 #include "forms/showcase/showcase.h"
 #include "core/names.h"
+#include "designer/designer_form.h"
 #include "host/file_read.h"
 #include "host/file_write.h"
 #include "host/form_file.h"
@@ -58,6 +59,11 @@ Commands:
       controls placed on it as it happens, one JSON object a line as the
       script command prints them; --all-events also prints the events of the
       controls inside other controls' designs (a button's caption label).
+  design [FORM.json] [--scale N]
+      Opens the form designer in a window (needs a display), designing the
+      form file: opened when it exists, else a new form that Save writes
+      there. Runs until the designer's window is closed. docs/designer.md
+      describes it.
   a11y FORM.json [--scale N]
       Prints the form (a form file, or frmShowcase, frmAbout, frmSamples,
       frmStatus by name) as assistive technologies (screen readers) see it: one
@@ -328,6 +334,45 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     return ExitStatus::Success;
 }
 
+// The designer in a window, designing the form file (opened when it exists, else a new form
+// that Save writes there), until the designer's window is closed.
+int Design(const std::vector<std::string>& args, std::ostream& err) {
+    OwnedText scaleText;
+    Options o{"design", {}, {}};
+    o.Text("scale", 0, &scaleText.text);
+    int status = 0;
+    double scale = 0;  // 0: from the display's resolution
+    if (!o.Parse(args, err, status) || !ScaleOption(scaleText, scale, err, status)) return status;
+    if (o.positional.size() > 1) return Usage(err, "design takes at most one form file");
+    const std::string form = o.positional.empty() ? std::string() : o.positional[0];
+    std::error_code ec;
+    if (!form.empty() && fs::exists(fs::symlink_status(form, ec)))
+        if (std::string why = ReadProblem(form); !why.empty()) {
+            err << "stolvane: cannot read " << form << ": " << why << "\n";
+            return ExitStatus::BadInput;
+        }
+    // The form is loaded before anything else, so a file that does not load is told so with or
+    // without a display.
+    Runtime runtime;
+    std::unique_ptr<DesignerForm> designer;
+    try {
+        designer = std::make_unique<DesignerForm>(runtime, form);
+    } catch (const FormFileError& e) {
+        err << "stolvane: " << e.what() << "\n";
+        return ExitStatus::BadInput;
+    } catch (const HostError& e) {
+        err << "stolvane: " << form << ": error " << e.number << ": " << e.description << "\n";
+        return ExitStatus::BadInput;
+    }
+    if (!WindowHost::DisplayAvailable()) {
+        err << "stolvane: design: no display to open a window on (set DISPLAY)\n";
+        return ExitStatus::Failure;
+    }
+    WindowHost host(runtime, scale);
+    host.Run(designer->GetForm());
+    return ExitStatus::Success;
+}
+
 // Writes a shown form's client area as PNG, through a temporary file renamed into place, so a
 // failure leaves no half file and never damages an earlier picture of the same name.
 int WriteFormPicture(Runtime& runtime, Form& form, const std::string& pngPath, double scale, std::ostream& err) {
@@ -542,6 +587,7 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         if (cmd == "render") return Render(args, err);
         if (cmd == "script") return Script(args, in, out, err);
         if (cmd == "run") return Run(args, out, err);
+        if (cmd == "design") return Design(args, err);
         if (cmd == "describe") return DescribeCommand(args, out, err);
         if (cmd == "a11y") return A11y(args, out, err);
         if (cmd == "demo") return Demo(args, out, err);
@@ -550,7 +596,7 @@ int RunCommand(const std::vector<std::string>& args, std::istream& in, std::ostr
         return ExitStatus::Failure;
     }
     return Usage(err, "unknown command '" + cmd + "'" +
-                          DidYouMean(cmd, {"render", "script", "run", "a11y", "describe", "demo", "help", "version"}));
+                          DidYouMean(cmd, {"render", "script", "run", "design", "a11y", "describe", "demo", "help", "version"}));
 }
 
 }  // namespace stolvane

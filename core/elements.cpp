@@ -352,7 +352,14 @@ int ListBox::RowAt(double x, double y) const {
     return -1;
 }
 
+void ListBox::SetCheckBoxes(bool on) {
+    if (m_checkBoxes == on) return;
+    m_checkBoxes = on;
+    Changed();
+}
+
 Rect ListBox::CheckBoxRect(int index) const {
+    if (!m_checkBoxes) return {};
     Rect row = RowRect(index);
     if (row.height <= 0) return {};
     const double size = PixelsToTwips(kCheckSizePixels);
@@ -367,7 +374,7 @@ void ListBox::ReactToClick(const MouseArgs& args) {
     if (row < 0) return;
     SetListIndex(row);
     // The check box's column, from the row's left edge to the box's right side.
-    if (args.x < CheckBoxRect(row).Right()) {
+    if (m_checkBoxes && args.x < CheckBoxRect(row).Right()) {
         SetSelected(row, !Selected(row));
         if (onItemCheck) onItemCheck(row);
     }

@@ -398,11 +398,18 @@ public:
     Rect RowRect(int index) const;
     // The row under a point relative to the box; -1 on the edge or where no row is.
     int RowAt(double x, double y) const;
-    // The check box of row index, relative to the box.
+    // The check box of row index, relative to the box (empty without check boxes).
     Rect CheckBoxRect(int index) const;
+    // Whether each row carries a check box (the default). Without them a click or Space only
+    // makes a row current, and the text starts near the row's left (kPlainTextLeftPixels).
+    bool CheckBoxes() const { return m_checkBoxes; }
+    void SetCheckBoxes(bool on);
+    static constexpr int kPlainTextLeftPixels = 3;
+    int TextLeftPixels() const { return m_checkBoxes ? kTextLeftPixels : kPlainTextLeftPixels; }
 
 protected:
-    // A click selects the row under the pointer; on its check box it also ticks or unticks it.
+    // A click selects the row under the pointer; on its check box (where there are check boxes)
+    // it also ticks or unticks it.
     void ReactToClick(const MouseArgs& args) override;
 
 private:
@@ -410,6 +417,7 @@ private:
     std::vector<Item> m_items;
     int m_listIndex = -1;
     bool m_tabStop = true, m_focused = false;
+    bool m_checkBoxes = true;
 };
 
 class Timer : public Element {

@@ -86,6 +86,9 @@ public:
     std::function<void()> onLoad;
     std::function<void()> onUnload;
     std::function<void(int)> onWindowStateChanged;
+    // Asked when the user closes the form's window (its close box, Alt+F4, the window manager)
+    // before it is unloaded: false keeps the form open. Code that unloads the form is not asked.
+    std::function<bool()> onQueryUnload;
 
     // ---- The application's side of the form (host/form_keys.cpp, host/anchoring.cpp)
     // Keyboard conventions: the buttons Enter and Escape click (placed controls' names, "" for

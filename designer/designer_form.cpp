@@ -2,8 +2,10 @@
 #include "designer/designer_form.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 #include "core/control.h"
 #include "core/element_members.h"
@@ -20,13 +22,34 @@ constexpr double kClientWidth = 12960, kClientHeight = 8100;
 constexpr double kToolLeft = 60, kToolTop = 60, kToolWidth = 1620, kToolHeight = 345, kToolPitch = 360;
 constexpr double kBrowserLeft = 9060, kBrowserWidth = 3840;
 constexpr double kAreaWidth = kBrowserLeft - 120 - DesignerForm::kFormLeft, kAreaHeight = 7560;
-constexpr OleColour kSelectionColour = 0xFF800000;  // dark blue, as 0xAARRGGBB pixels
+constexpr OleColour kSelectionColour = 0xFF000080;  // dark blue, as 0xAARRGGBB pixels
+constexpr OleColour kWorkspaceColour = 0x808080;    // dark grey
 const char* const kTitle = "STolvane Designer";
 
 // The name the designer's parts give a tool: "tbx" and the class or kind.
 std::string ToolName(const std::string& kind) { return "tbx" + kind; }
 
-// The picture of a form as it is drawn, with the selection framed.
+constexpr int kHandleReach = 2;  // a grab handle reaches this many pixels from its centre
+constexpr int kHandleCount = 8;
+
+// The whole pixels a rectangle of the form (twips) covers: left, top, right, bottom.
+std::array<int, 4> PixelBox(const Rect& r) {
+    return {static_cast<int>(std::floor(r.left / kTwipsPerPixel)), static_cast<int>(std::floor(r.top / kTwipsPerPixel)),
+            static_cast<int>(std::ceil((r.left + r.width) / kTwipsPerPixel)) - 1,
+            static_cast<int>(std::ceil((r.top + r.height) / kTwipsPerPixel)) - 1};
+}
+
+// The centres of the eight grab handles around a rectangle of the form, in pixels: clockwise
+// from the top-left corner (top-left, top, top-right, right, bottom-right, bottom, bottom-left,
+// left).
+std::array<std::pair<int, int>, kHandleCount> HandleCentres(const Rect& r) {
+    const auto [x0, y0, x1, y1] = PixelBox(r);
+    const int xm = (x0 + x1) / 2, ym = (y0 + y1) / 2;
+    return {{{x0, y0}, {xm, y0}, {x1, y0}, {x1, ym}, {x1, y1}, {xm, y1}, {x0, y1}, {x0, ym}}};
+}
+
+// The picture of a form as it is drawn, with grab handles around the selection: filled squares
+// around the first selected, outlined ones around the others.
 PictureRef FormPicture(Runtime& rt, Form& form, const std::vector<Rect>& selected) {
     FormRenderer renderer(rt, form, 1);
     const Frame& frame = renderer.RepaintAll();
@@ -37,17 +60,18 @@ PictureRef FormPicture(Runtime& rt, Form& form, const std::vector<Rect>& selecte
             argb[static_cast<size_t>(y) * frame.width + x] =
                 0xFF000000u | ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
         }
-    auto plot = [&](int x, int y) {
+    auto plot = [&](int x, int y, uint32_t colour) {
         if (x >= 0 && y >= 0 && x < frame.width && y < frame.height)
-            argb[static_cast<size_t>(y) * frame.width + x] = kSelectionColour;
+            argb[static_cast<size_t>(y) * frame.width + x] = colour;
     };
-    for (const Rect& r : selected) {
-        const int x0 = static_cast<int>(std::floor(r.left / kTwipsPerPixel));
-        const int y0 = static_cast<int>(std::floor(r.top / kTwipsPerPixel));
-        const int x1 = static_cast<int>(std::ceil((r.left + r.width) / kTwipsPerPixel)) - 1;
-        const int y1 = static_cast<int>(std::ceil((r.top + r.height) / kTwipsPerPixel)) - 1;
-        for (int x = x0; x <= x1; ++x) plot(x, y0), plot(x, y1);
-        for (int y = y0; y <= y1; ++y) plot(x0, y), plot(x1, y);
+    // The others first, so that the primary's handles lie on top where they meet.
+    for (size_t i = selected.size(); i-- > 0;) {
+        for (const auto& [cx, cy] : HandleCentres(selected[i]))
+            for (int y = cy - kHandleReach; y <= cy + kHandleReach; ++y)
+                for (int x = cx - kHandleReach; x <= cx + kHandleReach; ++x) {
+                    const bool edge = std::abs(x - cx) == kHandleReach || std::abs(y - cy) == kHandleReach;
+                    plot(x, y, i == 0 || edge ? kSelectionColour : 0xFFFFFFFFu);
+                }
     }
     return Picture::FromPixels(frame.width, frame.height, std::move(argb));
 }
@@ -74,6 +98,7 @@ void DesignerForm::Build() {
     f.SetFont(MakeFont("Tahoma", 8.25));
     f.SetKeyPreview(true);
     f.KeyDown += [this](int16_t& k, int16_t& s) { KeyDown(k, s); };
+    f.onQueryUnload = [this] { return QueryUnload(); };
 
     double top = kToolTop;
     for (const std::string& kind : m_designer.Placeable()) {
@@ -81,6 +106,7 @@ void DesignerForm::Build() {
             m_rt.PlaceControl(f, "TolvaneButton", ToolName(kind), -1, {kToolLeft, top, kToolWidth, kToolHeight}, nullptr);
         Control& c = button.GetControl();
         if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{kind});
+        if (const PropertyInfo* p = c.FindProperty("ButtonStyle")) p->set(c, Value{int64_t{0}});
         c.OnEvent("Click", [this, kind](EventArgs&) {
             m_tool = kind;
             Refresh();
@@ -91,12 +117,24 @@ void DesignerForm::Build() {
         ControlElement& button = m_rt.PlaceControl(f, "TolvaneButton", name, -1, {kToolLeft, t, kToolWidth, kToolHeight}, nullptr);
         Control& c = button.GetControl();
         if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{caption});
+        if (const PropertyInfo* p = c.FindProperty("ButtonStyle")) p->set(c, Value{int64_t{0}});
         c.OnEvent("Click", [run](EventArgs&) { run(); });
     };
     top += kToolPitch / 2;
     command("cmdSave", "&Save", top, [this] { Save(); });
     command("cmdUndo", "&Undo", top + kToolPitch, [this] { Do([&] { m_designer.Undo(); }); });
     command("cmdRedo", "&Redo", top + 2 * kToolPitch, [this] { Do([&] { m_designer.Redo(); }); });
+
+    // The form under design lies on a dark workspace, as a window on a desktop.
+    auto& workspace = static_cast<Label&>(m_rt.PlaceElement(f, ElementKind::Label, "lblWorkspace", -1));
+    workspace.Move(kFormLeft, kFormTop, kAreaWidth, kAreaHeight);
+    workspace.SetCaption("");
+    workspace.SetBackColour(kWorkspaceColour);
+    workspace.onMouseDown = [this](MouseArgs&) {
+        m_tool.clear();
+        m_designer.GetSelection().Clear();
+        Refresh();
+    };
 
     auto& pic = static_cast<PictureBox&>(m_rt.PlaceElement(f, ElementKind::PictureBox, "picForm", -1));
     pic.SetLeft(kFormLeft);
@@ -110,7 +148,18 @@ void DesignerForm::Build() {
     list.SetTop(60);
     list.SetWidth(kBrowserWidth);
     list.SetHeight(5400);
-    list.onClick = [this, &list] { Pick(list.ListIndex()); };
+    list.SetCheckBoxes(false);
+    // A row clicked with the mouse hands its value to the value box, all selected, so what is
+    // typed next replaces it; the arrow keys pick rows and leave the focus in the list.
+    list.onMouseDown = [this](MouseArgs&) { m_listPressed = true; };
+    list.onClick = [this, &list] {
+        Pick(list.ListIndex());
+        if (!std::exchange(m_listPressed, false) || m_property.empty()) return;
+        auto& value = static_cast<TextBox&>(*m_form->FindAuthored("txtValue"));
+        m_rt.FocusTextBox(value);
+        value.SetSelStart(0);
+        value.SetSelLength(static_cast<int32_t>(value.Text().size()));
+    };
 
     auto& text = static_cast<TextBox&>(m_rt.PlaceElement(f, ElementKind::TextBox, "txtValue", -1));
     text.SetLeft(kBrowserLeft);
@@ -207,12 +256,26 @@ void DesignerForm::Apply() {
     Do([&] { m_designer.SetProperty(name, m_property, text); });
 }
 
-void DesignerForm::Save() {
+bool DesignerForm::Save() {
     if (m_path.empty()) {
         m_rt.MsgBox("The form has no file to be saved to: start the designer with one.", std::string(kTitle));
-        return;
+        return false;
     }
-    Do([&] { m_designer.Save(m_path); });
+    bool saved = false;
+    Do([&] {
+        m_designer.Save(m_path);
+        saved = true;
+    });
+    return saved;
+}
+
+bool DesignerForm::QueryUnload() {
+    if (!m_designer.Modified()) return true;
+    switch (m_rt.Ask("Save changes to " + m_designer.GetForm().Name() + "?", kTitle, MsgBoxButtons::YesNoCancel)) {
+        case MsgBoxAnswer::Yes: return Save();
+        case MsgBoxAnswer::No: return true;
+        default: return false;
+    }
 }
 
 void DesignerForm::MouseDown(const MouseArgs& a) {
@@ -220,7 +283,18 @@ void DesignerForm::MouseDown(const MouseArgs& a) {
     m_pressed = true;
     m_downX = a.x;
     m_downY = a.y;
+    m_grab = -1;
     if (!m_tool.empty()) return;  // a rectangle is being drawn
+    // A press on one of the first selected thing's grab handles starts resizing it.
+    if (!m_designer.GetSelection().Empty()) {
+        const int px = static_cast<int>(std::floor(a.x / kTwipsPerPixel)), py = static_cast<int>(std::floor(a.y / kTwipsPerPixel));
+        const auto centres = HandleCentres(m_designer.FormBounds(m_designer.GetSelection().Names().front()));
+        for (int i = 0; i < kHandleCount; ++i)
+            if (std::abs(px - centres[i].first) <= kHandleReach && std::abs(py - centres[i].second) <= kHandleReach) {
+                m_grab = i;
+                return;
+            }
+    }
     const std::string name = m_designer.NameAt(a.x, a.y);
     Selection& selection = m_designer.GetSelection();
     if (name.empty()) {
@@ -269,7 +343,30 @@ void DesignerForm::MouseUp(const MouseArgs& a) {
         return;
     }
     const double dx = a.x - m_downX, dy = a.y - m_downY;
+    if (m_grab >= 0) {
+        const int handle = std::exchange(m_grab, -1);
+        if (dx != 0 || dy != 0) Do([&] { ResizeByHandle(handle, dx, dy); });
+        return;
+    }
     if (!m_designer.GetSelection().Empty() && (dx != 0 || dy != 0)) Do([&] { m_designer.MoveSelection(dx, dy); });
+}
+
+void DesignerForm::ResizeByHandle(int handle, double dx, double dy) {
+    const std::string name = m_designer.GetSelection().Names().front();
+    const Rect b = m_designer.Bounds(name);
+    double left = b.left, top = b.top, right = b.left + b.width, bottom = b.top + b.height;
+    // Which sides the handle moves: the corners two, the middles of the sides one; each moved
+    // side snaps to the grid, and the opposite side stays where it was.
+    const bool moveLeft = handle == 0 || handle == 6 || handle == 7, moveRight = handle >= 2 && handle <= 4;
+    const bool moveTop = handle <= 2, moveBottom = handle >= 4 && handle <= 6;
+    const SnapGrid& grid = m_designer.grid;
+    const double least = grid.snap && grid.step > 0 ? grid.step : kTwipsPerPixel;
+    if (moveLeft) left = std::min(grid.Snap(left + dx), right - least);
+    if (moveRight) right = std::max(grid.Snap(right + dx), left + least);
+    if (moveTop) top = std::min(grid.Snap(top + dy), bottom - least);
+    if (moveBottom) bottom = std::max(grid.Snap(bottom + dy), top + least);
+    const Rect r{left, top, right - left, bottom - top};
+    if (r.left != b.left || r.top != b.top || r.width != b.width || r.height != b.height) m_designer.SetBounds(name, r);
 }
 
 void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
@@ -284,12 +381,40 @@ void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
         case KeyCode::Right: Do([&] { withShift ? m_designer.ResizeSelection(step, 0) : m_designer.MoveSelection(step, 0); }); break;
         case KeyCode::Up: Do([&] { withShift ? m_designer.ResizeSelection(0, -step) : m_designer.MoveSelection(0, -step); }); break;
         case KeyCode::Down: Do([&] { withShift ? m_designer.ResizeSelection(0, step) : m_designer.MoveSelection(0, step); }); break;
+        case KeyCode::F1 + 4: RunDesigned(); break;
         default:
-            if (ctrl && keyCode == 'Z') Do([&] { m_designer.Undo(); });
-            else if (ctrl && keyCode == 'Y') Do([&] { m_designer.Redo(); });
+            if (!ctrl || (shift & ShiftKey::Alt)) used = false;
+            else if (keyCode == 'Z') Do([&] { m_designer.Undo(); });
+            else if (keyCode == 'Y') Do([&] { m_designer.Redo(); });
+            else if (keyCode == 'C') CopyToClipboard(false);
+            else if (keyCode == 'X') CopyToClipboard(true);
+            else if (keyCode == 'V') PasteFromClipboard();
+            else if (keyCode == 'A') Do([&] { m_designer.SelectAll(); });
+            else if (keyCode == 'S') Save();
             else used = false;
     }
     if (used) keyCode = 0;
+}
+
+void DesignerForm::CopyToClipboard(bool cut) {
+    if (m_designer.GetSelection().Empty()) return;
+    Do([&] { m_rt.GetBackend().SetClipboardText(cut ? m_designer.Cut() : m_designer.Copy()); });
+}
+
+void DesignerForm::PasteFromClipboard() {
+    const std::string text = m_rt.GetBackend().ClipboardText();
+    if (text.empty()) return;
+    Do([&] { m_designer.Paste(text); });
+}
+
+void DesignerForm::RunDesigned() {
+    FormDocument& doc = m_designer.Document();
+    Form* running = nullptr;
+    Do([&] {
+        running = &LoadFormText(m_rt, doc.Text(), doc.Folder(), m_designer.GetForm().Name());
+        m_rt.ShowModal(*running, m_form);
+    });
+    if (running) m_rt.UnloadForm(*running);
 }
 
 }  // namespace stolvane

@@ -33,13 +33,27 @@ private:
     void ShowProperties();
     void Pick(int row);
     void Apply();
-    void Save();
+    // Saves to the form file; false (told in a message box) when it could not.
+    bool Save();
+    // Closing the designer's window with unsaved changes asks whether to save them: Yes saves
+    // (and stays open when that fails), No loses them, Cancel keeps the window open.
+    bool QueryUnload();
     // Runs a change; a refused one is told in a message box with the runtime's words.
     template <class F>
     void Do(F change);
     void MouseDown(const MouseArgs& a);
     void MouseUp(const MouseArgs& a);
     void KeyDown(int16_t& keyCode, int16_t& shift);
+    // Resizes the first selected thing by dragging grab handle `handle` (0 the top-left corner,
+    // then clockwise) by (dx, dy) twips: one undoable step.
+    void ResizeByHandle(int handle, double dx, double dy);
+    // The clipboard holds the selection as form-file text, so it pastes into another designer
+    // and reads as text elsewhere.
+    void CopyToClipboard(bool cut);
+    void PasteFromClipboard();
+    // Runs the form as it is designed (its form-file text loaded as a form of its own, not in
+    // design mode), shown modally: closing it comes back to the designer.
+    void RunDesigned();
 
     Runtime& m_rt;
     FormDesigner m_designer;
@@ -48,6 +62,8 @@ private:
     std::string m_tool;      // the toolbox's choice; empty: the pointer
     std::string m_property;  // the browser's current row
     bool m_pressed = false;
+    bool m_listPressed = false;  // the list's next click comes from the mouse
+    int m_grab = -1;             // the grab handle being dragged, if any
     double m_downX = 0, m_downY = 0;
 };
 

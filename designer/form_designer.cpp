@@ -203,6 +203,18 @@ std::string FormDesigner::NameAt(double x, double y) const {
     return at(GetForm(), x, y);
 }
 
+void FormDesigner::SelectAll() {
+    std::vector<std::string> names;
+    for (const auto& e : GetForm().Elements()) {
+        if (auto* ce = dynamic_cast<ControlElement*>(e.get())) {
+            if (!ce->IsDesignChild()) names.push_back(ce->GetSurface().FullName());
+        } else {
+            names.push_back(e->FullName());
+        }
+    }
+    m_selection.Set(std::move(names));
+}
+
 Rect FormDesigner::Bounds(const std::string& name) const {
     Target t = Find(name);
     return t.element ? t.element->Bounds() : t.surface->Bounds();

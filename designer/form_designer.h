@@ -65,6 +65,10 @@ public:
     // Where it lies in its container (twips).
     Rect Bounds(const std::string& name) const;
 
+    // Selects everything placed directly on the form (what containers hold goes with them), in
+    // the form's order.
+    void SelectAll();
+
     // ---- Arranging the selection
     // Moves it by (dx, dy) twips: the first selected snaps to the grid, the others keep their
     // distances to it.

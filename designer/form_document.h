@@ -38,10 +38,11 @@ public:
     std::string Text() const;
     // Loads the form again from such text, in place of the one there is.
     void Restore(const std::string& text);
+    // The folder its pictures are named relative to: the file's, else the working folder.
+    std::string Folder() const;
 
 private:
     void Adopt(Form& form);
-    std::string Folder() const;
 
     Runtime& m_rt;
     DesignSink* m_sink;

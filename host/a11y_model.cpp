@@ -334,16 +334,20 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         n.role = AccessibleRole::ListItem;
         if (ref.item < list.ListCount()) {
             n.name = list.List(ref.item);
-            n.states.checked = list.Selected(ref.item);
+            n.states.checked = list.CheckBoxes() && list.Selected(ref.item);
             Rect r = list.RowRect(ref.item);
             place(ox + list.Left() + r.left, oy + list.Top() + r.top, r.width, r.height);
             n.states.showing = ownerShowing && list.Visible() && r.height > 0;
         }
-        n.states.checkable = n.states.selectable = true;
+        n.states.checkable = list.CheckBoxes();
+        n.states.selectable = true;
         n.states.selected = list.ListIndex() == ref.item;
         n.states.visible = list.Visible();
         n.states.enabled = list.TakesInput();
-        n.actions = {{"toggle", AccessibleActionKind::MouseClick, "Ticks or unticks the row, as a click on its box does"}};
+        n.actions = {list.CheckBoxes()
+                         ? AccessibleAction{"toggle", AccessibleActionKind::MouseClick,
+                                            "Ticks or unticks the row, as a click on its box does"}
+                         : AccessibleAction{"click", AccessibleActionKind::MouseClick, "Makes the row the current one"}};
         return n;
     }
 
@@ -500,7 +504,8 @@ bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index,
             ref.surface->GetControl()->OnKeyPress(key);
         } else if (ref.item >= 0) {
             auto& list = static_cast<ListBox&>(*ref.element);
-            Rect box = list.CheckBoxRect(ref.item);
+            // On its check box, else on the row.
+            Rect box = list.CheckBoxes() ? list.CheckBoxRect(ref.item) : list.RowRect(ref.item);
             rt.MouseTo({ref.surface, ref.element}, MouseAction::Click, box.left + box.width / 2,
                        box.top + box.height / 2, 1, 0);
         } else if (ref.element) {

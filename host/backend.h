@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <stolvane/core/host.h>
 
@@ -36,6 +37,13 @@ public:
     virtual MenuItem* ChooseMenuItem(MenuItem& /*root*/, MenuItem* /*defaultItem*/) { return nullptr; }
     // Shows a message box and returns once it is answered.
     virtual void ShowMessage(const std::string& /*text*/, const std::string& /*title*/) {}
+    // Shows a message box with a choice of buttons (captions left to right, "&" before an access
+    // key) and returns the index of the one pressed once it is answered. Where no one can answer,
+    // the cancel button's.
+    virtual int AskMessage(const std::string& /*text*/, const std::string& /*title*/,
+                           const std::vector<std::string>& /*buttons*/, int /*defaultIndex*/, int cancelIndex) {
+        return cancelIndex;
+    }
 
     // ---- Pointer: its real position on the screen in pixels, or nothing when the backend
     // does not know (the runtime then answers where the last mouse input was delivered).

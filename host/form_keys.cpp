@@ -123,7 +123,7 @@ bool Runtime::ListBoxKeyDown(ListBox& list, int16_t keyCode, int16_t shift) {
         case KeyCode::End: to = count - 1; break;
         case KeyCode::Space: {
             if (shift != 0) return false;
-            if (current < 0) return true;
+            if (current < 0 || !list.CheckBoxes()) return true;
             Guard([&] {
                 list.SetSelected(current, !list.Selected(current));
                 if (list.onItemCheck) list.onItemCheck(current);

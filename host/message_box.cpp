@@ -2,6 +2,7 @@
 #include "host/message_box.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "host/runtime.h"
@@ -35,7 +36,8 @@ PictureRef InformationIcon() {
 
 }  // namespace
 
-MessageBoxForm BuildMessageBox(Runtime& rt, const std::string& text, const std::string& title, const Form* owner) {
+MessageBoxForm BuildMessageBox(Runtime& rt, const std::string& text, const std::string& title, const Form* owner,
+                               std::vector<std::string> buttons, int defaultIndex, int cancelIndex) {
     Form& box = rt.NewForm("msgBox", 3000, 1500);
     box.SetBorderStyle(Form::FixedDialog);
     box.SetCaption(title);
@@ -60,61 +62,92 @@ MessageBoxForm BuildMessageBox(Runtime& rt, const std::string& text, const std::
     const double textTop = textH < 480 ? 165 + (480 - textH) / 2 : 165;
     message.Move(885, textTop, textW + 30, textH);
 
-    const double buttonW = 1125, buttonH = 345;
-    const double clientW = std::max(885 + textW + 270, buttonW + 600);
+    if (buttons.empty()) buttons = {"OK"};
+    const int count = static_cast<int>(buttons.size());
+    defaultIndex = std::clamp(defaultIndex, 0, count - 1);
+    cancelIndex = std::clamp(cancelIndex, 0, count - 1);
+    const double buttonW = 1125, buttonH = 345, gap = 90;
+    const double rowW = count * buttonW + (count - 1) * gap;
+    const double clientW = std::max(885 + textW + 270, rowW + 600);
     const double buttonTop = std::max(165 + 480.0, textTop + textH) + 240;
     const double clientH = buttonTop + buttonH + 180;
-    const double bx = std::round((clientW - buttonW) / 2 / 15) * 15;
+    const double rowLeft = std::round((clientW - rowW) / 2 / 15) * 15;
 
-    // The OK button: a face that takes the pointer, its caption in the middle, and a raised
-    // bevel inside the dark frame of a dialog's default button.
-    Image& face = box.Add<Image>("cmdOK");
-    face.Move(bx, buttonTop, buttonW, buttonH);
-    Label& ok = box.Add<Label>("lblOK");
-    ok.SetFont(font);
-    ok.SetAlignment(2);
-    ok.SetTransparent(true);
-    ok.SetCaption("OK");
-    const double okTextH = rt.MeasureText(font, "OK", 0).height;
-    ok.Move(bx + 60, buttonTop + std::round((buttonH - okTextH) / 2 / 15) * 15, buttonW - 120, okTextH);
-    struct Edge {
-        Line* line;
-        OleColour raised, pressed;
-    };
-    std::vector<Edge> edges;
-    auto edge = [&](OleColour raised, OleColour pressed, double x1, double y1, double x2, double y2) {
-        Line& l = box.Add<Line>("okFrame");
-        l.SetColour(raised);
-        l.SetEnds(bx + x1, buttonTop + y1, bx + x2, buttonTop + y2);
-        edges.push_back({&l, raised, pressed});
-    };
-    const double W = buttonW, H = buttonH;
-    // Outer dark frame (default button), then highlight and shadow inside it.
-    edge(SysColour::DarkShadow, SysColour::DarkShadow, 0, 0, W, 0);
-    edge(SysColour::DarkShadow, SysColour::DarkShadow, 0, 0, 0, H);
-    edge(SysColour::DarkShadow, SysColour::DarkShadow, 0, H - 15, W, H - 15);
-    edge(SysColour::DarkShadow, SysColour::DarkShadow, W - 15, 0, W - 15, H);
-    edge(SysColour::ButtonHighlight, SysColour::ButtonShadow, 15, 15, W - 30, 15);
-    edge(SysColour::ButtonHighlight, SysColour::ButtonShadow, 15, 15, 15, H - 30);
-    edge(SysColour::ButtonShadow, SysColour::ButtonFace, 15, H - 30, W - 15, H - 30);
-    edge(SysColour::ButtonShadow, SysColour::ButtonFace, W - 30, 15, W - 30, H - 15);
-
-    auto press = [edges](bool down) {
-        for (const Edge& e : edges) e.line->SetColour(down ? e.pressed : e.raised);
-    };
+    auto chosen = std::make_shared<int>(cancelIndex);
     Form* self = &box;
-    for (Element* e : {static_cast<Element*>(&face), static_cast<Element*>(&ok)}) {
-        e->onMouseDown = [press](MouseArgs&) { press(true); };
-        e->onMouseUp = [press](MouseArgs&) { press(false); };
-        e->onClick = [&rt, self] { rt.HideForm(*self); };
+    for (int i = 0; i < count; ++i) {
+        const double bx = rowLeft + i * (buttonW + gap);
+        const bool isDefault = i == defaultIndex;
+        // A button: a face that takes the pointer, its caption in the middle, and a raised
+        // bevel; the default one's inside a dark frame.
+        Image& face = box.Add<Image>(i == 0 ? "cmdOK" : "cmdButton" + std::to_string(i + 1));
+        face.Move(bx, buttonTop, buttonW, buttonH);
+        Label& caption = box.Add<Label>(i == 0 ? "lblOK" : "lblButton" + std::to_string(i + 1));
+        caption.SetFont(font);
+        caption.SetAlignment(2);
+        caption.SetTransparent(true);
+        caption.SetCaption(buttons[i]);
+        const double captionH = rt.MeasureText(font, buttons[i], 0).height;
+        caption.Move(bx + 60, buttonTop + std::round((buttonH - captionH) / 2 / 15) * 15, buttonW - 120, captionH);
+        struct Edge {
+            Line* line;
+            OleColour raised, pressed;
+        };
+        std::vector<Edge> edges;
+        auto edge = [&](OleColour raised, OleColour pressed, double x1, double y1, double x2, double y2) {
+            Line& l = box.Add<Line>("okFrame");
+            l.SetColour(raised);
+            l.SetEnds(bx + x1, buttonTop + y1, bx + x2, buttonTop + y2);
+            edges.push_back({&l, raised, pressed});
+        };
+        const double W = buttonW, H = buttonH;
+        const OleColour lightEdge = isDefault ? SysColour::DarkShadow : SysColour::ButtonHighlight;
+        // The outer edges (the default button's dark frame), then highlight and shadow inside.
+        edge(lightEdge, SysColour::DarkShadow, 0, 0, W, 0);
+        edge(lightEdge, SysColour::DarkShadow, 0, 0, 0, H);
+        edge(SysColour::DarkShadow, SysColour::DarkShadow, 0, H - 15, W, H - 15);
+        edge(SysColour::DarkShadow, SysColour::DarkShadow, W - 15, 0, W - 15, H);
+        edge(isDefault ? SysColour::ButtonHighlight : SysColour::ButtonFace, SysColour::ButtonShadow, 15, 15, W - 30, 15);
+        edge(isDefault ? SysColour::ButtonHighlight : SysColour::ButtonFace, SysColour::ButtonShadow, 15, 15, 15, H - 30);
+        edge(SysColour::ButtonShadow, SysColour::ButtonFace, 15, H - 30, W - 15, H - 30);
+        edge(SysColour::ButtonShadow, SysColour::ButtonFace, W - 30, 15, W - 30, H - 15);
+
+        auto press = [edges](bool down) {
+            for (const Edge& e : edges) e.line->SetColour(down ? e.pressed : e.raised);
+        };
+        for (Element* e : {static_cast<Element*>(&face), static_cast<Element*>(&caption)}) {
+            e->onMouseDown = [press](MouseArgs&) { press(true); };
+            e->onMouseUp = [press](MouseArgs&) { press(false); };
+            e->onClick = [&rt, self, chosen, i] {
+                *chosen = i;
+                rt.HideForm(*self);
+            };
+        }
     }
 
     box.Move(0, 0, clientW, clientH);
     if (owner) box.CentreOn(*owner);
     MessageBoxForm out;
     out.form = &box;
-    out.answer = [&rt, self] { rt.HideForm(*self); };
+    out.buttons = std::move(buttons);
+    out.defaultIndex = defaultIndex;
+    out.cancelIndex = cancelIndex;
+    out.chosen = chosen;
+    out.answer = [&rt, self, chosen](int i) {
+        *chosen = i;
+        rt.HideForm(*self);
+    };
     return out;
+}
+
+int MessageBoxForm::AccessKey(char c) const {
+    const auto lower = [](char ch) { return static_cast<char>(std::tolower(static_cast<unsigned char>(ch))); };
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const size_t amp = buttons[i].find('&');
+        if (amp != std::string::npos && amp + 1 < buttons[i].size() && lower(buttons[i][amp + 1]) == lower(c))
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 }  // namespace stolvane

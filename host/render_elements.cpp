@@ -251,9 +251,10 @@ void Painter::PaintRows(const ListBox& lb, const DRect& inner) {
         if (y >= inner.y1) break;
         TextLayoutRef text = SharedTextLayout(ListBox::ListFont(), items[i].text, false);
         PangoRectangle logical{0, 0, text->width, text->Height()};  // the text's own line height, as measured
-        CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
-                 items[i].checked);
-        int tx = inner.x0 + P(ListBox::kTextLeftPixels), ty = y + P((rowHeight - logical.height) / 2);
+        if (lb.CheckBoxes())
+            CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
+                     items[i].checked);
+        int tx = inner.x0 + P(lb.TextLeftPixels()), ty = y + P((rowHeight - logical.height) / 2);
         uint32_t fore = Resolve(SysColour::WindowText), back = Resolve(SysColour::Window);
         if (static_cast<int>(i) == lb.ListIndex()) {
             back = Resolve(SysColour::SelectionHighlight);

@@ -185,6 +185,28 @@ void Runtime::MsgBox(const std::string& text, const std::optional<std::string>& 
     m_backend->ShowMessage(text, t);
 }
 
+int16_t Runtime::Ask(const std::string& text, const std::string& title, int16_t buttons) {
+    struct Choice {
+        const char* caption;
+        int16_t answer;
+    };
+    std::vector<Choice> choices;
+    switch (buttons) {
+        case MsgBoxButtons::OKCancel: choices = {{"OK", MsgBoxAnswer::OK}, {"Cancel", MsgBoxAnswer::Cancel}}; break;
+        case MsgBoxButtons::YesNoCancel:
+            choices = {{"&Yes", MsgBoxAnswer::Yes}, {"&No", MsgBoxAnswer::No}, {"Cancel", MsgBoxAnswer::Cancel}};
+            break;
+        case MsgBoxButtons::YesNo: choices = {{"&Yes", MsgBoxAnswer::Yes}, {"&No", MsgBoxAnswer::No}}; break;
+        default: choices = {{"OK", MsgBoxAnswer::OK}}; break;
+    }
+    std::vector<std::string> captions;
+    for (const Choice& c : choices) captions.push_back(c.caption);
+    const int cancel = static_cast<int>(choices.size()) - 1;
+    if (m_observer) m_observer->OnMsgBox(text, title);
+    const int chosen = m_backend->AskMessage(text, title, captions, 0, cancel);
+    return choices[chosen >= 0 && chosen < static_cast<int>(choices.size()) ? chosen : cancel].answer;
+}
+
 void Runtime::DoEvents() {
     ReapLaunched();
     if (m_pumpDepth > 4) return;

@@ -56,6 +56,15 @@ public:
     virtual void OnToolTip(Form& /*form*/, const std::optional<std::string>& /*text*/, double /*x*/, double /*y*/) {}
 };
 
+// The choices of a message box that asks (Runtime::Ask), and its answers, with their classic
+// values.
+namespace MsgBoxButtons {
+constexpr int16_t OKOnly = 0, OKCancel = 1, YesNoCancel = 3, YesNo = 4;
+}
+namespace MsgBoxAnswer {
+constexpr int16_t OK = 1, Cancel = 2, Yes = 6, No = 7;
+}
+
 // A place in a form that input or a script can address: a surface (form or control), or an
 // element of a surface.
 struct Target {
@@ -117,6 +126,10 @@ public:
     void SetParentProperty(Surface& surface, const std::string& name, double value) override;
     void Navigate(const std::string& target) override;
     void MsgBox(const std::string& text, const std::optional<std::string>& title) override;
+    // A message box that asks (MsgBoxButtons); returns the answer (MsgBoxAnswer). Where no one
+    // can answer (no backend), Cancel, or No when there is no Cancel. The observer hears it as
+    // any message box.
+    int16_t Ask(const std::string& text, const std::string& title, int16_t buttons);
     std::string AppName() override { return m_appName; }
     std::string VersionComment() override { return "01/02/99 : Last compilation date."; }
     void DoEvents() override;
@@ -182,6 +195,9 @@ public:
     // Shown modally (ShowModal) and not yet hidden.
     bool IsModal(const Form& form) const;
     void ShowForm(Form& form);  // modeless show: Show notifications to its controls
+    // The user closes the form's window (its close box, Alt+F4, the window manager): the form's
+    // onQueryUnload may keep it open; otherwise it is unloaded. True when it was.
+    bool CloseForm(Form& form);
 
     // Places a control on a form or in a container control. A new instance gets first-time
     // defaults; with stored properties it reads them instead.

@@ -126,6 +126,16 @@ void Runtime::UnloadForm(Form& form) {
 
 void Runtime::DestroyForm(Form& form) { UnloadForm(form); }
 
+bool Runtime::CloseForm(Form& form) {
+    if (!IsLoaded(form)) return true;
+    Dispatch scope(*this);
+    bool keep = false;
+    if (form.onQueryUnload) Guard([&] { keep = !form.onQueryUnload(); });
+    if (keep || !IsLoaded(form)) return !IsLoaded(form);
+    UnloadForm(form);
+    return true;
+}
+
 void Runtime::ForgetSurface(Surface& s) {
     ++m_changes;
     if (m_tip.form && static_cast<Surface*>(m_tip.form) == &s) ForgetToolTip(*m_tip.form);

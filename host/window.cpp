@@ -121,6 +121,7 @@ struct WindowHost::Impl : Backend {
     bool systemPointerUsed = false;  // the next release's double-click was delivered from the menu
     // Open message boxes, innermost last, with what answers each.
     std::vector<MessageBoxForm> boxes;
+    bool letterAnsweredBox = false;  // its typed character is not delivered
     // The forms on the accessibility bus (inert when accessibility is off or no bus is known),
     // and what the menus and the tooltip shown on forms of their own are.
     std::unique_ptr<AccessibilityBridge> a11y;
@@ -570,6 +571,8 @@ struct WindowHost::Impl : Backend {
                 // Committed text, UTF-8: a focused text box takes all of it, a control its ASCII.
                 Window* w = FindId(e.text.windowID);
                 if (w && Blocked(*w)) return;
+                // The letter that answered a message box types nothing into the form behind it.
+                if (std::exchange(letterAnsweredBox, false)) return;
                 rt.TypeText(e.text.text);
                 break;
             }
@@ -583,10 +586,32 @@ struct WindowHost::Impl : Backend {
                 Window* w = FindId(e.key.windowID);
                 if (w && Blocked(*w)) return;
                 SDL_Keycode k = e.key.keysym.sym;
-                // A message box's OK button is both its default and its cancel button.
-                if (!boxes.empty() && rt.ActiveForm() == boxes.back().form &&
-                    (k == SDLK_RETURN || k == SDLK_KP_ENTER || k == SDLK_ESCAPE || k == SDLK_SPACE)) {
-                    boxes.back().answer();
+                letterAnsweredBox = false;
+                const bool altF4 = k == SDLK_F4 && (e.key.keysym.mod & KMOD_ALT) && !(e.key.keysym.mod & KMOD_CTRL);
+                // A message box: Return and Space press its default button, Escape (and Alt+F4)
+                // its cancel button, a letter the button it is the access key of. An OK box's one
+                // button is both.
+                if (!boxes.empty() && rt.ActiveForm() == boxes.back().form) {
+                    MessageBoxForm& box = boxes.back();
+                    const bool letter = k >= SDLK_a && k <= SDLK_z && !(e.key.keysym.mod & (KMOD_CTRL | KMOD_GUI));
+                    if (k == SDLK_RETURN || k == SDLK_KP_ENTER || k == SDLK_SPACE) {
+                        box.answer(box.defaultIndex);
+                        return;
+                    }
+                    if (k == SDLK_ESCAPE || altF4) {
+                        box.answer(box.cancelIndex);
+                        return;
+                    }
+                    if (int i = letter ? box.AccessKey(static_cast<char>(k)) : -1; i >= 0) {
+                        letterAnsweredBox = true;
+                        box.answer(i);
+                        return;
+                    }
+                }
+                // Alt+F4 closes the window, as its close box does (a window manager that takes
+                // the keys for itself sends the close instead).
+                if (altF4 && w && w->form && !w->popup) {
+                    rt.CloseForm(*w->form);
                     return;
                 }
                 if (int16_t code = KeyCodeOfSdl(e.key.keysym.sym)) rt.KeyDown(code, ShiftMask(e.key.keysym.mod));
@@ -627,9 +652,9 @@ struct WindowHost::Impl : Backend {
                 if (!w) return;
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE && !Blocked(*w)) {
                     if (!boxes.empty() && w->form == boxes.back().form)
-                        boxes.back().answer();
+                        boxes.back().answer(boxes.back().cancelIndex);
                     else
-                        rt.UnloadForm(*w->form);
+                        rt.CloseForm(*w->form);
                 } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
                     // The window arriving where the form asked it to be (perhaps since moved
                     // on: a drag asks many times) changes nothing; any other move was the
@@ -700,8 +725,9 @@ struct WindowHost::Impl : Backend {
 
     // Windows of forms that are no longer shown close; new shown forms get windows.
     void Reconcile() {
+        // A form in design mode gets no window: its designer draws it in a window of its own.
         for (auto& f : rt.Forms())
-            if (rt.IsShown(*f) && rt.IsLoaded(*f) && !Find(f.get())) Open(*f);
+            if (rt.IsShown(*f) && rt.IsLoaded(*f) && !rt.InDesignMode(*f) && !Find(f.get())) Open(*f);
         for (auto& w : windows) {
             if (!w->form || w->popup) continue;
             if (!rt.IsShown(*w->form))
@@ -755,7 +781,7 @@ struct WindowHost::Impl : Backend {
         Reconcile();
         for (auto& w : windows) Paint(*w);
         for (auto& f : rt.Forms())
-            if (rt.IsShown(*f)) return true;
+            if (rt.IsShown(*f) && !rt.InDesignMode(*f)) return true;
         return false;
     }
 
@@ -801,10 +827,16 @@ struct WindowHost::Impl : Backend {
     }
 
     void ShowMessage(const std::string& text, const std::string& title) override {
+        AskMessage(text, title, {}, 0, 0);
+    }
+
+    int AskMessage(const std::string& text, const std::string& title, const std::vector<std::string>& buttons,
+                   int defaultIndex, int cancelIndex) override {
         Form* owner = rt.ActiveForm();
         if (owner && !Find(owner)) owner = nullptr;
-        boxes.push_back(BuildMessageBox(rt, text, title, owner));
+        boxes.push_back(BuildMessageBox(rt, text, title, owner, buttons, defaultIndex, cancelIndex));
         Form& box = *boxes.back().form;
+        const std::shared_ptr<int> chosen = boxes.back().chosen;
         try {
             rt.ShowModal(box, owner);
         } catch (...) {
@@ -814,6 +846,7 @@ struct WindowHost::Impl : Backend {
         }
         std::erase_if(boxes, [&](const MessageBoxForm& b) { return b.form == &box; });
         rt.UnloadForm(box);
+        return *chosen;
     }
 
     // Where the pointer was at the mouse event being handled: the display's own record of it

@@ -34,7 +34,8 @@ public:
     void Run(Form& form);
     // One pass of the loop: waits up to timeoutMs (negative: as long as it takes) for input, a
     // due timer or a posted call, handles it, fires due timers and repaints what changed.
-    // Returns false once no form is shown.
+    // Returns false once no form is shown (forms in design mode, which get no window of their
+    // own, do not count).
     bool Step(int timeoutMs);
     // Device pixels per pixel of the classic screen (15 twips).
     double Scale() const;

@@ -276,6 +276,34 @@ std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y) {
     return px & 0xFFFFFF;
 }
 
+std::optional<std::vector<uint32_t>> ScreenPixels(const std::string& display, int x, int y, int width, int height) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return std::nullopt;
+    XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image) {
+        XCloseDisplay(d);
+        return std::nullopt;
+    }
+    auto channel = [](unsigned long px, unsigned long mask) -> uint32_t {
+        if (!mask) return 0;
+        unsigned long v = px & mask;
+        while (!(mask & 1)) mask >>= 1, v >>= 1;
+        return static_cast<uint32_t>(v * 255 / mask);
+    };
+    std::vector<uint32_t> out;
+    out.reserve(static_cast<size_t>(width) * height);
+    for (int row = 0; row < height; ++row)
+        for (int col = 0; col < width; ++col) {
+            const unsigned long px = XGetPixel(image, col, row);
+            out.push_back(channel(px, image->red_mask) << 16 | channel(px, image->green_mask) << 8 |
+                          channel(px, image->blue_mask));
+        }
+    XDestroyImage(image);
+    XCloseDisplay(d);
+    return out;
+}
+
 bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height) {
     SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
     SDL_SysWMinfo info;

@@ -72,6 +72,9 @@ unsigned long X11WindowOf(uint32_t sdlWindowId);
 // The colour (0xRRGGBB) the window shows at a pixel: read back from the X server on X11, from
 // the surface the window last presented elsewhere; nothing when it cannot be read.
 std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y);
+// The colours (0xRRGGBB, row by row) the screen of an X display shows in a rectangle, as
+// another program's windows left them; nothing when it cannot be read.
+std::optional<std::vector<uint32_t>> ScreenPixels(const std::string& display, int x, int y, int width, int height);
 // Draws a black rectangle straight onto the X11 window, behind the program's back, as another
 // window covering it would leave it; false when not on X11.
 bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height);

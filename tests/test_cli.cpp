@@ -32,6 +32,7 @@ std::string Slurp(const fs::path& p) {
 struct Cli : ::testing::Test {
     fs::path dir;
     std::string out, err;
+    std::string env;  // put before the command: "env -u DISPLAY "
 
     void SetUp() override {
         dir = fs::temp_directory_path() /
@@ -48,7 +49,7 @@ struct Cli : ::testing::Test {
             input = (dir / "empty.txt").string();
             std::ofstream(input).close();
         }
-        std::string cmd = "cd " + Quote(dir.string()) + " && " + Quote(STOLVANE_CLI) + " " + args + " < " +
+        std::string cmd = "cd " + Quote(dir.string()) + " && " + env + Quote(STOLVANE_CLI) + " " + args + " < " +
                           Quote(input) + " > out.txt 2> err.txt";
         int rc = std::system(cmd.c_str());
         out = Slurp(dir / "out.txt");
@@ -86,6 +87,30 @@ TEST_F(Cli, VersionAndHelp) {
     EXPECT_NE(err.find("--scale needs a value"), std::string::npos) << err;
     EXPECT_EQ(Run("describe --markdwn"), 2);
     EXPECT_NE(err.find("did you mean \"--markdown\"?"), std::string::npos) << err;
+}
+
+// The designer's window refuses a form file as run does, and says when there is no display.
+TEST_F(Cli, DesignRefusesWhatRunRefusesAndNeedsADisplay) {
+    env = "env -u DISPLAY -u WAYLAND_DISPLAY ";
+    std::ofstream(dir / "broken.json") << "{\"form\": {\"name\": \"Form1\"}, \"controls\": [{\"class\": \"TolvaneButon\"}]}";
+    fs::create_directories(dir / "folder");
+    EXPECT_EQ(Run("run folder"), 2);
+    const std::string unreadable = err;
+    EXPECT_EQ(Run("design folder"), 2);
+    EXPECT_EQ(err, unreadable);
+    // What run says of a file that does not load once it has a display (render says the same).
+    EXPECT_EQ(Run("render broken.json -o x.png"), 2);
+    const std::string malformed = err;
+    EXPECT_EQ(Run("design broken.json"), 2);
+    EXPECT_EQ(err, malformed);
+    EXPECT_EQ(Run("design new.json"), 1);
+    EXPECT_EQ(err, "stolvane: design: no display to open a window on (set DISPLAY)\n");
+    EXPECT_FALSE(fs::exists(dir / "new.json")) << "nothing is written without a window";
+    EXPECT_EQ(Run("desing"), 2);
+    EXPECT_NE(err.find("did you mean \"design\"?"), std::string::npos) << err;
+    EXPECT_EQ(Run("design a.json b.json"), 2);
+    EXPECT_EQ(Run("--help"), 0);
+    EXPECT_NE(out.find("design [FORM.json] [--scale N]"), std::string::npos);
 }
 
 TEST_F(Cli, ScriptBuildsAFormThatRenderDrawsAtEachScale) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/convert.h"
+#include "host/keys.h"
 #include "host/render.h"
 #include "host/runtime.h"
 #include "tests/golden_util.h"
@@ -254,6 +255,25 @@ TEST_F(Input, AListBoxClickSelectsTheRowDrawnUnderThePointerAtScaleOneAndTwo) {
     rt.Mouse(*form, MouseAction::Click, 1000, 4340, 1, 0);
     rt.Mouse(*form, MouseAction::Click, 160, 600, 1, 0);
     EXPECT_EQ(list.ListIndex(), 3);
+}
+
+// Without check boxes (the designer's property list) the text starts where the boxes were,
+// and neither a click there nor Space ticks a row: they only make it current.
+TEST_F(Input, AListBoxWithoutCheckBoxesOnlyMakesRowsCurrent) {
+    ListBox& list = form->Add<ListBox>("lstPlain");
+    list.Move(150, 150, 3000, 1500);
+    list.AddItem("Caption: OK");
+    list.AddItem("Width: 1440");
+    list.SetCheckBoxes(false);
+    list.SetListIndex(0);
+    FormRenderer renderer(rt, *form, 1);
+    EXPECT_GE(HighlightRows(renderer.RepaintAll(), 10 + 2 + ListBox::kPlainTextLeftPixels - 1).first, 0)
+        << "the highlight starts just left of the text";
+    const Rect row = list.RowRect(1);
+    rt.Mouse(*form, MouseAction::Click, 150 + 7 * 15, 150 + row.top + row.height / 2, 1, 0);
+    EXPECT_EQ(list.ListIndex(), 1);
+    rt.KeyDown(KeyCode::Space, 0);
+    EXPECT_FALSE(list.Selected(1));
 }
 
 TEST_F(Input, WindowedElementsLieAboveLightweightOnesWhateverTheirOrder) {

@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: MIT
+// A session with the designer as a user has it: `stolvane design` in a window on a private X
+// server, driven by real pointer and key input through xdotool. A button is placed from the
+// toolbox, captioned in the property browser and saved; the saved file renders exactly as the
+// designer showed the form on the screen, and closing the window ends the command with status 0.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "designer/designer_form.h"
+#include "host/form_file.h"
+#include "host/render.h"
+#include "tests/display.h"
+#include "tests/test_util.h"
+
+extern char** environ;
+
+using namespace stolvane;
+using test::PrivateDisplay;
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The command started with these arguments; killed and collected if the test leaves early.
+class Command {
+public:
+    explicit Command(const std::vector<std::string>& args) {
+        std::vector<std::string> env{"STOLVANE_ACCESSIBILITY=0"};
+        for (char** e = environ; *e; ++e)
+            if (std::string(*e).rfind("STOLVANE_ACCESSIBILITY=", 0) != 0) env.emplace_back(*e);
+        std::vector<char*> argv, envp;
+        std::vector<std::string> all{STOLVANE_CLI};
+        all.insert(all.end(), args.begin(), args.end());
+        for (auto& a : all) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&m_pid, STOLVANE_CLI, nullptr, nullptr, argv.data(), envp.data()) != 0) m_pid = 0;
+    }
+    ~Command() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool Started() const { return m_pid > 0; }
+    // Its exit status once it has ended within timeoutMs; -1 if it has not.
+    int Wait(int timeoutMs) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (m_pid > 0 && std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = 0;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
+    }
+
+private:
+    pid_t m_pid = 0;
+};
+
+// Waits (at most ten seconds) until the condition holds.
+bool WaitUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
+
+struct Area {
+    int x, y, width, height;
+};
+
+// Pixels of twips: the designer runs at scale 1.
+int Px(double twips) { return static_cast<int>(twips / 15); }
+
+TEST(DesignerXSession, AButtonPlacedCaptionedAndSavedWithRealInputRendersAsTheDesignerShowedIt) {
+    NEED_DISPLAY();
+    test::TempFolder folder{"stolvane-designer-xsession"};
+    const std::string path = (folder.Path() / "designed.json").string();
+
+    // Where things lie in the designer's window (its layout, from a designer without one): the
+    // Caption row of a button's properties, and the picture of the form being designed.
+    Rect captionRow;
+    {
+        Runtime rt;
+        DesignerForm layout(rt, "");
+        const std::string button = layout.Designer().PlaceDefault("TolvaneButton");
+        const auto rows = layout.Designer().Properties(button);
+        int index = -1;
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].name == "Caption") index = static_cast<int>(i);
+        auto& list = *dynamic_cast<ListBox*>(layout.GetForm().FindAuthored("lstProperties"));
+        list.Clear();
+        for (const auto& r : rows) list.AddItem(r.name);
+        captionRow = list.RowRect(index);
+        captionRow.left += list.Left(), captionRow.top += list.Top();
+        ASSERT_GT(captionRow.height, 0);
+    }
+
+    Command designer({"design", path, "--scale", "1"});
+    ASSERT_TRUE(designer.Started());
+    const auto found = display.Output({"xdotool", "search", "--sync", "--name", "STolvane Designer"});
+    ASSERT_TRUE(found.has_value()) << "the designer's window did not appear";
+    const std::string window = found->substr(0, found->find('\n'));
+    const auto geometry = display.Output({"xdotool", "getwindowgeometry", "--shell", window});
+    ASSERT_TRUE(geometry.has_value());
+    int wx = -1, wy = -1;
+    for (std::istringstream lines(*geometry); lines.good();) {
+        std::string line;
+        std::getline(lines, line);
+        if (line.rfind("X=", 0) == 0) wx = std::stoi(line.substr(2));
+        if (line.rfind("Y=", 0) == 0) wy = std::stoi(line.substr(2));
+    }
+    ASSERT_GE(wx, 0);
+    ASSERT_GE(wy, 0);
+
+    const Area form{wx + Px(DesignerForm::kFormLeft), wy + Px(DesignerForm::kFormTop), 320, 240};  // 4800 x 3600
+    const Area status{wx + 4, wy + Px(8100 - 315), 500, 17};
+    const Area value{wx + Px(9060), wy + Px(5520), Px(2760), Px(315)};
+    auto shot = [&](const Area& a) {
+        return test::ScreenPixels(display.Name(), a.x, a.y, a.width, a.height).value_or(std::vector<uint32_t>{});
+    };
+    // Input, then a wait until the area shows its effect.
+    auto act = [&](const std::vector<std::string>& input, const Area& changes) {
+        const auto before = shot(changes);
+        EXPECT_EQ(display.Xdotool(input), 0);
+        return WaitUntil([&] { return shot(changes) != before; });
+    };
+    auto at = [](int x, int y) { return std::vector<std::string>{"mousemove", std::to_string(x), std::to_string(y)}; };
+    auto with = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto pixels = shot(form);
+        return !pixels.empty() && pixels[0] == 0xC0C0C0;
+    })) << "the form under design is drawn";
+
+    // The toolbox's first tool, then a rectangle dragged from (240, 240) to (1680, 720) twips.
+    ASSERT_TRUE(act(with(at(wx + 58, wy + 15), {"click", "1"}), status)) << "the status line names the tool";
+    ASSERT_TRUE(act(with(with(with(at(form.x + 16, form.y + 16), {"mousedown", "1"}), at(form.x + 60, form.y + 40)),
+                         with(at(form.x + 112, form.y + 48), {"mouseup", "1"})),
+                    form))
+        << "the button is placed";
+    // The Caption row clicked hands its value to the value box, where typing replaces it.
+    ASSERT_TRUE(act(with(at(wx + Px(captionRow.left) + 40, wy + Px(captionRow.top + captionRow.height / 2)),
+                         {"click", "1"}),
+                    value));
+    ASSERT_TRUE(act({"type", "&OK"}, value));
+    ASSERT_TRUE(act({"key", "Return"}, form)) << "the caption is applied";
+    EXPECT_EQ(display.Xdotool(with(at(wx + 58, wy + Px(6000 + 172)), {"click", "1"})), 0);  // Save
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(path); })) << "saved";
+    EXPECT_EQ(ReadAll(path),
+              ReadAll(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "button_ok.json"));
+    // A click on the empty form drops the selection's frame: the picture is the form alone.
+    ASSERT_TRUE(act(with(at(form.x + 280, form.y + 200), {"click", "1"}), form));
+    const std::vector<uint32_t> designed = shot(form);
+
+    // Alt+F4 closes the designer (nothing unsaved, nothing asked) and the command ends.
+    EXPECT_EQ(display.Xdotool({"key", "alt+F4"}), 0);
+    EXPECT_EQ(designer.Wait(10000), 0);
+
+    Runtime rt;
+    Form& saved = LoadFormFile(rt, path);
+    rt.ShowForm(saved);
+    FormRenderer renderer(rt, saved, 1);
+    const Frame& frame = renderer.RepaintAll();
+    ASSERT_EQ(frame.width * frame.height, static_cast<int>(designed.size()));
+    int differing = 0;
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            const uint32_t bgr = frame.PixelRgb(x, y);
+            const uint32_t rgb = (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
+            if (rgb != designed[static_cast<size_t>(y) * frame.width + x]) ++differing;
+        }
+    EXPECT_EQ(differing, 0) << "pixels of the saved form unlike the designed one";
+}
+
+}  // namespace
