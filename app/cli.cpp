@@ -292,17 +292,30 @@ bool ReadableForm(const std::string& form, std::ostream& err) {
     return true;
 }
 
-// Loads that form into the runtime; null, with why on err, when it cannot be loaded.
-Form* LoadNamedForm(Runtime& runtime, const std::string& form, std::ostream& err) {
+// Runs `load`, which loads the form at `form`; false, with why on err, when it does not load.
+template <class Load>
+bool LoadsReported(const std::string& form, std::ostream& err, Load load) {
     try {
-        if (IsLibraryFormName(form)) return form == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(form);
-        return &LoadFormFile(runtime, form);
+        load();
+        return true;
     } catch (const FormFileError& e) {
         err << "stolvane: " << e.what() << "\n";
     } catch (const HostError& e) {
         err << "stolvane: " << form << ": error " << e.number << ": " << e.description << "\n";
     }
-    return nullptr;
+    return false;
+}
+
+// Loads that form into the runtime; null, with why on err, when it cannot be loaded.
+Form* LoadNamedForm(Runtime& runtime, const std::string& form, std::ostream& err) {
+    Form* loaded = nullptr;
+    LoadsReported(form, err, [&] {
+        if (IsLibraryFormName(form))
+            loaded = form == "frmShowcase" ? &LoadShowcase(runtime) : &runtime.LoadForm(form);
+        else
+            loaded = &LoadFormFile(runtime, form);
+    });
+    return loaded;
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -355,15 +368,8 @@ int Design(const std::vector<std::string>& args, std::ostream& err) {
     // without a display.
     Runtime runtime;
     std::unique_ptr<DesignerForm> designer;
-    try {
-        designer = std::make_unique<DesignerForm>(runtime, form);
-    } catch (const FormFileError& e) {
-        err << "stolvane: " << e.what() << "\n";
+    if (!LoadsReported(form, err, [&] { designer = std::make_unique<DesignerForm>(runtime, form); }))
         return ExitStatus::BadInput;
-    } catch (const HostError& e) {
-        err << "stolvane: " << form << ": error " << e.number << ": " << e.description << "\n";
-        return ExitStatus::BadInput;
-    }
     if (!WindowHost::DisplayAvailable()) {
         err << "stolvane: design: no display to open a window on (set DISPLAY)\n";
         return ExitStatus::Failure;
@@ -535,15 +541,7 @@ int RenderFormFile(const std::string& formPath, const std::string& pngPath, doub
         err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
     };
     Form* form = nullptr;
-    try {
-        form = &LoadFormFile(runtime, formPath);
-    } catch (const FormFileError& e) {
-        err << "stolvane: " << e.what() << "\n";
-        return ExitStatus::BadInput;
-    } catch (const HostError& e) {
-        err << "stolvane: " << formPath << ": error " << e.number << ": " << e.description << "\n";
-        return ExitStatus::BadInput;
-    }
+    if (!LoadsReported(formPath, err, [&] { form = &LoadFormFile(runtime, formPath); })) return ExitStatus::BadInput;
     int status = WriteFormPicture(runtime, *form, pngPath, scale, err);
     if (status != ExitStatus::Success) return status;
     runtime.onUnhandledError = nullptr;

@@ -65,21 +65,12 @@ std::optional<AccessiblePart> PartOf(Runtime& rt, Surface& owner, const Element&
     return std::nullopt;
 }
 
-// The label whose access key a label object hands on: a label element, or the one showing a
-// label control's caption.
+// The label whose access key a label object hands on: the one it shows, but not a link's (a
+// link names nothing).
 const Label* LabelElementOf(Runtime& rt, const AccessibleRef& r) {
-    if (r.item >= 0) return nullptr;
-    if (r.element) {
-        auto* l = dynamic_cast<const Label*>(r.element);
-        return l && r.element->Descriptor().accessible.role == AccessibleRole::Label ? l : nullptr;
-    }
-    if (!r.surface || r.surface->IsForm() || !r.surface->GetControl()) return nullptr;
-    const ClassInfo* cls = ClassOf(rt, *r.surface);
-    if (!cls || !cls->accessible.role || cls->accessible.role(*r.surface->GetControl()) != AccessibleRole::Label)
-        return nullptr;
-    for (auto& e : r.surface->Elements())
-        if (auto* l = dynamic_cast<const Label*>(e.get())) return l;
-    return nullptr;
+    const Label* l = ShownLabel(rt, r);
+    if (!l || r.element) return l;
+    return ClassOf(rt, *r.surface)->accessible.role(*r.surface->GetControl()) == AccessibleRole::Label ? l : nullptr;
 }
 
 // The caption an object names itself by (access-key marker included), empty for none.

@@ -20,13 +20,6 @@ using namespace stolvane;
 
 namespace {
 
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Runs the lines on the designer of `form`; returns the output objects.
 std::vector<nlohmann::json> Design(const std::vector<nlohmann::json>& commands, const std::string& form) {
     std::string script;
@@ -99,8 +92,8 @@ TEST(DesignerWindow, AButtonPlacedFromTheToolboxCaptionedInTheBrowserAndSavedLoa
     EXPECT_EQ(boxes[0].rfind("Invalid property value: Width: ", 0), 0u) << boxes[0];
 
     const std::string reference =
-        ReadAll(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "button_ok.json");
-    EXPECT_EQ(ReadAll(path), reference);
+        test::ReadFile(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "button_ok.json");
+    EXPECT_EQ(test::ReadFile(path), reference);
 
     // Opened again, the designer shows it selected nowhere, and a second session moves it with
     // the arrow keys after a click on it.
@@ -112,7 +105,7 @@ TEST(DesignerWindow, AButtonPlacedFromTheToolboxCaptionedInTheBrowserAndSavedLoa
     for (const auto& l : again)
         if (l.contains("value")) status = l["value"].get<std::string>();
     EXPECT_EQ(status, "TolvaneButton1: 360, 240, 1440 x 600 twips (24, 16, 96 x 40 pixels)");
-    EXPECT_NE(ReadAll(path).find("\"left\": 360"), std::string::npos) << ReadAll(path);
+    EXPECT_NE(test::ReadFile(path).find("\"left\": 360"), std::string::npos) << test::ReadFile(path);
 }
 
 // The designer's keys: the clipboard carries the selection as form-file text (so another
@@ -160,7 +153,7 @@ TEST(DesignerWindow, KeysCopyPasteSelectAllCutAndRunTheForm) {
                                Key("S", 2)},
                               path);
     for (const auto& l : other) EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
-    const auto saved = nlohmann::json::parse(ReadAll(path));
+    const auto saved = nlohmann::json::parse(test::ReadFile(path));
     ASSERT_EQ(saved["controls"].size(), 2u);
     EXPECT_EQ(saved["controls"][0]["name"], "TolvaneButton1");
     EXPECT_EQ(saved["controls"][1]["name"], "TolvaneButton2");
@@ -211,7 +204,7 @@ TEST(DesignerWindow, ClosingWithUnsavedChangesAsksWhetherToSaveThem) {
     ASSERT_EQ(backend.boxes.size(), 2u);
     EXPECT_NE(backend.boxes[1].find("gone"), std::string::npos) << backend.boxes[1];
     EXPECT_TRUE(close(path, 0, true)) << "Yes";
-    EXPECT_EQ(nlohmann::json::parse(ReadAll(path))["controls"][0]["name"], "TolvaneButton1");
+    EXPECT_EQ(nlohmann::json::parse(test::ReadFile(path))["controls"][0]["name"], "TolvaneButton1");
     rt.SetBackend(nullptr);
 }
 

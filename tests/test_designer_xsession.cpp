@@ -32,13 +32,6 @@ using test::PrivateDisplay;
 
 namespace {
 
-std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // The command started with these arguments; killed and collected if the test leaves early.
 class Command {
 public:
@@ -174,8 +167,8 @@ TEST(DesignerXSession, AButtonPlacedCaptionedAndSavedWithRealInputRendersAsTheDe
     ASSERT_TRUE(act({"key", "Return"}, form)) << "the caption is applied";
     EXPECT_EQ(display.Xdotool(with(at(wx + 58, wy + Px(6000 + 172)), {"click", "1"})), 0);  // Save
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(path); })) << "saved";
-    EXPECT_EQ(ReadAll(path),
-              ReadAll(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "button_ok.json"));
+    EXPECT_EQ(test::ReadFile(path),
+              test::ReadFile(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "button_ok.json"));
     // A click on the empty form drops the selection's frame: the picture is the form alone.
     ASSERT_TRUE(act(with(at(form.x + 280, form.y + 200), {"click", "1"}), form));
     const std::vector<uint32_t> designed = shot(form);
