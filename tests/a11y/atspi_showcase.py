@@ -230,21 +230,26 @@ def inside(stolvane, folder):
         # ---- The tree against the table.
         rows = []
 
-        def walk(node, depth):
+        # Each object with its parent and place: an object made anew later is found there.
+        places = {}
+
+        def walk(node, depth, parent=None, index=0):
             rows.append((depth, node))
+            places[len(rows) - 1] = (parent, index)
             for i in range(node.childCount):
-                walk(node.getChildAtIndex(i), depth + 1)
+                walk(node.getChildAtIndex(i), depth + 1, node, i)
 
         frame = stolvane_app.getChildAtIndex(0)
         walk(frame, 1)
         check(len(rows) == len(TABLE), "the tree has %d objects, the table %d: %s" %
               (len(rows), len(TABLE), [(d, n.getRoleName(), n.name) for d, n in rows]))
         by_name = {}
-        for (depth, node), (want_depth, role, name, states) in zip(rows, TABLE):
+        for row, ((depth, node), (want_depth, role, name, states)) in enumerate(zip(rows, TABLE)):
             by_name[node.name] = node
             check(depth == want_depth, "%s at depth %d, not %d" % (node.name, depth, want_depth))
             if role is None:
                 progress = node
+                body, place = places[row]
                 check(node.getRoleName() in ("progress bar", "panel"), "the progress bar's role")
                 continue
             check(node.getRoleName() == role, "%s is a %s, not a %s" % (name, node.getRoleName(), role))
@@ -348,8 +353,9 @@ def inside(stolvane, folder):
         # ---- The progress bar's value moves with its timer. Past 100 % it starts again from 0 %,
         # where it is a panel without a value: a new object in its place each time its
         # interfaces change (told by children-changed), so it is found by its place. An object
-        # that went between the event and the question is asked again.
-        body, place = progress.parent, progress.getIndexInParent()
+        # that went between the event and the question is asked again. By now the object read
+        # with the tree may itself have been made anew (defunct, with no parent): its place in
+        # its parent, kept from the walk, still holds the object of the moment.
 
         def value():
             try:
