@@ -19,10 +19,11 @@ namespace {
 
 constexpr size_t kKeptLayouts = 4096;
 
-// Everything a layout depends on, as one string.
-std::string LayoutKey(const Font& f, const std::string& text, bool accessKeys, int wrapPixels, int alignment) {
-    std::string key;
-    key.reserve(f.name.size() + text.size() + 40);
+// Everything a layout depends on, as one string, written into key (a buffer kept between
+// calls, so that looking a layout up allocates nothing).
+void LayoutKey(std::string& key, const Font& f, const std::string& text, bool accessKeys, int wrapPixels,
+               int alignment) {
+    key.clear();
     key += f.name;
     key += '\0';
     char bits[sizeof(double)];
@@ -34,7 +35,6 @@ std::string LayoutKey(const Font& f, const std::string& text, bool accessKeys, i
     key.append(reinterpret_cast<const char*>(&wrapPixels), sizeof wrapPixels);
     key += static_cast<char>(alignment);
     key += text;
-    return key;
 }
 
 // Least recently used first; a layout in use elsewhere lives on after it leaves the cache.
@@ -57,8 +57,9 @@ TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool a
         return SharedTextLayout(font, text.substr(0, cut), accessKeys, wrapPixels, alignment);
     }
     thread_local LayoutCache cache;
-    std::string key = LayoutKey(font, text, accessKeys, wrapPixels, alignment);
-    if (auto it = cache.index.find(key); it != cache.index.end()) {
+    thread_local std::string scratch;
+    LayoutKey(scratch, font, text, accessKeys, wrapPixels, alignment);
+    if (auto it = cache.index.find(std::string_view(scratch)); it != cache.index.end()) {
         cache.order.splice(cache.order.end(), cache.order, it->second);
         return it->second->second;
     }
@@ -74,7 +75,7 @@ TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool a
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
     int lines = std::max(1, pango_layout_get_line_count(layout));
     auto made = std::make_shared<const TextLayout>(layout, std::max(0, logical.width), lines, LayoutTextLine(layout));
-    cache.order.emplace_back(std::move(key), made);
+    cache.order.emplace_back(scratch, made);
     auto last = std::prev(cache.order.end());
     cache.index.emplace(std::string_view(last->first), last);
     if (cache.order.size() > kKeptLayouts) {
