@@ -221,14 +221,13 @@ void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& 
                       (cy1 - cy0) / perTwip + 2 * margin};
             std::vector<Element*> near;
             grid->Query(area, near);
-            for (int pass = 0; pass < 2; ++pass)
-                for (Element* e : near)
-                    if (e->Windowed() == (pass == 1) && visibleHere(*e)) order.push_back(e);
+            for (Element* e : near)
+                if (visibleHere(*e)) order.push_back(e);
         } else {
-            for (int pass = 0; pass < 2; ++pass)
-                for (const auto& e : s.Elements())
-                    if (e->Windowed() == (pass == 1) && visibleHere(*e)) order.push_back(e.get());
+            for (const auto& e : s.Elements())
+                if (visibleHere(*e)) order.push_back(e.get());
         }
+        std::stable_partition(order.begin(), order.end(), [](const Element* e) { return !e->Windowed(); });
         // The surface's own back colour, picture and drawing, unless an element that paints
         // its box opaquely covers all that is being repainted of it.
         const DRect repainted{std::max(box.x0, static_cast<int>(std::floor(cx0))),

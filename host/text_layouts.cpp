@@ -56,12 +56,34 @@ TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool a
         while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
         return SharedTextLayout(font, text.substr(0, cut), accessKeys, wrapPixels, alignment);
     }
+    // The layout asked for last, compared field by field: a label repainted again and again
+    // (a fade) finds its layout without a key being made.
+    struct Last {
+        Font font;
+        std::string text;
+        bool accessKeys = false;
+        int wrapPixels = 0, alignment = 0;
+        TextLayoutRef layout;
+    };
+    thread_local Last asked;
+    if (asked.layout && asked.accessKeys == accessKeys && asked.wrapPixels == wrapPixels &&
+        asked.alignment == alignment && asked.text == text && asked.font == font)
+        return asked.layout;
+    auto remember = [&](const TextLayoutRef& layout) {
+        asked.font = font;
+        asked.text = text;
+        asked.accessKeys = accessKeys;
+        asked.wrapPixels = wrapPixels;
+        asked.alignment = alignment;
+        asked.layout = layout;
+        return layout;
+    };
     thread_local LayoutCache cache;
     thread_local std::string scratch;
     LayoutKey(scratch, font, text, accessKeys, wrapPixels, alignment);
     if (auto it = cache.index.find(std::string_view(scratch)); it != cache.index.end()) {
         cache.order.splice(cache.order.end(), cache.order, it->second);
-        return it->second->second;
+        return remember(it->second->second);
     }
     PangoLayout* layout = NewTextLayout(font, text, accessKeys);
     pango_layout_set_alignment(layout, alignment == 1   ? PANGO_ALIGN_RIGHT
@@ -82,7 +104,7 @@ TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool a
         cache.index.erase(std::string_view(cache.order.front().first));
         cache.order.pop_front();
     }
-    return made;
+    return remember(made);
 }
 
 Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidth) {
