@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/control.h"
+#include "core/surface.h"
 #include "core/units.h"
 
 namespace stolvane {
@@ -41,18 +43,46 @@ void Element::SetMousePointer(int16_t v) {
 
 void Element::SetMouseIcon(PictureRef p) { m_mouseIcon = std::move(p); }
 
+const std::string& Element::ToolTipText() const {
+    static const std::string none;
+    return m_toolTipText ? *m_toolTipText : none;
+}
+
+void Element::SetToolTipText(std::string t) {
+    if (t.empty()) m_toolTipText.reset();
+    else if (m_toolTipText) *m_toolTipText = std::move(t);
+    else m_toolTipText = std::make_unique<std::string>(std::move(t));
+}
+
+namespace {
+// A press, move or release the element passes to its surface's control, moved into the
+// control's coordinates.
+template <void (Control::*Handler)(MouseArgs&)>
+void ForwardToControl(const Element& e, const MouseArgs& args) {
+    Control* control = e.Owner() ? e.Owner()->GetControl() : nullptr;
+    if (!control) return;
+    const Rect at = e.Bounds();
+    MouseArgs a{args.button, args.shift, static_cast<float>(args.x + at.left), static_cast<float>(args.y + at.top)};
+    (control->*Handler)(a);
+}
+}  // namespace
+
 void Element::MouseDown(MouseArgs& args) {
     if (!TakesInput()) return;
     ReactToDown(args);
     if (onMouseDown) onMouseDown(args);
+    else if (m_forwardsMouse) ForwardToControl<&Control::OnMouseDown>(*this, args);
 }
 void Element::MouseMove(MouseArgs& args) {
-    if (TakesInput() && onMouseMove) onMouseMove(args);
+    if (!TakesInput()) return;
+    if (onMouseMove) onMouseMove(args);
+    else if (m_forwardsMouse) ForwardToControl<&Control::OnMouseMove>(*this, args);
 }
 void Element::MouseUp(MouseArgs& args) {
     if (!TakesInput()) return;
     ReactToUp(args);
     if (onMouseUp) onMouseUp(args);
+    else if (m_forwardsMouse) ForwardToControl<&Control::OnMouseUp>(*this, args);
 }
 void Element::Click(const MouseArgs& args) {
     if (!TakesInput()) return;

@@ -47,6 +47,39 @@ enum class ElementKind { Line, Label, Image, PictureBox, Shape, PictureButton, M
 const char* KindName(ElementKind kind);
 struct ElementKindInfo;
 
+// A notification an element delivers, set by whoever handles it. Empty until a handler is set,
+// which is then kept on the heap: most elements of a large form never get one, and carry a
+// pointer for each notification instead of a whole function object. Set, test and call it as a
+// std::function.
+template <class Signature>
+class Notification;
+template <class R, class... A>
+class Notification<R(A...)> {
+public:
+    using Function = std::function<R(A...)>;
+    Notification() = default;
+    Notification(const Notification&) = delete;
+    Notification& operator=(const Notification&) = delete;
+
+    template <class F>
+    Notification& operator=(F&& handler) {
+        Function f(std::forward<F>(handler));
+        if (!f) m_function.reset();
+        else if (m_function) *m_function = std::move(f);
+        else m_function = std::make_unique<Function>(std::move(f));
+        return *this;
+    }
+    Notification& operator=(std::nullptr_t) {
+        m_function.reset();
+        return *this;
+    }
+    explicit operator bool() const { return m_function != nullptr; }
+    R operator()(A... args) const { return (*m_function)(std::forward<A>(args)...); }
+
+private:
+    std::unique_ptr<Function> m_function;
+};
+
 // Receives every change of an element so the runtime can repaint what changed, and answers
 // what elements ask of whoever hosts them (the runtime, through the Host interface).
 class ElementObserver {
@@ -106,13 +139,16 @@ public:
     const PictureRef& MouseIcon() const { return m_mouseIcon; }
     void SetMouseIcon(PictureRef p);
     // The tip shown while the pointer rests on the element; empty for none.
-    const std::string& ToolTipText() const { return m_toolTipText; }
-    void SetToolTipText(std::string t) { m_toolTipText = std::move(t); }
+    const std::string& ToolTipText() const;
+    void SetToolTipText(std::string t);
 
     // Notifications the runtime delivers; the owning control sets the ones it handles.
-    std::function<void(MouseArgs&)> onMouseDown, onMouseMove, onMouseUp;
-    std::function<void()> onClick, onDblClick;
-    std::function<void(DragData&, int32_t& effect, MouseArgs&)> onOLEDragDrop;
+    Notification<void(MouseArgs&)> onMouseDown, onMouseMove, onMouseUp;
+    Notification<void()> onClick, onDblClick;
+    Notification<void(DragData&, int32_t& effect, MouseArgs&)> onOLEDragDrop;
+    // Presses, moves and releases for which no handler is set go to the control of the surface
+    // the element is on, in the control's coordinates (core/mouse.h: ForwardMouse).
+    void SetForwardsMouse(bool f) { m_forwardsMouse = f; }
 
     // Wiring done by the runtime when it creates the element.
     void Attach(Surface* owner, ElementObserver* observer) { m_owner = owner; m_observer = observer; }
@@ -149,12 +185,13 @@ private:
     std::string m_name;
     int m_index;
     bool m_visible = true;
+    bool m_authored = false;
+    bool m_forwardsMouse = false;
     int16_t m_mousePointer = 0;
     PictureRef m_mouseIcon;
-    std::string m_toolTipText;
+    std::unique_ptr<std::string> m_toolTipText;  // made when a tip is set: few elements have one
     Surface* m_owner = nullptr;
     ElementObserver* m_observer = nullptr;
-    bool m_authored = false;
 };
 
 // An element with a rectangle of its own. Negative sizes are refused (380).

@@ -23,9 +23,6 @@ MouseArgs InParent(const MouseArgs& args, double left, double top) {
 }
 
 namespace {
-// The handler is part of the type, so the forwarder holds two references only and fits in the
-// function object itself: a part of every label of a large form forwards three, with no
-// allocation for any.
 template <void (Control::*Handler)(MouseArgs&)>
 std::function<void(MouseArgs&)> ForwardTo(BoxElement& part, Control& control) {
     return [&part, &control](MouseArgs& a) {
@@ -35,7 +32,16 @@ std::function<void(MouseArgs&)> ForwardTo(BoxElement& part, Control& control) {
 }
 }  // namespace
 
+// A part on the control's own surface forwards by a flag it carries (a part of every label of a
+// large form forwards, and would otherwise hold three handlers); a part elsewhere holds them.
 void ForwardMouse(BoxElement& part, Control& control) {
+    if (part.Owner() == &control.GetSurface()) {
+        part.onMouseDown = nullptr;
+        part.onMouseMove = nullptr;
+        part.onMouseUp = nullptr;
+        part.SetForwardsMouse(true);
+        return;
+    }
     part.onMouseDown = ForwardTo<&Control::OnMouseDown>(part, control);
     part.onMouseMove = ForwardTo<&Control::OnMouseMove>(part, control);
     part.onMouseUp = ForwardTo<&Control::OnMouseUp>(part, control);

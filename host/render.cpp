@@ -195,12 +195,16 @@ void Painter::PaintNatural(const Picture& p, int x, int y) {
 void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& box) {
     cairo_t* cr = m_cr;
     SavedState clipped(cr, box);
+    const DRect outerWithin = m_within;
+    m_within = box;
+    struct Restore {
+        DRect& within;
+        DRect old;
+        ~Restore() { within = old; }
+    } restore{m_within, outerWithin};
     double cx0, cy0, cx1, cy1;
     cairo_clip_extents(cr, &cx0, &cy0, &cx1, &cy1);
     if (cx1 > cx0 && cy1 > cy0) {
-        FillRect(cr, box, Resolve(s.BackColour()));
-        if (!IsNoPicture(s.GetPicture())) PaintNatural(*s.GetPicture(), box.x0, box.y0);
-        PaintDrawing(s.GetDrawing(), ax, ay);
         auto visibleHere = [&](const Element& e) {
             if (!e.Visible()) return false;
             DRect r = Box(ax, ay, e.Bounds());
@@ -217,18 +221,42 @@ void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& 
                       (cy1 - cy0) / perTwip + 2 * margin};
             std::vector<Element*> near;
             grid->Query(area, near);
-            for (int pass = 0; pass < 2; ++pass)
-                for (Element* e : near)
-                    if (e->Windowed() == (pass == 1) && visibleHere(*e)) order.push_back(e);
+            for (Element* e : near)
+                if (visibleHere(*e)) order.push_back(e);
         } else {
-            for (int pass = 0; pass < 2; ++pass)
-                for (const auto& e : s.Elements())
-                    if (e->Windowed() == (pass == 1) && visibleHere(*e)) order.push_back(e.get());
+            for (const auto& e : s.Elements())
+                if (visibleHere(*e)) order.push_back(e.get());
+        }
+        std::stable_partition(order.begin(), order.end(), [](const Element* e) { return !e->Windowed(); });
+        // The surface's own back colour, picture and drawing, unless an element that paints
+        // its box opaquely covers all that is being repainted of it.
+        const DRect repainted{std::max(box.x0, static_cast<int>(std::floor(cx0))),
+                              std::max(box.y0, static_cast<int>(std::floor(cy0))),
+                              std::min(box.x1, static_cast<int>(std::ceil(cx1))),
+                              std::min(box.y1, static_cast<int>(std::ceil(cy1)))};
+        if (!CoveredByOne(order, ax, ay, repainted)) {
+            FillRect(cr, box, Resolve(s.BackColour()));
+            if (!IsNoPicture(s.GetPicture())) PaintNatural(*s.GetPicture(), box.x0, box.y0);
+            PaintDrawing(s.GetDrawing(), ax, ay);
         }
         SkipCovered(order, ax, ay);
         for (const Element* e : order)
             if (e) PaintElement(*e, ax, ay);
     }
+}
+
+// Whether one of the elements paints every pixel of the area opaquely: an embedded control
+// (its whole box) or a label that is not transparent (its box filled with its back colour).
+bool Painter::CoveredByOne(const std::vector<const Element*>& order, double ax, double ay, const DRect& area) const {
+    if (area.Empty()) return true;
+    for (const Element* e : order) {
+        DRect r;
+        if (e->Kind() == ElementKind::Control) r = ControlBox(static_cast<const ControlElement&>(*e), ax, ay);
+        else if (e->Kind() == ElementKind::Label && !static_cast<const Label&>(*e).Transparent()) r = Box(ax, ay, e->Bounds());
+        else continue;
+        if (Contains(r, area)) return true;
+    }
+    return false;
 }
 
 // The device pixels an embedded control paints: all of its box, opaquely (its surface is

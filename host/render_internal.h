@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -140,12 +141,21 @@ public:
 
     // The painters' prologue: paint(box, cr) runs with the element's box in device pixels and
     // the drawing clipped to it, unless the box is empty.
+    // The clip is left as it is when it lies within the box already (an element filling its
+    // control's surface, as a label's caption does).
     template <class Paint>
     void InBox(double ax, double ay, const Element& e, Paint&& paint) {
         DRect r = Box(ax, ay, e.Bounds());
         if (r.Empty()) return;
+        if (Contains(r, m_within)) {
+            paint(r, m_cr);
+            return;
+        }
         SavedState clipped(m_cr, r);
         paint(r, m_cr);
+    }
+    static bool Contains(const DRect& outer, const DRect& inner) {
+        return outer.x0 <= inner.x0 && outer.y0 <= inner.y0 && outer.x1 >= inner.x1 && outer.y1 >= inner.y1;
     }
 
     // Pictures and surfaces (render.cpp).
@@ -166,6 +176,7 @@ public:
     void PaintSurface(const Surface& s, double ax, double ay, const DRect& box);
     // The device pixels an embedded control paints, opaquely.
     DRect ControlBox(const ControlElement& c, double ax, double ay) const;
+    bool CoveredByOne(const std::vector<const Element*>& order, double ax, double ay, const DRect& area) const;
     // Sets to null the elements of a surface's paint order that controls painted later cover.
     void SkipCovered(std::vector<const Element*>& order, double ax, double ay) const;
 
@@ -194,6 +205,9 @@ private:
     void Arrow(const DRect& r, int direction);
 
     cairo_t* m_cr;
+    // A rectangle the clip lies within (the box of the surface being painted); all the plane
+    // when nothing is known.
+    DRect m_within{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     int m_depth = 0;
     double m_scale;
     ColourSource* m_colours;

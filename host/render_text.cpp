@@ -9,6 +9,8 @@
 #include <pango/pangofc-font.h>
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <cmath>
 #include <string>
 #include <unordered_map>
@@ -96,25 +98,35 @@ cairo_scaled_font_t* DeviceFont(PangoFont* font, const FaceInfo& info, bool outl
 
 }  // namespace
 
-// Text laid out at scale 1 (as it was measured), drawn with its top-left corner at a device
-// pixel. Each glyph keeps its scale-1 position times the scale, so text takes exactly the
-// measured room at every scale, and is drawn from the same face loaded at the device size,
-// so it stays sharp. Underlines and strike lines are drawn here on whole pixels: pango's
-// own are fractions of a pixel thick and vanish or blur on an aliased frame.
-void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
-    PangoLayout* layout = text.layout;
-    cairo_t* cr = m_cr;
-    SavedState saved(cr);
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    SetRgb(cr, rgb);
-    const double s = m_scale;
+namespace {
+
+// A layout's glyphs made ready for drawing at one scale, relative to the layout's top-left
+// corner: per run, the device font, the glyphs (drawn once, and again for each emboldening
+// pass moved by step) and the underline and strike rectangles.
+struct DrawnRun {
+    cairo_scaled_font_t* font = nullptr;  // null: the run draws no glyphs
+    std::vector<cairo_glyph_t> glyphs;    // x: the glyph's place times the scale; y likewise
+    std::vector<double> nudge;            // per glyph, added after x (the emboldened glyph's centring)
+    int passes = 0;
+    double step = 0;
+    std::vector<std::array<double, 4>> lines;  // x, y, width, height
+};
+struct DrawnLayout {
+    std::vector<DrawnRun> runs;
+};
+
+// Each glyph keeps its scale-1 position times the scale, so text takes exactly the measured
+// room at every scale, and is drawn from the same face loaded at the device size, so it stays
+// sharp. Underlines and strike lines are placed on whole pixels: pango's own are fractions of
+// a pixel thick and vanish or blur on an aliased frame.
+std::shared_ptr<const DrawnLayout> Prepare(const TextLayout& text, double s) {
+    auto drawn = std::make_shared<DrawnLayout>();
     auto units = [](int u) { return u / double(PANGO_SCALE); };
-    std::vector<cairo_glyph_t> glyphs;
     // Lines follow each other at the font's own line height, as they were measured.
     const TextLine textLine = text.line;
     int lineIndex = -1;
     PangoLayoutLine* current = nullptr;
-    PangoLayoutIter* it = pango_layout_get_iter(layout);
+    PangoLayoutIter* it = pango_layout_get_iter(text.layout);
     do {
         PangoLayoutLine* layoutLine = pango_layout_iter_get_line_readonly(it);
         if (layoutLine != current) {
@@ -123,6 +135,7 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
         }
         PangoLayoutRun* run = pango_layout_iter_get_run_readonly(it);
         if (!run) continue;
+        DrawnRun out;
         PangoRectangle logical;
         pango_layout_iter_get_run_extents(it, nullptr, &logical);
         double baseline = lineIndex * textLine.height + textLine.ascent;
@@ -136,12 +149,14 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
             light = nullptr;
         cairo_scaled_font_t* device = s == 1.0 && !light
                                           ? pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font))
-                                          : DeviceFont(font, face, light != nullptr, m_scale);
+                                          : DeviceFont(font, face, light != nullptr, s);
         if (device && cairo_scaled_font_status(device) == CAIRO_STATUS_SUCCESS) {
+            // The layout keeps its fonts, and with them pango's scaled fonts, while it lives;
+            // the device fonts are kept for good.
+            out.font = device;
             const bool aliased = s < 1.5;
             const double perUnit = light ? devicePx / light->unitsPerEm : 0;
             const double stroke = light ? light->stroke * perUnit : 0;
-            glyphs.clear();
             int64_t advance = 0;  // a long run's advances pass 2^31 pango units
             for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
                 const PangoGlyphInfo& g = run->glyphs->glyphs[i];
@@ -153,28 +168,21 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
                         dx = (light->widening[g.glyph] * perUnit - stroke) / 2;
                         if (aliased) dx = std::round(dx);
                     }
-                    glyphs.push_back({g.glyph, x + gx * s + dx, y + gy * s});
+                    out.glyphs.push_back({g.glyph, gx * s, gy * s});
+                    out.nudge.push_back(dx);
                 }
                 advance += g.geometry.width;
             }
-            cairo_set_scaled_font(cr, device);
             // Emboldening strikes the glyphs over themselves across the stroke's extra width:
             // whole pixels on an aliased frame, steps of at most a pixel when anti-aliased.
-            int passes = 0;
-            double step = 0;
             if (light) {
                 if (aliased) {
-                    passes = std::max(1, static_cast<int>(std::lround(stroke)));
-                    step = 1;
+                    out.passes = std::max(1, static_cast<int>(std::lround(stroke)));
+                    out.step = 1;
                 } else {
-                    passes = std::max(1, static_cast<int>(std::ceil(stroke)));
-                    step = stroke / passes;
+                    out.passes = std::max(1, static_cast<int>(std::ceil(stroke)));
+                    out.step = stroke / out.passes;
                 }
-            }
-            for (int pass = 0; pass <= passes; ++pass) {
-                if (pass > 0)
-                    for (cairo_glyph_t& cg : glyphs) cg.x += step;
-                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
             }
         }
         bool underline = false, strike = false;
@@ -185,23 +193,70 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
             else if (attr->klass->type == PANGO_ATTR_STRIKETHROUGH)
                 strike = reinterpret_cast<PangoAttrInt*>(attr)->value != 0;
         }
-        if (!underline && !strike) continue;
-        PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
-        auto px = [&](int u) { return std::round(units(u)); };
-        double x0 = px(logical.x), x1 = px(logical.x + logical.width);
-        auto line = [&](double top, double thick) {
-            cairo_rectangle(cr, x + x0 * s, y + top * s, (x1 - x0) * s, thick * s);
-        };
-        if (underline)
-            line(baseline + std::max(1.0, px(-pango_font_metrics_get_underline_position(m))),
-                 std::max(1.0, px(pango_font_metrics_get_underline_thickness(m))));
-        if (strike)
-            line(baseline - std::max(1.0, px(pango_font_metrics_get_strikethrough_position(m))),
-                 std::max(1.0, px(pango_font_metrics_get_strikethrough_thickness(m))));
-        cairo_fill(cr);
-        pango_font_metrics_unref(m);
+        if (underline || strike) {
+            PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
+            auto px = [&](int u) { return std::round(units(u)); };
+            double x0 = px(logical.x), x1 = px(logical.x + logical.width);
+            auto line = [&](double top, double thick) { out.lines.push_back({x0 * s, top * s, (x1 - x0) * s, thick * s}); };
+            if (underline)
+                line(baseline + std::max(1.0, px(-pango_font_metrics_get_underline_position(m))),
+                     std::max(1.0, px(pango_font_metrics_get_underline_thickness(m))));
+            if (strike)
+                line(baseline - std::max(1.0, px(pango_font_metrics_get_strikethrough_position(m))),
+                     std::max(1.0, px(pango_font_metrics_get_strikethrough_thickness(m))));
+            pango_font_metrics_unref(m);
+        }
+        if (!out.font && out.lines.empty()) continue;
+        // On an aliased frame a run in the font of the run before it (the text on either side
+        // of an access key) is drawn in the same call: every glyph and line pixel is painted
+        // fully in one colour, so neither the grouping nor the order changes a pixel.
+        DrawnRun* last = drawn->runs.empty() ? nullptr : &drawn->runs.back();
+        if (last && s < 1.5 && last->font && last->font == out.font && last->passes == 0 && out.passes == 0) {
+            last->glyphs.insert(last->glyphs.end(), out.glyphs.begin(), out.glyphs.end());
+            last->nudge.insert(last->nudge.end(), out.nudge.begin(), out.nudge.end());
+            last->lines.insert(last->lines.end(), out.lines.begin(), out.lines.end());
+        } else {
+            drawn->runs.push_back(std::move(out));
+        }
     } while (pango_layout_iter_next_run(it));
     pango_layout_iter_free(it);
+    return drawn;
+}
+
+}  // namespace
+
+// Text laid out at scale 1 (as it was measured), drawn with its top-left corner at a device
+// pixel, from the glyphs the layout keeps ready for the scale.
+void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
+    if (!text.drawn || text.drawnScale != m_scale) {
+        text.drawn = Prepare(text, m_scale);
+        text.drawnScale = m_scale;
+    }
+    const auto& drawn = *static_cast<const DrawnLayout*>(text.drawn.get());
+    if (drawn.runs.empty()) return;
+    // The painters set their colour before they paint; only the antialiasing is given back.
+    cairo_t* cr = m_cr;
+    const cairo_antialias_t antialias = cairo_get_antialias(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    SetRgb(cr, rgb);
+    thread_local std::vector<cairo_glyph_t> glyphs;
+    for (const DrawnRun& run : drawn.runs) {
+        if (run.font) {
+            glyphs.resize(run.glyphs.size());
+            for (size_t i = 0; i < glyphs.size(); ++i)
+                glyphs[i] = {run.glyphs[i].index, x + run.glyphs[i].x + run.nudge[i], y + run.glyphs[i].y};
+            cairo_set_scaled_font(cr, run.font);
+            for (int pass = 0; pass <= run.passes; ++pass) {
+                if (pass > 0)
+                    for (cairo_glyph_t& cg : glyphs) cg.x += run.step;
+                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+            }
+        }
+        if (run.lines.empty()) continue;
+        for (const auto& l : run.lines) cairo_rectangle(cr, x + l[0], y + l[1], l[2], l[3]);
+        cairo_fill(cr);
+    }
+    cairo_set_antialias(cr, antialias);
 }
 
 }  // namespace stolvane::paint

@@ -19,10 +19,11 @@ namespace {
 
 constexpr size_t kKeptLayouts = 4096;
 
-// Everything a layout depends on, as one string.
-std::string LayoutKey(const Font& f, const std::string& text, bool accessKeys, int wrapPixels, int alignment) {
-    std::string key;
-    key.reserve(f.name.size() + text.size() + 40);
+// Everything a layout depends on, as one string, written into key (a buffer kept between
+// calls, so that looking a layout up allocates nothing).
+void LayoutKey(std::string& key, const Font& f, const std::string& text, bool accessKeys, int wrapPixels,
+               int alignment) {
+    key.clear();
     key += f.name;
     key += '\0';
     char bits[sizeof(double)];
@@ -34,7 +35,6 @@ std::string LayoutKey(const Font& f, const std::string& text, bool accessKeys, i
     key.append(reinterpret_cast<const char*>(&wrapPixels), sizeof wrapPixels);
     key += static_cast<char>(alignment);
     key += text;
-    return key;
 }
 
 // Least recently used first; a layout in use elsewhere lives on after it leaves the cache.
@@ -56,11 +56,34 @@ TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool a
         while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
         return SharedTextLayout(font, text.substr(0, cut), accessKeys, wrapPixels, alignment);
     }
+    // The layout asked for last, compared field by field: a label repainted again and again
+    // (a fade) finds its layout without a key being made.
+    struct Last {
+        Font font;
+        std::string text;
+        bool accessKeys = false;
+        int wrapPixels = 0, alignment = 0;
+        TextLayoutRef layout;
+    };
+    thread_local Last asked;
+    if (asked.layout && asked.accessKeys == accessKeys && asked.wrapPixels == wrapPixels &&
+        asked.alignment == alignment && asked.text == text && asked.font == font)
+        return asked.layout;
+    auto remember = [&](const TextLayoutRef& layout) {
+        asked.font = font;
+        asked.text = text;
+        asked.accessKeys = accessKeys;
+        asked.wrapPixels = wrapPixels;
+        asked.alignment = alignment;
+        asked.layout = layout;
+        return layout;
+    };
     thread_local LayoutCache cache;
-    std::string key = LayoutKey(font, text, accessKeys, wrapPixels, alignment);
-    if (auto it = cache.index.find(key); it != cache.index.end()) {
+    thread_local std::string scratch;
+    LayoutKey(scratch, font, text, accessKeys, wrapPixels, alignment);
+    if (auto it = cache.index.find(std::string_view(scratch)); it != cache.index.end()) {
         cache.order.splice(cache.order.end(), cache.order, it->second);
-        return it->second->second;
+        return remember(it->second->second);
     }
     PangoLayout* layout = NewTextLayout(font, text, accessKeys);
     pango_layout_set_alignment(layout, alignment == 1   ? PANGO_ALIGN_RIGHT
@@ -74,14 +97,14 @@ TextLayoutRef SharedTextLayout(const Font& font, const std::string& text, bool a
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
     int lines = std::max(1, pango_layout_get_line_count(layout));
     auto made = std::make_shared<const TextLayout>(layout, std::max(0, logical.width), lines, LayoutTextLine(layout));
-    cache.order.emplace_back(std::move(key), made);
+    cache.order.emplace_back(scratch, made);
     auto last = std::prev(cache.order.end());
     cache.index.emplace(std::string_view(last->first), last);
     if (cache.order.size() > kKeptLayouts) {
         cache.index.erase(std::string_view(cache.order.front().first));
         cache.order.pop_front();
     }
-    return made;
+    return remember(made);
 }
 
 Rect MeasureTextTwips(const Font& font, const std::string& text, double wrapWidth) {

@@ -26,6 +26,11 @@ struct TextLayout {
     int lineCount;        // at least one
     TextLine line;        // the height of each line (LayoutTextLine)
     int Height() const { return lineCount * line.height; }
+    // The glyphs positioned for drawing at one scale, made by the renderer when it first draws
+    // the layout at that scale (render_text.cpp): a repaint, a colour change above all, then
+    // composites them without walking the layout again.
+    mutable std::shared_ptr<const void> drawn;
+    mutable double drawnScale = 0;
 };
 using TextLayoutRef = std::shared_ptr<const TextLayout>;
 
