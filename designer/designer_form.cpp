@@ -92,9 +92,9 @@ void DesignerForm::Build() {
     // side and the grid's check box.
     const double half = (kToolWidth - 30) / 2;
     command("cmdSave", "&Save", top, [this] { Save(); });
-    f.FindSurface("cmdSave")->Move(kToolLeft, top, kToolWidth - 765, kToolHeight);
+    f.FindSurface("cmdSave")->Move(kToolLeft, top, kToolWidth - 780, kToolHeight);
     command("cmdSaveAs", "Sa&ve As", top, [this] { SaveAs(); });
-    f.FindSurface("cmdSaveAs")->Move(kToolLeft + kToolWidth - 735, top, 735, kToolHeight);
+    f.FindSurface("cmdSaveAs")->Move(kToolLeft + kToolWidth - 765, top, 765, kToolHeight);
     command("cmdUndo", "&Undo", top + kToolPitch, [this] { Do([&] { m_designer.Undo(); }); });
     command("cmdRedo", "&Redo", top + 2 * kToolPitch, [this] { Do([&] { m_designer.Redo(); }); });
     command("cmdNew", "&New", top + 3 * kToolPitch, [this] { NewForm(); });
