@@ -8,7 +8,6 @@
 #include "core/form.h"
 #include "core/units.h"
 #include "host/render.h"
-#include "host/runtime.h"
 
 namespace stolvane::designer {
 
@@ -37,9 +36,8 @@ std::array<std::pair<int, int>, 3> FormHandleCentres(double width, double height
     return {{{right, (y0 + y1) / 2}, {right, bottom}, {(x0 + x1) / 2, bottom}}};
 }
 
-DesignPicture DrawDesigned(Runtime& rt, Form& form, const DesignView& view, uint32_t workspace) {
-    FormRenderer renderer(rt, form, 1);
-    const Frame& frame = renderer.RepaintAll();
+DesignPicture DrawDesigned(FormRenderer& renderer, Form& form, const DesignView& view, uint32_t workspace) {
+    const Frame& frame = renderer.Update();
     DesignPicture pic;
     pic.width = frame.width + kFormMargin;
     pic.height = frame.height + kFormMargin;

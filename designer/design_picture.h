@@ -16,7 +16,7 @@
 
 namespace stolvane {
 class Form;
-class Runtime;
+class FormRenderer;
 }  // namespace stolvane
 
 namespace stolvane::designer {
@@ -57,9 +57,10 @@ struct DesignView {
     bool formHandles = false;    // the form's own handles (nothing is selected)
 };
 
-// The form drawn at scale 1 with what the view adds, on a picture kFormMargin pixels wider
-// and taller than the form, the margin in the workspace's colour.
-DesignPicture DrawDesigned(Runtime& rt, Form& form, const DesignView& view, uint32_t workspace);
+// The form drawn by a renderer of it at scale 1 (which repaints only what changed since it last
+// drew) with what the view adds, on a picture kFormMargin pixels wider and taller than the
+// form, the margin in the workspace's colour.
+DesignPicture DrawDesigned(FormRenderer& renderer, Form& form, const DesignView& view, uint32_t workspace);
 // A rubber band: a dotted rectangle over a rectangle of the form (twips), each other pixel of
 // its outline inverted, so that it shows on any colour.
 void DrawBand(DesignPicture& picture, const Rect& r);

@@ -192,7 +192,11 @@ void DesignerForm::Refresh() {
     for (const std::string& n : m_designer.GetSelection().Names()) frames.push_back(m_designer.FormBounds(n));
     auto& pic = static_cast<PictureBox&>(*m_form->FindAuthored("picForm"));
     const DesignView view{frames, m_designer.grid.snap ? m_designer.grid.step : 0, frames.empty()};
-    m_picture = DrawDesigned(m_rt, designed, view, kWorkspaceColour);
+    if (!m_renderer || m_rendered != m_designer.Document().Generation()) {
+        m_renderer = std::make_unique<FormRenderer>(m_rt, designed, 1);
+        m_rendered = m_designer.Document().Generation();
+    }
+    m_picture = DrawDesigned(*m_renderer, designed, view, kWorkspaceColour);
     pic.SetWidth(std::min(m_picture.width * kTwipsPerPixel, kAreaWidth));
     pic.SetHeight(std::min(m_picture.height * kTwipsPerPixel, kAreaHeight));
     pic.SetPicture(m_picture.ToPicture());
@@ -209,6 +213,14 @@ void DesignerForm::Refresh() {
     if (!m_tool.empty()) line += "; placing " + m_tool;
     static_cast<Label&>(*m_form->FindAuthored("lblStatus")).SetCaption(line);
     ShowProperties();
+}
+
+int64_t DesignerForm::LastRepaintedPixels() const { return m_renderer ? m_renderer->LastRepaintedPixels() : 0; }
+
+int64_t DesignerForm::FormPixels() const {
+    const Form& designed = m_designer.GetForm();
+    return static_cast<int64_t>(std::ceil(designed.Width() / kTwipsPerPixel)) *
+           static_cast<int64_t>(std::ceil(designed.Height() / kTwipsPerPixel));
 }
 
 void DesignerForm::ShowProperties() {

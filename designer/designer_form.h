@@ -7,10 +7,12 @@
 // names are documented in docs/designer.md.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "designer/design_picture.h"
 #include "designer/form_designer.h"
+#include "host/render.h"
 
 namespace stolvane {
 
@@ -26,6 +28,10 @@ public:
     FormDesigner& Designer() { return m_designer; }
     // Where the picture of the form under design lies in the designer's client area (twips).
     static constexpr double kFormLeft = 1740, kFormTop = 60;
+    // The device pixels of the form under design painted for the picture last shown, and those of
+    // the whole form (for measurements: a drag repaints only what moved).
+    int64_t LastRepaintedPixels() const;
+    int64_t FormPixels() const;
 
 private:
     void Build();
@@ -85,6 +91,9 @@ private:
     bool m_bandAdds = false;        // the band adds to the selection
     double m_downX = 0, m_downY = 0;
     designer::DesignPicture m_picture;  // the picture last shown, which a rubber band is drawn over
+    // Draws the form under design, repainting what changed; made anew for each form object.
+    std::unique_ptr<FormRenderer> m_renderer;
+    unsigned m_rendered = 0;  // the document's generation it draws
 };
 
 }  // namespace stolvane
