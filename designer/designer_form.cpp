@@ -443,8 +443,8 @@ void DesignerForm::MouseUp(const MouseArgs& a) {
             break;
         case Drag::Move:
             // Released over a container the selection goes into it; over the form's own area
-            // out onto the form.
-            if (dx != 0 || dy != 0)
+            // out onto the form. A hand's tremor while clicking moves nothing.
+            if (!Tiny(dx, dy))
                 Do([&] { m_designer.MoveSelectionInto(m_designer.DropTargetAt(a.x, a.y), dx, dy); });
             break;
         case Drag::None: break;
