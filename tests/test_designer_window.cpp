@@ -317,7 +317,8 @@ TEST(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
 
 // New, Open and Save As through their keys and buttons and the file-name box (typed into,
 // Enter for OK, Escape for Cancel): New first asks about unsaved changes (a script answers
-// Cancel, so nothing is lost); a file that does not load is told and changes nothing.
+// Cancel, so nothing is lost, unless it answered No first); a file that does not load is told
+// and changes nothing.
 TEST(DesignerWindow, NewOpenAndSaveAsGoThroughTheFileNameBox) {
     test::TempFolder folder{"stolvane-designer-files"};
     const std::string first = (folder.Path() / "first.json").string(), other = (folder.Path() / "other.json").string();
@@ -354,6 +355,10 @@ TEST(DesignerWindow, NewOpenAndSaveAsGoThroughTheFileNameBox) {
     s.push_back(Key("A", 2));
     s.push_back(status);
     s.push_back(caption);
+    s.push_back(Key("Delete"));  // a change, then New answered No: lost, as asked
+    s.push_back({{"cmd", "answer"}, {"button", "&No"}});
+    s.push_back(Key("N", 2));
+    s.push_back(status);
     const auto lines = Design(s, first);
 
     std::vector<std::string> values, boxes;
@@ -366,12 +371,13 @@ TEST(DesignerWindow, NewOpenAndSaveAsGoThroughTheFileNameBox) {
     const std::string empty = "Form1: 0, 0, 4800 x 3600 twips (0, 0, 320 x 240 pixels)";
     EXPECT_EQ(values, (std::vector<std::string>{button, first, "STolvane Designer - " + other, empty,
                                                 "STolvane Designer", empty, "STolvane Designer", button,
-                                                "STolvane Designer - " + other}));
-    ASSERT_EQ(boxes.size(), 2u);
+                                                "STolvane Designer - " + other, empty}));
+    ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0], "Save changes to Form1?");
     EXPECT_NE(boxes[1].find("widht"), std::string::npos) << boxes[1];
+    EXPECT_EQ(boxes[2], "Save changes to Form1?");
     EXPECT_FALSE(std::filesystem::exists(first));
-    EXPECT_EQ(nlohmann::json::parse(test::ReadFile(other))["controls"][0]["name"], "TolvaneButton1");
+    EXPECT_EQ(nlohmann::json::parse(test::ReadFile(other))["controls"][0]["name"], "TolvaneButton1") << "not saved";
 }
 
 // The showcase's left column built on an empty form as a user builds it: snapping off, the
