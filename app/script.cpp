@@ -241,6 +241,19 @@ MenuItem* ScriptDriver::ChooseMenuItem(MenuItem& root, MenuItem*) {
     return nullptr;
 }
 
+int ScriptDriver::AskMessage(const std::string&, const std::string&, const std::vector<std::string>& buttons, int,
+                             int cancelIndex) {
+    if (!m_askAnswer) return cancelIndex;
+    const std::string answer = std::move(*m_askAnswer);
+    m_askAnswer.reset();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i] == answer) return static_cast<int>(i);
+    std::string names;
+    for (const std::string& b : buttons) names += (names.empty() ? "" : ", ") + b;
+    EmitError(ErrorNumber::InvalidCall, "answer: the message box has no button \"" + answer + "\" (it has " + names + ")");
+    return cancelIndex;
+}
+
 // ---------------------------------------------------------------- the command loop
 
 bool ScriptDriver::Step() {
@@ -340,6 +353,7 @@ void ScriptDriver::Execute(const InJson& cmd) {
         {"pixel", {&ScriptDriver::CmdPixel, {"x", "y"}}},
         {"navigation", {&ScriptDriver::CmdNavigation, {"fail"}}},
         {"menu", {&ScriptDriver::CmdMenu, {"choose"}}},
+        {"answer", {&ScriptDriver::CmdAnswer, {"button"}}},
         {"desktop", {&ScriptDriver::CmdDesktop, {"section", "key", "value"}}},
         {"drop", {&ScriptDriver::CmdDrop, {"x", "y", "files", "text", "target", "button", "shift"}}},
         {"showform", {&ScriptDriver::CmdShowForm, {"name"}}},

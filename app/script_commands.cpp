@@ -288,6 +288,8 @@ void ScriptDriver::CmdMenu(const InJson& c) {
         m_menuAnswer = std::optional<std::string>{String(c, "choose")};
 }
 
+void ScriptDriver::CmdAnswer(const InJson& c) { m_askAnswer = String(c, "button"); }
+
 void ScriptDriver::CmdDesktop(const InJson& c) {
     std::string section = String(c, "section"), key = String(c, "key");
     const InJson* v = Arg(c, "value");

@@ -79,6 +79,8 @@ public:
     void FormDestroying(Form& form) override;
     void RunModal(Form& form, Form* owner) override;
     MenuItem* ChooseMenuItem(MenuItem& root, MenuItem* defaultItem) override;
+    int AskMessage(const std::string& text, const std::string& title, const std::vector<std::string>& buttons,
+                   int defaultIndex, int cancelIndex) override;
     bool Launch(const std::string&) override { return !m_navigationFails; }
 
 private:
@@ -157,6 +159,7 @@ private:
     void CmdPixel(const InJson& c);
     void CmdNavigation(const InJson& c);
     void CmdMenu(const InJson& c);
+    void CmdAnswer(const InJson& c);
     void CmdDesktop(const InJson& c);
     void CmdDrop(const InJson& c);
 
@@ -173,6 +176,7 @@ private:
     bool m_navigationFails = false;
     // The answer to the next popup menu: a caption, or null to dismiss it.
     std::optional<std::optional<std::string>> m_menuAnswer;
+    std::optional<std::string> m_askAnswer;  // the button the next asking message box is answered with
 };
 
 }  // namespace stolvane::scripting

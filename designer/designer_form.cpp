@@ -11,10 +11,13 @@
 #include "core/element_members.h"
 #include "core/library.h"
 #include "core/text_box.h"
+#include "designer/file_name_dialog.h"
 #include "host/keys.h"
 #include "host/render.h"
 
 namespace stolvane {
+
+using namespace designer;
 
 namespace {
 
@@ -22,58 +25,22 @@ constexpr double kClientWidth = 12960, kClientHeight = 8100;
 constexpr double kToolLeft = 60, kToolTop = 60, kToolWidth = 1620, kToolHeight = 345, kToolPitch = 360;
 constexpr double kBrowserLeft = 9060, kBrowserWidth = 3840;
 constexpr double kAreaWidth = kBrowserLeft - 120 - DesignerForm::kFormLeft, kAreaHeight = 7560;
-constexpr OleColour kSelectionColour = 0xFF000080;  // dark blue, as 0xAARRGGBB pixels
 constexpr OleColour kWorkspaceColour = 0x808080;    // dark grey
 const char* const kTitle = "STolvane Designer";
 
 // The name the designer's parts give a tool: "tbx" and the class or kind.
 std::string ToolName(const std::string& kind) { return "tbx" + kind; }
 
-constexpr int kHandleReach = 2;  // a grab handle reaches this many pixels from its centre
-constexpr int kHandleCount = 8;
+// A drag shorter than this (twips, either way) is a click.
+constexpr double kClickReach = kTwipsPerPixel * 2;
+bool Tiny(double dx, double dy) { return std::abs(dx) < kClickReach && std::abs(dy) < kClickReach; }
 
-// The whole pixels a rectangle of the form (twips) covers: left, top, right, bottom.
-std::array<int, 4> PixelBox(const Rect& r) {
-    return {static_cast<int>(std::floor(r.left / kTwipsPerPixel)), static_cast<int>(std::floor(r.top / kTwipsPerPixel)),
-            static_cast<int>(std::ceil((r.left + r.width) / kTwipsPerPixel)) - 1,
-            static_cast<int>(std::ceil((r.top + r.height) / kTwipsPerPixel)) - 1};
-}
-
-// The centres of the eight grab handles around a rectangle of the form, in pixels: clockwise
-// from the top-left corner (top-left, top, top-right, right, bottom-right, bottom, bottom-left,
-// left).
-std::array<std::pair<int, int>, kHandleCount> HandleCentres(const Rect& r) {
-    const auto [x0, y0, x1, y1] = PixelBox(r);
-    const int xm = (x0 + x1) / 2, ym = (y0 + y1) / 2;
-    return {{{x0, y0}, {xm, y0}, {x1, y0}, {x1, ym}, {x1, y1}, {xm, y1}, {x0, y1}, {x0, ym}}};
-}
-
-// The picture of a form as it is drawn, with grab handles around the selection: filled squares
-// around the first selected, outlined ones around the others.
-PictureRef FormPicture(Runtime& rt, Form& form, const std::vector<Rect>& selected) {
-    FormRenderer renderer(rt, form, 1);
-    const Frame& frame = renderer.RepaintAll();
-    std::vector<uint32_t> argb(static_cast<size_t>(frame.width) * frame.height);
-    for (int y = 0; y < frame.height; ++y)
-        for (int x = 0; x < frame.width; ++x) {
-            const uint32_t bgr = frame.PixelRgb(x, y);
-            argb[static_cast<size_t>(y) * frame.width + x] =
-                0xFF000000u | ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
-        }
-    auto plot = [&](int x, int y, uint32_t colour) {
-        if (x >= 0 && y >= 0 && x < frame.width && y < frame.height)
-            argb[static_cast<size_t>(y) * frame.width + x] = colour;
-    };
-    // The others first, so that the primary's handles lie on top where they meet.
-    for (size_t i = selected.size(); i-- > 0;) {
-        for (const auto& [cx, cy] : HandleCentres(selected[i]))
-            for (int y = cy - kHandleReach; y <= cy + kHandleReach; ++y)
-                for (int x = cx - kHandleReach; x <= cx + kHandleReach; ++x) {
-                    const bool edge = std::abs(x - cx) == kHandleReach || std::abs(y - cy) == kHandleReach;
-                    plot(x, y, i == 0 || edge ? kSelectionColour : 0xFFFFFFFFu);
-                }
-    }
-    return Picture::FromPixels(frame.width, frame.height, std::move(argb));
+// Whether a placed thing of the designed form is a control that holds others.
+bool IsContainer(FormDesigner& d, const std::string& name) {
+    const Target t = d.Find(name);
+    const Control* c = t.element ? nullptr : t.surface->GetControl();
+    const ClassInfo* info = c ? d.GetRuntime().GetLibrary().FindClass(c->ClassName()) : nullptr;
+    return info && info->container;
 }
 
 std::string Twips(double v) {
@@ -94,7 +61,7 @@ DesignerForm::DesignerForm(Runtime& runtime, const std::string& path)
 void DesignerForm::Build() {
     Form& f = m_rt.NewForm("frmDesigner", kClientWidth, kClientHeight);
     m_form = &f;
-    f.SetCaption(m_path.empty() ? kTitle : std::string(kTitle) + " - " + m_path);
+    ShowPath();
     f.SetFont(MakeFont("Tahoma", 8.25));
     f.SetKeyPreview(true);
     f.KeyDown += [this](int16_t& k, int16_t& s) { KeyDown(k, s); };
@@ -121,9 +88,30 @@ void DesignerForm::Build() {
         c.OnEvent("Click", [run](EventArgs&) { run(); });
     };
     top += kToolPitch / 2;
+    // Below the tools: Save and Save As side by side, Undo, Redo, then New and Open side by
+    // side and the grid's check box.
+    const double half = (kToolWidth - 30) / 2;
     command("cmdSave", "&Save", top, [this] { Save(); });
+    f.FindSurface("cmdSave")->Move(kToolLeft, top, kToolWidth - 780, kToolHeight);
+    command("cmdSaveAs", "Sa&ve As", top, [this] { SaveAs(); });
+    f.FindSurface("cmdSaveAs")->Move(kToolLeft + kToolWidth - 765, top, 765, kToolHeight);
     command("cmdUndo", "&Undo", top + kToolPitch, [this] { Do([&] { m_designer.Undo(); }); });
     command("cmdRedo", "&Redo", top + 2 * kToolPitch, [this] { Do([&] { m_designer.Redo(); }); });
+    command("cmdNew", "&New", top + 3 * kToolPitch, [this] { NewForm(); });
+    f.FindSurface("cmdNew")->Move(kToolLeft, top + 3 * kToolPitch, half, kToolHeight);
+    command("cmdOpen", "&Open", top + 3 * kToolPitch, [this] { OpenForm(); });
+    f.FindSurface("cmdOpen")->Move(kToolLeft + kToolWidth - half, top + 3 * kToolPitch, half, kToolHeight);
+    {
+        ControlElement& tick = m_rt.PlaceControl(f, "TolvaneTick", "chkSnap", -1,
+                                                 {kToolLeft, top + 4 * kToolPitch, kToolWidth, 300}, nullptr);
+        Control& c = tick.GetControl();
+        if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{std::string("Snap to &grid")});
+        if (const PropertyInfo* p = c.FindProperty("Value")) p->set(c, Value{int64_t{m_designer.grid.snap ? -1 : 0}});
+        c.OnEvent("Click", [this, &c](EventArgs&) {
+            if (const PropertyInfo* p = c.FindProperty("Value")) m_designer.grid.snap = AsInteger(p->get(c)) != 0;
+            Refresh();
+        });
+    }
 
     // The form under design lies on a dark workspace, as a window on a desktop.
     auto& workspace = static_cast<Label&>(m_rt.PlaceElement(f, ElementKind::Label, "lblWorkspace", -1));
@@ -141,6 +129,7 @@ void DesignerForm::Build() {
     pic.SetTop(kFormTop);
     pic.SetBorder(false);
     pic.onMouseDown = [this](MouseArgs& a) { MouseDown(a); };
+    pic.onMouseMove = [this](MouseArgs& a) { MouseMove(a); };
     pic.onMouseUp = [this](MouseArgs& a) { MouseUp(a); };
 
     auto& list = static_cast<ListBox&>(m_rt.PlaceElement(f, ElementKind::ListBox, "lstProperties", -1));
@@ -202,9 +191,15 @@ void DesignerForm::Refresh() {
     std::vector<Rect> frames;
     for (const std::string& n : m_designer.GetSelection().Names()) frames.push_back(m_designer.FormBounds(n));
     auto& pic = static_cast<PictureBox&>(*m_form->FindAuthored("picForm"));
-    pic.SetWidth(std::min(designed.Width(), kAreaWidth));
-    pic.SetHeight(std::min(designed.Height(), kAreaHeight));
-    pic.SetPicture(FormPicture(m_rt, designed, frames));
+    const DesignView view{frames, m_designer.grid.snap ? m_designer.grid.step : 0, frames.empty()};
+    if (!m_renderer || m_rendered != m_designer.Document().Generation()) {
+        m_renderer = std::make_unique<FormRenderer>(m_rt, designed, 1);
+        m_rendered = m_designer.Document().Generation();
+    }
+    m_picture = DrawDesigned(*m_renderer, designed, view, kWorkspaceColour);
+    pic.SetWidth(std::min(m_picture.width * kTwipsPerPixel, kAreaWidth));
+    pic.SetHeight(std::min(m_picture.height * kTwipsPerPixel, kAreaHeight));
+    pic.SetPicture(m_picture.ToPicture());
 
     // The status line: the selection's place and size in twips and in pixels.
     const auto& names = m_designer.GetSelection().Names();
@@ -218,6 +213,14 @@ void DesignerForm::Refresh() {
     if (!m_tool.empty()) line += "; placing " + m_tool;
     static_cast<Label&>(*m_form->FindAuthored("lblStatus")).SetCaption(line);
     ShowProperties();
+}
+
+int64_t DesignerForm::LastRepaintedPixels() const { return m_renderer ? m_renderer->LastRepaintedPixels() : 0; }
+
+int64_t DesignerForm::FormPixels() const {
+    const Form& designed = m_designer.GetForm();
+    return static_cast<int64_t>(std::ceil(designed.Width() / kTwipsPerPixel)) *
+           static_cast<int64_t>(std::ceil(designed.Height() / kTwipsPerPixel));
 }
 
 void DesignerForm::ShowProperties() {
@@ -257,10 +260,7 @@ void DesignerForm::Apply() {
 }
 
 bool DesignerForm::Save() {
-    if (m_path.empty()) {
-        m_rt.MsgBox("The form has no file to be saved to: start the designer with one.", std::string(kTitle));
-        return false;
-    }
+    if (m_path.empty()) return SaveAs();
     bool saved = false;
     Do([&] {
         m_designer.Save(m_path);
@@ -268,6 +268,45 @@ bool DesignerForm::Save() {
     });
     return saved;
 }
+
+bool DesignerForm::SaveAs() {
+    const auto name = AskFileName(m_rt, *m_form, "Save As", "Save the form as:",
+                                  m_path.empty() ? m_designer.GetForm().Name() + ".json" : m_path);
+    if (!name) return false;
+    bool saved = false;
+    Do([&] {
+        m_designer.Save(*name);
+        m_path = *name;
+        saved = true;
+        ShowPath();
+    });
+    return saved;
+}
+
+void DesignerForm::NewForm() {
+    if (!QueryUnload()) return;
+    Do([&] {
+        m_designer.New();
+        m_path.clear();
+        m_tool.clear();
+        ShowPath();
+    });
+}
+
+void DesignerForm::OpenForm() {
+    if (!QueryUnload()) return;
+    const auto name = AskFileName(m_rt, *m_form, "Open", "Open the form file:", m_path);
+    if (!name) return;
+    // A file that does not load leaves the designer as it was: the message says why.
+    Do([&] {
+        m_designer.Open(*name);
+        m_path = *name;
+        m_tool.clear();
+        ShowPath();
+    });
+}
+
+void DesignerForm::ShowPath() { m_form->SetCaption(m_path.empty() ? kTitle : std::string(kTitle) + " - " + m_path); }
 
 bool DesignerForm::QueryUnload() {
     if (!m_designer.Modified()) return true;
@@ -280,30 +319,49 @@ bool DesignerForm::QueryUnload() {
 
 void DesignerForm::MouseDown(const MouseArgs& a) {
     if (!(a.button & 1)) return;
-    m_pressed = true;
     m_downX = a.x;
     m_downY = a.y;
     m_grab = -1;
-    if (!m_tool.empty()) return;  // a rectangle is being drawn
-    // A press on one of the first selected thing's grab handles starts resizing it.
-    if (!m_designer.GetSelection().Empty()) {
-        const int px = static_cast<int>(std::floor(a.x / kTwipsPerPixel)), py = static_cast<int>(std::floor(a.y / kTwipsPerPixel));
-        const auto centres = HandleCentres(m_designer.FormBounds(m_designer.GetSelection().Names().front()));
-        for (int i = 0; i < kHandleCount; ++i)
-            if (std::abs(px - centres[i].first) <= kHandleReach && std::abs(py - centres[i].second) <= kHandleReach) {
-                m_grab = i;
-                return;
-            }
+    if (!m_tool.empty()) {  // a rectangle is being drawn
+        m_drag = Drag::Place;
+        return;
+    }
+    Selection& selection = m_designer.GetSelection();
+    const int px = static_cast<int>(std::floor(a.x / kTwipsPerPixel)), py = static_cast<int>(std::floor(a.y / kTwipsPerPixel));
+    // A press on a grab handle starts resizing: the first selected thing's, or with nothing
+    // selected the form's own.
+    if (selection.Empty()) {
+        const Form& designed = m_designer.GetForm();
+        if ((m_grab = HandleAt(FormHandleCentres(designed.Width(), designed.Height()), px, py)) >= 0) {
+            m_drag = Drag::FormEdge;
+            return;
+        }
+    } else if ((m_grab = HandleAt(HandleCentres(m_designer.FormBounds(selection.Names().front())), px, py)) >= 0) {
+        m_drag = Drag::Handle;
+        return;
     }
     const std::string name = m_designer.NameAt(a.x, a.y);
-    Selection& selection = m_designer.GetSelection();
+    const bool adds = (a.shift & (ShiftKey::Shift | ShiftKey::Ctrl)) != 0;
     if (name.empty()) {
-        selection.Clear();
-    } else if (a.shift & (ShiftKey::Shift | ShiftKey::Ctrl)) {
+        // The form's empty area: a rubber band (a click selects nothing, the form).
+        m_drag = Drag::Band;
+        m_bandContainer.clear();
+        m_bandAdds = adds;
+        if (!adds) selection.Clear();
+    } else if ((a.shift & ShiftKey::Ctrl) && IsContainer(m_designer, name)) {
+        // Ctrl on a container's empty area: a band inside it, or a Ctrl-click when not dragged.
+        m_drag = Drag::CtrlOnContainer;
+        m_bandContainer = name;
+        m_bandAdds = (a.shift & ShiftKey::Shift) != 0;
+        return;
+    } else if (adds) {
+        m_drag = Drag::Move;
         selection.Toggle(name);
     } else if (!selection.Has(name)) {
+        m_drag = Drag::Move;
         selection.Only(name);
     } else {
+        m_drag = Drag::Move;
         // The one pressed leads the move.
         std::vector<std::string> names = selection.Names();
         std::erase(names, name);
@@ -313,42 +371,93 @@ void DesignerForm::MouseDown(const MouseArgs& a) {
     Refresh();
 }
 
+void DesignerForm::MouseMove(const MouseArgs& a) {
+    const double x = a.x, y = a.y, dx = x - m_downX, dy = y - m_downY;
+    auto& pic = static_cast<PictureBox&>(*m_form->FindAuthored("picForm"));
+    if ((m_drag == Drag::Band || m_drag == Drag::CtrlOnContainer) && !Tiny(dx, dy)) {
+        DesignPicture banded = m_picture;
+        DrawBand(banded, {std::min(m_downX, x), std::min(m_downY, y), std::abs(dx), std::abs(dy)});
+        pic.SetPicture(banded.ToPicture());
+    } else if (m_drag == Drag::FormEdge) {
+        // The status line follows the edge dragged.
+        const Form& designed = m_designer.GetForm();
+        const SnapGrid& grid = m_designer.grid;
+        const double w = m_grab <= 1 ? grid.SnapLength(designed.Width() + dx) : designed.Width();
+        const double h = m_grab >= 1 ? grid.SnapLength(designed.Height() + dy) : designed.Height();
+        auto px = [](double v) { return Twips(v / kTwipsPerPixel); };
+        static_cast<Label&>(*m_form->FindAuthored("lblStatus"))
+            .SetCaption(designed.Name() + ": 0, 0, " + Twips(w) + " x " + Twips(h) + " twips (0, 0, " + px(w) + " x " +
+                        px(h) + " pixels)");
+    }
+}
+
 void DesignerForm::MouseUp(const MouseArgs& a) {
-    if (!m_pressed) return;
-    m_pressed = false;
-    if (!m_tool.empty()) {
-        const std::string tool = m_tool;
-        m_tool.clear();
-        // Inside a container the new control goes into it, placed relative to it.
-        std::string container = m_designer.NameAt(m_downX, m_downY);
-        double ox = 0, oy = 0;
-        const Target t = container.empty() ? Target{} : m_designer.Find(container);
-        const ClassInfo* info = t.surface && !t.element && t.surface->GetControl()
-                                    ? m_rt.GetLibrary().FindClass(t.surface->GetControl()->ClassName())
-                                    : nullptr;
-        if (info && info->container) {
-            const Rect b = m_designer.FormBounds(container);
-            ox = b.left, oy = b.top;
-        } else {
-            container.clear();
+    if (m_drag == Drag::None) return;
+    const Drag drag = std::exchange(m_drag, Drag::None);
+    const double x = a.x, y = a.y, dx = x - m_downX, dy = y - m_downY;
+    const Rect band{std::min(m_downX, x), std::min(m_downY, y), std::abs(dx), std::abs(dy)};
+    switch (drag) {
+        case Drag::Place: {
+            const std::string tool = std::exchange(m_tool, std::string());
+            // Inside a container the new control goes into it, placed relative to it.
+            std::string container = m_designer.NameAt(m_downX, m_downY);
+            double ox = 0, oy = 0;
+            if (!container.empty() && IsContainer(m_designer, container)) {
+                const Rect b = m_designer.FormBounds(container);
+                ox = b.left, oy = b.top;
+            } else {
+                container.clear();
+            }
+            const Rect r{band.left - ox, band.top - oy, band.width, band.height};
+            Do([&] {
+                if (r.width < kClickReach && r.height < kClickReach)
+                    m_designer.PlaceDefault(tool);
+                else
+                    m_designer.Place(tool, container, r);
+            });
+            return;
         }
-        Rect r{std::min<double>(m_downX, a.x) - ox, std::min<double>(m_downY, a.y) - oy, std::abs(a.x - m_downX),
-               std::abs(a.y - m_downY)};
-        Do([&] {
-            if (r.width < kTwipsPerPixel * 2 && r.height < kTwipsPerPixel * 2)
-                m_designer.PlaceDefault(tool);
-            else
-                m_designer.Place(tool, container, r);
-        });
-        return;
+        case Drag::Handle:
+            if (dx != 0 || dy != 0) Do([&] { ResizeByHandle(m_grab, dx, dy); });
+            break;
+        case Drag::FormEdge:
+            if (dx != 0 || dy != 0) {
+                const Form& designed = m_designer.GetForm();
+                const double w = designed.Width() + (m_grab <= 1 ? dx : 0);
+                const double h = designed.Height() + (m_grab >= 1 ? dy : 0);
+                Do([&] { m_designer.ResizeForm(w, h); });
+            }
+            Refresh();
+            break;
+        case Drag::Band:
+            if (Tiny(dx, dy)) Refresh();
+            else SelectBand(band);
+            break;
+        case Drag::CtrlOnContainer:
+            if (!Tiny(dx, dy)) {
+                SelectBand(band);
+            } else {
+                m_designer.GetSelection().Toggle(m_bandContainer);
+                Refresh();
+            }
+            break;
+        case Drag::Move:
+            // Released over a container the selection goes into it; over the form's own area
+            // out onto the form. A hand's tremor while clicking moves nothing.
+            if (!Tiny(dx, dy))
+                Do([&] { m_designer.MoveSelectionInto(m_designer.DropTargetAt(a.x, a.y), dx, dy); });
+            break;
+        case Drag::None: break;
     }
-    const double dx = a.x - m_downX, dy = a.y - m_downY;
-    if (m_grab >= 0) {
-        const int handle = std::exchange(m_grab, -1);
-        if (dx != 0 || dy != 0) Do([&] { ResizeByHandle(handle, dx, dy); });
-        return;
-    }
-    if (!m_designer.GetSelection().Empty() && (dx != 0 || dy != 0)) Do([&] { m_designer.MoveSelection(dx, dy); });
+    m_grab = -1;
+}
+
+void DesignerForm::SelectBand(const Rect& band) {
+    Selection& selection = m_designer.GetSelection();
+    const std::vector<std::string> touched = m_designer.Touching(m_bandContainer, band);
+    if (!m_bandAdds) selection.Clear();
+    for (const std::string& n : touched) selection.Add(n);
+    Refresh();
 }
 
 void DesignerForm::ResizeByHandle(int handle, double dx, double dy) {
@@ -391,6 +500,8 @@ void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
             else if (keyCode == 'V') PasteFromClipboard();
             else if (keyCode == 'A') Do([&] { m_designer.SelectAll(); });
             else if (keyCode == 'S') Save();
+            else if (keyCode == 'N') NewForm();
+            else if (keyCode == 'O') OpenForm();
             else used = false;
     }
     if (used) keyCode = 0;

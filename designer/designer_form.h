@@ -7,9 +7,12 @@
 // names are documented in docs/designer.md.
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "designer/design_picture.h"
 #include "designer/form_designer.h"
+#include "host/render.h"
 
 namespace stolvane {
 
@@ -25,6 +28,10 @@ public:
     FormDesigner& Designer() { return m_designer; }
     // Where the picture of the form under design lies in the designer's client area (twips).
     static constexpr double kFormLeft = 1740, kFormTop = 60;
+    // The device pixels of the form under design painted for the picture last shown, and those of
+    // the whole form (for measurements: a drag repaints only what moved).
+    int64_t LastRepaintedPixels() const;
+    int64_t FormPixels() const;
 
 private:
     void Build();
@@ -33,8 +40,17 @@ private:
     void ShowProperties();
     void Pick(int row);
     void Apply();
-    // Saves to the form file; false (told in a message box) when it could not.
+    // Saves to the form file (without one, asks for a name as Save As does); false (told in a
+    // message box) when it was not saved.
     bool Save();
+    // Asks for a file name and saves there; the designer then belongs to that file.
+    bool SaveAs();
+    // A new form, or one opened from a file named in the file-name box; either first asks
+    // whether to save unsaved changes. A file that does not load is told and changes nothing.
+    void NewForm();
+    void OpenForm();
+    // The window's caption names the form file.
+    void ShowPath();
     // Closing the designer's window with unsaved changes asks whether to save them: Yes saves
     // (and stays open when that fails), No loses them, Cancel keeps the window open.
     bool QueryUnload();
@@ -42,7 +58,10 @@ private:
     template <class F>
     void Do(F change);
     void MouseDown(const MouseArgs& a);
+    void MouseMove(const MouseArgs& a);
     void MouseUp(const MouseArgs& a);
+    // The rubber band released: selects what it touches in its container.
+    void SelectBand(const Rect& band);
     void KeyDown(int16_t& keyCode, int16_t& shift);
     // Resizes the first selected thing by dragging grab handle `handle` (0 the top-left corner,
     // then clockwise) by (dx, dy) twips: one undoable step.
@@ -61,10 +80,20 @@ private:
     Form* m_form = nullptr;
     std::string m_tool;      // the toolbox's choice; empty: the pointer
     std::string m_property;  // the browser's current row
-    bool m_pressed = false;
     bool m_listPressed = false;  // the list's next click comes from the mouse
-    int m_grab = -1;             // the grab handle being dragged, if any
+    // What a press on the form's picture started: placing the tool picked, moving the
+    // selection, a grab handle of the selection or of the form, a rubber band, or (Ctrl on a
+    // container) a band inside it or, without dragging, a Ctrl-click.
+    enum class Drag { None, Place, Move, Handle, FormEdge, Band, CtrlOnContainer };
+    Drag m_drag = Drag::None;
+    int m_grab = -1;                // the grab handle being dragged, if any
+    std::string m_bandContainer;    // where the rubber band selects ("" the form)
+    bool m_bandAdds = false;        // the band adds to the selection
     double m_downX = 0, m_downY = 0;
+    designer::DesignPicture m_picture;  // the picture last shown, which a rubber band is drawn over
+    // Draws the form under design, repainting what changed; made anew for each form object.
+    std::unique_ptr<FormRenderer> m_renderer;
+    unsigned m_rendered = 0;  // the document's generation it draws
 };
 
 }  // namespace stolvane

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "core/element_members.h"
@@ -245,20 +246,121 @@ void FormDesigner::SetBounds(const std::string& name, const Rect& r) {
 }
 
 void FormDesigner::MoveSelection(double dx, double dy) {
-    if (m_selection.Empty()) return;
-    const Rect first = Bounds(m_selection.Names().front());
+    // What lies inside something selected moves with it, not once more on its own.
+    const std::vector<std::string> moving = SelectedOutermost();
+    if (moving.empty()) return;
+    const Rect first = Bounds(moving.front());
     dx = grid.Snap(first.left + dx) - first.left;
     dy = grid.Snap(first.top + dy) - first.top;
     if (dx == 0 && dy == 0) return;
-    for (const std::string& n : m_selection.Names()) {
+    for (const std::string& n : moving) {
         Target t = Find(n);
-        if (t.surface->IsForm() && !t.element) continue;
         Rect b = t.element ? t.element->Bounds() : t.surface->Bounds();
         b.left += dx;
         b.top += dy;
         if (t.element) SetElementBounds(*t.element, b);
         else t.surface->Move(b.left, b.top, b.width, b.height);
     }
+    Changed();
+}
+
+std::string FormDesigner::ContainerOf(const std::string& name) const {
+    const Target t = Find(name);
+    const Surface* holder = t.element ? t.surface : t.surface->Container();
+    return !holder || holder->IsForm() ? std::string() : holder->FullName();
+}
+
+bool FormDesigner::InsideSelection(const std::string& container) const {
+    for (const Surface* s = container.empty() ? nullptr : GetForm().FindSurface(container); s && !s->IsForm();
+         s = s->Container())
+        if (m_selection.Has(s->FullName())) return true;
+    return false;
+}
+
+std::vector<std::string> FormDesigner::SelectedOutermost() const {
+    std::vector<std::string> out;
+    for (const std::string& n : SelectedPlaced())
+        if (!InsideSelection(ContainerOf(n))) out.push_back(n);
+    return out;
+}
+
+std::string FormDesigner::DropTargetAt(double x, double y) const {
+    const Library& library = GetRuntime().GetLibrary();
+    std::function<std::string(Surface&, double, double)> at = [&](Surface& s, double px, double py) -> std::string {
+        const auto& elements = s.Elements();
+        for (auto it = elements.rbegin(); it != elements.rend(); ++it) {
+            auto* ce = dynamic_cast<ControlElement*>(it->get());
+            if (!ce || ce->IsDesignChild() || !ce->Visible() || !Contains(ce->Bounds(), px, py)) continue;
+            Surface& inner = ce->GetSurface();
+            if (m_selection.Has(inner.FullName())) continue;  // what is dragged is not where it drops
+            const ClassInfo* info = inner.GetControl() ? library.FindClass(inner.GetControl()->ClassName()) : nullptr;
+            if (!info || !info->container) continue;
+            std::string deeper = at(inner, px - inner.Left(), py - inner.Top());
+            return deeper.empty() ? inner.FullName() : deeper;
+        }
+        return "";
+    };
+    return at(GetForm(), x, y);
+}
+
+void FormDesigner::MoveSelectionInto(const std::string& container, double dx, double dy) {
+    ContainerNamed(container);
+    if (InsideSelection(container))
+        throw HostError(ErrorNumber::InvalidCall,
+                        "Invalid procedure call or argument: " + container +
+                            " is selected or lies in something selected: nothing can be put into itself");
+    const std::vector<std::string> moving = SelectedOutermost();
+    if (moving.empty()) return;
+    if (std::all_of(moving.begin(), moving.end(), [&](const std::string& n) { return ContainerOf(n) == container; }))
+        return MoveSelection(dx, dy);
+    // Where each thing will lie, in the form's twips: the first snapped to the new container's
+    // grid, the others keeping their distances to it.
+    const Rect into = FormBounds(container);
+    const Rect first = FormBounds(moving.front());
+    const double mx = grid.Snap(first.left + dx - into.left) + into.left - first.left;
+    const double my = grid.Snap(first.top + dy - into.top) + into.top - first.top;
+    std::map<std::string, std::pair<double, double>> shifts;
+    for (const std::string& n : moving) {
+        const Rect from = FormBounds(ContainerOf(n));
+        shifts[n] = {mx + from.left - into.left, my + from.top - into.top};
+    }
+    Json doc = ParseFormText(m_doc.Text(), GetForm().Name());
+    Json entries = CopyEntries(doc, moving);
+    for (Json& e : entries) {
+        const auto [sx, sy] = shifts[e.value("name", std::string())];
+        ShiftEntry(e, sx, sy);
+    }
+    RemoveEntries(doc, moving);
+    InsertEntries(doc, container, entries);
+    Reload(FormText(doc));
+    Changed();
+}
+
+std::vector<std::string> FormDesigner::Touching(const std::string& container, const Rect& r) const {
+    Surface& holder = ContainerNamed(container);
+    std::vector<std::string> out;
+    for (const auto& e : holder.Elements()) {
+        std::string name;
+        if (auto* ce = dynamic_cast<ControlElement*>(e.get())) {
+            if (!ce->IsDesignChild()) name = ce->GetSurface().FullName();
+        } else if (e->Authored() || holder.IsForm()) {
+            name = e->FullName();
+        }
+        if (name.empty() || !e->Visible()) continue;
+        const Rect b = FormBounds(name);
+        if (b.left <= r.left + r.width && r.left <= b.left + b.width && b.top <= r.top + r.height &&
+            r.top <= b.top + b.height)
+            out.push_back(name);
+    }
+    return out;
+}
+
+void FormDesigner::ResizeForm(double width, double height) {
+    Form& form = GetForm();
+    width = grid.SnapLength(width);
+    height = grid.SnapLength(height);
+    if (width == form.Width() && height == form.Height()) return;
+    form.Move(form.Left(), form.Top(), width, height);
     Changed();
 }
 

@@ -73,6 +73,23 @@ public:
     // Moves it by (dx, dy) twips: the first selected snaps to the grid, the others keep their
     // distances to it.
     void MoveSelection(double dx, double dy);
+    // Moves the selection by (dx, dy) twips as it shows on the form and puts it into the
+    // container control named ("" the form), one undoable step: what goes in keeps where it
+    // shows on the form, the first selected snapped to the grid of its new container; a
+    // container takes what it holds along. Something selected inside something else selected
+    // goes with it. Nothing goes into itself or into what it holds (error 5). When everything
+    // stays in its container this is MoveSelection.
+    void MoveSelectionInto(const std::string& container, double dx, double dy);
+    // The innermost container control at a point of the form (twips) that is neither selected
+    // nor inside something selected: where a dragged selection dropped there goes. "" the form.
+    std::string DropTargetAt(double x, double y) const;
+    // The container a placed thing lies in ("" the form).
+    std::string ContainerOf(const std::string& name) const;
+    // What lies directly in the container named ("" the form) and touches a rectangle of the
+    // form (twips), in the container's order: what a rubber band selects.
+    std::vector<std::string> Touching(const std::string& container, const Rect& formRect) const;
+    // Gives the form's client area a new size, each side snapped to the grid: one undoable step.
+    void ResizeForm(double width, double height);
     // Gives one thing new bounds in its container (no snapping: the browser's Left, Top ...).
     void SetBounds(const std::string& name, const Rect& r);
     // Resizes every selected thing by (dw, dh), each snapped.
@@ -127,6 +144,10 @@ private:
     Surface& ContainerNamed(const std::string& container) const;
     // The selected things that have bounds of their own (not the form).
     std::vector<std::string> SelectedPlaced() const;
+    // The selected things that do not lie inside something else selected (they go with it).
+    std::vector<std::string> SelectedOutermost() const;
+    // Whether the container named, or one it lies in, is selected.
+    bool InsideSelection(const std::string& container) const;
     void Reorder(bool toFront);
 
     FormDocument m_doc;

@@ -16,6 +16,7 @@ FormDocument::~FormDocument() {
 void FormDocument::Adopt(Form& form) {
     if (m_form) m_rt.UnloadForm(*m_form);
     m_form = &form;
+    ++m_generation;
     m_rt.SetDesignMode(form, true, m_sink);
     // Shown, as at run time: some controls draw their first state when they are shown.
     m_rt.ShowForm(form);

@@ -40,6 +40,8 @@ public:
     void Restore(const std::string& text);
     // The folder its pictures are named relative to: the file's, else the working folder.
     std::string Folder() const;
+    // Counts the form objects it has held: it changes whenever GetForm() is another form.
+    unsigned Generation() const { return m_generation; }
 
 private:
     void Adopt(Form& form);
@@ -48,6 +50,7 @@ private:
     DesignSink* m_sink;
     Form* m_form = nullptr;
     std::string m_path;
+    unsigned m_generation = 0;
 };
 
 }  // namespace stolvane

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/element_members.h"
 #include "host/form_file.h"
 
 namespace stolvane::designer {
@@ -142,6 +143,23 @@ bool InsertEntries(Json& doc, const std::string& container, const Json& entries)
 size_t ReorderEntries(Json& doc, const std::vector<std::string>& names, bool toFront) {
     auto c = doc.find("controls");
     return c == doc.end() ? 0 : Reorder(*c, names, toFront);
+}
+
+void ShiftEntry(Json& entry, double dx, double dy) {
+    auto shift = [&](const char* key, double by) {
+        const Json* at = entry.contains(key) ? &entry[key] : nullptr;
+        const double v = at && at->is_number() ? at->get<double>() : 0;
+        entry[key] = formfile::Number(v + by);
+    };
+    if (entry.contains("x1")) {
+        for (const char* k : {"x1", "x2"}) shift(k, dx);
+        for (const char* k : {"y1", "y2"}) shift(k, dy);
+        return;
+    }
+    const ElementKindInfo* kind = FindElementKind(entry.value("class", std::string()));
+    if (kind && !kind->boxed) return;
+    shift("left", dx);
+    shift("top", dy);
 }
 
 bool RenameEntry(Json& doc, const std::string& from, const std::string& to) {

@@ -35,6 +35,9 @@ bool InsertEntries(Json& doc, const std::string& container, const Json& entries)
 // the others) or to its start (back), keeping their order among themselves; returns how many
 // were found.
 size_t ReorderEntries(Json& doc, const std::vector<std::string>& names, bool toFront);
+// Moves an entry by (dx, dy) twips in its container: a line by its ends, a control or a boxed
+// element by its left and top (absent: 0); a timer has no place and stays as it is.
+void ShiftEntry(Json& entry, double dx, double dy);
 // Renames an entry and what refers to it (the form's default and cancel buttons); false when
 // there is none of that name.
 bool RenameEntry(Json& doc, const std::string& from, const std::string& to);

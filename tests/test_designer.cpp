@@ -97,6 +97,52 @@ TEST_F(DesignerTest, MovesAndResizesTheSelectionOnTheGridOrFreely) {
     EXPECT_EQ(d.Bounds("TolvaneButton1").width, 1320);
 }
 
+// Dropped into a container, things keep where they show on the form (the first on the
+// container's grid); a container takes what it holds along; nothing goes into itself or what
+// it holds; each drop is one step, and the file holds the new nesting.
+TEST_F(DesignerTest, DropsIntoAndOutOfContainersKeepingWhereItShows) {
+    d.Place("TolvanePanel", "", {1200, 1200, 2400, 1800});
+    d.Place("TolvanePanel", "TolvanePanel1", {1200, 960, 960, 600});
+    d.Place("TolvaneButton", "", {240, 240, 1200, 480});
+    d.Place("Line", "", {240, 840, 960, 120});
+    const std::string before = d.Document().Text();
+    const Rect line = d.FormBounds("Line1");
+
+    EXPECT_EQ(d.DropTargetAt(1300, 1300), "TolvanePanel1");
+    EXPECT_EQ(d.DropTargetAt(2500, 2300), "TolvanePanel2");
+    d.GetSelection().Set({"TolvaneButton1", "Line1"});
+    d.MoveSelectionInto("TolvanePanel1", 1210, 1330);  // the button's left 1450 -> 1440, top 1570 -> 1560
+    EXPECT_EQ(d.ContainerOf("TolvaneButton1"), "TolvanePanel1");
+    EXPECT_EQ(d.ContainerOf("Line1"), "TolvanePanel1");
+    EXPECT_EQ(d.FormBounds("TolvaneButton1"), (Rect{1440, 1560, 1200, 480}));
+    EXPECT_EQ(d.Bounds("TolvaneButton1"), (Rect{240, 360, 1200, 480}));
+    EXPECT_EQ(d.FormBounds("Line1"), (Rect{line.left + 1200, line.top + 1320, line.width, line.height}))
+        << "the others keep their distances";
+    EXPECT_EQ(LoadedText(Saved(d, "dropped.json")), d.Document().Text());
+    const std::string in = d.Document().Text();
+
+    // The outer panel dragged carries both panels' contents; the inner one cannot take it.
+    d.GetSelection().Set({"TolvanePanel1", "TolvaneButton1"});
+    EXPECT_EQ(d.DropTargetAt(2500, 2300), "") << "what is dragged is no place to drop it";
+    EXPECT_EQ(test::ErrorOf([&] { d.MoveSelectionInto("TolvanePanel2", 120, 0); }), 5);
+    EXPECT_EQ(test::ErrorOf([&] { d.MoveSelectionInto("TolvanePanel1", 120, 0); }), 5);
+    EXPECT_EQ(d.Document().Text(), in);
+    d.MoveSelectionInto("", 240, 0);
+    EXPECT_EQ(d.FormBounds("TolvanePanel1").left, 1440);
+    EXPECT_EQ(d.FormBounds("TolvaneButton1").left, 1680) << "moved once, with its container";
+    EXPECT_EQ(d.FormBounds("TolvanePanel2").left, 1440 + 1200);
+
+    // Out onto the form again, and the drops undone one by one.
+    d.GetSelection().Only("TolvaneButton1");
+    d.MoveSelectionInto("", 0, 2400);
+    EXPECT_EQ(d.ContainerOf("TolvaneButton1"), "");
+    EXPECT_EQ(d.FormBounds("TolvaneButton1"), (Rect{1680, 3960, 1200, 480}));
+    ASSERT_TRUE(d.Undo() && d.Undo());
+    EXPECT_EQ(d.Document().Text(), in);
+    ASSERT_TRUE(d.Undo());
+    EXPECT_EQ(d.Document().Text(), before);
+}
+
 TEST_F(DesignerTest, ArrangesTheSelectionToTheFirstSelectedEachAsOneStep) {
     d.Place("TolvanePanel", "", {1200, 1200, 2400, 1800});
     d.Place("TolvaneButton", "", {240, 240, 1200, 480});

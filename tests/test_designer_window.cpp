@@ -58,7 +58,7 @@ void TypeProperty(std::vector<J>& s, int row, const std::string& value) {
     for (int i = 0; i < row; ++i) s.push_back(Key("Down"));
     s.push_back({{"cmd", "focus"}, {"target", "txtValue"}});
     s.push_back(Key("A", 2));
-    s.push_back({{"cmd", "text"}, {"text", value}});
+    s.push_back(value.empty() ? Key("Delete") : J{{"cmd", "text"}, {"text", value}});
     s.push_back(Key("Return"));
 }
 
@@ -248,6 +248,277 @@ TEST(DesignerWindow, GrabHandlesResizeTheSelectionFromTheSideDragged) {
                           "TolvaneButton1: 120, 240, 2040 x 720 twips (8, 16, 136 x 48 pixels)",
                           "TolvaneButton1: 240, 240, 1920 x 720 twips (16, 16, 128 x 48 pixels)",
                       }));
+}
+
+// The mouse arranges: a button dragged into a panel and the panel dragged with it, a rubber
+// band on the form and (with Ctrl) inside the panel, the form's own corner dragged on the
+// grid, and the grid's dots turned off with snapping.
+TEST(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
+    test::TempFolder folder{"stolvane-designer-arrange"};
+    const std::string path = (folder.Path() / "arranged.json").string();
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    const J status{{"cmd", "get"}, {"target", "lblStatus"}, {"property", "Caption"}};
+    // A drag from one point of the designed form to another (its twips), with these keys held.
+    auto drag = [&](std::vector<J>& s, double x0, double y0, double x1, double y1, int shift = 0) {
+        s.push_back(Mouse("move", left + x0, top + y0, 0));
+        J down = Mouse("down", left + x0, top + y0), move = Mouse("move", left + x1, top + y1, 1),
+          up = Mouse("up", left + x1, top + y1);
+        for (J* j : {&down, &move, &up}) (*j)["shift"] = shift;
+        s.push_back(down), s.push_back(move), s.push_back(up);
+    };
+    auto pixel = [&](std::vector<J>& s, double x, double y) {
+        s.push_back({{"cmd", "pixel"}, {"x", left + x}, {"y", top + y}});
+    };
+    std::vector<J> s{J{{"cmd", "show"}}};
+    s.push_back(Mouse("click", 870, 60 + 360 + 172));  // TolvanePanel
+    drag(s, 1200, 1200, 3600, 3000);
+    s.push_back(Mouse("click", 870, 232));  // TolvaneButton
+    drag(s, 240, 240, 1440, 720);
+    drag(s, 600, 400, 1810, 1530);  // released over the panel: into it, on its grid
+    s.push_back(status);
+    drag(s, 3300, 2800, 3540, 2800);  // the panel, by its empty area, with the button in it
+    s.push_back(status);
+    drag(s, 4700, 100, 1300, 1300);  // a band from the empty form: it touches the panel only
+    s.push_back(status);
+    drag(s, 3400, 2900, 2000, 1700, 2);  // Ctrl: a band inside the panel, touching the button
+    s.push_back(status);
+    drag(s, 4700, 3500, 4690, 3490);  // a click on the empty form: the form is selected
+    pixel(s, 120 * 39, 120 * 29);  // a grid dot
+    drag(s, 320 * 15 + 40, 240 * 15 + 40, 320 * 15 + 290, 240 * 15 + 170);  // the form's corner
+    s.push_back(status);
+    s.push_back(Mouse("click", 870, 6000 + 4 * 360 + 150));  // chkSnap: no grid
+    pixel(s, 120 * 39, 120 * 29);
+    s.push_back(Key("S", 2));
+    const auto lines = Design(s, path);
+
+    std::vector<std::string> values;
+    std::vector<int64_t> pixels;
+    for (const auto& l : lines) {
+        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
+        if (l.contains("value") && l["value"].is_string()) values.push_back(l["value"].get<std::string>());
+        if (l.contains("value") && l["value"].is_number()) pixels.push_back(l["value"].get<int64_t>());
+    }
+    EXPECT_EQ(values, (std::vector<std::string>{
+                          "TolvaneButton1: 1440, 1320, 1200 x 480 twips (96, 88, 80 x 32 pixels)",
+                          "TolvanePanel1: 1440, 1200, 2400 x 1800 twips (96, 80, 160 x 120 pixels)",
+                          "TolvanePanel1: 1440, 1200, 2400 x 1800 twips (96, 80, 160 x 120 pixels)",
+                          "TolvaneButton1: 1680, 1320, 1200 x 480 twips (112, 88, 80 x 32 pixels)",
+                          "Form1: 0, 0, 5040 x 3720 twips (0, 0, 336 x 248 pixels)",
+                      }));
+    ASSERT_EQ(pixels.size(), 2u);
+    EXPECT_EQ(pixels[0], 0) << "a black dot";
+    EXPECT_NE(pixels[1], 0) << "no dots without snapping";
+    const auto saved = nlohmann::json::parse(test::ReadFile(path));
+    EXPECT_EQ(saved["width"], 5040);
+    ASSERT_EQ(saved["controls"].size(), 1u);
+    EXPECT_EQ(saved["controls"][0]["controls"][0]["name"], "TolvaneButton1");
+    EXPECT_EQ(saved["controls"][0]["controls"][0]["left"], 240);
+}
+
+// New, Open and Save As through their keys and buttons and the file-name box (typed into,
+// Enter for OK, Escape for Cancel): New first asks about unsaved changes (a script answers
+// Cancel, so nothing is lost, unless it answered No first); a file that does not load is told
+// and changes nothing.
+TEST(DesignerWindow, NewOpenAndSaveAsGoThroughTheFileNameBox) {
+    test::TempFolder folder{"stolvane-designer-files"};
+    const std::string first = (folder.Path() / "first.json").string(), other = (folder.Path() / "other.json").string();
+    const std::string broken = (folder.Path() / "broken.json").string();
+    std::ofstream(broken) << "{\"name\": \"Form1\", \"widht\": 10}";
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    const J status{{"cmd", "get"}, {"target", "lblStatus"}, {"property", "Caption"}};
+    const J caption{{"cmd", "get"}, {"target", ""}, {"property", "Caption"}};
+    const J typed{{"cmd", "get"}, {"target", "txtFileName"}, {"property", "Text"}};
+    auto text = [](const std::string& t) { return J{{"cmd", "text"}, {"text", t}}; };
+    std::vector<J> s{J{{"cmd", "show"}}, Mouse("click", 870, 232), Mouse("move", left + 2400, top + 1800, 0),
+                     Mouse("click", left + 2400, top + 1800)};
+    s.push_back(Key("N", 2));  // asked, answered Cancel: the button stays
+    s.push_back(status);
+    s.push_back(Mouse("click", 1300, 6172));  // Save As
+    s.push_back(typed);
+    s.push_back(text(other));
+    s.push_back(Key("Return"));
+    s.push_back(caption);
+    s.push_back(Key("N", 2));  // saved: nothing to ask
+    s.push_back(status);
+    s.push_back(caption);
+    s.push_back(Key("O", 2));
+    s.push_back(text(broken));
+    s.push_back(Key("Return"));  // told, and nothing changes
+    s.push_back(status);
+    s.push_back(Mouse("click", 1300, 6000 + 3 * 360 + 172));  // Open, cancelled
+    s.push_back(text(other));
+    s.push_back(Key("Escape"));
+    s.push_back(caption);
+    s.push_back(Key("O", 2));
+    s.push_back(text(other));
+    s.push_back(Key("Return"));
+    s.push_back(Key("A", 2));
+    s.push_back(status);
+    s.push_back(caption);
+    s.push_back(Key("Delete"));  // a change, then New answered No: lost, as asked
+    s.push_back({{"cmd", "answer"}, {"button", "&No"}});
+    s.push_back(Key("N", 2));
+    s.push_back(status);
+    const auto lines = Design(s, first);
+
+    std::vector<std::string> values, boxes;
+    for (const auto& l : lines) {
+        EXPECT_FALSE(l.contains("error")) << l.dump();
+        if (l.contains("value")) values.push_back(l["value"].get<std::string>());
+        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"].get<std::string>());
+    }
+    const std::string button = "TolvaneButton1: 840, 840, 3195 x 1875 twips (56, 56, 213 x 125 pixels)";
+    const std::string empty = "Form1: 0, 0, 4800 x 3600 twips (0, 0, 320 x 240 pixels)";
+    EXPECT_EQ(values, (std::vector<std::string>{button, first, "STolvane Designer - " + other, empty,
+                                                "STolvane Designer", empty, "STolvane Designer", button,
+                                                "STolvane Designer - " + other, empty}));
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0], "Save changes to Form1?");
+    EXPECT_NE(boxes[1].find("widht"), std::string::npos) << boxes[1];
+    EXPECT_EQ(boxes[2], "Save changes to Form1?");
+    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_EQ(nlohmann::json::parse(test::ReadFile(other))["controls"][0]["name"], "TolvaneButton1") << "not saved";
+}
+
+// The showcase's left column built on an empty form as a user builds it: snapping off, the
+// form's corner dragged, a panel and fourteen controls dragged out from the toolbox into it,
+// one sized by its handle and one moved by an arrow key, their properties typed into the
+// browser. The saved file is the reference; undone back to the empty form and redone, it
+// saves the same file again. The panel cut, pasted into another designer and dragged there
+// carries its controls; a refused value is told in the runtime's words.
+TEST(DesignerWindow, AUserBuildsTheShowcasesLeftColumnUndoesAndRedoesItAndMovesItToAnotherDesigner) {
+    test::TempFolder folder{"stolvane-designer-session"};
+    const std::string path = (folder.Path() / "left.json").string(), again = (folder.Path() / "again.json").string();
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    Runtime rt;
+    const std::vector<std::string> toolbox = FormDesigner{rt}.Placeable();
+    auto tool = [&](const std::string& kind) {
+        const auto at = std::find(toolbox.begin(), toolbox.end(), kind);
+        return Mouse("click", 870, 60 + 360 * static_cast<double>(at - toolbox.begin()) + 172);
+    };
+    auto drag = [&](std::vector<J>& s, double x0, double y0, double x1, double y1) {
+        s.push_back(Mouse("move", left + x0, top + y0, 0));
+        s.push_back(Mouse("down", left + x0, top + y0));
+        s.push_back(Mouse("move", left + x1, top + y1, 1));
+        s.push_back(Mouse("up", left + x1, top + y1));
+    };
+    const std::string tahoma = "Tahoma, 8.25", bold = "Tahoma, 8.25, Bold";
+    struct Piece {
+        std::string kind, name;
+        double x, y, w, h;
+        std::vector<std::pair<std::string, std::string>> properties;
+    };
+    auto size = [&](const char* c) { return *rt.GetLibrary().FindClass(c); };
+    auto head = [&](int n, double y, const std::string& caption) {
+        return Piece{"Label", "lblHead" + std::to_string(n), 180, y, 4140, 195,
+                     {{"Caption", caption}, {"Font", bold}, {"Transparent", "True"}}};
+    };
+    auto style = [&](int n, double x, const std::string& caption) {
+        return Piece{"TolvaneButton", "btnStyle" + std::to_string(n), x, 420, 975, 495,
+                     {{"ButtonStyle", std::to_string(n)}, {"Caption", caption}, {"Font", tahoma}}};
+    };
+    const std::vector<Piece> column{
+        head(0, 150, "Buttons in four styles"), style(0, 180, "Win &95"), style(1, 1230, "&Tolvane"),
+        style(2, 2280, "Win 9&8"), style(3, 3330, "Win 3.&1"), head(1, 1110, "Labels"),
+        {"TolvaneLabel", "tlbLink", 180, 1365, 4140, 195,
+         {{"Align", "0"}, {"Caption", "Visit the STolvane home page"}, {"Colour", "0x00800000"},
+          {"ColourUp", "0x000000FF"}, {"Font", tahoma}, {"Hyperlink", "https://example.org/stolvane"}}},
+        {"TolvaneLabel", "tlbHover", 180, 1620, 4140, 195,
+         {{"Align", "0"}, {"Caption", "Point at this line: it lights up"}, {"Font", tahoma}}},
+        head(2, 2010, "Check boxes"),
+        {"TolvaneTick", "tikGrip", 180, 2265, 2040, 270,
+         {{"Caption", "Status bar &grip"}, {"Value", "True"}, {"Font", tahoma}}},
+        {"TolvaneTick", "tikCross", 2400, 2265, 2040, 270,
+         {{"Caption", "Cross st&yle"}, {"CheckStyle", "1"}, {"Font", tahoma}}},
+        head(3, 2760, "About badges"),
+        {"TolvaneAbout_1", "TolvaneAbout_11", 180, 3015, size("TolvaneAbout_1").designWidth,
+         size("TolvaneAbout_1").designHeight, {}},
+        {"TolvaneAbout_2", "TolvaneAbout_21", 1620, 3015, size("TolvaneAbout_2").designWidth,
+         size("TolvaneAbout_2").designHeight, {}},
+    };
+    auto type = [&](std::vector<J>& s, const std::string& kind, const std::string& property, const std::string& value) {
+        const int row = RowOf(kind, property);
+        ASSERT_GE(row, 0) << kind << "." << property;
+        TypeProperty(s, row, value);
+    };
+
+    std::vector<J> s{J{{"cmd", "show"}}, Mouse("click", 870, 6000 + 4 * 360 + 150)};  // snapping off
+    drag(s, 4800 + 45, 3600 + 45, 4500 + 45, 4200 + 45);  // the form's corner handle
+    s.push_back(tool("TolvanePanel"));
+    drag(s, 0, 300, 4500, 4200);
+    for (const auto& [property, value] :
+         std::vector<std::pair<std::string, std::string>>{{"Name", "pnlBody"}, {"BevelOuter", "2"}, {"Border", "15"},
+                                                          {"Caption", ""}, {"MouseReaction", "0"}, {"Font", tahoma},
+                                                          {"Anchor", "left,top,right,bottom"}})
+        type(s, "TolvanePanel", property, value);
+    for (const Piece& p : column) {
+        s.push_back(tool(p.kind));
+        // One is dragged smaller and sized by its bottom-right handle, one placed a step to the
+        // right and moved by the arrow key.
+        const bool sized = p.name == "btnStyle3";
+        drag(s, p.x, 300 + p.y, p.x + p.w - (sized ? 120 : 0), 300 + p.y + p.h - (sized ? 120 : 0));
+        if (sized) {
+            const double hx = left + std::ceil((p.x + p.w - 120) / 15 - 1) * 15 + 7;
+            const double hy = top + std::ceil((300 + p.y + p.h - 120) / 15 - 1) * 15 + 7;
+            for (const J& j : {Mouse("move", hx, hy, 0), Mouse("down", hx, hy), Mouse("up", hx + 120, hy + 120)})
+                s.push_back(j);
+        }
+        if (p.name == "tikCross") {
+            s.push_back({{"cmd", "focus"}, {"target", "chkSnap"}});
+            s.push_back(Key("Left"));
+        }
+        type(s, p.kind, "Name", p.name);
+        for (const auto& [property, value] : p.properties) type(s, p.kind, property, value);
+    }
+    const J away{{"cmd", "focus"}, {"target", "chkSnap"}};  // the designer's keys, not the text box's
+    s.push_back(away);
+    s.push_back(Key("S", 2));
+    for (int i = 0; i < 120; ++i) s.push_back(Key("Z", 2));
+    const J status{{"cmd", "get"}, {"target", "lblStatus"}, {"property", "Caption"}};
+    s.push_back(status);
+    for (int i = 0; i < 120; ++i) s.push_back(Key("Y", 2));
+    s.push_back(Mouse("click", 1300, 6172));  // Save As
+    s.push_back({{"cmd", "text"}, {"text", again}});
+    s.push_back(Key("Return"));
+    s.push_back(Mouse("move", left + 4400, top + 4000, 0));  // Save As lets the pointer go
+    s.push_back(Mouse("click", left + 4400, top + 4000));   // the panel, by its empty area
+    s.push_back(away);
+    s.push_back(Key("X", 2));
+    s.push_back({{"cmd", "clipboard"}});
+    std::vector<std::string> values, clips;
+    for (const auto& l : Design(s, path)) {
+        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
+        if (l.contains("value")) values.push_back(l["value"].get<std::string>());
+        if (l.contains("clipboard")) clips.push_back(l["clipboard"].get<std::string>());
+    }
+    const std::string reference =
+        test::ReadFile(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "showcase_left.json");
+    EXPECT_EQ(test::ReadFile(path), reference);
+    EXPECT_EQ(test::ReadFile(again), reference) << "undone to the empty form and redone";
+    EXPECT_EQ(values, std::vector<std::string>{"Form1: 0, 0, 4800 x 3600 twips (0, 0, 320 x 240 pixels)"});
+    ASSERT_EQ(clips.size(), 1u);
+
+    // Another designer pastes the panel; dragged on the grid it carries its controls; a width
+    // typed for one of them is refused.
+    const std::string other = (folder.Path() / "other.json").string();
+    std::vector<J> t{J{{"cmd", "show"}}, J{{"cmd", "clipboard"}, {"text", clips[0]}}, Key("V", 2)};
+    drag(t, 4400, 3500, 4400 + 240, 3500 + 180);
+    t.push_back(Mouse("click", left + 600, top + 1100));  // btnStyle0, where the panel took it
+    type(t, "TolvaneButton", "Width", "-5");
+    t.push_back(away);
+    t.push_back(Key("S", 2));
+    std::vector<std::string> boxes;
+    for (const auto& l : Design(t, other)) {
+        EXPECT_FALSE(l.contains("error")) << l.dump();
+        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"].get<std::string>());
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Invalid property value: Width: ", 0), 0u) << boxes[0];
+    auto body = nlohmann::json::parse(reference)["controls"][0];
+    const auto moved = nlohmann::json::parse(test::ReadFile(other))["controls"][0];
+    EXPECT_EQ(moved["left"], 240);
+    EXPECT_EQ(moved["top"], 480);
+    EXPECT_EQ(moved["controls"], body["controls"]);
 }
 
 }  // namespace
