@@ -10,6 +10,7 @@
 #include <string>
 
 #include "designer/form_designer.h"
+#include "designer/property_browser.h"
 
 namespace stolvane {
 
@@ -30,9 +31,6 @@ private:
     void Build();
     // Shows the form under design, the selection, its properties and the status line again.
     void Refresh();
-    void ShowProperties();
-    void Pick(int row);
-    void Apply();
     // Saves to the form file; false (told in a message box) when it could not.
     bool Save();
     // Closing the designer's window with unsaved changes asks whether to save them: Yes saves
@@ -57,12 +55,11 @@ private:
 
     Runtime& m_rt;
     FormDesigner m_designer;
+    PropertyBrowser m_browser;
     std::string m_path;
     Form* m_form = nullptr;
     std::string m_tool;      // the toolbox's choice; empty: the pointer
-    std::string m_property;  // the browser's current row
     bool m_pressed = false;
-    bool m_listPressed = false;  // the list's next click comes from the mouse
     int m_grab = -1;             // the grab handle being dragged, if any
     double m_downX = 0, m_downY = 0;
 };
