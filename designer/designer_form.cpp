@@ -308,7 +308,11 @@ void DesignerForm::ResizeByHandle(int handle, double dx, double dy) {
 }
 
 void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
-    // Keys for the property browser (its list and its text box) are its own.
+    // Keys for the property browser (its lists and its text box) are its own.
+    if (m_browser.KeyDown(keyCode, shift)) {
+        keyCode = 0;
+        return;
+    }
     if (m_rt.FocusedTextBox() || m_rt.FocusedListBox()) return;
     const double step = m_designer.grid.step;
     const bool ctrl = (shift & ShiftKey::Ctrl) != 0, withShift = (shift & ShiftKey::Shift) != 0;
