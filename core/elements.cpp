@@ -309,11 +309,13 @@ void ListBox::RemoveItem(int index) {
     At(index);
     m_items.erase(m_items.begin() + index);
     if (m_listIndex >= ListCount()) m_listIndex = ListCount() - 1;
+    if (m_topIndex >= ListCount()) m_topIndex = std::max(0, ListCount() - 1);
     Changed();
 }
 void ListBox::Clear() {
     m_items.clear();
     m_listIndex = -1;
+    m_topIndex = 0;
     Changed();
 }
 const std::string& ListBox::List(int index) const { return At(index).text; }
@@ -337,6 +339,23 @@ void ListBox::SetSelected(int index, bool ticked) {
 void ListBox::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) throw HostError(380, "Invalid property value");
     m_listIndex = index;
+    if (index >= 0) {
+        // Scrolled up to it, or down until its row ends inside the edge.
+        if (index < m_topIndex) m_topIndex = index;
+        const double inner = m_rect.height - PixelsToTwips(kEdgePixels);
+        while (m_topIndex < index) {
+            const Rect row = RowRect(index);
+            if (row.height > 0 && row.Bottom() <= inner) break;
+            ++m_topIndex;
+        }
+    }
+    Changed();
+}
+
+void ListBox::SetTopIndex(int index) {
+    if (index < 0 || (index > 0 && index >= ListCount())) throw HostError(380, "Invalid property value");
+    if (m_topIndex == index) return;
+    m_topIndex = index;
     Changed();
 }
 
@@ -354,7 +373,8 @@ std::vector<Rect> ListBox::RowRects() const {
     const double edge = PixelsToTwips(kEdgePixels);
     std::vector<Rect> rows;
     double top = edge;
-    for (const Item& item : m_items) {
+    for (size_t i = static_cast<size_t>(m_topIndex); i < m_items.size(); ++i) {
+        const Item& item = m_items[i];
         if (top >= m_rect.height) break;
         int textPixels = 0;
         if (Observer())
@@ -368,9 +388,10 @@ std::vector<Rect> ListBox::RowRects() const {
 }
 
 Rect ListBox::RowRect(int index) const {
-    if (index < 0) return {};
+    if (index < m_topIndex) return {};
     std::vector<Rect> rows = RowRects();
-    return static_cast<size_t>(index) < rows.size() ? rows[static_cast<size_t>(index)] : Rect{};
+    const size_t shown = static_cast<size_t>(index - m_topIndex);
+    return shown < rows.size() ? rows[shown] : Rect{};
 }
 
 int ListBox::RowAt(double x, double y) const {
@@ -378,7 +399,7 @@ int ListBox::RowAt(double x, double y) const {
     if (x < edge || y < edge || x >= m_rect.width - edge || y >= m_rect.height - edge) return -1;
     std::vector<Rect> rows = RowRects();
     for (size_t i = 0; i < rows.size(); ++i)
-        if (y >= rows[i].top && y < rows[i].Bottom()) return static_cast<int>(i);
+        if (y >= rows[i].top && y < rows[i].Bottom()) return m_topIndex + static_cast<int>(i);
     return -1;
 }
 

@@ -409,7 +409,11 @@ public:
     void SetSelected(int index, bool ticked);
     const std::vector<Item>& Items() const { return m_items; }
     int ListIndex() const { return m_listIndex; }
+    // Making a row current scrolls the list so that it shows whole.
     void SetListIndex(int index);
+    // The first row shown: a list with more rows than fit scrolls (0 until it does).
+    int TopIndex() const { return m_topIndex; }
+    void SetTopIndex(int index);
     // The box is a tab stop unless told otherwise; while it has the focus it frames its current
     // row (the first when none is current) with a dotted rectangle.
     bool TabStop() const { return m_tabStop; }
@@ -429,9 +433,10 @@ public:
     static constexpr int kCheckSizePixels = 13;
     static constexpr int kTextLeftPixels = 17;   // from the row's left
     static const Font& ListFont();
-    // The rows that start inside the box, top to bottom, in twips relative to the box.
+    // The rows shown from TopIndex() on that start inside the box, top to bottom, in twips
+    // relative to the box: the first is row TopIndex().
     std::vector<Rect> RowRects() const;
-    // Row index's rectangle; empty when it starts below the box or does not exist.
+    // Row index's rectangle; empty when it is scrolled out of the box or does not exist.
     Rect RowRect(int index) const;
     // The row under a point relative to the box; -1 on the edge or where no row is.
     int RowAt(double x, double y) const;
@@ -453,6 +458,7 @@ private:
     const Item& At(int index) const;
     std::vector<Item> m_items;
     int m_listIndex = -1;
+    int m_topIndex = 0;
     bool m_tabStop = true, m_focused = false;
     bool m_checkBoxes = true;
 };

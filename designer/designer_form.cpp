@@ -23,7 +23,7 @@ namespace {
 
 constexpr double kClientWidth = 12960, kClientHeight = 8100;
 constexpr double kToolLeft = 60, kToolTop = 60, kToolWidth = 1620, kToolHeight = 345, kToolPitch = 360;
-constexpr double kBrowserLeft = 9060, kBrowserWidth = 3840;
+constexpr double kBrowserLeft = PropertyBrowser::kLeft;
 constexpr double kAreaWidth = kBrowserLeft - 120 - DesignerForm::kFormLeft, kAreaHeight = 7560;
 constexpr OleColour kWorkspaceColour = 0x808080;    // dark grey
 const char* const kTitle = "STolvane Designer";
@@ -51,7 +51,9 @@ std::string Twips(double v) {
 }  // namespace
 
 DesignerForm::DesignerForm(Runtime& runtime, const std::string& path)
-    : m_rt(runtime), m_designer(runtime), m_path(path) {
+    : m_rt(runtime), m_designer(runtime), m_browser(runtime, m_designer, [this](const std::function<void()>& change) {
+          Do(change);
+      }), m_path(path) {
     std::error_code ec;
     if (!path.empty() && std::filesystem::exists(path, ec)) m_designer.Open(path);
     Build();
@@ -132,40 +134,12 @@ void DesignerForm::Build() {
     pic.onMouseMove = [this](MouseArgs& a) { MouseMove(a); };
     pic.onMouseUp = [this](MouseArgs& a) { MouseUp(a); };
 
-    auto& list = static_cast<ListBox&>(m_rt.PlaceElement(f, ElementKind::ListBox, "lstProperties", -1));
-    list.SetLeft(kBrowserLeft);
-    list.SetTop(60);
-    list.SetWidth(kBrowserWidth);
-    list.SetHeight(5400);
-    list.SetCheckBoxes(false);
-    // A row clicked with the mouse hands its value to the value box, all selected, so what is
-    // typed next replaces it; the arrow keys pick rows and leave the focus in the list.
-    list.onMouseDown = [this](MouseArgs&) { m_listPressed = true; };
-    list.onClick = [this, &list] {
-        Pick(list.ListIndex());
-        if (!std::exchange(m_listPressed, false) || m_property.empty()) return;
-        auto& value = static_cast<TextBox&>(*m_form->FindAuthored("txtValue"));
-        m_rt.FocusTextBox(value);
-        value.SetSelStart(0);
-        value.SetSelLength(static_cast<int32_t>(value.Text().size()));
-    };
-
-    auto& text = static_cast<TextBox&>(m_rt.PlaceElement(f, ElementKind::TextBox, "txtValue", -1));
-    text.SetLeft(kBrowserLeft);
-    text.SetTop(5520);
-    text.SetWidth(kBrowserWidth - 1080);
-    text.SetHeight(315);
-    command("cmdApply", "&Apply", 5520, [this] { Apply(); });
-    Surface& apply = *f.FindSurface("cmdApply");
-    apply.Move(kBrowserLeft + kBrowserWidth - 1020, 5520, 1020, 315);
-    f.SetDefaultButton("cmdApply");
-
-    auto& help = static_cast<Label&>(m_rt.PlaceElement(f, ElementKind::Label, "lblHelp", -1));
-    help.SetLeft(kBrowserLeft);
-    help.SetTop(5940);
-    help.SetWidth(kBrowserWidth);
-    help.SetHeight(1500);
-    help.SetWordWrap(true);
+    // The property browser: the right column.
+    m_browser.Build(f, [&](const std::string& name, const std::string& caption, double l, double t, double w, double h,
+                           std::function<void()> run) {
+        command(name, caption, t, std::move(run));
+        f.FindSurface(name)->Move(l, t, w, h);
+    });
 
     auto& status = static_cast<Label&>(m_rt.PlaceElement(f, ElementKind::Label, "lblStatus", -1));
     status.SetLeft(60);
@@ -212,7 +186,7 @@ void DesignerForm::Refresh() {
     if (names.size() > 1) line += ", " + std::to_string(names.size()) + " selected";
     if (!m_tool.empty()) line += "; placing " + m_tool;
     static_cast<Label&>(*m_form->FindAuthored("lblStatus")).SetCaption(line);
-    ShowProperties();
+    m_browser.Show();
 }
 
 int64_t DesignerForm::LastRepaintedPixels() const { return m_renderer ? m_renderer->LastRepaintedPixels() : 0; }
@@ -221,42 +195,6 @@ int64_t DesignerForm::FormPixels() const {
     const Form& designed = m_designer.GetForm();
     return static_cast<int64_t>(std::ceil(designed.Width() / kTwipsPerPixel)) *
            static_cast<int64_t>(std::ceil(designed.Height() / kTwipsPerPixel));
-}
-
-void DesignerForm::ShowProperties() {
-    const auto& names = m_designer.GetSelection().Names();
-    const std::string name = names.empty() ? std::string() : names.front();
-    auto& list = static_cast<ListBox&>(*m_form->FindAuthored("lstProperties"));
-    const std::vector<PropertyRow> rows = m_designer.Properties(name);
-    list.Clear();
-    int current = -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        list.AddItem(rows[i].name + ": " + rows[i].value);
-        if (rows[i].name == m_property) current = static_cast<int>(i);
-    }
-    if (current < 0) m_property.clear();
-    list.SetListIndex(current);
-    auto& help = static_cast<Label&>(*m_form->FindAuthored("lblHelp"));
-    help.SetCaption(current < 0 ? std::string() : rows[current].help);
-}
-
-void DesignerForm::Pick(int row) {
-    const auto& names = m_designer.GetSelection().Names();
-    const std::string name = names.empty() ? std::string() : names.front();
-    const std::vector<PropertyRow> rows = m_designer.Properties(name);
-    if (row < 0 || row >= static_cast<int>(rows.size())) return;
-    m_property = rows[row].name;
-    static_cast<TextBox&>(*m_form->FindAuthored("txtValue")).SetText(rows[row].value);
-    static_cast<Label&>(*m_form->FindAuthored("lblHelp")).SetCaption(rows[row].help);
-}
-
-void DesignerForm::Apply() {
-    if (m_property.empty()) return;
-    const auto& names = m_designer.GetSelection().Names();
-    const std::string name = names.empty() ? std::string() : names.front();
-    const std::string text = static_cast<TextBox&>(*m_form->FindAuthored("txtValue")).Text();
-    // A new name follows the selection, so the row stays on it.
-    Do([&] { m_designer.SetProperty(name, m_property, text); });
 }
 
 bool DesignerForm::Save() {
@@ -479,7 +417,11 @@ void DesignerForm::ResizeByHandle(int handle, double dx, double dy) {
 }
 
 void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
-    // Keys for the property browser (its list and its text box) are its own.
+    // Keys for the property browser (its lists and its text box) are its own.
+    if (m_browser.KeyDown(keyCode, shift)) {
+        keyCode = 0;
+        return;
+    }
     if (m_rt.FocusedTextBox() || m_rt.FocusedListBox()) return;
     const double step = m_designer.grid.step;
     const bool ctrl = (shift & ShiftKey::Ctrl) != 0, withShift = (shift & ShiftKey::Shift) != 0;

@@ -12,6 +12,7 @@
 
 #include "designer/design_picture.h"
 #include "designer/form_designer.h"
+#include "designer/property_browser.h"
 #include "host/render.h"
 
 namespace stolvane {
@@ -37,9 +38,6 @@ private:
     void Build();
     // Shows the form under design, the selection, its properties and the status line again.
     void Refresh();
-    void ShowProperties();
-    void Pick(int row);
-    void Apply();
     // Saves to the form file (without one, asks for a name as Save As does); false (told in a
     // message box) when it was not saved.
     bool Save();
@@ -76,11 +74,10 @@ private:
 
     Runtime& m_rt;
     FormDesigner m_designer;
+    PropertyBrowser m_browser;
     std::string m_path;
     Form* m_form = nullptr;
     std::string m_tool;      // the toolbox's choice; empty: the pointer
-    std::string m_property;  // the browser's current row
-    bool m_listPressed = false;  // the list's next click comes from the mouse
     // What a press on the form's picture started: placing the tool picked, moving the
     // selection, a grab handle of the selection or of the form, a rubber band, or (Ctrl on a
     // container) a band inside it or, without dragging, a Ctrl-click.

@@ -559,33 +559,137 @@ std::string FormDesigner::PropertyText(const std::string& name, const std::strin
         return m->type == MemberType::Items ? "(List)" : ShowValue(m->get(*t.element), TextTypeOf(m->type));
     }
     if (Control* c = t.surface->GetControl())
-        if (const PropertyInfo* p = c->FindProperty(property)) return ShowValue(p->get(*c), TextTypeOf(p->type));
+        if (const PropertyInfo* p = c->FindProperty(property))
+            return ShowValue(p->get(*c), TextTypeOf(p->type), p->enumeration);
     const SurfaceMember* m = FindSurfaceMember(*t.surface, property);
     if (!m || !m->get) throw Errors::NoSuchProperty(property);
     return ShowValue(m->get(*t.surface), TextTypeOf(m->type));
 }
 
+Value FormDesigner::PropertyValue(const std::string& name, const std::string& property) const {
+    Target t = Find(name);
+    if (t.element) {
+        const ElementMember* m = KindInfo(t.element->Kind()).Find(property);
+        if (!m || !m->get) throw Errors::NoSuchProperty(property);
+        return m->get(*t.element);
+    }
+    if (Control* c = t.surface->GetControl())
+        if (const PropertyInfo* p = c->FindProperty(property)) return p->get(*c);
+    const SurfaceMember* m = FindSurfaceMember(*t.surface, property);
+    if (!m || !m->get) throw Errors::NoSuchProperty(property);
+    return m->get(*t.surface);
+}
+
+namespace {
+
+PropertyRow MakeRow(std::string name, std::string value, std::string help, TextType type = TextType::String,
+                    const EnumInfo* enumeration = nullptr) {
+    PropertyRow row;
+    row.name = std::move(name);
+    row.value = std::move(value);
+    row.help = std::move(help);
+    row.type = type;
+    row.enumeration = enumeration;
+    return row;
+}
+
+}  // namespace
+
 std::vector<PropertyRow> FormDesigner::Properties(const std::string& name) const {
     Target t = Find(name);
     std::vector<PropertyRow> rows;
-    rows.push_back({"Name", PropertyText(name, "Name"), "The name code and form files know it by."});
+    rows.push_back(MakeRow("Name", PropertyText(name, "Name"), "The name code and form files know it by."));
+    // A member of a kind or a surface: a small range of whole numbers is offered as a list.
+    auto member = [&](const MemberInfo& m) {
+        PropertyRow row = MakeRow(m.name, PropertyText(name, m.name), m.help, TextTypeOf(m.type));
+        if (row.type == TextType::Integer && m.range && !m.overflow && m.hi - m.lo < 64)
+            row.ranged = true, row.lo = m.lo, row.hi = m.hi;
+        rows.push_back(std::move(row));
+    };
     if (t.element) {
         for (const ElementMember& m : KindInfo(t.element->Kind()).members)
-            if (!m.readOnly && m.set && m.stored)
-                rows.push_back({m.name, PropertyText(name, m.name), m.help});
+            if (!m.readOnly && m.set && m.stored) member(m);
     } else {
         if (Control* c = t.surface->GetControl())
             for (const PropertyInfo& p : c->Properties())
-                if (p.isPublic && p.set && p.persisted) rows.push_back({p.name, PropertyText(name, p.name), p.help});
+                if (p.isPublic && p.set && p.persisted)
+                    rows.push_back(MakeRow(p.name, PropertyText(name, p.name), p.help, TextTypeOf(p.type), p.enumeration));
         for (const SurfaceMember& m : SurfaceMembers())
             if (m.AppliesTo(*t.surface) && m.set && !m.readOnly && !m.shownByRuntime &&
                 std::none_of(rows.begin(), rows.end(), [&](const PropertyRow& r) { return r.name == m.name; }))
-                rows.push_back({m.name, PropertyText(name, m.name), m.help});
+                member(m);
     }
+    for (PropertyRow& row : rows) row.category = CategoryOf(row.name, row.type);
     std::sort(rows.begin(), rows.end(), [](const PropertyRow& a, const PropertyRow& b) {
         return ToLower(a.name) < ToLower(b.name);
     });
     return rows;
+}
+
+std::vector<PropertyRow> FormDesigner::CommonProperties(const std::vector<std::string>& names) const {
+    if (names.size() < 2) return Properties(names.empty() ? std::string() : names.front());
+    std::vector<PropertyRow> rows = Properties(names.front());
+    std::erase_if(rows, [](const PropertyRow& r) { return IsName(r.name); });
+    for (size_t i = 1; i < names.size(); ++i) {
+        const std::vector<PropertyRow> other = Properties(names[i]);
+        std::erase_if(rows, [&](PropertyRow& r) {
+            auto it = std::find_if(other.begin(), other.end(), [&](const PropertyRow& o) { return o.name == r.name; });
+            if (it == other.end() || it->type != r.type) return true;
+            if (it->value != r.value) r.value.clear();
+            return false;
+        });
+    }
+    return rows;
+}
+
+void FormDesigner::SetProperty(const std::vector<std::string>& names, const std::string& property,
+                               const std::string& text) {
+    if (names.size() < 2) return SetProperty(names.empty() ? std::string() : names.front(), property, text);
+    if (IsName(property))
+        throw HostError(ErrorNumber::InvalidProperty, "Invalid property value: Name: each thing needs a name of its own");
+    std::vector<Target> targets;
+    for (const std::string& n : names) targets.push_back(Find(n));
+    const std::string before = m_doc.Text();
+    try {
+        for (const Target& t : targets) SetProperty(t, property, text);
+    } catch (...) {
+        // Some took the value before one refused it: the form as it was, whole.
+        if (m_doc.Text() != before) Reload(before);
+        throw;
+    }
+    Changed();
+}
+
+std::vector<std::string> FormDesigner::TabOrder() const {
+    std::vector<std::pair<int, std::string>> keyed;
+    std::function<void(Surface&)> collect = [&](Surface& s) {
+        for (const auto& e : s.Elements()) {
+            auto* ce = dynamic_cast<ControlElement*>(e.get());
+            if (!ce || ce->IsDesignChild()) continue;
+            Surface& cs = ce->GetSurface();
+            if (cs.TabStop()) keyed.push_back({cs.TabIndex(), cs.FullName()});
+            collect(cs);
+        }
+    };
+    collect(GetForm());
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> out;
+    for (auto& [index, n] : keyed) out.push_back(std::move(n));
+    return out;
+}
+
+void FormDesigner::SetTabOrder(const std::vector<std::string>& order) {
+    std::vector<std::string> now = TabOrder(), asked = order;
+    std::sort(now.begin(), now.end());
+    std::sort(asked.begin(), asked.end());
+    if (now != asked)
+        throw HostError(ErrorNumber::InvalidCall, "A tab order names every control that takes the focus, once");
+    bool changed = false;
+    for (size_t i = 0; i < order.size(); ++i) {
+        Surface& s = *GetForm().FindSurface(order[i]);
+        if (s.TabIndex() != static_cast<int>(i)) s.SetTabIndex(static_cast<int>(i)), changed = true;
+    }
+    if (changed) Changed();
 }
 
 // ---------------------------------------------------------------- clipboard

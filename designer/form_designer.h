@@ -16,6 +16,7 @@
 
 #include "core/types.h"
 #include "designer/form_document.h"
+#include "designer/property_text.h"
 #include "designer/selection.h"
 #include "designer/snap_grid.h"
 #include "designer/undo_history.h"
@@ -25,8 +26,14 @@ namespace stolvane {
 // What the property browser lists for one property.
 struct PropertyRow {
     std::string name;
-    std::string value;  // as typed (ShowValue)
+    std::string value;  // as typed (ShowValue); empty where a multi-selection disagrees
     std::string help;
+    designer::TextType type = designer::TextType::String;
+    const EnumInfo* enumeration = nullptr;  // a class property's enumeration
+    // A member that takes only the whole numbers lo to hi (a form's BorderStyle 0 to 5).
+    bool ranged = false;
+    int64_t lo = 0, hi = 0;
+    std::string category;  // designer::CategoryOf
 };
 
 class FormDesigner {
@@ -118,8 +125,23 @@ public:
     // HostError and change nothing.
     void SetProperty(const std::string& name, const std::string& property, const std::string& text);
     std::string PropertyText(const std::string& name, const std::string& property) const;
+    // The value itself (a picture for the browser's preview); error 438 for no such property.
+    Value PropertyValue(const std::string& name, const std::string& property) const;
     // Every property the browser lists for it, alphabetically.
     std::vector<PropertyRow> Properties(const std::string& name) const;
+    // The properties every one of them has (by name; Name only for one thing), alphabetically,
+    // with the value where they all agree and empty where they do not.
+    std::vector<PropertyRow> CommonProperties(const std::vector<std::string>& names) const;
+    // Sets the property on every one of them as one step; a value any of them refuses changes
+    // none of them.
+    void SetProperty(const std::vector<std::string>& names, const std::string& property, const std::string& text);
+
+    // ---- Tab order: the controls on the form that take the focus (however deep in
+    // containers), in the order Tab visits them (by TabIndex, then the form's order).
+    std::vector<std::string> TabOrder() const;
+    // Gives them TabIndex 0, 1, 2 ... in this order: one step. Names not in TabOrder() are
+    // refused (error 5) and nothing changes.
+    void SetTabOrder(const std::vector<std::string>& order);
 
     // ---- Clipboard: form-file text holding the selection.
     std::string Copy() const;

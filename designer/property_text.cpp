@@ -140,7 +140,12 @@ Value ParseValue(const std::string& typed, TextType type, const EnumInfo* enumer
     return Value{typed};
 }
 
-std::string ShowValue(const Value& v, TextType type) {
+std::string ShowValue(const Value& v, TextType type, const EnumInfo* enumeration) {
+    if (enumeration && type == TextType::Integer) {
+        const int64_t n = AsInteger(v);
+        for (const EnumValue& e : enumeration->values)
+            if (e.value == n) return std::to_string(n) + " - " + e.name;
+    }
     switch (type) {
         case TextType::Boolean: return AsInteger(v) != 0 ? "True" : "False";
         case TextType::Colour: {
@@ -175,6 +180,28 @@ std::string ShowValue(const Value& v, TextType type) {
         case TextType::Items: return "(List)";
     }
     return "";
+}
+
+const std::vector<std::string>& Categories() {
+    static const std::vector<std::string> names{"Appearance", "Behaviour", "Font", "Misc", "Position"};
+    return names;
+}
+
+std::string CategoryOf(const std::string& name, TextType type) {
+    const std::string n = ToLower(name);
+    auto has = [&](const char* part) { return n.find(part) != std::string::npos; };
+    if (n == "name") return "Misc";
+    for (const char* p : {"left", "top", "width", "height", "x1", "y1", "x2", "y2", "minwidth", "minheight", "anchor"})
+        if (n == p) return "Position";
+    if (type == TextType::Font || n.rfind("font", 0) == 0) return "Font";
+    if (type == TextType::Colour || type == TextType::Picture || has("caption") || has("style") ||
+        has("appearance") || has("align") || has("border") || has("colour") || has("color") || n == "icon" ||
+        n == "text")
+        return "Appearance";
+    if (type == TextType::Boolean || has("tab") || has("tooltip") || n == "defaultbutton" || n == "cancelbutton" ||
+        has("interval") || has("maxlength") || has("enabled") || has("visible"))
+        return "Behaviour";
+    return "Misc";
 }
 
 }  // namespace stolvane::designer

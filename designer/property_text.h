@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/element_members.h"
 #include "core/host.h"
@@ -24,7 +25,17 @@ TextType TextTypeOf(MemberType type);
 // path, or nothing (also "(None)") for no picture. `what` names the property in messages.
 Value ParseValue(const std::string& text, TextType type, const EnumInfo* enumeration, Host& host,
                  const std::string& what);
-// The value as the browser shows it (what ParseValue reads back to the same value).
-std::string ShowValue(const Value& value, TextType type);
+// The value as the browser shows it (what ParseValue reads back to the same value); an
+// enumeration's value as "1 - tbtFlat".
+std::string ShowValue(const Value& value, TextType type, const EnumInfo* enumeration = nullptr);
+
+// The category the browser files a property under when it lists them by category: Position
+// (Left, Top, Width, Height, the ends of a line, the smallest size, Anchor), Font (fonts),
+// Appearance (colours, pictures, captions, styles, alignment, borders), Behaviour (other
+// Booleans, the tab order, tooltips, the default and cancel buttons, intervals, lengths) and
+// Misc (the rest, Name among them).
+std::string CategoryOf(const std::string& name, TextType type);
+// The categories in the order the browser lists them.
+const std::vector<std::string>& Categories();
 
 }  // namespace stolvane::designer

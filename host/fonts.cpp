@@ -292,6 +292,26 @@ std::unique_ptr<LightBoldFace> ReadLightBoldFace(FT_Library library, const std::
 
 }  // namespace
 
+std::vector<std::string> FontFamilies() {
+    InitFonts();
+    std::vector<std::string> out;
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    if (FcFontSet* set = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr) {
+        for (int i = 0; i < set->nfont; ++i) {
+            FcChar8* family = nullptr;
+            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family && *family)
+                out.emplace_back(reinterpret_cast<const char*>(family));
+        }
+        FcFontSetDestroy(set);
+    }
+    if (objects) FcObjectSetDestroy(objects);
+    if (pattern) FcPatternDestroy(pattern);
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
 void InitFonts() {
     static std::once_flag once;
     std::call_once(once, [] {

@@ -20,6 +20,10 @@ namespace stolvane {
 // space) to Tahoma. Safe to call more than once; must run before the first pango call.
 void InitFonts();
 
+// The font families fontconfig knows (the classic fonts among them), sorted and each once: what a
+// font can be set to choose from.
+std::vector<std::string> FontFamilies();
+
 // A pango layout of the text in the font, in pixels at scale 1 (points at 96 dpi), set up exactly
 // as MeasureTextTwips measures. The renderer paints it through a scaled cairo context, so text
 // keeps the measured size at every scale while its glyphs are drawn at the device resolution.

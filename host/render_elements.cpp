@@ -243,10 +243,12 @@ void Painter::PaintRows(const ListBox& lb, const DRect& inner) {
     const int edge = ListBox::kEdgePixels;
     const auto& items = lb.Items();
     const std::vector<Rect> rows = lb.RowRects();
-    for (size_t i = 0; i < rows.size(); ++i) {
+    const size_t first = static_cast<size_t>(lb.TopIndex());
+    for (size_t shown = 0; shown < rows.size(); ++shown) {
+        const size_t i = first + shown;
         // Whole pixels at scale 1, from the box's inner corner.
-        int row = static_cast<int>(TwipsToPixels(rows[i].top)) - edge;
-        int rowHeight = static_cast<int>(TwipsToPixels(rows[i].height));
+        int row = static_cast<int>(TwipsToPixels(rows[shown].top)) - edge;
+        int rowHeight = static_cast<int>(TwipsToPixels(rows[shown].height));
         int y = inner.y0 + P(row);
         if (y >= inner.y1) break;
         TextLayoutRef text = SharedTextLayout(ListBox::ListFont(), items[i].text, false);

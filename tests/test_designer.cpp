@@ -233,7 +233,7 @@ TEST_F(DesignerTest, PropertiesGoThroughTheClassTablesAndRefusedValuesChangeNoth
     d.SetProperty("TolvaneButton1", "Caption", "&Save");
     EXPECT_EQ(d.PropertyText("TolvaneButton1", "Caption"), "&Save");
     d.SetProperty("TolvaneLabel1", "Align", "Left");
-    EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Align"), "0");
+    EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Align"), "0 - Left") << "an enumeration's value with its name";
     d.SetProperty("TolvaneLabel1", "Colour", "&H000000FF&");
     EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Colour"), "0x000000FF");
     d.SetProperty("TolvaneButton1", "Left", "360");
@@ -264,6 +264,52 @@ TEST_F(DesignerTest, PropertiesGoThroughTheClassTablesAndRefusedValuesChangeNoth
     }
     EXPECT_TRUE(listed);
     EXPECT_EQ(LoadedText(Saved(d, "props.json")), d.Document().Text());
+}
+
+// A multi-selection shows what its things have in common and sets it on all of them as one
+// step, or on none; the tab order is the controls that take the focus, renumbered as one step.
+TEST_F(DesignerTest, SeveralSelectedShareTheirCommonPropertiesAndTheTabOrderIsRenumberedInOneStep) {
+    d.Place("TolvaneButton", "", {240, 240, 1200, 480});
+    d.Place("TolvaneButton", "", {240, 960, 1200, 480});
+    d.Place("Label", "", {240, 1680, 1200, 240});
+    d.SetProperty("TolvaneButton1", "Caption", "One");
+    auto row = [](const std::vector<PropertyRow>& rows, const std::string& name) -> const PropertyRow* {
+        for (const PropertyRow& r : rows)
+            if (r.name == name) return &r;
+        return nullptr;
+    };
+    const auto both = d.CommonProperties({"TolvaneButton1", "TolvaneButton2"});
+    ASSERT_TRUE(row(both, "Caption") && row(both, "Width"));
+    EXPECT_EQ(row(both, "Caption")->value, "") << "they disagree";
+    EXPECT_EQ(row(both, "Width")->value, "1200");
+    EXPECT_FALSE(row(both, "Name")) << "names are each one's own";
+    const auto mixed = d.CommonProperties({"TolvaneButton1", "Label1"});
+    EXPECT_FALSE(row(mixed, "ButtonStyle"));
+    EXPECT_TRUE(row(mixed, "Left"));
+
+    const size_t steps = d.History().Bytes();
+    d.SetProperty(std::vector<std::string>{"TolvaneButton1", "TolvaneButton2"}, "Caption", "Both");
+    EXPECT_EQ(d.PropertyText("TolvaneButton2", "Caption"), "Both");
+    EXPECT_GT(d.History().Bytes(), steps);
+    // Refused by one of them (Label1 takes no ButtonStyle): the ones before it keep theirs.
+    ExpectRefused([&] { d.SetProperty(std::vector<std::string>{"TolvaneButton1", "TolvaneButton2", "Label1"}, "Width", "-5"); },
+                  380, "Invalid property value: Width");
+    ExpectRefused([&] { d.SetProperty(std::vector<std::string>{"TolvaneButton1", "Label1"}, "ButtonStyle", "1"); }, 438,
+                  "Object doesn't support");
+    d.Undo();
+    EXPECT_EQ(d.PropertyText("TolvaneButton1", "Caption"), "One") << "one step for both";
+    EXPECT_EQ(d.PropertyText("TolvaneButton2", "Caption"), "TolvaneButton2");
+
+    d.Place("TolvanePanel", "", {1800, 240, 2400, 1800});
+    d.Place("TolvaneButton", "TolvanePanel1", {120, 120, 1200, 480});
+    const std::vector<std::string> order{"TolvaneButton1", "TolvaneButton2", "TolvaneButton3"};
+    EXPECT_EQ(d.TabOrder(), order) << "neither the label nor the panel takes the focus; the panel's button does";
+    d.SetTabOrder({"TolvaneButton3", "TolvaneButton2", "TolvaneButton1"});
+    EXPECT_EQ(d.TabOrder(), (std::vector<std::string>{"TolvaneButton3", "TolvaneButton2", "TolvaneButton1"}));
+    EXPECT_EQ(d.PropertyText("TolvaneButton1", "TabIndex"), "2");
+    ExpectRefused([&] { d.SetTabOrder({"TolvaneButton1"}); }, 5, "A tab order names every control");
+    d.Undo();
+    EXPECT_EQ(d.TabOrder(), order) << "one step";
 }
 
 TEST_F(DesignerTest, EveryChangeUndoesBackToEmptyAndRedoesToTheSameFile) {

@@ -276,6 +276,28 @@ TEST_F(Input, AListBoxWithoutCheckBoxesOnlyMakesRowsCurrent) {
     EXPECT_FALSE(list.Selected(1));
 }
 
+// More rows than fit: the current row is scrolled into view, drawn and hit where it shows.
+TEST_F(Input, AListBoxScrollsToShowItsCurrentRow) {
+    ListBox& list = form->Add<ListBox>("lstLong");
+    list.Move(150, 150, 3000, 60 + 4 * 240);  // four rows of sixteen pixels
+    for (int i = 0; i < 10; ++i) list.AddItem("Item " + std::to_string(i));
+    const int textColumn = 10 + 2 + 17 - 1;
+    rt.FocusListBox(list);
+    list.SetListIndex(3);
+    const int fourthRow = HighlightRows(FormRenderer(rt, *form, 1).RepaintAll(), textColumn).first;
+    rt.KeyDown(KeyCode::End, 0);
+    EXPECT_EQ(list.ListIndex(), 9);
+    EXPECT_EQ(list.TopIndex(), 6);
+    EXPECT_EQ(HighlightRows(FormRenderer(rt, *form, 1).RepaintAll(), textColumn).first, fourthRow)
+        << "the last row shows where the fourth was";
+    rt.Mouse(*form, MouseAction::Click, 1500, 150 + 30 + 120, 1, 0);  // the first row shown
+    EXPECT_EQ(list.ListIndex(), 6);
+    rt.KeyDown(KeyCode::Home, 0);
+    EXPECT_EQ(list.TopIndex(), 0);
+    list.Clear();
+    EXPECT_EQ(list.TopIndex(), 0);
+}
+
 TEST_F(Input, WindowedElementsLieAboveLightweightOnesWhateverTheirOrder) {
     PictureBox& box = form->Add<PictureBox>("picBox");  // added first, yet on top
     box.Move(0, 0, 1500, 1500);
