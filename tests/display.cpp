@@ -177,17 +177,33 @@ std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>
     }
     close(fds[1]);
     std::string out;
-    if (pid > 0) {
+    // The whole run, reading included, is bounded: a tool that never finishes (one waiting on
+    // the server, or walking a window tree that changes under it) is ended and reads as no
+    // answer, so a caller asking again in a loop goes on instead of hanging the test.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool finished = pid <= 0;
+    while (!finished) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) break;
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) break;
         char buf[4096];
-        for (;;) {
-            ssize_t n = read(fds[0], buf, sizeof buf);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            out.append(buf, static_cast<size_t>(n));
-        }
+        const ssize_t n = read(fds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) finished = true;
+        else out.append(buf, static_cast<size_t>(n));
     }
     close(fds[0]);
-    if (pid <= 0 || WaitFor(pid, 10000) != 0) return std::nullopt;
+    if (pid <= 0) return std::nullopt;
+    if (!finished) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        return std::nullopt;
+    }
+    if (WaitFor(pid, 10000) != 0) return std::nullopt;
     return out;
 }
 

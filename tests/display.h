@@ -49,7 +49,7 @@ public:
     // was waited for); empty when it is not installed.
     const std::string& WindowManagerProblem() const { return m_wmProblem; }
     // Runs a program (found on PATH) against this display and returns what it printed, or
-    // nothing when it could not run or failed.
+    // nothing when it could not run, failed, or did not finish within 10 seconds.
     std::optional<std::string> Output(const std::vector<std::string>& command);
 
     // Runs xdotool with these arguments against this display and returns its exit status.
