@@ -695,6 +695,31 @@ TEST(DesignerWindow, ByCategorySeveralSelectedAndTheTabOrderEditor) {
     s.push_back({{"cmd", "dump"}, {"target", "lstOrder"}});
     click(3540, 712);   // cmdDown: TolvaneButton1 goes after TolvaneButton2
     click(3540, 2767);  // cmdOK
+    // The form's own keys: a click on its empty area, then its DefaultButton's drop-down lists
+    // "(None)" and the buttons; End picks the last, a click the CancelButton's second entry.
+    click(left + 3600, top + 3000);
+    auto formRow = [](const std::string& property) {
+        Runtime rt;
+        FormDesigner d{rt};
+        const auto rows = d.Properties("");
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].name == property) return static_cast<int>(i);
+        return -1;
+    };
+    for (const char* property : {"DefaultButton", "CancelButton"}) {
+        s.push_back({{"cmd", "focus"}, {"target", "lstProperties"}});
+        s.push_back(Key("Home"));
+        for (int i = 0; i < formRow(property); ++i) s.push_back(Key("Down"));
+        s.push_back({{"cmd", "focus"}, {"target", "txtValue"}});
+        s.push_back(Key("F4"));
+        if (std::string(property) == "DefaultButton") {
+            s.push_back({{"cmd", "dump"}, {"target", "lstValues"}});
+            s.push_back(Key("End"));
+            s.push_back(Key("Return"));
+        } else {
+            click(9600, 5835 + 30 + 240 + 120);
+        }
+    }
     click(870, 60 + 16 * 360 + 180 + 172);  // Save
     const auto lines = Design(s, path);
 
@@ -705,7 +730,7 @@ TEST(DesignerWindow, ByCategorySeveralSelectedAndTheTabOrderEditor) {
         if (l.contains("dump")) dumps.push_back(Items(l["dump"]));
         else if (l.contains("value")) values.push_back(l["value"].get<std::string>());
     }
-    ASSERT_EQ(dumps.size(), 3u);
+    ASSERT_EQ(dumps.size(), 4u);
     ASSERT_GE(dumps[0].size(), 2u);
     EXPECT_EQ(dumps[0][0], "Appearance");
     EXPECT_EQ(dumps[0][1].rfind("    ", 0), 0u) << "a property under its heading: " << dumps[0][1];
@@ -724,6 +749,9 @@ TEST(DesignerWindow, ByCategorySeveralSelectedAndTheTabOrderEditor) {
     EXPECT_EQ(saved["controls"][0]["name"], "TolvaneButton1");
     EXPECT_EQ(saved["controls"][0].value("tabIndex", 0), 1) << saved.dump();
     EXPECT_EQ(saved["controls"][1].value("tabIndex", 0), 0);
+    EXPECT_EQ(dumps[3], (std::vector<std::string>{"(None)", "TolvaneButton1", "TolvaneButton2"}));
+    EXPECT_EQ(saved.value("defaultButton", ""), "TolvaneButton2");
+    EXPECT_EQ(saved.value("cancelButton", ""), "TolvaneButton1");
 }
 
 // The designer as it looks at scale 1 and 2: a small form with a button selected and a label,
