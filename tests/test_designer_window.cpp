@@ -14,6 +14,7 @@
 
 #include "app/script.h"
 #include "designer/designer_form.h"
+#include "designer/toolbox_pictures.h"
 #include "host/fonts.h"
 #include "host/keys.h"
 #include "host/render.h"
@@ -786,6 +787,16 @@ TEST(DesignerWindow, GoldenPicturesWithTheDropDownOpen) {
     for (double scale : {1.0, 2.0})
         EXPECT_TRUE(test::CompareGolden(FormRenderer(rt, f, scale).RepaintAll(),
                                         std::string("designer_browser_scale") + (scale == 1 ? "1" : "2")));
+    // Every tool has a picture of its own: a kind added later without one would show the
+    // plain square that the others' pictures are compared with.
+    std::vector<std::vector<uint32_t>> seen{designer::ToolPicture("")->Pixels()};
+    for (const std::string& kind : designer.Designer().Placeable()) {
+        Control& tool = *f.FindSurface("tbx" + kind)->GetControl();
+        const PictureRef picture = AsPicture(tool.FindProperty("Picture")->get(tool));
+        ASSERT_TRUE(picture && picture->PixelWidth() == 16) << kind;
+        EXPECT_EQ(std::find(seen.begin(), seen.end(), picture->Pixels()), seen.end()) << kind;
+        seen.push_back(picture->Pixels());
+    }
 }
 
 }  // namespace
