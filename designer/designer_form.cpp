@@ -12,6 +12,7 @@
 #include "core/library.h"
 #include "core/text_box.h"
 #include "designer/file_name_dialog.h"
+#include "designer/toolbox_pictures.h"
 #include "host/keys.h"
 #include "host/render.h"
 
@@ -76,6 +77,9 @@ void DesignerForm::Build() {
         Control& c = button.GetControl();
         if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{kind});
         if (const PropertyInfo* p = c.FindProperty("ButtonStyle")) p->set(c, Value{int64_t{0}});
+        // The kind's small picture left of its caption.
+        if (const PropertyInfo* p = c.FindProperty("AlignImage")) p->set(c, Value{int64_t{0}});
+        if (const PropertyInfo* p = c.FindProperty("Picture")) p->set(c, Value{ToolPicture(kind)});
         c.OnEvent("Click", [this, kind](EventArgs&) {
             m_tool = kind;
             Refresh();

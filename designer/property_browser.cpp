@@ -29,6 +29,21 @@ constexpr double kPreviewHeight = 1065;
 const char* const kCustomColour = "Custom...";
 const char* const kBrowse = "Browse...";
 const char* const kIndent = "    ";  // a property's row under its category's heading
+const char* const kNone = "(None)";
+
+// The controls Enter or Escape can click as a form's default or cancel button: the push
+// buttons (the only class whose instances answer a push), however deep in containers, sorted.
+std::vector<std::string> PushButtons(Surface& s) {
+    std::vector<std::string> out;
+    for (const auto& e : s.Elements()) {
+        auto* ce = dynamic_cast<ControlElement*>(e.get());
+        if (!ce || ce->IsDesignChild()) continue;
+        Surface& cs = ce->GetSurface();
+        if (cs.GetControl() && cs.GetControl()->ClassName() == "TolvaneButton") out.push_back(cs.FullName());
+        for (std::string& inner : PushButtons(cs)) out.push_back(std::move(inner));
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -171,6 +186,14 @@ void PropertyBrowser::Apply() {
 
 std::vector<PropertyBrowser::Entry> PropertyBrowser::EntriesFor(const PropertyRow& r) const {
     std::vector<Entry> out;
+    // The form's own keys: no button, or one of its push buttons by name.
+    if ((r.name == "DefaultButton" || r.name == "CancelButton") && Shown() == std::vector<std::string>{""}) {
+        out.push_back({kNone, ""});
+        std::vector<std::string> names = PushButtons(m_designer.GetForm());
+        std::sort(names.begin(), names.end());
+        for (const std::string& n : names) out.push_back({n, n});
+        return out;
+    }
     switch (r.type) {
         case TextType::Boolean: out = {{"True", "True"}, {"False", "False"}}; break;
         case TextType::Integer:

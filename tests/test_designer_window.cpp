@@ -14,6 +14,7 @@
 
 #include "app/script.h"
 #include "designer/designer_form.h"
+#include "designer/toolbox_pictures.h"
 #include "host/fonts.h"
 #include "host/keys.h"
 #include "host/render.h"
@@ -695,6 +696,31 @@ TEST(DesignerWindow, ByCategorySeveralSelectedAndTheTabOrderEditor) {
     s.push_back({{"cmd", "dump"}, {"target", "lstOrder"}});
     click(3540, 712);   // cmdDown: TolvaneButton1 goes after TolvaneButton2
     click(3540, 2767);  // cmdOK
+    // The form's own keys: a click on its empty area, then its DefaultButton's drop-down lists
+    // "(None)" and the buttons; End picks the last, a click the CancelButton's second entry.
+    click(left + 3600, top + 3000);
+    auto formRow = [](const std::string& property) {
+        Runtime rt;
+        FormDesigner d{rt};
+        const auto rows = d.Properties("");
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].name == property) return static_cast<int>(i);
+        return -1;
+    };
+    for (const char* property : {"DefaultButton", "CancelButton"}) {
+        s.push_back({{"cmd", "focus"}, {"target", "lstProperties"}});
+        s.push_back(Key("Home"));
+        for (int i = 0; i < formRow(property); ++i) s.push_back(Key("Down"));
+        s.push_back({{"cmd", "focus"}, {"target", "txtValue"}});
+        s.push_back(Key("F4"));
+        if (std::string(property) == "DefaultButton") {
+            s.push_back({{"cmd", "dump"}, {"target", "lstValues"}});
+            s.push_back(Key("End"));
+            s.push_back(Key("Return"));
+        } else {
+            click(9600, 5835 + 30 + 240 + 120);
+        }
+    }
     click(870, 60 + 16 * 360 + 180 + 172);  // Save
     const auto lines = Design(s, path);
 
@@ -705,7 +731,7 @@ TEST(DesignerWindow, ByCategorySeveralSelectedAndTheTabOrderEditor) {
         if (l.contains("dump")) dumps.push_back(Items(l["dump"]));
         else if (l.contains("value")) values.push_back(l["value"].get<std::string>());
     }
-    ASSERT_EQ(dumps.size(), 3u);
+    ASSERT_EQ(dumps.size(), 4u);
     ASSERT_GE(dumps[0].size(), 2u);
     EXPECT_EQ(dumps[0][0], "Appearance");
     EXPECT_EQ(dumps[0][1].rfind("    ", 0), 0u) << "a property under its heading: " << dumps[0][1];
@@ -724,6 +750,9 @@ TEST(DesignerWindow, ByCategorySeveralSelectedAndTheTabOrderEditor) {
     EXPECT_EQ(saved["controls"][0]["name"], "TolvaneButton1");
     EXPECT_EQ(saved["controls"][0].value("tabIndex", 0), 1) << saved.dump();
     EXPECT_EQ(saved["controls"][1].value("tabIndex", 0), 0);
+    EXPECT_EQ(dumps[3], (std::vector<std::string>{"(None)", "TolvaneButton1", "TolvaneButton2"}));
+    EXPECT_EQ(saved.value("defaultButton", ""), "TolvaneButton2");
+    EXPECT_EQ(saved.value("cancelButton", ""), "TolvaneButton1");
 }
 
 // The designer as it looks at scale 1 and 2: a small form with a button selected and a label,
@@ -758,6 +787,16 @@ TEST(DesignerWindow, GoldenPicturesWithTheDropDownOpen) {
     for (double scale : {1.0, 2.0})
         EXPECT_TRUE(test::CompareGolden(FormRenderer(rt, f, scale).RepaintAll(),
                                         std::string("designer_browser_scale") + (scale == 1 ? "1" : "2")));
+    // Every tool has a picture of its own: a kind added later without one would show the
+    // plain square that the others' pictures are compared with.
+    std::vector<std::vector<uint32_t>> seen{designer::ToolPicture("")->Pixels()};
+    for (const std::string& kind : designer.Designer().Placeable()) {
+        Control& tool = *f.FindSurface("tbx" + kind)->GetControl();
+        const PictureRef picture = AsPicture(tool.FindProperty("Picture")->get(tool));
+        ASSERT_TRUE(picture && picture->PixelWidth() == 16) << kind;
+        EXPECT_EQ(std::find(seen.begin(), seen.end(), picture->Pixels()), seen.end()) << kind;
+        seen.push_back(picture->Pixels());
+    }
 }
 
 }  // namespace
