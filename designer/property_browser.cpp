@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 #include "core/control.h"
@@ -39,7 +40,7 @@ std::vector<std::string> PushButtons(Surface& s) {
         auto* ce = dynamic_cast<ControlElement*>(e.get());
         if (!ce || ce->IsDesignChild()) continue;
         Surface& cs = ce->GetSurface();
-        if (cs.GetControl() && cs.GetControl()->ClassName() == "TolvaneButton") out.push_back(cs.FullName());
+        if (cs.GetControl() && std::string_view(cs.GetControl()->ClassName()) == "TolvaneButton") out.push_back(cs.FullName());
         for (std::string& inner : PushButtons(cs)) out.push_back(std::move(inner));
     }
     return out;
