@@ -78,6 +78,42 @@ pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool 
 
 }  // namespace
 
+namespace {
+
+// Whether the window manager maps a new top-level window within the time given. A window
+// manager names its check window on the root early in its start-up; a window mapped before it
+// takes its first map request may never be mapped, and a client that then waits for the map
+// (SDL's show does) waits for ever. A probe window's map is asked for again every half second
+// until it is mapped, so the manager is known to be serving requests before a test opens
+// anything.
+bool ManagerMapsWindows(const std::string& display, int timeoutMs) {
+    Display* d = XOpenDisplay(display.c_str());
+    if (!d) return false;
+    const ::Window probe = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 8, 8, 0, 0, 0);
+    XSelectInput(d, probe, StructureNotifyMask);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto nextMap = std::chrono::steady_clock::now();
+    bool mapped = false;
+    while (!mapped && std::chrono::steady_clock::now() < deadline) {
+        if (std::chrono::steady_clock::now() >= nextMap) {
+            XMapWindow(d, probe);
+            XFlush(d);
+            nextMap += std::chrono::milliseconds(500);
+        }
+        XEvent e;
+        while (!mapped && XCheckTypedWindowEvent(d, probe, MapNotify, &e)) mapped = true;
+        if (!mapped) {
+            pollfd p{ConnectionNumber(d), POLLIN, 0};
+            poll(&p, 1, 50);
+        }
+    }
+    XDestroyWindow(d, probe);
+    XCloseDisplay(d);
+    return mapped;
+}
+
+}  // namespace
+
 bool PrivateDisplay::Available() { return !FindOnPath("Xvfb").empty() && !FindOnPath("xdotool").empty(); }
 
 bool PrivateDisplay::Start(int width, int height) {
@@ -233,7 +269,11 @@ bool PrivateDisplay::StartWindowManager() {
     while (std::chrono::steady_clock::now() < deadline) {
         ++tries;
         auto answer = Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
-        if (answer && answer->find("window id") != std::string::npos) return true;
+        if (answer && answer->find("window id") != std::string::npos) {
+            if (ManagerMapsWindows(m_display, 30000)) return true;
+            exited = "announced itself but mapped no window in 30 s";
+            break;
+        }
         if (waitpid(m_wm, &status, WNOHANG) == m_wm) {
             exited = WIFEXITED(status) ? "exited with " + std::to_string(WEXITSTATUS(status))
                                        : "was ended by signal " + std::to_string(WTERMSIG(status));
