@@ -68,6 +68,40 @@ void TypeProperty(std::vector<J>& s, int row, const std::string& value) {
     s.push_back(Key("Return"));
 }
 
+// Reads the items a list of the designer shows from a dump.
+std::vector<std::string> Items(const J& dump) {
+    std::vector<std::string> out;
+    for (const auto& item : dump.value("items", J::array())) out.push_back(item.is_string() ? item.get<std::string>() : item.value("text", ""));
+    return out;
+}
+
+// What a designer session printed, by kind: the values got (in order), the texts of the
+// message boxes, what the clipboard held and the items of each dumped list. An error fails
+// the test, and so does a message box unless the test expects some.
+struct Printed {
+    std::vector<J> values;
+    std::vector<std::string> boxes, clips;
+    std::vector<std::vector<std::string>> dumps;
+    // The values, each of which must be text.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> out;
+        for (const J& v : values) out.push_back(v.get<std::string>());
+        return out;
+    }
+};
+
+Printed Read(const std::vector<J>& lines, bool boxesExpected = false) {
+    Printed p;
+    for (const auto& l : lines) {
+        EXPECT_FALSE(l.contains("error") || (!boxesExpected && l.contains("msgbox"))) << l.dump();
+        if (l.contains("value")) p.values.push_back(l["value"]);
+        if (l.contains("msgbox")) p.boxes.push_back(l["msgbox"]["text"].get<std::string>());
+        if (l.contains("clipboard")) p.clips.push_back(l["clipboard"].get<std::string>());
+        if (l.contains("dump")) p.dumps.push_back(Items(l["dump"]));
+    }
+    return p;
+}
+
 TEST(DesignerWindow, AButtonPlacedFromTheToolboxCaptionedInTheBrowserAndSavedLoadsAsTheReference) {
     test::TempFolder folder{"stolvane-designer-window"};
     const std::string path = (folder.Path() / "designed.json").string();
@@ -87,12 +121,9 @@ TEST(DesignerWindow, AButtonPlacedFromTheToolboxCaptionedInTheBrowserAndSavedLoa
     s.push_back(Mouse("click", 870, 60 + 16 * 360 + 180 + 172));  // Save
     const auto lines = Design(s, path);
 
-    std::vector<std::string> values, boxes;
-    for (const auto& l : lines) {
-        EXPECT_FALSE(l.contains("error")) << l.dump();
-        if (l.contains("value")) values.push_back(l["value"].get<std::string>());
-        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"].get<std::string>());
-    }
+    const Printed printed = Read(lines, true);
+    const std::vector<std::string> values = printed.Texts();
+    const std::vector<std::string>& boxes = printed.boxes;
     EXPECT_EQ(values, std::vector<std::string>{"TolvaneButton1: 240, 240, 1440 x 480 twips (16, 16, 96 x 32 pixels)"});
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("Invalid property value: Width: ", 0), 0u) << boxes[0];
@@ -133,14 +164,13 @@ TEST(DesignerWindow, KeysCopyPasteSelectAllCutAndRunTheForm) {
     for (const J& c : {Key("X", 2), status, J{{"cmd", "clipboard"}}, Key("Z", 2), Key("A", 2), status}) s.push_back(c);
     const auto lines = Design(s, path);
 
-    std::vector<std::string> values, clips, clicks;
-    for (const auto& l : lines) {
-        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
-        if (l.contains("value")) values.push_back(l["value"].get<std::string>());
-        if (l.contains("clipboard")) clips.push_back(l["clipboard"].get<std::string>());
+    const Printed printed = Read(lines);
+    const std::vector<std::string> values = printed.Texts();
+    const std::vector<std::string>& clips = printed.clips;
+    std::vector<std::string> clicks;
+    for (const auto& l : lines)
         if (l.value("event", "") == "Click" && l["control"].get<std::string>().rfind("tbx", 0) != 0)
             clicks.push_back(l["control"].get<std::string>());
-    }
     ASSERT_EQ(values.size(), 4u);
     EXPECT_NE(values[0].find(", 2 selected"), std::string::npos) << values[0];
     EXPECT_EQ(values[1], "TolvaneButton1") << "the running form holds the pasted copy, captioned as the first";
@@ -243,10 +273,9 @@ TEST(DesignerWindow, GrabHandlesResizeTheSelectionFromTheSideDragged) {
     const auto lines = Design(s, (folder.Path() / "handles.json").string());
     std::vector<std::string> values;
     std::vector<int64_t> pixels;
-    for (const auto& l : lines) {
-        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
-        if (l.contains("value") && l["value"].is_string()) values.push_back(l["value"].get<std::string>());
-        if (l.contains("value") && l["value"].is_number()) pixels.push_back(l["value"].get<int64_t>());
+    for (const J& v : Read(lines).values) {
+        if (v.is_string()) values.push_back(v.get<std::string>());
+        if (v.is_number()) pixels.push_back(v.get<int64_t>());
     }
     EXPECT_EQ(pixels, std::vector<int64_t>{0x800000}) << "a filled dark blue handle at the corner";
     EXPECT_EQ(values, (std::vector<std::string>{
@@ -299,10 +328,9 @@ TEST(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
 
     std::vector<std::string> values;
     std::vector<int64_t> pixels;
-    for (const auto& l : lines) {
-        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
-        if (l.contains("value") && l["value"].is_string()) values.push_back(l["value"].get<std::string>());
-        if (l.contains("value") && l["value"].is_number()) pixels.push_back(l["value"].get<int64_t>());
+    for (const J& v : Read(lines).values) {
+        if (v.is_string()) values.push_back(v.get<std::string>());
+        if (v.is_number()) pixels.push_back(v.get<int64_t>());
     }
     EXPECT_EQ(values, (std::vector<std::string>{
                           "TolvaneButton1: 1440, 1320, 1200 x 480 twips (96, 88, 80 x 32 pixels)",
@@ -367,12 +395,9 @@ TEST(DesignerWindow, NewOpenAndSaveAsGoThroughTheFileNameBox) {
     s.push_back(status);
     const auto lines = Design(s, first);
 
-    std::vector<std::string> values, boxes;
-    for (const auto& l : lines) {
-        EXPECT_FALSE(l.contains("error")) << l.dump();
-        if (l.contains("value")) values.push_back(l["value"].get<std::string>());
-        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"].get<std::string>());
-    }
+    const Printed printed = Read(lines, true);
+    const std::vector<std::string> values = printed.Texts();
+    const std::vector<std::string>& boxes = printed.boxes;
     const std::string button = "TolvaneButton1: 840, 840, 3195 x 1875 twips (56, 56, 213 x 125 pixels)";
     const std::string empty = "Form1: 0, 0, 4800 x 3600 twips (0, 0, 320 x 240 pixels)";
     EXPECT_EQ(values, (std::vector<std::string>{button, first, "STolvane Designer - " + other, empty,
@@ -491,12 +516,9 @@ TEST(DesignerWindow, AUserBuildsTheShowcasesLeftColumnUndoesAndRedoesItAndMovesI
     s.push_back(away);
     s.push_back(Key("X", 2));
     s.push_back({{"cmd", "clipboard"}});
-    std::vector<std::string> values, clips;
-    for (const auto& l : Design(s, path)) {
-        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
-        if (l.contains("value")) values.push_back(l["value"].get<std::string>());
-        if (l.contains("clipboard")) clips.push_back(l["clipboard"].get<std::string>());
-    }
+    const Printed printed = Read(Design(s, path));
+    const std::vector<std::string> values = printed.Texts();
+    const std::vector<std::string>& clips = printed.clips;
     const std::string reference =
         test::ReadFile(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "showcase_left.json");
     EXPECT_EQ(test::ReadFile(path), reference);
@@ -513,11 +535,7 @@ TEST(DesignerWindow, AUserBuildsTheShowcasesLeftColumnUndoesAndRedoesItAndMovesI
     type(t, "TolvaneButton", "Width", "-5");
     t.push_back(away);
     t.push_back(Key("S", 2));
-    std::vector<std::string> boxes;
-    for (const auto& l : Design(t, other)) {
-        EXPECT_FALSE(l.contains("error")) << l.dump();
-        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"].get<std::string>());
-    }
+    const std::vector<std::string> boxes = Read(Design(t, other), true).boxes;
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("Invalid property value: Width: ", 0), 0u) << boxes[0];
     auto body = nlohmann::json::parse(reference)["controls"][0];
@@ -532,12 +550,6 @@ TEST(DesignerWindow, AUserBuildsTheShowcasesLeftColumnUndoesAndRedoesItAndMovesI
 constexpr double kDropX = 11670, kDropY = 5677;
 double EntryY(int i) { return 5835 + 30 + i * 240 + 120; }
 
-// Reads the items a list of the designer shows from a dump.
-std::vector<std::string> Items(const J& dump) {
-    std::vector<std::string> out;
-    for (const auto& item : dump.value("items", J::array())) out.push_back(item.is_string() ? item.get<std::string>() : item.value("text", ""));
-    return out;
-}
 
 // Every type of property set through the browser's own parts, as a user does: a caption and a
 // width typed, a Boolean, an enumeration, a system colour and a custom one, a font family and
@@ -609,15 +621,10 @@ TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditors) {
     s.push_back(Mouse("click", 870, 60 + 16 * 360 + 180 + 172));  // Save
     const auto lines = Design(s, path);
 
-    std::vector<std::vector<std::string>> dumps;
-    std::vector<J> values;
-    std::vector<std::string> boxes;
-    for (const auto& l : lines) {
-        EXPECT_FALSE(l.contains("error")) << l.dump();
-        if (l.contains("dump")) dumps.push_back(Items(l["dump"]));
-        else if (l.contains("value")) values.push_back(l["value"]);
-        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"].get<std::string>());
-    }
+    const Printed printed = Read(lines, true);
+    const auto& values = printed.values;
+    const auto& boxes = printed.boxes;
+    const auto& dumps = printed.dumps;
     ASSERT_EQ(dumps.size(), 3u);
     EXPECT_EQ(dumps[0], (std::vector<std::string>{"True", "False"}));
     ASSERT_GE(dumps[1].size(), 3u);
@@ -724,13 +731,9 @@ TEST(DesignerWindow, ByCategorySeveralSelectedAndTheTabOrderEditor) {
     click(870, 60 + 16 * 360 + 180 + 172);  // Save
     const auto lines = Design(s, path);
 
-    std::vector<std::vector<std::string>> dumps;
-    std::vector<std::string> values;
-    for (const auto& l : lines) {
-        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
-        if (l.contains("dump")) dumps.push_back(Items(l["dump"]));
-        else if (l.contains("value")) values.push_back(l["value"].get<std::string>());
-    }
+    const Printed printed = Read(lines);
+    const std::vector<std::string> values = printed.Texts();
+    const auto& dumps = printed.dumps;
     ASSERT_EQ(dumps.size(), 4u);
     ASSERT_GE(dumps[0].size(), 2u);
     EXPECT_EQ(dumps[0][0], "Appearance");
