@@ -27,6 +27,17 @@ public:
     Dialog& operator=(const Dialog&) = delete;
 
     Form& GetForm() { return m_form; }
+    // A prompt over a one-line text box holding `text`, the width of the form.
+    TextBox& Field(const std::string& labelName, const std::string& prompt, const std::string& textName,
+                   const std::string& text) {
+        auto& label = static_cast<Label&>(m_rt.PlaceElement(m_form, ElementKind::Label, labelName, -1));
+        label.Move(120, 120, 5160, 255);
+        label.SetCaption(prompt);
+        auto& box = static_cast<TextBox&>(m_rt.PlaceElement(m_form, ElementKind::TextBox, textName, -1));
+        box.Move(120, 420, 5160, 315);
+        box.SetText(text);
+        return box;
+    }
     void Button(const std::string& name, const std::string& caption, const Rect& r, std::function<void()> run) {
         Control& c = m_rt.PlaceControl(m_form, "TolvaneButton", name, -1, r, nullptr).GetControl();
         if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{caption});
@@ -82,17 +93,26 @@ std::optional<std::vector<std::string>> EditTabOrder(Runtime& rt, Form& owner, s
 
 std::optional<std::string> AskPictureFile(Runtime& rt, Form& owner, const std::string& current) {
     Dialog dialog(rt, "frmPicture", "Picture", 5400, 1500);
-    Form& f = dialog.GetForm();
-    auto& label = static_cast<Label&>(rt.PlaceElement(f, ElementKind::Label, "lblFile", -1));
-    label.Move(120, 120, 5160, 255);
-    label.SetCaption("&File name (a PNG, BMP, GIF, ICO or JPEG picture):");
-    auto& text = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtFile", -1));
-    text.Move(120, 420, 5160, 315);
-    text.SetText(current);
+    TextBox& text = dialog.Field("lblFile", "&File name (a PNG, BMP, GIF, ICO or JPEG picture):", "txtFile", current);
     std::string chosen;
     if (!dialog.Run(owner, {3000, 960, 1095, 345}, {4185, 960, 1095, 345}, [&] { chosen = text.Text(); }))
         return std::nullopt;
     return chosen;
+}
+
+std::optional<std::string> AskFileName(Runtime& rt, Form& owner, const std::string& title, const std::string& prompt,
+                                       const std::string& name) {
+    Dialog dialog(rt, "frmFileName", title, 5400, 1380);
+    TextBox& text = dialog.Field("lblPrompt", prompt, "txtFileName", name);
+    rt.FocusTextBox(text);
+    text.SetSelStart(0);
+    text.SetSelLength(static_cast<int32_t>(text.Text().size()));
+    std::string typed;
+    if (!dialog.Run(owner, {2880, 900, 1140, 375}, {4140, 900, 1140, 375}, [&] { typed = text.Text(); }))
+        return std::nullopt;
+    const size_t first = typed.find_first_not_of(" \t"), last = typed.find_last_not_of(" \t");
+    if (first == std::string::npos) return std::nullopt;
+    return typed.substr(first, last - first + 1);
 }
 
 }  // namespace stolvane

@@ -11,7 +11,7 @@
 #include "core/element_members.h"
 #include "core/library.h"
 #include "core/text_box.h"
-#include "designer/file_name_dialog.h"
+#include "designer/browser_dialogs.h"
 #include "designer/toolbox_pictures.h"
 #include "host/keys.h"
 #include "host/render.h"
