@@ -84,6 +84,10 @@ Json MemberJson(const ElementMember& m, const Element& e) {
             it["text"] = item.text;
             it["data"] = item.data;
             it["checked"] = item.checked;
+            if (item.heading) {
+                it["heading"] = true;
+                it["collapsed"] = item.collapsed;
+            }
             items.push_back(std::move(it));
         }
         return items;

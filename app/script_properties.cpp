@@ -246,7 +246,8 @@ Json ScriptDriver::GetElementMember(Element& e, const std::string& name) {
     return MemberJson(*m, e);
 }
 
-// A list box's rows as a script gives them: strings, or {"text", "data", "checked"}.
+// A list box's rows as a script gives them: strings, or {"text", "data", "checked", "heading",
+// "collapsed"}.
 static std::vector<ListBox::Item> ScriptItems(const InJson& v) {
     if (!v.is_array()) throw BadValue();
     std::vector<ListBox::Item> items;
@@ -260,6 +261,8 @@ static std::vector<ListBox::Item> ScriptItems(const InJson& v) {
                 if (k == "text" && x.is_string()) item.text = x.get<std::string>();
                 else if (k == "data") item.data = ToInt32(JsonNumber(x));
                 else if (k == "checked") item.checked = JsonBoolean(x);
+                else if (k == "heading") item.heading = JsonBoolean(x);
+                else if (k == "collapsed") item.collapsed = JsonBoolean(x);
                 else throw BadValue();
             }
         } else {

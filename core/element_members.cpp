@@ -435,6 +435,8 @@ std::vector<ElementKindInfo> Build() {
             l.AddItem(rows[i].text);
             l.SetItemData(static_cast<int>(i), rows[i].data);
             l.SetSelected(static_cast<int>(i), rows[i].checked);
+            l.SetHeading(static_cast<int>(i), rows[i].heading);
+            l.SetCollapsed(static_cast<int>(i), rows[i].collapsed);
         }
     };
     ElementMember count = Unstored(Integer("ListCount", MemberType::Int32, &ListBox::ListCount,

@@ -336,6 +336,21 @@ void ListBox::SetSelected(int index, bool ticked) {
     m_items[static_cast<size_t>(index)].checked = ticked;
     Changed();
 }
+bool ListBox::Heading(int index) const { return At(index).heading; }
+void ListBox::SetHeading(int index, bool heading) {
+    At(index);
+    if (m_items[static_cast<size_t>(index)].heading == heading) return;
+    m_items[static_cast<size_t>(index)].heading = heading;
+    Changed();
+}
+bool ListBox::Collapsed(int index) const { return At(index).collapsed; }
+void ListBox::SetCollapsed(int index, bool collapsed) {
+    At(index);
+    if (m_items[static_cast<size_t>(index)].collapsed == collapsed) return;
+    m_items[static_cast<size_t>(index)].collapsed = collapsed;
+    Changed();
+}
+
 void ListBox::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) throw HostError(380, "Invalid property value");
     m_listIndex = index;
@@ -410,7 +425,7 @@ void ListBox::SetCheckBoxes(bool on) {
 }
 
 Rect ListBox::CheckBoxRect(int index) const {
-    if (!m_checkBoxes) return {};
+    if (!m_checkBoxes || index < 0 || index >= ListCount() || m_items[static_cast<size_t>(index)].heading) return {};
     Rect row = RowRect(index);
     if (row.height <= 0) return {};
     const double size = PixelsToTwips(kCheckSizePixels);
@@ -420,10 +435,26 @@ Rect ListBox::CheckBoxRect(int index) const {
             size, size};
 }
 
+Rect ListBox::ExpanderRect(int index) const {
+    if (index < 0 || index >= ListCount() || !m_items[static_cast<size_t>(index)].heading) return {};
+    Rect row = RowRect(index);
+    if (row.height <= 0) return {};
+    const double size = PixelsToTwips(kExpanderSizePixels);
+    const int rowPixels = static_cast<int>(TwipsToPixels(row.height));
+    return {row.left + PixelsToTwips(kExpanderLeftPixels),
+            row.top + PixelsToTwips((rowPixels - kExpanderSizePixels) / 2), size, size};
+}
+
 void ListBox::ReactToClick(const MouseArgs& args) {
     const int row = RowAt(args.x, args.y);
     if (row < 0) return;
     SetListIndex(row);
+    // A heading, anywhere on its row: collapses or expands.
+    if (m_items[static_cast<size_t>(row)].heading) {
+        SetCollapsed(row, !Collapsed(row));
+        if (onHeadingToggle) onHeadingToggle(row);
+        return;
+    }
     // The check box's column, from the row's left edge to the box's right side.
     if (m_checkBoxes && args.x < CheckBoxRect(row).Right()) {
         SetSelected(row, !Selected(row));

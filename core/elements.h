@@ -395,6 +395,11 @@ public:
         std::string text;
         int32_t data = 0;
         bool checked = false;
+        // A heading over the rows that follow it: drawn bold on a band of the button face
+        // with a box showing - (expanded) or + (collapsed); it has no check box. The list only
+        // draws the state: what a collapsed heading hides is the owner's to leave out.
+        bool heading = false;
+        bool collapsed = false;
     };
     ListBox(std::string name, int index = -1) : BoxElement(ElementKind::ListBox, std::move(name), index) {}
     int ListCount() const { return static_cast<int>(m_items.size()); }
@@ -407,6 +412,10 @@ public:
     void SetItemData(int index, int32_t data);
     bool Selected(int index) const;  // ticked
     void SetSelected(int index, bool ticked);
+    bool Heading(int index) const;
+    void SetHeading(int index, bool heading);
+    bool Collapsed(int index) const;
+    void SetCollapsed(int index, bool collapsed);
     const std::vector<Item>& Items() const { return m_items; }
     int ListIndex() const { return m_listIndex; }
     // Making a row current scrolls the list so that it shows whole.
@@ -422,6 +431,9 @@ public:
     void SetFocused(bool f);
 
     std::function<void(int)> onItemCheck;
+    // A heading collapsed or expanded by the user (a click on its row, or Left and Right while
+    // it is current): its Collapsed() is already the new state.
+    std::function<void(int)> onHeadingToggle;
 
     // Geometry, shared by the renderer and the mouse. Rows lie inside a sunken edge, each as
     // high as its text in ListFont (measured by the host) plus padding, and at least
@@ -442,6 +454,11 @@ public:
     int RowAt(double x, double y) const;
     // The check box of row index, relative to the box (empty without check boxes).
     Rect CheckBoxRect(int index) const;
+    // The - or + box of a heading row, relative to the box (empty for other rows).
+    Rect ExpanderRect(int index) const;
+    static constexpr int kExpanderLeftPixels = 3;  // from the row's left
+    static constexpr int kExpanderSizePixels = 9;
+    static constexpr int kHeadingTextLeftPixels = 16;
     // Whether each row carries a check box (the default). Without them a click or Space only
     // makes a row current, and the text starts near the row's left (kPlainTextLeftPixels).
     bool CheckBoxes() const { return m_checkBoxes; }

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "designer/browser_dialogs.h"
 
+#include <cstdio>
 #include <functional>
 #include <utility>
 
 #include "core/control.h"
 #include "core/elements.h"
 #include "core/text_box.h"
+#include "designer/property_text.h"
+#include "host/keys.h"
 #include "host/runtime.h"
 
 namespace stolvane {
@@ -44,10 +47,11 @@ public:
         if (const PropertyInfo* p = c.FindProperty("ButtonStyle")) p->set(c, Value{int64_t{0}});
         c.OnEvent("Click", [run](EventArgs&) { run(); });
     }
-    // Places OK and Cancel and shows the form modally; true when OK closed it.
-    bool Run(Form& owner, const Rect& okAt, const Rect& cancelAt, const std::function<void()>& ok = {}) {
+    // Places OK and Cancel and shows the form modally; true when OK closed it. `ok` runs first
+    // and may keep the form open by answering false.
+    bool Run(Form& owner, const Rect& okAt, const Rect& cancelAt, const std::function<bool()>& ok = {}) {
         Button("cmdOK", "OK", okAt, [this, ok] {
-            if (ok) ok();
+            if (ok && !ok()) return;
             m_ok = true;
             m_rt.HideForm(m_form);
         });
@@ -95,7 +99,10 @@ std::optional<std::string> AskPictureFile(Runtime& rt, Form& owner, const std::s
     Dialog dialog(rt, "frmPicture", "Picture", 5400, 1500);
     TextBox& text = dialog.Field("lblFile", "&File name (a PNG, BMP, GIF, ICO or JPEG picture):", "txtFile", current);
     std::string chosen;
-    if (!dialog.Run(owner, {3000, 960, 1095, 345}, {4185, 960, 1095, 345}, [&] { chosen = text.Text(); }))
+    if (!dialog.Run(owner, {3000, 960, 1095, 345}, {4185, 960, 1095, 345}, [&] {
+            chosen = text.Text();
+            return true;
+        }))
         return std::nullopt;
     return chosen;
 }
@@ -108,11 +115,151 @@ std::optional<std::string> AskFileName(Runtime& rt, Form& owner, const std::stri
     text.SetSelStart(0);
     text.SetSelLength(static_cast<int32_t>(text.Text().size()));
     std::string typed;
-    if (!dialog.Run(owner, {2880, 900, 1140, 375}, {4140, 900, 1140, 375}, [&] { typed = text.Text(); }))
+    if (!dialog.Run(owner, {2880, 900, 1140, 375}, {4140, 900, 1140, 375}, [&] {
+            typed = text.Text();
+            return true;
+        }))
         return std::nullopt;
     const size_t first = typed.find_first_not_of(" \t"), last = typed.find_last_not_of(" \t");
     if (first == std::string::npos) return std::nullopt;
     return typed.substr(first, last - first + 1);
+}
+
+// ---------------------------------------------------------------- colours
+
+namespace {
+
+// The basic colours, a row at a time: light, full, medium, dark and darkest tones of red,
+// orange, yellow, green, cyan, blue, violet and magenta, then greys from black to white.
+constexpr OleColour kBasic[kBasicColourRows][kBasicColourColumns] = {
+    {RGB(255, 128, 128), RGB(255, 192, 128), RGB(255, 255, 128), RGB(128, 255, 128), RGB(128, 255, 255),
+     RGB(128, 128, 255), RGB(192, 128, 255), RGB(255, 128, 255)},
+    {RGB(255, 0, 0), RGB(255, 128, 0), RGB(255, 255, 0), RGB(0, 255, 0), RGB(0, 255, 255), RGB(0, 0, 255),
+     RGB(128, 0, 255), RGB(255, 0, 255)},
+    {RGB(192, 0, 0), RGB(192, 96, 0), RGB(192, 192, 0), RGB(0, 192, 0), RGB(0, 192, 192), RGB(0, 0, 192),
+     RGB(96, 0, 192), RGB(192, 0, 192)},
+    {RGB(128, 0, 0), RGB(128, 64, 0), RGB(128, 128, 0), RGB(0, 128, 0), RGB(0, 128, 128), RGB(0, 0, 128),
+     RGB(64, 0, 128), RGB(128, 0, 128)},
+    {RGB(64, 0, 0), RGB(64, 32, 0), RGB(64, 64, 0), RGB(0, 64, 0), RGB(0, 64, 64), RGB(0, 0, 64), RGB(32, 0, 64),
+     RGB(64, 0, 64)},
+    {RGB(0, 0, 0), RGB(32, 32, 32), RGB(64, 64, 64), RGB(128, 128, 128), RGB(160, 160, 160), RGB(192, 192, 192),
+     RGB(224, 224, 224), RGB(255, 255, 255)},
+};
+
+constexpr int kCellPixels = 20, kPixel = 15;
+
+std::string ColourText(OleColour c) {
+    char text[16];
+    std::snprintf(text, sizeof text, "&H%08X&", static_cast<unsigned>(c));
+    return text;
+}
+
+}  // namespace
+
+OleColour BasicColour(int index) { return kBasic[index / kBasicColourColumns][index % kBasicColourColumns]; }
+
+std::optional<std::string> PickColour(Runtime& rt, Form& owner, const std::string& current,
+                                      const std::function<void(const std::string&)>& apply,
+                                      const std::string& messageTitle) {
+    Dialog dialog(rt, "frmColour", "Colour", 4200, 2520);
+    Form& f = dialog.GetForm();
+    auto& grid = static_cast<PictureBox&>(rt.PlaceElement(f, ElementKind::PictureBox, "picColours", -1));
+    grid.Move(120, 120, kBasicColourColumns * kCellPixels * kPixel, kBasicColourRows * kCellPixels * kPixel);
+    grid.SetBorder(false);
+    grid.SetBackColour(SysColour::ButtonFace);
+    auto& label = static_cast<Label&>(rt.PlaceElement(f, ElementKind::Label, "lblValue", -1));
+    label.Move(2640, 120, 1440, 255);
+    label.SetCaption("&Colour:");
+    auto& text = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtValue", -1));
+    text.Move(2640, 390, 1440, 315);
+    auto& sample = static_cast<PictureBox&>(rt.PlaceElement(f, ElementKind::PictureBox, "picSample", -1));
+    sample.Move(2640, 825, 1440, 1095);
+    sample.SetBorder(true);
+
+    int index = -1;  // the framed basic colour
+    // Each cell: a swatch inside a shadow-coloured frame; the current cell framed in the text
+    // colour two pixels wide around it.
+    auto draw = [&] {
+        grid.Cls();
+        auto fill = [&](int x0, int y0, int x1, int y1, OleColour c) {
+            grid.FillRect(x0 * kPixel, y0 * kPixel, (x1 - 1) * kPixel, (y1 - 1) * kPixel, c);
+        };
+        for (int i = 0; i < kBasicColourCount; ++i) {
+            const int x = (i % kBasicColourColumns) * kCellPixels, y = (i / kBasicColourColumns) * kCellPixels;
+            if (i == index) {
+                fill(x, y, x + kCellPixels, y + kCellPixels, SysColour::WindowText);
+                fill(x + 2, y + 2, x + kCellPixels - 2, y + kCellPixels - 2, SysColour::ButtonFace);
+            }
+            fill(x + 3, y + 3, x + kCellPixels - 3, y + kCellPixels - 3, SysColour::ButtonShadow);
+            fill(x + 4, y + 4, x + kCellPixels - 4, y + kCellPixels - 4, BasicColour(i));
+        }
+    };
+    // What the text says, when it is a colour: the sample shows it, its basic colour framed.
+    auto follow = [&] {
+        try {
+            const OleColour c = static_cast<OleColour>(
+                AsInteger(designer::ParseValue(text.Text(), designer::TextType::Colour, nullptr, rt, "Colour")));
+            sample.SetBackColour(c);
+            index = -1;
+            for (int i = 0; i < kBasicColourCount && index < 0; ++i)
+                if (BasicColour(i) == c) index = i;
+            draw();
+        } catch (const HostError&) {
+        }
+    };
+    // A basic colour picked: its value goes into the text, all selected.
+    auto pick = [&](int i) {
+        index = i;
+        text.SetText(ColourText(BasicColour(i)));
+        rt.FocusTextBox(text);
+        text.SetSelStart(0);
+        text.SetSelLength(static_cast<int32_t>(text.Text().size()));
+        follow();
+    };
+    std::string start = current;
+    if (start.rfind("0x", 0) == 0 && start.size() == 10) start = "&H" + start.substr(2) + "&";
+    text.SetText(start);
+    follow();
+    draw();
+    text.Change += [&] { follow(); };
+    grid.onMouseDown = [&](MouseArgs& a) {
+        const int col = static_cast<int>(a.x / (kCellPixels * kPixel)), row = static_cast<int>(a.y / (kCellPixels * kPixel));
+        if (a.button == 1 && col >= 0 && col < kBasicColourColumns && row >= 0 && row < kBasicColourRows)
+            pick(row * kBasicColourColumns + col);
+    };
+    // The arrows move in the grid while the text is not being edited (all of it selected, or
+    // none there); once something is typed they are the text's.
+    f.SetKeyPreview(true);
+    f.KeyDown += [&](int16_t& key, int16_t& shift) {
+        const bool arrow = key == KeyCode::Left || key == KeyCode::Right || key == KeyCode::Up || key == KeyCode::Down;
+        const bool whole = text.Text().empty() || text.SelLength() == static_cast<int32_t>(text.Text().size());
+        if (!arrow || shift != 0 || !whole) return;
+        int to = index;
+        if (to < 0) to = 0;
+        else if (key == KeyCode::Left && to % kBasicColourColumns > 0) --to;
+        else if (key == KeyCode::Right && to % kBasicColourColumns < kBasicColourColumns - 1) ++to;
+        else if (key == KeyCode::Up && to >= kBasicColourColumns) to -= kBasicColourColumns;
+        else if (key == KeyCode::Down && to < kBasicColourCount - kBasicColourColumns) to += kBasicColourColumns;
+        pick(to);
+        key = 0;
+    };
+    rt.FocusTextBox(text);
+    text.SetSelStart(0);
+    text.SetSelLength(static_cast<int32_t>(text.Text().size()));
+    std::string applied;
+    // OK applies the text; a value the property refuses is told and the box stays open.
+    if (!dialog.Run(owner, {1620, 2040, 1200, 345}, {2880, 2040, 1200, 345}, [&] {
+            try {
+                apply(text.Text());
+            } catch (const HostError& e) {
+                rt.MsgBox(e.description, messageTitle);
+                return false;
+            }
+            applied = text.Text();
+            return true;
+        }))
+        return std::nullopt;
+    return applied;
 }
 
 }  // namespace stolvane

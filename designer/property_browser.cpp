@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/anchor.h"
 #include "core/control.h"
 #include "core/elements.h"
 #include "core/text_box.h"
@@ -31,6 +32,7 @@ const char* const kCustomColour = "Custom...";
 const char* const kBrowse = "Browse...";
 const char* const kIndent = "    ";  // a property's row under its category's heading
 const char* const kNone = "(None)";
+const char* const kMessageTitle = "STolvane Designer";
 
 // The controls Enter or Escape can click as a form's default or cancel button: the push
 // buttons (the only class whose instances answer a push), however deep in containers, sorted.
@@ -49,7 +51,7 @@ std::vector<std::string> PushButtons(Surface& s) {
 }  // namespace
 
 PropertyBrowser::PropertyBrowser(Runtime& runtime, FormDesigner& designer, Runner run)
-    : m_rt(runtime), m_designer(designer), m_run(std::move(run)) {}
+    : m_rt(runtime), m_designer(designer), m_run(std::move(run)), m_anchor(runtime) {}
 
 template <class T>
 T& PropertyBrowser::Part(const char* name) const {
@@ -95,10 +97,28 @@ void PropertyBrowser::Build(Form& f, const Command& command) {
         value.SetSelLength(static_cast<int32_t>(value.Text().size()));
     };
 
+    // A heading clicked, or Left and Right on it, hides or shows its category's rows.
+    list.onHeadingToggle = [this, &list](int row) {
+        if (row < 0 || row >= static_cast<int>(m_lines.size()) || m_lines[row].row >= 0) return;
+        const std::string heading = m_lines[row].heading;
+        std::erase(m_collapsed, heading);
+        if (list.Collapsed(row)) m_collapsed.push_back(heading);
+        m_property.clear();
+        m_heading = heading;
+        Show();
+    };
+
     auto& text = static_cast<TextBox&>(m_rt.PlaceElement(f, ElementKind::TextBox, "txtValue", -1));
     text.Move(kLeft, kValueTop, kWidth - kApplyWidth - 60 - kDropWidth, kRowHeight);
     command("cmdDrop", "\u25BC", kLeft + kWidth - kApplyWidth - 60 - kDropWidth, kValueTop, kDropWidth, kRowHeight,
-            [this] { m_dropOpen ? CloseDrop() : OpenDrop(); });
+            [this] { m_dropOpen || m_anchor.IsOpen() ? CloseDrop() : OpenDrop(); });
+    // While the anchor editor is open the keys are its own: nothing is typed.
+    text.KeyPress += [this](int16_t& ascii) {
+        if (m_anchor.IsOpen()) ascii = 0;
+    };
+    f.KeyPress += [this](int16_t& ascii) {
+        if (m_anchor.IsOpen()) ascii = 0;
+    };
     command("cmdApply", "&Apply", kLeft + kWidth - kApplyWidth, kValueTop, kApplyWidth, kRowHeight, [this] { Apply(); });
     f.SetDefaultButton("cmdApply");
 
@@ -116,6 +136,9 @@ void PropertyBrowser::Build(Form& f, const Command& command) {
     values.onClick = [this, &values] {
         if (values.ListIndex() >= 0) PickEntry(m_first + values.ListIndex());
     };
+    // The anchor editor lies there too; the value box follows what it holds.
+    m_anchor.Build(f, kLeft, kDropTop);
+    m_anchor.onChange = [this] { Part<TextBox>("txtValue").SetText(AnchorText(m_anchor.Edges())); };
     auto& preview = static_cast<PictureBox&>(m_rt.PlaceElement(f, ElementKind::PictureBox, "picPreview", -1));
     preview.Move(kLeft, kDropTop, kWidth - kApplyWidth - 60, kPreviewHeight);
     preview.SetVisible(false);
@@ -127,12 +150,14 @@ void PropertyBrowser::Show() {
     m_rows = m_designer.CommonProperties(shown);
     m_lines.clear();
     if (m_categorized) {
+        // A collapsed category shows its heading only.
         for (const std::string& category : Categories()) {
+            const bool collapsed = std::find(m_collapsed.begin(), m_collapsed.end(), category) != m_collapsed.end();
             bool headed = false;
             for (size_t i = 0; i < m_rows.size(); ++i) {
                 if (m_rows[i].category != category) continue;
                 if (!std::exchange(headed, true)) m_lines.push_back({-1, category});
-                m_lines.push_back({static_cast<int>(i), ""});
+                if (!collapsed) m_lines.push_back({static_cast<int>(i), ""});
             }
         }
     } else {
@@ -145,15 +170,23 @@ void PropertyBrowser::Show() {
         const Line& l = m_lines[i];
         if (l.row < 0) {
             list.AddItem(l.heading);
+            list.SetHeading(static_cast<int>(i), true);
+            list.SetCollapsed(static_cast<int>(i),
+                              std::find(m_collapsed.begin(), m_collapsed.end(), l.heading) != m_collapsed.end());
+            if (m_property.empty() && l.heading == m_heading) current = static_cast<int>(i);
             continue;
         }
         const PropertyRow& r = m_rows[l.row];
         list.AddItem((m_categorized ? kIndent : "") + r.name + ": " + r.value);
         if (r.name == m_property) current = static_cast<int>(i);
     }
-    if (current < 0) m_property.clear();
+    if (current < 0) {
+        m_property.clear();
+        m_heading.clear();
+    }
     list.SetListIndex(current);
-    Part<Label>("lblHelp").SetCaption(current < 0 ? std::string() : m_rows[m_lines[current].row].help);
+    Part<Label>("lblHelp").SetCaption(current < 0 || m_lines[current].row < 0 ? std::string()
+                                                                              : m_rows[m_lines[current].row].help);
 }
 
 void PropertyBrowser::Pick(int line) {
@@ -164,12 +197,14 @@ void PropertyBrowser::Pick(int line) {
     if (l.row < 0) {
         // A heading holds no value.
         m_property.clear();
+        m_heading = l.heading;
         text.SetText("");
         Part<Label>("lblHelp").SetCaption("");
         return;
     }
     const PropertyRow& r = m_rows[l.row];
     m_property = r.name;
+    m_heading.clear();
     text.SetText(r.value);
     Part<Label>("lblHelp").SetCaption(r.help);
 }
@@ -232,6 +267,10 @@ std::vector<PropertyBrowser::Entry> PropertyBrowser::EntriesFor(const PropertyRo
 void PropertyBrowser::OpenDrop() {
     const PropertyRow* r = Current();
     if (!r) return;
+    if (r->name == "Anchor") {
+        OpenAnchor(*r);
+        return;
+    }
     m_entries = EntriesFor(*r);
     if (m_entries.empty()) return;
     // The entry the value now has is current; for a font, its family.
@@ -253,6 +292,7 @@ void PropertyBrowser::OpenDrop() {
 }
 
 void PropertyBrowser::CloseDrop() {
+    CloseAnchor(false);
     if (!m_dropOpen) return;
     m_dropOpen = false;
     m_entries.clear();
@@ -279,6 +319,39 @@ void PropertyBrowser::MoveDrop(int to) {
     if (m_index < m_first) m_first = m_index;
     if (m_index >= m_first + kDropRows) m_first = m_index - kDropRows + 1;
     FillDrop();
+}
+
+// The anchor editor starts from the value box's text (the row's value when that is no anchor
+// text; the default edges when neither is) and the value box follows it.
+void PropertyBrowser::OpenAnchor(const PropertyRow& row) {
+    auto& text = Part<TextBox>("txtValue");
+    m_anchorBefore = text.Text();
+    uint8_t edges = AnchorEdge::Default;
+    try {
+        edges = ParseAnchor(text.Text());
+    } catch (const HostError&) {
+        try {
+            edges = ParseAnchor(row.value);
+        } catch (const HostError&) {
+        }
+    }
+    m_anchor.Open(edges);
+    text.SetText(AnchorText(edges));
+    m_rt.FocusTextBox(text);
+}
+
+// Applies what the editor holds to every selected thing as one step, or puts the value box's
+// text back.
+void PropertyBrowser::CloseAnchor(bool apply) {
+    if (!m_anchor.IsOpen()) return;
+    m_anchor.Close();
+    auto& text = Part<TextBox>("txtValue");
+    if (!apply) {
+        text.SetText(m_anchorBefore);
+        return;
+    }
+    text.SetText(AnchorText(m_anchor.Edges()));
+    Apply();
 }
 
 void PropertyBrowser::ShowPreview(bool on) {
@@ -308,13 +381,7 @@ void PropertyBrowser::PickEntry(int index) {
     CloseDrop();
     auto& text = Part<TextBox>("txtValue");
     if (entry.first == kCustomColour) {
-        // The author types the colour: the value as &H00BBGGRR&, all selected.
-        std::string value = text.Text();
-        if (value.rfind("0x", 0) == 0 && value.size() == 10) value = "&H" + value.substr(2) + "&";
-        text.SetText(value);
-        m_rt.FocusTextBox(text);
-        text.SetSelStart(0);
-        text.SetSelLength(static_cast<int32_t>(value.size()));
+        PickCustomColour();
         return;
     }
     if (entry.first == kBrowse) {
@@ -329,8 +396,30 @@ void PropertyBrowser::PickEntry(int index) {
     Apply();
 }
 
+// The colour box: OK sets the colour it holds on every selected thing, as one step.
+void PropertyBrowser::PickCustomColour() {
+    const std::vector<std::string> names = Shown();
+    const std::string property = m_property;
+    const std::string current = Part<TextBox>("txtValue").Text();
+    std::optional<std::string> chosen;
+    m_run([&] {
+        chosen = PickColour(
+            m_rt, *m_form, current, [&](const std::string& typed) { m_designer.SetProperty(names, property, typed); },
+            kMessageTitle);
+    });
+    if (chosen) Part<TextBox>("txtValue").SetText(*chosen);
+}
+
 bool PropertyBrowser::KeyDown(int16_t keyCode, int16_t shift) {
     const bool alt = (shift & ShiftKey::Alt) != 0, plain = (shift & (ShiftKey::Ctrl | ShiftKey::Alt)) == 0;
+    if (m_anchor.IsOpen() && plain) {
+        // Enter applies, Escape forgets, the arrows and Space are the editor's; Tab still
+        // moves the focus and nothing else is typed into the value box meanwhile.
+        if (keyCode == KeyCode::Return) CloseAnchor(true);
+        else if (keyCode == KeyCode::Escape) CloseAnchor(false);
+        else if (!m_anchor.KeyDown(keyCode, shift) && keyCode == KeyCode::Tab) return false;
+        return true;
+    }
     if (m_dropOpen && m_rt.FocusedListBox() == &Part<ListBox>("lstValues") && plain) {
         switch (keyCode) {
             case KeyCode::Up: MoveDrop(m_index - 1); return true;

@@ -265,6 +265,8 @@ AtkStateSet* RefStateSet(AtkObject* a) {
     add(s.checkable, ATK_STATE_CHECKABLE);
     add(s.checked, ATK_STATE_CHECKED);
     add(s.pressed, ATK_STATE_PRESSED);
+    add(s.expandable, ATK_STATE_EXPANDABLE);
+    add(s.expanded, ATK_STATE_EXPANDED);
     add(s.selectable, ATK_STATE_SELECTABLE);
     add(s.selected, ATK_STATE_SELECTED);
     add(s.editable, ATK_STATE_EDITABLE);

@@ -132,6 +132,8 @@ std::vector<std::string> AccessibleStates::Names() const {
     add(checkable, "checkable");
     add(checked, "checked");
     add(pressed, "pressed");
+    add(expandable, "expandable");
+    add(expanded, "expanded");
     add(selectable, "selectable");
     add(selected, "selected");
     add(editable, "editable");
@@ -325,17 +327,23 @@ AccessibleNode DescribeAccessible(Runtime& rt, const AccessibleRef& ref, double 
         n.role = AccessibleRole::ListItem;
         if (ref.item < list.ListCount()) {
             n.name = list.List(ref.item);
-            n.states.checked = list.CheckBoxes() && list.Selected(ref.item);
+            n.states.checked = list.CheckBoxes() && !list.Heading(ref.item) && list.Selected(ref.item);
+            // A heading collapses and expands the rows under it.
+            n.states.expandable = list.Heading(ref.item);
+            n.states.expanded = list.Heading(ref.item) && !list.Collapsed(ref.item);
             Rect r = list.RowRect(ref.item);
             place(ox + list.Left() + r.left, oy + list.Top() + r.top, r.width, r.height);
             n.states.showing = ownerShowing && list.Visible() && r.height > 0;
         }
-        n.states.checkable = list.CheckBoxes();
+        const bool heading = ref.item < list.ListCount() && list.Heading(ref.item);
+        n.states.checkable = list.CheckBoxes() && !heading;
         n.states.selectable = true;
         n.states.selected = list.ListIndex() == ref.item;
         n.states.visible = list.Visible();
         n.states.enabled = list.TakesInput();
-        n.actions = {list.CheckBoxes()
+        n.actions = {heading ? AccessibleAction{"click", AccessibleActionKind::MouseClick,
+                                                "Collapses or expands the rows under the heading, as a click on it does"}
+                     : list.CheckBoxes()
                          ? AccessibleAction{"toggle", AccessibleActionKind::MouseClick,
                                             "Ticks or unticks the row, as a click on its box does"}
                          : AccessibleAction{"click", AccessibleActionKind::MouseClick, "Makes the row the current one"}};
@@ -496,7 +504,8 @@ bool InvokeAccessibleAction(Runtime& rt, const AccessibleRef& ref, size_t index,
         } else if (ref.item >= 0) {
             auto& list = static_cast<ListBox&>(*ref.element);
             // On its check box, else on the row.
-            Rect box = list.CheckBoxes() ? list.CheckBoxRect(ref.item) : list.RowRect(ref.item);
+            Rect box = list.CheckBoxRect(ref.item);
+            if (box.width <= 0) box = list.RowRect(ref.item);
             rt.MouseTo({ref.surface, ref.element}, MouseAction::Click, box.left + box.width / 2,
                        box.top + box.height / 2, 1, 0);
         } else if (ref.element) {

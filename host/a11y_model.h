@@ -40,6 +40,7 @@ struct AccessibleStates {
     bool visible = true, showing = false;
     bool checkable = false, checked = false;
     bool pressed = false;
+    bool expandable = false, expanded = false;  // a list's heading row
     bool selectable = false, selected = false;
     bool editable = false, multiLine = false, singleLine = false;
     bool modal = false, active = false;

@@ -105,7 +105,8 @@ void Runtime::KeyDown(int16_t keyCode, int16_t shift) {
 }
 
 // The focused list box's keys: the arrows, Home, End, PageUp and PageDown make another row the
-// current one and Space ticks or unticks the current row, each followed by the notifications a
+// current one (on a heading row Left collapses it and Right expands it), Space ticks or unticks
+// the current row, each followed by the notifications a
 // click there gives (the item check for a tick, then the click), so the form's handlers answer
 // the keyboard as they answer the mouse.
 bool Runtime::ListBoxKeyDown(ListBox& list, int16_t keyCode, int16_t shift) {
@@ -121,9 +122,20 @@ bool Runtime::ListBoxKeyDown(ListBox& list, int16_t keyCode, int16_t shift) {
         case KeyCode::PageDown: to = current + page; break;
         case KeyCode::Home: to = 0; break;
         case KeyCode::End: to = count - 1; break;
+        case KeyCode::Left:
+        case KeyCode::Right: {
+            // On a heading, Left collapses it and Right expands it; other rows leave them.
+            if (shift != 0 || current < 0 || !list.Heading(current)) return false;
+            const bool collapse = keyCode == KeyCode::Left;
+            if (list.Collapsed(current) != collapse) {
+                Guard([&] { list.SetCollapsed(current, collapse); });
+                if (list.onHeadingToggle) Guard([&] { list.onHeadingToggle(current); });
+            }
+            return true;
+        }
         case KeyCode::Space: {
             if (shift != 0) return false;
-            if (current < 0 || !list.CheckBoxes()) return true;
+            if (current < 0 || !list.CheckBoxes() || list.Heading(current)) return true;
             Guard([&] {
                 list.SetSelected(current, !list.Selected(current));
                 if (list.onItemCheck) list.onItemCheck(current);

@@ -341,7 +341,7 @@ Value Reader::Member(const Json& v, const ElementMember& m, const std::string& w
     Fail(where, "has a type the form file cannot hold");
 }
 
-// A list box's rows: each a string, or {"text", "data", "checked"}.
+// A list box's rows: each a string, or {"text", "data", "checked", "heading", "collapsed"}.
 std::vector<ListBox::Item> Reader::Items(const Json& v, const std::string& where) const {
     if (!v.is_array()) Fail(where, "expected an array of items, found " + Describe(v));
     std::vector<ListBox::Item> items;
@@ -353,12 +353,14 @@ std::vector<ListBox::Item> Reader::Items(const Json& v, const std::string& where
             item.text = Text(it, iw);
         } else if (it.is_object()) {
             Fields fi(it);
-            fi.Expect({"text", "data", "checked"});
+            fi.Expect({"text", "data", "checked", "heading", "collapsed"});
             if (auto x = fi.Take("text")) item.text = Text(*x, iw + ", key \"text\"");
             if (auto x = fi.Take("data"))
                 item.data = static_cast<int32_t>(Integer(*x, iw + ", key \"data\"", std::numeric_limits<int32_t>::min(),
                                                          std::numeric_limits<int32_t>::max(), "a 32-bit integer"));
             if (auto x = fi.Take("checked")) item.checked = Boolean(*x, iw + ", key \"checked\"");
+            if (auto x = fi.Take("heading")) item.heading = Boolean(*x, iw + ", key \"heading\"");
+            if (auto x = fi.Take("collapsed")) item.collapsed = Boolean(*x, iw + ", key \"collapsed\"");
             if (auto k = fi.Leftover()) Fail(iw, "unknown key " + Quote(*k) + " (known: " + fi.Known() + ")");
         } else {
             Fail(iw, "expected a string or {\"text\", \"data\", \"checked\"}, found " + Describe(it));

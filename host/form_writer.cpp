@@ -201,11 +201,11 @@ Json Writer::MemberJson(const MemberInfo& m, const Value& v, const std::string& 
     return nullptr;
 }
 
-// Rows without data or a tick are plain strings.
+// Rows without data, a tick or a heading's state are plain strings.
 Json Writer::ItemsJson(const std::vector<ListBox::Item>& items) {
     Json list = Json::array();
     for (const auto& item : items) {
-        if (item.data == 0 && !item.checked) {
+        if (item.data == 0 && !item.checked && !item.heading && !item.collapsed) {
             list.push_back(item.text);
             continue;
         }
@@ -213,6 +213,8 @@ Json Writer::ItemsJson(const std::vector<ListBox::Item>& items) {
         o["text"] = item.text;
         if (item.data != 0) o["data"] = item.data;
         if (item.checked) o["checked"] = true;
+        if (item.heading) o["heading"] = true;
+        if (item.collapsed) o["collapsed"] = true;
         list.push_back(std::move(o));
     }
     return list;

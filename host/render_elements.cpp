@@ -226,6 +226,29 @@ void Painter::CheckBox(int x, int y, bool ticked) {
     }
 }
 
+// A heading's 9 x 9 box: a shadow-coloured frame, window-coloured inside, a 5-pixel minus and,
+// while the heading is collapsed, the upright of a plus.
+void Painter::Expander(int x, int y, bool collapsed) {
+    const int size = ListBox::kExpanderSizePixels;
+    FillRect(m_cr, {x, y, x + P(size), y + P(size)}, Resolve(SysColour::ButtonShadow));
+    FillRect(m_cr, {x + P(1), y + P(1), x + P(size - 1), y + P(size - 1)}, Resolve(SysColour::Window));
+    const uint32_t ink = Resolve(SysColour::WindowText);
+    const int mid = size / 2;
+    FillRect(m_cr, {x + P(2), y + P(mid), x + P(size - 2), y + P(mid + 1)}, ink);
+    if (collapsed) FillRect(m_cr, {x + P(mid), y + P(2), x + P(mid + 1), y + P(size - 2)}, ink);
+}
+
+// The list's font, bold: a heading's.
+const Font& Painter::HeadingFont() {
+    static const Font font = [] {
+        Font f = ListBox::ListFont();
+        f.bold = true;
+        f.weight = 700;
+        return f;
+    }();
+    return font;
+}
+
 void Painter::PaintListBox(const ListBox& lb, double ax, double ay) {
     InBox(ax, ay, lb, [&](const DRect& r, cairo_t* cr) {
         FillRect(cr, r, Resolve(SysColour::Window));
@@ -251,13 +274,21 @@ void Painter::PaintRows(const ListBox& lb, const DRect& inner) {
         int rowHeight = static_cast<int>(TwipsToPixels(rows[shown].height));
         int y = inner.y0 + P(row);
         if (y >= inner.y1) break;
-        TextLayoutRef text = SharedTextLayout(ListBox::ListFont(), items[i].text, false);
+        const bool heading = items[i].heading;
+        TextLayoutRef text = SharedTextLayout(heading ? HeadingFont() : ListBox::ListFont(), items[i].text, false);
         PangoRectangle logical{0, 0, text->width, text->Height()};  // the text's own line height, as measured
-        if (lb.CheckBoxes())
+        if (heading) {
+            // A band of the button face across the row, the - or + box at its left.
+            FillRect(cr, {inner.x0, y, inner.x1, y + P(rowHeight)}, Resolve(SysColour::ButtonFace));
+            Expander(inner.x0 + P(ListBox::kExpanderLeftPixels),
+                     y + P((rowHeight - ListBox::kExpanderSizePixels) / 2), items[i].collapsed);
+        } else if (lb.CheckBoxes()) {
             CheckBox(inner.x0 + P(ListBox::kCheckLeftPixels), y + P((rowHeight - ListBox::kCheckSizePixels) / 2),
                      items[i].checked);
-        int tx = inner.x0 + P(lb.TextLeftPixels()), ty = y + P((rowHeight - logical.height) / 2);
-        uint32_t fore = Resolve(SysColour::WindowText), back = Resolve(SysColour::Window);
+        }
+        int tx = inner.x0 + P(heading ? ListBox::kHeadingTextLeftPixels : lb.TextLeftPixels()),
+            ty = y + P((rowHeight - logical.height) / 2);
+        uint32_t fore = Resolve(SysColour::WindowText), back = Resolve(heading ? SysColour::ButtonFace : SysColour::Window);
         if (static_cast<int>(i) == lb.ListIndex()) {
             back = Resolve(SysColour::SelectionHighlight);
             FillRect(cr, {tx - P(1), y + P(1), std::min(inner.x1, tx + P(logical.width + 2)), y + P(rowHeight - 1)},

@@ -197,6 +197,8 @@ private:
     void PaintGreyed(const Picture& p, int x, int y);
     void PaintPictureButton(const PictureButton& b, double ax, double ay) override;
     void CheckBox(int x, int y, bool ticked);
+    void Expander(int x, int y, bool collapsed);
+    static const Font& HeadingFont();
     void PaintListBox(const ListBox& lb, double ax, double ay) override;
     void PaintRows(const ListBox& lb, const DRect& inner);
     // The text box and its scroll bars (render_text_box.cpp).

@@ -13,6 +13,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/script.h"
+#include "designer/anchor_editor.h"
+#include "designer/browser_dialogs.h"
 #include "designer/designer_form.h"
 #include "designer/toolbox_pictures.h"
 #include "host/fonts.h"
@@ -800,6 +802,198 @@ TEST(DesignerWindow, GoldenPicturesWithTheDropDownOpen) {
         EXPECT_EQ(std::find(seen.begin(), seen.end(), picture->Pixels()), seen.end()) << kind;
         seen.push_back(picture->Pixels());
     }
+}
+
+// A click on a bar of the anchor editor (open under the value box), the pointer moved there
+// first as a user's is.
+void ClickAnchorBar(std::vector<J>& s, uint8_t edge) {
+    const Rect r = AnchorEditor::BarRect(edge);
+    const double x = PropertyBrowser::kLeft + r.left + r.width / 2, y = 5835 + r.top + r.height / 2;
+    s.push_back(Mouse("move", x, y, 0));
+    s.push_back(Mouse("click", x, y));
+}
+
+// The anchors of two selected buttons edited in the picture of bars: by keys (Right, Space)
+// and by clicks, the value box following; Enter applies to both as one step, Escape forgets;
+// the saved file holds the anchors as form files write them.
+TEST(DesignerWindow, AnchorsAreEditedInTheirPictureByKeysAndClicks) {
+    test::TempFolder folder{"stolvane-designer-anchor"};
+    const std::string path = (folder.Path() / "anchor.json").string();
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    std::vector<J> s{J{{"cmd", "show"}}};
+    for (double y : {240.0, 960.0}) {
+        s.push_back(Mouse("click", 870, 232));
+        s.push_back(Mouse("move", left + 250, top + y, 0));
+        s.push_back(Mouse("down", left + 250, top + y));
+        s.push_back(Mouse("up", left + 1690, top + y + 480));
+    }
+    s.push_back(Mouse("click", left + 600, top + 400));
+    s.push_back(Mouse("click", left + 600, top + 1100));
+    s.back()["shift"] = 1;
+    int anchorRow = -1;
+    {
+        Runtime rt;
+        FormDesigner d{rt};
+        const auto rows = d.CommonProperties({d.PlaceDefault("TolvaneButton"), d.PlaceDefault("TolvaneButton")});
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].name == "Anchor") anchorRow = static_cast<int>(i);
+    }
+    ASSERT_GE(anchorRow, 0);
+    const J value{{"cmd", "get"}, {"target", "txtValue"}, {"property", "Text"}};
+    s.push_back({{"cmd", "focus"}, {"target", "lstProperties"}});
+    s.push_back(Key("Home"));
+    for (int i = 0; i < anchorRow; ++i) s.push_back(Key("Down"));
+    s.push_back({{"cmd", "focus"}, {"target", "txtValue"}});
+    s.push_back(Key("F4"));
+    s.push_back({{"cmd", "get"}, {"target", "picAnchor"}, {"property", "Visible"}});
+    s.push_back(Key("Space"));  // the left bar is current: freed
+    s.push_back(Key("Right"));
+    s.push_back(Key("Space"));
+    s.push_back(value);
+    s.push_back(Key("Return"));  // top,right on both
+    s.push_back(Mouse("move", kDropX, kDropY, 0));
+    s.push_back(Mouse("click", kDropX, kDropY));  // the drop-down button opens it too
+    ClickAnchorBar(s, AnchorEdge::Bottom);
+    ClickAnchorBar(s, AnchorEdge::Top);
+    s.push_back(value);
+    s.push_back(Key("Escape"));  // forgotten
+    s.push_back(value);
+    s.push_back(Key("F4"));
+    ClickAnchorBar(s, AnchorEdge::Bottom);
+    s.push_back(Key("Return"));  // top,right,bottom
+    s.push_back({{"cmd", "get"}, {"target", "picAnchor"}, {"property", "Visible"}});
+    s.push_back(Mouse("move", 870, 60 + 16 * 360 + 180 + 172, 0));
+    s.push_back(Mouse("click", 870, 60 + 16 * 360 + 180 + 172));  // Save
+    s.push_back(Key("Z", 2));  // one step back: both at top,right again
+    s.push_back({{"cmd", "dump"}, {"target", "lstProperties"}});
+    const auto lines = Design(s, path);
+
+    const Printed printed = Read(lines);
+    ASSERT_EQ(printed.values.size(), 5u);
+    EXPECT_EQ(printed.values[0], true) << "F4 opens the editor";
+    EXPECT_EQ(printed.values[1], "top,right") << "the value box follows the keys";
+    EXPECT_EQ(printed.values[2], "right,bottom") << "and the clicks";
+    EXPECT_EQ(printed.values[3], "top,right") << "Escape puts the value back";
+    EXPECT_EQ(printed.values[4], false) << "Enter closes it";
+    ASSERT_EQ(printed.dumps.size(), 1u);
+    EXPECT_NE(std::find(printed.dumps[0].begin(), printed.dumps[0].end(), "Anchor: top,right"), printed.dumps[0].end());
+
+    const auto saved = nlohmann::json::parse(test::ReadFile(path));
+    ASSERT_EQ(saved["controls"].size(), 2u);
+    for (const auto& c : saved["controls"]) EXPECT_EQ(c.value("anchor", ""), "top,right,bottom") << c.dump();
+}
+
+// "Custom..." opens the colour box: a basic colour clicked and then moved to with the arrows
+// (framed, shown in the sample, its value in the text), a typed value refused with the
+// runtime's message while the box stays open, and OK setting the colour; the file holds it.
+TEST(DesignerWindow, TheColourBoxPicksByClickAndByKeysAndRefusesWhatIsNoColour) {
+    test::TempFolder folder{"stolvane-designer-colour"};
+    const std::string path = (folder.Path() / "colour.json").string();
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    std::vector<J> s{J{{"cmd", "show"}}, Mouse("click", 870, 232), Mouse("move", left + 2400, top + 1800, 0),
+                     Mouse("click", left + 2400, top + 1800)};
+    s.push_back({{"cmd", "focus"}, {"target", "lstProperties"}});
+    s.push_back(Key("Home"));
+    for (int i = 0; i < RowOf("TolvaneButton", "ColourUp"); ++i) s.push_back(Key("Down"));
+    s.push_back({{"cmd", "focus"}, {"target", "txtValue"}});
+    s.push_back(Key("F4"));
+    s.push_back(Key("End"));
+    s.push_back(Key("Return"));  // Custom...: the box's commands follow
+    const J value{{"cmd", "get"}, {"target", "txtValue"}, {"property", "Text"}};
+    auto cell = [](int col, int row) { return std::pair<double, double>{120 + col * 300 + 150, 120 + row * 300 + 150}; };
+    const auto blue = cell(5, 1);
+    s.push_back(Mouse("move", blue.first, blue.second, 0));
+    s.push_back(Mouse("click", blue.first, blue.second));
+    s.push_back(value);
+    s.push_back(Key("Down"));
+    s.push_back(Key("Left"));
+    s.push_back(value);
+    const auto teal = cell(4, 2);
+    s.push_back({{"cmd", "pixel"}, {"x", teal.first}, {"y", teal.second}});
+    s.push_back({{"cmd", "pixel"}, {"x", 2640 + 720}, {"y", 825 + 540}});  // the sample
+    s.push_back({{"cmd", "text"}, {"text", "&HZZ&"}});
+    s.push_back(Key("Return"));  // refused: the box stays
+    s.push_back(value);
+    s.push_back(Key("A", 2));
+    s.push_back(Key("Up"));  // all selected again: the arrows are the grid's
+    s.push_back(Key("Return"));
+    s.push_back({{"cmd", "get"}, {"target", "txtValue"}, {"property", "Text"}});  // the browser's again
+    s.push_back(Mouse("move", 870, 60 + 16 * 360 + 180 + 172, 0));
+    s.push_back(Mouse("click", 870, 60 + 16 * 360 + 180 + 172));  // Save
+    const auto lines = Design(s, path);
+
+    const Printed printed = Read(lines, true);
+    ASSERT_EQ(printed.values.size(), 6u);
+    EXPECT_EQ(printed.values[0], "&H00FF0000&") << "the clicked cell";
+    EXPECT_EQ(printed.values[1], "&H00C0C000&") << "one down, one left";
+    EXPECT_EQ(printed.values[2], printed.values[3]) << "the sample shows the colour picked";
+    EXPECT_EQ(printed.values[4], "&HZZ&") << "the box stayed open";
+    EXPECT_EQ(printed.values[5], "&H00FFFF00&") << "the browser shows what was set";
+    ASSERT_EQ(printed.boxes.size(), 1u);
+    EXPECT_EQ(printed.boxes[0].rfind("Invalid property value: ColourUp: ", 0), 0u) << printed.boxes[0];
+    EXPECT_EQ(BasicColour(1 * kBasicColourColumns + 4), 0x00FFFF00u);
+
+    const auto saved = nlohmann::json::parse(test::ReadFile(path));
+    EXPECT_EQ(saved["controls"][0]["properties"]["ColourUp"], "0x00FFFF00");
+}
+
+// By category, a heading row (bold on the button face, with its - or + box) collapses and
+// expands its category: clicked, and with Left and Right while it is current. Dumps show
+// the headings and their state.
+TEST(DesignerWindow, CategoryHeadingsCollapseAndExpand) {
+    test::TempFolder folder{"stolvane-designer-headings"};
+    const J dump{{"cmd", "dump"}, {"target", "lstProperties"}};
+    std::vector<J> s{J{{"cmd", "show"}}, Mouse("move", 10890, 217, 0), Mouse("click", 10890, 217), dump,
+                     Mouse("move", 9600, 570, 0), Mouse("click", 9600, 570),  // the Appearance heading
+                     dump, Key("Right"), dump, Key("Left"), Key("Down"), Key("Space"), dump};
+    const auto lines = Design(s, (folder.Path() / "headings.json").string());
+    std::vector<J> dumps;
+    for (const auto& l : lines) {
+        EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
+        if (l.contains("dump")) dumps.push_back(l["dump"]["items"]);
+    }
+    ASSERT_EQ(dumps.size(), 4u);
+    // The rows of the first category, and whether its heading is collapsed.
+    auto appearance = [](const J& items) {
+        size_t rows = 0;
+        for (size_t i = 1; i < items.size() && !items[i].value("heading", false); ++i) ++rows;
+        return std::pair<size_t, bool>{rows, items.at(0).value("collapsed", false)};
+    };
+    ASSERT_EQ(dumps[0].at(0)["text"], "Appearance");
+    EXPECT_EQ(dumps[0][0]["heading"], true);
+    EXPECT_FALSE(dumps[0][1].contains("heading")) << "a property's row";
+    const size_t rows = appearance(dumps[0]).first;
+    EXPECT_GT(rows, 0u);
+    EXPECT_EQ(appearance(dumps[1]), (std::pair<size_t, bool>{0, true})) << "clicked: collapsed";
+    EXPECT_EQ(appearance(dumps[2]), (std::pair<size_t, bool>{rows, false})) << "Right expands";
+    EXPECT_EQ(appearance(dumps[3]), (std::pair<size_t, bool>{0, true})) << "Left collapses";
+    EXPECT_EQ(dumps[3].size() + rows, dumps[0].size());
+    EXPECT_EQ(dumps[3][1]["text"], "Behaviour") << "Down went on to the next heading";
+    EXPECT_EQ(dumps[3][1].value("collapsed", true), false) << "Space does nothing on a heading";
+}
+
+// The browser at scale 1 with the anchor editor open on a button anchored left and top.
+TEST(DesignerWindow, GoldenPictureWithTheAnchorEditorOpen) {
+    test::TempFolder folder{"stolvane-designer-golden-anchor"};
+    Runtime rt;
+    DesignerForm designer(rt, (folder.Path() / "golden.json").string());
+    Form& f = designer.GetForm();
+    rt.ShowForm(f);
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    rt.Mouse(f, MouseAction::Move, 870, 232, 0, 0);
+    rt.Mouse(f, MouseAction::Click, 870, 232, 1, 0);
+    rt.Mouse(f, MouseAction::Move, left + 250, top + 250, 0, 0);
+    rt.Mouse(f, MouseAction::Down, left + 250, top + 250, 1, 0);
+    rt.Mouse(f, MouseAction::Move, left + 1690, top + 730, 1, 0);
+    rt.Mouse(f, MouseAction::Up, left + 1690, top + 730, 1, 0);
+    rt.FocusListBox(static_cast<ListBox&>(*f.FindAuthored("lstProperties")));
+    rt.KeyDown(KeyCode::Home, 0);
+    for (int i = 0; i < RowOf("TolvaneButton", "Anchor"); ++i) rt.KeyDown(KeyCode::Down, 0);
+    rt.FocusTextBox(static_cast<TextBox&>(*f.FindAuthored("txtValue")));
+    rt.KeyDown(KeyCode::F1 + 3, 0);
+    rt.KeyDown(KeyCode::Down, 0);  // the bottom bar current
+    ASSERT_TRUE(f.FindAuthored("picAnchor")->Visible());
+    EXPECT_TRUE(test::CompareGolden(FormRenderer(rt, f, 1).RepaintAll(), "designer_browser_anchor_scale1"));
 }
 
 }  // namespace
