@@ -220,6 +220,10 @@ TEST_F(A11y, TextBoxesAndListBoxes) {
     list.AddItem("Wheels");
     list.AddItem("Axles");
     list.SetSelected(1, true);
+    list.AddItem("Body");
+    list.SetHeading(2, true);
+    int toggled = -1;
+    list.onHeadingToggle = [&](int row) { toggled = row; };
     rt.ShowForm(f);
     rt.FocusElement(name);
 
@@ -238,11 +242,20 @@ TEST_F(A11y, TextBoxesAndListBoxes) {
     EXPECT_FALSE(Holds(root.children[2], "editable"));
     const AccessibleNode& rows = root.children[3];
     EXPECT_EQ(rows.role, AccessibleRole::List);
-    ASSERT_EQ(rows.children.size(), 2u);
+    ASSERT_EQ(rows.children.size(), 3u);
     EXPECT_EQ(rows.children[1].name, "Axles");
     EXPECT_TRUE(rows.children[1].states.checked);
     EXPECT_TRUE(InvokeAccessibleAction(rt, rows.children[0].ref, 0));
     EXPECT_TRUE(list.Selected(0));
+    // A heading row: expandable and expanded, no check box; its action collapses it.
+    const AccessibleNode& heading = rows.children[2];
+    EXPECT_TRUE(Holds(heading, "expandable") && Holds(heading, "expanded"));
+    EXPECT_FALSE(Holds(heading, "checkable"));
+    EXPECT_FALSE(Holds(rows.children[0], "expandable"));
+    EXPECT_TRUE(InvokeAccessibleAction(rt, heading.ref, 0));
+    EXPECT_TRUE(list.Collapsed(2));
+    EXPECT_EQ(toggled, 2);
+    EXPECT_FALSE(Holds(DescribeAccessible(rt, heading.ref), "expanded"));
 
     // At scale 2 the extents double.
     EXPECT_EQ(DescribeAccessible(rt, n.ref, 2).extents.width, 320);

@@ -135,7 +135,7 @@ std::string SampleForm(const std::string& dataUrl) {
     {"name": "picBox", "class": "PictureBox", "left": 3600, "top": 1200, "width": 900, "height": 600,
      "picture": "pic.png", "backColour": "0x00FFFFFF", "border": true},
     {"name": "lstItems", "class": "ListBox", "left": 4600, "top": 1200, "width": 1200, "height": 900,
-     "items": ["one", {"text": "two", "data": 42, "checked": true}]},
+     "items": ["one", {"text": "two", "data": 42, "checked": true}, {"text": "Parts", "heading": true, "collapsed": true}]},
     {"name": "tmrTick", "class": "Timer", "interval": 250, "enabled": false},
     {"name": "shpFrame", "class": "Shape", "left": 0, "top": 0, "width": 600, "height": 600, "filled": true,
      "fillColour": "0x00C0C0C0", "drawMode": 6},
@@ -178,8 +178,9 @@ TEST_F(FormFiles, LoadingPlacesEverythingWithItsTypedValues) {
     EXPECT_EQ(std::tuple(label.Caption(), label.Alignment(), label.GetFont().bold), std::tuple(std::string("&Open"), 2, true));
     EXPECT_EQ(static_cast<Image&>(*f.Find("imgLogo")).Width(), 45);  // takes its picture's size
     auto& list = static_cast<ListBox&>(*f.Find("lstItems"));
-    ASSERT_EQ(list.ListCount(), 2);
+    ASSERT_EQ(list.ListCount(), 3);
     EXPECT_EQ(std::pair(list.ItemData(1), list.Selected(1)), std::pair(42, true));
+    EXPECT_EQ(std::tuple(list.Heading(1), list.Heading(2), list.Collapsed(2)), std::tuple(false, true, true));
     EXPECT_FALSE(static_cast<Timer&>(*f.Find("tmrTick")).Enabled());
     EXPECT_EQ(static_cast<Shape&>(*f.Find("shpFrame")).GetDrawMode(), 6);
     EXPECT_FALSE(static_cast<PictureButton&>(*f.Find("pbGo")).Enabled());
