@@ -943,15 +943,23 @@ TEST(DesignerWindow, TheColourBoxPicksByClickAndByKeysAndRefusesWhatIsNoColour) 
 TEST(DesignerWindow, CategoryHeadingsCollapseAndExpand) {
     test::TempFolder folder{"stolvane-designer-headings"};
     const J dump{{"cmd", "dump"}, {"target", "lstProperties"}};
+    // The pixels at the right end of the heading's row and of the row under it, and of the
+    // designer's own button-face background.
+    auto pixel = [](double x, double y) { return J{{"cmd", "pixel"}, {"x", x}, {"y", y}}; };
     std::vector<J> s{J{{"cmd", "show"}}, Mouse("move", 10890, 217, 0), Mouse("click", 10890, 217), dump,
+                     pixel(12800, 570), pixel(12800, 810), pixel(9000, 300),
                      Mouse("move", 9600, 570, 0), Mouse("click", 9600, 570),  // the Appearance heading
                      dump, Key("Right"), dump, Key("Left"), Key("Down"), Key("Space"), dump};
     const auto lines = Design(s, (folder.Path() / "headings.json").string());
-    std::vector<J> dumps;
+    std::vector<J> dumps, pixels;
     for (const auto& l : lines) {
         EXPECT_FALSE(l.contains("error") || l.contains("msgbox")) << l.dump();
         if (l.contains("dump")) dumps.push_back(l["dump"]["items"]);
+        if (l.contains("value")) pixels.push_back(l["value"]);
     }
+    ASSERT_EQ(pixels.size(), 3u);
+    EXPECT_EQ(pixels[0], pixels[2]) << "a heading lies on a band of the button face";
+    EXPECT_NE(pixels[0], pixels[1]) << "a property's row does not";
     ASSERT_EQ(dumps.size(), 4u);
     // The rows of the first category, and whether its heading is collapsed.
     auto appearance = [](const J& items) {
