@@ -2,7 +2,7 @@
 // The designer's costs on a form of 1 000 controls: the form-file text it records after every
 // change for undo (the chosen way: a whole snapshot per change), loading such a snapshot again
 // (undo, redo, delete, paste), a move of one control with its snapshot, opening the designer's
-// window on it and dragging 100 of its controls there.
+// window on it and dragging 100 of its controls there, and the outlines that follow such a drag.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 
 #include "designer/designer_form.h"
 #include "designer/form_designer.h"
+#include "host/render.h"
 #include "host/runtime.h"
 
 using namespace stolvane;
@@ -113,5 +114,37 @@ void BM_DesignerDrag100Of1000(benchmark::State& state) {
     state.counters["repainted_share"] = static_cast<double>(repainted) / static_cast<double>(window.FormPixels());
 }
 BENCHMARK(BM_DesignerDrag100Of1000)->Unit(benchmark::kMillisecond);
+
+// While the hundred are dragged, outlines follow the pointer: one move of it, counting the
+// pixels of the designer's window repainted for it (the outlines' edges, old and new, and the
+// status line) against the workspace's.
+void BM_DesignerDragOutline100Of1000(benchmark::State& state) {
+    Runtime rt;
+    DesignerForm window(rt, File().path);
+    Form& f = window.GetForm();
+    rt.ShowForm(f);
+    FormRenderer screen(rt, f, 1);
+    std::vector<std::string> hundred;
+    for (int i = 1; i <= 100; ++i) hundred.push_back("TolvaneButton" + std::to_string(i));
+    window.Designer().GetSelection().Set(hundred);
+    const Rect at = window.Designer().FormBounds("TolvaneButton1");
+    const double x = DesignerForm::kFormLeft + at.left + 60, y = DesignerForm::kFormTop + at.top + 60;
+    rt.Mouse(f, MouseAction::Down, x, y, 1, 0);
+    screen.Update();
+    double dx = 120;
+    int64_t repainted = 0;
+    for (auto _ : state) {
+        rt.Mouse(f, MouseAction::Move, x + dx, y, 1, 0);
+        screen.Update();
+        repainted = screen.LastRepaintedPixels();
+        dx = dx == 120 ? 240 : 120;
+    }
+    rt.Mouse(f, MouseAction::Up, x, y, 1, 0);
+    const double workspace = (f.FindAuthored("lblWorkspace")->Bounds().width / 15) *
+                             (f.FindAuthored("lblWorkspace")->Bounds().height / 15);
+    state.counters["repainted_pixels"] = static_cast<double>(repainted);
+    state.counters["repainted_share"] = static_cast<double>(repainted) / workspace;
+}
+BENCHMARK(BM_DesignerDragOutline100Of1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/control.h"
 #include "core/surface.h"
@@ -215,6 +216,13 @@ void PictureBox::SetPicture(PictureRef p) {
     m_picture = p ? std::move(p) : Picture::Empty();
     Changed();
 }
+void PictureBox::ReplacePicture(PictureRef p, std::vector<Rect> changed) {
+    m_picture = p ? std::move(p) : Picture::Empty();
+    m_damage = std::move(changed);
+    Changed();
+    m_damage.reset();
+}
+std::optional<std::vector<Rect>> PictureBox::TakeDamage() { return std::exchange(m_damage, std::nullopt); }
 void PictureBox::SetBackColour(OleColour c) {
     m_back = c;
     Changed();

@@ -130,9 +130,10 @@ public:
     void Click(const MouseArgs& args);
     void DblClick();
 
-    // The part of the element (relative to it) that the change being reported covers, when it
-    // is less than the whole; taken once by the runtime.
-    virtual std::optional<Rect> TakeDamage() { return std::nullopt; }
+    // The parts of the element (relative to it) that the change being reported covers, when
+    // they are less than the whole (none, or only empty ones: nothing shows differently); taken
+    // once by the runtime.
+    virtual std::optional<std::vector<Rect>> TakeDamage() { return std::nullopt; }
 
     int16_t MousePointer() const { return m_mousePointer; }
     void SetMousePointer(int16_t v);
@@ -299,6 +300,10 @@ public:
     PictureBox(std::string name, int index = -1) : BoxElement(ElementKind::PictureBox, std::move(name), index) {}
     const PictureRef& GetPicture() const { return m_picture; }
     void SetPicture(PictureRef p);
+    // Shows a picture that differs from the one shown only inside these rectangles (the box's
+    // twips), so that only they are repainted: an outline drawn over a picture and moved.
+    void ReplacePicture(PictureRef p, std::vector<Rect> changed);
+    std::optional<std::vector<Rect>> TakeDamage() override;
     OleColour BackColour() const { return m_back; }
     void SetBackColour(OleColour c);
     bool AutoRedraw() const { return m_autoRedraw; }
@@ -323,6 +328,7 @@ private:
     bool m_autoRedraw = false;
     bool m_border = false;
     Drawing m_drawing;
+    std::optional<std::vector<Rect>> m_damage;
 };
 
 class Shape : public BoxElement {

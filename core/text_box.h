@@ -78,7 +78,12 @@ public:
     double ScrollY() const { return m_scrollY; }
     void SetScroll(double x, double y);
     // The area a change of the look covers, when narrower than the box; taken by the runtime.
-    std::optional<Rect> TakeDamage() override { auto d = m_damage; m_damage.reset(); return d; }
+    std::optional<std::vector<Rect>> TakeDamage() override {
+        if (!m_damage) return std::nullopt;
+        std::vector<Rect> d{*m_damage};
+        m_damage.reset();
+        return d;
+    }
 
     // ---- Events, raised to their handlers and reported to the runtime by name.
     Event<> Change{"Change"};

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <utility>
 
 #include "core/control.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr double kClientWidth = 12960, kClientHeight = 8100;
 constexpr double kToolLeft = 60, kToolTop = 60, kToolWidth = 1620, kToolHeight = 345, kToolPitch = 360;
 constexpr double kBrowserLeft = PropertyBrowser::kLeft;
-constexpr double kAreaWidth = kBrowserLeft - 120 - DesignerForm::kFormLeft, kAreaHeight = 7560;
+constexpr double kAreaWidth = kBrowserLeft - 120 - DesignerForm::kFormLeft, kAreaHeight = 7620 - DesignerForm::kFormTop;
 constexpr OleColour kWorkspaceColour = 0x808080;    // dark grey
 const char* const kTitle = "STolvane Designer";
 
@@ -47,6 +48,14 @@ bool IsContainer(FormDesigner& d, const std::string& name) {
 std::string Twips(double v) {
     const double r = std::round(v);
     return std::to_string(static_cast<long long>(r));
+}
+
+// The status line's account of where a thing lies: "Button1: 240, 240, 1440 x 480 twips (16,
+// 16, 96 x 32 pixels)".
+std::string Placement(const std::string& name, const Rect& b) {
+    auto px = [](double v) { return Twips(v / kTwipsPerPixel); };
+    return name + ": " + Twips(b.left) + ", " + Twips(b.top) + ", " + Twips(b.width) + " x " + Twips(b.height) +
+           " twips (" + px(b.left) + ", " + px(b.top) + ", " + px(b.width) + " x " + px(b.height) + " pixels)";
 }
 
 }  // namespace
@@ -107,6 +116,7 @@ void DesignerForm::Build() {
     f.FindSurface("cmdNew")->Move(kToolLeft, top + 3 * kToolPitch, half, kToolHeight);
     command("cmdOpen", "&Open", top + 3 * kToolPitch, [this] { OpenForm(); });
     f.FindSurface("cmdOpen")->Move(kToolLeft + kToolWidth - half, top + 3 * kToolPitch, half, kToolHeight);
+    BuildArrangeBar(f);
     {
         ControlElement& tick = m_rt.PlaceControl(f, "TolvaneTick", "chkSnap", -1,
                                                  {kToolLeft, top + 4 * kToolPitch, kToolWidth, 300}, nullptr);
@@ -152,6 +162,70 @@ void DesignerForm::Build() {
     status.SetHeight(255);
 }
 
+void DesignerForm::BuildArrangeBar(Form& f) {
+    using Align = FormDesigner::Align;
+    using Size = FormDesigner::Size;
+    struct Command {
+        const char* name;  // the button's, without "cmd"
+        const char* tip;
+        size_t least;      // placed things selected for it to run
+        void (*run)(FormDesigner&);
+    };
+    const std::vector<std::vector<Command>> groups{
+        {{"AlignLefts", "Align lefts with the first selected (Ctrl+Left)", 2,
+          [](FormDesigner& d) { d.AlignSelection(Align::Lefts); }},
+         {"AlignCentres", "Align centres with the first selected", 2,
+          [](FormDesigner& d) { d.AlignSelection(Align::Centres); }},
+         {"AlignRights", "Align rights with the first selected (Ctrl+Right)", 2,
+          [](FormDesigner& d) { d.AlignSelection(Align::Rights); }},
+         {"AlignTops", "Align tops with the first selected (Ctrl+Up)", 2,
+          [](FormDesigner& d) { d.AlignSelection(Align::Tops); }},
+         {"AlignMiddles", "Align middles with the first selected", 2,
+          [](FormDesigner& d) { d.AlignSelection(Align::Middles); }},
+         {"AlignBottoms", "Align bottoms with the first selected (Ctrl+Down)", 2,
+          [](FormDesigner& d) { d.AlignSelection(Align::Bottoms); }}},
+        {{"SameWidth", "Make the same width as the first selected", 2,
+          [](FormDesigner& d) { d.MakeSameSize(Size::Width); }},
+         {"SameHeight", "Make the same height as the first selected", 2,
+          [](FormDesigner& d) { d.MakeSameSize(Size::Height); }},
+         {"SameSize", "Make the same size as the first selected", 2,
+          [](FormDesigner& d) { d.MakeSameSize(Size::Both); }}},
+        {{"CentreHorizontally", "Centre horizontally in the form", 1,
+          [](FormDesigner& d) { d.CentreInForm(true, false); }},
+         {"CentreVertically", "Centre vertically in the form", 1,
+          [](FormDesigner& d) { d.CentreInForm(false, true); }}},
+        {{"BringToFront", "Bring to front (Ctrl+J)", 1, [](FormDesigner& d) { d.BringToFront(); }},
+         {"SendToBack", "Send to back (Ctrl+K)", 1, [](FormDesigner& d) { d.SendToBack(); }}},
+    };
+    // Flat square buttons side by side, the groups apart with a thin line between them.
+    constexpr double kGap = 120;
+    double left = kFormLeft;
+    int separators = 0;
+    for (const auto& group : groups) {
+        if (left > kFormLeft) {
+            auto& line = static_cast<Line&>(
+                m_rt.PlaceElement(f, ElementKind::Line, "linBar" + std::to_string(++separators), -1));
+            line.SetEnds(left + kGap / 2, kBarTop + 30, left + kGap / 2, kBarTop + kBarButton - 30);
+            line.SetColour(SysColour::ButtonShadow);
+            left += kGap;
+        }
+        for (const Command& command : group) {
+            ControlElement& button = m_rt.PlaceControl(f, "TolvaneButton", std::string("cmd") + command.name, -1,
+                                                       {left, kBarTop, kBarButton, kBarButton}, nullptr);
+            button.SetToolTipText(command.tip);
+            Control& c = button.GetControl();
+            const PictureRef picture = ArrangePicture(command.name);
+            if (const PropertyInfo* p = c.FindProperty("Caption")) p->set(c, Value{std::string()});
+            if (const PropertyInfo* p = c.FindProperty("ButtonStyle")) p->set(c, Value{int64_t{2}});  // flat
+            if (const PropertyInfo* p = c.FindProperty("Picture")) p->set(c, Value{picture});
+            if (const PropertyInfo* p = c.FindProperty("PictureDisabled")) p->set(c, Value{DisabledPicture(*picture)});
+            c.OnEvent("Click", [this, run = command.run](EventArgs&) { Do([&] { run(m_designer); }); });
+            m_arrange.push_back({&c, command.least});
+            left += kBarButton;
+        }
+    }
+}
+
 template <class F>
 void DesignerForm::Do(F change) {
     try {
@@ -175,18 +249,27 @@ void DesignerForm::Refresh() {
         m_rendered = m_designer.Document().Generation();
     }
     m_picture = DrawDesigned(*m_renderer, designed, view, kWorkspaceColour);
+    m_outlines.clear();
     pic.SetWidth(std::min(m_picture.width * kTwipsPerPixel, kAreaWidth));
     pic.SetHeight(std::min(m_picture.height * kTwipsPerPixel, kAreaHeight));
     pic.SetPicture(m_picture.ToPicture());
 
-    // The status line: the selection's place and size in twips and in pixels.
+    // The arranging commands that cannot run on this selection are greyed.
     const auto& names = m_designer.GetSelection().Names();
+    size_t placed = 0;
+    for (const std::string& n : names) {
+        const Target t = m_designer.Find(n);
+        if (t.element || !t.surface->IsForm()) ++placed;
+    }
+    for (const auto& [c, least] : m_arrange) {
+        const PropertyInfo* p = c->FindProperty("Enabled");
+        const bool on = placed >= least;
+        if (p && (AsInteger(p->get(*c)) != 0) != on) p->set(*c, Value{int64_t{on ? -1 : 0}});
+    }
+
+    // The status line: the selection's place and size in twips and in pixels.
     const std::string name = names.empty() ? std::string() : names.front();
-    const Rect b = m_designer.FormBounds(name);
-    auto px = [](double v) { return Twips(v / kTwipsPerPixel); };
-    std::string line = (name.empty() ? designed.Name() : name) + ": " + Twips(b.left) + ", " + Twips(b.top) + ", " +
-                       Twips(b.width) + " x " + Twips(b.height) + " twips (" + px(b.left) + ", " + px(b.top) + ", " +
-                       px(b.width) + " x " + px(b.height) + " pixels)";
+    std::string line = Placement(name.empty() ? designed.Name() : name, m_designer.FormBounds(name));
     if (names.size() > 1) line += ", " + std::to_string(names.size()) + " selected";
     if (!m_tool.empty()) line += "; placing " + m_tool;
     static_cast<Label&>(*m_form->FindAuthored("lblStatus")).SetCaption(line);
@@ -297,8 +380,9 @@ void DesignerForm::MouseDown(const MouseArgs& a) {
         m_bandAdds = (a.shift & ShiftKey::Shift) != 0;
         return;
     } else if (adds) {
-        m_drag = Drag::Move;
+        // Taken out of the selection, it is not dragged; nor is what stays selected.
         selection.Toggle(name);
+        m_drag = selection.Has(name) ? Drag::Move : Drag::None;
     } else if (!selection.Has(name)) {
         m_drag = Drag::Move;
         selection.Only(name);
@@ -315,21 +399,26 @@ void DesignerForm::MouseDown(const MouseArgs& a) {
 
 void DesignerForm::MouseMove(const MouseArgs& a) {
     const double x = a.x, y = a.y, dx = x - m_downX, dy = y - m_downY;
-    auto& pic = static_cast<PictureBox&>(*m_form->FindAuthored("picForm"));
-    if ((m_drag == Drag::Band || m_drag == Drag::CtrlOnContainer) && !Tiny(dx, dy)) {
-        DesignPicture banded = m_picture;
-        DrawBand(banded, {std::min(m_downX, x), std::min(m_downY, y), std::abs(dx), std::abs(dy)});
-        pic.SetPicture(banded.ToPicture());
+    auto& status = static_cast<Label&>(*m_form->FindAuthored("lblStatus"));
+    if (m_drag == Drag::Band || m_drag == Drag::CtrlOnContainer) {
+        if (Tiny(dx, dy)) ShowOutlines({});
+        else ShowOutlines({{std::min(m_downX, x), std::min(m_downY, y), std::abs(dx), std::abs(dy)}});
+    } else if (m_drag == Drag::Move) {
+        // Outlines where the selection would land, snapped as the move will snap it; the status
+        // line tells where the first selected would lie.
+        const auto& names = m_designer.GetSelection().Names();
+        const std::vector<Rect> moved =
+            Tiny(dx, dy) ? std::vector<Rect>{} : m_designer.MovedBounds(dx, dy, m_designer.DropTargetAt(x, y));
+        if (!names.empty())
+            status.SetCaption(Placement(names.front(), moved.empty() ? m_designer.FormBounds(names.front()) : moved.front()));
+        ShowOutlines(moved);
     } else if (m_drag == Drag::FormEdge) {
         // The status line follows the edge dragged.
         const Form& designed = m_designer.GetForm();
         const SnapGrid& grid = m_designer.grid;
         const double w = m_grab <= 1 ? grid.SnapLength(designed.Width() + dx) : designed.Width();
         const double h = m_grab >= 1 ? grid.SnapLength(designed.Height() + dy) : designed.Height();
-        auto px = [](double v) { return Twips(v / kTwipsPerPixel); };
-        static_cast<Label&>(*m_form->FindAuthored("lblStatus"))
-            .SetCaption(designed.Name() + ": 0, 0, " + Twips(w) + " x " + Twips(h) + " twips (0, 0, " + px(w) + " x " +
-                        px(h) + " pixels)");
+        status.SetCaption(Placement(designed.Name(), {0, 0, w, h}));
     }
 }
 
@@ -392,6 +481,42 @@ void DesignerForm::MouseUp(const MouseArgs& a) {
         case Drag::None: break;
     }
     m_grab = -1;
+    ShowOutlines({});  // a drag that ended where it began leaves no outline behind
+}
+
+void DesignerForm::ShowOutlines(std::vector<Rect> outlines) {
+    if (outlines.empty() && m_outlines.empty()) return;
+    auto& pic = static_cast<PictureBox&>(*m_form->FindAuthored("picForm"));
+    DesignPicture shown = m_picture;
+    for (const Rect& r : outlines) DrawBand(shown, r);
+    // What changes: the rows and columns of pixels of the outlines taken away and drawn. The
+    // parts of one row (or column) become one strip, so that a grid of things dragged together
+    // is a few long strips rather than hundreds of short ones.
+    std::map<int, std::pair<int, int>> rows, columns;  // pixel row (column): first and last pixel
+    auto add = [](std::map<int, std::pair<int, int>>& strips, int at, int from, int to) {
+        auto [it, added] = strips.try_emplace(at, from, to);
+        if (!added) it->second = {std::min(it->second.first, from), std::max(it->second.second, to)};
+    };
+    auto edges = [&](const Rect& r) {
+        const auto [x0, y0, x1, y1] = PixelBox(r);
+        add(rows, y0, x0, x1);
+        add(rows, y1, x0, x1);
+        add(columns, x0, y0, y1);
+        add(columns, x1, y0, y1);
+    };
+    for (const Rect& r : m_outlines) edges(r);
+    for (const Rect& r : outlines) edges(r);
+    std::vector<Rect> changed;
+    const double w = pic.Width(), h = pic.Height();
+    auto strip = [&](int left, int top, int right, int bottom) {
+        const double l = std::max(0.0, left * kTwipsPerPixel), t = std::max(0.0, top * kTwipsPerPixel);
+        const double rr = std::min(w, (right + 1) * kTwipsPerPixel), b = std::min(h, (bottom + 1) * kTwipsPerPixel);
+        if (rr > l && b > t) changed.push_back({l, t, rr - l, b - t});
+    };
+    for (const auto& [y, span] : rows) strip(span.first, y, span.second, y);
+    for (const auto& [x, span] : columns) strip(x, span.first, x, span.second);
+    m_outlines = std::move(outlines);
+    pic.ReplacePicture(shown.ToPicture(), std::move(changed));
 }
 
 void DesignerForm::SelectBand(const Rect& band) {
@@ -432,10 +557,31 @@ void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
     bool used = true;
     switch (keyCode) {
         case KeyCode::Delete: Do([&] { m_designer.DeleteSelection(); }); break;
-        case KeyCode::Left: Do([&] { withShift ? m_designer.ResizeSelection(-step, 0) : m_designer.MoveSelection(-step, 0); }); break;
-        case KeyCode::Right: Do([&] { withShift ? m_designer.ResizeSelection(step, 0) : m_designer.MoveSelection(step, 0); }); break;
-        case KeyCode::Up: Do([&] { withShift ? m_designer.ResizeSelection(0, -step) : m_designer.MoveSelection(0, -step); }); break;
-        case KeyCode::Down: Do([&] { withShift ? m_designer.ResizeSelection(0, step) : m_designer.MoveSelection(0, step); }); break;
+        // Ctrl and an arrow line the others up with the first selected on the edge it points to.
+        case KeyCode::Left:
+            Do([&] {
+                ctrl ? m_designer.AlignSelection(FormDesigner::Align::Lefts)
+                     : withShift ? m_designer.ResizeSelection(-step, 0) : m_designer.MoveSelection(-step, 0);
+            });
+            break;
+        case KeyCode::Right:
+            Do([&] {
+                ctrl ? m_designer.AlignSelection(FormDesigner::Align::Rights)
+                     : withShift ? m_designer.ResizeSelection(step, 0) : m_designer.MoveSelection(step, 0);
+            });
+            break;
+        case KeyCode::Up:
+            Do([&] {
+                ctrl ? m_designer.AlignSelection(FormDesigner::Align::Tops)
+                     : withShift ? m_designer.ResizeSelection(0, -step) : m_designer.MoveSelection(0, -step);
+            });
+            break;
+        case KeyCode::Down:
+            Do([&] {
+                ctrl ? m_designer.AlignSelection(FormDesigner::Align::Bottoms)
+                     : withShift ? m_designer.ResizeSelection(0, step) : m_designer.MoveSelection(0, step);
+            });
+            break;
         case KeyCode::F1 + 4: RunDesigned(); break;
         default:
             if (!ctrl || (shift & ShiftKey::Alt)) used = false;
@@ -448,6 +594,8 @@ void DesignerForm::KeyDown(int16_t& keyCode, int16_t& shift) {
             else if (keyCode == 'S') Save();
             else if (keyCode == 'N') NewForm();
             else if (keyCode == 'O') OpenForm();
+            else if (keyCode == 'J') Do([&] { m_designer.BringToFront(); });
+            else if (keyCode == 'K') Do([&] { m_designer.SendToBack(); });
             else used = false;
     }
     if (used) keyCode = 0;

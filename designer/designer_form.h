@@ -9,6 +9,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "designer/design_picture.h"
 #include "designer/form_designer.h"
@@ -27,8 +29,11 @@ public:
 
     Form& GetForm() const { return *m_form; }
     FormDesigner& Designer() { return m_designer; }
-    // Where the picture of the form under design lies in the designer's client area (twips).
-    static constexpr double kFormLeft = 1740, kFormTop = 60;
+    // Where the picture of the form under design lies in the designer's client area (twips):
+    // right of the toolbox, below the arranging toolbar.
+    static constexpr double kFormLeft = 1740, kFormTop = 480;
+    // The arranging toolbar's row: its buttons' top and their size (square).
+    static constexpr double kBarTop = 60, kBarButton = 360;
     // The device pixels of the form under design painted for the picture last shown, and those of
     // the whole form (for measurements: a drag repaints only what moved).
     int64_t LastRepaintedPixels() const;
@@ -36,6 +41,8 @@ public:
 
 private:
     void Build();
+    // The toolbar of arranging commands above the workspace.
+    void BuildArrangeBar(Form& f);
     // Shows the form under design, the selection, its properties and the status line again.
     void Refresh();
     // Saves to the form file (without one, asks for a name as Save As does); false (told in a
@@ -60,6 +67,9 @@ private:
     void MouseUp(const MouseArgs& a);
     // The rubber band released: selects what it touches in its container.
     void SelectBand(const Rect& band);
+    // Shows dotted outlines of these rectangles of the form (twips) over the picture of the
+    // form, in place of those shown before, repainting only the edges of both.
+    void ShowOutlines(std::vector<Rect> outlines);
     void KeyDown(int16_t& keyCode, int16_t& shift);
     // Resizes the first selected thing by dragging grab handle `handle` (0 the top-left corner,
     // then clockwise) by (dx, dy) twips: one undoable step.
@@ -88,6 +98,9 @@ private:
     bool m_bandAdds = false;        // the band adds to the selection
     double m_downX = 0, m_downY = 0;
     designer::DesignPicture m_picture;  // the picture last shown, which a rubber band is drawn over
+    std::vector<Rect> m_outlines;       // the outlines shown over it (a band, a move dragged)
+    // The arranging buttons and how many placed things each needs selected.
+    std::vector<std::pair<Control*, size_t>> m_arrange;
     // Draws the form under design, repainting what changed; made anew for each form object.
     std::unique_ptr<FormRenderer> m_renderer;
     unsigned m_rendered = 0;  // the document's generation it draws

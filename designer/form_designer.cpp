@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "core/element_members.h"
 #include "core/errors.h"
@@ -26,6 +27,7 @@ namespace {
 bool IsName(const std::string& property) { return ToLower(property) == "name"; }
 
 constexpr double kElementWidth = 1215, kElementHeight = 375;
+constexpr int kMaxTabIndex = 32767;  // the highest a form file takes
 
 bool Contains(const Rect& r, double x, double y) {
     return x >= r.left && y >= r.top && x < r.left + r.width && y < r.top + r.height;
@@ -139,7 +141,8 @@ std::string FormDesigner::Place(const std::string& kind, const std::string& cont
     std::string name;
     if (const ClassInfo* info = rt.GetLibrary().FindClass(kind)) {
         name = NextName(GetForm(), info->name);
-        rt.PlaceControl(holder, info->name, name, -1, r, nullptr);
+        const int tabIndex = NextTabIndex();
+        rt.PlaceControl(holder, info->name, name, -1, r, nullptr).GetSurface().SetTabIndex(tabIndex);
     } else if (const ElementKindInfo* k = FindElementKind(kind); k && k->inFormFiles && k->place) {
         name = NextName(GetForm(), k->className);
         Element& e = rt.PlaceElement(holder, k->kind, name, -1);
@@ -245,13 +248,53 @@ void FormDesigner::SetBounds(const std::string& name, const Rect& r) {
     Changed();
 }
 
+std::pair<double, double> FormDesigner::MoveShift(const std::vector<std::string>& moving, const std::string* into,
+                                                  double dx, double dy) const {
+    if (!into) {
+        const Rect first = Bounds(moving.front());
+        return {grid.Snap(first.left + dx) - first.left, grid.Snap(first.top + dy) - first.top};
+    }
+    const Rect to = FormBounds(*into), first = FormBounds(moving.front());
+    return {grid.Snap(first.left + dx - to.left) + to.left - first.left,
+            grid.Snap(first.top + dy - to.top) + to.top - first.top};
+}
+
+std::vector<Rect> FormDesigner::MovedBounds(double dx, double dy) const {
+    const std::vector<std::string> moving = SelectedOutermost();
+    std::vector<Rect> out;
+    if (moving.empty()) return out;
+    // Everything selected moves by the same distance: what lies inside something selected with it.
+    const auto [mx, my] = MoveShift(moving, nullptr, dx, dy);
+    for (const std::string& n : SelectedPlaced()) {
+        Rect r = FormBounds(n);
+        r.left += mx;
+        r.top += my;
+        out.push_back(r);
+    }
+    return out;
+}
+
+std::vector<Rect> FormDesigner::MovedBounds(double dx, double dy, const std::string& container) const {
+    const std::vector<std::string> moving = SelectedOutermost();
+    if (moving.empty()) return {};
+    if (std::all_of(moving.begin(), moving.end(), [&](const std::string& n) { return ContainerOf(n) == container; }))
+        return MovedBounds(dx, dy);
+    const auto [mx, my] = MoveShift(moving, &container, dx, dy);
+    std::vector<Rect> out;
+    for (const std::string& n : SelectedPlaced()) {
+        Rect r = FormBounds(n);
+        r.left += mx;
+        r.top += my;
+        out.push_back(r);
+    }
+    return out;
+}
+
 void FormDesigner::MoveSelection(double dx, double dy) {
     // What lies inside something selected moves with it, not once more on its own.
     const std::vector<std::string> moving = SelectedOutermost();
     if (moving.empty()) return;
-    const Rect first = Bounds(moving.front());
-    dx = grid.Snap(first.left + dx) - first.left;
-    dy = grid.Snap(first.top + dy) - first.top;
+    std::tie(dx, dy) = MoveShift(moving, nullptr, dx, dy);
     if (dx == 0 && dy == 0) return;
     for (const std::string& n : moving) {
         Target t = Find(n);
@@ -316,9 +359,7 @@ void FormDesigner::MoveSelectionInto(const std::string& container, double dx, do
     // Where each thing will lie, in the form's twips: the first snapped to the new container's
     // grid, the others keeping their distances to it.
     const Rect into = FormBounds(container);
-    const Rect first = FormBounds(moving.front());
-    const double mx = grid.Snap(first.left + dx - into.left) + into.left - first.left;
-    const double my = grid.Snap(first.top + dy - into.top) + into.top - first.top;
+    const auto [mx, my] = MoveShift(moving, &container, dx, dy);
     std::map<std::string, std::pair<double, double>> shifts;
     for (const std::string& n : moving) {
         const Rect from = FormBounds(ContainerOf(n));
@@ -660,6 +701,20 @@ void FormDesigner::SetProperty(const std::vector<std::string>& names, const std:
     Changed();
 }
 
+int FormDesigner::NextTabIndex() const {
+    int highest = -1;
+    std::function<void(Surface&)> walk = [&](Surface& s) {
+        for (const auto& e : s.Elements()) {
+            auto* ce = dynamic_cast<ControlElement*>(e.get());
+            if (!ce || ce->IsDesignChild()) continue;
+            highest = std::max(highest, ce->GetSurface().TabIndex());
+            walk(ce->GetSurface());
+        }
+    };
+    walk(GetForm());
+    return std::min(highest + 1, kMaxTabIndex);
+}
+
 std::vector<std::string> FormDesigner::TabOrder() const {
     std::vector<std::pair<int, std::string>> keyed;
     std::function<void(Surface&)> collect = [&](Surface& s) {
@@ -717,6 +772,28 @@ std::vector<std::string> FormDesigner::Paste(const std::string& text, const std:
     std::set<std::string> taken = EntryNames(doc);
     taken.insert(doc.value("name", std::string()));
     std::vector<std::string> names = MakeNamesUnique(entries, taken);
+    // The pasted controls follow those on the form in the tab order, keeping theirs among
+    // themselves.
+    std::vector<Json*> pasted;
+    std::function<void(Json&)> collect = [&](Json& list) {
+        for (Json& e : list) {
+            if (!e.is_object()) continue;
+            const auto kind = e.find("class");
+            if (kind == e.end() || !kind->is_string() || !GetRuntime().GetLibrary().FindClass(kind->get<std::string>()))
+                continue;  // an element: no place in the tab order
+            pasted.push_back(&e);
+            if (e.contains("controls") && e["controls"].is_array()) collect(e["controls"]);
+        }
+    };
+    collect(entries);
+    auto tabIndexOf = [](const Json* e) {
+        const auto it = e->find("tabIndex");
+        return it != e->end() && it->is_number_integer() ? it->get<int64_t>() : int64_t{0};
+    };
+    std::stable_sort(pasted.begin(), pasted.end(),
+                     [&](const Json* a, const Json* b) { return tabIndexOf(a) < tabIndexOf(b); });
+    int next = NextTabIndex();
+    for (Json* e : pasted) (*e)["tabIndex"] = std::min(next++, kMaxTabIndex);
     InsertEntries(doc, container, entries);
     // The text is checked by loading it, as a file is: what does not load changes nothing.
     try {

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/types.h"
@@ -87,6 +88,11 @@ public:
     // goes with it. Nothing goes into itself or into what it holds (error 5). When everything
     // stays in its container this is MoveSelection.
     void MoveSelectionInto(const std::string& container, double dx, double dy);
+    // Where each selected thing (in the selection's order, the form left out) would lie in the
+    // form (twips) after MoveSelection(dx, dy), or after MoveSelectionInto(container, dx, dy):
+    // snapped as the move would snap it, nothing moved. What a drag's outlines show.
+    std::vector<Rect> MovedBounds(double dx, double dy) const;
+    std::vector<Rect> MovedBounds(double dx, double dy, const std::string& container) const;
     // The innermost container control at a point of the form (twips) that is neither selected
     // nor inside something selected: where a dragged selection dropped there goes. "" the form.
     std::string DropTargetAt(double x, double y) const;
@@ -170,6 +176,14 @@ private:
     std::vector<std::string> SelectedOutermost() const;
     // Whether the container named, or one it lies in, is selected.
     bool InsideSelection(const std::string& container) const;
+    // How far (the form's twips) a move by (dx, dy) takes the things moving, the first of them
+    // snapped to the grid: of the container it lies in (into null), or of the container it
+    // goes into.
+    std::pair<double, double> MoveShift(const std::vector<std::string>& moving, const std::string* into, double dx,
+                                        double dy) const;
+    // One more than the highest TabIndex of the controls on the form, however deep: where a
+    // control placed or pasted goes in the tab order.
+    int NextTabIndex() const;
     void Reorder(bool toFront);
 
     FormDocument m_doc;

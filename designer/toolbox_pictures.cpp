@@ -3,6 +3,8 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -179,7 +181,103 @@ void Draw(Pen& p, const std::string& kind) {
     }
 }
 
+// The arranging commands: dark bars for the things arranged, a black line for the edge or
+// centre they are lined up on, grey frames for the form.
+void DrawArrange(Pen& p, const std::string& command) {
+    // Two bars lined up on a vertical line at x (lefts, centres, rights), or on a horizontal one.
+    auto across = [&](int shortLeft, int longLeft, int x) {
+        p.Box(shortLeft, 3, 7, 4, kNavy);
+        p.Box(longLeft, 9, 11, 4, kNavy);
+        p.Line(x, 1, x, 14, kBlack);
+    };
+    auto down = [&](int shortTop, int longTop, int y) {
+        p.Box(3, shortTop, 4, 7, kNavy);
+        p.Box(9, longTop, 4, 11, kNavy);
+        p.Line(1, y, 14, y, kBlack);
+    };
+    // A frame for the form with a bar in its middle and arrows from its sides towards it.
+    auto centre = [&](bool horizontally) {
+        p.Box(1, 1, 14, 14, kWhite);
+        for (auto [x1, y1, x2, y2] : {std::array{1, 1, 14, 1}, {1, 1, 1, 14}, {1, 14, 14, 14}, {14, 1, 14, 14}})
+            p.Line(x1, y1, x2, y2, kShadow);
+        if (horizontally) {
+            p.Box(6, 4, 4, 8, kNavy);
+            p.Line(3, 8, 4, 8, kBlack);
+            p.Line(11, 8, 12, 8, kBlack);
+        } else {
+            p.Box(4, 6, 8, 4, kNavy);
+            p.Line(8, 3, 8, 4, kBlack);
+            p.Line(8, 11, 8, 12, kBlack);
+        }
+    };
+    auto frame = [&](int x, int y, int w, int h, uint32_t rgb) {
+        p.Line(x, y, x + w - 1, y, rgb);
+        p.Line(x, y + h - 1, x + w - 1, y + h - 1, rgb);
+        p.Line(x, y, x, y + h - 1, rgb);
+        p.Line(x + w - 1, y, x + w - 1, y + h - 1, rgb);
+    };
+    if (command == "AlignLefts") {
+        across(3, 3, 1);
+    } else if (command == "AlignCentres") {
+        across(4, 2, 7);
+    } else if (command == "AlignRights") {
+        across(6, 2, 14);
+    } else if (command == "AlignTops") {
+        down(3, 3, 1);
+    } else if (command == "AlignMiddles") {
+        down(4, 2, 7);
+    } else if (command == "AlignBottoms") {
+        down(6, 2, 14);
+    } else if (command == "SameWidth") {
+        p.Box(2, 2, 12, 4, kNavy);
+        frame(2, 8, 12, 7, kBlack);
+    } else if (command == "SameHeight") {
+        p.Box(2, 2, 4, 12, kNavy);
+        frame(8, 2, 7, 12, kBlack);
+    } else if (command == "SameSize") {
+        p.Box(1, 1, 8, 8, kNavy);
+        frame(7, 7, 8, 8, kBlack);
+    } else if (command == "CentreHorizontally") {
+        centre(true);
+    } else if (command == "CentreVertically") {
+        centre(false);
+    } else if (command == "BringToFront") {
+        frame(1, 1, 9, 9, kShadow);
+        p.Box(6, 6, 9, 9, kNavy);
+    } else if (command == "SendToBack") {
+        p.Box(1, 1, 9, 9, kNavy);
+        p.Box(6, 6, 9, 9, kWhite);
+        frame(6, 6, 9, 9, kBlack);
+    } else {
+        p.Bevel(1, 1, 14, 14, false, kFace);
+    }
+}
+
 }  // namespace
+
+PictureRef ArrangePicture(const std::string& command) {
+    Pen pen;
+    DrawArrange(pen, command);
+    return pen.Take();
+}
+
+PictureRef DisabledPicture(const Picture& picture) {
+    const int w = picture.PixelWidth(), h = picture.PixelHeight();
+    std::vector<uint32_t> grey(static_cast<size_t>(w) * h, 0);
+    // Dark: an opaque pixel whose brightest channel is below the light grey of a button's face.
+    auto dark = [&](int x, int y) {
+        const uint32_t p = picture.PixelAt(x, y);
+        const uint32_t brightest = std::max({(p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF});
+        return (p >> 24) != 0 && brightest < 0xC0;
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (dark(x, y) && x + 1 < w && y + 1 < h) grey[static_cast<size_t>(y + 1) * w + x + 1] = 0xFF000000u | kWhite;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (dark(x, y)) grey[static_cast<size_t>(y) * w + x] = 0xFF000000u | kShadow;
+    return Picture::FromPixels(w, h, std::move(grey));
+}
 
 PictureRef ToolPicture(const std::string& kind) {
     Pen pen;

@@ -111,8 +111,9 @@ void Runtime::ElementChanged(Element& element, const Rect& oldBounds) {
     if (oldBounds == element.Bounds()) {
         if (auto damage = element.TakeDamage()) {
             const Rect b = element.Bounds();
-            if (damage->width > 0 && damage->height > 0 && element.Visible())
-                MarkDirty(*owner, {b.left + damage->left, b.top + damage->top, damage->width, damage->height});
+            for (const Rect& d : *damage)
+                if (d.width > 0 && d.height > 0 && element.Visible())
+                    MarkDirty(*owner, {b.left + d.left, b.top + d.top, d.width, d.height});
             return;
         }
     }

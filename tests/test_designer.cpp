@@ -312,6 +312,51 @@ TEST_F(DesignerTest, SeveralSelectedShareTheirCommonPropertiesAndTheTabOrderIsRe
     EXPECT_EQ(d.TabOrder(), order) << "one step";
 }
 
+// A placed or pasted control goes last in the tab order, form-wide (a pasted block keeps its
+// own order among itself); a drag's outlines lie where the move then puts each thing, snapped
+// as it snaps, and asking moves nothing.
+TEST_F(DesignerTest, PlacedAndPastedControlsGoLastInTheTabOrderAndOutlinesShowWhereAMoveLands) {
+    d.Place("TolvanePanel", "", {1200, 1200, 2400, 1800});
+    d.Place("TolvaneButton", "TolvanePanel1", {120, 120, 1200, 480});
+    d.Place("Label", "", {240, 240, 960, 240});
+    d.Place("TolvaneButton", "", {240, 600, 1200, 480});
+    EXPECT_EQ(d.PropertyText("TolvanePanel1", "TabIndex"), "0");
+    EXPECT_EQ(d.PropertyText("TolvaneButton1", "TabIndex"), "1") << "inside the panel, numbered with the form";
+    EXPECT_EQ(d.PropertyText("TolvaneButton2", "TabIndex"), "2");
+    d.SetProperty("TolvaneButton1", "Caption", "One");
+    d.SetProperty("TolvaneButton2", "Caption", "Two");
+    d.SetTabOrder({"TolvaneButton2", "TolvaneButton1"});
+    d.GetSelection().Set({"TolvaneButton1", "TolvaneButton2"});
+    d.Paste(d.Copy());
+    const std::vector<std::string> order = d.TabOrder();
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(d.PropertyText(order[2], "Caption"), "Two") << "the pasted pair keeps its order, after the others";
+    EXPECT_EQ(d.PropertyText(order[3], "Caption"), "One");
+    EXPECT_EQ(d.PropertyText(order[2], "TabIndex"), "2");
+    d.Undo();
+
+    // The label and the panel (with the button it holds) dragged by (70, 130): the label, first,
+    // snaps from (240, 240) to (360, 360); then into the panel and out of it.
+    d.GetSelection().Set({"Label1", "TolvanePanel1", "TolvaneButton1"});
+    const std::string before = d.Document().Text();
+    const std::vector<Rect> plain = d.MovedBounds(70, 130);
+    EXPECT_EQ(d.Document().Text(), before);
+    ASSERT_EQ(plain.size(), 3u);
+    EXPECT_EQ(plain[0], (Rect{360, 360, 960, 240}));
+    d.MoveSelection(70, 130);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(d.FormBounds(d.GetSelection().Names()[i]), plain[i]) << i;
+    d.GetSelection().Only("TolvaneButton2");
+    const std::vector<Rect> into = d.MovedBounds(1250, 790, "TolvanePanel1");
+    d.MoveSelectionInto("TolvanePanel1", 1250, 790);
+    EXPECT_EQ(d.ContainerOf("TolvaneButton2"), "TolvanePanel1");
+    EXPECT_EQ(into, std::vector<Rect>{d.FormBounds("TolvaneButton2")});
+    const std::vector<Rect> out = d.MovedBounds(-1250, 10, "");
+    d.MoveSelectionInto("", -1250, 10);
+    EXPECT_EQ(out, std::vector<Rect>{d.FormBounds("TolvaneButton2")});
+    d.GetSelection().Clear();
+    EXPECT_TRUE(d.MovedBounds(120, 0).empty());
+}
+
 TEST_F(DesignerTest, EveryChangeUndoesBackToEmptyAndRedoesToTheSameFile) {
     const std::string empty = d.Document().Text();
     std::vector<std::string> steps;

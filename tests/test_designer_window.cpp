@@ -4,6 +4,7 @@
 // property browser, the Save button; the saved file is compared with a reference.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -545,6 +546,169 @@ TEST(DesignerWindow, AUserBuildsTheShowcasesLeftColumnUndoesAndRedoesItAndMovesI
     EXPECT_EQ(moved["left"], 240);
     EXPECT_EQ(moved["top"], 480);
     EXPECT_EQ(moved["controls"], body["controls"]);
+}
+
+// The centre of the arranging toolbar's button `i` (0 cmdAlignLefts ... 12 cmdSendToBack), as
+// docs/designer.md places them: 360 twips apart, each group 120 further on.
+std::pair<double, double> BarButton(int i) {
+    const int group = i < 6 ? 0 : i < 9 ? 1 : i < 11 ? 2 : 3;
+    return {DesignerForm::kFormLeft + 360 * i + 120 * group + 180, DesignerForm::kBarTop + 180};
+}
+
+// The arranging toolbar: greyed (its pictures too) until enough is selected, each button one
+// undoable step, shown as a user sees it in the browser's shared values; Ctrl+Left aligns,
+// Ctrl+J and Ctrl+K change the order the form saves and draws in.
+TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan) {
+    test::TempFolder folder{"stolvane-designer-toolbar"};
+    const std::string path = (folder.Path() / "toolbar.json").string();
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    std::vector<J> s{J{{"cmd", "show"}}};
+    auto enabled = [&](const char* name) { s.push_back({{"cmd", "get"}, {"target", name}, {"property", "Enabled"}}); };
+    // A dark pixel of cmdAlignLefts' picture (16 pixels in the middle of its 24).
+    auto picture = [&] {
+        s.push_back({{"cmd", "pixel"}, {"x", left + 60 + 4 * 15 + 7}, {"y", DesignerForm::kBarTop + 60 + 4 * 15 + 7}});
+    };
+    auto dump = [&] { s.push_back({{"cmd", "dump"}, {"target", "lstProperties"}}); };
+    // A click where a user's pointer moves first (a button hovered last lets it go).
+    auto click = [&](double x, double y, int shift = 0) {
+        s.push_back(Mouse("move", x, y, 0));
+        s.push_back(Mouse("click", x, y));
+        s.back()["shift"] = shift;
+    };
+    auto bar = [&](int i) { click(BarButton(i).first, BarButton(i).second); };
+    auto key = [&](const char* k, int shift) { s.push_back(Key(k, shift)); };
+    enabled("cmdAlignLefts");
+    enabled("cmdCentreHorizontally");
+    picture();
+    for (const auto& [x0, y0, x1, y1] : {std::array{240, 240, 1680, 720}, {600, 960, 2640, 1680}}) {
+        click(870, 232);
+        s.push_back(Mouse("move", left + x0, top + y0, 0));
+        s.push_back(Mouse("down", left + x0, top + y0));
+        s.push_back(Mouse("up", left + x1, top + y1));
+    }
+    // TolvaneButton2 (600, 960, 2040 x 720) selected, then TolvaneButton1 (240, 240, 1440 x 480) added.
+    enabled("cmdAlignLefts");
+    enabled("cmdCentreHorizontally");
+    click(left + 300, top + 300, 1);
+    enabled("cmdAlignLefts");
+    picture();
+    for (int i : {0, 8, 9}) bar(i), dump();  // align lefts, same size, centre horizontally
+    for (int i = 0; i < 3; ++i) key("Z", 2), dump();
+    key("Left", 2);
+    dump();
+    // The order: TolvaneButton1 alone brought to front (the clipboard shows the form's order),
+    // then sent to back with Ctrl+K; with nothing selected the order buttons are greyed.
+    click(left + 4000, top + 3000);
+    enabled("cmdBringToFront");
+    click(left + 700, top + 300);
+    bar(11);
+    key("A", 2);
+    key("C", 2);
+    s.push_back({{"cmd", "clipboard"}});
+    click(left + 4000, top + 3000);
+    click(left + 700, top + 300);
+    key("K", 2);
+    key("J", 2);
+    key("K", 2);
+    key("S", 2);
+    const Printed printed = Read(Design(s, path));
+
+    std::vector<J> flags;
+    std::vector<int64_t> pixels;
+    for (const J& v : printed.values) {
+        if (v.is_boolean()) flags.push_back(v);
+        else pixels.push_back(v.get<int64_t>());
+    }
+    EXPECT_EQ(flags, (std::vector<J>{false, false, false, true, true, false}))
+        << "aligning needs two things selected, centring one, ordering one";
+    EXPECT_EQ(pixels, (std::vector<int64_t>{0x808080, 0x800000})) << "greyed, then the picture's own dark blue";
+    // What the two share, after each step: a value where they agree, empty where they do not.
+    auto shared = [](const std::vector<std::string>& rows, const std::string& property) {
+        for (const std::string& row : rows)
+            if (row.rfind(property + ": ", 0) == 0) return row.substr(property.size() + 2);
+        return std::string("?");
+    };
+    ASSERT_EQ(printed.dumps.size(), 7u);
+    const std::vector<std::pair<std::string, std::string>> steps{
+        {"600", ""}, {"600", "2040"}, {"1380", "2040"}, {"600", "2040"}, {"600", ""}, {"", ""}, {"600", ""}};
+    for (size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_EQ(shared(printed.dumps[i], "Left"), steps[i].first) << "step " << i;
+        EXPECT_EQ(shared(printed.dumps[i], "Width"), steps[i].second) << "step " << i;
+    }
+    ASSERT_EQ(printed.clips.size(), 1u);
+    const auto copied = nlohmann::json::parse(printed.clips[0])["controls"];
+    ASSERT_EQ(copied.size(), 2u);
+    EXPECT_EQ(copied[0]["name"], "TolvaneButton2");
+    EXPECT_EQ(copied[1]["name"], "TolvaneButton1") << "brought to front: drawn last";
+    const auto saved = nlohmann::json::parse(test::ReadFile(path))["controls"];
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0]["name"], "TolvaneButton1") << "sent to back";
+    EXPECT_EQ(saved[0]["left"], 600) << "aligned by Ctrl+Left";
+}
+
+// Dragging the selection draws a dotted outline (every other pixel inverted) of each selected
+// thing where the drop will put it, snapped, and the designer's window repaints only the
+// outlines' edges (and the status line) for it; the release moves them there. A Shift-press
+// that takes the pressed thing out of the selection drags nothing, whatever stays selected.
+TEST(DesignerWindow, ADraggedSelectionShowsOutlinesWhereItLandsRepaintingOnlyTheirEdges) {
+    test::TempFolder folder{"stolvane-designer-outline"};
+    Runtime rt;
+    DesignerForm designer(rt, (folder.Path() / "outline.json").string());
+    Form& f = designer.GetForm();
+    rt.ShowForm(f);
+    const double left = DesignerForm::kFormLeft, top = DesignerForm::kFormTop;
+    FormDesigner& d = designer.Designer();
+    d.Place("TolvaneButton", "", {240, 240, 1440, 480});
+    d.Place("TolvaneButton", "", {2400, 1200, 1200, 480});
+    auto mouse = [&](MouseAction action, double x, double y, int button = 1, int shift = 0) {
+        rt.Mouse(f, action, left + x, top + y, static_cast<int16_t>(button), static_cast<int16_t>(shift));
+    };
+    mouse(MouseAction::Move, 300, 300, 0);
+    mouse(MouseAction::Click, 300, 300);
+    mouse(MouseAction::Move, 2500, 1300, 0);
+    mouse(MouseAction::Click, 2500, 1300, 1, 1);
+    ASSERT_EQ(d.GetSelection().Size(), 2u);
+
+    FormRenderer screen(rt, f, 1);
+    screen.Update();
+    mouse(MouseAction::Down, 300, 300);
+    const Frame before = screen.Update();
+    mouse(MouseAction::Move, 430, 370);  // 130, 70 twips: a grid step each way, snapped
+    const Frame& after = screen.Update();
+    const std::vector<Rect> outlines{{360, 360, 1440, 480}, {2520, 1320, 1200, 480}};
+    EXPECT_EQ(d.MovedBounds(130, 70), outlines);
+    // Each repainted area is the status line or a row or column of pixels on an outline's edge
+    // (with the pixel either side of it, which the renderer repaints along).
+    const Rect status = f.FindAuthored("lblStatus")->Bounds();
+    int64_t edges = 0;
+    for (const PixelRect& r : screen.LastRepaintedArea()) {
+        if ((r.y + 1) * 15 >= status.top && (r.y + r.height - 1) * 15 <= status.top + status.height) continue;
+        edges += int64_t{r.width} * r.height;
+        EXPECT_TRUE(r.width <= 3 || r.height <= 3) << r.x << ", " << r.y << ", " << r.width << " x " << r.height;
+    }
+    EXPECT_GT(edges, 0);
+    EXPECT_LE(edges, 3 * 2 * (98 + 30 + 82 + 30)) << "the outlines' edges, three pixels thick";
+    // The outline's corner pixel inverted, the pixel beside it (odd) left alone.
+    const int cx = static_cast<int>((left + 360) / 15), cy = static_cast<int>((top + 360) / 15);
+    EXPECT_EQ(after.PixelRgb(cx, cy), before.PixelRgb(cx, cy) ^ 0xFFFFFFu);
+    EXPECT_EQ(after.PixelRgb(cx + 1, cy), before.PixelRgb(cx + 1, cy));
+    mouse(MouseAction::Up, 430, 370);
+    EXPECT_EQ(d.FormBounds("TolvaneButton1"), outlines[0]);
+    EXPECT_EQ(d.FormBounds("TolvaneButton2"), outlines[1]);
+    const Frame& released = screen.Update();
+    EXPECT_EQ(released.data, FormRenderer(rt, f, 1).RepaintAll().data) << "no outline left behind";
+
+    // Shift-pressed, TolvaneButton2 leaves the selection: the drag moves neither it nor
+    // TolvaneButton1; pressed so, the last one selected leaves it and nothing is dragged.
+    const std::string moved = d.Document().Text();
+    for (const auto& [x, y] : {std::pair{2600.0, 1400.0}, {800.0, 600.0}}) {
+        mouse(MouseAction::Move, x, y, 0);
+        mouse(MouseAction::Down, x, y, 1, 1);
+        mouse(MouseAction::Move, x + 600, y, 1, 1);
+        mouse(MouseAction::Up, x + 600, y, 1, 1);
+    }
+    EXPECT_TRUE(d.GetSelection().Empty());
+    EXPECT_EQ(d.Document().Text(), moved) << "nothing dragged";
 }
 
 // Where the browser's parts lie (docs/designer.md): the drop-down button, and the centre of
