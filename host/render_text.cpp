@@ -12,10 +12,12 @@
 #include <array>
 #include <memory>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "host/cairo_owners.h"
 #include "host/fonts.h"
 #include "host/render_internal.h"
 #include "host/text_layouts.h"
@@ -113,7 +115,107 @@ struct DrawnRun {
 };
 struct DrawnLayout {
     std::vector<DrawnRun> runs;
+    // On an aliased frame, the glyphs of all runs as one mask (each pixel fully covered or not
+    // at all) with its top-left corner at (maskX, maskY) from the layout's; null when the
+    // glyphs are not all aliased, or the mask would be too large to keep.
+    cairo_surface_t* mask = nullptr;
+    int maskX = 0, maskY = 0;
+    DrawnLayout() = default;
+    DrawnLayout(const DrawnLayout&) = delete;
+    DrawnLayout& operator=(const DrawnLayout&) = delete;
+    ~DrawnLayout() {
+        if (mask) cairo_surface_destroy(mask);
+    }
 };
+
+// Shows a run's glyphs with the layout's top-left corner at (x, y), once and again for each
+// emboldening pass.
+void ShowRun(cairo_t* cr, const DrawnRun& run, double x, double y) {
+    thread_local std::vector<cairo_glyph_t> glyphs;
+    glyphs.resize(run.glyphs.size());
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        glyphs[i] = {run.glyphs[i].index, x + run.glyphs[i].x + run.nudge[i], y + run.glyphs[i].y};
+    cairo_set_scaled_font(cr, run.font);
+    for (int pass = 0; pass <= run.passes; ++pass) {
+        if (pass > 0)
+            for (cairo_glyph_t& cg : glyphs) cg.x += run.step;
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    }
+}
+
+// The mask of an aliased layout's glyphs. Every glyph pixel is then painted fully in the text's
+// colour, so compositing the mask in that colour paints exactly the pixels showing the glyphs
+// does, in one call instead of a glyph look-up and a composite per glyph. The mask is kept only
+// when it holds no partly covered pixel (a font drawn anti-aliased after all is shown glyph by
+// glyph), and is placed so that every glyph origin lies right and below its corner: a glyph lands
+// on the same pixel in the mask as on the frame.
+void MakeMask(DrawnLayout& d) {
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    bool any = false;
+    for (const DrawnRun& run : d.runs) {
+        if (!run.font || run.glyphs.empty()) continue;
+        for (size_t i = 0; i < run.glyphs.size(); ++i) {
+            const double gx = run.glyphs[i].x + run.nudge[i], gy = run.glyphs[i].y;
+            x0 = std::min(x0, gx), y0 = std::min(y0, gy);
+            x1 = std::max(x1, gx + run.passes * run.step), y1 = std::max(y1, gy);
+        }
+        std::vector<cairo_glyph_t> glyphs;
+        for (size_t i = 0; i < run.glyphs.size(); ++i)
+            glyphs.push_back({run.glyphs[i].index, run.glyphs[i].x + run.nudge[i], run.glyphs[i].y});
+        for (int pass = 0; pass <= run.passes; ++pass) {
+            cairo_text_extents_t e;
+            cairo_scaled_font_glyph_extents(run.font, glyphs.data(), static_cast<int>(glyphs.size()), &e);
+            if (e.width > 0 && e.height > 0) {
+                x0 = std::min(x0, e.x_bearing), y0 = std::min(y0, e.y_bearing);
+                x1 = std::max(x1, e.x_bearing + e.width), y1 = std::max(y1, e.y_bearing + e.height);
+            }
+            for (cairo_glyph_t& g : glyphs) g.x += run.step;
+        }
+        any = true;
+    }
+    if (!any || !(x1 - x0 < 1e5 && y1 - y0 < 1e5)) return;
+    // Drawn with a wide margin (the extents cairo reports leave out pixels of some aliased
+    // glyphs), then cut to the pixels the glyphs cover; a glyph reaching the margin's outer
+    // edge might have been cut, and the layout is then shown glyph by glyph.
+    constexpr int kMargin = 16;
+    const int left = static_cast<int>(std::floor(x0)) - kMargin, top = static_cast<int>(std::floor(y0)) - kMargin;
+    const int w = static_cast<int>(std::ceil(x1)) + kMargin - left, h = static_cast<int>(std::ceil(y1)) + kMargin - top;
+    if (w <= 0 || h <= 0 || static_cast<int64_t>(w) * h > (int64_t{1} << 20)) return;
+    CairoSurface scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
+    cairo_t* cr = cairo_create(scratch.get());
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    for (const DrawnRun& run : d.runs)
+        if (run.font && !run.glyphs.empty()) ShowRun(cr, run, -left, -top);
+    const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
+    cairo_surface_flush(scratch.get());
+    if (!drawn || cairo_surface_status(scratch.get()) != CAIRO_STATUS_SUCCESS) return;
+    const unsigned char* data = cairo_image_surface_get_data(scratch.get());
+    const int stride = cairo_image_surface_get_stride(scratch.get());
+    int ix0 = w, iy0 = h, ix1 = 0, iy1 = 0;  // the covered pixels' box
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const unsigned char a = data[static_cast<size_t>(y) * stride + x];
+            if (a == 0) continue;
+            if (a != 255) return;  // partly covered: not aliased after all
+            ix0 = std::min(ix0, x), iy0 = std::min(iy0, y), ix1 = std::max(ix1, x + 1), iy1 = std::max(iy1, y + 1);
+        }
+    }
+    if (ix1 <= ix0 || iy1 <= iy0) return;              // nothing drawn
+    if (ix0 == 0 || iy0 == 0 || ix1 == w || iy1 == h) return;  // may reach past the margin
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, ix1 - ix0, iy1 - iy0);
+    cairo_surface_flush(mask);
+    unsigned char* out = cairo_image_surface_get_data(mask);
+    const int outStride = cairo_image_surface_get_stride(mask);
+    for (int y = iy0; y < iy1; ++y)
+        std::memcpy(out + static_cast<size_t>(y - iy0) * outStride, data + static_cast<size_t>(y) * stride + ix0,
+                    static_cast<size_t>(ix1 - ix0));
+    cairo_surface_mark_dirty(mask);
+    d.mask = mask;
+    d.maskX = left + ix0;
+    d.maskY = top + iy0;
+}
 
 // Each glyph keeps its scale-1 position times the scale, so text takes exactly the measured
 // room at every scale, and is drawn from the same face loaded at the device size, so it stays
@@ -220,6 +322,7 @@ std::shared_ptr<const DrawnLayout> Prepare(const TextLayout& text, double s) {
         }
     } while (pango_layout_iter_next_run(it));
     pango_layout_iter_free(it);
+    if (s < 1.5) MakeMask(*drawn);
     return drawn;
 }
 
@@ -239,19 +342,12 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
     const cairo_antialias_t antialias = cairo_get_antialias(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     SetRgb(cr, rgb);
-    thread_local std::vector<cairo_glyph_t> glyphs;
+    // The mask where every glyph lands at or right and below its origin on the frame too
+    // (a pixel rounds the same way from either place).
+    const bool masked = drawn.mask && x + drawn.maskX >= 0 && y + drawn.maskY >= 0;
+    if (masked) cairo_mask_surface(cr, drawn.mask, x + drawn.maskX, y + drawn.maskY);
     for (const DrawnRun& run : drawn.runs) {
-        if (run.font) {
-            glyphs.resize(run.glyphs.size());
-            for (size_t i = 0; i < glyphs.size(); ++i)
-                glyphs[i] = {run.glyphs[i].index, x + run.glyphs[i].x + run.nudge[i], y + run.glyphs[i].y};
-            cairo_set_scaled_font(cr, run.font);
-            for (int pass = 0; pass <= run.passes; ++pass) {
-                if (pass > 0)
-                    for (cairo_glyph_t& cg : glyphs) cg.x += run.step;
-                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
-            }
-        }
+        if (run.font && !masked) ShowRun(cr, run, x, y);
         if (run.lines.empty()) continue;
         for (const auto& l : run.lines) cairo_rectangle(cr, x + l[0], y + l[1], l[2], l[3]);
         cairo_fill(cr);
