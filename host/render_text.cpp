@@ -118,8 +118,11 @@ struct DrawnLayout {
     // On an aliased frame, the glyphs of all runs as one mask (each pixel fully covered or not
     // at all) with its top-left corner at (maskX, maskY) from the layout's; null when the
     // glyphs are not all aliased, or the mask would be too large to keep.
-    cairo_surface_t* mask = nullptr;
-    int maskX = 0, maskY = 0;
+    // Made when the layout is drawn a second time (a repaint, a colour change): a layout drawn
+    // once, as most of a large form's are, is shown glyph by glyph without one.
+    mutable cairo_surface_t* mask = nullptr;
+    mutable int maskX = 0, maskY = 0;
+    mutable int draws = 0;
     DrawnLayout() = default;
     DrawnLayout(const DrawnLayout&) = delete;
     DrawnLayout& operator=(const DrawnLayout&) = delete;
@@ -149,7 +152,7 @@ void ShowRun(cairo_t* cr, const DrawnRun& run, double x, double y) {
 // when it holds no partly covered pixel (a font drawn anti-aliased after all is shown glyph by
 // glyph), and is placed so that every glyph origin lies right and below its corner: a glyph lands
 // on the same pixel in the mask as on the frame.
-void MakeMask(DrawnLayout& d) {
+void MakeMask(const DrawnLayout& d) {
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
     bool any = false;
     for (const DrawnRun& run : d.runs) {
@@ -322,7 +325,6 @@ std::shared_ptr<const DrawnLayout> Prepare(const TextLayout& text, double s) {
         }
     } while (pango_layout_iter_next_run(it));
     pango_layout_iter_free(it);
-    if (s < 1.5) MakeMask(*drawn);
     return drawn;
 }
 
@@ -337,6 +339,7 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
     }
     const auto& drawn = *static_cast<const DrawnLayout*>(text.drawn.get());
     if (drawn.runs.empty()) return;
+    if (drawn.draws < 2 && ++drawn.draws == 2 && m_scale < 1.5) MakeMask(drawn);
     // The painters set their colour before they paint; only the antialiasing is given back.
     cairo_t* cr = m_cr;
     const cairo_antialias_t antialias = cairo_get_antialias(cr);
