@@ -236,23 +236,8 @@ void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& 
                               std::max(box.y0, static_cast<int>(std::floor(cy0))),
                               std::min(box.x1, static_cast<int>(std::ceil(cx1))),
                               std::min(box.y1, static_cast<int>(std::ceil(cy1)))};
-        const DRect hole = repainted.Empty() ? DRect{} : LargestOpaquePart(order, ax, ay, repainted);
-        if (!repainted.Empty() && !Contains(hole, repainted)) {
-            // The back colour where no element paints over it opaquely afterwards: around the
-            // largest such part, each pixel is filled once.
-            const uint32_t back = Resolve(s.BackColour());
-            if (hole.Empty()) {
-                FillRect(cr, box, back);
-            } else {
-                const DRect around[] = {{repainted.x0, repainted.y0, repainted.x1, hole.y0},
-                                        {repainted.x0, hole.y1, repainted.x1, repainted.y1},
-                                        {repainted.x0, hole.y0, hole.x0, hole.y1},
-                                        {hole.x1, hole.y0, repainted.x1, hole.y1}};
-                SetRgb(cr, back);
-                for (const DRect& r : around)
-                    if (!r.Empty()) cairo_rectangle(cr, r.x0, r.y0, r.Width(), r.Height());
-                cairo_fill(cr);
-            }
+        if (!CoveredByOne(order, ax, ay, repainted)) {
+            FillRect(cr, box, Resolve(s.BackColour()));
             if (!IsNoPicture(s.GetPicture())) PaintNatural(*s.GetPicture(), box.x0, box.y0);
             PaintDrawing(s.GetDrawing(), ax, ay);
         }
@@ -262,24 +247,18 @@ void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& 
     }
 }
 
-// The part of the area painted opaquely by one element afterwards, the largest: an embedded
-// control paints its whole box, a label that is not transparent fills its box with its back colour.
-DRect Painter::LargestOpaquePart(const std::vector<const Element*>& order, double ax, double ay,
-                                 const DRect& area) const {
-    DRect best;
-    int64_t most = 0;
+// Whether one of the elements paints every pixel of the area opaquely: an embedded control
+// (its whole box) or a label that is not transparent (its box filled with its back colour).
+bool Painter::CoveredByOne(const std::vector<const Element*>& order, double ax, double ay, const DRect& area) const {
+    if (area.Empty()) return true;
     for (const Element* e : order) {
         DRect r;
         if (e->Kind() == ElementKind::Control) r = ControlBox(static_cast<const ControlElement&>(*e), ax, ay);
         else if (e->Kind() == ElementKind::Label && !static_cast<const Label&>(*e).Transparent()) r = Box(ax, ay, e->Bounds());
         else continue;
-        const DRect part{std::max(r.x0, area.x0), std::max(r.y0, area.y0), std::min(r.x1, area.x1),
-                         std::min(r.y1, area.y1)};
-        if (part.Empty()) continue;
-        const int64_t size = static_cast<int64_t>(part.Width()) * part.Height();
-        if (size > most) best = part, most = size;
+        if (Contains(r, area)) return true;
     }
-    return best;
+    return false;
 }
 
 // The device pixels an embedded control paints: all of its box, opaquely (its surface is

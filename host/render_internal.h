@@ -178,8 +178,7 @@ public:
     void PaintSurface(const Surface& s, double ax, double ay, const DRect& box, bool whole = false);
     // The device pixels an embedded control paints, opaquely.
     DRect ControlBox(const ControlElement& c, double ax, double ay) const;
-    // The largest part of the area that one element paints opaquely; empty when none does.
-    DRect LargestOpaquePart(const std::vector<const Element*>& order, double ax, double ay, const DRect& area) const;
+    bool CoveredByOne(const std::vector<const Element*>& order, double ax, double ay, const DRect& area) const;
     // Sets to null the elements of a surface's paint order that controls painted later cover.
     void SkipCovered(std::vector<const Element*>& order, double ax, double ay) const;
 
