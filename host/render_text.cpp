@@ -123,6 +123,8 @@ struct DrawnLayout {
     mutable cairo_surface_t* mask = nullptr;
     mutable int maskX = 0, maskY = 0;
     mutable int draws = 0;
+    // The mask's covered pixels as runs along its rows: row, first column, column past the last.
+    mutable std::vector<std::array<int, 3>> spans;
     DrawnLayout() = default;
     DrawnLayout(const DrawnLayout&) = delete;
     DrawnLayout& operator=(const DrawnLayout&) = delete;
@@ -215,6 +217,20 @@ void MakeMask(const DrawnLayout& d) {
         std::memcpy(out + static_cast<size_t>(y - iy0) * outStride, data + static_cast<size_t>(y) * stride + ix0,
                     static_cast<size_t>(ix1 - ix0));
     cairo_surface_mark_dirty(mask);
+    d.spans.clear();
+    for (int y = 0; y < iy1 - iy0; ++y) {
+        const unsigned char* row = out + static_cast<size_t>(y) * outStride;
+        for (int x = 0; x < ix1 - ix0;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < ix1 - ix0 && row[end]) ++end;
+            d.spans.push_back({y, x, end});
+            x = end;
+        }
+    }
     d.mask = mask;
     d.maskX = left + ix0;
     d.maskY = top + iy0;
@@ -328,6 +344,73 @@ std::shared_ptr<const DrawnLayout> Prepare(const TextLayout& text, double s) {
     return drawn;
 }
 
+// Writes the mask's covered pixels in an opaque colour straight into the frame, through the
+// clip, when the context draws on an ARGB32 image without a transformation and its clip is
+// whole-pixel rectangles: what compositing the mask gives there (a fully covered pixel takes
+// the colour, the others stay), without cairo's and pixman's set-up for a composite. False,
+// having drawn nothing, where it cannot.
+bool WriteSpans(cairo_t* cr, const DrawnLayout& d, int ox, int oy, uint32_t rgb) {
+    cairo_surface_t* target = cairo_get_target(cr);
+    if (cairo_get_group_target(cr) != target || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32)
+        return false;
+    const cairo_operator_t op = cairo_get_operator(cr);
+    if (op != CAIRO_OPERATOR_OVER && op != CAIRO_OPERATOR_SOURCE) return false;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    double dx = 0, dy = 0;
+    cairo_surface_get_device_offset(target, &dx, &dy);
+    if (m.xx != 1 || m.yx != 0 || m.xy != 0 || m.yy != 1 || m.x0 != 0 || m.y0 != 0 || dx != 0 || dy != 0)
+        return false;
+    cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(cr);
+    struct Release {
+        cairo_rectangle_list_t* list;
+        ~Release() { cairo_rectangle_list_destroy(list); }
+    } release{clip};
+    if (clip->status != CAIRO_STATUS_SUCCESS) return false;
+    const int width = cairo_image_surface_get_width(target), height = cairo_image_surface_get_height(target);
+    thread_local std::vector<std::array<int, 4>> boxes;  // x0, y0, x1, y1 within the frame
+    boxes.clear();
+    for (int i = 0; i < clip->num_rectangles; ++i) {
+        const cairo_rectangle_t& r = clip->rectangles[i];
+        if (r.x != std::floor(r.x) || r.y != std::floor(r.y) || r.width != std::floor(r.width) ||
+            r.height != std::floor(r.height))
+            return false;
+        const int x0 = std::max(0, static_cast<int>(r.x)), y0 = std::max(0, static_cast<int>(r.y));
+        const int x1 = std::min(width, static_cast<int>(r.x + r.width)), y1 = std::min(height, static_cast<int>(r.y + r.height));
+        if (x1 > x0 && y1 > y0) boxes.push_back({x0, y0, x1, y1});
+    }
+    cairo_surface_flush(target);
+    unsigned char* data = cairo_image_surface_get_data(target);
+    const int stride = cairo_image_surface_get_stride(target);
+    const uint32_t pixel = 0xFF000000u | static_cast<uint32_t>(RedOf(rgb)) << 16 |
+                           static_cast<uint32_t>(GreenOf(rgb)) << 8 | static_cast<uint32_t>(BlueOf(rgb));
+    int bx0 = width, by0 = height, bx1 = 0, by1 = 0;  // what was written
+    // The usual case, a clip box holding all of the mask: every run is written whole.
+    const int mw = cairo_image_surface_get_width(d.mask), mh = cairo_image_surface_get_height(d.mask);
+    if (boxes.size() == 1 && boxes[0][0] <= ox && boxes[0][1] <= oy && boxes[0][2] >= ox + mw && boxes[0][3] >= oy + mh) {
+        for (const auto& [row, first, past] : d.spans) {
+            uint32_t* line = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(oy + row) * stride) + ox;
+            for (int x = first; x < past; ++x) line[x] = pixel;
+        }
+        if (!d.spans.empty()) cairo_surface_mark_dirty_rectangle(target, ox, oy, mw, mh);
+        return true;
+    }
+    for (const auto& b : boxes) {
+        for (const auto& [row, first, past] : d.spans) {
+            const int y = oy + row;
+            if (y < b[1] || y >= b[3]) continue;
+            const int x0 = std::max(b[0], ox + first), x1 = std::min(b[2], ox + past);
+            if (x1 <= x0) continue;
+            auto* line = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+            std::fill(line + x0, line + x1, pixel);
+            bx0 = std::min(bx0, x0), by0 = std::min(by0, y), bx1 = std::max(bx1, x1), by1 = std::max(by1, y + 1);
+        }
+    }
+    if (bx1 > bx0) cairo_surface_mark_dirty_rectangle(target, bx0, by0, bx1 - bx0, by1 - by0);
+    return true;
+}
+
 }  // namespace
 
 // Text laid out at scale 1 (as it was measured), drawn with its top-left corner at a device
@@ -348,7 +431,8 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
     // The mask where every glyph lands at or right and below its origin on the frame too
     // (a pixel rounds the same way from either place).
     const bool masked = drawn.mask && x + drawn.maskX >= 0 && y + drawn.maskY >= 0;
-    if (masked) cairo_mask_surface(cr, drawn.mask, x + drawn.maskX, y + drawn.maskY);
+    if (masked && !WriteSpans(cr, drawn, x + drawn.maskX, y + drawn.maskY, rgb))
+        cairo_mask_surface(cr, drawn.mask, x + drawn.maskX, y + drawn.maskY);
     for (const DrawnRun& run : drawn.runs) {
         if (run.font && !masked) ShowRun(cr, run, x, y);
         if (run.lines.empty()) continue;
