@@ -152,8 +152,8 @@ void ShowRun(cairo_t* cr, const DrawnRun& run, double x, double y) {
 // colour, so compositing the mask in that colour paints exactly the pixels showing the glyphs
 // does, in one call instead of a glyph look-up and a composite per glyph. The mask is kept only
 // when it holds no partly covered pixel (a font drawn anti-aliased after all is shown glyph by
-// glyph), and is placed so that every glyph origin lies right and below its corner: a glyph lands
-// on the same pixel in the mask as on the frame.
+// glyph). The glyphs are drawn into it moved by whole pixels, so each lands on the pixel it
+// lands on in the frame, moved by as much (see ShowLayout for where that holds).
 void MakeMask(const DrawnLayout& d) {
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
     bool any = false;
@@ -428,8 +428,9 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
     const cairo_antialias_t antialias = cairo_get_antialias(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     SetRgb(cr, rgb);
-    // The mask where every glyph lands at or right and below its origin on the frame too
-    // (a pixel rounds the same way from either place).
+    // The mask where its corner lies on the frame: glyph positions there and in the mask are
+    // then both positive and differ by whole pixels, so a glyph's position rounds to the same
+    // pixel, moved by as much, either way.
     const bool masked = drawn.mask && x + drawn.maskX >= 0 && y + drawn.maskY >= 0;
     if (masked && !WriteSpans(cr, drawn, x + drawn.maskX, y + drawn.maskY, rgb))
         cairo_mask_surface(cr, drawn.mask, x + drawn.maskX, y + drawn.maskY);
