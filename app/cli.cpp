@@ -2,10 +2,13 @@
 #include "app/cli.h"
 
 #include <glib.h>
+#include <malloc.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -529,11 +532,58 @@ bool g_endingProcess = false;  // EndProcessAfterCommand was called
 bool g_leftToExit = false;     // a command left its runtime for the system to reclaim
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kOwnAllocator = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kOwnAllocator = false;
+#else
+constexpr bool kOwnAllocator = true;
+#endif
+#else
+constexpr bool kOwnAllocator = true;
+#endif
+
+namespace {
+
+// A large form file becomes hundreds of thousands of small blocks (its parsed document, its
+// plan, then its controls), about 16 bytes of memory for each byte of the file. Grown a page
+// at a time the heap spends much of a cold render in page faults and brk calls; a process that
+// ends after the command grows it once, by about what the file will take, in huge pages where
+// the system gives them. Memory freed on the way (the document) stays for the controls.
+void GrowHeapFor(const std::string& formPath) {
+    if (!kOwnAllocator) return;  // a sanitizer's allocator keeps its own heap
+    constexpr uintmax_t kFrom = uintmax_t{1} << 20, kMost = uintmax_t{1} << 30;
+    std::error_code ec;
+    const uintmax_t bytes = fs::file_size(formPath, ec);
+    if (ec || bytes < kFrom) return;
+    const size_t reserve = static_cast<size_t>(std::min(bytes * 16, kMost));
+    // The heap grows by the reserve the next time it grows; large blocks come from it too
+    // instead of mappings of their own, and nothing is handed back before the process ends.
+    mallopt(M_TOP_PAD, static_cast<int>(reserve));
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the most it takes
+    mallopt(M_TRIM_THRESHOLD, INT32_MAX);
+    char* const start = static_cast<char*>(sbrk(0));
+    // More than the heap holds free, so it grows now (volatile: a block never used would
+    // otherwise not be asked for at all).
+    void* volatile block = std::malloc(1 << 20);
+    std::free(block);
+    char* const end = static_cast<char*>(sbrk(0));
+    if (start == reinterpret_cast<char*>(-1) || end <= start) return;
+    const uintptr_t huge = uintptr_t{2} << 20;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(start) + huge - 1) & ~(huge - 1);
+    const uintptr_t to = reinterpret_cast<uintptr_t>(end) & ~(huge - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+
+}  // namespace
+
 int RenderFormFile(const std::string& formPath, const std::string& pngPath, double scale, std::ostream& err) {
     if (std::string why = ReadProblem(formPath); !why.empty()) {
         err << "stolvane: cannot read " << formPath << ": " << why << "\n";
         return ExitStatus::BadInput;
     }
+    if (g_endingProcess) GrowHeapFor(formPath);
     auto owned = std::make_unique<Runtime>();
     Runtime& runtime = *owned;
     // Rendering never opens a browser or waits for a modal form: this runtime has no backend.

@@ -8,6 +8,8 @@
 #include "core/names.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
 
 namespace stolvane {
 
@@ -100,12 +102,27 @@ void Control::ApplyFirstTimeDefaults() {
     for (auto& p : Properties()) p.load(*this, p.firstTime ? p.firstTime(*this) : p.storeDefault(*this));
 }
 
+namespace {
+
+// The saved order of a class's property table, worked out once per table: every instance of a
+// class reads and writes its store in it. Tables are static, one per class.
+const std::vector<const PropertyInfo*>& SavedOrderOf(const std::vector<PropertyInfo>& table) {
+    static std::mutex mutex;
+    static std::unordered_map<const std::vector<PropertyInfo>*, std::vector<const PropertyInfo*>> orders;
+    std::lock_guard lock(mutex);
+    auto it = orders.find(&table);
+    if (it == orders.end()) it = orders.emplace(&table, SavedOrder(table)).first;
+    return it->second;
+}
+
+}  // namespace
+
 void Control::ReadAllProperties(PropertyBag& bag) {
-    for (const PropertyInfo* p : SavedOrder(Properties())) p->load(*this, bag.Read(p->name, p->storeDefault(*this)));
+    for (const PropertyInfo* p : SavedOrderOf(Properties())) p->load(*this, bag.Read(p->name, p->storeDefault(*this)));
 }
 
 void Control::WriteAllProperties(PropertyBag& bag) {
-    for (const PropertyInfo* p : SavedOrder(Properties())) bag.Write(p->name, p->get(*this), p->storeDefault(*this));
+    for (const PropertyInfo* p : SavedOrderOf(Properties())) bag.Write(p->name, p->get(*this), p->storeDefault(*this));
 }
 
 }  // namespace stolvane

@@ -49,23 +49,31 @@ const ClassFacts& Reader::Facts(const ClassInfo& info) {
     return m_facts.emplace(info.name, LearnClass(info)).first->second;
 }
 
-void Reader::ClaimName(const PlannedEntry& e, const std::string& cls, const std::string& where) {
-    if (!m_names.insert({e.name, e.index}).second) Fail(where, "the name is used twice in this form");
-    auto [it, fresh] = m_arrays.try_emplace(e.name, e.index >= 0, cls);
-    if (fresh) return;
-    if (it->second.first != (e.index >= 0))
-        Fail(where, Quote(e.name) + " is used both with and without an array index");
-    if (it->second.second != cls)
-        Fail(where, "the members of array " + Quote(e.name) + " must share one class (" + it->second.second + ")");
+void Reader::ClaimName(const PlannedEntry& e, const std::string& cls, const Where& where) {
+    const bool array = e.index >= 0;
+    auto [it, fresh] = m_names.try_emplace(e.name);
+    NameUse& use = it->second;
+    if (fresh) {
+        use.array = array;
+        use.cls = cls;
+        if (array) use.indexes.insert(e.index);
+        return;
+    }
+    if (use.array != array) Fail(where, Quote(e.name) + " is used both with and without an array index");
+    if (!array || use.indexes.count(e.index)) Fail(where, "the name is used twice in this form");
+    if (use.cls != cls) Fail(where, "the members of array " + Quote(e.name) + " must share one class (" + use.cls + ")");
+    use.indexes.insert(e.index);
 }
 
 PlannedForm Reader::PlanForm(const Json& doc) {
     if (!doc.is_object()) Fail("", "a form file holds one JSON object, found " + Describe(doc));
     PlannedForm form;
     Fields f(doc);
-    f.Expect(
-        {"name", "caption", "left", "top", "width", "height", "borderStyle", "font", "icon", "backColour", "minWidth",
-         "minHeight", "keyPreview", "defaultButton", "cancelButton", "controls"});
+    static const char* const kKeys[] = {"name",     "caption",   "left",       "top",           "width",
+                                        "height",   "borderStyle", "font",     "icon",          "backColour",
+                                        "minWidth", "minHeight", "keyPreview", "defaultButton", "cancelButton",
+                                        "controls"};
+    f.Expect(kKeys);
     auto key = [](const char* k) { return std::string("form, key ") + Quote(k); };
     const Json* name = f.Take("name");
     if (!name) Fail("form", "missing key \"name\"");
@@ -94,11 +102,11 @@ PlannedForm Reader::PlanForm(const Json& doc) {
     m_formFont = form.font;
     const Json* controls = f.Take("controls");
     if (auto k = f.Leftover()) Fail("form", "unknown key " + Quote(*k) + " (known: " + f.Known() + ")");
-    if (controls) PlanEntries(*controls, "form, key \"controls\"", form.entries, 0, true);
+    if (controls) PlanEntries(*controls, std::string("form, key \"controls\""), form.entries, 0, true);
     return form;
 }
 
-void Reader::PlanEntries(const Json& list, const std::string& where, std::vector<PlannedEntry>& out, int depth,
+void Reader::PlanEntries(const Json& list, const Where& where, std::vector<PlannedEntry>& out, int depth,
                          bool onForm) {
     if (!list.is_array()) Fail(where, "expected an array of controls, found " + Describe(list));
     if (depth > limits::kMaxNesting)
@@ -112,9 +120,9 @@ void Reader::PlanEntries(const Json& list, const std::string& where, std::vector
     }
 }
 
-PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& list, size_t n, int depth, bool onForm) {
+PlannedEntry Reader::PlanEntry(const Json& obj, const Where& list, size_t n, int depth, bool onForm) {
     // Where the entry is in its list, named only for a message.
-    auto position = [&] { return list + ", entry " + std::to_string(n); };
+    auto position = [&] { return list.Text() + ", entry " + std::to_string(n); };
     if (!obj.is_object()) Fail(position(), "expected a control object, found " + Describe(obj));
     PlannedEntry e;
     Fields f(obj);
@@ -122,13 +130,13 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& list, size_t 
     if (!name) Fail(position(), "missing key \"name\"");
     if (!name->is_string()) Fail(position() + ", key \"name\"", "expected a string, found " + Describe(*name));
     e.label = name->get<std::string>();
-    std::string where = "control " + Quote(e.label);
+    auto where = [&] { return "control " + Quote(e.label); };
     if (!SplitName(e.label, e.name, e.index))
         Fail(where,
              "not a valid name (letters, digits and _, starting with a letter, optionally an index as \"tplDes(3)\")");
     const Json* cls = f.Take("class");
     if (!cls) Fail(where, "missing key \"class\"");
-    if (!cls->is_string()) Fail(where + ", key \"class\"", "expected a string, found " + Describe(*cls));
+    if (!cls->is_string()) Fail(where() + ", key \"class\"", "expected a string, found " + Describe(*cls));
     std::string className = cls->get<std::string>();
 
     if (const ElementKindInfo* info = FileKind(className)) {
@@ -154,10 +162,15 @@ PlannedEntry Reader::PlanEntry(const Json& obj, const std::string& list, size_t 
     return e;
 }
 
-void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth) {
-    f.Expect({"name", "class", "left", "top", "width", "height", "tabIndex", "tabStop", "anchor", "visible",
-              "toolTipText", "properties", "controls"});
-    auto key = [&](const char* k) { return where + ", key " + Quote(k); };
+void Reader::PlanControl(PlannedEntry& e, Fields& f, const Where& where, int depth) {
+    static const char* const kKeys[] = {"name",    "class",  "left",    "top",         "width",
+                                        "height",  "tabIndex", "tabStop", "anchor",    "visible",
+                                        "toolTipText", "properties", "controls"};
+    f.Expect(kKeys);
+    // The place of one of the entry's keys, spelled only for a message.
+    auto key = [&](const char* k) {
+        return [&where, k] { return where.Text() + ", key " + Quote(k); };
+    };
     e.rect = {0, 0, e.classInfo->designWidth, e.classInfo->designHeight};
     if (auto x = f.Take("left")) e.rect.left = Coordinate(*x, key("left"));
     if (auto x = f.Take("top")) e.rect.top = Coordinate(*x, key("top"));
@@ -185,7 +198,7 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
     if (props) {
         if (!props->is_object()) Fail(key("properties"), "expected an object, found " + Describe(*props));
         for (auto& [k, v] : props->items()) {
-            std::string pw = where + ", property " + Quote(k);
+            auto pw = [&where, &k] { return where.Text() + ", property " + Quote(k); };
             const StoredKey* sk = facts.Find(k);
             if (!sk) {
                 std::vector<std::string> names;
@@ -209,9 +222,10 @@ void Reader::PlanControl(PlannedEntry& e, Fields& f, const std::string& where, i
 // An element's keys are its kind's stored members, in lowerCamel; an older spelling of a member
 // is read as the member. Values not given keep the element's own defaults, except a label's
 // font, which is the form's.
-void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
+void Reader::PlanElement(PlannedEntry& e, Fields& f, const Where& where) {
     const ElementKindInfo& info = KindInfo(e.kind);
-    f.Expect({"name", "class"});
+    static const char* const kKeys[] = {"name", "class"};
+    f.Expect(kKeys);
     for (const ElementMember& m : info.members) {
         if (!m.stored) continue;
         std::string key = m.Key();
@@ -225,7 +239,7 @@ void Reader::PlanElement(PlannedEntry& e, Fields& f, const std::string& where) {
             if (given) Fail(where, "keys " + Quote(spelled) + " and " + Quote(old) + " give the same member");
             given = x, spelled = old;
         }
-        std::string kw = where + ", key " + Quote(spelled);
+        auto kw = [&] { return where.Text() + ", key " + Quote(spelled); };
         PlannedValue pv{&m, {}, {}};
         if (!given) {
             if (m.type != MemberType::Font) continue;
@@ -318,9 +332,11 @@ Form& LoadFormText(Runtime& runtime, const std::string& text, const std::string&
     if (auto refusal = formfile::ScanFormText(text))
         reader.Fail("line " + std::to_string(refusal->line) + ", column " + std::to_string(refusal->column),
                     refusal->reason);
-    formfile::Json doc = reader.Parse(text);
     formfile::PlannedForm plan;
     {
+        // The document is freed before the controls are made: the plan holds all they need,
+        // and the memory the document took serves them.
+        formfile::Json doc = reader.Parse(text);
         // Every picture the file names counts against one budget, before it is decoded.
         PictureBudget budget;
         plan = reader.PlanForm(doc);

@@ -7,7 +7,10 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -77,17 +80,37 @@ struct PlannedForm {
     std::vector<PlannedEntry> entries;
 };
 
+// Where in the file a value sits, for a message: a spelled place, or what spells it. Only a
+// failure spells it, so reading a large form makes no message texts. A Where lives as long as
+// the call it is handed to.
+class Where {
+public:
+    Where(const std::string& text) : m_text(&text) {}  // NOLINT(google-explicit-constructor)
+    template <class F, class = std::enable_if_t<std::is_invocable_r_v<std::string, const F&>>>
+    Where(const F& spell)  // NOLINT(google-explicit-constructor)
+        : m_spelling(&spell), m_spell([](const void* f) -> std::string { return (*static_cast<const F*>(f))(); }) {}
+    std::string Text() const { return m_text ? *m_text : m_spell(m_spelling); }
+
+private:
+    const std::string* m_text = nullptr;
+    const void* m_spelling = nullptr;
+    std::string (*m_spell)(const void*) = nullptr;
+};
+
 // The keys of one JSON object, taken one by one; whatever is left over is a key the format
-// does not know, reported in the order of the file.
+// does not know, reported in the order of the file. The keys expected are named only in that
+// message: a fixed list of them is kept by reference (a static array), others as text.
 class Fields {
 public:
-    explicit Fields(const Json& obj) : m_obj(obj), m_taken(obj.size(), false) {}
-    const Json* Take(const std::string& key) {
+    explicit Fields(const Json& obj) : m_obj(obj) {
+        if (obj.size() > 64) m_takenMany.assign(obj.size(), false);
+    }
+    const Json* Take(std::string_view key) {
         // Objects keep their members in the order of the file; the one taken is marked.
         size_t i = 0;
         for (auto it = m_obj.begin(); it != m_obj.end(); ++it, ++i) {
             if (it.key() == key) {
-                m_taken[i] = true;
+                Mark(i);
                 return &*it;
             }
         }
@@ -96,22 +119,34 @@ public:
     std::optional<std::string> Leftover() const {
         size_t i = 0;
         for (auto it = m_obj.begin(); it != m_obj.end(); ++it, ++i)
-            if (!m_taken[i]) return it.key();
+            if (!Taken(i)) return it.key();
         return std::nullopt;
     }
     std::string Known() const {
         std::string s;
+        for (const char* k : m_fixed) s += (s.empty() ? "" : ", ") + std::string(k);
         for (auto& k : m_order) s += (s.empty() ? "" : ", ") + k;
         return s;
     }
-    void Expect(std::initializer_list<const char*> keys) {
-        for (auto k : keys) m_order.emplace_back(k);
+    template <size_t N>
+    void Expect(const char* const (&keys)[N]) {
+        m_fixed = keys;
     }
     void Expect(const std::string& key) { m_order.push_back(key); }
 
 private:
+    void Mark(size_t i) {
+        if (m_takenMany.empty())
+            m_taken |= uint64_t{1} << i;
+        else
+            m_takenMany[i] = true;
+    }
+    bool Taken(size_t i) const { return m_takenMany.empty() ? (m_taken >> i & 1) != 0 : m_takenMany[i]; }
+
     const Json& m_obj;
-    std::vector<bool> m_taken;  // by the member's place in the object
+    uint64_t m_taken = 0;             // by the member's place in the object, up to 64 members
+    std::vector<bool> m_takenMany;    // a larger object's
+    std::span<const char* const> m_fixed;
     std::vector<std::string> m_order;
 };
 
@@ -123,36 +158,37 @@ public:
     [[noreturn]] void Fail(const std::string& where, const std::string& what) const {
         throw FormFileError(m_source + ": " + (where.empty() ? "" : where + ": ") + what);
     }
+    [[noreturn]] void Fail(const Where& where, const std::string& what) const { Fail(where.Text(), what); }
 
     Json Parse(const std::string& text) const;
     PlannedForm PlanForm(const Json& doc);
 
     // Typed values; `where` names the control and key for messages.
-    bool Boolean(const Json& v, const std::string& where) const;
+    bool Boolean(const Json& v, const Where& where) const;
     // An integer from lo to hi. `range` names the storage ("a 16-bit integer": a value outside is
     // an overflow) or, with overflow false, the values a setting allows ("a border style (0 to 5)", false).
-    int64_t Integer(const Json& v, const std::string& where, int64_t lo, int64_t hi, const char* range,
+    int64_t Integer(const Json& v, const Where& where, int64_t lo, int64_t hi, const char* range,
                     bool overflow = true) const;
-    double Coordinate(const Json& v, const std::string& where) const;
-    double Size(const Json& v, const std::string& where) const;
-    OleColour Colour(const Json& v, const std::string& where) const;
-    std::string Text(const Json& v, const std::string& where) const;
-    Font FontValue(const Json& v, const std::string& where) const;
-    PictureRef PictureValue(const Json& v, const std::string& where);
-    Value Property(const Json& v, PropType type, const std::string& where);
+    double Coordinate(const Json& v, const Where& where) const;
+    double Size(const Json& v, const Where& where) const;
+    OleColour Colour(const Json& v, const Where& where) const;
+    std::string Text(const Json& v, const Where& where) const;
+    Font FontValue(const Json& v, const Where& where) const;
+    PictureRef PictureValue(const Json& v, const Where& where);
+    Value Property(const Json& v, PropType type, const Where& where);
     // An element member's value by its type (not Items).
-    Value Member(const Json& v, const ElementMember& m, const std::string& where);
-    std::vector<ListBox::Item> Items(const Json& v, const std::string& where) const;
+    Value Member(const Json& v, const ElementMember& m, const Where& where);
+    std::vector<ListBox::Item> Items(const Json& v, const Where& where) const;
 
 private:
-    void PlanEntries(const Json& list, const std::string& where, std::vector<PlannedEntry>& out, int depth,
+    void PlanEntries(const Json& list, const Where& where, std::vector<PlannedEntry>& out, int depth,
                      bool onForm);
     // The n-th entry (from 1) of the list `list` names.
-    PlannedEntry PlanEntry(const Json& obj, const std::string& list, size_t n, int depth, bool onForm);
-    void PlanControl(PlannedEntry& e, Fields& f, const std::string& where, int depth);
-    void PlanElement(PlannedEntry& e, Fields& f, const std::string& where);
+    PlannedEntry PlanEntry(const Json& obj, const Where& list, size_t n, int depth, bool onForm);
+    void PlanControl(PlannedEntry& e, Fields& f, const Where& where, int depth);
+    void PlanElement(PlannedEntry& e, Fields& f, const Where& where);
     const ClassFacts& Facts(const ClassInfo& info);
-    void ClaimName(const PlannedEntry& e, const std::string& cls, const std::string& where);
+    void ClaimName(const PlannedEntry& e, const std::string& cls, const Where& where);
 
     Runtime& m_runtime;
     std::string m_source;
@@ -161,13 +197,14 @@ private:
     int m_nextTabIndex = 0;
     std::map<std::string, ClassFacts> m_facts;
     std::map<std::string, PictureRef> m_pictures;  // by resolved path or data: URL, loaded once
-    struct NameHash {
-        size_t operator()(const std::pair<std::string, int>& n) const {
-            return std::hash<std::string>()(n.first) * 31 + static_cast<size_t>(n.second);
-        }
+    // Every name the form's entries bear: whether it names an array, the class its members
+    // share, and the indexes of the array taken so far.
+    struct NameUse {
+        bool array = false;
+        std::string cls;
+        std::unordered_set<int> indexes;
     };
-    std::unordered_set<std::pair<std::string, int>, NameHash> m_names;
-    std::unordered_map<std::string, std::pair<bool, std::string>> m_arrays;  // name -> (is an array, class)
+    std::unordered_map<std::string, NameUse> m_names;
 };
 
 // Creates the planned form; a form that fails half way is unloaded again.

@@ -149,14 +149,14 @@ Json Reader::Parse(const std::string& text) const {
 
 // ---------------------------------------------------------------- typed values
 
-bool Reader::Boolean(const Json& v, const std::string& where) const {
+bool Reader::Boolean(const Json& v, const Where& where) const {
     if (v.is_boolean()) return v.get<bool>();
     // Classic Booleans are numbers: True is -1, and any non-zero value counts as True.
     if (v.is_number_integer()) return Integer(v, where, -32768, 32767, "a 16-bit Boolean") != 0;
     Fail(where, "expected true or false, found " + Describe(v));
 }
 
-int64_t Reader::Integer(const Json& v, const std::string& where, int64_t lo, int64_t hi, const char* range,
+int64_t Reader::Integer(const Json& v, const Where& where, int64_t lo, int64_t hi, const char* range,
                         bool overflow) const {
     auto outside = [&]() {
         Fail(where, overflow ? v.dump() + " does not fit " + range + " (overflow)" : v.dump() + " is not " + range);
@@ -180,7 +180,7 @@ int64_t Reader::Integer(const Json& v, const std::string& where, int64_t lo, int
     Fail(where, "expected an integer, found " + Describe(v));
 }
 
-double Reader::Coordinate(const Json& v, const std::string& where) const {
+double Reader::Coordinate(const Json& v, const Where& where) const {
     if (!v.is_number()) Fail(where, "expected a number of twips, found " + Describe(v));
     double d = v.get<double>();
     if (!std::isfinite(d) || std::fabs(d) > limits::kMaxCoordinateTwips)
@@ -188,7 +188,7 @@ double Reader::Coordinate(const Json& v, const std::string& where) const {
     return d;
 }
 
-double Reader::Size(const Json& v, const std::string& where) const {
+double Reader::Size(const Json& v, const Where& where) const {
     double d = Coordinate(v, where);
     if (d < 0) Fail(where, "a size must not be negative, found " + v.dump());
     if (d > kMaxExtentTwips)
@@ -196,7 +196,7 @@ double Reader::Size(const Json& v, const std::string& where) const {
     return d;
 }
 
-OleColour Reader::Colour(const Json& v, const std::string& where) const {
+OleColour Reader::Colour(const Json& v, const Where& where) const {
     if (v.is_string()) {
         std::string s = v.get<std::string>();
         if (s.size() > 2 && s.size() <= 10 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
@@ -213,19 +213,21 @@ OleColour Reader::Colour(const Json& v, const std::string& where) const {
     return static_cast<OleColour>(static_cast<uint32_t>(i));
 }
 
-std::string Reader::Text(const Json& v, const std::string& where) const {
+std::string Reader::Text(const Json& v, const Where& where) const {
     if (!v.is_string()) Fail(where, "expected a string, found " + Describe(v));
     if (auto problem = TextProblem(v.get_ref<const std::string&>())) Fail(where, *problem);
     return v.get<std::string>();
 }
 
-Font Reader::FontValue(const Json& v, const std::string& where) const {
+Font Reader::FontValue(const Json& v, const Where& where) const {
     if (!v.is_object())
         Fail(where, "expected a font object such as {\"Name\": \"Tahoma\", \"Size\": 8.25}, found " + Describe(v));
     Font font;  // the classic defaults: MS Sans Serif 8.25, regular
     Fields f(v);
-    f.Expect({"Name", "Size", "Bold", "Italic", "Underline", "Strikethrough", "Weight", "Charset"});
-    auto member = [&](const char* k) { return where + ", font member " + Quote(k); };
+    static const char* const kMembers[] = {"Name",          "Size",   "Bold",   "Italic", "Underline",
+                                           "Strikethrough", "Weight", "Charset"};
+    f.Expect(kMembers);
+    auto member = [&](const char* k) { return where.Text() + ", font member " + Quote(k); };
     if (auto x = f.Take("Name")) {
         font.name = Text(*x, member("Name"));
         if (font.name.empty()) Fail(member("Name"), "a font needs a name");
@@ -250,7 +252,7 @@ Font Reader::FontValue(const Json& v, const std::string& where) const {
     return font;
 }
 
-PictureRef Reader::PictureValue(const Json& v, const std::string& where) {
+PictureRef Reader::PictureValue(const Json& v, const Where& where) {
     if (v.is_null()) return Picture::Empty();
     if (!v.is_string()) Fail(where, "expected a picture path, a data: URL or null, found " + Describe(v));
     std::string text = v.get<std::string>();
@@ -298,7 +300,7 @@ PictureRef Reader::PictureValue(const Json& v, const std::string& where) {
     return picture;
 }
 
-Value Reader::Property(const Json& v, PropType type, const std::string& where) {
+Value Reader::Property(const Json& v, PropType type, const Where& where) {
     switch (type) {
         case PropType::Boolean: return Value{int64_t{ToBoolean(Boolean(v, where)).Raw()}};
         case PropType::Int16:
@@ -323,7 +325,7 @@ Value Reader::Property(const Json& v, PropType type, const std::string& where) {
     Fail(where, "has a type the form file cannot hold");
 }
 
-Value Reader::Member(const Json& v, const ElementMember& m, const std::string& where) {
+Value Reader::Member(const Json& v, const ElementMember& m, const Where& where) {
     switch (m.type) {
         case MemberType::Boolean: return Value{int64_t{ToBoolean(Boolean(v, where)).Raw()}};
         case MemberType::Int16:
@@ -342,18 +344,19 @@ Value Reader::Member(const Json& v, const ElementMember& m, const std::string& w
 }
 
 // A list box's rows: each a string, or {"text", "data", "checked", "heading", "collapsed"}.
-std::vector<ListBox::Item> Reader::Items(const Json& v, const std::string& where) const {
+std::vector<ListBox::Item> Reader::Items(const Json& v, const Where& where) const {
     if (!v.is_array()) Fail(where, "expected an array of items, found " + Describe(v));
     std::vector<ListBox::Item> items;
     size_t n = 0;
     for (const Json& it : v) {
-        std::string iw = where + ", item " + std::to_string(++n);
+        std::string iw = where.Text() + ", item " + std::to_string(++n);
         ListBox::Item item;
         if (it.is_string()) {
             item.text = Text(it, iw);
         } else if (it.is_object()) {
             Fields fi(it);
-            fi.Expect({"text", "data", "checked", "heading", "collapsed"});
+            static const char* const kKeys[] = {"text", "data", "checked", "heading", "collapsed"};
+            fi.Expect(kKeys);
             if (auto x = fi.Take("text")) item.text = Text(*x, iw + ", key \"text\"");
             if (auto x = fi.Take("data"))
                 item.data = static_cast<int32_t>(Integer(*x, iw + ", key \"data\"", std::numeric_limits<int32_t>::min(),

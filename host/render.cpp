@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/surface.h"
@@ -192,9 +193,10 @@ void Painter::PaintNatural(const Picture& p, int x, int y) {
 }
 
 // A surface (the form, or a control inside it) whose top-left corner is at (ax, ay) twips.
-void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& box) {
+void Painter::PaintSurface(const Surface& s, double ax, double ay, const DRect& box, bool whole) {
     cairo_t* cr = m_cr;
-    SavedState clipped(cr, box);
+    std::optional<SavedState> clipped;
+    if (!whole) clipped.emplace(cr, box);
     const DRect outerWithin = m_within;
     m_within = box;
     struct Restore {
@@ -367,7 +369,7 @@ struct FormRenderer::Impl {
                 cairo_clip(cr.get());
             }
             Painter painter(cr.get(), scale, &runtime, cache);
-            painter.PaintSurface(form, 0, 0, {0, 0, image.width, image.height});
+            painter.PaintSurface(form, 0, 0, {0, 0, image.width, image.height}, true);
         }
         cairo_surface_flush(surface.get());
         cache.EndFrame();
@@ -402,9 +404,10 @@ const Frame& FormRenderer::Update() {
         return im.image;
     }
     // The dirty rectangles as device pixels (one spare pixel around each), merged into a region
-    // so that overlapping ones are painted and counted once.
-    std::unique_ptr<cairo_region_t, void (*)(cairo_region_t*)> owned(cairo_region_create(), cairo_region_destroy);
-    cairo_region_t* region = owned.get();
+    // so that overlapping ones are painted and counted once. One rectangle (a single change,
+    // the usual case) needs no region.
+    std::unique_ptr<cairo_region_t, void (*)(cairo_region_t*)> owned(nullptr, cairo_region_destroy);
+    std::optional<cairo_rectangle_int_t> single;
     for (const Rect& d : dirty) {
         if (!(d.width > 0 && d.height > 0) || !std::isfinite(d.left) || !std::isfinite(d.top)) continue;
         auto lo = [&](double t) { return PixelHolding(t, m_scale) - 1.0; };
@@ -414,17 +417,29 @@ const Frame& FormRenderer::Update() {
         double y1 = std::min<double>(im.image.height, hi(d.top + d.height));
         if (x1 <= x0 || y1 <= y0) continue;
         cairo_rectangle_int_t rect{int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
-        cairo_region_union_rectangle(region, &rect);
+        if (!owned && !single) {
+            single = rect;
+            continue;
+        }
+        if (!owned) {
+            owned.reset(cairo_region_create_rectangle(&*single));
+            single.reset();
+        }
+        cairo_region_union_rectangle(owned.get(), &rect);
     }
     std::vector<DRect> clip;
     m_lastArea.clear();
     int64_t pixels = 0;
-    for (int i = 0, n = cairo_region_num_rectangles(region); i < n; ++i) {
-        cairo_rectangle_int_t rect;
-        cairo_region_get_rectangle(region, i, &rect);
+    auto add = [&](const cairo_rectangle_int_t& rect) {
         clip.push_back({rect.x, rect.y, rect.x + rect.width, rect.y + rect.height});
         m_lastArea.push_back({rect.x, rect.y, rect.width, rect.height});
         pixels += static_cast<int64_t>(rect.width) * rect.height;
+    };
+    if (single) add(*single);
+    for (int i = 0, n = owned ? cairo_region_num_rectangles(owned.get()) : 0; i < n; ++i) {
+        cairo_rectangle_int_t rect;
+        cairo_region_get_rectangle(owned.get(), i, &rect);
+        add(rect);
     }
     if (!clip.empty()) im.Paint(m_scale, &clip);
     m_lastPixels = pixels;

@@ -173,7 +173,9 @@ public:
     // A picture at its natural size with its top-left corner at a device pixel.
     void PaintNatural(const Picture& p, int x, int y);
     // A surface (the form, or a control inside it) whose top-left corner is at (ax, ay) twips.
-    void PaintSurface(const Surface& s, double ax, double ay, const DRect& box);
+    // `box` is the surface's device pixels; `whole` says it is all of the target (the form),
+    // which needs no clip of its own and no state kept around it.
+    void PaintSurface(const Surface& s, double ax, double ay, const DRect& box, bool whole = false);
     // The device pixels an embedded control paints, opaquely.
     DRect ControlBox(const ControlElement& c, double ax, double ay) const;
     bool CoveredByOne(const std::vector<const Element*>& order, double ax, double ay, const DRect& area) const;

@@ -12,10 +12,12 @@
 #include <array>
 #include <memory>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "host/cairo_owners.h"
 #include "host/fonts.h"
 #include "host/render_internal.h"
 #include "host/text_layouts.h"
@@ -113,7 +115,126 @@ struct DrawnRun {
 };
 struct DrawnLayout {
     std::vector<DrawnRun> runs;
+    // On an aliased frame, the glyphs of all runs as one mask (each pixel fully covered or not
+    // at all) with its top-left corner at (maskX, maskY) from the layout's; null when the
+    // glyphs are not all aliased, or the mask would be too large to keep.
+    // Made when the layout is drawn a second time (a repaint, a colour change): a layout drawn
+    // once, as most of a large form's are, is shown glyph by glyph without one.
+    mutable cairo_surface_t* mask = nullptr;
+    mutable int maskX = 0, maskY = 0;
+    mutable int draws = 0;
+    // The mask's covered pixels as runs along its rows: row, first column, column past the last.
+    mutable std::vector<std::array<int, 3>> spans;
+    DrawnLayout() = default;
+    DrawnLayout(const DrawnLayout&) = delete;
+    DrawnLayout& operator=(const DrawnLayout&) = delete;
+    ~DrawnLayout() {
+        if (mask) cairo_surface_destroy(mask);
+    }
 };
+
+// Shows a run's glyphs with the layout's top-left corner at (x, y), once and again for each
+// emboldening pass.
+void ShowRun(cairo_t* cr, const DrawnRun& run, double x, double y) {
+    thread_local std::vector<cairo_glyph_t> glyphs;
+    glyphs.resize(run.glyphs.size());
+    for (size_t i = 0; i < glyphs.size(); ++i)
+        glyphs[i] = {run.glyphs[i].index, x + run.glyphs[i].x + run.nudge[i], y + run.glyphs[i].y};
+    cairo_set_scaled_font(cr, run.font);
+    for (int pass = 0; pass <= run.passes; ++pass) {
+        if (pass > 0)
+            for (cairo_glyph_t& cg : glyphs) cg.x += run.step;
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    }
+}
+
+// The mask of an aliased layout's glyphs. Every glyph pixel is then painted fully in the text's
+// colour, so compositing the mask in that colour paints exactly the pixels showing the glyphs
+// does, in one call instead of a glyph look-up and a composite per glyph. The mask is kept only
+// when it holds no partly covered pixel (a font drawn anti-aliased after all is shown glyph by
+// glyph). The glyphs are drawn into it moved by whole pixels, so each lands on the pixel it
+// lands on in the frame, moved by as much (see ShowLayout for where that holds).
+void MakeMask(const DrawnLayout& d) {
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    bool any = false;
+    for (const DrawnRun& run : d.runs) {
+        if (!run.font || run.glyphs.empty()) continue;
+        for (size_t i = 0; i < run.glyphs.size(); ++i) {
+            const double gx = run.glyphs[i].x + run.nudge[i], gy = run.glyphs[i].y;
+            x0 = std::min(x0, gx), y0 = std::min(y0, gy);
+            x1 = std::max(x1, gx + run.passes * run.step), y1 = std::max(y1, gy);
+        }
+        std::vector<cairo_glyph_t> glyphs;
+        for (size_t i = 0; i < run.glyphs.size(); ++i)
+            glyphs.push_back({run.glyphs[i].index, run.glyphs[i].x + run.nudge[i], run.glyphs[i].y});
+        for (int pass = 0; pass <= run.passes; ++pass) {
+            cairo_text_extents_t e;
+            cairo_scaled_font_glyph_extents(run.font, glyphs.data(), static_cast<int>(glyphs.size()), &e);
+            if (e.width > 0 && e.height > 0) {
+                x0 = std::min(x0, e.x_bearing), y0 = std::min(y0, e.y_bearing);
+                x1 = std::max(x1, e.x_bearing + e.width), y1 = std::max(y1, e.y_bearing + e.height);
+            }
+            for (cairo_glyph_t& g : glyphs) g.x += run.step;
+        }
+        any = true;
+    }
+    if (!any || !(x1 - x0 < 1e5 && y1 - y0 < 1e5)) return;
+    // Drawn with a wide margin (the extents cairo reports leave out pixels of some aliased
+    // glyphs), then cut to the pixels the glyphs cover; a glyph reaching the margin's outer
+    // edge might have been cut, and the layout is then shown glyph by glyph.
+    constexpr int kMargin = 16;
+    const int left = static_cast<int>(std::floor(x0)) - kMargin, top = static_cast<int>(std::floor(y0)) - kMargin;
+    const int w = static_cast<int>(std::ceil(x1)) + kMargin - left, h = static_cast<int>(std::ceil(y1)) + kMargin - top;
+    if (w <= 0 || h <= 0 || static_cast<int64_t>(w) * h > (int64_t{1} << 20)) return;
+    CairoSurface scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
+    cairo_t* cr = cairo_create(scratch.get());
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    for (const DrawnRun& run : d.runs)
+        if (run.font && !run.glyphs.empty()) ShowRun(cr, run, -left, -top);
+    const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+    cairo_destroy(cr);
+    cairo_surface_flush(scratch.get());
+    if (!drawn || cairo_surface_status(scratch.get()) != CAIRO_STATUS_SUCCESS) return;
+    const unsigned char* data = cairo_image_surface_get_data(scratch.get());
+    const int stride = cairo_image_surface_get_stride(scratch.get());
+    int ix0 = w, iy0 = h, ix1 = 0, iy1 = 0;  // the covered pixels' box
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const unsigned char a = data[static_cast<size_t>(y) * stride + x];
+            if (a == 0) continue;
+            if (a != 255) return;  // partly covered: not aliased after all
+            ix0 = std::min(ix0, x), iy0 = std::min(iy0, y), ix1 = std::max(ix1, x + 1), iy1 = std::max(iy1, y + 1);
+        }
+    }
+    if (ix1 <= ix0 || iy1 <= iy0) return;              // nothing drawn
+    if (ix0 == 0 || iy0 == 0 || ix1 == w || iy1 == h) return;  // may reach past the margin
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, ix1 - ix0, iy1 - iy0);
+    cairo_surface_flush(mask);
+    unsigned char* out = cairo_image_surface_get_data(mask);
+    const int outStride = cairo_image_surface_get_stride(mask);
+    for (int y = iy0; y < iy1; ++y)
+        std::memcpy(out + static_cast<size_t>(y - iy0) * outStride, data + static_cast<size_t>(y) * stride + ix0,
+                    static_cast<size_t>(ix1 - ix0));
+    cairo_surface_mark_dirty(mask);
+    d.spans.clear();
+    for (int y = 0; y < iy1 - iy0; ++y) {
+        const unsigned char* row = out + static_cast<size_t>(y) * outStride;
+        for (int x = 0; x < ix1 - ix0;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < ix1 - ix0 && row[end]) ++end;
+            d.spans.push_back({y, x, end});
+            x = end;
+        }
+    }
+    d.mask = mask;
+    d.maskX = left + ix0;
+    d.maskY = top + iy0;
+}
 
 // Each glyph keeps its scale-1 position times the scale, so text takes exactly the measured
 // room at every scale, and is drawn from the same face loaded at the device size, so it stays
@@ -223,6 +344,73 @@ std::shared_ptr<const DrawnLayout> Prepare(const TextLayout& text, double s) {
     return drawn;
 }
 
+// Writes the mask's covered pixels in an opaque colour straight into the frame, through the
+// clip, when the context draws on an ARGB32 image without a transformation and its clip is
+// whole-pixel rectangles: what compositing the mask gives there (a fully covered pixel takes
+// the colour, the others stay), without cairo's and pixman's set-up for a composite. False,
+// having drawn nothing, where it cannot.
+bool WriteSpans(cairo_t* cr, const DrawnLayout& d, int ox, int oy, uint32_t rgb) {
+    cairo_surface_t* target = cairo_get_target(cr);
+    if (cairo_get_group_target(cr) != target || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32)
+        return false;
+    const cairo_operator_t op = cairo_get_operator(cr);
+    if (op != CAIRO_OPERATOR_OVER && op != CAIRO_OPERATOR_SOURCE) return false;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    double dx = 0, dy = 0;
+    cairo_surface_get_device_offset(target, &dx, &dy);
+    if (m.xx != 1 || m.yx != 0 || m.xy != 0 || m.yy != 1 || m.x0 != 0 || m.y0 != 0 || dx != 0 || dy != 0)
+        return false;
+    cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(cr);
+    struct Release {
+        cairo_rectangle_list_t* list;
+        ~Release() { cairo_rectangle_list_destroy(list); }
+    } release{clip};
+    if (clip->status != CAIRO_STATUS_SUCCESS) return false;
+    const int width = cairo_image_surface_get_width(target), height = cairo_image_surface_get_height(target);
+    thread_local std::vector<std::array<int, 4>> boxes;  // x0, y0, x1, y1 within the frame
+    boxes.clear();
+    for (int i = 0; i < clip->num_rectangles; ++i) {
+        const cairo_rectangle_t& r = clip->rectangles[i];
+        if (r.x != std::floor(r.x) || r.y != std::floor(r.y) || r.width != std::floor(r.width) ||
+            r.height != std::floor(r.height))
+            return false;
+        const int x0 = std::max(0, static_cast<int>(r.x)), y0 = std::max(0, static_cast<int>(r.y));
+        const int x1 = std::min(width, static_cast<int>(r.x + r.width)), y1 = std::min(height, static_cast<int>(r.y + r.height));
+        if (x1 > x0 && y1 > y0) boxes.push_back({x0, y0, x1, y1});
+    }
+    cairo_surface_flush(target);
+    unsigned char* data = cairo_image_surface_get_data(target);
+    const int stride = cairo_image_surface_get_stride(target);
+    const uint32_t pixel = 0xFF000000u | static_cast<uint32_t>(RedOf(rgb)) << 16 |
+                           static_cast<uint32_t>(GreenOf(rgb)) << 8 | static_cast<uint32_t>(BlueOf(rgb));
+    int bx0 = width, by0 = height, bx1 = 0, by1 = 0;  // what was written
+    // The usual case, a clip box holding all of the mask: every run is written whole.
+    const int mw = cairo_image_surface_get_width(d.mask), mh = cairo_image_surface_get_height(d.mask);
+    if (boxes.size() == 1 && boxes[0][0] <= ox && boxes[0][1] <= oy && boxes[0][2] >= ox + mw && boxes[0][3] >= oy + mh) {
+        for (const auto& [row, first, past] : d.spans) {
+            uint32_t* line = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(oy + row) * stride) + ox;
+            for (int x = first; x < past; ++x) line[x] = pixel;
+        }
+        if (!d.spans.empty()) cairo_surface_mark_dirty_rectangle(target, ox, oy, mw, mh);
+        return true;
+    }
+    for (const auto& b : boxes) {
+        for (const auto& [row, first, past] : d.spans) {
+            const int y = oy + row;
+            if (y < b[1] || y >= b[3]) continue;
+            const int x0 = std::max(b[0], ox + first), x1 = std::min(b[2], ox + past);
+            if (x1 <= x0) continue;
+            auto* line = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+            std::fill(line + x0, line + x1, pixel);
+            bx0 = std::min(bx0, x0), by0 = std::min(by0, y), bx1 = std::max(bx1, x1), by1 = std::max(by1, y + 1);
+        }
+    }
+    if (bx1 > bx0) cairo_surface_mark_dirty_rectangle(target, bx0, by0, bx1 - bx0, by1 - by0);
+    return true;
+}
+
 }  // namespace
 
 // Text laid out at scale 1 (as it was measured), drawn with its top-left corner at a device
@@ -234,24 +422,20 @@ void Painter::ShowLayout(const TextLayout& text, int x, int y, uint32_t rgb) {
     }
     const auto& drawn = *static_cast<const DrawnLayout*>(text.drawn.get());
     if (drawn.runs.empty()) return;
+    if (drawn.draws < 2 && ++drawn.draws == 2 && m_scale < 1.5) MakeMask(drawn);
     // The painters set their colour before they paint; only the antialiasing is given back.
     cairo_t* cr = m_cr;
     const cairo_antialias_t antialias = cairo_get_antialias(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     SetRgb(cr, rgb);
-    thread_local std::vector<cairo_glyph_t> glyphs;
+    // The mask where its corner lies on the frame: glyph positions there and in the mask are
+    // then both positive and differ by whole pixels, so a glyph's position rounds to the same
+    // pixel, moved by as much, either way.
+    const bool masked = drawn.mask && x + drawn.maskX >= 0 && y + drawn.maskY >= 0;
+    if (masked && !WriteSpans(cr, drawn, x + drawn.maskX, y + drawn.maskY, rgb))
+        cairo_mask_surface(cr, drawn.mask, x + drawn.maskX, y + drawn.maskY);
     for (const DrawnRun& run : drawn.runs) {
-        if (run.font) {
-            glyphs.resize(run.glyphs.size());
-            for (size_t i = 0; i < glyphs.size(); ++i)
-                glyphs[i] = {run.glyphs[i].index, x + run.glyphs[i].x + run.nudge[i], y + run.glyphs[i].y};
-            cairo_set_scaled_font(cr, run.font);
-            for (int pass = 0; pass <= run.passes; ++pass) {
-                if (pass > 0)
-                    for (cairo_glyph_t& cg : glyphs) cg.x += run.step;
-                cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
-            }
-        }
+        if (run.font && !masked) ShowRun(cr, run, x, y);
         if (run.lines.empty()) continue;
         for (const auto& l : run.lines) cairo_rectangle(cr, x + l[0], y + l[1], l[2], l[3]);
         cairo_fill(cr);

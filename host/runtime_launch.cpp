@@ -11,6 +11,31 @@
 
 namespace stolvane {
 
+namespace {
+
+// Stored values read where they are kept: a control reading its properties only asks for
+// values, so a large form's controls need no copy of their bags. What reading writes back
+// (nothing a control does now) would go nowhere, as it went into a copy before.
+class StoredValues final : public PropertyBag {
+public:
+    explicit StoredValues(const PropertyMap& stored) : m_stored(stored) {}
+    Value Read(const std::string& key, const Value& defaultValue) override {
+        for (auto& [k, v] : m_stored.Entries()) {
+            if (k != key) continue;
+            // Each reader gets its own font object, so instances read from one store stay apart.
+            if (auto f = std::get_if<FontRef>(&v); f && *f) return std::make_shared<Font>(**f);
+            return v;
+        }
+        return defaultValue;
+    }
+    void Write(const std::string&, const Value&, const Value&) override {}
+
+private:
+    const PropertyMap& m_stored;
+};
+
+}  // namespace
+
 std::unique_ptr<Surface> Runtime::MakeControl(Surface& container, const std::string& className,
                                               const std::string& name, int index, const Rect& rect) {
     const ClassInfo* info = m_library.FindClass(className);
@@ -56,8 +81,8 @@ ControlElement& Runtime::PlaceControl(Surface& container, const std::string& cla
     Control& c = *s.GetControl();
     try {
         if (stored) {
-            PropertyMap copy = *stored;
-            c.ReadProperties(copy);
+            StoredValues values(*stored);
+            c.ReadProperties(values);
         } else {
             c.InitProperties();
         }

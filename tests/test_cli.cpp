@@ -139,6 +139,43 @@ TEST_F(Cli, ScriptBuildsAFormThatRenderDrawsAtEachScale) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << "left behind: " << entry.path();
 }
 
+// A form file over a megabyte is rendered with the heap grown up front: the same labels come
+// out as from a small file. The large one holds the small one's labels, then thousands more
+// below the form's bottom edge, which exist and never show.
+TEST_F(Cli, ALargeFormFileRendersWhatASmallOneDoes) {
+    auto write = [&](const char* file, int hidden) {
+        std::ofstream f(dir / file);
+        f << R"({"name": "frmMany", "width": 4800, "height": 1800, "controls": [)";
+        for (int i = 0; i < 24 + hidden; ++i) {
+            const bool shown = i < 24;
+            f << (i ? ",\n" : "\n") << R"({"name": "lbl)" << i << R"(", "class": "TolvaneLabel", "left": )"
+              << (shown ? 120 + i % 4 * 1150 : 120) << R"(, "top": )" << (shown ? 120 + i / 4 * 270 : 2400 + i * 30)
+              << R"(, "width": 1100, "height": 255, "properties": {"Caption": "Label )" << i
+              << R"(", "Colour": )" << (i * 0x0A1B2C % 0xFFFFFF) << "}}";
+        }
+        f << "]}\n";
+    };
+    write("small.json", 0);
+    write("large.json", 8000);
+    ASSERT_GT(fs::file_size(dir / "large.json"), 1u << 20);
+    ASSERT_EQ(Run("render small.json -o small.png"), 0) << err;
+    ASSERT_EQ(Run("render large.json -o large.png"), 0) << err;
+    cairo_surface_t* small = cairo_image_surface_create_from_png((dir / "small.png").c_str());
+    cairo_surface_t* large = cairo_image_surface_create_from_png((dir / "large.png").c_str());
+    ASSERT_EQ(cairo_surface_status(small), CAIRO_STATUS_SUCCESS);
+    ASSERT_EQ(cairo_surface_status(large), CAIRO_STATUS_SUCCESS);
+    const int w = cairo_image_surface_get_width(small), h = cairo_image_surface_get_height(small);
+    ASSERT_EQ(cairo_image_surface_get_width(large), w);
+    ASSERT_EQ(cairo_image_surface_get_height(large), h);
+    int differ = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) differ += PngPixel(small, x, y) != PngPixel(large, x, y);
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(PngPixel(large, 10, 10), 0xC0C0C0u) << "the form's button-face background";
+    cairo_surface_destroy(small);
+    cairo_surface_destroy(large);
+}
+
 TEST_F(Cli, BadFormsAreRefusedWithStatusTwoAndWriteNothing) {
     std::ofstream(dir / "broken.json") << "{ \"name\": \"frmBroken\", \"controls\": [ ";
     std::ofstream(dir / "keep.png") << "earlier picture";

@@ -229,6 +229,38 @@ TEST(RenderIncremental, RepaintsOnlyWhatChangedAndMatchesAFullRepaint) {
     }
 }
 
+// Text drawn again (a repaint, a colour change) comes from a mask of its glyphs kept with its
+// layout on an aliased frame; it must give the pixels its first drawing, glyph by glyph, gave.
+// The captions are this test's own, so their layouts are drawn here first.
+TEST(RenderLooks, TextDrawnAgainFromItsKeptGlyphsGivesThePixelsOfItsFirstDrawing) {
+    Runtime rt;
+    Form& f = rt.NewForm("f", 4800, 2700);
+    const char* captions[] = {"Middle, centred (kept)", "&Open the file && go (kept)", "Wij gaan (kept) fjord",
+                              "Tahoma Bold (kept)", "Words wrap inside (kept) the label"};
+    const char* fonts[] = {"MS Sans Serif", "Tahoma", "Arial", "Tahoma", "Verdana"};
+    for (int i = 0; i < 5; ++i) {
+        Label& l = f.Add<Label>("lbl" + std::to_string(i));
+        l.Move(i == 0 ? -45 : 150 + i * 30, 150 + i * 450, 2400, i == 4 ? 700 : 300);
+        l.SetFont(*MakeFont(fonts[i], 8.25 + i, i == 3));
+        l.SetWordWrap(i == 4);
+        l.SetAlignment(i % 2 ? Alignment::Left : Alignment::Right);
+        l.SetCaption(captions[i]);
+        l.SetBackColour(RGB(255, 255, 224));
+    }
+    for (double scale : {1.0, 1.25, 2.0}) {
+        FormRenderer r(rt, f, scale);
+        const Frame first = r.RepaintAll();
+        const Frame& again = r.RepaintAll();
+        EXPECT_EQ(CountDifferentPixels(first, again), 0) << "scale " << scale;
+        auto label = [&](int i) { return static_cast<Label*>(f.Find("lbl" + std::to_string(i))); };
+        const OleColour fore = label(0)->ForeColour();
+        for (int i = 0; i < 5; ++i) label(i)->SetForeColour(RGB(0, 0, 160));
+        r.Update();
+        for (int i = 0; i < 5; ++i) label(i)->SetForeColour(fore);
+        EXPECT_EQ(CountDifferentPixels(first, r.Update()), 0) << "a colour change and back, scale " << scale;
+    }
+}
+
 // A frame is whole pixels, at least one: its last row shows what lies just past the bottom of a
 // form whose height is no whole number of pixels, or 0. A change there is repainted too.
 TEST(RenderIncremental, TheLastPixelRowPastTheFormsEdgeIsRepaintedToo) {
