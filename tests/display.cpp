@@ -76,9 +76,44 @@ pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool 
     _exit(127);
 }
 
-}  // namespace
+// Reads fd into out until it ends or `enough` holds (true), or until the deadline (false).
+bool ReadUntil(int fd, std::chrono::steady_clock::time_point deadline, std::string& out,
+               bool (*enough)(const std::string&) = nullptr) {
+    while (!(enough && enough(out))) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) return false;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return false;
+        char buf[4096];
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return true;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    return true;
+}
 
-namespace {
+// One colour channel of an X pixel, by the visual's mask, scaled to 0..255.
+uint32_t Channel(unsigned long px, unsigned long mask) {
+    if (!mask) return 0;
+    unsigned long v = px & mask;
+    while (!(mask & 1)) mask >>= 1, v >>= 1;
+    return static_cast<uint32_t>(v * 255 / mask);
+}
+
+uint32_t XRgb(const XImage& image, unsigned long px) {
+    return Channel(px, image.red_mask) << 16 | Channel(px, image.green_mask) << 8 | Channel(px, image.blue_mask);
+}
+
+// What SDL knows of the window system behind one of its windows; x11 only for an X window.
+bool WmInfo(uint32_t sdlWindowId, SDL_SysWMinfo& info, bool x11 = true) {
+    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
+    SDL_VERSION(&info.version);
+    return w && SDL_GetWindowWMInfo(w, &info) && (!x11 || info.subsystem == SDL_SYSWM_X11);
+}
 
 // Whether the window manager maps a new top-level window within the time given. A window
 // manager names its check window on the root early in its start-up; a window mapped before it
@@ -138,22 +173,9 @@ bool PrivateDisplay::Start(int width, int height) {
         m_pid = 0;
         return false;
     }
-    std::string number;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (number.empty() || number.back() != '\n') {
-        int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        deadline - std::chrono::steady_clock::now())
-                                        .count());
-        if (left <= 0) break;
-        pollfd p{fds[0], POLLIN, 0};
-        int r = poll(&p, 1, left);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        char buf[32];
-        ssize_t n = read(fds[0], buf, sizeof buf);
-        if (n <= 0) break;  // the server exited without a display
-        number.append(buf, static_cast<size_t>(n));
-    }
+    std::string number;  // stays short of its newline when the server exits without a display
+    ReadUntil(fds[0], std::chrono::steady_clock::now() + std::chrono::seconds(20), number,
+              [](const std::string& s) { return !s.empty() && s.back() == '\n'; });
     close(fds[0]);
     if (number.empty() || number.back() != '\n') {
         Stop();
@@ -216,22 +238,7 @@ std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>
     // The whole run, reading included, is bounded: a tool that never finishes (one waiting on
     // the server, or walking a window tree that changes under it) is ended and reads as no
     // answer, so a caller asking again in a loop goes on instead of hanging the test.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool finished = pid <= 0;
-    while (!finished) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) break;
-        pollfd p{fds[0], POLLIN, 0};
-        const int ready = poll(&p, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) break;
-        char buf[4096];
-        const ssize_t n = read(fds[0], buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) finished = true;
-        else out.append(buf, static_cast<size_t>(n));
-    }
+    const bool finished = pid > 0 && ReadUntil(fds[0], std::chrono::steady_clock::now() + std::chrono::seconds(10), out);
     close(fds[0]);
     if (pid <= 0) return std::nullopt;
     if (!finished) {
@@ -296,33 +303,21 @@ bool PrivateDisplay::StartWindowManager() {
 }
 
 unsigned long X11WindowOf(uint32_t sdlWindowId) {
-    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
-    return info.info.x11.window;
+    return WmInfo(sdlWindowId, info) ? info.info.x11.window : 0;
 }
 
 std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y) {
-    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!w || !SDL_GetWindowWMInfo(w, &info)) return std::nullopt;
+    if (!WmInfo(sdlWindowId, info, false)) return std::nullopt;
     if (info.subsystem == SDL_SYSWM_X11) {
         XImage* image = XGetImage(info.info.x11.display, info.info.x11.window, x, y, 1, 1, AllPlanes, ZPixmap);
         if (!image) return std::nullopt;
-        const unsigned long px = XGetPixel(image, 0, 0);
-        const unsigned long rm = image->red_mask, gm = image->green_mask, bm = image->blue_mask;
+        const uint32_t rgb = XRgb(*image, XGetPixel(image, 0, 0));
         XDestroyImage(image);
-        auto channel = [&](unsigned long mask) -> uint32_t {
-            if (!mask) return 0;
-            unsigned long v = px & mask;
-            while (!(mask & 1)) mask >>= 1, v >>= 1;
-            return static_cast<uint32_t>(v * 255 / mask);
-        };
-        return channel(rm) << 16 | channel(gm) << 8 | channel(bm);
+        return rgb;
     }
-    SDL_Surface* s = SDL_GetWindowSurface(w);
+    SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(sdlWindowId));
     if (!s || x < 0 || y < 0 || x >= s->w || y >= s->h) return std::nullopt;
     uint32_t px = 0;
     if (SDL_ConvertPixels(1, 1, s->format->format,
@@ -341,30 +336,18 @@ std::optional<std::vector<uint32_t>> ScreenPixels(const std::string& display, in
         XCloseDisplay(d);
         return std::nullopt;
     }
-    auto channel = [](unsigned long px, unsigned long mask) -> uint32_t {
-        if (!mask) return 0;
-        unsigned long v = px & mask;
-        while (!(mask & 1)) mask >>= 1, v >>= 1;
-        return static_cast<uint32_t>(v * 255 / mask);
-    };
     std::vector<uint32_t> out;
     out.reserve(static_cast<size_t>(width) * height);
     for (int row = 0; row < height; ++row)
-        for (int col = 0; col < width; ++col) {
-            const unsigned long px = XGetPixel(image, col, row);
-            out.push_back(channel(px, image->red_mask) << 16 | channel(px, image->green_mask) << 8 |
-                          channel(px, image->blue_mask));
-        }
+        for (int col = 0; col < width; ++col) out.push_back(XRgb(*image, XGetPixel(image, col, row)));
     XDestroyImage(image);
     XCloseDisplay(d);
     return out;
 }
 
 bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height) {
-    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    if (!WmInfo(sdlWindowId, info)) return false;
     Display* d = info.info.x11.display;
     GC gc = XCreateGC(d, info.info.x11.window, 0, nullptr);
     XSetForeground(d, gc, BlackPixel(d, DefaultScreen(d)));
@@ -375,10 +358,8 @@ bool PaintOver(uint32_t sdlWindowId, int x, int y, int width, int height) {
 }
 
 void MapNoWindow(uint32_t sdlWindowId) {
-    SDL_Window* w = SDL_GetWindowFromID(sdlWindowId);
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!w || !SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    if (!WmInfo(sdlWindowId, info)) return;
     XMapWindow(info.info.x11.display, info.info.x11.window + 0x7000);
     XSync(info.info.x11.display, False);
 }

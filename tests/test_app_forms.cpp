@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <tuple>
@@ -115,13 +116,7 @@ TEST_F(AppForms, TheFormRaisesResizeOnceShownAndAnAnchorMustNameEdges) {
     auto resizes = test::EventsNamed(lines, "Resize");
     ASSERT_EQ(resizes.size(), 1u);
     EXPECT_EQ(resizes[0]["control"], "");
-    int errors = 0;
-    for (auto& l : lines)
-        if (l.contains("error")) {
-            EXPECT_EQ(l["error"]["number"], 380);
-            ++errors;
-        }
-    EXPECT_EQ(errors, 2);
+    EXPECT_EQ(test::ErrorNumbers(lines), (std::vector<int>{380, 380}));
 }
 
 TEST_F(AppForms, TheMinimumSizeHoldsForScriptsAndGripDrags) {
@@ -160,12 +155,7 @@ TEST_F(AppForms, AnAnchoredStatusBarStaysAlongTheBottomWhileItsGripMovesIt) {
 {"cmd":"get","target":"bar","property":"Top"}
 {"cmd":"get","target":"bar","property":"Width"}
 )"));
-    ASSERT_EQ(out.size(), 5u);
-    EXPECT_EQ(out[0], 11550);
-    EXPECT_EQ(out[1], 8250);
-    EXPECT_EQ(out[2], 0);
-    EXPECT_EQ(out[3], 8250 - 315);
-    EXPECT_EQ(out[4], 11550);
+    EXPECT_EQ(out, (std::vector<json>{11550, 8250, 0, 8250 - 315, 11550}));
 }
 
 namespace {
@@ -197,7 +187,7 @@ TEST_F(AppForms, EnterClicksTheFocusedOrDefaultButtonAndEscapeTheCancelButton) {
 {"cmd":"key","key":"Return","shift":2}
 )");
     EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel", "cancel"}));
-    for (auto& l : lines) EXPECT_FALSE(l.contains("error")) << l.dump();
+    EXPECT_TRUE(test::ErrorNumbers(lines).empty());
 }
 
 // Return, Escape and Tab keep the form's meanings in a text box (a multi-line one keeps Return).
@@ -225,17 +215,11 @@ TEST_F(AppForms, TextBoxesLeaveEnterEscapeAndTabToTheForm) {
 {"cmd":"key","key":"Left"}
 )");
     EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel"}));
-    auto values = test::ValuesOf(lines);
-    ASSERT_EQ(values.size(), 4u);
-    EXPECT_EQ(values[0], "ab");
-    EXPECT_EQ(values[1], "a\nb");
-    EXPECT_EQ(values[2], "a\nbc");  // Tab went from txtOne to txtMany
-    EXPECT_EQ(values[3], "ab");
+    // Tab went from txtOne to txtMany.
+    EXPECT_EQ(test::ValuesOf(lines), (std::vector<json>{"ab", "a\nb", "a\nbc", "ab"}));
     // The multi-line box saw its Return; the buttons' keys and Tab reached no box; with
     // KeyPreview the form's KeyDown comes before the box's.
-    std::vector<std::string> order;
-    for (auto& l : lines)
-        if (l.value("event", "") == "KeyDown") order.push_back(l["control"]);
+    auto order = test::Said(test::EventsNamed(lines, "KeyDown"), "control");
     ASSERT_EQ(order.size(), 3u);
     EXPECT_EQ(order[0], "txtMany");
     EXPECT_NE(order[1], "txtOne");
@@ -270,12 +254,9 @@ TEST_F(AppForms, TabPassesPanelsAndAltLetterTogglesACheckBox) {
 {"cmd":"focus","target":"cancel"}
 {"cmd":"key","key":"G","shift":4}
 )");
-    std::vector<std::string> focus;
-    for (auto& l : lines)
-        if (l.contains("focus")) focus.push_back(l["focus"]);
     // Shown: the first tab stop (the check box); the panel is none: Tab goes to ok, cancel,
     // Shift+Tab back to ok; Alt+G focuses the check box again.
-    EXPECT_EQ(focus, (std::vector<std::string>{"tik", "ok", "cancel", "ok", "cancel", "tik"}));
+    EXPECT_EQ(test::Said(lines, "focus"), (std::vector<json>{"tik", "ok", "cancel", "ok", "cancel", "tik"}));
     EXPECT_EQ(test::EventsNamed(lines, "ValueChange").size(), 1u);
 }
 
@@ -298,12 +279,8 @@ TEST_F(AppForms, ALabelsAccessKeyFocusesTheNextControlInTabOrder) {
 {"cmd":"key","key":"N","shift":4}
 {"cmd":"accesskey","char":"Q"}
 )");
-    std::vector<std::string> focus;
-    for (auto& l : lines) {
-        EXPECT_FALSE(l.contains("error")) << l.dump();
-        if (l.contains("focus")) focus.push_back(l["focus"]);
-    }
-    EXPECT_EQ(focus, (std::vector<std::string>{"first", "second", "third", "first", "second"}));
+    EXPECT_TRUE(test::ErrorNumbers(lines).empty());
+    EXPECT_EQ(test::Said(lines, "focus"), (std::vector<json>{"first", "second", "third", "first", "second"}));
 }
 
 TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
@@ -316,13 +293,8 @@ TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
 {"cmd":"showform","name":"frmStatus"}
 {"cmd":"key","key":"Return"}
 )");
-    std::vector<json> shown;
-    for (auto& l : lines)
-        if (l.contains("form")) shown.push_back(l["shown"]);
-    EXPECT_EQ(shown, (std::vector<json>{true, false, true, false, true, false}));
-    auto values = test::ValuesOf(lines);
-    ASSERT_EQ(values.size(), 1u);
-    EXPECT_EQ(values[0], "About... 'TolvaneButton'");
+    EXPECT_EQ(test::Said(lines, "shown"), (std::vector<json>{true, false, true, false, true, false}));
+    EXPECT_EQ(test::ValuesOf(lines), (std::vector<json>{"About... 'TolvaneButton'"}));
 }
 
 // The known-problems list takes the focus, frames its current row and answers keys as the mouse.
@@ -342,13 +314,10 @@ TEST_F(AppForms, TheKnownProblemsListTakesTheFocusAndAnswersArrowsAndSpace) {
 {"cmd":"get","target":"TolvanePanel1.lstBugs","property":"ListIndex"}
 {"cmd":"key","key":"Return"}
 )");
-    std::vector<std::string> focus, boxes;
-    for (auto& l : lines) {
-        if (l.contains("focus")) focus.push_back(l["focus"]);
-        if (l.contains("msgbox")) boxes.push_back(l["msgbox"]["text"]);
-    }
-    EXPECT_EQ(focus, (std::vector<std::string>{"TolvanePanel1.lstBugs", "lblOK", "TolvanePanel1.lstBugs"}));
-    EXPECT_EQ(boxes, (std::vector<std::string>{"0", "0"})) << "Space ticks and unticks the row";
+    EXPECT_EQ(test::Said(lines, "focus"),
+              (std::vector<json>{"TolvanePanel1.lstBugs", "lblOK", "TolvanePanel1.lstBugs"}));
+    EXPECT_EQ(test::Said(test::Said(lines, "msgbox"), "text"), (std::vector<json>{"0", "0"}))
+        << "Space ticks and unticks the row";
     auto values = test::ValuesOf(lines);
     ASSERT_EQ(values.size(), 6u);
     EXPECT_EQ(values[0], 0) << "no row is current yet: the frame's dot on the white field is black";
@@ -417,14 +386,10 @@ TEST_F(AppForms, TheCaptionBarsIconShowsItsTipWhileTheBarFollowsThePointer) {
 {"cmd":"mouse","action":"move","x":2400,"y":150}
 {"cmd":"advance","ms":500}
 )");
-    std::vector<json> tips;
-    bool captured = false;
-    for (auto& l : lines) {
-        if (l.contains("tooltip")) tips.push_back(l["tooltip"]);
-        captured = captured || (l.contains("capture") && !l["capture"].is_null());
-    }
-    EXPECT_TRUE(captured) << "the bar holds the capture while the pointer is over it";
-    EXPECT_EQ(tips, (std::vector<json>{"System Menu", nullptr}));
+    auto captures = test::Said(lines, "capture");
+    EXPECT_TRUE(std::any_of(captures.begin(), captures.end(), [](const json& c) { return !c.is_null(); }))
+        << "the bar holds the capture while the pointer is over it";
+    EXPECT_EQ(test::Said(lines, "tooltip"), (std::vector<json>{"System Menu", nullptr}));
 }
 
 // A control's tip and a picture button's are members of their own, set from a script or a form
@@ -446,11 +411,9 @@ TEST_F(AppForms, AControlsToolTipTextShowsOverItAndIsSavedWithTheForm) {
 {"cmd":"get","target":"cmdSave","property":"ToolTipText"}
 {"cmd":"get","target":"btnOpen","property":"ToolTipText"}
 )");
-    std::vector<json> tips;
-    for (auto& l : lines)
-        if (l.contains("tooltip")) tips.push_back(l["tooltip"]);
     // Each hides as the pointer moves on, the last as the loaded form replaces the run's form.
-    EXPECT_EQ(tips, (std::vector<json>{"Saves the file", nullptr, "Opens a file", nullptr}));
+    EXPECT_EQ(test::Said(lines, "tooltip"),
+              (std::vector<json>{"Saves the file", nullptr, "Opens a file", nullptr}));
     EXPECT_EQ(test::ValuesOf(lines), (std::vector<json>{"Saves the file", "Opens a file"}));
     EXPECT_NE(test::ReadFile(path).find(R"("toolTipText": "Saves the file")"), std::string::npos);
     EXPECT_NE(test::ReadFile(path).find(R"("toolTipText": "Opens a file")"), std::string::npos);
@@ -583,6 +546,9 @@ TEST(AppFormsWindow, TheGripAndMaximisingKeepTheShowcasesLayoutWhole) {
         EXPECT_LE(closeRight, show.Width()) << when;
         Frame frame = FormRenderer(rt, show, 1).RepaintAll();
         EXPECT_EQ(frame.width * 15, show.Width()) << when;
+        int w = 0, h = 0;
+        SDL_GetWindowSize(SDL_GetWindowFromID(host.WindowId(show)), &w, &h);
+        EXPECT_EQ(std::pair(w * 15.0, h * 15.0), std::pair(show.Width(), show.Height())) << when << ": the window";
         const int cx = static_cast<int>((rt.FormX(cap) + close->Bounds().left) / 15) + 1;
         const int cy = static_cast<int>((rt.FormY(cap) + close->Bounds().top) / 15) + 1;
         EXPECT_NE(frame.PixelRgb(cx, cy), frame.PixelRgb(cx - 60, cy)) << when << ": no button on the gradient";

@@ -79,8 +79,6 @@ struct ButtonTest : ::testing::Test {
     }
 };
 
-// ---------------------------------------------------------------- geometry and bevel
-
 TEST_F(ButtonTest, SizeHasAMinimumAndTheCaptionFollowsIt) {
     for (auto [w0, h0, w, h] : {std::array{200.0, 100.0, 300.0, 300.0}, {1200, 450, 1200, 450}}) {
         Sf().Move(kLeft, kTop, w0, h0);
@@ -104,8 +102,6 @@ TEST_F(ButtonTest, AStyleOutsideTheTableIsKeptAndDrawnAsWin95) {
     b.SetProperty("ButtonStyle", int64_t{-1});
     EXPECT_EQ(std::pair(b.ButtonStyle(), Bevel()), std::pair(int16_t{-1}, win95));
 }
-
-// ---------------------------------------------------------------- press offset and pictures
 
 TEST_F(ButtonTest, PressMovesPictureAndCaptionOnceAndBack) {
     b.SetPicture(Disc());
@@ -162,8 +158,6 @@ TEST_F(ButtonTest, PictureStandsWhereAlignImageSays) {
     EXPECT_EQ(Cap().Width(), TolvaneLabel::kMinimumSize);
 }
 
-// ---------------------------------------------------------------- disabled
-
 TEST_F(ButtonTest, DisabledButtonIsGreyShowsItsOwnPictureStaysSilentAndFreesTheMouse) {
     b.SetPicture(Disc());
     Hover();
@@ -197,8 +191,6 @@ TEST_F(ButtonTest, DisabledButtonIsGreyShowsItsOwnPictureStaysSilentAndFreesTheM
     rt.Mouse(f, MouseAction::Click, 4200 + 600, kTop + 300, MouseButton::Left, 0);
     EXPECT_EQ(Events("Other"), (Strings{"MouseDown", "Click", "MouseMove"}));
 }
-
-// ---------------------------------------------------------------- hover and clicks
 
 TEST_F(ButtonTest, HoverRaisesTheFlatButtonAndTheCaptureNoticesItLeaving) {
     EXPECT_EQ(Bevel(), std::vector<OleColour>(10, F));  // tbtWin98 at rest: no border at all
@@ -296,8 +288,6 @@ TEST_F(ButtonTest, PressOnThePictureOrCaptionActsOnTheButtonInItsCoordinates) {
     EXPECT_EQ(Events(), (Strings{"MouseDown", "Click", "MouseMove", "MouseMove", "MouseDown", "Click", "MouseMove"}));
 }
 
-// ---------------------------------------------------------------- pending messages
-
 TEST_F(ButtonTest, EventsArrivingDuringTheClickRunAndTheClickFinishes) {
     auto& timer = static_cast<Timer&>(rt.PlaceElement(f, ElementKind::Timer, "tmrTick", -1));
     int ticks = 0, pumped = 0;
@@ -334,8 +324,6 @@ TEST_F(ButtonTest, FormUnloadedDuringTheClickLeavesNothingBehind) {
     EXPECT_EQ(Events("Next"), (Strings{"MouseMove", "MouseDown", "Click", "MouseMove"}));
 }
 
-// ---------------------------------------------------------------- persistence
-
 // Beyond the property table's round trip: a stored IsDown does not show pressed, a key no
 // property shows is kept for the next save, and a store without a caption gives the class name.
 TEST_F(ButtonTest, AStoredIsDownShowsFlatAndUnknownKeysAreKept) {
@@ -348,8 +336,6 @@ TEST_F(ButtonTest, AStoredIsDownShowsFlatAndUnknownKeysAreKept) {
     EXPECT_EQ(AsInteger(again.Read("MousePointer", int64_t{0})), 99);
     EXPECT_EQ(copy.Caption(), "TolvaneButton");
 }
-
-// ---------------------------------------------------------------- looks
 
 // Each look is a button alone on a small form; the tiles are set in rows into one picture.
 using Look = std::function<void(Runtime&, Form&, TolvaneButton&)>;
@@ -411,8 +397,6 @@ TEST(ButtonLooks, FourStylesFlatUpDownWin95FocusedPicturesAndDisabled) {
                 {WithPicture(iaBottom), WithPicture(iaLeft, ""), kFlat}});
     CheckLooks("button_disabled", ButtonType::tbtWin95, {{Disabled(Disc(true)), Disabled(Picture::Empty())}});
 }
-
-// ---------------------------------------------------------------- the C++ example
 
 TEST(ButtonExample, BuiltInCodeClicksHeadlessly) {
     int status = -1;

@@ -145,8 +145,6 @@ std::string SampleForm(const std::string& dataUrl) {
 })J";
 }
 
-// ---------------------------------------------------------------- round trip
-
 TEST_F(FormFiles, LoadingPlacesEverythingWithItsTypedValues) {
     WriteAll(dir / "sample.json", SampleForm(DataUrl()));
     Form& f = LoadFormFile(rt, (dir / "sample.json").string());
@@ -227,8 +225,6 @@ TEST_F(FormFiles, PicturesMadeInCodeAreEmbeddedAndValuesOutsideAnEnumerationAreK
     EXPECT_EQ(Widget(again, "w").m_Picture->PixelAt(1, 0), 0xFF2040A0u);
 }
 
-// ---------------------------------------------------------------- refusals
-
 struct BadFile {
     const char* text;
     std::vector<const char*> mentions;
@@ -304,8 +300,6 @@ TEST_F(FormFiles, EveryBadFileIsRefusedByNameAndLoadsNothing) {
     }
 }
 
-// ---------------------------------------------------------------- saving atomically
-
 struct SavingAtomically : FormFiles {
     Form* form = nullptr;
     void SetUp() override {
@@ -370,8 +364,6 @@ TEST_F(SavingAtomically, AFailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_EQ(ReadFile(dir / "f.json"), old);
     EXPECT_EQ(Listing(dir), (std::vector<std::string>{"f.json", "pic.png"}));
 }
-
-// ---------------------------------------------------------------- the shipped example
 
 TEST_F(FormFiles, TheShapesExampleLoadsAndSavesUnchanged) {
     fs::path examples = fs::path(STOLVANE_SOURCE_DIR) / "examples";

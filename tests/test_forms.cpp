@@ -70,8 +70,6 @@ struct FormsTest : ::testing::Test {
     Image& Tile(Form& f, int i) { return *dynamic_cast<Image*>(f.FindAuthored("imgRotate", i)); }
 };
 
-// ---------------------------------------------------------------- frmSamples
-
 TEST_F(FormsTest, SamplesPagesStopAtBothEndsEachPageSetsEveryLineAndClicksClose) {
     Form& f = Load("frmSamples");
     // Each page's title, and which of its four lines show text ('x') or are cleared ('-').
@@ -130,8 +128,6 @@ TEST_F(FormsTest, SamplesPagesStopAtBothEndsEachPageSetsEveryLineAndClicksClose)
     }
 }
 
-// ---------------------------------------------------------------- frmAbout
-
 TEST_F(FormsTest, AboutShowsTheVersionTurnsItsLogoClockwiseAndOpensSamplesOnTop) {
     Form& f = Load("frmAbout");
     EXPECT_EQ(Caption(f, "tplVersion"), "Version: v1.15.96, last revised on: 01/02/99");
@@ -183,8 +179,6 @@ TEST_F(FormsTest, AboutOnAControlReturnsOnlyOnceTheBoxClosedAndLeavesNothingLoad
     EXPECT_EQ(rt.Forms().size(), 1u);
 }
 
-// ---------------------------------------------------------------- frmStatus
-
 TEST_F(FormsTest, StatusDescribesTheTickedItemAndReportsTicks) {
     Form& f = Load("frmStatus");
     auto& list = *dynamic_cast<ListBox*>(f.FindAuthored("lstBugs"));
@@ -211,8 +205,6 @@ TEST_F(FormsTest, StatusDescribesTheTickedItemAndReportsTicks) {
     Click(f, "lblOK");
     EXPECT_FALSE(rt.IsLoaded(f));
 }
-
-// ---------------------------------------------------------------- scripts and form files
 
 TEST(FormsScript, ShowformShowsALibraryFormModallyAndRefusesUnknownNames) {
     std::istringstream in(R"({"cmd":"showform","name":"frmStatus"}
@@ -241,8 +233,6 @@ TEST_F(FormsTest, ElementsInAContainerLoadSaveAndAnswerToTheirNames) {
     EXPECT_EQ(ta.find("\"lblCaption\""), std::string::npos) << "a control's own design is not";
 }
 
-// ---------------------------------------------------------------- looks
-
 TEST_F(FormsTest, GoldenPicturesOfTheLibraryFormsAndTheShowcase) {
     Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
     showcase::Attach(show);
@@ -253,8 +243,6 @@ TEST_F(FormsTest, GoldenPicturesOfTheLibraryFormsAndTheShowcase) {
             EXPECT_TRUE(test::CompareGolden(FormRenderer(rt, *form, scale).RepaintAll(),
                                             std::string("forms_") + name + "_scale" + (scale == 1 ? "1" : "2")));
 }
-
-// ---------------------------------------------------------------- a real window
 
 // With a real pointer the showcase opens the about box and the samples viewer as windows above it.
 TEST(FormsWindow, ShowcaseOpensTheAboutBoxAndTheSamplesViewerWithARealPointer) {

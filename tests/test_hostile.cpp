@@ -57,8 +57,6 @@ std::string Png(int w, int h, uint32_t argb) {
     return EncodePng(*Picture::FromPixels(w, h, std::vector<uint32_t>(size_t(w) * h, argb)));
 }
 
-// ---------------------------------------------------------------- modal forms
-
 TEST_F(Hostile, ModalFormsNestOnlyToTheirLimit) {
     // showform inside showform (and an About inside those) used to recurse until the stack ran out.
     std::string lines;
@@ -74,8 +72,6 @@ TEST_F(Hostile, ModalFormsNestOnlyToTheirLimit) {
     // The input ends: every open form closes, innermost first; none of the refused ones stays.
     EXPECT_EQ(Count(out, "\"shown\":false"), size_t(limits::kMaxModalDepth));
 }
-
-// ---------------------------------------------------------------- timers
 
 struct TickCounter {
     Runtime rt;
@@ -122,8 +118,6 @@ TEST_F(Hostile, ALoopTurnFiresEachLateTimerOnce) {
     c.rt.AdvanceLoopTurn(5000);
     EXPECT_EQ(c.ticks, 2) << "a stopped timer stays stopped";
 }
-
-// ---------------------------------------------------------------- pictures
 
 TEST_F(Hostile, PicturesAreChargedToTheFormsBudgetBeforeDecoding) {
     // The form's budget: each picture is charged from its header, and the one that goes past
@@ -187,8 +181,6 @@ TEST_F(Hostile, IconsHoldingPngImagesLoad) {
     EXPECT_EQ(form.Icon()->PixelWidth(), 24);
 }
 
-// ---------------------------------------------------------------- what saves, loads
-
 TEST_F(Hostile, WhatSavesLoadsAndWhatWouldNotLoadIsNotSaved) {
     Runtime rt;
     Form& form = rt.NewForm("frmFar", 600, 300);
@@ -247,8 +239,6 @@ TEST_F(Hostile, WhatSavesLoadsAndWhatWouldNotLoadIsNotSaved) {
     EXPECT_NE(err.find("control \"pnlTooDeep\": containers are nested more than 32 deep"), std::string::npos) << err;
 }
 
-// ---------------------------------------------------------------- sizes, times and nesting
-
 TEST_F(Hostile, SizesBeyondTheLimitsAreRefusedAndWorkStaysBounded) {
     // A button 2^31 twips high was accepted, and drawing its focus dots never ended.
     std::string out = test::ScriptOutput(
@@ -298,8 +288,6 @@ TEST_F(Hostile, ControlsNestThirtyThreeLevelsDeepAndNoDeeper) {
     EXPECT_NE(err.find("controls are nested too deeply"), std::string::npos) << err;
 }
 
-// ---------------------------------------------------------------- the bytes of a form file
-
 TEST_F(Hostile, FormTextIsCheckedBeforeADocumentIsBuilt) {
     Runtime rt;
     // 60 MB of "[" needed gigabytes and minutes; now it stops at the first level too deep.
@@ -318,8 +306,6 @@ TEST_F(Hostile, FormTextIsCheckedBeforeADocumentIsBuilt) {
     // Brackets and NULs inside strings are text.
     EXPECT_NO_THROW(LoadFormText(rt, R"({"name":"f","caption":"[[[{{{\"\\u0000"})", "", "ok.json"));
 }
-
-// ---------------------------------------------------------------- files that are not files
 
 // A FIFO is neither read from nor replaced by a save or a render.
 TEST_F(Hostile, AFifoIsNeverWaitedOn) {
@@ -360,8 +346,6 @@ TEST_F(Hostile, RenderingIntoABrokenLinkIsRefusedBeforeRendering) {
         EXPECT_TRUE(fs::is_symlink(png));
     }
 }
-
-// ---------------------------------------------------------------- saving over a file
 
 TEST_F(Hostile, SavesKeepOwnerAndModeAndRefuseWhatCannotBeWritten) {
     Runtime rt;
@@ -443,8 +427,6 @@ TEST_F(Hostile, LongFileNamesSaveAndRender) {
     }
     EXPECT_EQ(files, 6u);
 }
-
-// ---------------------------------------------------------------- text and links
 
 TEST_F(Hostile, TextIsLaidOutOnlyUpToTheLimit) {
     // A 10 MB caption cost a gigabyte and more at every render; past the limit text is cut.

@@ -56,8 +56,6 @@ struct LabelTest : ::testing::Test {
     size_t EventCount(const std::string& name) { return log.Count("event TolvaneLabel1 " + name); }
 };
 
-// ---------------------------------------------------------------- fade
-
 TEST_F(LabelTest, FadeMovesATenthOfTheWayPerTickRoundingHalvesToEven) {
     // Per step: red +24.5, green -20, blue +0.1, so halves turn up on odd steps.
     lbl.SetColour(RGB(10, 200, 100));
@@ -167,8 +165,6 @@ TEST_F(LabelTest, EqualColoursChangeNothingAndAColourChangedMidFadeIsReached) {
     EXPECT_EQ(Caption().ForeColour(), rt.ResolveColour(SysColour::Window));
 }
 
-// ---------------------------------------------------------------- disabled
-
 TEST_F(LabelTest, DisabledLabelIsGreyIgnoresHoverButStillClicks) {
     lbl.SetColour(RGB(0, 0, 0));
     lbl.SetColourUp(RGB(250, 0, 0));
@@ -190,8 +186,6 @@ TEST_F(LabelTest, DisabledLabelIsGreyIgnoresHoverButStillClicks) {
     EXPECT_EQ(EventCount("MouseDown") + EventCount("Click") + EventCount("MouseUp"), 3u);
     EXPECT_EQ(opened, std::vector<std::string>{"https://example.org/"});
 }
-
-// ---------------------------------------------------------------- hyperlink and click
 
 TEST_F(LabelTest, HyperlinkUnderlinesAndShowsTheHandPointer) {
     lbl.Font()->underline = false;
@@ -258,8 +252,6 @@ TEST_F(LabelTest, CaptionChangeShowsTheTextThenRaisesChangeCaptionOnce) {
     EXPECT_TRUE(log.Has("changed TolvaneLabel1 Caption"));
 }
 
-// ---------------------------------------------------------------- size
-
 TEST_F(LabelTest, SizeHasAMinimumAndTheHeightIsOneTextLine) {
     const double line = S().Height();
     EXPECT_GE(line, 75);
@@ -295,8 +287,6 @@ TEST_F(LabelTest, SizeHasAMinimumAndTheHeightIsOneTextLine) {
     EXPECT_THROW(lbl.SetFont(nullptr), HostError);
 }
 
-// ---------------------------------------------------------------- persistence
-
 // Stored values show as the label loads (grey when disabled, a link underlined); with nothing
 // stored it takes the class name and the form's font, a new one its own name.
 TEST_F(LabelTest, StoredValuesShowAsTheLabelLoads) {
@@ -313,8 +303,6 @@ TEST_F(LabelTest, StoredValuesShowAsTheLabelLoads) {
     TolvaneLabel& fresh = Place("New", 0, 0);
     EXPECT_EQ(std::pair(fresh.Caption(), fresh.Font()), std::pair(std::string("New"), f.GetFont()));
 }
-
-// ---------------------------------------------------------------- looks
 
 struct LabelLooks : LabelTest {
     LabelLooks() {

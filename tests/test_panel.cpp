@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
 // TolvanePanel on the real headless runtime: properties, geometry the golden pictures do not show, the background,
-// both grip drags, failure messages, mouse reactions, forwarding, golden pictures and a real window.
+// both grip drags, failure messages, mouse reactions, forwarding and golden pictures.
 #include <gtest/gtest.h>
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <array>
@@ -14,8 +12,6 @@
 #include "host/media.h"
 #include "host/render.h"
 #include "host/runtime.h"
-#include "host/window.h"
-#include "tests/display.h"
 #include "tests/golden_util.h"
 #include "tests/test_support.h"
 
@@ -441,40 +437,6 @@ TEST(PanelLooks, BevelsBackgroundsCaptionsAndStatusBars) {
                  {"Percentage", int64_t{50}}},
                 {{"AlignH", int64_t{Alignment::Left}}, {"Caption", std::string("Ready")}, {"Grip", int64_t{True.Raw()}}}},
                6000, 345);
-}
-
-TEST(PanelWindow, AGripDragWithBindParentResizesTheRealWindow) {
-    NEED_DISPLAY();
-    Runtime rt;
-    Form& form = rt.NewForm("frmStatus", 4500, 3000);
-    form.SetBorderStyle(Form::None);  // no window manager: a borderless window sits exactly where asked
-    form.Move(1500, 1500, 4500, 3000);
-    auto& bar = rt.Place<TolvanePanel>(form, "pnlStatus", {0, 2670, 4500, 330});
-    bar.SetGrip(True), bar.SetGripSize(True), bar.SetCaption("Ready");
-    WindowHost host(rt);
-    rt.ShowForm(form);
-    auto xdo = [&](const std::vector<std::string>& args, int steps = 5) {
-        if (!args.empty()) ASSERT_EQ(display.Xdotool(args), 0);
-        for (int i = 0; i < steps; ++i) host.Step(20);
-    };
-    xdo({}, 10);
-    SDL_Window* window = SDL_GetWindowFromID(host.WindowId(form));
-    ASSERT_NE(window, nullptr);
-    int w = 0, h = 0;
-
-    // Hover (the panel takes the capture), then drag the grip at the client area's corner 60 right, 40 down.
-    xdo({"mousemove", "250", "290"});
-    xdo({"mousemove", "395", "295"});
-    xdo({"mousedown", "1"});
-    for (int step = 1; step <= 4; ++step)
-        xdo({"mousemove", std::to_string(395 + 15 * step), std::to_string(295 + 10 * step)});
-    xdo({"mouseup", "1"}, 10);
-    EXPECT_EQ(XY(form.Width(), form.Height()), XY(4500 + 900, 3000 + 600));
-    SDL_GetWindowSize(window, &w, &h);
-    EXPECT_EQ(std::pair(w, h), std::pair(360, 240)) << "the window itself grew";
-    EXPECT_EQ(bar.GetSurface().Width(), 4500 + 900) << "and the status bar with it";
-    rt.UnloadForm(form);
-    host.Step(10);
 }
 
 }  // namespace

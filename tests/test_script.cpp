@@ -164,13 +164,8 @@ TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
 {"cmd":"dump","target":"Q.lblText"}
 )");
     EXPECT_EQ(out[0], json::parse(R"({"changed":"Caption","control":"Q"})"));
-    auto values = Of(out, "value");
-    ASSERT_EQ(values.size(), 2u);
-    EXPECT_EQ(values[0]["value"], true);
-    EXPECT_EQ(values[1]["value"], false);
-    auto errors = Of(out, "error");
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0]["error"]["number"], 6) << "40000 does not fit a 16-bit property";
+    EXPECT_EQ(test::Said(out, "value"), (std::vector<json>{true, false}));
+    EXPECT_EQ(test::ErrorNumbers(out), std::vector<int>{6}) << "40000 does not fit a 16-bit property";
 
     auto dumps = Of(out, "dump");
     ASSERT_EQ(dumps.size(), 2u);
@@ -204,10 +199,7 @@ TEST_F(Script, EmbeddedDesignChildrenAreAddressedWithADotAndDumpedAsControls) {
 {"cmd":"call","target":"P1.lblCaption","method":"Version"}
 {"cmd":"dump"}
 )");
-    auto values = Of(out, "value");
-    ASSERT_EQ(values.size(), 2u);
-    EXPECT_EQ(values[0]["value"], 600);
-    EXPECT_EQ(values[1]["value"], "v1.15.96");
+    EXPECT_EQ(test::Said(out, "value"), (std::vector<json>{600, "v1.15.96"}));
     json form = Of(out, "dump").at(0)["dump"];
     EXPECT_EQ(form["class"], "Form");
     EXPECT_EQ(form["width"], 9600);
@@ -239,10 +231,8 @@ TEST_F(Script, AFailingCommandPrintsAnErrorAndTheRunGoesOn) {
 )");
     EXPECT_EQ(status, 0) << "errors in commands do not fail the run";
     auto errors = Of(out, "error");
-    ASSERT_EQ(errors.size(), 10u);
-    std::vector<int> numbers;
-    for (auto& e : errors) numbers.push_back(e["error"]["number"]);
-    EXPECT_EQ(numbers, (std::vector<int>{5, 5, 5, 424, 438, 380, 5, 5, 5, 438})) << "names that could not be addressed";
+    ASSERT_EQ(test::ErrorNumbers(out), (std::vector<int>{5, 5, 5, 424, 438, 380, 5, 5, 5, 438}))
+        << "names that could not be addressed";
     EXPECT_NE(errors[0]["error"]["description"].get<std::string>().find("unknown command \"frobnicate\""),
               std::string::npos);
     EXPECT_EQ(errors[9]["error"]["description"], "Object doesn't support this property or method: Frobnicate")
@@ -294,12 +284,8 @@ TEST_F(Script, PixelsFollowTheDesktopColours) {
 {"cmd":"pixel","x":600,"y":600}
 {"cmd":"pixel","x":9600,"y":0}
 )");
-    auto values = Of(out, "value");
-    ASSERT_EQ(values.size(), 4u);
-    EXPECT_EQ(values[0]["value"], 0x0000FF);
-    EXPECT_EQ(values[1]["value"], 0xC0C0C0) << "button face of the classic scheme";
-    EXPECT_EQ(values[2]["value"], 0x800000) << "the desktop's button face, at once";
-    EXPECT_EQ(values[3]["value"], 0xC0C0C0);
+    // Red; the classic button face; the desktop's, at once; the classic one again.
+    EXPECT_EQ(test::Said(out, "value"), (std::vector<json>{0x0000FF, 0xC0C0C0, 0x800000, 0xC0C0C0}));
     EXPECT_EQ(Of(out, "error").size(), 1u) << "a point outside the client area";
 }
 
@@ -414,14 +400,9 @@ TEST_F(Script, TextBoxesTakeTextCompositionsNamedKeysAndTheRunsOwnClipboard) {
 {"cmd":"key","key":"Nope"}
 )",
                      std::nullopt, false);
-    auto values = Of(lines, "value");
-    ASSERT_EQ(values.size(), 3u);
-    EXPECT_EQ(values[0]["value"], "h\u00e9llo world");  // the composition is no part of the text
-    EXPECT_EQ(values[1]["value"], "h\u00e9llo \U0001F600");
-    EXPECT_EQ(values[2]["value"], 7);  // in characters
-    auto clip = Of(lines, "clipboard");
-    ASSERT_EQ(clip.size(), 1u);
-    EXPECT_EQ(clip[0]["clipboard"], "world");
+    // The composition is no part of the text; SelStart counts characters.
+    EXPECT_EQ(test::Said(lines, "value"), (std::vector<json>{"h\u00e9llo world", "h\u00e9llo \U0001F600", 7}));
+    EXPECT_EQ(test::Said(lines, "clipboard"), std::vector<json>{"world"});
     // One Change per edit: the typed text, the paste, the word deleted.
     EXPECT_EQ(test::EventsNamed(lines, "Change").size(), 3u);
     EXPECT_EQ(test::EventsNamed(lines, "GotFocus").size(), 1u);

@@ -142,4 +142,17 @@ std::vector<nlohmann::json> ValuesOf(const std::vector<nlohmann::json>& lines) {
     return out;
 }
 
+std::vector<nlohmann::json> Said(const std::vector<nlohmann::json>& lines, const std::string& key) {
+    std::vector<nlohmann::json> out;
+    for (auto& l : lines)
+        if (l.contains(key)) out.push_back(l[key]);
+    return out;
+}
+
+std::vector<int> ErrorNumbers(const std::vector<nlohmann::json>& lines) {
+    std::vector<int> out;
+    for (auto& l : Said(lines, "error")) out.push_back(l["number"]);
+    return out;
+}
+
 }  // namespace stolvane::test

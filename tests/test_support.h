@@ -122,6 +122,10 @@ std::vector<nlohmann::json> ScriptLines(const std::string& script, const std::op
 std::vector<nlohmann::json> EventsNamed(const std::vector<nlohmann::json>& lines, const std::string& name);
 // The values the lines answer, in order; a line reporting an error fails the test.
 std::vector<nlohmann::json> ValuesOf(const std::vector<nlohmann::json>& lines);
+// What the lines said under `key` ("focus", "tooltip", "form", ...), in order.
+std::vector<nlohmann::json> Said(const std::vector<nlohmann::json>& lines, const std::string& key);
+// The numbers of the errors the lines report, in order.
+std::vector<int> ErrorNumbers(const std::vector<nlohmann::json>& lines);
 // What one of the built example programs prints with these arguments; *status gets its
 // exit status as pclose gives it.
 std::string ExampleOutput(const std::string& program, int* status);

@@ -54,8 +54,6 @@ struct TickTest : ::testing::Test {
     OleColour GlyphPixel(int x, int y) { return BoxPixel(x + TolvaneTick::kFrame, y + TolvaneTick::kFrame); }
 };
 
-// ---------------------------------------------------------------- toggling
-
 TEST_F(TickTest, EachKindOfClickTogglesExactlyOnce) {
     ClickBox();
     EXPECT_EQ(tick.Value(), True);
@@ -122,8 +120,6 @@ TEST_F(TickTest, ValueChangeHandlerCanOverrideTheValueWithoutRedrawing) {
     EXPECT_EQ(GlyphPixel(10, 2), 0u);  // the box still shows the tick
 }
 
-// ---------------------------------------------------------------- glyphs and the box
-
 TEST_F(TickTest, CheckStyleShowsAtTheNextToggleAndBackColourAtOnce) {
     const OleColour window = rt.ResolveColour(SysColour::Window);
     tick.SetValue(True);
@@ -147,8 +143,6 @@ TEST_F(TickTest, CheckStyleShowsAtTheNextToggleAndBackColourAtOnce) {
     EXPECT_EQ(GlyphPixel(5, 6), 0u);
     EXPECT_EQ(GlyphPixel(0, 0), RGB(255, 255, 0));
 }
-
-// ---------------------------------------------------------------- focus
 
 TEST_F(TickTest, FocusRectangleSurroundsTheCaptionAndGoesWithTheFocus) {
     // Wider than a 16-bit twip count reaches.
@@ -178,8 +172,6 @@ TEST_F(TickTest, FocusRectangleSurroundsTheBoxWithoutACaption) {
     EXPECT_EQ(S().Point(w + 105, t - 15), rt.ResolveColour(S().BackColour()));
 }
 
-// ---------------------------------------------------------------- size
-
 TEST_F(TickTest, SizeHasAMinimumAndTheBoxAndCaptionAreCentred) {
     S().Move(kLeft, kTop, 100, 100);
     EXPECT_EQ(S().Width(), 360);
@@ -191,8 +183,6 @@ TEST_F(TickTest, SizeHasAMinimumAndTheBoxAndCaptionAreCentred) {
     EXPECT_EQ(CaptionSurface().Width(), 3000 - 240 - 75);
     EXPECT_EQ(CaptionSurface().Top(), 450 - CaptionSurface().Height() / 2 + 15);
 }
-
-// ---------------------------------------------------------------- properties and persistence
 
 TEST_F(TickTest, CaptionSettingsReachTheEmbeddedLabelAndLightUp) {
     EXPECT_EQ(CaptionText().Caption(), "TolvaneTick1");
@@ -227,8 +217,6 @@ TEST_F(TickTest, AStoredCrossedValueShowsInTheBox) {
     Place("Copy", kLeft, 1500, &bag);
     EXPECT_EQ(Box("Copy").GetPicture(), TolvaneTick::CrossGlyph());
 }
-
-// ---------------------------------------------------------------- looks
 
 struct TickLooks : TickTest {
     TickLooks() {

@@ -72,8 +72,6 @@ uint32_t ShownPixel(WindowHost& host, const Form& form, int x, int y) {
     return test::ShownPixel(host.WindowId(form), x, y).value_or(0xDEADBEEF);
 }
 
-// ---------------------------------------------------------------- form lifetime
-
 // A click whose handler unloads the form, with an expose for the same window behind it in the
 // same batch: the window goes with the form and the expose finds nothing to paint.
 TEST(LifetimeWindow, AFormUnloadedByAClickIsNotPaintedByAnExposeQueuedBehindIt) {
@@ -196,8 +194,6 @@ TEST(LifetimeWindow, RandomModalFormSequencesLeaveNoWindowOrFormBehind) {
         EXPECT_GT(opened[what], 0) << what << " never happened: the runs did not cover it";
 }
 
-// ---------------------------------------------------------------- other threads
-
 // A worker thread drives a progress bar from 0 to 100 % through Runtime::Post; the window loop
 // sleeps between the calls and shows each one.
 TEST(PostWindow, AWorkerThreadDrivesAProgressPanelThroughPost) {
@@ -229,8 +225,6 @@ TEST(PostWindow, AWorkerThreadDrivesAProgressPanelThroughPost) {
     for (int i = 0; i <= 100; ++i) EXPECT_EQ(seen[i], i);
     EXPECT_LE(steps, 110) << "the loop woke for the posted calls, not to poll";
 }
-
-// ---------------------------------------------------------------- window manager
 
 // What the window manager is told and what comes back: the form's icon, its minimum client size,
 // a modal form transient for its owner and marked modal, the keyboard back at the owner when
@@ -364,7 +358,6 @@ TEST(LifetimeWindow, AnXErrorAboutAWindowNeverDestroyedStillReachesXlibsHandler)
         testing::ExitedWithCode(1), "BadWindow");
 }
 
-// ---------------------------------------------------------------- presenting
 // The window receives only the rectangles a change repainted: pixels drawn over behind the
 // program's back stay until an expose shows the whole frame again. At scale 2 the frame has
 // twice the pixels of the form's classic size, one window pixel each, and a resize shows the
@@ -408,8 +401,6 @@ TEST(PresentWindow, OnlyChangedRectanglesGoOutAndExposeAndResizeShowEverything) 
     EXPECT_EQ(ShownPixel(host, form, 790, 390), 0x0080FFu) << "the grown part is shown";
     EXPECT_EQ(ShownPixel(host, form, 50, 50), 0x00A000u);
 }
-
-// ---------------------------------------------------------------- Wayland
 
 // Under Weston the form opens through SDL's Wayland driver, shows its pixels and closes cleanly.
 // Weston runs on the private X server (its x11 backend): its headless backend offers no input

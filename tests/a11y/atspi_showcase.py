@@ -394,7 +394,7 @@ def inside(stolvane, folder):
         check(pump(lambda: child_with_role(stolvane_app, "dialog") is None),
               "the about box did not close through its OK button")
 
-        entry_checks(stolvane, folder, apps, pump, application, events, heard_since, named, pyatspi)
+        entry_checks(stolvane, folder, apps, pump, application, events, heard_since, named, child_with_role, pyatspi)
 
         # ---- The title bar's close button closes the showcase, as a click on it does.
         by_name["Close"].queryAction().doAction(0)
@@ -416,7 +416,7 @@ def inside(stolvane, folder):
         launcher.wait()
 
 
-def entry_checks(stolvane, folder, apps, pump, application, events, heard_since, named, pyatspi):
+def entry_checks(stolvane, folder, apps, pump, application, events, heard_since, named, child_with_role, pyatspi):
     """A text box read and edited over the bus, its label's relation and key, and its tooltip."""
     form = os.path.join(folder, "entry.json")
     with open(form, "w") as f:
@@ -490,8 +490,8 @@ def entry_checks(stolvane, folder, apps, pump, application, events, heard_since,
     check(pump(lambda: heard_since(mark, "object:text-caret-moved", "Name:", 2)), "no caret event: %s" % events[mark:])
 
     # A locked box is read but refuses edits.
-    fixed = [frame.getChildAtIndex(i) for i in range(frame.childCount)]
-    fixed = [c for c in fixed if c.getRoleName() == "text" and c.name == "txtFixed"][0]
+    fixed = named(frame, "txtFixed")
+    check(fixed.getRoleName() == "text", "the locked box is a %s" % fixed.getRoleName())
     check(not fixed.getState().contains(pyatspi.STATE_EDITABLE), "the locked box is editable")
     fixed.queryEditableText().setTextContents("Changed")
     check(fixed.queryText().getText(0, -1) == "Fixed", "the locked box took an edit")
@@ -509,13 +509,7 @@ def entry_checks(stolvane, folder, apps, pump, application, events, heard_since,
     app = application("Entry")
     extents = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     xdotool("mousemove", str(extents.x + extents.width // 2), str(extents.y + extents.height // 2))
-
-    def tip():
-        for i in range(app.childCount):
-            child = app.getChildAtIndex(i)
-            if child is not None and child.getRoleName() == "tool tip":
-                return child
-        return None
+    tip = lambda: child_with_role(app, "tool tip")
     check(pump(lambda: tip() is not None), "no tool tip appeared")
     check(tip().name == "As it should be printed", "the tool tip reads %r" % tip().name)
     xdotool("mousemove", "0", "0")
