@@ -151,7 +151,7 @@ TEST_F(Cli, ALargeFormFileRendersWhatASmallOneDoes) {
             f << (i ? ",\n" : "\n") << R"({"name": "lbl)" << i << R"(", "class": "TolvaneLabel", "left": )"
               << (shown ? 120 + i % 4 * 1150 : 120) << R"(, "top": )" << (shown ? 120 + i / 4 * 270 : 2400 + i * 30)
               << R"(, "width": 1100, "height": 255, "properties": {"Caption": "Label )" << i
-              << R"(", "Colour": )" << (i * 0x0A1B2C % 0xFFFFFF) << "}}";
+              << R"(", "Colour": )" << (i * 0x0A1B2CLL % 0xFFFFFF) << "}}";
         }
         f << "]}\n";
     };
