@@ -95,6 +95,11 @@ TEST_F(DesignerTest, MovesAndResizesTheSelectionOnTheGridOrFreely) {
     d.GetSelection().Only("TolvaneButton1");
     d.ResizeSelection(100, 0);
     EXPECT_EQ(d.Bounds("TolvaneButton1").width, 1320);
+    // One step wide and shrunk by a step, a shape stays one step wide instead of vanishing.
+    d.Place("Shape", "", {3600, 240, 120, 360});
+    d.ResizeSelection(-120, 0);
+    EXPECT_EQ(d.Bounds("Shape1"), (Rect{3600, 240, 120, 360}));
+    EXPECT_EQ(d.NameAt(3600 + 60, 240 + 60), "Shape1");
 }
 
 // Dropped into a container, things keep where they show on the form (the first on the
@@ -141,6 +146,15 @@ TEST_F(DesignerTest, DropsIntoAndOutOfContainersKeepingWhereItShows) {
     EXPECT_EQ(d.Document().Text(), in);
     ASSERT_TRUE(d.Undo());
     EXPECT_EQ(d.Document().Text(), before);
+
+    // A panel placed off the grid: what drops into it lies on the panel's own grid.
+    d.grid.snap = false;
+    d.Place("TolvanePanel", "", {3050, 250, 1700, 900});
+    d.grid.snap = true;
+    d.GetSelection().Only("TolvaneButton1");
+    d.MoveSelectionInto("TolvanePanel3", 2940, 140);  // 130, 130 inside the panel -> 120, 120
+    EXPECT_EQ(d.Bounds("TolvaneButton1"), (Rect{120, 120, 1200, 480}));
+    EXPECT_EQ(d.FormBounds("TolvaneButton1"), (Rect{3170, 370, 1200, 480}));
 }
 
 TEST_F(DesignerTest, ArrangesTheSelectionToTheFirstSelectedEachAsOneStep) {

@@ -397,6 +397,9 @@ TEST_F(Script, TextBoxesTakeTextCompositionsNamedKeysAndTheRunsOwnClipboard) {
 {"cmd":"get","target":"txtName","property":"Text"}
 {"cmd":"get","target":"txtName","property":"SelStart"}
 {"cmd":"key","key":"Backspace","shift":2}
+{"cmd":"key","key":"Keypad 0"}
+{"cmd":"key","key":"Keypad 1"}
+{"cmd":"key","key":"Keypad 9"}
 {"cmd":"key","key":"Nope"}
 )",
                      std::nullopt, false);
@@ -409,5 +412,10 @@ TEST_F(Script, TextBoxesTakeTextCompositionsNamedKeysAndTheRunsOwnClipboard) {
     ASSERT_FALSE(test::EventsNamed(lines, "KeyDown").empty());
     EXPECT_EQ(test::EventsNamed(lines, "KeyDown")[0]["control"], "txtName");
     EXPECT_EQ(test::EventsNamed(lines, "KeyDown")[0]["args"]["KeyCode"], 37);
+    // The numeric pad's digits have codes of their own, 96 to 105, apart from the top row's.
+    std::vector<json> codes;
+    for (const json& e : test::EventsNamed(lines, "KeyDown")) codes.push_back(e["args"]["KeyCode"]);
+    ASSERT_GE(codes.size(), 3u);
+    EXPECT_EQ(std::vector<json>(codes.end() - 3, codes.end()), (std::vector<json>{96, 97, 105}));
     EXPECT_EQ(Of(lines, "error").size(), 1u);  // the unknown key
 }

@@ -248,6 +248,16 @@ TEST_F(TextBoxes, EditsRepaintEveryLineTheyChange) {
     Key(Key::Z, kCtrl);
     EXPECT_EQ(box->Text(), "first\nsecond\nthird\nfourth\nfifth");
     same("undone three lines above the caret");
+
+    // A deletion that shortens the second line's first word until it fits on the first line:
+    // the word wraps back up, and the first line shows it.
+    box->SetText("alpha beta gamma delta mmmm tail\nnext");
+    ASSERT_EQ(TextBoxView(*box).LineStart(1), 23) << "the word of four wraps to the second line";
+    box->SetSelStart(24);
+    same("caret in the word on the second line");
+    Key(Key::Back);
+    ASSERT_GT(TextBoxView(*box).LineStart(1), 23) << "the word of three fits on the first line";
+    same("deleted a character so that a word wraps back onto the line above");
 }
 
 TEST_F(TextBoxes, MultiLineKeysMoveByLinesAndTheViewFollowsTheCaret) {
@@ -447,7 +457,10 @@ TEST_F(TextBoxes, ALimitBelowTheTextCutsItAndTheFormSavesWhatLoads) {
     EXPECT_EQ(box->Text(), "ab\xE6\xBC\xA2 tw") << "a higher limit or none changes nothing";
     EXPECT_EQ(events.Count("txtName Change"), 1u);
 
+    // A limit of one below the text's length cuts its last character.
     box->SetText("abcdef");
+    box->SetMaxLength(5);
+    EXPECT_EQ(box->Text(), "abcde");
     box->SetMaxLength(3);
     Runtime rt2;
     TextBox* again = SavedAndLoaded(rt2);
