@@ -366,7 +366,8 @@ std::vector<ListBox::Item> Reader::Items(const Json& v, const Where& where) cons
             if (auto x = fi.Take("collapsed")) item.collapsed = Boolean(*x, iw + ", key \"collapsed\"");
             if (auto k = fi.Leftover()) Fail(iw, "unknown key " + Quote(*k) + " (known: " + fi.Known() + ")");
         } else {
-            Fail(iw, "expected a string or {\"text\", \"data\", \"checked\"}, found " + Describe(it));
+            Fail(iw, "expected a string or {\"text\", \"data\", \"checked\", \"heading\", \"collapsed\"}, found " +
+                         Describe(it));
         }
         items.push_back(std::move(item));
     }
