@@ -340,23 +340,17 @@ void ListBox::SetItemData(int index, int32_t data) {
 bool ListBox::Selected(int index) const { return At(index).checked; }
 void ListBox::SetSelected(int index, bool ticked) {
     At(index);
-    if (m_items[static_cast<size_t>(index)].checked == ticked) return;
-    m_items[static_cast<size_t>(index)].checked = ticked;
-    Changed();
+    Assign(m_items[static_cast<size_t>(index)].checked, ticked);
 }
 bool ListBox::Heading(int index) const { return At(index).heading; }
 void ListBox::SetHeading(int index, bool heading) {
     At(index);
-    if (m_items[static_cast<size_t>(index)].heading == heading) return;
-    m_items[static_cast<size_t>(index)].heading = heading;
-    Changed();
+    Assign(m_items[static_cast<size_t>(index)].heading, heading);
 }
 bool ListBox::Collapsed(int index) const { return At(index).collapsed; }
 void ListBox::SetCollapsed(int index, bool collapsed) {
     At(index);
-    if (m_items[static_cast<size_t>(index)].collapsed == collapsed) return;
-    m_items[static_cast<size_t>(index)].collapsed = collapsed;
-    Changed();
+    Assign(m_items[static_cast<size_t>(index)].collapsed, collapsed);
 }
 
 void ListBox::SetListIndex(int index) {
