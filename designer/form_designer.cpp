@@ -259,12 +259,12 @@ std::pair<double, double> FormDesigner::MoveShift(const std::vector<std::string>
             grid.Snap(first.top + dy - to.top) + to.top - first.top};
 }
 
-std::vector<Rect> FormDesigner::MovedBounds(double dx, double dy) const {
-    const std::vector<std::string> moving = SelectedOutermost();
+std::vector<Rect> FormDesigner::MovedBoundsOf(const std::vector<std::string>& moving, const std::string* into,
+                                              double dx, double dy) const {
     std::vector<Rect> out;
     if (moving.empty()) return out;
     // Everything selected moves by the same distance: what lies inside something selected with it.
-    const auto [mx, my] = MoveShift(moving, nullptr, dx, dy);
+    const auto [mx, my] = MoveShift(moving, into, dx, dy);
     for (const std::string& n : SelectedPlaced()) {
         Rect r = FormBounds(n);
         r.left += mx;
@@ -274,20 +274,16 @@ std::vector<Rect> FormDesigner::MovedBounds(double dx, double dy) const {
     return out;
 }
 
+std::vector<Rect> FormDesigner::MovedBounds(double dx, double dy) const {
+    return MovedBoundsOf(SelectedOutermost(), nullptr, dx, dy);
+}
+
 std::vector<Rect> FormDesigner::MovedBounds(double dx, double dy, const std::string& container) const {
     const std::vector<std::string> moving = SelectedOutermost();
-    if (moving.empty()) return {};
-    if (std::all_of(moving.begin(), moving.end(), [&](const std::string& n) { return ContainerOf(n) == container; }))
-        return MovedBounds(dx, dy);
-    const auto [mx, my] = MoveShift(moving, &container, dx, dy);
-    std::vector<Rect> out;
-    for (const std::string& n : SelectedPlaced()) {
-        Rect r = FormBounds(n);
-        r.left += mx;
-        r.top += my;
-        out.push_back(r);
-    }
-    return out;
+    // When nothing changes container it is a plain move.
+    const bool stays =
+        std::all_of(moving.begin(), moving.end(), [&](const std::string& n) { return ContainerOf(n) == container; });
+    return MovedBoundsOf(moving, stays ? nullptr : &container, dx, dy);
 }
 
 void FormDesigner::MoveSelection(double dx, double dy) {

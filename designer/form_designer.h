@@ -181,6 +181,10 @@ private:
     // goes into.
     std::pair<double, double> MoveShift(const std::vector<std::string>& moving, const std::string* into, double dx,
                                         double dy) const;
+    // Where each selected thing lies in the form after the things moving are moved as MoveShift
+    // says (into null: each stays in its container).
+    std::vector<Rect> MovedBoundsOf(const std::vector<std::string>& moving, const std::string* into, double dx,
+                                    double dy) const;
     // One more than the highest TabIndex of the controls on the form, however deep: where a
     // control placed or pasted goes in the tab order.
     int NextTabIndex() const;
