@@ -236,41 +236,6 @@ TEST(DesignerWindow, AButtonPlacedCaptionedAndSavedLoadsAsTheReferenceAndIsSized
     EXPECT_NE(test::ReadFile(path).find("\"left\": 360"), std::string::npos) << test::ReadFile(path);
 }
 
-// The designer's keys: the clipboard carries the selection as form-file text, Ctrl+A selects
-// the whole form, Ctrl+X cuts, and F5 runs the form being designed as a form of its own that
-// raises events, until it is closed.
-TEST(DesignerWindow, KeysCopyPasteSelectAllCutAndRunTheForm) {
-    test::TempFolder folder{"stolvane-designer-keys"};
-    const std::string path = (folder.Path() / "keys.json").string();
-    std::vector<J> s = WithDefaultButton();
-    Add(s, {Key("C", 2), J{{"cmd", "clipboard"}}, Key("V", 2), Key("A", 2), kStatus, Key("F5")});
-    // The running form: what the commands address until it closes.
-    s.push_back(Get("TolvaneButton2", "Caption"));
-    Click(s, 1500, 1500);  // the pasted copy, on top of the first
-    s.push_back({{"cmd", "set"}, {"target", ""}, {"property", "Visible"}, {"value", false}});
-    Add(s, {Key("X", 2), kStatus, J{{"cmd", "clipboard"}}, Key("Z", 2), Key("A", 2), kStatus});
-    const auto lines = Design(s, path);
-
-    const Printed printed = Read(lines);
-    const std::vector<std::string>& values = printed.texts;
-    std::vector<std::string> clicks;
-    for (const auto& l : lines)
-        if (l.value("event", "") == "Click" && l["control"].get<std::string>().rfind("tbx", 0) != 0)
-            clicks.push_back(l["control"].get<std::string>());
-    ASSERT_EQ(values.size(), 4u);
-    EXPECT_NE(values[0].find(", 2 selected"), std::string::npos) << values[0];
-    EXPECT_EQ(values[1], "TolvaneButton1") << "the running form holds the pasted copy, captioned as the first";
-    EXPECT_EQ(values[2].rfind("Form1: 0, 0, 4800 x 3600 twips", 0), 0u) << "both cut: " << values[2];
-    EXPECT_EQ(values[3], values[0]) << "undoing the cut brings both back";
-    EXPECT_EQ(clicks, std::vector<std::string>{"TolvaneButton2"}) << "the running form is not in design mode";
-    ASSERT_EQ(printed.clips.size(), 2u);
-    const auto copied = J::parse(printed.clips[0]);
-    ASSERT_EQ(copied["controls"].size(), 1u);
-    EXPECT_EQ(copied["controls"][0]["name"], "TolvaneButton1");
-    EXPECT_EQ(J::parse(printed.clips[1])["controls"].size(), 2u);
-    EXPECT_FALSE(std::filesystem::exists(path)) << "nothing saved";
-}
-
 // Answers the message boxes that ask as a test says, and records every box.
 struct AnsweringBackend : Backend {
     int answer = 0;  // the index of the button pressed
@@ -364,18 +329,25 @@ TEST(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
     EXPECT_EQ(saved["controls"][0]["controls"][0]["left"], 240);
 }
 
-// New, Open and Save As through their keys and buttons and the file-name box (typed into,
-// Enter for OK, Escape for Cancel): New first asks about unsaved changes (a script answers
-// Cancel, so nothing is lost, unless it answered No first); a file that does not load is told
-// and changes nothing.
-TEST(DesignerWindow, NewOpenAndSaveAsGoThroughTheFileNameBox) {
+// The designer's keys and files: the clipboard carries the selection as form-file text, Ctrl+A
+// selects the whole form, Ctrl+X cuts, F5 runs the form being designed as a form of its own that
+// raises events until it is closed. New, Open and Save As go through their keys and buttons and
+// the file-name box (Enter for OK, Escape for Cancel): New first asks about unsaved changes (a
+// script answers Cancel unless told No); a file that does not load is told and changes nothing.
+TEST(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTheFileNameBox) {
     test::TempFolder folder{"stolvane-designer-files"};
     const std::string first = (folder.Path() / "first.json").string(), other = (folder.Path() / "other.json").string();
     const std::string broken = (folder.Path() / "broken.json").string();
     std::ofstream(broken) << "{\"name\": \"Form1\", \"widht\": 10}";
     const J caption = Get("", "Caption");
     std::vector<J> s = WithDefaultButton();
-    Add(s, {Key("N", 2), kStatus});  // asked, answered Cancel: the button stays
+    Add(s, {Key("C", 2), J{{"cmd", "clipboard"}}, Key("V", 2), Key("A", 2), kStatus, Key("F5")});
+    // The running form: what the commands address until it closes.
+    s.push_back(Get("TolvaneButton2", "Caption"));
+    Click(s, 1500, 1500);  // the pasted copy, on top of the first
+    s.push_back({{"cmd", "set"}, {"target", ""}, {"property", "Visible"}, {"value", false}});
+    Add(s, {Key("X", 2), kStatus, J{{"cmd", "clipboard"}}, Key("Z", 2), Key("A", 2), kStatus});
+    Add(s, {Key("N", 2), kStatus});  // asked, answered Cancel: the buttons stay
     Click(s, 1300, 6172);            // Save As
     Add(s, {Get("txtFileName", "Text"), Text(other), Key("Return"), caption});
     Add(s, {Key("N", 2), kStatus, caption});  // saved: nothing to ask
@@ -385,13 +357,28 @@ TEST(DesignerWindow, NewOpenAndSaveAsGoThroughTheFileNameBox) {
     Add(s, {Key("O", 2), Text(other), Key("Return"), Key("A", 2), kStatus, caption});
     // A change, then New answered No: lost, as asked.
     Add(s, {Key("Delete"), J{{"cmd", "answer"}, {"button", "&No"}}, Key("N", 2), kStatus});
-    const Printed printed = Read(Design(s, first), true);
+    const auto lines = Design(s, first);
+    const Printed printed = Read(lines, true);
 
-    const std::string button = "TolvaneButton1: 840, 840, 3195 x 1875 twips (56, 56, 213 x 125 pixels)";
+    std::vector<std::string> clicks;
+    for (const auto& l : lines)
+        if (l.value("event", "") == "Click" && l["control"].get<std::string>().rfind("Tolvane", 0) == 0)
+            clicks.push_back(l["control"].get<std::string>());
+    EXPECT_EQ(clicks, std::vector<std::string>{"TolvaneButton2"}) << "the running form is not in design mode";
+    ASSERT_FALSE(printed.texts.empty());
+    const std::string both = printed.texts[0];
     const std::string empty = "Form1: 0, 0, 4800 x 3600 twips (0, 0, 320 x 240 pixels)";
-    EXPECT_EQ(printed.texts, (std::vector<std::string>{button, first, "STolvane Designer - " + other, empty,
-                                                       "STolvane Designer", empty, "STolvane Designer", button,
+    EXPECT_NE(both.find(", 2 selected"), std::string::npos) << both;
+    // The running form's copy captioned as the first; both cut; the cut undone brings both back.
+    EXPECT_EQ(printed.texts, (std::vector<std::string>{both, "TolvaneButton1", empty, both, both, first,
+                                                       "STolvane Designer - " + other, empty, "STolvane Designer",
+                                                       empty, "STolvane Designer", both,
                                                        "STolvane Designer - " + other, empty}));
+    ASSERT_EQ(printed.clips.size(), 2u);
+    const auto copied = J::parse(printed.clips[0]);
+    ASSERT_EQ(copied["controls"].size(), 1u);
+    EXPECT_EQ(copied["controls"][0]["name"], "TolvaneButton1");
+    EXPECT_EQ(J::parse(printed.clips[1])["controls"].size(), 2u);
     ASSERT_EQ(printed.boxes.size(), 3u);
     EXPECT_EQ(printed.boxes[0], "Save changes to Form1?");
     EXPECT_NE(printed.boxes[1].find("widht"), std::string::npos) << printed.boxes[1];
