@@ -32,10 +32,9 @@ namespace {
 using J = nlohmann::json;
 
 constexpr double kLeft = DesignerForm::kFormLeft, kTop = DesignerForm::kFormTop;
-// The toolbox's Save button, below its tools (x 870).
+// The toolbox's Save button (x 870), the browser's drop-down button (docs/designer.md) and the
+// centre of entry `i` of the open drop-down.
 constexpr double kSaveY = 60 + 16 * 360 + 180 + 172;
-// Where the browser's parts lie (docs/designer.md): the drop-down button, and the centre of
-// entry `i` of the open drop-down.
 constexpr double kDropX = 11670, kDropY = 5677;
 double EntryY(int i) { return 5835 + 30 + i * 240 + 120; }
 
@@ -52,8 +51,8 @@ std::vector<J> Design(const std::vector<J>& commands, const std::string& form) {
     return lines;
 }
 
-// The row of a property in the browser: of a newly placed control of the class, of two of them
-// selected together, or of the form (no class).
+// The row of a property in the browser: of a new control of the class, of two of them selected
+// together, or of the form (no class).
 int RowOf(const std::string& className, const std::string& property, bool two = false) {
     Runtime rt;
     FormDesigner d{rt};
@@ -95,15 +94,6 @@ void Drag(std::vector<J>& s, double x0, double y0, double x1, double y1, int shi
     }
 }
 
-// The designer shown, the toolbox's first tool (TolvaneButton) clicked and a button of its
-// default size placed by a click on the form.
-std::vector<J> WithDefaultButton() {
-    std::vector<J> s{J{{"cmd", "show"}}};
-    Click(s, 870, 232);
-    Click(s, kLeft + 2400, kTop + 1800);
-    return s;
-}
-
 // Picks a row of the property browser with the keys, then focuses the value box.
 void PickRow(std::vector<J>& s, int row) {
     s.push_back(Focus("lstProperties"));
@@ -125,11 +115,11 @@ void TypeProperty(std::vector<J>& s, const std::string& kind, const std::string&
     TypeProperty(s, row, value);
 }
 
-// What a designer session printed, by kind: the values got (in order, and split by type), the
-// texts of the message boxes, what the clipboard held and each dumped list (its items, and
-// their texts). An error fails the test, and so does a message box unless the test expects some.
+// What a designer session printed: the values got (by type, in order), the message boxes' texts,
+// the clipboard's and each dumped list (its items, and their texts). An error fails the test, and
+// so does a message box unless the test expects some.
 struct Printed {
-    std::vector<J> values, flags, items;
+    std::vector<J> flags, items;
     std::vector<std::string> texts, boxes, clips;
     std::vector<int64_t> numbers;
     std::vector<std::vector<std::string>> dumps;
@@ -143,7 +133,6 @@ Printed Read(const std::vector<J>& lines, bool boxesExpected = false) {
         if (l.contains("clipboard")) p.clips.push_back(l["clipboard"].get<std::string>());
         if (l.contains("value")) {
             const J& v = l["value"];
-            p.values.push_back(v);
             if (v.is_string()) p.texts.push_back(v.get<std::string>());
             if (v.is_number()) p.numbers.push_back(v.get<int64_t>());
             if (v.is_boolean()) p.flags.push_back(v);
@@ -189,10 +178,9 @@ struct Shown {
     }
 };
 
-// A button dragged out from the toolbox, captioned in the browser (a refused width told in the
-// runtime's words) and saved with the Save button loads as the reference. Its eight filled grab
-// handles resize it from the side dragged (the moved sides on the grid), one undoable step each;
-// opened again, a click selects it and the arrow keys move it (with Shift, size it).
+// A button dragged out from the toolbox, captioned in the browser (a width refused in the
+// runtime's words) and saved loads as the reference. Its grab handles resize it from the side
+// dragged, on the grid, one undoable step each; opened again, the arrow keys move and size it.
 TEST(DesignerWindow, AButtonPlacedCaptionedAndSavedLoadsAsTheReferenceAndIsSizedByItsHandles) {
     test::TempFolder folder{"stolvane-designer-window"};
     const std::string path = (folder.Path() / "designed.json").string();
@@ -203,8 +191,7 @@ TEST(DesignerWindow, AButtonPlacedCaptionedAndSavedLoadsAsTheReferenceAndIsSized
     TypeProperty(s, "TolvaneButton", "Caption", "&OK");
     TypeProperty(s, "TolvaneButton", "Width", "-5");  // refused
     Click(s, 870, kSaveY);
-    // The centre of the handle at a pixel of the form, in its twips: the button's pixels are 16
-    // to 111 across, 16 to 47 down.
+    // A handle's centre pixel, in the form's twips: the button is pixels 16 to 111 by 16 to 47.
     auto at = [](int px, int py) { return std::pair{px * 15 + 7.0, py * 15 + 7.0}; };
     const auto [cx, cy] = at(111, 47);
     s.push_back(Pixel(kLeft + cx, kTop + cy));
@@ -285,9 +272,8 @@ TEST(DesignerWindow, ClosingWithUnsavedChangesAsksWhetherToSaveThem) {
     rt.SetBackend(nullptr);
 }
 
-// The mouse arranges: a button dragged into a panel and the panel dragged with it, a rubber
-// band on the form and (with Ctrl) inside the panel, the form's own corner dragged on the
-// grid, and the grid's dots turned off with snapping.
+// The mouse drops a button into a panel and drags the panel with it, draws rubber bands on the
+// form and (with Ctrl) in the panel, and sizes the form on the grid, whose dots go with snapping.
 TEST(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
     test::TempFolder folder{"stolvane-designer-arrange"};
     const std::string path = (folder.Path() / "arranged.json").string();
@@ -340,7 +326,9 @@ TEST(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTh
     const std::string broken = (folder.Path() / "broken.json").string();
     std::ofstream(broken) << "{\"name\": \"Form1\", \"widht\": 10}";
     const J caption = Get("", "Caption");
-    std::vector<J> s = WithDefaultButton();
+    std::vector<J> s{J{{"cmd", "show"}}};
+    Click(s, 870, 232);
+    Click(s, kLeft + 2400, kTop + 1800);  // a button of its default size
     Add(s, {Key("C", 2), J{{"cmd", "clipboard"}}, Key("V", 2), Key("A", 2), kStatus, Key("F5")});
     // The running form: what the commands address until it closes.
     s.push_back(Get("TolvaneButton2", "Caption"));
@@ -387,12 +375,10 @@ TEST(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTh
     EXPECT_EQ(J::parse(test::ReadFile(other))["controls"][0]["name"], "TolvaneButton1") << "not saved";
 }
 
-// The showcase's left column built on an empty form as a user builds it: snapping off, the
-// form's corner dragged, a panel and fourteen controls dragged out from the toolbox into it,
-// one sized by its handle and one moved by an arrow key, their properties typed into the
-// browser. The saved file is the reference; undone back to the empty form and redone, it
-// saves the same file again. The panel cut, pasted into another designer and dragged there
-// carries its controls.
+// The showcase's left column built as a user builds it (a panel and fourteen controls dragged
+// out, one sized by its handle, one moved by a key, their properties typed) saves the reference,
+// and the same again once undone to the empty form and redone. The panel cut, pasted into
+// another designer and dragged there carries its controls.
 TEST(DesignerWindow, AUserBuildsTheShowcasesLeftColumnUndoesAndRedoesItAndMovesItToAnotherDesigner) {
     test::TempFolder folder{"stolvane-designer-session"};
     const std::string path = (folder.Path() / "left.json").string(), again = (folder.Path() / "again.json").string();
@@ -448,8 +434,7 @@ TEST(DesignerWindow, AUserBuildsTheShowcasesLeftColumnUndoesAndRedoesItAndMovesI
         TypeProperty(s, "TolvanePanel", property, value);
     for (const Piece& p : column) {
         s.push_back(tool(p.kind));
-        // One is dragged smaller and sized by its bottom-right handle, one placed a step to the
-        // right and moved by the arrow key.
+        // One dragged smaller and sized by its handle, one placed a step right and moved back.
         const bool sized = p.name == "btnStyle3";
         Drag(s, p.x, 300 + p.y, p.x + p.w - (sized ? 120 : 0), 300 + p.y + p.h - (sized ? 120 : 0));
         if (sized) {
@@ -498,8 +483,7 @@ std::pair<double, double> BarButton(int i) {
 }
 
 // The arranging toolbar: greyed (its pictures too) until enough is selected, each button one
-// undoable step, shown as a user sees it in the browser's shared values; Ctrl+Left aligns,
-// Ctrl+J and Ctrl+K change the order the form saves and draws in.
+// undoable step as the browser's shared values show; Ctrl+Left aligns, Ctrl+J and Ctrl+K order.
 TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan) {
     test::TempFolder folder{"stolvane-designer-toolbar"};
     const std::string path = (folder.Path() / "toolbar.json").string();
@@ -559,10 +543,9 @@ TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan
     EXPECT_EQ(saved[0]["left"], 600) << "aligned by Ctrl+Left";
 }
 
-// Dragging the selection draws a dotted outline (every other pixel inverted) of each selected
-// thing where the drop will put it, snapped, repainting only the outlines' edges (and the status
-// line); the release moves them there. A Shift-press that takes the pressed thing out of the
-// selection drags nothing, whatever stays selected.
+// A dragged selection shows dotted outlines (every other pixel inverted) where the drop puts each
+// thing, repainting only their edges and the status line. A Shift-press that takes the pressed
+// thing out of the selection drags nothing.
 TEST(DesignerWindow, ADraggedSelectionShowsOutlinesWhereItLandsRepaintingOnlyTheirEdges) {
     Shown w;
     FormDesigner& d = w.designer.Designer();
@@ -610,12 +593,10 @@ TEST(DesignerWindow, ADraggedSelectionShowsOutlinesWhereItLandsRepaintingOnlyThe
     EXPECT_EQ(d.Document().Text(), moved) << "nothing dragged";
 }
 
-// Every type of property set through the browser's own parts, as a user does: a caption and a
-// width typed, a Boolean, an enumeration, a system colour, a font family and a picture picked in
-// the type's own drop-down (by mouse and by keys). Custom... opens the colour box: a basic colour
-// clicked and moved to with the arrows (shown in the sample, its value in the text), a value
-// that is no colour refused while the box stays open, a typed one taken. The saved form holds
-// exactly those values.
+// Every type of property set through the browser's own editors, by mouse and by keys: text, a
+// Boolean, an enumeration, a system colour, a font, a picture; Custom... opens the colour box
+// (basic colours clicked or moved to, a value that is no colour refused while it stays open).
+// The saved form holds exactly those values.
 TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndTheColourBox) {
     test::TempFolder folder{"stolvane-designer-types"};
     const std::string path = (folder.Path() / "types.json").string();
@@ -623,7 +604,9 @@ TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndT
         std::vector<uint32_t> argb(16 * 16, 0xFF008000u);
         std::ofstream(folder.Path() / "dot.png", std::ios::binary) << EncodePng(*Picture::FromPixels(16, 16, argb));
     }
-    std::vector<J> s = WithDefaultButton();
+    std::vector<J> s{J{{"cmd", "show"}}};
+    Click(s, 870, 232);
+    Click(s, kLeft + 2400, kTop + 1800);  // a button of its default size
     auto pick = [&](const char* property) { PickRow(s, RowOf("TolvaneButton", property)); };
     const J values = Dump("lstValues"), value = Get("txtValue", "Text");
     TypeProperty(s, "TolvaneButton", "Caption", "&OK");
@@ -675,31 +658,24 @@ TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndT
 
     const auto saved = J::parse(test::ReadFile(path));
     ASSERT_EQ(saved["controls"].size(), 1u);
-    const auto& c = saved["controls"][0];
-    const auto& p = c["properties"];
-    EXPECT_EQ(p["Caption"], "&OK");
-    EXPECT_EQ(c["width"], 1560);
-    EXPECT_EQ(p["Enabled"], false);
-    EXPECT_EQ(p["ButtonStyle"], 1);
-    EXPECT_EQ(p["Colour"], "0x80000010");
-    EXPECT_EQ(p["ColourUp"], "0x000000FF");
-    EXPECT_EQ(p["Font"].dump(), J({{"Name", FontFamilies().front()}, {"Size", 8.25}}).dump()) << "the size kept";
-    EXPECT_EQ(p["Picture"], "dot.png");
+    EXPECT_EQ(saved["controls"][0]["width"], 1560);
+    // The font's family the first one, its size kept.
+    EXPECT_EQ(saved["controls"][0]["properties"],
+              J({{"Caption", "&OK"}, {"Enabled", false}, {"ButtonStyle", 1}, {"Colour", "0x80000010"},
+                 {"ColourUp", "0x000000FF"}, {"Font", {{"Name", FontFamilies().front()}, {"Size", 8.25}}},
+                 {"Picture", "dot.png"}}));
 }
 
-// A click on a bar of the anchor editor (open under the value box), the pointer moved there
-// first as a user's is.
+// A click on a bar of the anchor editor (open under the value box).
 void ClickAnchorBar(std::vector<J>& s, uint8_t edge) {
     const Rect r = AnchorEditor::BarRect(edge);
     Click(s, PropertyBrowser::kLeft + r.left + r.width / 2, 5835 + r.top + r.height / 2);
 }
 
-// The browser by category: a heading (bold on the button face) holds no value and collapses and
-// expands its category, clicked or with Left and Right. Two buttons selected show what they
-// share; their anchors are edited in the picture of bars by keys (Right, Space) and clicks, the
-// value box following, Enter applying to both as one step and Escape forgetting; a caption typed
-// goes to both; the tab-order editor, a modal form, renumbers them; the form's default and
-// cancel buttons are picked from drop-downs listing the buttons.
+// By category, a heading (on the button face) holds no value and collapses by click, Left and
+// Right. Two buttons selected share values: their anchors edited in the picture of bars by keys
+// and clicks (Enter applies as one step, Escape forgets), a caption typed. The tab-order editor
+// renumbers them; the form's default and cancel buttons are picked from the buttons.
 TEST(DesignerWindow, ByCategoryTwoSelectedTheirAnchorsTheTabOrderAndTheFormsButtons) {
     test::TempFolder folder{"stolvane-designer-browse"};
     const std::string path = (folder.Path() / "browse.json").string();
@@ -772,12 +748,12 @@ TEST(DesignerWindow, ByCategoryTwoSelectedTheirAnchorsTheTabOrderAndTheFormsButt
     EXPECT_EQ(dumps[3][1], "Behaviour") << "Down went on to the next heading";
     EXPECT_EQ(items[3][1].value("collapsed", true), false) << "Space does nothing on a heading";
 
+    // A property's value, its heading's none; the anchors' value box following the keys and the
+    // clicks, and put back by Escape.
     ASSERT_EQ(printed.texts.size(), 5u);
     EXPECT_FALSE(printed.texts[0].empty());
-    EXPECT_EQ(printed.texts[1], "") << "a heading holds no value";
-    EXPECT_EQ(printed.texts[2], "top,right") << "the value box follows the keys";
-    EXPECT_EQ(printed.texts[3], "right,bottom") << "and the clicks";
-    EXPECT_EQ(printed.texts[4], "top,right") << "Escape puts the value back";
+    EXPECT_EQ(std::vector(printed.texts.begin() + 1, printed.texts.end()),
+              (std::vector<std::string>{"", "top,right", "right,bottom", "top,right"}));
     EXPECT_EQ(printed.flags, (std::vector<J>{true, false})) << "F4 opens the anchor editor, Enter closes it";
     for (const std::string& row : dumps[4]) EXPECT_NE(row.rfind("Name:", 0), 0u) << "no common name";
     EXPECT_NE(std::find(dumps[4].begin(), dumps[4].end(), "Caption: "), dumps[4].end()) << "their captions differ";
@@ -798,9 +774,8 @@ TEST(DesignerWindow, ByCategoryTwoSelectedTheirAnchorsTheTabOrderAndTheFormsButt
     EXPECT_EQ(saved.value("cancelButton", ""), "TolvaneButton1");
 }
 
-// The designer as it looks at scale 1 and 2: a small form with a button selected and a label,
-// the browser on the button's ButtonStyle with its drop-down open. Every tool has a picture of
-// its own: a kind added later without one would show the plain square.
+// The designer at scale 1 and 2 with a label and a selected button, its ButtonStyle drop-down
+// open. Every tool has a picture of its own, not the plain square.
 TEST(DesignerWindow, GoldenPicturesWithTheDropDownOpen) {
     Shown w;
     w.Click(870, w.f.FindSurface("tbxTolvaneLabel")->Top() + 170);
