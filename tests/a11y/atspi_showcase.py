@@ -4,18 +4,16 @@
 
 Starts its own display (Xvfb), session bus (dbus-run-session) and accessibility bus (the at-spi
 bus launcher), opens the showcase with `stolvane run frmShowcase --events`, and as a real AT-SPI
-client (pyatspi) reads the tree against a table, presses a button through its action and sees the
-application's Click, toggles a check box and sees its checked state and the state-changed and
-focus events, follows the focus events through a Tab round typed into the window, presses the
-title bar's buttons, opens its window menu and chooses an item, follows the progress bar's value
-as it moves, and opens the about box through its button's action and finds it as a dialog. A
-form of its own (written to the test's folder) has a text box, which it reads and edits over the
-bus, with the label that names it and the tooltip it shows. Every file goes to a folder the test
-makes.
+client (pyatspi) checks what only the bus can show: that it serves the tree `stolvane a11y`
+prints (what that tree holds is the accessible model's own tests' business), that actions
+through it reach the application, that focus, checked, name and value changes are told as
+events, and that the window menu, the about box and a text box with its label and tooltip work
+through it. Every file goes to a folder the test makes.
 
 Usage: atspi_showcase.py STOLVANE_COMMAND
 """
 import os
+import re
 import select
 import shutil
 import signal
@@ -25,41 +23,6 @@ import tempfile
 import time
 
 DEADLINE = 30  # seconds for anything the application has to do
-
-# Depth below the application, role, name, states that must hold: the showcase in tab order.
-TABLE = [
-    (1, "frame", "STolvane showcase", ["active", "showing", "visible"]),
-    (2, "title bar", "STolvane showcase - classic controls at work", ["showing"]),
-    (3, "push button", "System Menu", ["showing", "sensitive"]),
-    (3, "push button", "Minimize", ["showing", "sensitive"]),
-    (3, "push button", "Maximize", ["showing", "sensitive"]),
-    (3, "push button", "Close", ["showing", "sensitive"]),
-    (2, "panel", "pnlBody", ["showing"]),
-    (3, "label", "Buttons in four styles", ["showing"]),
-    (3, "push button", "Win 95", ["focusable", "sensitive", "enabled", "showing"]),
-    (3, "push button", "Tolvane", ["focusable", "sensitive"]),
-    (3, "push button", "Win 98", ["focusable", "sensitive"]),
-    (3, "push button", "Win 3.1", ["focusable", "sensitive"]),
-    (3, "label", "Labels", []),
-    (3, "link", "Visit the STolvane home page", ["sensitive"]),
-    (3, "label", "Point at this line: it lights up", []),
-    (3, "label", "Check boxes", []),
-    (3, "check box", "Status bar grip", ["focusable", "checkable", "checked"]),
-    (3, "check box", "Cross style", ["focusable", "checkable"]),
-    (3, "label", "About badges", []),
-    (3, "push button", "TolvaneAbout_11", ["sensitive"]),
-    (3, "push button", "TolvaneAbout_21", ["sensitive"]),
-    (3, "label", "Panels", []),
-    (3, "panel", "Gradient", []),
-    (3, "panel", "Picture", []),
-    (3, None, None, []),  # the progress bar: its name and role follow the timer
-    (3, "panel", "Mouse sensitive: point at me", []),
-    (3, "label", "The library's own forms", []),
-    (3, "label", "Every control opens the about box from its About member; the about box opens the samples viewer.", []),
-    (3, "push button", "About...", ["focusable"]),
-    (3, "push button", "Known problems...", ["focusable"]),
-    (2, "status bar", "Ready. Drag the grip in the corner to make the window larger.", ["showing"]),
-]
 
 
 class Failure(Exception):
@@ -134,6 +97,26 @@ ENTRY_FORM = """{
   ]
 }
 """
+
+
+# One line of `stolvane a11y`: indent, role, name, key, value, text, states, actions.
+MODEL_LINE = re.compile(r'( *)(.+?) "((?:[^"\\]|\\.)*)"(?: key (\S+))?(?: value \S+)?(?: text ".*?")? '
+                        r'\[([^\]]*)\](?: actions ([^"]*?))?(?: labelled by| description| at )')
+
+
+def model_tree(stolvane, folder):
+    """(depth below the application, role, name, key, states, actions) of each object of the
+    showcase as the accessible model describes it, in tab order."""
+    out = subprocess.run([stolvane, "a11y", "frmShowcase"], cwd=folder, capture_output=True, text=True,
+                         timeout=DEADLINE).stdout
+    rows = []
+    for line in out.splitlines():
+        m = MODEL_LINE.match(line)
+        check(m, "`stolvane a11y frmShowcase` printed %r" % line)
+        indent, role, name, key, states, actions = m.groups()
+        rows.append((len(indent) // 2 + 1, role, name, key, states.split(), (actions or "").split()))
+    check(rows, "`stolvane a11y frmShowcase` printed no tree")
+    return rows
 
 
 class App:
@@ -227,40 +210,40 @@ def inside(stolvane, folder):
         stolvane_app = application("STolvane showcase")
         check(stolvane_app.getRoleName() == "application", "the application's role")
 
-        # ---- The tree against the table.
+        # ---- The tree the bus serves is the model's: each object's depth, role, name, states,
+        # actions and access key. The focus is looked at once the window has it (below).
+        model = model_tree(stolvane, folder)
         rows = []
 
-        # Each object with its parent and place: an object made anew later is found there.
-        places = {}
-
         def walk(node, depth, parent=None, index=0):
-            rows.append((depth, node))
-            places[len(rows) - 1] = (parent, index)
+            rows.append((depth, node, parent, index))
             for i in range(node.childCount):
                 walk(node.getChildAtIndex(i), depth + 1, node, i)
 
-        frame = stolvane_app.getChildAtIndex(0)
-        walk(frame, 1)
-        check(len(rows) == len(TABLE), "the tree has %d objects, the table %d: %s" %
-              (len(rows), len(TABLE), [(d, n.getRoleName(), n.name) for d, n in rows]))
+        walk(stolvane_app.getChildAtIndex(0), 1)
+        frame = rows[0][1]
+        check(len(rows) == len(model), "the bus has %d objects, the model %d: %s" %
+              (len(rows), len(model), [(r[0], r[1].getRoleName(), r[1].name) for r in rows]))
         by_name = {}
-        for row, ((depth, node), (want_depth, role, name, states)) in enumerate(zip(rows, TABLE)):
-            if role is None:
-                # The progress bar is made anew each time its timer passes 0 %: the object just
-                # read may already be defunct, so it is kept by its place, not asked anything.
-                check(depth == want_depth, "the progress bar at depth %d, not %d" % (depth, want_depth))
-                body, place = places[row]
+        for (depth, node, parent, index), (want_depth, role, name, key, states, actions) in zip(rows, model):
+            check(depth == want_depth, "%s at depth %d, not %d" % (name, depth, want_depth))
+            if role == "progress bar":
+                # Made anew each time its timer passes 0 %: the object just read may already be
+                # defunct, so it is kept by its place, not asked anything.
+                body, place = parent, index
                 continue
             by_name[node.name] = node
-            check(depth == want_depth, "%s at depth %d, not %d" % (node.name, depth, want_depth))
-            check(node.getRoleName() == role, "%s is a %s, not a %s" % (name, node.getRoleName(), role))
-            check(node.name == name, "%r named %r" % (name, node.name))
+            check((node.getRoleName(), node.name) == (role, name), "%s %r is a %s %r" %
+                  (role, name, node.getRoleName(), node.name))
             held = node.getState()
-            for state in states:
+            for state in set(states) - {"focused"}:
                 check(held.contains(getattr(pyatspi, "STATE_" + state.upper().replace("-", "_"))),
                       "%s is not %s" % (name, state))
+            if actions:
+                action = node.queryAction()
+                check([action.getName(i) for i in range(action.nActions)] == actions, "the actions of %s" % name)
+                check(action.getKeyBinding(0) == (key or "").replace("Alt+", "<Alt>"), "the access key of %s" % name)
         win95 = by_name["Win 95"]
-        check(win95.queryAction().getKeyBinding(0) == "<Alt>9", "the access key of Win 95")
         extents = win95.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         check(extents.width == 65 and extents.height == 33, "Win 95 is %dx%d pixels" % (extents.width, extents.height))
 
@@ -290,7 +273,7 @@ def inside(stolvane, folder):
         window = xdotool("search", "--sync", "--name", "^STolvane showcase$").split()[0]
         xdotool("windowfocus", "--sync", window)
         check(win95.getState().contains(pyatspi.STATE_FOCUSED), "Win 95 does not start with the focus")
-        stops = [name for (_, _, name, states) in TABLE if "focusable" in states] + ["Win 95"]
+        stops = [row[2] for row in model if "focusable" in row[4]] + ["Win 95"]
         for name in stops[1:]:
             mark = len(events)
             xdotool("key", "Tab")
@@ -301,7 +284,6 @@ def inside(stolvane, folder):
         # ---- The title bar's buttons do what a click does: maximise, and the same button,
         # now named Restore, restores.
         maximize = by_name["Maximize"]
-        check(maximize.queryAction().getName(0) == "click", "the maximise button's action")
         maximize.queryAction().doAction(0)
         check(pump(lambda: showcase.said("MaximizeClick", "capShowcase")), "no MaximizeClick: %s" % showcase.printed)
         check(pump(lambda: maximize.name == "Restore"), "the maximise button is named %r when maximised" % maximize.name)
@@ -318,9 +300,6 @@ def inside(stolvane, folder):
         check([i.name for i in items] == ["Restore", "Move", "Size", "Minimize", "Maximize", "Close"],
               "the menu's items: %s" % [i.name for i in items])
         check(all(i.getRoleName() == "menu item" for i in items), "the menu's items are not menu items")
-        check(not items[0].getState().contains(pyatspi.STATE_SENSITIVE), "Restore is offered on a normal window")
-        check(items[1].getState().contains(pyatspi.STATE_SENSITIVE), "Move is not offered")
-        check(items[5].queryAction().getKeyBinding(0) == "C", "the access key of Close in the menu")
         mark = len(events)
         xdotool("key", "Down")
         check(pump(lambda: heard_since(mark, "object:state-changed:focused", "Move", 1)),
@@ -329,17 +308,8 @@ def inside(stolvane, folder):
         check(pump(lambda: showcase.said("MenuClick", "capShowcase")), "no MenuClick: %s" % showcase.printed)
         check(pump(lambda: child_with_role(stolvane_app, "menu") is None), "the menu stayed after its choice")
 
-        # ---- A button pressed through its action raises the application's Click.
-        style = by_name["Tolvane"]
-        action = style.queryAction()
-        check(action.nActions == 1 and action.getName(0) == "click", "the button's action")
-        check(action.doAction(0), "the button's action was refused")
-        check(pump(lambda: showcase.said("Click", "btnStyle(1)")), "no Click from the button: %s" % showcase.printed)
-
         # ---- A check box toggled through its action: checked, with the events.
         cross = by_name["Cross style"]
-        check(not cross.getState().contains(pyatspi.STATE_CHECKED), "Cross style starts unticked")
-        check(cross.queryAction().getName(0) == "toggle", "the check box's action")
         mark = len(events)
         cross.queryAction().doAction(0)
         check(pump(lambda: heard_since(mark, "object:state-changed:checked", "Cross style", 1)),
@@ -353,35 +323,24 @@ def inside(stolvane, folder):
 
         # ---- The progress bar's value moves with its timer. Past 100 % it starts again from 0 %,
         # where it is a panel without a value: a new object in its place each time its
-        # interfaces change (told by children-changed), so it is found by its place. An object
-        # that went between the event and the question is asked again. By now the object read
-        # with the tree may itself have been made anew (defunct, with no parent): its place in
-        # its parent, kept from the walk, still holds the object of the moment.
-
+        # interfaces change (told by children-changed), so it is asked for by its place, again
+        # when the object went between the event and the question. Coming back with a value
+        # below the highest seen means it moved, became a panel and became a progress bar again.
         def value():
             try:
                 return body.getChildAtIndex(place).queryValue().currentValue
             except (NotImplementedError, GLib.GError):
                 return None
-        def role_ok():
-            try:
-                return body.getChildAtIndex(place).getRoleName() in ("progress bar", "panel")
-            except GLib.GError:
-                return False
-        check(pump(role_ok), "the progress bar's role")
-        first = value()
-        check(pump(lambda: value() is not None and value() != first), "the progress value never moved from %s" % first)
-        check(0 <= value() <= 100, "the progress value %s" % value())
-        highest = [value()]
+        highest = [0]
 
         def started_again():
             now = value()
             if now is None:
                 return False
+            check(0 <= now <= 100, "the progress value %s" % now)
             highest[0] = max(highest[0], now)
             return 0 < now < highest[0]
-        check(pump(started_again), "the progress bar did not come back with a value after 0 %%: %s, role %s" %
-              (value(), body.getChildAtIndex(place).getRoleName()))
+        check(pump(started_again), "the progress bar did not come back with a value after 0 %%: %s" % value())
 
         # ---- The about box, opened through its button, is a dialog.
         by_name["About..."].queryAction().doAction(0)
@@ -439,8 +398,6 @@ def entry_checks(stolvane, folder, apps, pump, application, events, heard_since,
     check([t.getRoleName() for t in related(label, pyatspi.RELATION_LABEL_FOR)] == ["text"], "the label's relation")
     check([t.name for t in related(box, pyatspi.RELATION_LABELLED_BY)] == ["Name:"], "the box's relation")
     check(box.description == "As it should be printed", "the box's description %r" % box.description)
-    check(box.queryAction().getKeyBinding(0) == "<Alt>N", "the box's access key")
-    check(box.getState().contains(pyatspi.STATE_EDITABLE), "the box is not editable")
 
     # Read: text, characters, caret.
     text = box.queryText()
@@ -466,20 +423,6 @@ def entry_checks(stolvane, folder, apps, pump, application, events, heard_since,
            "Gr\u00e2ce Hopper", "Gr\u00e2ce Hopper")
     edited(lambda: edit.insertText(5, "!", 1), "object:text-changed:insert", 5, 1, "!", "Gr\u00e2ce! Hopper")
     check(text.getText(0, 6) == "Gr\u00e2ce!", "characters, not bytes: %r" % text.getText(0, 6))
-    word = text.getTextAtOffset(9, pyatspi.TEXT_BOUNDARY_WORD_START)
-    check(tuple(word) == ("Hopper", 7, 13), "the word at 9: %s" % (word,))
-    word = text.getTextBeforeOffset(9, pyatspi.TEXT_BOUNDARY_WORD_START)
-    check(tuple(word) == ("Gr\u00e2ce! ", 0, 7), "the word before 9: %s" % (word,))
-    shown = label.queryText()
-    check(shown.getText(0, -1) == "Name:" and shown.caretOffset == -1,
-          "the label reads %r with its caret at %d" % (shown.getText(0, -1), shown.caretOffset))
-    inside_box = box.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    first = text.getCharacterExtents(0, pyatspi.DESKTOP_COORDS)
-    second = text.getCharacterExtents(1, pyatspi.DESKTOP_COORDS)
-    check(inside_box.x <= first[0] < second[0] < inside_box.x + inside_box.width and first[2] > 0 and
-          inside_box.y <= first[1] < inside_box.y + inside_box.height, "the first characters lie at %s and %s in %s" %
-          (first, second, inside_box))
-
     # Selection and caret, set by the client and read back, with the caret's event.
     check(text.setSelection(0, 7, 13), "the selection was refused")
     check(text.getNSelections() == 1 and tuple(text.getSelection(0)) == (7, 13), "the selection %s" %
