@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// TolvaneButton on the real headless runtime: size, the press offset, picture placement, the disabled button, hover with the
-// capture, clicks (edges, drag-out, latching, keyboard, hyperlinks, the picture and caption),
-// pending messages during a click, persistence, golden pictures, and the C++ example.
+// TolvaneButton headless: layout, the press offset, the disabled button, hover, clicks of every kind, pending
+// messages during a click, the store, golden pictures and the C++ example.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -24,7 +23,7 @@ using Strings = std::vector<std::string>;
 namespace {
 
 constexpr double kLeft = 300, kTop = 300;
-constexpr OleColour H = SysColour::ButtonHighlight, F = SysColour::ButtonFace;
+constexpr OleColour F = SysColour::ButtonFace;
 Surface* const kNone = nullptr;
 
 // A 16-pixel-wide disc, blue or grey, on a transparent ground; 16 or 60 pixels high.
