@@ -63,7 +63,7 @@ struct TextBoxes : ::testing::Test {
 
 }  // namespace
 
-TEST_F(TextBoxes, TypingGoesToTheFocusedBoxAndRaisesChangeOncePerEdit) {
+TEST_F(TextBoxes, TypingGoesToTheFocusedBoxRaisesChangeOncePerEditAndCompositionShowsAtTheCaret) {
     rt.FocusTextBox(*box);
     EXPECT_EQ(events.Count("txtName GotFocus"), 1u);
     rt.TypeText("h\xC3\xA9llo");
@@ -90,6 +90,22 @@ TEST_F(TextBoxes, TypingGoesToTheFocusedBoxAndRaisesChangeOncePerEdit) {
     Key(Key::Right, kShift);
     EXPECT_EQ(events.Count("txtName Change"), changes);
     EXPECT_EQ(box->SelText(), "a");
+
+    // A composition shows at the caret without changing the text, until it is committed.
+    box->SetText("ab");
+    Key(Key::End);
+    Key(Key::Left);
+    changes = events.Count("txtName Change");
+    rt.Compose("\xE3\x81\x8B");  // a kana being composed
+    EXPECT_EQ(box->Text(), "ab");
+    EXPECT_EQ(box->Editor().Composition(), "\xE3\x81\x8B");
+    EXPECT_EQ(events.Count("txtName Change"), changes);
+    TextBoxView view(*box);
+    EXPECT_EQ(view.CompositionStart(), 1);
+    EXPECT_EQ(view.CompositionLength(), 3);
+    rt.TypeText("\xE6\xBC\xA2");  // committed: the composition ends
+    EXPECT_EQ(box->Text(), "a\xE6\xBC\xA2" "b");
+    EXPECT_EQ(box->Editor().Composition(), "");
 }
 
 TEST_F(TextBoxes, ClipboardKeysCopyCutPasteUndoAndNeverCutAPassword) {
@@ -258,6 +274,16 @@ TEST_F(TextBoxes, EditsRepaintEveryLineTheyChange) {
     Key(Key::Back);
     ASSERT_GT(TextBoxView(*box).LineStart(1), 23) << "the word of three fits on the first line";
     same("deleted a character so that a word wraps back onto the line above");
+
+    // An edit that turns a paragraph's direction repaints the neutral paragraphs it turns with it.
+    const std::string hebrew = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D";
+    box->SetText(hebrew + "\n~%\n12 ");
+    box->SetSelStart(0);
+    r.Update();
+    rt.TypeText("L");
+    same("a left-to-right letter before the Hebrew turns the two paragraphs below");
+    Key(Key::Back);
+    same("and deleting it turns them back");
 }
 
 TEST_F(TextBoxes, MultiLineKeysMoveByLinesAndTheViewFollowsTheCaret) {
@@ -310,22 +336,6 @@ TEST_F(TextBoxes, TheLayoutFollowsEveryChangeOfWhatItDependsOn) {
     EXPECT_EQ(TextBoxView(*box).CompositionLength(), 3);
     rt.Compose("");
     EXPECT_EQ(TextBoxView(*box).CompositionLength(), 0);
-}
-
-TEST_F(TextBoxes, CompositionShowsAtTheCaretWithoutChangingTheText) {
-    rt.FocusTextBox(*box);
-    rt.TypeText("ab");
-    Key(Key::Left);
-    rt.Compose("\xE3\x81\x8B");  // a kana being composed
-    EXPECT_EQ(box->Text(), "ab");
-    EXPECT_EQ(box->Editor().Composition(), "\xE3\x81\x8B");
-    EXPECT_EQ(events.Count("txtName Change"), 1u);
-    TextBoxView view(*box);
-    EXPECT_EQ(view.CompositionStart(), 1);
-    EXPECT_EQ(view.CompositionLength(), 3);
-    rt.TypeText("\xE6\xBC\xA2");  // committed: the composition ends
-    EXPECT_EQ(box->Text(), "a\xE6\xBC\xA2" "b");
-    EXPECT_EQ(box->Editor().Composition(), "");
 }
 
 // Text input, the caret's rectangle and the primary selection go through the backend.
@@ -467,25 +477,4 @@ TEST_F(TextBoxes, ALimitBelowTheTextCutsItAndTheFormSavesWhatLoads) {
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Text(), "abc");
     EXPECT_EQ(again->MaxLength(), 3);
-}
-
-// An edit that turns a paragraph's direction repaints the neutral paragraphs it turns with it.
-TEST_F(TextBoxes, AnEditTurningAParagraphsDirectionRepaintsEveryLineItTurns) {
-    box->SetMultiLine(true);
-    box->Move(150, 150, 2400, 1500);
-    rt.FocusTextBox(*box);
-    FormRenderer r(rt, *form);
-    auto same = [&](const std::string& what) {
-        const Frame& kept = r.Update();
-        FormRenderer fresh(rt, *form);
-        EXPECT_TRUE(kept.data == fresh.RepaintAll().data) << what;
-    };
-    const std::string hebrew = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D";
-    box->SetText(hebrew + "\n~%\n12 ");
-    box->SetSelStart(0);
-    r.Update();
-    rt.TypeText("L");
-    same("a left-to-right letter before the Hebrew turns the two paragraphs below");
-    Key(Key::Back);
-    same("and deleting it turns them back");
 }
