@@ -16,11 +16,9 @@
 
 #include "app/cli.h"
 #include "app/script.h"
-#include "core/element_members.h"
 #include "host/file_read.h"
 #include "host/file_write.h"
 #include "host/form_file.h"
-#include "host/form_limits.h"
 #include "host/limits.h"
 #include "host/media.h"
 #include "host/picture_budget.h"
