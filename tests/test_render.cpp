@@ -121,11 +121,8 @@ TEST(RenderLooks, SampleFormMatchesGoldenAtScaleOneAndTwoAndTheShapeInvertsEvery
     Sample s = BuildSample(f);
     FormRenderer one(rt, f, 1), two(rt, f, 2);
     const Frame after = one.Update();
-    EXPECT_EQ(std::pair(after.width, after.height), std::pair(320, 180));
     EXPECT_TRUE(CompareGolden(after, "sample_scale1"));
-    const Frame& b = two.RepaintAll();
-    EXPECT_EQ(b.width, 640);
-    EXPECT_TRUE(CompareGolden(b, "sample_scale2"));
+    EXPECT_TRUE(CompareGolden(two.RepaintAll(), "sample_scale2"));
 
     s.invert->SetVisible(false);
     const Frame& before = one.Update();
