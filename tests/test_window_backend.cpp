@@ -444,21 +444,36 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
     EXPECT_EQ(waitpid(weston, &status, WNOHANG), 0) << "the compositor is still running: nothing crashed it";
 }
 
-// Real pointer input reaches the control, in its own twips; the window follows the form; a popup
-// menu is a window of its own, answered from the keyboard.
-TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
+// Real pointer input reaches the controls: a press arrives in the control's own twips, and a
+// label clicked stops glowing when the pointer then leaves it (after its release it holds the
+// capture again, so the move away reaches it). The window follows the form; a popup menu is a
+// window of its own, answered from the keyboard.
+TEST(Window, RealPointerInputReachesTheControlsAndTheWindowFollowsTheForm) {
     NEED_DISPLAY();
     Runtime rt;
     test::RegisterProbe();
     ProbeControl::journal.clear();
-    Form& form = BareForm(rt, "frmWindow", 3000, 1500);
+    Form& form = BareForm(rt, "frmWindow", 3000, 3000);  // 200 x 200 pixels
     rt.PlaceControl(form, "ProbeControl", "P", -1, {600, 300, 1200, 600}, nullptr);
+    auto& label = rt.PlaceControl(form, "TolvaneLabel", "lblLink", -1, {600, 1800, 1200, 210}, nullptr).GetControl();
+    label.SetProperty("Colour", Value{int64_t{RGB(0, 0, 0)}});
+    label.SetProperty("ColourUp", Value{int64_t{RGB(200, 0, 0)}});
+    auto& caption = *static_cast<Label*>(rt.Resolve(form, "lblLink.lblCaption").element);
     WindowHost host(rt);
     rt.ShowForm(form);
     for (int i = 0; i < 10; ++i) host.Step(20);
     ASSERT_NE(host.WindowId(form), 0u);
 
-    // Form at pixel (100, 100); the control's surface at +(40, 20); its label covers the first
+    // The label covers pixels (140, 220) to (220, 234).
+    ASSERT_EQ(display.Xdotool({"mousemove", "160", "226"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return caption.ForeColour() == RGB(200, 0, 0); })) << "lit under the pointer";
+    ASSERT_EQ(display.Xdotool({"click", "1"}), 0);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    ASSERT_EQ(display.Xdotool({"mousemove", "120", "280"}), 0);  // in the window, off the label
+    EXPECT_TRUE(StepUntil(host, [&] { return caption.ForeColour() == RGB(0, 0, 0); }))
+        << "the highlight ended when the pointer left";
+
+    // Form at pixel (100, 100); the probe's surface at +(40, 20); its label covers the first
     // 40 x 13 pixels, so click below it, on the surface: pixel (100+40+60, 100+20+25).
     ASSERT_EQ(display.Xdotool({"mousemove", "200", "145", "click", "1"}), 0);
     auto logged = [](const std::string& line) { return std::ranges::count(ProbeControl::journal, line) > 0; };
@@ -475,10 +490,10 @@ TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
     // PopupMenu returns.
     MenuItem& root = form.Add<MenuItem>("mnuRoot");
     std::string picked;
-    for (const char* caption : {"&Restore", "&Move", "-", "&Close"}) {
+    for (const char* text : {"&Restore", "&Move", "-", "&Close"}) {
         MenuItem& item = form.Add<MenuItem>("mnuItem");
-        item.SetCaption(caption);
-        item.onClick = [&picked, caption] { picked = caption; };
+        item.SetCaption(text);
+        item.onClick = [&picked, text] { picked = text; };
         root.Items().push_back(&item);
     }
     root.Items()[0]->SetEnabled(false);
@@ -493,29 +508,6 @@ TEST(Window, RealPointerInputReachesTheControlAndTheWindowFollowsTheForm) {
 
     rt.UnloadForm(form);
     EXPECT_FALSE(host.Step(10)) << "the loop ends once no form is shown";
-}
-
-// A label clicked in a real window stops glowing when the pointer then leaves it: after its
-// release it holds the capture again, so the move away reaches it.
-TEST(Window, AClickedLabelReturnsToItsRestColourWhenThePointerLeaves) {
-    NEED_DISPLAY();
-    Runtime rt;
-    Form& form = BareForm(rt, "frmHover", 3000, 1500);  // 200 x 100 pixels
-    auto& label = rt.PlaceControl(form, "TolvaneLabel", "lblLink", -1, {600, 300, 1200, 210}, nullptr).GetControl();
-    label.SetProperty("Colour", Value{int64_t{RGB(0, 0, 0)}});
-    label.SetProperty("ColourUp", Value{int64_t{RGB(200, 0, 0)}});
-    auto& caption = *static_cast<Label*>(rt.Resolve(form, "lblLink.lblCaption").element);
-    WindowHost host(rt);
-    rt.ShowForm(form);
-    for (int i = 0; i < 10; ++i) host.Step(20);
-    // The label covers pixels (140, 120) to (220, 134).
-    ASSERT_EQ(display.Xdotool({"mousemove", "160", "126"}), 0);
-    EXPECT_TRUE(StepUntil(host, [&] { return caption.ForeColour() == RGB(200, 0, 0); })) << "lit under the pointer";
-    ASSERT_EQ(display.Xdotool({"click", "1"}), 0);
-    for (int i = 0; i < 10; ++i) host.Step(20);
-    ASSERT_EQ(display.Xdotool({"mousemove", "120", "180"}), 0);  // in the window, off the label
-    EXPECT_TRUE(StepUntil(host, [&] { return caption.ForeColour() == RGB(0, 0, 0); }))
-        << "the highlight ended when the pointer left";
 }
 
 // Keys typed with xdotool (a non-ASCII character included) arrive as SDL's committed text,
