@@ -256,12 +256,8 @@ std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>
     const bool finished = pid > 0 && ReadUntil(fds[0], std::chrono::steady_clock::now() + std::chrono::seconds(10), out);
     close(fds[0]);
     if (pid <= 0) return std::nullopt;
-    if (!finished) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        return std::nullopt;
-    }
-    if (WaitFor(pid, 10000) != 0) return std::nullopt;
+    if (!finished) kill(pid, SIGKILL);
+    if (WaitFor(pid, 10000) != 0 || !finished) return std::nullopt;
     return out;
 }
 
