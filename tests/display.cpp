@@ -54,9 +54,10 @@ int WaitFor(pid_t pid, int timeoutMs) {
 }
 
 // Starts prog with args. With ownGroup the child leads a new process group; with dieWithUs the
-// kernel sends it SIGTERM when this process ends. keepFd stays open in the child.
+// kernel sends it SIGTERM when this process ends. keepFd stays open in the child; its standard
+// output goes to outputFd and its errors to errorFd when given.
 pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool ownGroup, bool dieWithUs,
-            int keepFd = -1, int outputFd = -1) {
+            int keepFd = -1, int outputFd = -1, int errorFd = -1) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(prog.c_str()));
     for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -71,7 +72,8 @@ pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool 
         if (getppid() != parent) _exit(127);  // the test died before we got here
     }
     if (keepFd >= 0) fcntl(keepFd, F_SETFD, 0);
-    if (outputFd >= 0) dup2(outputFd, 1), dup2(outputFd, 2);
+    if (outputFd >= 0) dup2(outputFd, 1);
+    if (errorFd >= 0) dup2(errorFd, 2);
     execv(prog.c_str(), argv.data());
     _exit(127);
 }
@@ -104,8 +106,20 @@ uint32_t Channel(unsigned long px, unsigned long mask) {
     return static_cast<uint32_t>(v * 255 / mask);
 }
 
-uint32_t XRgb(const XImage& image, unsigned long px) {
-    return Channel(px, image.red_mask) << 16 | Channel(px, image.green_mask) << 8 | Channel(px, image.blue_mask);
+// The colours (0xRRGGBB, row by row) an X window shows in a rectangle.
+std::optional<std::vector<uint32_t>> XPixels(Display* d, ::Window w, int x, int y, int width, int height) {
+    XImage* image =
+        XGetImage(d, w, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image) return std::nullopt;
+    std::vector<uint32_t> out;
+    for (int row = 0; row < height; ++row)
+        for (int col = 0; col < width; ++col) {
+            const unsigned long px = XGetPixel(image, col, row);
+            out.push_back(Channel(px, image->red_mask) << 16 | Channel(px, image->green_mask) << 8 |
+                          Channel(px, image->blue_mask));
+        }
+    XDestroyImage(image);
+    return out;
 }
 
 // What SDL knows of the window system behind one of its windows; x11 only for an X window.
@@ -191,11 +205,13 @@ void PrivateDisplay::Stop() {
     for (auto& t : m_later)
         if (t.joinable()) t.join();
     m_later.clear();
-    if (m_wm > 0) {
-        kill(m_wm, SIGTERM);
-        if (WaitFor(m_wm, 5000) < 0) kill(m_wm, SIGKILL);
-        m_wm = 0;
-    }
+    // Each program started on this display is asked to end, and killed when it does not.
+    for (const pid_t pid : m_programs)
+        if (waitpid(pid, nullptr, WNOHANG) == 0) {  // still running, and not collected by a test
+            kill(pid, SIGTERM);
+            WaitFor(pid, 5000);
+        }
+    m_programs.clear();
     if (!m_wmHome.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(m_wmHome, ec);
@@ -209,6 +225,13 @@ void PrivateDisplay::Stop() {
 }
 
 PrivateDisplay::~PrivateDisplay() { Stop(); }
+
+pid_t PrivateDisplay::StartProgram(const std::vector<std::string>& command) {
+    const std::string prog = command.empty() || m_pid == 0 ? std::string() : FindOnPath(command[0]);
+    const pid_t pid = prog.empty() ? 0 : Spawn(prog, {command.begin() + 1, command.end()}, false, true);
+    if (pid > 0) m_programs.push_back(pid);
+    return pid > 0 ? pid : 0;
+}
 
 int PrivateDisplay::Xdotool(const std::vector<std::string>& args) {
     std::string prog = FindOnPath("xdotool");
@@ -224,15 +247,7 @@ std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>
     if (prog.empty()) return std::nullopt;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
-    std::vector<char*> argv;
-    for (auto& a : command) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        execv(prog.c_str(), argv.data());
-        _exit(127);
-    }
+    const pid_t pid = Spawn(prog, {command.begin() + 1, command.end()}, false, true, -1, fds[1]);
     close(fds[1]);
     std::string out;
     // The whole run, reading included, is bounded: a tool that never finishes (one waiting on
@@ -241,12 +256,8 @@ std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>
     const bool finished = pid > 0 && ReadUntil(fds[0], std::chrono::steady_clock::now() + std::chrono::seconds(10), out);
     close(fds[0]);
     if (pid <= 0) return std::nullopt;
-    if (!finished) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        return std::nullopt;
-    }
-    if (WaitFor(pid, 10000) != 0) return std::nullopt;
+    if (!finished) kill(pid, SIGKILL);
+    if (WaitFor(pid, 10000) != 0 || !finished) return std::nullopt;
     return out;
 }
 
@@ -259,15 +270,16 @@ bool PrivateDisplay::StartWindowManager() {
     // What openbox says goes to a file in its folder, to be shown when it does not come up.
     const std::string log = m_wmHome + "/openbox.log";
     int out = open(log.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    m_wm = Spawn(FindOnPath("env"),
-                 {"HOME=" + m_wmHome, "XDG_CONFIG_HOME=" + m_wmHome, "XDG_CACHE_HOME=" + m_wmHome,
-                  "XDG_DATA_HOME=" + m_wmHome, "openbox", "--sm-disable"},
-                 false, true, -1, out);
+    const pid_t wm = Spawn(FindOnPath("env"),
+                           {"HOME=" + m_wmHome, "XDG_CONFIG_HOME=" + m_wmHome, "XDG_CACHE_HOME=" + m_wmHome,
+                            "XDG_DATA_HOME=" + m_wmHome, "openbox", "--sm-disable"},
+                           false, true, -1, out, out);
     if (out >= 0) close(out);
-    if (m_wm <= 0) {
+    if (wm <= 0) {
         m_wmProblem = "openbox could not be started";
         return false;
     }
+    m_programs.push_back(wm);
     // Up once it names its check window on the root window.
     const auto started = std::chrono::steady_clock::now();
     const auto deadline = started + std::chrono::seconds(30);
@@ -281,10 +293,9 @@ bool PrivateDisplay::StartWindowManager() {
             exited = "announced itself but mapped no window in 30 s";
             break;
         }
-        if (waitpid(m_wm, &status, WNOHANG) == m_wm) {
+        if (waitpid(wm, &status, WNOHANG) == wm) {
             exited = WIFEXITED(status) ? "exited with " + std::to_string(WEXITSTATUS(status))
                                        : "was ended by signal " + std::to_string(WTERMSIG(status));
-            m_wm = 0;
             break;
         }
         usleep(25000);
@@ -311,11 +322,8 @@ std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y) {
     SDL_SysWMinfo info;
     if (!WmInfo(sdlWindowId, info, false)) return std::nullopt;
     if (info.subsystem == SDL_SYSWM_X11) {
-        XImage* image = XGetImage(info.info.x11.display, info.info.x11.window, x, y, 1, 1, AllPlanes, ZPixmap);
-        if (!image) return std::nullopt;
-        const uint32_t rgb = XRgb(*image, XGetPixel(image, 0, 0));
-        XDestroyImage(image);
-        return rgb;
+        const auto rgb = XPixels(info.info.x11.display, info.info.x11.window, x, y, 1, 1);
+        return rgb ? std::optional(rgb->front()) : std::nullopt;
     }
     SDL_Surface* s = SDL_GetWindowSurface(SDL_GetWindowFromID(sdlWindowId));
     if (!s || x < 0 || y < 0 || x >= s->w || y >= s->h) return std::nullopt;
@@ -330,17 +338,7 @@ std::optional<uint32_t> ShownPixel(uint32_t sdlWindowId, int x, int y) {
 std::optional<std::vector<uint32_t>> ScreenPixels(const std::string& display, int x, int y, int width, int height) {
     Display* d = XOpenDisplay(display.c_str());
     if (!d) return std::nullopt;
-    XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, static_cast<unsigned>(width),
-                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (!image) {
-        XCloseDisplay(d);
-        return std::nullopt;
-    }
-    std::vector<uint32_t> out;
-    out.reserve(static_cast<size_t>(width) * height);
-    for (int row = 0; row < height; ++row)
-        for (int col = 0; col < width; ++col) out.push_back(XRgb(*image, XGetPixel(image, col, row)));
-    XDestroyImage(image);
+    auto out = XPixels(d, DefaultRootWindow(d), x, y, width, height);
     XCloseDisplay(d);
     return out;
 }

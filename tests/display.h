@@ -52,6 +52,10 @@ public:
     // nothing when it could not run, failed, or did not finish within 10 seconds.
     std::optional<std::string> Output(const std::vector<std::string>& command);
 
+    // Starts a program (found on PATH) against this display, ended when the display stops or
+    // the test process dies; its process id, or 0 when it could not be started.
+    pid_t StartProgram(const std::vector<std::string>& command);
+
     // Runs xdotool with these arguments against this display and returns its exit status.
     int Xdotool(const std::vector<std::string>& args);
     // The same after a delay, on a helper thread, for input that must arrive while the test is
@@ -60,7 +64,7 @@ public:
 
 private:
     pid_t m_pid = 0;
-    pid_t m_wm = 0;
+    std::vector<pid_t> m_programs;  // openbox and any other started on this display
     std::string m_wmHome;  // openbox's settings and cache
     std::string m_wmProblem;
     std::string m_display;

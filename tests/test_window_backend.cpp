@@ -1,21 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The window host as the runtime's backend, in real windows under a private X server: forms
-// that go while their events are still queued, calls posted from other threads, what the window
-// manager is told (icon, owner, modal, minimum size, focus), minimise and restore with and
-// without a window manager, message boxes, and a Wayland compositor.
+// Forms in real windows under a private X server: real pointer and keyboard input through
+// xdotool (typed text, editing keys, the clipboard, popup menus), forms that go while their
+// events are still queued, calls posted from other threads, what the window manager is told
+// (icon, owner, modal, minimum size, focus), minimise and restore with and without a window
+// manager, message boxes, what a repaint presents, and a Wayland compositor.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <sstream>
@@ -24,6 +23,7 @@
 #include <vector>
 
 #include "controls/panel/tolvanepanel.h"
+#include "core/text_box.h"
 #include "host/keys.h"
 #include "host/runtime.h"
 #include "host/window.h"
@@ -32,8 +32,26 @@
 
 using namespace stolvane;
 using test::PrivateDisplay;
+using test::ProbeControl;
 
 namespace {
+
+// A borderless form at pixel (100, 100): with no window manager it sits exactly where asked.
+Form& BareForm(Runtime& rt, const std::string& name, double width, double height) {
+    Form& form = rt.NewForm(name, width, height);
+    form.SetBorderStyle(Form::None);
+    form.Move(1500, 1500, width, height);
+    return form;
+}
+
+// Runs the window loop until the condition holds, for at most about four seconds.
+bool StepUntil(WindowHost& host, const std::function<bool()>& done) {
+    for (int i = 0; i < 200; ++i) {
+        if (done()) return true;
+        host.Step(20);
+    }
+    return done();
+}
 
 Label& PlaceLabel(Runtime& rt, Form& form, const std::string& name, double left, double top) {
     auto& l = static_cast<Label&>(rt.PlaceElement(form, ElementKind::Label, name, -1));
@@ -41,9 +59,6 @@ Label& PlaceLabel(Runtime& rt, Form& form, const std::string& name, double left,
     l.Move(left, top, 1200, 300);
     return l;
 }
-
-// The X window showing the form, as xprop and xdotool name it.
-unsigned long XidOf(WindowHost& host, const Form& form) { return test::X11WindowOf(host.WindowId(form)); }
 
 // A click (press and release) at a pixel of the window, queued as the display would deliver it.
 void QueueClick(uint32_t windowId, int x, int y) {
@@ -77,9 +92,7 @@ uint32_t ShownPixel(WindowHost& host, const Form& form, int x, int y) {
 TEST(LifetimeWindow, AFormUnloadedByAClickIsNotPaintedByAnExposeQueuedBehindIt) {
     NEED_DISPLAY();
     Runtime rt;
-    Form& form = rt.NewForm("frmGone", 3000, 1500);
-    form.SetBorderStyle(Form::None);
-    form.Move(1500, 1500, 3000, 1500);
+    Form& form = BareForm(rt, "frmGone", 3000, 1500);
     Label& close = PlaceLabel(rt, form, "lblClose", 0, 0);
     close.onClick = [&] { rt.UnloadForm(form); };
     WindowHost host(rt);
@@ -112,9 +125,7 @@ TEST(LifetimeWindow, RandomModalFormSequencesLeaveNoWindowOrFormBehind) {
     for (int run = 0; run < 100; ++run) {
         SCOPED_TRACE("STOLVANE_TEST_SEED=" + std::to_string(seed) + ", run " + std::to_string(run));
         std::mt19937 random(seed + static_cast<unsigned>(run));
-        Form& main = rt.NewForm("frmMain", 4500, 3000);
-        main.SetBorderStyle(Form::None);
-        main.Move(1500, 1500, 4500, 3000);
+        Form& main = BareForm(rt, "frmMain", 4500, 3000);
         std::function<void(Form&)> furnish = [&](Form& f) {
             Form* self = &f;
             PlaceLabel(rt, f, "lblOpen", 150, 150).onClick = [&rt, &opened, self, &furnish] {
@@ -199,9 +210,7 @@ TEST(LifetimeWindow, RandomModalFormSequencesLeaveNoWindowOrFormBehind) {
 TEST(PostWindow, AWorkerThreadDrivesAProgressPanelThroughPost) {
     NEED_DISPLAY();
     Runtime rt;
-    Form& form = rt.NewForm("frmCopy", 4500, 1200);
-    form.SetBorderStyle(Form::None);
-    form.Move(1500, 1500, 4500, 1200);
+    Form& form = BareForm(rt, "frmCopy", 4500, 1200);
     auto& bar = rt.Place<TolvanePanel>(form, "pnlProgress", {150, 150, 4200, 900});
     WindowHost host(rt);
     rt.ShowForm(form);
@@ -239,7 +248,7 @@ void CheckHintsAndStates(PrivateDisplay& display, bool managed) {
     WindowHost host(rt);
     rt.ShowForm(main);
     for (int i = 0; i < 10; ++i) host.Step(20);
-    const unsigned long owner = XidOf(host, main);
+    const unsigned long owner = test::X11WindowOf(host.WindowId(main));
     ASSERT_NE(owner, 0u);
     auto prop = [&](unsigned long id, const char* name) {
         return display.Output({"xprop", "-id", std::to_string(id), name}).value_or("");
@@ -256,7 +265,7 @@ void CheckHintsAndStates(PrivateDisplay& display, bool managed) {
     std::string transient, state;
     rt.Post([&] {
         rt.Post([&] {
-            const unsigned long id = XidOf(host, dialog);
+            const unsigned long id = test::X11WindowOf(host.WindowId(dialog));
             transient = prop(id, "WM_TRANSIENT_FOR");
             state = prop(id, "_NET_WM_STATE");
             rt.HideForm(dialog);
@@ -269,25 +278,19 @@ void CheckHintsAndStates(PrivateDisplay& display, bool managed) {
     EXPECT_NE(transient.find(hex.str()), std::string::npos) << transient;
     EXPECT_NE(state.find("_NET_WM_STATE_MODAL"), std::string::npos) << state;
     std::string focus;
-    for (int i = 0; i < 50 && focus != std::to_string(owner); ++i) {
-        host.Step(20);
+    EXPECT_TRUE(StepUntil(host, [&] {
         focus = display.Output({"xdotool", "getwindowfocus"}).value_or("");
-        while (!focus.empty() && focus.back() == '\n') focus.pop_back();
-    }
-    EXPECT_EQ(focus, std::to_string(owner)) << "the keyboard is back at the owner";
+        return focus == std::to_string(owner) + "\n";
+    })) << "the keyboard is back at the owner, not at " << focus;
 
-    auto mapState = [&] {
+    auto viewable = [&] {
         std::string out = display.Output({"xwininfo", "-id", std::to_string(owner)}).value_or("");
         return out.find("IsViewable") != std::string::npos;
     };
     main.SetWindowState(Form::Minimized);
-    bool gone = false;
-    for (int i = 0; i < 50 && !gone; ++i) host.Step(20), gone = !mapState();
-    EXPECT_TRUE(gone) << (managed ? "iconified" : "hidden");
+    EXPECT_TRUE(StepUntil(host, [&] { return !viewable(); })) << (managed ? "iconified" : "hidden");
     main.SetWindowState(Form::Normal);
-    bool back = false;
-    for (int i = 0; i < 50 && !back; ++i) host.Step(20), back = mapState();
-    EXPECT_TRUE(back) << "restored";
+    EXPECT_TRUE(StepUntil(host, viewable)) << "restored";
     EXPECT_EQ(main.GetWindowState(), Form::Normal);
     rt.UnloadForm(main);
     rt.UnloadForm(dialog);
@@ -314,9 +317,7 @@ TEST(HintsWindow, IconOwnerModalMinimumSizeFocusAndRestoreUnderAWindowManager) {
 TEST(HintsWindow, AMessageBoxIsAClassicDialogCentredOnItsOwnerAndAnsweredByReturn) {
     NEED_DISPLAY();
     Runtime rt;
-    Form& main = rt.NewForm("frmOwner", 9000, 6000);
-    main.SetBorderStyle(Form::None);
-    main.Move(1500, 1500, 9000, 6000);
+    Form& main = BareForm(rt, "frmOwner", 9000, 6000);
     WindowHost host(rt);
     rt.ShowForm(main);
     for (int i = 0; i < 5; ++i) host.Step(20);
@@ -332,8 +333,7 @@ TEST(HintsWindow, AMessageBoxIsAClassicDialogCentredOnItsOwnerAndAnsweredByRetur
         rt.MsgBox("The copy is complete. Every file arrived where it was meant to go.", std::string("Copy"));
         answered = true;
     });
-    for (int i = 0; i < 100 && !answered; ++i) host.Step(20);
-    EXPECT_TRUE(answered);
+    EXPECT_TRUE(StepUntil(host, [&] { return answered; }));
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(face, 0xC0C0C0u) << "the button face of the classic scheme";
     EXPECT_EQ(rt.Forms().size(), 1u) << "the box is unloaded";
@@ -365,9 +365,7 @@ TEST(LifetimeWindow, AnXErrorAboutAWindowNeverDestroyedStillReachesXlibsHandler)
 TEST(PresentWindow, OnlyChangedRectanglesGoOutAndExposeAndResizeShowEverything) {
     NEED_DISPLAY();
     Runtime rt;
-    Form& form = rt.NewForm("frmPresent", 3000, 1500);  // 200 x 100 classic pixels
-    form.SetBorderStyle(Form::None);
-    form.Move(1500, 1500, 3000, 1500);
+    Form& form = BareForm(rt, "frmPresent", 3000, 1500);  // 200 x 100 classic pixels
     form.SetBackColour(RGB(0, 128, 255));
     auto& label = static_cast<Label&>(rt.PlaceElement(form, ElementKind::Label, "lblPatch", -1));
     label.SetCaption("");
@@ -407,54 +405,23 @@ TEST(PresentWindow, OnlyChangedRectanglesGoOutAndExposeAndResizeShowEverything) 
 // seat, and SDL 2.26 cannot start without one.
 TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
     NEED_DISPLAY();
-    const char* path = std::getenv("PATH");
-    bool found = false;
-    std::stringstream dirs(path ? path : "/usr/bin");
-    for (std::string d; std::getline(dirs, d, ':');)
-        if (access((d + "/weston").c_str(), X_OK) == 0) found = true;
-    if (!found) GTEST_SKIP() << "weston is installed by scripts/setup";
-    char pattern[] = "/tmp/stolvane-wayland-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string runtimeDir = pattern;
-    chmod(runtimeDir.c_str(), 0700);
+    // The compositor, ended with the display, keeps its socket and log in a folder of the test's.
+    test::TempFolder folder("stolvane-wayland");
+    const std::string runtimeDir = folder.Path().string();  // its owner's alone, as weston wants
+    setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
     const std::string socket = "wayland-stolvane";
-    const std::string socketArg = "--socket=" + socket, logArg = "--log=" + runtimeDir + "/weston.log";
-    const pid_t parent = getpid();
-    pid_t weston = fork();
-    if (weston == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);  // it ends with the test, however the test ends
-        if (getppid() != parent) _exit(127);
-        setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
-        execlp("weston", "weston", "--backend=x11-backend.so", socketArg.c_str(), "--idle-time=0", logArg.c_str(),
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ASSERT_GT(weston, 0);
-    struct Cleanup {
-        pid_t pid;
-        std::string dir;
-        ~Cleanup() {
-            if (pid > 0) {
-                kill(pid, SIGTERM);
-                int status = 0;
-                waitpid(pid, &status, 0);
-            }
-            std::error_code ec;
-            std::filesystem::remove_all(dir, ec);
-        }
-    } cleanup{weston, runtimeDir};
+    const pid_t weston = display.StartProgram({"weston", "--backend=x11-backend.so", "--socket=" + socket,
+                                               "--idle-time=0", "--log=" + runtimeDir + "/weston.log"});
+    if (weston == 0) GTEST_SKIP() << "weston is installed by scripts/setup";
     bool up = false;
     for (int i = 0; i < 200 && !up; ++i) {
         up = std::filesystem::exists(runtimeDir + "/" + socket);
         if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(25));
         int status = 0;
-        if (waitpid(weston, &status, WNOHANG) == weston) {
-            cleanup.pid = 0;
+        if (waitpid(weston, &status, WNOHANG) == weston)
             GTEST_SKIP() << "weston could not start here (exit " << status << ")";
-        }
     }
     if (!up) GTEST_SKIP() << "weston did not offer its socket";
-    setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
     setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
     unsetenv("DISPLAY");
     setenv("SDL_VIDEODRIVER", "wayland", 1);
@@ -475,6 +442,113 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
     unsetenv("WAYLAND_DISPLAY");
     int status = 0;
     EXPECT_EQ(waitpid(weston, &status, WNOHANG), 0) << "the compositor is still running: nothing crashed it";
+}
+
+// Real pointer input reaches the controls: a press arrives in the control's own twips, and a
+// label clicked stops glowing when the pointer then leaves it (after its release it holds the
+// capture again, so the move away reaches it). The window follows the form; a popup menu is a
+// window of its own, answered from the keyboard.
+TEST(Window, RealPointerInputReachesTheControlsAndTheWindowFollowsTheForm) {
+    NEED_DISPLAY();
+    Runtime rt;
+    test::RegisterProbe();
+    ProbeControl::journal.clear();
+    Form& form = BareForm(rt, "frmWindow", 3000, 3000);  // 200 x 200 pixels
+    rt.PlaceControl(form, "ProbeControl", "P", -1, {600, 300, 1200, 600}, nullptr);
+    auto& label = rt.PlaceControl(form, "TolvaneLabel", "lblLink", -1, {600, 1800, 1200, 210}, nullptr).GetControl();
+    label.SetProperty("Colour", Value{int64_t{RGB(0, 0, 0)}});
+    label.SetProperty("ColourUp", Value{int64_t{RGB(200, 0, 0)}});
+    auto& caption = *static_cast<Label*>(rt.Resolve(form, "lblLink.lblCaption").element);
+    WindowHost host(rt);
+    rt.ShowForm(form);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    ASSERT_NE(host.WindowId(form), 0u);
+
+    // The label covers pixels (140, 220) to (220, 234).
+    ASSERT_EQ(display.Xdotool({"mousemove", "160", "226"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return caption.ForeColour() == RGB(200, 0, 0); })) << "lit under the pointer";
+    ASSERT_EQ(display.Xdotool({"click", "1"}), 0);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    ASSERT_EQ(display.Xdotool({"mousemove", "120", "280"}), 0);  // in the window, off the label
+    EXPECT_TRUE(StepUntil(host, [&] { return caption.ForeColour() == RGB(0, 0, 0); }))
+        << "the highlight ended when the pointer left";
+
+    // Form at pixel (100, 100); the probe's surface at +(40, 20); its label covers the first
+    // 40 x 13 pixels, so click below it, on the surface: pixel (100+40+60, 100+20+25).
+    ASSERT_EQ(display.Xdotool({"mousemove", "200", "145", "click", "1"}), 0);
+    auto logged = [](const std::string& line) { return std::ranges::count(ProbeControl::journal, line) > 0; };
+    EXPECT_TRUE(StepUntil(host, [&] { return logged("P Click"); }));
+    EXPECT_TRUE(logged("P MouseDown 1 900 375")) << "the press arrives in the control's own twips";
+
+    form.SetLeft(3000);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(SDL_GetWindowFromID(host.WindowId(form)), &x, &y);
+    EXPECT_EQ(x, 200) << "moving the form moves its window";
+
+    // The arrows skip the disabled item, Return runs the highlighted item's handler before
+    // PopupMenu returns.
+    MenuItem& root = form.Add<MenuItem>("mnuRoot");
+    std::string picked;
+    for (const char* text : {"&Restore", "&Move", "-", "&Close"}) {
+        MenuItem& item = form.Add<MenuItem>("mnuItem");
+        item.SetCaption(text);
+        item.onClick = [&picked, text] { picked = text; };
+        root.Items().push_back(&item);
+    }
+    root.Items()[0]->SetEnabled(false);
+    ASSERT_EQ(display.Xdotool({"mousemove", "150", "150"}), 0);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    display.XdotoolLater(500, {"key", "Down", "Down", "Return"});
+    form.PopupMenu(root, root.Items()[3]);
+    EXPECT_EQ(picked, "&Close");
+    display.XdotoolLater(500, {"key", "m"});
+    form.PopupMenu(root, root.Items()[3]);
+    EXPECT_EQ(picked, "&Move") << "an access key chooses its item";
+
+    rt.UnloadForm(form);
+    EXPECT_FALSE(host.Step(10)) << "the loop ends once no form is shown";
+}
+
+// Keys typed with xdotool (a non-ASCII character included) arrive as SDL's committed text,
+// editing keys arrive as keys, and a copy in one box is pasted into another through the
+// display's clipboard.
+TEST(TextBoxWindow, TypedTextEditingKeysAndTheClipboardReachTheBoxes) {
+    NEED_DISPLAY();
+    Runtime rt;
+    Form& form = BareForm(rt, "frmTyping", 4500, 1800);
+    auto& one = static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtOne", -1));
+    one.Move(300, 300, 3600, 315);  // pixels (120..360, 120..141) on the screen
+    auto& two = static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtTwo", -1));
+    two.Move(300, 900, 3600, 315);  // pixels (120..360, 160..181)
+    WindowHost host(rt);
+    rt.ShowForm(form);
+    for (int i = 0; i < 10; ++i) host.Step(20);
+    ASSERT_NE(host.WindowId(form), 0u);
+
+    ASSERT_EQ(display.Xdotool({"mousemove", "150", "130", "click", "1"}), 0);
+    ASSERT_TRUE(StepUntil(host, [&] { return rt.FocusedTextBox() == &one; }));
+    // "é" is on no key of the server's keyboard: a spare key types it, as a French keyboard's
+    // would. (xdotool would map one for the moment it types, and take it back before the window
+    // has read the key.)
+    ASSERT_TRUE(display.Output({"xmodmap", "-e", "keycode 200 = eacute Eacute"}).has_value());
+    ASSERT_EQ(display.Xdotool({"type", "--delay", "30", "caf\xC3\xA9 ok"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return one.Text() == "caf\xC3\xA9 ok"; })) << one.Text();
+    // Editing keys: BackSpace deletes "k", Home and Shift+End select the whole text (the Shift
+    // held when End went down counts, though its release is read before End's press).
+    ASSERT_EQ(display.Xdotool({"key", "--delay", "30", "BackSpace", "Home", "shift+End"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return one.SelLength() == 6; })) << one.SelLength();
+    EXPECT_EQ(one.Text(), "caf\xC3\xA9 o");
+
+    // Copied with Ctrl+C, pasted into the other box with Ctrl+V after a click into it.
+    ASSERT_EQ(display.Xdotool({"key", "ctrl+c"}), 0);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    ASSERT_EQ(display.Xdotool({"mousemove", "150", "170", "click", "1"}), 0);
+    ASSERT_TRUE(StepUntil(host, [&] { return rt.FocusedTextBox() == &two; }));
+    ASSERT_EQ(display.Xdotool({"key", "ctrl+v"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return two.Text() == "caf\xC3\xA9 o"; })) << two.Text();
+    EXPECT_EQ(rt.GetBackend().ClipboardText(), "caf\xC3\xA9 o");
+    rt.UnloadForm(form);
 }
 
 // Scripts name keys as SDL does without loading SDL. Every name SDL gives a key (as SDL spells
