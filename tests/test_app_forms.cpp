@@ -6,19 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <tuple>
 
-#include "app/script.h"
 #include "controls/button/tolvanebutton.h"
 #include "controls/caption/tolvanecaption.h"
 #include "controls/label/tolvanelabel.h"
 #include "controls/panel/tolvanepanel.h"
-#include "core/library.h"
 #include "forms/showcase/showcase.h"
 #include "host/form_file.h"
 #include "host/render.h"
@@ -178,21 +174,16 @@ std::vector<std::string> Clicks(const std::vector<json>& lines) {
 }
 }  // namespace
 
-TEST_F(AppForms, EnterClicksTheFocusedOrDefaultButtonAndEscapeTheCancelButton) {
+// Enter clicks the focused button, else the default one, and Escape the cancel button. Return,
+// Escape and Tab keep these meanings in a text box (a multi-line one keeps Return).
+TEST_F(AppForms, EnterClicksTheFocusedOrDefaultButtonAndTextBoxesLeaveEnterEscapeAndTabToTheForm) {
     auto lines = Run(std::string(kButtons) + R"({"cmd":"focus","target":"tik"}
 {"cmd":"key","key":"Return"}
 {"cmd":"key","key":"escape"}
 {"cmd":"focus","target":"cancel"}
 {"cmd":"key","key":"RETURN"}
 {"cmd":"key","key":"Return","shift":2}
-)");
-    EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel", "cancel"}));
-    EXPECT_TRUE(test::ErrorNumbers(lines).empty());
-}
-
-// Return, Escape and Tab keep the form's meanings in a text box (a multi-line one keeps Return).
-TEST_F(AppForms, TextBoxesLeaveEnterEscapeAndTabToTheForm) {
-    auto lines = Run(std::string(kButtons) + R"({"cmd":"place","class":"TextBox","name":"txtOne","left":300,"top":2400,"width":2400,"height":315}
+{"cmd":"place","class":"TextBox","name":"txtOne","left":300,"top":2400,"width":2400,"height":315}
 {"cmd":"place","class":"TextBox","name":"txtMany","left":300,"top":2900,"width":2400,"height":900}
 {"cmd":"set","target":"txtMany","property":"MultiLine","value":true}
 {"cmd":"focus","target":"txtOne"}
@@ -214,7 +205,7 @@ TEST_F(AppForms, TextBoxesLeaveEnterEscapeAndTabToTheForm) {
 {"cmd":"focus","target":"txtOne"}
 {"cmd":"key","key":"Left"}
 )");
-    EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel"}));
+    EXPECT_EQ(Clicks(lines), (std::vector<std::string>{"ok", "cancel", "cancel", "ok", "cancel"}));
     // Tab went from txtOne to txtMany.
     EXPECT_EQ(test::ValuesOf(lines), (std::vector<json>{"ab", "a\nb", "a\nbc", "ab"}));
     // The multi-line box saw its Return; the buttons' keys and Tab reached no box; with
@@ -233,7 +224,6 @@ TEST_F(AppForms, TheFormPreviewsKeysWithCodesAndTheShiftMask) {
 {"cmd":"key","key":"F1","up":true}
 {"cmd":"key","key":"q","shift":2}
 {"cmd":"key","key":"a","shift":1}
-{"cmd":"key","key":"NoSuchKey"}
 )");
     std::vector<json> form;
     for (auto& l : lines)
@@ -243,8 +233,6 @@ TEST_F(AppForms, TheFormPreviewsKeysWithCodesAndTheShiftMask) {
                                        {"KeyDown", {{"KeyCode", 81}, {"Shift", 2}}},
                                        {"KeyDown", {{"KeyCode", 65}, {"Shift", 1}}},
                                        {"KeyPress", {{"KeyAscii", 65}}}}));
-    ASSERT_TRUE(lines.back().contains("error"));
-    EXPECT_EQ(lines.back()["error"]["number"], 5);
 }
 
 TEST_F(AppForms, TabPassesPanelsAndAltLetterTogglesACheckBox) {
@@ -283,6 +271,7 @@ TEST_F(AppForms, ALabelsAccessKeyFocusesTheNextControlInTabOrder) {
     EXPECT_EQ(test::Said(lines, "focus"), (std::vector<json>{"first", "second", "third", "first", "second"}));
 }
 
+// showform opens a library form modally and refuses a name the library lacks.
 TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
     auto lines = Run(R"({"cmd":"showform","name":"frmAbout"}
 {"cmd":"key","key":"Escape"}
@@ -290,11 +279,11 @@ TEST_F(AppForms, LibraryFormsCloseOnEscapeAndTheSamplesViewerPagesOnEnter) {
 {"cmd":"key","key":"Return"}
 {"cmd":"get","target":"tplName","property":"Caption"}
 {"cmd":"key","key":"Escape"}
-{"cmd":"showform","name":"frmStatus"}
-{"cmd":"key","key":"Return"}
+{"cmd":"showform","name":"frmNothing"}
 )");
-    EXPECT_EQ(test::Said(lines, "shown"), (std::vector<json>{true, false, true, false, true, false}));
-    EXPECT_EQ(test::ValuesOf(lines), (std::vector<json>{"About... 'TolvaneButton'"}));
+    EXPECT_EQ(test::Said(lines, "shown"), (std::vector<json>{true, false, true, false}));
+    EXPECT_EQ(test::Said(lines, "value"), (std::vector<json>{"About... 'TolvaneButton'"}));
+    EXPECT_EQ(test::ErrorNumbers(lines), std::vector<int>{5});
 }
 
 // The known-problems list takes the focus, frames its current row and answers keys as the mouse.
@@ -531,7 +520,6 @@ TEST(AppFormsWindow, TheGripAndMaximisingKeepTheShowcasesLayoutWhole) {
     ASSERT_NE(host.WindowId(show), 0u);
     const Surface& cap = show.Find<TolvaneCaption>("capShowcase").GetSurface();
     const Surface& bar = show.Find<TolvanePanel>("pnlStatus").GetSurface();
-    auto px = [](double twips) { return std::to_string(std::lround(twips / 15)); };
     auto whole = [&](const char* when) {
         EXPECT_EQ(cap.Width(), show.Width()) << when;
         EXPECT_EQ(bar.Left(), 0) << when;

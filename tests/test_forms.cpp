@@ -1,19 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The library's own forms on the real headless runtime: the samples viewer's paging and closing
 // clicks, the about box's version line, logo, OK and Samples, the known-problems list, About on
-// a control, the script's showform, elements inside a container in form files, golden pictures
-// of the three forms and the showcase, and the showcase driven by a real pointer under a
-// private X server.
+// a control, elements inside a container in form files, golden pictures of the three forms and
+// the showcase, and the showcase driven by a real pointer under a private X server.
 #include <gtest/gtest.h>
-
-#include <SDL.h>
 
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 
-#include "app/script.h"
 #include "controls/button/tolvanebutton.h"
 #include "controls/label/tolvanelabel.h"
 #include "controls/tick/tolvanetick.h"
@@ -204,19 +199,6 @@ TEST_F(FormsTest, StatusDescribesTheTickedItemAndReportsTicks) {
 
     Click(f, "lblOK");
     EXPECT_FALSE(rt.IsLoaded(f));
-}
-
-TEST(FormsScript, ShowformShowsALibraryFormModallyAndRefusesUnknownNames) {
-    std::istringstream in(R"({"cmd":"showform","name":"frmStatus"}
-{"cmd":"mouse","action":"click","target":"lblOK"}
-{"cmd":"showform","name":"frmNothing"}
-)");
-    std::ostringstream out, err;
-    ASSERT_EQ(RunScript(in, out, err, std::nullopt), 0) << err.str();
-    const std::string o = out.str();
-    EXPECT_NE(o.find(R"({"form":"frmStatus","shown":true})"), std::string::npos) << o;
-    EXPECT_NE(o.find(R"({"form":"frmStatus","shown":false})"), std::string::npos) << o;
-    EXPECT_NE(o.find(R"("number":5)"), std::string::npos) << o;
 }
 
 TEST_F(FormsTest, ElementsInAContainerLoadSaveAndAnswerToTheirNames) {

@@ -19,11 +19,9 @@ namespace {
 
 struct Input : ::testing::Test {
     Runtime rt;
-    test::Recorder rec;
     Form* form = nullptr;
     void SetUp() override {
         test::RegisterProbe();
-        rt.SetObserver(&rec);
         form = &rt.NewForm("frmTest", 6000, 4500);
         rt.ShowForm(*form);
         ProbeControl::journal.clear();
@@ -77,25 +75,6 @@ TEST(ElementValues, ShapesAndLinesRefuseDrawModesAndWidthsTheyCannotDraw) {
     EXPECT_EQ(std::pair(shape.GetDrawMode(), line.BorderWidth()), std::pair(int16_t{16}, int16_t{1}));
 }
 
-TEST_F(RuntimeInput, MouseGoesToTheTopmostReceptiveElementWithLocalCoordinates) {
-    rt.Mouse(*form, MouseAction::Down, 150, 30, 1, 0);  // over the label element at (0,0)-(600,200)
-    rt.Mouse(*form, MouseAction::Up, 150, 30, 1, 0);
-    rt.Mouse(*form, MouseAction::Down, 900, 300, 1, 0);  // over the surface itself
-    EXPECT_EQ(J()[0], "A lblText MouseDown 150");
-    EXPECT_EQ(J()[2], "A MouseDown 1 900 300");
-}
-
-TEST_F(RuntimeInput, CaptureRoutesMovesOutsideToTheCapturingControl) {
-    rt.SetCapture(a->GetSurface());
-    rt.Mouse(*form, MouseAction::Move, 3500, 100, 0, 0);  // over B, but A holds the capture
-    EXPECT_EQ(J().back(), "A MouseMove 0 3500 100");
-    rt.ReleaseCapture();
-    rt.Mouse(*form, MouseAction::Move, 3500, 400, 0, 0);
-    EXPECT_EQ(J().back(), "B MouseMove 0 500 400");
-    EXPECT_TRUE(rec.Has("capture A"));
-    EXPECT_TRUE(rec.Has("capture none"));
-}
-
 TEST_F(RuntimeInput, DirectedMouseAndCursorPosition) {
     form->Move(1500, 3000, form->Width(), form->Height());
     rt.MouseTo({&b->GetSurface(), nullptr}, MouseAction::Click, 30, 45, 1, 0);
@@ -105,19 +84,7 @@ TEST_F(RuntimeInput, DirectedMouseAndCursorPosition) {
     EXPECT_EQ(rt.CursorPosition().y, 203);
 }
 
-TEST_F(RuntimeInput, FocusMovesWithTabAndKeysGoToTheFocusedControl) {
-    b->GetSurface().SetTabIndex(0);
-    a->GetSurface().SetTabIndex(1);
-    rt.Tab();
-    rt.KeyPress(32);
-    rt.Tab();
-    EXPECT_EQ(rt.Focused(), &a->GetSurface());
-    std::vector<std::string> want = {"B GotFocus", "B KeyPress 32", "B LostFocus", "A GotFocus"};
-    EXPECT_EQ(J(), want);
-    EXPECT_TRUE(rec.Has("focus B"));
-}
-
-TEST_F(RuntimeInput, DropsGoToTheElementThatTakesThemElseToItsControl) {
+TEST_F(RuntimeInput, DropsGoToTheElementThatTakesThemElseToItsControlButNoInputToADisabledOne) {
     // B's label takes no drops of its own: the drop reaches B in B's coordinates.
     EXPECT_EQ(rt.Drop(*form, 3100, 50, {{"/tmp/a.png", "/tmp/b.png"}, ""}), DropEffect::Move);
     EXPECT_EQ(J().back(), "B Drop 2 files '' at 100 50");
@@ -125,21 +92,15 @@ TEST_F(RuntimeInput, DropsGoToTheElementThatTakesThemElseToItsControl) {
     rt.Drop(*form, 3400, 200, {{"/tmp/a.png"}, ""});
     EXPECT_EQ(J().back(), "B Drop 1 files '' at 400 200") << "passed on in B's own coordinates";
     b->label->Move(0, 0, 600, 200);
-    int32_t* seen = nullptr;
     b->label->onOLEDragDrop = [&](DragData& d, int32_t& effect, MouseArgs& a) {
         ProbeControl::journal.push_back("label got '" + d.text + "' at " + std::to_string(static_cast<int>(a.x)));
-        seen = &effect;
         effect = DropEffect::None;
     };
     EXPECT_EQ(rt.Drop(*form, 3100, 50, {{}, "hello"}), DropEffect::None);
     EXPECT_EQ(J().back(), "label got 'hello' at 100");
-    EXPECT_NE(seen, nullptr);
     a->GetSurface().SetEnabled(false);
+    ProbeControl::journal.clear();
     EXPECT_EQ(rt.Drop(*form, 900, 300, {{"x"}, ""}), DropEffect::None);
-}
-
-TEST_F(RuntimeInput, DisabledControlsGetNoInput) {
-    a->GetSurface().SetEnabled(false);
     rt.Mouse(*form, MouseAction::Click, 900, 300, 1, 0);
     EXPECT_TRUE(J().empty());
     EXPECT_THROW(a->GetSurface().SetFocus(), HostError);
@@ -357,6 +318,7 @@ TEST_F(Input, TabSkipsHiddenDisabledNonStopAndDesignChildControlsInBothDirection
     c.GetSurface().SetTabIndex(1);
     hidden.GetSurface().SetTabIndex(0);
     off.GetSurface().SetTabIndex(0);
+    ProbeControl::journal.clear();
 
     auto walk = [&](bool backwards) {
         std::string order;
@@ -367,6 +329,9 @@ TEST_F(Input, TabSkipsHiddenDisabledNonStopAndDesignChildControlsInBothDirection
         return order;
     };
     EXPECT_EQ(walk(false), "B C A B ");
+    ASSERT_GE(ProbeControl::journal.size(), 4u);
+    const std::vector<std::string> first(ProbeControl::journal.begin(), ProbeControl::journal.begin() + 4);
+    EXPECT_EQ(first, (std::vector<std::string>{"B GotFocus", "B LostFocus", "C GotFocus", "C LostFocus"}));
     EXPECT_EQ(walk(true), "A C B A ") << "backwards, wrapping round";
 }
 
@@ -502,18 +467,6 @@ TEST(RuntimeServices, NavigationOpensOnlyWebAndMailLinksAndTheAboutPage) {
     EXPECT_EQ(AboutPageAddress(), about);
     hooks.launch = [](const std::string&) { return false; };
     EXPECT_THROW(rt.Navigate("http://unreachable"), HostError);
-}
-
-TEST(RuntimeServices, ThemeResolvesSystemColoursAndFollowsTheDesktopFile) {
-    Runtime rt;
-    EXPECT_EQ(rt.ResolveColour(SysColour::ButtonFace), RGB(192, 192, 192));
-    EXPECT_EQ(rt.ResolveColour(0x00123456), 0x00123456u);
-    rt.GetDesktop().Set("Colors", "ButtonFace", "212 208 200");
-    rt.GetTheme().ApplyDesktop(rt.GetDesktop());
-    EXPECT_EQ(rt.ResolveColour(SysColour::ButtonFace), RGB(212, 208, 200));
-    rt.GetDesktop().Set("Colors", "ButtonShadow", "not a colour");
-    rt.GetTheme().ApplyDesktop(rt.GetDesktop());
-    EXPECT_EQ(rt.ResolveColour(SysColour::ButtonShadow), RGB(128, 128, 128));
 }
 
 TEST(RuntimeServices, ParentPropertiesByNameAndMissingOnesFail) {
