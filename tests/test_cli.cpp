@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 
 #include "tests/test_util.h"
@@ -211,13 +212,13 @@ TEST_F(Cli, RenderScriptAndDescribeDoNotLoadSdl) {
     std::ofstream(dir / "keys.jsonl") << "{\"cmd\":\"place\",\"class\":\"TolvaneTick\",\"name\":\"t\"}\n"
                                          "{\"cmd\":\"key\",\"key\":\"Tab\"}\n{\"cmd\":\"key\",\"key\":\"page down\"}\n"
                                          "{\"cmd\":\"save\",\"path\":\"form.json\"}\n";
-    ::setenv("LD_DEBUG", "libs", 1);
+    auto trace = std::make_unique<stolvane::test::ScopedEnv>("LD_DEBUG", "libs");
     const int script = Run("script", (dir / "keys.jsonl").string());
     const std::string scriptOut = out, scriptErr = err;
     const int render = Run("render form.json -o out.png");
     const std::string renderErr = err;
     const int describe = Run("describe TolvaneTick");
-    ::unsetenv("LD_DEBUG");
+    trace.reset();
     ASSERT_EQ(script, 0) << scriptErr;
     const size_t error = scriptOut.find("{\"error\":{\"number\":5,");
     EXPECT_NE(error, std::string::npos) << "\"page down\" names no key: " << scriptOut;

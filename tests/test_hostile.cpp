@@ -427,11 +427,7 @@ TEST_F(Hostile, ALinkXdgOpenCouldNotOpenIsReportedAsFailed) {
     const fs::path bin = dir / "bin";
     fs::create_directories(bin);
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ::setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
-    struct Restore {
-        std::string path;
-        ~Restore() { ::setenv("PATH", path.c_str(), 1); }
-    } restore{oldPath};
+    test::ScopedEnv path("PATH", (bin.string() + ":" + oldPath).c_str());
     // Links are opened as the window host opens them.
     struct Opener : Backend {
         bool Launch(const std::string& target) override { return LaunchWithXdgOpen(target); }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -51,6 +52,23 @@ inline std::string ReadFile(const std::filesystem::path& p) {
     ss << in.rdbuf();
     return ss.str();
 }
+
+// An environment variable set (or, with nullptr, removed) for as long as the object lives, then
+// put back as it was: a test that stops early leaves no setting behind for the tests after it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old, m_had = true;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { m_had ? ::setenv(m_name.c_str(), m_old.c_str(), 1) : ::unsetenv(m_name.c_str()); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name, m_old;
+    bool m_had = false;
+};
 
 // The number of the HostError a call raises; 0 when it raises none.
 template <class Fn>

@@ -408,7 +408,7 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
     // The compositor, ended with the display, keeps its socket and log in a folder of the test's.
     test::TempFolder folder("stolvane-wayland");
     const std::string runtimeDir = folder.Path().string();  // its owner's alone, as weston wants
-    setenv("XDG_RUNTIME_DIR", runtimeDir.c_str(), 1);
+    test::ScopedEnv runtimeDirEnv("XDG_RUNTIME_DIR", runtimeDir.c_str());
     const std::string socket = "wayland-stolvane";
     const pid_t weston = display.StartProgram({"weston", "--backend=x11-backend.so", "--socket=" + socket,
                                                "--idle-time=0", "--log=" + runtimeDir + "/weston.log"});
@@ -422,9 +422,8 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
             GTEST_SKIP() << "weston could not start here (exit " << status << ")";
     }
     if (!up) GTEST_SKIP() << "weston did not offer its socket";
-    setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
-    unsetenv("DISPLAY");
-    setenv("SDL_VIDEODRIVER", "wayland", 1);
+    test::ScopedEnv wayland("WAYLAND_DISPLAY", socket.c_str()), noX("DISPLAY", nullptr);
+    test::ScopedEnv driver("SDL_VIDEODRIVER", "wayland");
     {
         Runtime rt;
         Form& form = rt.NewForm("frmWayland", 3000, 1500);
@@ -438,8 +437,6 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
         rt.UnloadForm(form);
         EXPECT_FALSE(host.Step(10));
     }
-    unsetenv("SDL_VIDEODRIVER");
-    unsetenv("WAYLAND_DISPLAY");
     int status = 0;
     EXPECT_EQ(waitpid(weston, &status, WNOHANG), 0) << "the compositor is still running: nothing crashed it";
 }
