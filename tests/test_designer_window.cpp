@@ -500,8 +500,10 @@ TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan
     for (int i : {0, 8, 9}) bar(i), s.push_back(dump);  // align lefts, same size, centre horizontally
     for (int i = 0; i < 3; ++i) Add(s, {Key("Z", 2), dump});
     Add(s, {Key("Left", 2), dump});
-    // The order: TolvaneButton1 alone brought to front (the clipboard shows the form's order),
-    // then sent to back with Ctrl+K; with nothing selected the order buttons are greyed.
+    // The order: TolvaneButton1 alone brought to front by the toolbar, sent to back with Ctrl+K
+    // and brought to front again with Ctrl+J (the clipboard shows the form's order after the
+    // first two, the saved file after the last); with nothing selected the order buttons are
+    // greyed.
     Click(s, kLeft + 4000, kTop + 3000);
     s.push_back(Get("cmdBringToFront", "Enabled"));
     Click(s, kLeft + 700, kTop + 300);
@@ -509,7 +511,10 @@ TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan
     Add(s, {Key("A", 2), Key("C", 2), J{{"cmd", "clipboard"}}});
     Click(s, kLeft + 4000, kTop + 3000);
     Click(s, kLeft + 700, kTop + 300);
-    Add(s, {Key("K", 2), Key("J", 2), Key("K", 2), Key("S", 2)});
+    Add(s, {Key("K", 2), Key("A", 2), Key("C", 2), J{{"cmd", "clipboard"}}});
+    Click(s, kLeft + 4000, kTop + 3000);
+    Click(s, kLeft + 700, kTop + 300);
+    Add(s, {Key("J", 2), Key("S", 2)});
     const Printed printed = Read(Design(s, path));
 
     EXPECT_EQ(printed.flags, (std::vector<J>{false, false, false, true, true, false}))
@@ -528,15 +533,16 @@ TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan
         EXPECT_EQ(shared(printed.dumps[i], "Left"), steps[i].first) << "step " << i;
         EXPECT_EQ(shared(printed.dumps[i], "Width"), steps[i].second) << "step " << i;
     }
-    ASSERT_EQ(printed.clips.size(), 1u);
-    const auto copied = J::parse(printed.clips[0])["controls"];
-    ASSERT_EQ(copied.size(), 2u);
-    EXPECT_EQ(copied[0]["name"], "TolvaneButton2");
-    EXPECT_EQ(copied[1]["name"], "TolvaneButton1") << "brought to front: drawn last";
+    ASSERT_EQ(printed.clips.size(), 2u);
+    const auto fronted = J::parse(printed.clips[0])["controls"], backed = J::parse(printed.clips[1])["controls"];
+    ASSERT_EQ(fronted.size(), 2u);
+    EXPECT_EQ(fronted[1]["name"], "TolvaneButton1") << "brought to front: drawn last";
+    ASSERT_EQ(backed.size(), 2u);
+    EXPECT_EQ(backed[0]["name"], "TolvaneButton1") << "sent to back by Ctrl+K";
     const auto saved = J::parse(test::ReadFile(path))["controls"];
     ASSERT_EQ(saved.size(), 2u);
-    EXPECT_EQ(saved[0]["name"], "TolvaneButton1") << "sent to back";
-    EXPECT_EQ(saved[0]["left"], 600) << "aligned by Ctrl+Left";
+    EXPECT_EQ(saved[1]["name"], "TolvaneButton1") << "brought to front by Ctrl+J";
+    EXPECT_EQ(saved[1]["left"], 600) << "aligned by Ctrl+Left";
 }
 
 // A dragged selection shows dotted outlines (every other pixel inverted) where the drop puts each
