@@ -955,6 +955,16 @@ struct WindowHost::Impl : Backend {
             const Form* menu;
             ~Unspoken() { popups.erase(menu); }
         } unspoken{popups, &menu};
+        // Without a window manager SDL gives the keyboard focus to every window it shows, the
+        // menu's too, and at a press grabs the pointer for the window that has the focus. The
+        // press that closes the menu would grab it for the menu's window, destroyed right
+        // after: a release coming meanwhile goes to that window and is lost, SDL keeps the
+        // button down and drops the next press. The display grabs the pointer for the window
+        // pressed in any case.
+        struct NoAutoCapture {
+            NoAutoCapture() { SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0"); }
+            ~NoAutoCapture() { SDL_ResetHint(SDL_HINT_MOUSE_AUTO_CAPTURE); }
+        } noAutoCapture;
         spoken.role = AccessibleRole::Menu;
         for (auto& [label, item] : rows) spoken.rows.push_back({label, item});
         auto highlight = [&](int row) {

@@ -506,4 +506,81 @@ TEST(CaptionWindow, DragsEndUnderThePointerTheBevelRestsOffTheBarAndTheIconDoubl
     EXPECT_FALSE(host.Step(10));
 }
 
+// After the icon's menu has closed, by a click elsewhere or by Escape, a press on the bar drags
+// the form at that press's own offset to the pointer: at once, where the pointer already is, or
+// after a move.
+TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
+    NEED_DISPLAY();
+    Runtime rt;
+    Form& form = rt.NewForm("frmBar", 6000, 2400);
+    form.SetBorderStyle(Form::None);
+    auto& bar = rt.Place<TolvaneCaption>(form, "capBar", {0, 0, 6000, 300});
+    bar.SetIcon(TolvaneCaption::Glyph(3, false));
+    int menus = 0;
+    bar.MenuClick += [&menus] { ++menus; };
+    WindowHost host(rt);
+    rt.ShowForm(form);
+    auto steps = [&](int n) {
+        for (int i = 0; i < n; ++i) host.Step(20);
+    };
+    steps(10);
+    SDL_Window* win = SDL_GetWindowFromID(host.WindowId(form));
+    ASSERT_NE(win, nullptr);
+    // What closes the menu is sent once it is up: the host is inside the menu's loop then.
+    std::vector<std::string> closing;
+    struct MenuWatch : RuntimeObserver {
+        std::function<void()> onMenu;
+        void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
+    } watch;
+    watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, closing); }); };
+    rt.SetObserver(&watch);
+
+    // The menu opens at the icon (pixel 210, 210 of the form at 200, 200) and reaches about 120
+    // pixels right and down. The drag's press is on the caption text beyond it, at 450, 210.
+    struct Case {
+        std::vector<std::string> close;
+        bool atOnce;  // the drag follows in the same run of input, else once the menu has gone
+    };
+    const Case cases[] = {
+        {{"mousemove", "450", "300", "click", "1", "mousemove", "450", "210"}, true},  // below the bar
+        {{"mousemove", "300", "205", "click", "1", "mousemove", "450", "210"}, true},  // on the bar
+        {{"mousemove", "450", "300", "click", "1"}, false},
+        {{"key", "Escape", "mousemove", "450", "210"}, true},
+        {{"mousemove", "450", "210", "key", "Escape"}, true},  // pressed where the pointer already is
+    };
+    const std::vector<std::string> drag{"mousedown", "1", "mousemove", "470", "220", "mousemove", "530", "235",
+                                        "mouseup", "1"};
+    for (const Case& k : cases) {
+        form.Move(3000, 3000, 6000, 2400);
+        steps(30);  // no double-click with what came before
+        closing = k.close;
+        if (k.atOnce) closing.insert(closing.end(), drag.begin(), drag.end());
+        const int before = menus;
+        ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
+        for (int i = 0; i < 100 && menus == before; ++i) host.Step(20);
+        ASSERT_EQ(menus, before + 1) << k.close[0];
+        if (!k.atOnce) {
+            steps(30);
+            std::vector<std::string> words{"mousemove", "400", "250", "mousemove", "450", "210"};
+            words.insert(words.end(), drag.begin(), drag.end());
+            ASSERT_EQ(display.Xdotool(words), 0);
+        }
+        // Sent from the menu's loop, the drag may still be on its way: waited for (up to 4 s)
+        // until the form is where the drag leaves it and the button is up.
+        int x = 0, y = 0;
+        auto settled = [&] { return std::pair(x, y) == std::pair(280, 225) && !SDL_GetMouseState(nullptr, nullptr); };
+        for (int i = 0; i < 200 && !settled(); ++i) {
+            host.Step(20);
+            SDL_GetWindowPosition(win, &x, &y);
+        }
+        steps(5);
+        SDL_GetWindowPosition(win, &x, &y);
+        EXPECT_EQ(std::pair(x, y), std::pair(280, 225))
+            << k.close[0] << " " << k.close[1] << (k.atOnce ? ", the drag at once" : "");
+    }
+    rt.SetObserver(nullptr);
+    rt.UnloadForm(form);
+    EXPECT_FALSE(host.Step(10));
+}
+
 }  // namespace
