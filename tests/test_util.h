@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -58,7 +57,10 @@ inline std::string ReadFile(const std::filesystem::path& p) {
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old, m_had = true;
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+            m_had = true;
+        }
         value ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
     ~ScopedEnv() { m_had ? ::setenv(m_name.c_str(), m_old.c_str(), 1) : ::unsetenv(m_name.c_str()); }

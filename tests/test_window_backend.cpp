@@ -422,7 +422,8 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
             GTEST_SKIP() << "weston could not start here (exit " << status << ")";
     }
     if (!up) GTEST_SKIP() << "weston did not offer its socket";
-    test::ScopedEnv wayland("WAYLAND_DISPLAY", socket.c_str()), noX("DISPLAY", nullptr);
+    test::ScopedEnv wayland("WAYLAND_DISPLAY", socket.c_str());
+    test::ScopedEnv noX("DISPLAY", nullptr);
     test::ScopedEnv driver("SDL_VIDEODRIVER", "wayland");
     {
         Runtime rt;
