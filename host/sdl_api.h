@@ -39,6 +39,7 @@ extern "C" DECLSPEC SDL_bool SDLCALL SDL_GetWindowWMInfo(SDL_Window* window, SDL
     X(SDL_GetError) \
     X(SDL_GetGlobalMouseState) \
     X(SDL_GetModState) \
+    X(SDL_GetKeyboardFocus) \
     X(SDL_GetMouseState) \
     X(SDL_GetPrimarySelectionText) \
     X(SDL_GetTicks) \
@@ -116,6 +117,7 @@ bool Load(std::string* error = nullptr);
 #define SDL_GetError (::stolvane::sdl::api.SDL_GetError)
 #define SDL_GetGlobalMouseState (::stolvane::sdl::api.SDL_GetGlobalMouseState)
 #define SDL_GetModState (::stolvane::sdl::api.SDL_GetModState)
+#define SDL_GetKeyboardFocus (::stolvane::sdl::api.SDL_GetKeyboardFocus)
 #define SDL_GetMouseState (::stolvane::sdl::api.SDL_GetMouseState)
 #define SDL_GetPrimarySelectionText (::stolvane::sdl::api.SDL_GetPrimarySelectionText)
 #define SDL_GetTicks (::stolvane::sdl::api.SDL_GetTicks)

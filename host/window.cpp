@@ -925,7 +925,23 @@ struct WindowHost::Impl : Backend {
         Form& tip = BuildToolTipForm(rt, text, PixelsToTwips(wx + x / Tw()), PixelsToTwips(wy + y / Tw()));
         tipForm = &tip;
         popups[&tip] = {AccessibleRole::ToolTip, text, {}, -1, {}};
+        const uint32_t keys = KeyboardWindow();
         Open(tip, true, nullptr, true);
+        GiveKeyboardBack(keys);
+    }
+
+    // Without a window manager SDL gives the keyboard focus to every window it shows, tooltips
+    // and menus too, and the display leaves it nowhere once that window is gone: keys typed
+    // while a tooltip was up or after it or a menu had gone were lost, and a press while a
+    // tooltip was up made SDL capture the pointer for the tooltip's window. The window that had
+    // the keyboard before gets it back.
+    static uint32_t KeyboardWindow() {
+        SDL_Window* keys = SDL_GetKeyboardFocus();
+        return keys ? SDL_GetWindowID(keys) : 0;
+    }
+    void GiveKeyboardBack(uint32_t keys) {
+        Window* back = keys ? FindId(keys) : nullptr;
+        if (back && !HasWindowManager(back->window)) SDL_SetWindowInputFocus(back->window);
     }
     void HideToolTip() override {
         Form* tip = tipForm;
@@ -944,6 +960,7 @@ struct WindowHost::Impl : Backend {
         auto& rows = built.rows;
         MenuItem* chosen = nullptr;
         bool done = false;
+        const uint32_t keys = KeyboardWindow();
         rt.ShowForm(menu);
         Window& w = Open(menu, true);
         // The highlighted row, moved by the pointer or by the arrow keys.
@@ -1048,6 +1065,7 @@ struct WindowHost::Impl : Backend {
         rt.HideForm(menu);
         if (w.form) Close(w);
         rt.UnloadForm(menu);
+        GiveKeyboardBack(keys);
         return chosen;
     }
 };

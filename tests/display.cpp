@@ -202,9 +202,7 @@ bool PrivateDisplay::Start(int width, int height) {
 }
 
 void PrivateDisplay::Stop() {
-    for (auto& t : m_later)
-        if (t.joinable()) t.join();
-    m_later.clear();
+    WaitForLater();
     // Each program started on this display is asked to end, and killed when it does not.
     for (const pid_t pid : m_programs)
         if (waitpid(pid, nullptr, WNOHANG) == 0) {  // still running, and not collected by a test
@@ -365,8 +363,15 @@ void MapNoWindow(uint32_t sdlWindowId) {
 void PrivateDisplay::XdotoolLater(int delayMs, std::vector<std::string> args) {
     m_later.emplace_back([this, delayMs, args = std::move(args)] {
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        Xdotool(args);
+        if (Xdotool(args) != 0) ++m_laterFailures;
     });
+}
+
+bool PrivateDisplay::WaitForLater() {
+    for (auto& t : m_later)
+        if (t.joinable()) t.join();
+    m_later.clear();
+    return m_laterFailures.exchange(0) == 0;
 }
 
 }  // namespace stolvane::test

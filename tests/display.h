@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <thread>
@@ -61,6 +62,9 @@ public:
     // The same after a delay, on a helper thread, for input that must arrive while the test is
     // blocked (inside a modal loop or a popup menu). Joined before the server stops.
     void XdotoolLater(int delayMs, std::vector<std::string> args);
+    // Waits until every run started by XdotoolLater has finished: true when all of them sent
+    // their input (exit status 0).
+    bool WaitForLater();
 
 private:
     pid_t m_pid = 0;
@@ -69,6 +73,7 @@ private:
     std::string m_wmProblem;
     std::string m_display;
     std::vector<std::thread> m_later;
+    std::atomic<int> m_laterFailures{0};
 };
 
 // The X11 window behind an SDL window id, or 0 (no such window, or not on X11).

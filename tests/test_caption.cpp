@@ -5,7 +5,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -416,7 +418,9 @@ TEST(CaptionWindow, RealPointerDragsMaximisesRestoresAndChoosesFromTheMenu) {
     // It is clicked once the menu is up: the call posted as the menu opens runs in its loop.
     struct MenuWatch : RuntimeObserver {
         std::function<void()> onMenu;
+        int tips = 0;
         void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
+        void OnToolTip(Form&, const std::optional<std::string>& text, double, double) override { tips += text ? 1 : 0; }
     } watch;
     watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, {"mousemove", "200", "250", "click", "1"}); }); };
     rt.SetObserver(&watch);
@@ -530,7 +534,9 @@ TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
     std::vector<std::string> closing;
     struct MenuWatch : RuntimeObserver {
         std::function<void()> onMenu;
+        int tips = 0;
         void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
+        void OnToolTip(Form&, const std::optional<std::string>& text, double, double) override { tips += text ? 1 : 0; }
     } watch;
     watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, closing); }); };
     rt.SetObserver(&watch);
@@ -550,37 +556,70 @@ TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
     };
     const std::vector<std::string> drag{"mousedown", "1", "mousemove", "470", "220", "mousemove", "530", "235",
                                         "mouseup", "1"};
+    // Waits are measured by the clock: a step returns early whenever an event comes.
+    auto stepUntil = [&](int ms, const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done() && std::chrono::steady_clock::now() < until) host.Step(20);
+        return done();
+    };
+    // What the display and the runtime hold, for a failure to explain itself.
+    auto state = [&] {
+        std::ostringstream out;
+        int px = 0, py = 0;
+        const uint32_t buttons = SDL_GetGlobalMouseState(&px, &py);
+        SDL_Window* keys = SDL_GetKeyboardFocus();
+        Surface* held = rt.Captured();
+        out << "; pointer " << px << "," << py << " buttons " << buttons << ", keyboard on window "
+            << (keys ? SDL_GetWindowID(keys) : 0) << " (the form's is " << host.WindowId(form) << "), capture "
+            << (held ? held->Name() : std::string("none"));
+        return out.str();
+    };
+    // Neither the icon's tooltip nor the menus keep the keyboard from the form: keys typed while
+    // the tooltip is up, or after the menus, reach it.
+    const std::string formWindow = std::to_string(test::X11WindowOf(host.WindowId(form)));
+    auto focused = [&] {
+        const auto out = display.Output({"xdotool", "getwindowfocus"});
+        return out ? out->substr(0, out->find('\n')) : std::string("none");
+    };
+    form.Move(3000, 3000, 6000, 2400);
+    ASSERT_EQ(display.Xdotool({"mousemove", "212", "212"}), 0);
+    ASSERT_TRUE(stepUntil(3000, [&] { return watch.tips > 0; }));
+    stepUntil(100, [] { return false; });
+    EXPECT_EQ(focused(), formWindow) << "with the tooltip up";
     for (const Case& k : cases) {
+        const std::string name = k.close[0] + " " + k.close[1] + (k.atOnce ? ", the drag at once" : "");
         form.Move(3000, 3000, 6000, 2400);
-        steps(30);  // no double-click with what came before
+        stepUntil(600, [] { return false; });  // no double-click with what came before
         closing = k.close;
         if (k.atOnce) closing.insert(closing.end(), drag.begin(), drag.end());
         const int before = menus;
         ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
-        for (int i = 0; i < 100 && menus == before; ++i) host.Step(20);
-        ASSERT_EQ(menus, before + 1) << k.close[0];
+        ASSERT_TRUE(stepUntil(5000, [&] { return menus != before; })) << name << state();
+        EXPECT_EQ(menus, before + 1) << name;
+        // The input sent from the menu's loop has all reached the display before the form is
+        // looked at, and none of it is left over for the next case.
+        ASSERT_TRUE(display.WaitForLater()) << name;
         if (!k.atOnce) {
-            steps(30);
+            stepUntil(600, [] { return false; });
             std::vector<std::string> words{"mousemove", "400", "250", "mousemove", "450", "210"};
             words.insert(words.end(), drag.begin(), drag.end());
             ASSERT_EQ(display.Xdotool(words), 0);
         }
-        // Sent from the menu's loop, the drag may still be on its way: waited for (up to 4 s)
-        // until the form is where the drag leaves it and the button is up.
         int x = 0, y = 0;
-        auto settled = [&] { return std::pair(x, y) == std::pair(280, 225) && !SDL_GetMouseState(nullptr, nullptr); };
-        for (int i = 0; i < 200 && !settled(); ++i) {
-            host.Step(20);
+        auto settled = [&] {
             SDL_GetWindowPosition(win, &x, &y);
-        }
+            return std::pair(x, y) == std::pair(280, 225) && !SDL_GetMouseState(nullptr, nullptr);
+        };
+        stepUntil(4000, settled);
         steps(5);
         SDL_GetWindowPosition(win, &x, &y);
-        EXPECT_EQ(std::pair(x, y), std::pair(280, 225))
-            << k.close[0] << " " << k.close[1] << (k.atOnce ? ", the drag at once" : "");
+        EXPECT_EQ(std::pair(x, y), std::pair(280, 225)) << name << state();
     }
+    EXPECT_EQ(focused(), formWindow) << "after the menus";
     rt.SetObserver(nullptr);
     rt.UnloadForm(form);
     EXPECT_FALSE(host.Step(10));
 }
 
 }  // namespace
+
