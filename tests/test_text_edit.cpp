@@ -39,6 +39,8 @@ TEST_F(Edit, TypingInsertsAtTheCaretAndReplacesTheSelection) {
     EXPECT_EQ(e.Text(), "halo");
     e.SetText("a\xFF" "b");
     EXPECT_EQ(e.Text(), "a\xEF\xBF\xBD" "b");
+    e.SetText("\xED\xA0\x80");  // an encoded surrogate: three bad bytes
+    EXPECT_EQ(e.Length(), 3);
 }
 
 TEST_F(Edit, SingleLineTakesTextUpToTheFirstLineBreakAndMultiLineKeepsThem) {
@@ -121,6 +123,8 @@ TEST_F(Edit, SelectionByKeysCollapsesExtendsAndIsClamped) {
     EXPECT_EQ(e.SelLength(), 0);
     e.MoveCaret(TextEdit::Move::LineStart, true);
     EXPECT_EQ(e.SelText(), "hello ");
+    e.MoveCaret(TextEdit::Move::Right, false);  // collapses to the end
+    EXPECT_EQ(e.Caret(), 6);
     e.SelectAll();
     EXPECT_EQ(e.SelLength(), 11);
     e.SetSelStart(40);
@@ -148,6 +152,11 @@ TEST_F(Edit, WordMovesAndDeletes) {
     EXPECT_EQ(e.Text(), "alpha gamma");
     e.SelectWordAt(8);
     EXPECT_EQ(e.SelText(), "gamma");
+    // A word selected at a line's end leaves the line break out.
+    e.SetMultiLine(true);
+    e.SetText("one\ntwo");
+    e.SelectWordAt(1);
+    EXPECT_EQ(e.SelText(), "one");
 }
 
 TEST_F(Edit, UndoAndRedoAcrossTypingPasteAndDelete) {
@@ -178,8 +187,15 @@ TEST_F(Edit, UndoAndRedoAcrossTypingPasteAndDelete) {
     e.Undo();
     EXPECT_EQ(e.Text(), "abcdef pasted!");
     // Setting the text from code forgets the history.
-    e.SetText("new");
+    e.SetText("");
     EXPECT_FALSE(e.CanUndo());
+    // A line break ends the run of typing.
+    e.SetMultiLine(true);
+    e.Type("ab");
+    e.NewLine();
+    e.Type("cd");
+    e.Undo();
+    EXPECT_EQ(e.Text(), "ab\n");
 }
 
 TEST_F(Edit, CaretMovesByGraphemeCluster) {
