@@ -138,6 +138,15 @@ TEST_F(A11yAtk, TextBeforeAndAfterAnOffset) {
     gint start = 0, end = 0;
     gchar* paragraph = atk_text_get_string_at_offset(ATK_TEXT(a), 30, ATK_TEXT_GRANULARITY_PARAGRAPH, &start, &end);
     EXPECT_EQ(Unit(paragraph, start, end), "\"Next line\" 29-38");
+
+    // An edit after the accented letter is told where it happened, in characters.
+    std::vector<std::string> inserted;
+    g_signal_connect(a, "text-insert", G_CALLBACK(+[](AtkObject*, gint at, gint n, gchar* s, gpointer to) {
+                         static_cast<std::vector<std::string>*>(to)->push_back(Unit(g_strdup(s), at, at + n));
+                     }), &inserted);
+    box.SetText("Gr\xC3\xA2""ce sailed! She came back!\nNext line");
+    bridge.Update();
+    EXPECT_EQ(inserted, std::vector<std::string>{"\"!\" 12-13"});
 }
 
 // A label reads as it shows: its caption without the marker, no caret or selection to offer,

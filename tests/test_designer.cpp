@@ -5,16 +5,13 @@
 // checked by round trips through the real form reader and writer.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "designer/form_designer.h"
 #include "host/form_file.h"
-#include "host/render.h"
 #include "host/runtime.h"
-#include "tests/golden_util.h"
 #include "tests/test_util.h"
 
 using namespace stolvane;
@@ -56,10 +53,7 @@ struct DesignerTest : ::testing::Test {
 };
 
 TEST_F(DesignerTest, PlacesEveryClassAndElementKindWithClassicNamesSnappedToTheGrid) {
-    const std::vector<std::string> toolbox = d.Placeable();
-    ASSERT_GE(toolbox.size(), 7u + 8u);
-    EXPECT_EQ(toolbox.front(), "TolvaneButton");
-    for (const std::string& kind : toolbox) d.PlaceDefault(kind);
+    for (const std::string& kind : d.Placeable()) d.PlaceDefault(kind);
     EXPECT_EQ(d.Place("TolvaneButton", "", {130, 250, 1000, 400}), "TolvaneButton2");
     EXPECT_EQ(d.GetSelection().Names(), std::vector<std::string>{"TolvaneButton2"});
     EXPECT_EQ(d.Bounds("TolvaneButton2"), (Rect{120, 240, 960, 360}));
@@ -72,10 +66,16 @@ TEST_F(DesignerTest, PlacesEveryClassAndElementKindWithClassicNamesSnappedToTheG
     EXPECT_THROW(d.Place("TolvaneTick", "TolvaneButton2", {0, 0, 100, 100}), HostError);
     EXPECT_THROW(d.Place("Buton", "", {0, 0, 100, 100}), HostError);
 
-    // Saved and loaded as `stolvane run` loads it: the same form, control for control.
+    // Saved and loaded as `stolvane run` loads it: the same form, control for control; opened
+    // again in a designer, the same form again, unchanged and designed.
     const std::string path = Saved(d, "placed.json");
     EXPECT_EQ(LoadedText(path), d.Document().Text());
     EXPECT_FALSE(d.Modified());
+    FormDesigner again{rt};
+    again.Open(path);
+    EXPECT_EQ(again.Document().Text(), d.Document().Text());
+    EXPECT_FALSE(again.Modified());
+    EXPECT_FALSE(rt.UserMode(*again.Find("TolvaneButton1").surface));
 }
 
 TEST_F(DesignerTest, MovesAndResizesTheSelectionOnTheGridOrFreely) {
@@ -171,7 +171,6 @@ TEST_F(DesignerTest, ArrangesTheSelectionToTheFirstSelectedEachAsOneStep) {
         std::vector<Rect> now;
         for (const char* n : {"TolvaneButton1", "Label1", "Shape1"}) now.push_back(d.FormBounds(n));
         EXPECT_EQ(now, expected);
-        EXPECT_EQ(LoadedText(Saved(d, "arranged.json")), d.Document().Text());
         ASSERT_TRUE(d.Undo());
         EXPECT_EQ(d.Document().Text(), before) << "one step each";
     };
@@ -218,16 +217,10 @@ TEST_F(DesignerTest, BringsToFrontAndSendsToBackInTheSavedOrder) {
     EXPECT_EQ(d.NameAt(600, 600), "Shape1") << "drawn and hit above the label";
     EXPECT_EQ(d.NameAt(2400 + 300, 240 + 300), "TolvaneButton1") << "in its own container";
     EXPECT_EQ(d.GetSelection().Names(), (std::vector<std::string>{"Shape1", "TolvaneButton1"}));
-    const std::string path = Saved(d, "front.json");
-    const std::string loaded = LoadedText(path);
+    const std::string loaded = LoadedText(Saved(d, "front.json"));
     EXPECT_EQ(loaded, d.Document().Text());
     EXPECT_GT(loaded.find("\"Shape1\""), loaded.find("\"Label1\""));
     EXPECT_GT(loaded.find("\"TolvaneButton1\""), loaded.find("\"TolvaneButton2\""));
-    {
-        Runtime plain;
-        Form& f = LoadFormFile(plain, path);
-        EXPECT_EQ(f.Elements().back()->FullName(), "Shape1") << "the form draws it last";
-    }
     const std::string front = d.Document().Text();
     d.BringToFront();
     EXPECT_EQ(d.Document().Text(), front);
@@ -251,6 +244,7 @@ TEST_F(DesignerTest, PropertiesGoThroughTheClassTablesAndRefusedValuesChangeNoth
     EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Align"), "0 - Left") << "an enumeration's value with its name";
     d.SetProperty("TolvaneLabel1", "Colour", "&H000000FF&");
     EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Colour"), "0x000000FF");
+    EXPECT_EQ(d.PropertyText("", "BackColour"), "0x8000000F") << "a system colour shown as one";
     d.SetProperty("TolvaneButton1", "Left", "360");
     EXPECT_EQ(d.Bounds("TolvaneButton1").left, 360);
     d.SetProperty("", "Caption", "Order");
@@ -268,16 +262,15 @@ TEST_F(DesignerTest, PropertiesGoThroughTheClassTablesAndRefusedValuesChangeNoth
 
     d.SetProperty("TolvaneButton1", "Name", "cmdSave");
     d.SetProperty("", "DefaultButton", "cmdSave");
+    d.SetProperty("", "CancelButton", "cmdSave");
     d.SetProperty("cmdSave", "Name", "cmdStore");
     EXPECT_EQ(d.GetForm().DefaultButton(), "cmdStore") << "a rename follows the form's references";
+    EXPECT_EQ(d.GetForm().CancelButton(), "cmdStore");
     EXPECT_EQ(d.GetSelection().Names(), std::vector<std::string>{"cmdStore"});
 
-    bool listed = false;
-    for (const PropertyRow& row : d.Properties("cmdStore")) {
-        if (row.name == "Caption") listed = row.value == "&Save";
-        EXPECT_NE(row.name, "Version");
-    }
-    EXPECT_TRUE(listed);
+    const std::vector<PropertyRow> rows = d.Properties("cmdStore");
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](auto& r) { return r.name == "Caption" && r.value == "&Save"; }));
+    EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](auto& r) { return r.name == "Version"; }));
     EXPECT_EQ(LoadedText(Saved(d, "props.json")), d.Document().Text());
 }
 
@@ -405,7 +398,6 @@ TEST_F(DesignerTest, CutCopyAndPasteAsFormFileTextWithinAndAcrossDesigners) {
     d.SetProperty("TolvaneButton1", "Caption", "Inner");
     d.GetSelection().Only("TolvanePanel1");
     const std::string clip = d.Copy();
-    EXPECT_NE(clip.find("\"Inner\""), std::string::npos);
 
     // Pasted on the same form: new names, the children renamed too.
     EXPECT_EQ(d.Paste(clip), std::vector<std::string>{"TolvanePanel2"});
@@ -423,29 +415,6 @@ TEST_F(DesignerTest, CutCopyAndPasteAsFormFileTextWithinAndAcrossDesigners) {
     EXPECT_EQ(other.GetSelection().Names(), std::vector<std::string>{"TolvaneButton1"});
     EXPECT_THROW(other.Paste("{\"controls\":[{\"name\":\"x\",\"class\":\"Nothing\"}]}"), HostError);
     EXPECT_EQ(LoadedText(Saved(other, "pasted.json")), other.Document().Text());
-}
-
-TEST_F(DesignerTest, TheSavedFormRunsAsDesignedAndOpensAgainInTheDesigner) {
-    d.Place("TolvaneButton", "", {240, 240, 1680, 480});
-    d.SetProperty("TolvaneButton1", "Caption", "&Run");
-    d.Place("TolvaneLabel", "", {240, 960, 1680, 240});
-    d.Place("Timer", "", {0, 0, 0, 0});
-    d.SetProperty("Timer1", "Interval", "100");
-    d.SetProperty("Timer1", "Enabled", "True");
-    const std::string path = Saved(d, "run.json");
-
-    // What runs draws pixel for pixel what was designed.
-    Runtime plain;
-    Form& running = LoadFormFile(plain, path);
-    plain.ShowForm(running);
-    FormRenderer a(plain, running, 1), b(rt, d.GetForm(), 1);
-    EXPECT_EQ(test::CountDifferentPixels(a.Update(), b.Update()), 0);
-
-    FormDesigner again{rt};
-    again.Open(path);
-    EXPECT_EQ(again.Document().Text(), d.Document().Text());
-    EXPECT_FALSE(again.Modified());
-    EXPECT_FALSE(rt.UserMode(*again.Find("TolvaneButton1").surface));
 }
 
 }  // namespace
