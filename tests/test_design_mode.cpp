@@ -130,9 +130,8 @@ TEST_F(DesignModeTest, TheMouseAndTheKeysGoToTheDesignerAndNoControlReactsOrRais
     // A property set by the designer draws, and still raises nothing.
     auto& ok = static_cast<TolvaneButton&>(*rt.Resolve(f, "cmdOK").surface->GetControl());
     ok.SetCaption("Done");
-    EXPECT_EQ(ok.Caption(), "Done");
     static_cast<TextBox*>(rt.Resolve(f, "txtName").element)->SetText("typed");
-    EXPECT_FALSE(log.Has("event cmdOK Click"));
+    for (const std::string& line : log.lines) EXPECT_NE(line.rfind("event ", 0), 0u) << line;
     EXPECT_TRUE(r.Update().width > 0 && !r.LastRepaintedArea().empty());
 }
 
