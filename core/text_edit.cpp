@@ -308,8 +308,8 @@ bool TextEdit::Type(const std::string& utf8) {
     if (m_locked) return false;
     std::u32string s = Admit(DecodeUtf8(utf8), true, Length() - SelLength());
     if (s.empty()) return false;
-    // A typed line break, a space or a selection replaced ends the run that undo takes back
-    // in one step.
+    // A typed line break or a selection replaced ends the run that undo takes back in one
+    // step; spaces do not, so a typed sentence on one line comes back whole.
     if (SelLength() > 0) m_mergeable = false;
     bool changed = Replace(SelStart(), SelStart() + SelLength(), s, Step::Typing);
     if (s.back() == '\n') m_mergeable = false;
