@@ -220,10 +220,26 @@ def inside(stolvane, folder):
             for i in range(node.childCount):
                 walk(node.getChildAtIndex(i), depth + 1, node, i)
 
-        walk(stolvane_app.getChildAtIndex(0), 1)
+        # The window's objects come onto the bus as the showcase builds them: the tree is read
+        # again until it is complete (an object dropped while it is being read ends that read).
+        def whole_tree():
+            rows.clear()
+            try:
+                walk(stolvane_app.getChildAtIndex(0), 1)
+            except GLib.GError:
+                return False
+            return len(rows) == len(model)
+
+        def described(row):
+            try:
+                return (row[0], row[1].getRoleName(), row[1].name)
+            except GLib.GError:
+                return (row[0], "gone")
+
+        complete = pump(whole_tree)
+        check(complete, "the bus has %d objects, the model %d: %s" %
+              (len(rows), len(model), [described(r) for r in rows]))
         frame = rows[0][1]
-        check(len(rows) == len(model), "the bus has %d objects, the model %d: %s" %
-              (len(rows), len(model), [(r[0], r[1].getRoleName(), r[1].name) for r in rows]))
         by_name = {}
         for (depth, node, parent, index), (want_depth, role, name, key, states, actions) in zip(rows, model):
             check(depth == want_depth, "%s at depth %d, not %d" % (name, depth, want_depth))
