@@ -122,6 +122,11 @@ void Runtime::PopupMenu(Surface&, MenuItem& root, MenuItem* defaultItem) {
     for (MenuItem* item : root.Items())
         if (item->Visible()) captions.push_back(item->Caption());
     if (m_observer) m_observer->OnMenu(captions, defaultItem ? defaultItem->Caption() : std::string());
+    HideToolTip(true);
+    struct Open {
+        int& menus;
+        ~Open() { --menus; }
+    } open{++m_menusOpen};
     MenuItem* chosen = m_backend->ChooseMenuItem(root, defaultItem);
     if (chosen && chosen->Enabled() && chosen->Visible() && chosen->onClick) chosen->onClick();
 }

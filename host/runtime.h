@@ -439,6 +439,8 @@ private:
     };
     ToolTipState m_tip;
     Timer m_tipTimer{"tooltip"};
+    // Popup menus open (nested): no tooltip comes up over a menu.
+    int m_menusOpen = 0;
 };
 
 }  // namespace stolvane

@@ -11,6 +11,9 @@
 namespace stolvane {
 
 void Runtime::TrackToolTip(Form& form, double x, double y) {
+    // Over an open popup menu a tooltip would cover it and, without a window manager, take its
+    // keyboard and close it.
+    if (m_menusOpen > 0) return;
     Element* owner = nullptr;
     Target t = HitTest(form, x, y);
     if (t.surface && InputAllowed(*t.surface)) {

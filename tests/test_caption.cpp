@@ -586,13 +586,22 @@ TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
     ASSERT_TRUE(stepUntil(3000, [&] { return watch.tips > 0; }));
     stepUntil(100, [] { return false; });
     EXPECT_EQ(focused(), formWindow) << "with the tooltip up";
+    // No tooltip comes up while the menu is open, even with the pointer resting on a button of
+    // the bar outside it: it would take the menu's keyboard and close it.
+    closing = {"mousemove", "586", "210", "sleep", "1", "key", "Escape"};
+    int before = menus;
+    const int tipsBefore = watch.tips;
+    ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
+    ASSERT_TRUE(stepUntil(5000, [&] { return menus != before; }));
+    EXPECT_TRUE(display.WaitForLater());
+    EXPECT_EQ(watch.tips, tipsBefore) << "a tooltip came up over the menu";
     for (const Case& k : cases) {
         const std::string name = k.close[0] + " " + k.close[1] + (k.atOnce ? ", the drag at once" : "");
         form.Move(3000, 3000, 6000, 2400);
         stepUntil(600, [] { return false; });  // no double-click with what came before
         closing = k.close;
         if (k.atOnce) closing.insert(closing.end(), drag.begin(), drag.end());
-        const int before = menus;
+        before = menus;
         ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
         ASSERT_TRUE(stepUntil(5000, [&] { return menus != before; })) << name << state();
         EXPECT_EQ(menus, before + 1) << name;
