@@ -364,6 +364,15 @@ TEST(CaptionLooks, BarsWithAndWithoutButtonsNonFunctionalSunkenAndTheSystemMenu)
 }
 
 // The bar of a frameless form commands its window under a private X server with the real pointer.
+// Calls onMenu as a popup menu opens (a test sends what closes it from there, once the host
+// is inside the menu's loop) and counts the tooltips shown.
+struct MenuWatch : RuntimeObserver {
+    std::function<void()> onMenu;
+    int tips = 0;
+    void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
+    void OnToolTip(Form&, const std::optional<std::string>& text, double, double) override { tips += text ? 1 : 0; }
+};
+
 TEST(CaptionWindow, RealPointerDragsMaximisesRestoresAndChoosesFromTheMenu) {
     NEED_DISPLAY();
     Runtime rt;
@@ -416,12 +425,7 @@ TEST(CaptionWindow, RealPointerDragsMaximisesRestoresAndChoosesFromTheMenu) {
     EXPECT_FALSE(SDL_GetWindowFlags(win) & SDL_WINDOW_HIDDEN);
     // The icon's menu opens at the pointer; "&Close" is its last row (about 110 pixels down).
     // It is clicked once the menu is up: the call posted as the menu opens runs in its loop.
-    struct MenuWatch : RuntimeObserver {
-        std::function<void()> onMenu;
-        int tips = 0;
-        void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
-        void OnToolTip(Form&, const std::optional<std::string>& text, double, double) override { tips += text ? 1 : 0; }
-    } watch;
+    MenuWatch watch;
     watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, {"mousemove", "200", "250", "click", "1"}); }); };
     rt.SetObserver(&watch);
     xdo("mousemove 160 140 click 1");
@@ -532,12 +536,7 @@ TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
     ASSERT_NE(win, nullptr);
     // What closes the menu is sent once it is up: the host is inside the menu's loop then.
     std::vector<std::string> closing;
-    struct MenuWatch : RuntimeObserver {
-        std::function<void()> onMenu;
-        int tips = 0;
-        void OnMenu(const std::vector<std::string>&, const std::string&) override { onMenu(); }
-        void OnToolTip(Form&, const std::optional<std::string>& text, double, double) override { tips += text ? 1 : 0; }
-    } watch;
+    MenuWatch watch;
     watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, closing); }); };
     rt.SetObserver(&watch);
 
