@@ -53,11 +53,11 @@ int WaitFor(pid_t pid, int timeoutMs) {
     }
 }
 
-// Starts prog with args. With ownGroup the child leads a new process group; with dieWithUs the
-// kernel sends it SIGTERM when this process ends. keepFd stays open in the child; its standard
-// output goes to outputFd and its errors to errorFd when given.
-pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool ownGroup, bool dieWithUs,
-            int keepFd = -1, int outputFd = -1, int errorFd = -1) {
+// Starts prog with args; the kernel sends it SIGTERM when this process ends. With ownGroup the
+// child leads a new process group. keepFd stays open in the child; its standard output goes to
+// outputFd and its errors to errorFd when given.
+pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool ownGroup, int keepFd = -1,
+            int outputFd = -1, int errorFd = -1) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(prog.c_str()));
     for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -67,10 +67,8 @@ pid_t Spawn(const std::string& prog, const std::vector<std::string>& args, bool 
     if (pid != 0) return pid;  // parent, or -1
     // Child: only async-signal-safe calls until exec.
     if (ownGroup) setpgid(0, 0);
-    if (dieWithUs) {
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent) _exit(127);  // the test died before we got here
-    }
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(127);  // the test died before we got here
     if (keepFd >= 0) fcntl(keepFd, F_SETFD, 0);
     if (outputFd >= 0) dup2(outputFd, 1);
     if (errorFd >= 0) dup2(errorFd, 2);
@@ -180,7 +178,7 @@ bool PrivateDisplay::Start(int width, int height) {
     std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     m_pid = Spawn(xvfb,
                   {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
-                  true, true, fds[1]);
+                  true, fds[1]);
     close(fds[1]);
     if (m_pid <= 0) {
         close(fds[0]);
@@ -226,17 +224,15 @@ PrivateDisplay::~PrivateDisplay() { Stop(); }
 
 pid_t PrivateDisplay::StartProgram(const std::vector<std::string>& command) {
     const std::string prog = command.empty() || m_pid == 0 ? std::string() : FindOnPath(command[0]);
-    const pid_t pid = prog.empty() ? 0 : Spawn(prog, {command.begin() + 1, command.end()}, false, true);
+    const pid_t pid = prog.empty() ? 0 : Spawn(prog, {command.begin() + 1, command.end()}, false);
     if (pid > 0) m_programs.push_back(pid);
     return pid > 0 ? pid : 0;
 }
 
 int PrivateDisplay::Xdotool(const std::vector<std::string>& args) {
-    std::string prog = FindOnPath("xdotool");
-    if (prog.empty() || m_pid == 0) return -1;
-    pid_t pid = Spawn(prog, args, false, true);
-    if (pid <= 0) return -1;
-    return WaitFor(pid, 10000);
+    std::vector<std::string> command{"xdotool"};
+    command.insert(command.end(), args.begin(), args.end());
+    return Output(command) ? 0 : 1;
 }
 
 std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>& command) {
@@ -245,7 +241,7 @@ std::optional<std::string> PrivateDisplay::Output(const std::vector<std::string>
     if (prog.empty()) return std::nullopt;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
-    const pid_t pid = Spawn(prog, {command.begin() + 1, command.end()}, false, true, -1, fds[1]);
+    const pid_t pid = Spawn(prog, {command.begin() + 1, command.end()}, false, -1, fds[1]);
     close(fds[1]);
     std::string out;
     // The whole run, reading included, is bounded: a tool that never finishes (one waiting on
@@ -271,7 +267,7 @@ bool PrivateDisplay::StartWindowManager() {
     const pid_t wm = Spawn(FindOnPath("env"),
                            {"HOME=" + m_wmHome, "XDG_CONFIG_HOME=" + m_wmHome, "XDG_CACHE_HOME=" + m_wmHome,
                             "XDG_DATA_HOME=" + m_wmHome, "openbox", "--sm-disable"},
-                           false, true, -1, out, out);
+                           false, -1, out, out);
     if (out >= 0) close(out);
     if (wm <= 0) {
         m_wmProblem = "openbox could not be started";

@@ -57,7 +57,8 @@ public:
     // the test process dies; its process id, or 0 when it could not be started.
     pid_t StartProgram(const std::vector<std::string>& command);
 
-    // Runs xdotool with these arguments against this display and returns its exit status.
+    // Runs xdotool with these arguments against this display: 0 when it ran and succeeded within
+    // 10 seconds.
     int Xdotool(const std::vector<std::string>& args);
     // The same after a delay, on a helper thread, for input that must arrive while the test is
     // blocked (inside a modal loop or a popup menu). Joined before the server stops.
