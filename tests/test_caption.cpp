@@ -373,104 +373,63 @@ struct MenuWatch : RuntimeObserver {
     void OnToolTip(Form&, const std::optional<std::string>& text, double, double) override { tips += text ? 1 : 0; }
 };
 
-TEST(CaptionWindow, RealPointerDragsMaximisesRestoresAndChoosesFromTheMenu) {
-    NEED_DISPLAY();
+// A frameless form of 400 x 160 pixels at pixel (200, 200), its bar along the top with the
+// bar's icon, shown in a real window. Made once the test's display is up.
+struct BarWindow {
     Runtime rt;
     Form& form = rt.NewForm("frmBar", 6000, 2400);
-    form.SetBorderStyle(Form::None);
-    form.Move(1500, 1500, 6000, 2400);  // pixel (100, 100), 400 x 160
-    auto& bar = rt.Place<TolvaneCaption>(form, "capBar", {0, 0, 6000, 300});
-    bar.SetIcon(TolvaneCaption::Glyph(3, false));
-    Strings events;
-    for (auto* e : {&bar.MaximizeClick, &bar.RestoreClick, &bar.MinimizeClick, &bar.HaltClick, &bar.MenuClick})
-        *e += [&events, e] { events.push_back(e->Name()); };
-    WindowHost host(rt);
-    rt.ShowForm(form);
-    // Runs xdotool with these words (none: only steps the host), then steps the host for 200 ms.
-    auto xdo = [&](const std::string& args) {
-        std::vector<std::string> words;
-        std::istringstream in(args);
-        for (std::string w; in >> w;) words.push_back(w);
-        if (!words.empty()) ASSERT_EQ(display.Xdotool(words), 0);
-        for (int i = 0; i < 10; ++i) host.Step(20);
-    };
-    xdo("");
-    SDL_Window* win = SDL_GetWindowFromID(host.WindowId(form));
-    ASSERT_NE(win, nullptr);
-    auto bounds = [&] {
+    TolvaneCaption& bar = rt.Place<TolvaneCaption>(form, "capBar", {0, 0, 6000, 300});
+    WindowHost host{rt};
+    SDL_Window* win = nullptr;
+
+    BarWindow() {
+        form.SetBorderStyle(Form::None);
+        form.Move(3000, 3000, 6000, 2400);
+        bar.SetIcon(TolvaneCaption::Glyph(3, false));
+        rt.ShowForm(form);
+        Steps(10);
+        win = SDL_GetWindowFromID(host.WindowId(form));
+    }
+    void Steps(int n) {
+        for (int i = 0; i < n; ++i) host.Step(20);
+    }
+    // Steps until done holds, for at most ms by the clock: a step returns early whenever an event comes.
+    bool StepUntil(int ms, const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done() && std::chrono::steady_clock::now() < until) host.Step(20);
+        return done();
+    }
+    std::vector<int> Bounds() {
         int x = 0, y = 0, w = 0, h = 0;
         SDL_GetWindowPosition(win, &x, &y);
         SDL_GetWindowSize(win, &w, &h);
-        return std::vector<int>{x, y, w, h};
-    };
-
-    // Dragged by the bar 50 right and 30 down, then maximised and restored by the button (at 5460 to
-    // 5700 twips: pixels 364 to 380) and by a double-click on the text.
-    const std::vector<int> normal = {150, 130, 400, 160}, screen = {0, 0, 1024, 768};  // no window manager
-    for (auto& [step, want] : std::vector<std::pair<std::string, std::vector<int>>>{
-             {"mousemove 200 110 mousedown 1", {}}, {"mousemove 220 125", {}}, {"mousemove 250 140", {}},
-             {"mouseup 1", normal},
-             {"mousemove 522 140 click 1", screen}, {"mousemove 372 10 click 1", normal},
-             {"mousemove 250 140 click --repeat 2 --delay 60 1", screen},
-             {"mousemove 100 10 click --repeat 2 --delay 60 1", normal}}) {
-        xdo(step);
-        if (!want.empty()) EXPECT_EQ(bounds(), want) << step;
+        return {x, y, w, h};
     }
-    EXPECT_EQ(std::pair(form.Left(), form.Top()), std::pair(2250.0, 1950.0));
-    // Minimise hides the window until the form is restored.
-    xdo("mousemove 506 140 click 1");
-    EXPECT_TRUE(SDL_GetWindowFlags(win) & SDL_WINDOW_HIDDEN);
-    form.SetWindowState(Form::Normal);
-    xdo("");
-    EXPECT_FALSE(SDL_GetWindowFlags(win) & SDL_WINDOW_HIDDEN);
-    // The icon's menu opens at the pointer; "&Close" is its last row (about 110 pixels down).
-    // It is clicked once the menu is up: the call posted as the menu opens runs in its loop.
-    MenuWatch watch;
-    watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, {"mousemove", "200", "250", "click", "1"}); }); };
-    rt.SetObserver(&watch);
-    xdo("mousemove 160 140 click 1");
-    for (int i = 0; i < 60 && (events.empty() || events.back() != "MenuClick"); ++i) host.Step(20);
-    EXPECT_EQ(events, (Strings{"MaximizeClick", "RestoreClick", "MaximizeClick", "RestoreClick", "MinimizeClick",
-                               "HaltClick", "MenuClick"}));
-    EXPECT_TRUE(rt.IsShown(form)) << "the bar never closes its form itself";
-    rt.SetObserver(nullptr);
-    rt.UnloadForm(form);
-    EXPECT_FALSE(host.Step(10));
-}
+};
 
-// With the real pointer drags end under it, the bevel rests off the bar, the icon double-clicks.
-TEST(CaptionWindow, DragsEndUnderThePointerTheBevelRestsOffTheBarAndTheIconDoubleClickHalts) {
+// The real pointer drags the form by its bar, and each drag ends with the form under the
+// pointer; the bevel rests off the bar; a double-click on the icon halts; the buttons and a
+// double-click on the text maximise, restore and minimise the window; the icon's menu chooses.
+TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     NEED_DISPLAY();
-    Runtime rt;
-    Form& form = rt.NewForm("frmBar", 6000, 2400);
-    form.SetBorderStyle(Form::None);
-    form.Move(3000, 3000, 6000, 2400);  // pixel (200, 200), 400 x 160
-    auto& bar = rt.Place<TolvaneCaption>(form, "capBar", {0, 0, 6000, 300});
-    bar.SetIcon(TolvaneCaption::Glyph(3, false));
+    BarWindow w;
+    ASSERT_NE(w.win, nullptr);
     Strings events;
-    for (auto* e : {&bar.HaltClick, &bar.MenuClick}) *e += [&events, e] { events.push_back(e->Name()); };
-    WindowHost host(rt);
-    rt.ShowForm(form);
-    auto steps = [&](int n) {
-        for (int i = 0; i < n; ++i) host.Step(20);
-    };
-    auto xdo = [&](std::vector<std::string> words) {
+    for (auto* e : {&w.bar.MaximizeClick, &w.bar.RestoreClick, &w.bar.MinimizeClick, &w.bar.HaltClick,
+                    &w.bar.MenuClick})
+        *e += [&events, e] { events.push_back(e->Name()); };
+    // Runs xdotool with these words, then steps the host for about steps x 20 ms.
+    auto xdo = [&](const std::vector<std::string>& words, int steps = 5) {
         ASSERT_EQ(display.Xdotool(words), 0);
-        steps(5);
+        w.Steps(steps);
     };
-    steps(10);
-    SDL_Window* win = SDL_GetWindowFromID(host.WindowId(form));
-    ASSERT_NE(win, nullptr);
     auto at = [](int v) { return std::to_string(v); };
 
     std::mt19937 random(6);
-    int within = 0;
     for (int drag = 0; drag < 20; ++drag) {
-        int x = 0, y = 0;
-        SDL_GetWindowPosition(win, &x, &y);
         // On the caption text, a different place each time: two drags are no double-click.
         const int grip = drag % 2 ? 60 : 260;
-        int px = x + grip, py = y + 10;
+        int px = w.Bounds()[0] + grip, py = w.Bounds()[1] + 10;
         // One press, four moves and the release, in one go: the moves arrive together.
         std::vector<std::string> words{"mousemove", at(px), at(py), "mousedown", "1"};
         for (int k = 0; k < 4; ++k) {
@@ -486,32 +445,54 @@ TEST(CaptionWindow, DragsEndUnderThePointerTheBevelRestsOffTheBarAndTheIconDoubl
             if (word.rfind("x:", 0) == 0) px = std::stoi(word.substr(2));
             if (word.rfind("y:", 0) == 0) py = std::stoi(word.substr(2));
         }
-        SDL_GetWindowPosition(win, &x, &y);
-        if (std::abs(x - (px - grip)) <= 1 && std::abs(y - (py - 10)) <= 1) ++within;
-        else ADD_FAILURE() << "drag " << drag << " ended at " << x << "," << y << " for " << px - grip << "," << py - 10;
+        const std::vector<int> end = w.Bounds();
+        EXPECT_LE(std::abs(end[0] - (px - grip)), 1) << "drag " << drag << " ended at " << end[0] << "," << end[1];
+        EXPECT_LE(std::abs(end[1] - (py - 10)), 1) << "drag " << drag << " ended at " << end[0] << "," << end[1];
     }
-    EXPECT_EQ(within, 20);
 
-    // The bevel: sunken on the bar, resting over the close button, sunken again, and resting
-    // once the pointer has left the window from the bar.
-    form.Move(3000, 3000, 6000, 2400);
-    steps(5);
-    auto sunken = [&] { return bar.Status() == CaptionStatus::Sunken; };
+    // The bevel sinks under the pointer on the bar and rests once the pointer has left the
+    // window from the bar.
+    w.form.Move(3000, 3000, 6000, 2400);
+    w.Steps(5);
     xdo({"mousemove", "350", "205"});
-    EXPECT_TRUE(sunken());
-    xdo({"mousemove", "585", "210"});  // the close button, 5460 to 5700 twips
-    EXPECT_FALSE(sunken()) << "over a button";
-    xdo({"mousemove", "350", "205"});
-    EXPECT_TRUE(sunken());
+    EXPECT_EQ(w.bar.Status(), CaptionStatus::Sunken);
     xdo({"mousemove", "350", "150"});
-    EXPECT_FALSE(sunken()) << "left the window from the bar";
+    EXPECT_NE(w.bar.Status(), CaptionStatus::Sunken) << "left the window from the bar";
 
-    // The icon (pixels 202 to 218): a double-click, whose first click opens the menu.
-    xdo({"mousemove", "210", "210", "click", "--repeat", "2", "--delay", "80", "1"});
-    steps(10);
-    EXPECT_EQ(events, (Strings{"MenuClick", "HaltClick"}));
-    rt.UnloadForm(form);
-    EXPECT_FALSE(host.Step(10));
+    // The icon (pixels 202 to 218): a double-click, whose first click opens the menu. The wait
+    // after it keeps the next click from making a double-click with it.
+    xdo({"mousemove", "210", "210", "click", "--repeat", "2", "--delay", "80", "1"}, 40);
+
+    // Maximised and restored by the button (pixels 364 to 380 of the bar) and by a double-click
+    // on the text.
+    const std::vector<int> normal = {200, 200, 400, 160}, screen = {0, 0, 1024, 768};  // no window manager
+    for (auto& [step, want] : std::vector<std::pair<std::vector<std::string>, std::vector<int>>>{
+             {{"mousemove", "572", "210", "click", "1"}, screen},
+             {{"mousemove", "372", "10", "click", "1"}, normal},
+             {{"mousemove", "300", "210", "click", "--repeat", "2", "--delay", "60", "1"}, screen},
+             {{"mousemove", "100", "10", "click", "--repeat", "2", "--delay", "60", "1"}, normal}}) {
+        xdo(step, 10);
+        EXPECT_EQ(w.Bounds(), want) << step[1] << "," << step[2];
+    }
+    // Minimise hides the window until the form is restored.
+    xdo({"mousemove", "556", "210", "click", "1"}, 10);
+    EXPECT_TRUE(SDL_GetWindowFlags(w.win) & SDL_WINDOW_HIDDEN);
+    w.form.SetWindowState(Form::Normal);
+    w.Steps(10);
+    EXPECT_FALSE(SDL_GetWindowFlags(w.win) & SDL_WINDOW_HIDDEN);
+    // The icon's menu opens at the pointer; "&Close" is its last row (about 110 pixels down).
+    // It is clicked once the menu is up: the call posted as the menu opens runs in its loop.
+    MenuWatch watch;
+    watch.onMenu = [&] { w.rt.Post([&] { display.XdotoolLater(100, {"mousemove", "250", "320", "click", "1"}); }); };
+    w.rt.SetObserver(&watch);
+    xdo({"mousemove", "210", "210", "click", "1"}, 10);
+    w.StepUntil(1200, [&] { return events.size() == 9; });
+    EXPECT_EQ(events, (Strings{"MenuClick", "HaltClick", "MaximizeClick", "RestoreClick", "MaximizeClick",
+                               "RestoreClick", "MinimizeClick", "HaltClick", "MenuClick"}));
+    EXPECT_TRUE(w.rt.IsShown(w.form)) << "the bar never closes its form itself";
+    w.rt.SetObserver(nullptr);
+    w.rt.UnloadForm(w.form);
+    EXPECT_FALSE(w.host.Step(10));
 }
 
 // After the icon's menu has closed, by a click elsewhere or by Escape, a press on the bar drags
@@ -519,21 +500,11 @@ TEST(CaptionWindow, DragsEndUnderThePointerTheBevelRestsOffTheBarAndTheIconDoubl
 // after a move.
 TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
     NEED_DISPLAY();
-    Runtime rt;
-    Form& form = rt.NewForm("frmBar", 6000, 2400);
-    form.SetBorderStyle(Form::None);
-    auto& bar = rt.Place<TolvaneCaption>(form, "capBar", {0, 0, 6000, 300});
-    bar.SetIcon(TolvaneCaption::Glyph(3, false));
+    BarWindow w;
+    ASSERT_NE(w.win, nullptr);
+    Runtime& rt = w.rt;
     int menus = 0;
-    bar.MenuClick += [&menus] { ++menus; };
-    WindowHost host(rt);
-    rt.ShowForm(form);
-    auto steps = [&](int n) {
-        for (int i = 0; i < n; ++i) host.Step(20);
-    };
-    steps(10);
-    SDL_Window* win = SDL_GetWindowFromID(host.WindowId(form));
-    ASSERT_NE(win, nullptr);
+    w.bar.MenuClick += [&menus] { ++menus; };
     // What closes the menu is sent once it is up: the host is inside the menu's loop then.
     std::vector<std::string> closing;
     MenuWatch watch;
@@ -555,12 +526,6 @@ TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
     };
     const std::vector<std::string> drag{"mousedown", "1", "mousemove", "470", "220", "mousemove", "530", "235",
                                         "mouseup", "1"};
-    // Waits are measured by the clock: a step returns early whenever an event comes.
-    auto stepUntil = [&](int ms, const std::function<bool()>& done) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!done() && std::chrono::steady_clock::now() < until) host.Step(20);
-        return done();
-    };
     // What the display and the runtime hold, for a failure to explain itself.
     auto state = [&] {
         std::ostringstream out;
@@ -569,21 +534,20 @@ TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
         SDL_Window* keys = SDL_GetKeyboardFocus();
         Surface* held = rt.Captured();
         out << "; pointer " << px << "," << py << " buttons " << buttons << ", keyboard on window "
-            << (keys ? SDL_GetWindowID(keys) : 0) << " (the form's is " << host.WindowId(form) << "), capture "
+            << (keys ? SDL_GetWindowID(keys) : 0) << " (the form's is " << w.host.WindowId(w.form) << "), capture "
             << (held ? held->Name() : std::string("none"));
         return out.str();
     };
     // Neither the icon's tooltip nor the menus keep the keyboard from the form: keys typed while
     // the tooltip is up, or after the menus, reach it.
-    const std::string formWindow = std::to_string(test::X11WindowOf(host.WindowId(form)));
+    const std::string formWindow = std::to_string(test::X11WindowOf(w.host.WindowId(w.form)));
     auto focused = [&] {
         const auto out = display.Output({"xdotool", "getwindowfocus"});
         return out ? out->substr(0, out->find('\n')) : std::string("none");
     };
-    form.Move(3000, 3000, 6000, 2400);
     ASSERT_EQ(display.Xdotool({"mousemove", "212", "212"}), 0);
-    ASSERT_TRUE(stepUntil(3000, [&] { return watch.tips > 0; }));
-    stepUntil(100, [] { return false; });
+    ASSERT_TRUE(w.StepUntil(3000, [&] { return watch.tips > 0; }));
+    w.StepUntil(100, [] { return false; });
     EXPECT_EQ(focused(), formWindow) << "with the tooltip up";
     // No tooltip comes up while the menu is open, even with the pointer resting on a button of
     // the bar outside it: it would take the menu's keyboard and close it.
@@ -591,43 +555,37 @@ TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
     int before = menus;
     const int tipsBefore = watch.tips;
     ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
-    ASSERT_TRUE(stepUntil(5000, [&] { return menus != before; }));
+    ASSERT_TRUE(w.StepUntil(5000, [&] { return menus != before; }));
     EXPECT_TRUE(display.WaitForLater());
     EXPECT_EQ(watch.tips, tipsBefore) << "a tooltip came up over the menu";
     for (const Case& k : cases) {
         const std::string name = k.close[0] + " " + k.close[1] + (k.atOnce ? ", the drag at once" : "");
-        form.Move(3000, 3000, 6000, 2400);
-        stepUntil(600, [] { return false; });  // no double-click with what came before
+        w.form.Move(3000, 3000, 6000, 2400);
+        w.StepUntil(600, [] { return false; });  // no double-click with what came before
         closing = k.close;
         if (k.atOnce) closing.insert(closing.end(), drag.begin(), drag.end());
         before = menus;
         ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
-        ASSERT_TRUE(stepUntil(5000, [&] { return menus != before; })) << name << state();
+        ASSERT_TRUE(w.StepUntil(5000, [&] { return menus != before; })) << name << state();
         EXPECT_EQ(menus, before + 1) << name;
         // The input sent from the menu's loop has all reached the display before the form is
         // looked at, and none of it is left over for the next case.
         ASSERT_TRUE(display.WaitForLater()) << name;
         if (!k.atOnce) {
-            stepUntil(600, [] { return false; });
+            w.StepUntil(600, [] { return false; });
             std::vector<std::string> words{"mousemove", "400", "250", "mousemove", "450", "210"};
             words.insert(words.end(), drag.begin(), drag.end());
             ASSERT_EQ(display.Xdotool(words), 0);
         }
-        int x = 0, y = 0;
-        auto settled = [&] {
-            SDL_GetWindowPosition(win, &x, &y);
-            return std::pair(x, y) == std::pair(280, 225) && !SDL_GetMouseState(nullptr, nullptr);
-        };
-        stepUntil(4000, settled);
-        steps(5);
-        SDL_GetWindowPosition(win, &x, &y);
-        EXPECT_EQ(std::pair(x, y), std::pair(280, 225)) << name << state();
+        const std::vector<int> there = {280, 225, 400, 160};
+        w.StepUntil(4000, [&] { return w.Bounds() == there && !SDL_GetMouseState(nullptr, nullptr); });
+        w.Steps(5);
+        EXPECT_EQ(w.Bounds(), there) << name << state();
     }
     EXPECT_EQ(focused(), formWindow) << "after the menus";
     rt.SetObserver(nullptr);
-    rt.UnloadForm(form);
-    EXPECT_FALSE(host.Step(10));
+    rt.UnloadForm(w.form);
+    EXPECT_FALSE(w.host.Step(10));
 }
 
 }  // namespace
-
