@@ -497,10 +497,10 @@ TEST(DesignerWindow, ADraggedSelectionShowsOutlinesWhereItLandsRepaintingOnlyThe
     EXPECT_EQ(d.Document().Text(), moved) << "nothing dragged";
 }
 
-// Every type of property set through the browser's own editors, by mouse and by keys: text, a
-// Boolean, an enumeration, a system colour, a font, a picture; Custom... opens the colour box
-// (basic colours clicked or moved to, a value that is no colour refused while it stays open).
-// The saved form holds exactly those values.
+// Every type with an editor of its own set through the browser, by mouse and by keys: a Boolean,
+// an enumeration, a system colour, a font, a picture; Custom... opens the colour box (basic
+// colours clicked or moved to, a value that is no colour refused while it stays open). The saved
+// form holds exactly those values.
 TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndTheColourBox) {
     test::TempFolder folder{"stolvane-designer-types"};
     const std::string path = (folder.Path() / "types.json").string();
@@ -513,8 +513,6 @@ TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndT
     Click(s, kLeft + 2400, kTop + 1800);  // a button of its default size
     auto pick = [&](const char* property) { PickRow(s, RowOf("TolvaneButton", property)); };
     const J values = Dump("lstValues"), value = Get("txtValue", "Text");
-    TypeProperty(s, "TolvaneButton", "Caption", "&OK");
-    TypeProperty(s, "TolvaneButton", "Width", "1560");
     pick("Enabled");  // the drop-down button, then the keys
     Click(s, kDropX, kDropY);
     Add(s, {values, Key("Down"), Key("Return")});
@@ -562,10 +560,9 @@ TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndT
 
     const auto saved = J::parse(test::ReadFile(path));
     ASSERT_EQ(saved["controls"].size(), 1u);
-    EXPECT_EQ(saved["controls"][0]["width"], 1560);
     // The font's family the first one, its size kept.
     EXPECT_EQ(saved["controls"][0]["properties"],
-              J({{"Caption", "&OK"}, {"Enabled", false}, {"ButtonStyle", 1}, {"Colour", "0x80000010"},
+              J({{"Caption", "TolvaneButton1"}, {"Enabled", false}, {"ButtonStyle", 1}, {"Colour", "0x80000010"},
                  {"ColourUp", "0x000000FF"}, {"Font", {{"Name", FontFamilies().front()}, {"Size", 8.25}}},
                  {"Picture", "dot.png"}}));
 }
