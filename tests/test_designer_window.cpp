@@ -178,14 +178,18 @@ struct Shown {
     }
 };
 
+// Each test's folder, the file its designer saves to and its script, which shows the designer.
+struct DesignerWindow : ::testing::Test {
+    test::TempFolder folder{"stolvane-designer-window"};
+    const std::string path = (folder.Path() / "designed.json").string();
+    std::vector<J> s{J{{"cmd", "show"}}};
+};
+
 // A button dragged out from the toolbox, captioned in the browser (a width refused in the
 // runtime's words) and saved loads as the reference. Its grab handles resize it from the side
 // dragged, on the grid, one step each for Ctrl+Z and Ctrl+Y; opened again, the arrow keys move
 // and size it.
-TEST(DesignerWindow, AButtonPlacedCaptionedAndSavedLoadsAsTheReferenceAndIsSizedByItsHandles) {
-    test::TempFolder folder{"stolvane-designer-window"};
-    const std::string path = (folder.Path() / "designed.json").string();
-    std::vector<J> s{J{{"cmd", "show"}}};
+TEST_F(DesignerWindow, AButtonPlacedCaptionedAndSavedLoadsAsTheReferenceAndIsSizedByItsHandles) {
     Click(s, 870, 232);  // the toolbox's first tool: TolvaneButton
     Drag(s, 250, 230, 1690, 710);
     s.push_back(kStatus);
@@ -241,9 +245,7 @@ struct AnsweringBackend : Backend {
 
 // Closing the designer's window with unsaved changes asks; Yes saves and closes (a save that
 // fails keeps it open, so nothing is lost), No closes without saving, Cancel keeps it open.
-TEST(DesignerWindow, ClosingWithUnsavedChangesAsksWhetherToSaveThem) {
-    test::TempFolder folder{"stolvane-designer-close"};
-    const std::string path = (folder.Path() / "closing.json").string();
+TEST_F(DesignerWindow, ClosingWithUnsavedChangesAsksWhetherToSaveThem) {
     Runtime rt;
     AnsweringBackend backend;
     rt.SetBackend(&backend);
@@ -277,10 +279,7 @@ TEST(DesignerWindow, ClosingWithUnsavedChangesAsksWhetherToSaveThem) {
 // The mouse drops a button into a panel (on the panel's grid) and drags the panel with it, draws
 // rubber bands on the form and (with Ctrl) in the panel, and sizes the form on the grid, whose
 // dots go with snapping.
-TEST(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
-    test::TempFolder folder{"stolvane-designer-arrange"};
-    const std::string path = (folder.Path() / "arranged.json").string();
-    std::vector<J> s{J{{"cmd", "show"}}};
+TEST_F(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
     Click(s, 870, 60 + 360 + 172);  // TolvanePanel
     Drag(s, 1200, 1200, 3600, 3000);
     Click(s, 870, 232);  // TolvaneButton
@@ -318,13 +317,11 @@ TEST(DesignerWindow, TheMouseDropsIntoPanelsDrawsRubberBandsAndSizesTheForm) {
 // raises events until it is closed. New, Open and Save As go through their keys and buttons and
 // the file-name box (Enter for OK, Escape for Cancel): New first asks about unsaved changes (a
 // script answers Cancel unless told No); a file that does not load is told and changes nothing.
-TEST(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTheFileNameBox) {
-    test::TempFolder folder{"stolvane-designer-files"};
-    const std::string first = (folder.Path() / "first.json").string(), other = (folder.Path() / "other.json").string();
+TEST_F(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTheFileNameBox) {
+    const std::string other = (folder.Path() / "other.json").string();
     const std::string broken = (folder.Path() / "broken.json").string();
     std::ofstream(broken) << "{\"name\": \"Form1\", \"widht\": 10}";
     const J caption = Get("", "Caption");
-    std::vector<J> s{J{{"cmd", "show"}}};
     Click(s, 870, 232);
     Click(s, kLeft + 2400, kTop + 1800);  // a button of its default size
     Add(s, {Key("C", 2), J{{"cmd", "clipboard"}}, Key("V", 2), Key("A", 2), kStatus, Key("F5")});
@@ -343,7 +340,7 @@ TEST(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTh
     Add(s, {Key("O", 2), Text(other), Key("Return"), Key("A", 2), kStatus, caption});
     // A change, then New answered No: lost, as asked.
     Add(s, {Key("Delete"), J{{"cmd", "answer"}, {"button", "&No"}}, Key("N", 2), kStatus});
-    const auto lines = Design(s, first);
+    const auto lines = Design(s, path);
     const Printed printed = Read(lines, true);
 
     std::vector<std::string> clicks;
@@ -356,7 +353,7 @@ TEST(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTh
     const std::string empty = "Form1: 0, 0, 4800 x 3600 twips (0, 0, 320 x 240 pixels)";
     EXPECT_NE(both.find(", 2 selected"), std::string::npos) << both;
     // The running form's copy captioned as the first; both cut; the cut undone brings both back.
-    EXPECT_EQ(printed.texts, (std::vector<std::string>{both, "TolvaneButton1", empty, both, both, first,
+    EXPECT_EQ(printed.texts, (std::vector<std::string>{both, "TolvaneButton1", empty, both, both, path,
                                                        "STolvane Designer - " + other, empty, "STolvane Designer",
                                                        empty, "STolvane Designer", both,
                                                        "STolvane Designer - " + other, empty}));
@@ -369,7 +366,7 @@ TEST(DesignerWindow, KeysCopyPasteCutAndRunTheFormAndNewOpenAndSaveAsGoThroughTh
     EXPECT_EQ(printed.boxes[0], "Save changes to Form1?");
     EXPECT_NE(printed.boxes[1].find("widht"), std::string::npos) << printed.boxes[1];
     EXPECT_EQ(printed.boxes[2], "Save changes to Form1?");
-    EXPECT_FALSE(std::filesystem::exists(first));
+    EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(J::parse(test::ReadFile(other))["controls"][0]["name"], "TolvaneButton1") << "not saved";
 }
 
@@ -382,10 +379,7 @@ std::pair<double, double> BarButton(int i) {
 
 // The arranging toolbar: greyed (its pictures too) until enough is selected, each button one
 // undoable step as the browser's shared values show; Ctrl+Left aligns, Ctrl+J and Ctrl+K order.
-TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan) {
-    test::TempFolder folder{"stolvane-designer-toolbar"};
-    const std::string path = (folder.Path() / "toolbar.json").string();
-    std::vector<J> s{J{{"cmd", "show"}}};
+TEST_F(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan) {
     // A dark pixel of cmdAlignLefts' picture (16 pixels in the middle of its 24).
     const J picture = Pixel(kLeft + 60 + 4 * 15 + 7, DesignerForm::kBarTop + 60 + 4 * 15 + 7);
     const J dump = Dump("lstProperties");
@@ -450,7 +444,7 @@ TEST(DesignerWindow, TheToolbarArrangesTheSelectionEachAsOneStepGreyedUntilItCan
 // A dragged selection shows dotted outlines (every other pixel inverted) where the drop puts each
 // thing, repainting only their edges and the status line. A Shift-press that takes the pressed
 // thing out of the selection drags nothing.
-TEST(DesignerWindow, ADraggedSelectionShowsOutlinesWhereItLandsRepaintingOnlyTheirEdges) {
+TEST_F(DesignerWindow, ADraggedSelectionShowsOutlinesWhereItLandsRepaintingOnlyTheirEdges) {
     Shown w;
     FormDesigner& d = w.designer.Designer();
     d.Place("TolvaneButton", "", {240, 240, 1440, 480});
@@ -501,14 +495,11 @@ TEST(DesignerWindow, ADraggedSelectionShowsOutlinesWhereItLandsRepaintingOnlyThe
 // an enumeration, a system colour, a font, a picture; Custom... opens the colour box (basic
 // colours clicked or moved to, a value that is no colour refused while it stays open). The saved
 // form holds exactly those values.
-TEST(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndTheColourBox) {
-    test::TempFolder folder{"stolvane-designer-types"};
-    const std::string path = (folder.Path() / "types.json").string();
+TEST_F(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAndTheColourBox) {
     {
         std::vector<uint32_t> argb(16 * 16, 0xFF008000u);
         std::ofstream(folder.Path() / "dot.png", std::ios::binary) << EncodePng(*Picture::FromPixels(16, 16, argb));
     }
-    std::vector<J> s{J{{"cmd", "show"}}};
     Click(s, 870, 232);
     Click(s, kLeft + 2400, kTop + 1800);  // a button of its default size
     auto pick = [&](const char* property) { PickRow(s, RowOf("TolvaneButton", property)); };
@@ -577,10 +568,7 @@ void ClickAnchorBar(std::vector<J>& s, uint8_t edge) {
 // Right. Two buttons selected share values: their anchors edited in the picture of bars by keys
 // and clicks (Enter applies as one step, Escape forgets), a caption typed. The tab-order editor
 // renumbers them; the form's default and cancel buttons are picked from the buttons.
-TEST(DesignerWindow, ByCategoryTwoSelectedTheirAnchorsTheTabOrderAndTheFormsButtons) {
-    test::TempFolder folder{"stolvane-designer-browse"};
-    const std::string path = (folder.Path() / "browse.json").string();
-    std::vector<J> s{J{{"cmd", "show"}}};
+TEST_F(DesignerWindow, ByCategoryTwoSelectedTheirAnchorsTheTabOrderAndTheFormsButtons) {
     for (double y : {240.0, 960.0}) {  // two buttons dragged out from the toolbox
         Click(s, 870, 232);
         Drag(s, 250, y, 1690, y + 480);
@@ -673,7 +661,7 @@ TEST(DesignerWindow, ByCategoryTwoSelectedTheirAnchorsTheTabOrderAndTheFormsButt
 
 // The designer at scale 1 and 2 with a label and a selected button, its ButtonStyle drop-down
 // open. Every tool has a picture of its own, not the plain square.
-TEST(DesignerWindow, GoldenPicturesWithTheDropDownOpen) {
+TEST_F(DesignerWindow, GoldenPicturesWithTheDropDownOpen) {
     Shown w;
     w.Click(870, w.f.FindSurface("tbxTolvaneLabel")->Top() + 170);
     w.Drag(250, 1300, 2150, 1540);
@@ -695,7 +683,7 @@ TEST(DesignerWindow, GoldenPicturesWithTheDropDownOpen) {
 }
 
 // The browser at scale 1 with the anchor editor open on a button anchored left and top.
-TEST(DesignerWindow, GoldenPictureWithTheAnchorEditorOpen) {
+TEST_F(DesignerWindow, GoldenPictureWithTheAnchorEditorOpen) {
     Shown w;
     w.Click(870, 232);
     w.Drag(250, 250, 1690, 730);
