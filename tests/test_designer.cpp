@@ -244,6 +244,8 @@ TEST_F(DesignerTest, PropertiesGoThroughTheClassTablesAndRefusedValuesChangeNoth
     EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Align"), "0 - Left") << "an enumeration's value with its name";
     d.SetProperty("TolvaneLabel1", "Colour", "&H000000FF&");
     EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Colour"), "0x000000FF");
+    d.SetProperty("TolvaneLabel1", "Font", "Tahoma, 8.25, Bold");
+    EXPECT_EQ(d.PropertyText("TolvaneLabel1", "Font"), "Tahoma, 8.25, Bold");
     EXPECT_EQ(d.PropertyText("", "BackColour"), "0x8000000F") << "a system colour shown as one";
     d.SetProperty("TolvaneButton1", "Left", "360");
     EXPECT_EQ(d.Bounds("TolvaneButton1").left, 360);

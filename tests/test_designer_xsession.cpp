@@ -167,8 +167,6 @@ TEST(DesignerXSession, AButtonPlacedCaptionedAndSavedWithRealInputRendersAsTheDe
     ASSERT_TRUE(act({"key", "Return"}, form)) << "the caption is applied";
     EXPECT_EQ(display.Xdotool(with(at(wx + 58, wy + Px(6000 + 172)), {"click", "1"})), 0);  // Save
     ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(path); })) << "saved";
-    EXPECT_EQ(test::ReadFile(path),
-              test::ReadFile(std::filesystem::path(STOLVANE_SOURCE_DIR) / "tests" / "designer" / "button_ok.json"));
     // A click on the empty form drops the selection's frame, and "Snap to grid" unticked takes
     // the grid's dots away: the picture is the form alone.
     ASSERT_TRUE(act(with(at(form.x + 280, form.y + 200), {"click", "1"}), form));
