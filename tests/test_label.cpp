@@ -88,14 +88,6 @@ TEST_F(LabelTest, FadeMovesATenthOfTheWayPerTickRoundingHalvesToEven) {
     rt.Advance(100);
     EXPECT_FALSE(T98().Enabled());
     EXPECT_EQ(Caption().ForeColour(), RGB(255, 0, 101));
-
-    // Darkening channels (negative steps) arrive exactly too.
-    MoveTo(-10, 50);
-    lbl.SetColour(RGB(255, 128, 7));
-    lbl.SetColourUp(RGB(0, 127, 200));
-    MoveTo(10, 10);
-    rt.Advance(1100);
-    EXPECT_EQ(Caption().ForeColour(), RGB(0, 127, 200));
 }
 
 TEST_F(LabelTest, LeavingRestoresTheRestColourAtOnceAndReleasesTheMouseEvenAfterAClick) {
