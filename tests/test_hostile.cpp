@@ -156,10 +156,6 @@ TEST_F(Hostile, IconsHoldingPngImagesLoad) {
     PictureRef p = DecodePicture(ico, "");
     EXPECT_EQ(p->PixelWidth(), 24);
     EXPECT_EQ(p->PixelHeight(), 24);
-    Write(dir / "icon.ico", ico);
-    Runtime rt;
-    Form& form = LoadFormText(rt, R"({"name":"frmIcon","icon":"icon.ico"})", dir.string(), "icon.json");
-    EXPECT_EQ(form.Icon()->PixelWidth(), 24);
 }
 
 TEST_F(Hostile, WhatSavesLoadsAndWhatWouldNotLoadIsNotSaved) {
