@@ -425,19 +425,8 @@ TEST_F(A11y, LabelsNameTheControlAfterThem) {
     EXPECT_EQ(rt.FocusedTextBox(), &name);
 }
 
-// Readers ask for the word, sentence or line around an offset (in characters), and where a
-// text box's characters lie.
+// Where a text box's characters lie, and its lines as it wraps them.
 TEST(A11yText, UnitsAndCharacterBounds) {
-    const std::string text = "Gr\xC3\xA2""ce sailed. She came back!\nNext line";
-    auto at = [&](int offset, TextUnit unit) {
-        TextSpan s = TextUnitAt(text, offset, unit);
-        return std::make_pair(s.start, s.end);
-    };
-    EXPECT_EQ(at(8, TextUnit::SentenceStart), std::make_pair(0, 14));
-    EXPECT_EQ(at(20, TextUnit::SentenceStart), std::make_pair(14, 29));
-    EXPECT_EQ(at(35, TextUnit::LineStart), std::make_pair(29, 38));
-    EXPECT_EQ(at(99, TextUnit::LineStart), std::make_pair(29, 38));  // past the end: the last line
-
     Runtime rt;
     Form& f = rt.NewForm("frmText");
     auto& box = static_cast<TextBox&>(rt.PlaceElement(f, ElementKind::TextBox, "txtText", -1));
