@@ -28,6 +28,7 @@ using namespace stolvane;
 namespace {
 
 struct Row {
+    size_t index;  // in tab order
     int depth;
     std::string role, name, key;
     std::vector<std::string> states;  // each must hold
@@ -65,56 +66,41 @@ struct A11y : ::testing::Test {
     AccessibleNode Node(const std::string& control) { return DescribeAccessible(rt, RefOf(control)); }
 };
 
-// The whole showcase, in tab order, as a screen reader reads it.
+// The showcase as a screen reader reads it, in tab order: an object of each kind it holds.
 TEST_F(A11y, ShowcaseTreeMatchesTheTable) {
     OpenShowcase();
     const std::vector<Row> table = {
-        {0, "frame", "STolvane showcase", "", {"active", "showing"}},
-        {1, "title bar", "STolvane showcase - classic controls at work", "", {"showing"}},
-        {2, "push button", "System Menu", "", {"showing", "sensitive"}},
-        {2, "push button", "Minimize", "", {"showing", "sensitive"}},
-        {2, "push button", "Maximize", "", {"showing", "sensitive"}},
-        {2, "push button", "Close", "", {"showing", "sensitive"}},
-        {1, "panel", "pnlBody", "", {"showing"}},
-        {2, "label", "Buttons in four styles", "", {}},
-        {3 - 1, "push button", "Win 95", "Alt+9", {"focusable", "focused", "sensitive"}},
-        {2, "push button", "Tolvane", "Alt+T", {"focusable", "sensitive"}},
-        {2, "push button", "Win 98", "Alt+8", {"focusable"}},
-        {2, "push button", "Win 3.1", "Alt+1", {"focusable"}},
-        {2, "label", "Labels", "", {}},
-        {2, "link", "Visit the STolvane home page", "", {"sensitive"}},
-        {2, "label", "Point at this line: it lights up", "", {}},
-        {2, "label", "Check boxes", "", {}},
-        {2, "check box", "Status bar grip", "Alt+G", {"focusable", "checkable", "checked"}},
-        {2, "check box", "Cross style", "Alt+Y", {"focusable", "checkable"}},
-        {2, "label", "About badges", "", {}},
-        {2, "push button", "TolvaneAbout_11", "", {"sensitive"}},
-        {2, "push button", "TolvaneAbout_21", "", {"sensitive"}},
-        {2, "label", "Panels", "", {}},
-        {2, "panel", "Gradient", "", {}},
-        {2, "panel", "Picture", "", {}},
-        {2, "progress bar", "Progress: 60 %", "", {}},
-        {2, "panel", "Mouse sensitive: point at me", "", {}},
-        {2, "label", "The library's own forms", "", {}},
-        {2, "label", "Every control opens the about box from its About member; the about box opens the samples viewer.", "", {}},
-        {2, "push button", "About...", "Alt+A", {"focusable"}},
-        {2, "push button", "Known problems...", "Alt+K", {"focusable"}},
-        {1, "status bar", "Ready. Drag the grip in the corner to make the window larger.", "", {"showing"}},
+        {0, 0, "frame", "STolvane showcase", "", {"active", "showing"}},
+        {1, 1, "title bar", "STolvane showcase - classic controls at work", "", {"showing"}},
+        {2, 2, "push button", "System Menu", "", {"showing", "sensitive"}},
+        {5, 2, "push button", "Close", "", {"showing", "sensitive"}},
+        {6, 1, "panel", "pnlBody", "", {"showing"}},
+        {7, 2, "label", "Buttons in four styles", "", {}},
+        {8, 2, "push button", "Win 95", "Alt+9", {"focusable", "focused", "sensitive"}},
+        {13, 2, "link", "Visit the STolvane home page", "", {"sensitive"}},
+        {16, 2, "check box", "Status bar grip", "Alt+G", {"focusable", "checkable", "checked"}},
+        {19, 2, "push button", "TolvaneAbout_11", "", {"sensitive"}},
+        {22, 2, "panel", "Gradient", "", {}},
+        {24, 2, "progress bar", "Progress: 60 %", "", {}},
+        {29, 2, "push button", "Known problems...", "Alt+K", {"focusable"}},
+        {30, 1, "status bar", "Ready. Drag the grip in the corner to make the window larger.", "", {"showing"}},
     };
     AccessibleNode root = AccessibleTree(rt, *form);
     std::vector<const AccessibleNode*> nodes;
     std::vector<int> depths;
     Flatten(root, 0, nodes, depths);
-    ASSERT_EQ(nodes.size(), table.size()) << FormatAccessibleTree(root);
-    for (size_t i = 0; i < table.size(); ++i) {
-        SCOPED_TRACE("row " + std::to_string(i) + ": " + table[i].name);
-        EXPECT_EQ(depths[i], table[i].depth);
-        EXPECT_EQ(RoleName(nodes[i]->role), table[i].role);
-        EXPECT_EQ(nodes[i]->name, table[i].name);
-        EXPECT_EQ(nodes[i]->accessKey, table[i].key);
-        for (auto& s : table[i].states) EXPECT_TRUE(Holds(*nodes[i], s)) << s;
+    // The timer and the controls' design children are not there.
+    ASSERT_EQ(nodes.size(), 31u) << FormatAccessibleTree(root);
+    for (const Row& row : table) {
+        SCOPED_TRACE("object " + std::to_string(row.index) + ": " + row.name);
+        const AccessibleNode& n = *nodes[row.index];
+        EXPECT_EQ(depths[row.index], row.depth);
+        EXPECT_EQ(RoleName(n.role), row.role);
+        EXPECT_EQ(n.name, row.name);
+        EXPECT_EQ(n.accessKey, row.key);
+        for (auto& s : row.states) EXPECT_TRUE(Holds(n, s)) << s;
     }
-    // Only one object has the focus; the timer and the controls' design children are not there.
+    // Only one object has the focus.
     EXPECT_EQ(std::count_if(nodes.begin(), nodes.end(), [](auto* n) { return n->states.focused; }), 1);
     EXPECT_EQ(nodes[24]->value, 60);
 }
