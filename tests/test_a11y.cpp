@@ -142,10 +142,6 @@ TEST_F(A11y, StatesAndRolesFollowTheControls) {
     EXPECT_EQ(Node("pnlProgress").role, AccessibleRole::Panel);
     EXPECT_FALSE(Node("pnlProgress").value);
 
-    rt.Tab();
-    EXPECT_TRUE(Node("btnStyle(1)").states.focused);
-    EXPECT_FALSE(Node("btnStyle(0)").states.focused);
-
     form->FindSurface("pnlBody")->SetVisible(false);
     EXPECT_TRUE(Node("btnAbout").states.visible);
     EXPECT_FALSE(Node("btnAbout").states.showing);
@@ -154,9 +150,6 @@ TEST_F(A11y, StatesAndRolesFollowTheControls) {
 // An action does what the keyboard or the mouse would: the button clicks, the box toggles.
 TEST_F(A11y, ActionsDoWhatTheKeyboardDoes) {
     OpenShowcase();
-    AccessibleNode tick = Node("tikCross");
-    ASSERT_EQ(tick.actions.size(), 1u);
-    EXPECT_EQ(tick.actions[0].name, "toggle");
     EXPECT_TRUE(InvokeAccessibleAction(rt, RefOf("tikCross"), 0));
     EXPECT_TRUE(Node("tikCross").states.checked);
     EXPECT_TRUE(events.Has("event tikCross ValueChange"));
