@@ -124,6 +124,7 @@ TEST_F(A11yAtk, TextBeforeAndAfterAnOffset) {
     EXPECT_EQ(Around(a, kBefore, 8, ATK_TEXT_BOUNDARY_WORD_START), "\"Gr\xC3\xA2""ce \" 0-6");
     EXPECT_EQ(Around(a, kAfter, 8, ATK_TEXT_BOUNDARY_WORD_START), "\"She \" 14-18");
     EXPECT_EQ(Around(a, kBefore, 3, ATK_TEXT_BOUNDARY_CHAR), "\"\xC3\xA2\" 2-3");
+    EXPECT_EQ(Around(a, kAt, 20, ATK_TEXT_BOUNDARY_SENTENCE_START), "\"She came back!\n\" 14-29");
     EXPECT_EQ(Around(a, kAfter, 36, ATK_TEXT_BOUNDARY_LINE_START), "\"\" 38-38");
     for (int b = ATK_TEXT_BOUNDARY_CHAR; b <= ATK_TEXT_BOUNDARY_LINE_END; ++b)
         for (gint offset = 0; offset <= 38; ++offset) {
