@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Golden-image comparison for rendering tests: a frame is compared pixel by pixel with
-// tests/golden/<name>.png. On a mismatch the actual frame and a diff picture are written to
-// <build>/golden-out/ and the assertion fails with the number of differing pixels. With
+// tests/golden/<name>.png. On a mismatch the actual frame is written to <build>/golden-out/
+// and the assertion fails with the number of differing pixels. With
 // STOLVANE_UPDATE_GOLDEN=1 in the environment the golden file is (re)written instead.
 #pragma once
 

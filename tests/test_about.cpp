@@ -58,8 +58,6 @@ TEST_F(AboutTest, BadgeIsAlwaysItsPicturesSize) {
     b.GetSurface().SetWidth(100);
     b.GetSurface().SetHeight(9000);
     EXPECT_EQ(b.GetSurface().Bounds(), (Rect{kLeft, kTop, 1320, 465}));
-    auto& other = rt.Place<TolvaneAbout_2>(f, "Other", {0, 0, 15, 15});
-    EXPECT_EQ(other.GetSurface().Bounds(), (Rect{0, 0, 1320, 465}));
 }
 
 TEST_F(AboutTest, ReleaseInsideClicksAndOpensTheAboutPageWithTheRestPictureBack) {

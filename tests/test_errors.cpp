@@ -49,14 +49,6 @@ TEST(Errors, EnumerationsAreCheckedOnlyWhereTheClassRefusesOtherValues) {
     std::string e = LoadError(R"({"name":"l","class":"TolvaneLabel","properties":{"Align":7}})");
     EXPECT_NE(e.find("7 is not an Alignment value (Left 0, Right 1, Centre 2)"), std::string::npos) << e;
 
-    // A button style outside the table is stored and drawn as tbtWin95.
-    Runtime rt;
-    Form& f = LoadFormText(rt, R"({"name":"f","controls":[{"name":"b","class":"TolvaneButton",
-        "properties":{"ButtonStyle":99,"AlignImage":-4}}]})", "", "t.json");
-    Control& b = *rt.Resolve(f, "b").surface->GetControl();
-    EXPECT_EQ(AsInteger(b.GetProperty("ButtonStyle")), 99);
-    EXPECT_EQ(AsInteger(b.GetProperty("AlignImage")), -4);
-
     // Scripts meet the same check through the property table.
     std::string out = ScriptOutput(R"({"cmd":"place","class":"TolvaneLabel","name":"L"}
 {"cmd":"set","target":"L","property":"Align","value":9}
