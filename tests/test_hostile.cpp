@@ -134,6 +134,8 @@ TEST_F(Hostile, PicturesAreChargedToTheFormsBudgetBeforeDecoding) {
         EXPECT_NE(err.find("control \"imgB\", key \"picture\": picture \"b.png\" does not load (Out of memory"),
                   std::string::npos)
             << err;
+        EXPECT_EQ(test::ErrorOf([&] { DecodePicture(Png(8, 8, 0xFF0000FF), ""); }), 7)
+            << "the caller's budget still holds once the form's has ended";
     }
     PictureBudget roomy(128);
     EXPECT_NO_THROW(LoadFormFile(rt, (dir / "f.json").string())) << "a picture named twice counts once";

@@ -194,13 +194,18 @@ TEST_F(Pictures, LoadsEachClassicFormat) {
     EXPECT_EQ(g->PixelWidth(), 1);
     EXPECT_EQ(g->PixelAt(0, 0), 0xFFFF0000u);
 
-    // A 2 x 2 icon, 32 bits a pixel: bottom-up rows, the top-left pixel half transparent green.
+    // An icon of two images, a 1 x 1 and then the 2 x 2 that shows (the larger), 32 bits a
+    // pixel: bottom-up rows, the top-left pixel half transparent green.
     std::string ico;
     auto u16 = [&](int v) { ico += char(v & 0xFF), ico += char((v >> 8) & 0xFF); };
     auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
-    u16(0), u16(1), u16(1);                                   // icon directory, one image
+    u16(0), u16(1), u16(2);                                   // icon directory, two images
+    ico += char(1), ico += char(1), ico += char(0), ico += char(0);
+    u16(1), u16(32), u32(40 + 4 + 4), u32(38);                // planes, bits, size, offset
     ico += char(2), ico += char(2), ico += char(0), ico += char(0);
-    u16(1), u16(32), u32(40 + 16 + 8), u32(22);               // planes, bits, size, offset
+    u16(1), u16(32), u32(40 + 16 + 8), u32(38 + 48);
+    u32(40), u32(1), u32(2), u16(1), u16(32), u32(0), u32(4), u32(0), u32(0), u32(0), u32(0);
+    u32(0xFFFFFFFF), u32(0);                                   // the 1 x 1: white, its mask
     u32(40), u32(2), u32(4), u16(1), u16(32), u32(0), u32(16), u32(0), u32(0), u32(0), u32(0);
     u32(0xFF0000FF), u32(0xFF0000FF);                          // bottom row: blue
     u32(0x8000FF00), u32(0xFFFF0000);                          // top row: green (alpha 128), red
