@@ -64,6 +64,8 @@ TEST_F(Cli, VersionAndHelp) {
     EXPECT_EQ(Run("frobnicate"), 2);
     EXPECT_EQ(Run("render form.json"), 2) << "no -o";
     EXPECT_EQ(Run("render form.json -o x.png --scale 0"), 2);
+    EXPECT_EQ(Run("render missing.json -o x.png --scale 16"), 2);
+    EXPECT_NE(err.find("cannot read"), std::string::npos) << "16, the largest scale, is taken: " << err;
     // Options are answered with the nearest one and the command's list.
     EXPECT_EQ(Run("run form.json --evnets"), 2);
     EXPECT_NE(err.find("run: unknown option '--evnets' (did you mean \"--events\"?); its options are --events, "

@@ -37,6 +37,7 @@ TEST(Reference, DescribeAnswersForOneClassAndNamesTheNearestForAnUnknownOne) {
     std::string out, err;
     ASSERT_EQ(Cli({"describe", "TolvaneTick"}, out, err), ExitStatus::Success) << err;
     EXPECT_NE(out.find("ValueChange(bValue As Boolean)"), std::string::npos) << out;
+    EXPECT_NE(out.find("MouseMove(Button As Integer, Shift As Integer, X As Single, Y As Single)"), std::string::npos);
     EXPECT_NE(out.find("CheckStyle  CheckStyle, default 0 (Tick), saved as \"CheckStyle\""), std::string::npos);
     EXPECT_NE(out.find("other values: stored, and shows the cross"), std::string::npos);
 

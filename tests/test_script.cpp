@@ -150,7 +150,7 @@ TEST_F(Script, MouseIsHitTestedHonoursTheCaptureAndClicksOnlyWhereItWentDown) {
 
 TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
     auto out = Run(
-        R"({"cmd":"place","class":"ProbeControl","name":"Q"}
+        R"js({"cmd":"place","class":"ProbeControl","name":"Q"}
 {"cmd":"set","target":"Q","property":"Caption","value":"Hello"}
 {"cmd":"set","target":"Q","property":"Flag","value":-1}
 {"cmd":"get","target":"Q","property":"Flag"}
@@ -162,13 +162,15 @@ TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
 {"cmd":"set","target":"Q","property":"Width","value":2400}
 {"cmd":"dump","target":"Q"}
 {"cmd":"dump","target":"Q.lblText"}
-)");
+{"cmd":"place","class":"TolvaneButton","name":"cmdArray(2)","left":0,"top":0}
+{"cmd":"dump","target":"cmdArray(2)"}
+)js");
     EXPECT_EQ(out[0], json::parse(R"({"changed":"Caption","control":"Q"})"));
     EXPECT_EQ(test::Said(out, "value"), (std::vector<json>{true, false}));
     EXPECT_EQ(test::ErrorNumbers(out), std::vector<int>{6}) << "40000 does not fit a 16-bit property";
 
     auto dumps = Of(out, "dump");
-    ASSERT_EQ(dumps.size(), 2u);
+    ASSERT_EQ(dumps.size(), 3u);
     const json& d = dumps[0]["dump"];
     EXPECT_EQ(d["width"], 2400);
     const json& p = d["properties"];
@@ -189,6 +191,9 @@ TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
     EXPECT_EQ(label["kind"], "label");
     EXPECT_EQ(label["colour"], 0x80000012u) << "system colours stay system colours";
     EXPECT_EQ(label["width"], 600);
+    const json& member = dumps[2]["dump"];
+    EXPECT_EQ(member["name"], "cmdArray(2)") << "a control-array member is placed";
+    EXPECT_TRUE(member["properties"].contains("MousePointer")) << "keys kept only for the form file are dumped too";
 }
 
 TEST_F(Script, EmbeddedDesignChildrenAreAddressedWithADotAndDumpedAsControls) {
