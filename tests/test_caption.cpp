@@ -428,7 +428,8 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     for (int drag = 0; drag < 20; ++drag) {
         // On the caption text, a different place each time: two drags are no double-click.
         const int grip = drag % 2 ? 60 : 260;
-        int px = w.Bounds()[0] + grip, py = w.Bounds()[1] + 10;
+        const std::vector<int> start = w.Bounds();
+        int px = start[0] + grip, py = start[1] + 10;
         // One press, four moves and the release, in one go: the moves arrive together.
         std::vector<std::string> words{"mousemove", at(px), at(py), "mousedown", "1"};
         for (int k = 0; k < 4; ++k) {
