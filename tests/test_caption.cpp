@@ -409,7 +409,7 @@ struct BarWindow {
 
 // The real pointer drags the form by its bar, and each drag ends with the form under the
 // pointer; the bevel rests off the bar; a double-click on the icon halts; the button maximises
-// and restores the window; the icon's menu chooses.
+// and restores the window; the icon's menu chooses, and a drag after it keeps its own offset.
 TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     NEED_DISPLAY();
     BarWindow w;
@@ -470,33 +470,22 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     xdo({"mousemove", "372", "10", "click", "1"}, 10);
     EXPECT_EQ(w.Bounds(), (std::vector<int>{200, 200, 400, 160}));
     // The icon's menu opens at the pointer; "&Close" is its last row (about 110 pixels down).
-    // It is clicked once the menu is up: the call posted as the menu opens runs in its loop.
-    MenuWatch watch;
-    watch.onMenu = [&] { w.rt.Post([&] { display.XdotoolLater(100, {"mousemove", "250", "320", "click", "1"}); }); };
-    w.rt.SetObserver(&watch);
-    xdo({"mousemove", "210", "210", "click", "1"}, 10);
-    w.StepUntil(1200, [&] { return events.size() == 6; });
-    EXPECT_EQ(events, (Strings{"MenuClick", "HaltClick", "MaximizeClick", "RestoreClick", "HaltClick", "MenuClick"}));
-    w.rt.SetObserver(nullptr);
-    w.rt.UnloadForm(w.form);
-    EXPECT_FALSE(w.host.Step(10));
-}
-
-// After the icon's menu has closed, by a click elsewhere or by Escape, a press on the bar drags
-// the form at that press's own offset to the pointer: at once, where the pointer already is, or
-// after a move.
-TEST(CaptionWindow, ADragAfterTheSystemMenuKeepsTheOffsetOfItsOwnPress) {
-    NEED_DISPLAY();
-    BarWindow w;
-    ASSERT_NE(w.win, nullptr);
+    // What closes a menu is sent once it is up: the call posted as the menu opens runs in its loop.
     Runtime& rt = w.rt;
-    int menus = 0;
-    w.bar.MenuClick += [&menus] { ++menus; };
-    // What closes the menu is sent once it is up: the host is inside the menu's loop then.
-    std::vector<std::string> closing;
+    std::vector<std::string> closing{"mousemove", "250", "320", "click", "1"};
     MenuWatch watch;
     watch.onMenu = [&] { rt.Post([&] { display.XdotoolLater(100, closing); }); };
     rt.SetObserver(&watch);
+    xdo({"mousemove", "210", "210", "click", "1"}, 10);
+    w.StepUntil(1200, [&] { return events.size() == 6; });
+    EXPECT_EQ(events, (Strings{"MenuClick", "HaltClick", "MaximizeClick", "RestoreClick", "HaltClick", "MenuClick"}));
+    ASSERT_TRUE(display.WaitForLater());
+
+    // After the icon's menu has closed, by a click elsewhere or by Escape, a press on the bar
+    // drags the form at that press's own offset to the pointer: at once, where the pointer
+    // already is, or after a move.
+    int menus = 0;
+    w.bar.MenuClick += [&menus] { ++menus; };
 
     // The menu opens at the icon (pixel 210, 210 of the form at 200, 200) and reaches about 120
     // pixels right and down. The drag's press is on the caption text beyond it, at 450, 210.
