@@ -422,15 +422,21 @@ TEST(WaylandWindow, AFormRendersUnderWestonAndClosesCleanly) {
     EXPECT_EQ(waitpid(weston, &status, WNOHANG), 0) << "the compositor is still running: nothing crashed it";
 }
 
-// Real pointer input reaches the controls: a press arrives in the control's own twips. A popup
-// menu is a window of its own, answered from the keyboard.
-TEST(Window, RealPointerInputReachesTheControlsAndKeysAnswerPopupMenus) {
+// Real pointer and keyboard input reach the controls: a press arrives in the control's own
+// twips; a popup menu is a window of its own, answered from the keyboard; keys typed (a
+// non-ASCII character included) arrive as SDL's committed text, editing keys arrive as keys,
+// and a copy in one box is pasted into another through the display's clipboard.
+TEST(Window, RealPointerAndKeysReachTheControlsPopupMenusAndTextBoxes) {
     NEED_DISPLAY();
     Runtime rt;
     test::RegisterProbe();
     ProbeControl::journal.clear();
-    Form& form = BareForm(rt, "frmWindow", 3000, 3000);  // 200 x 200 pixels
+    Form& form = BareForm(rt, "frmWindow", 4500, 3000);  // 300 x 200 pixels
     rt.PlaceControl(form, "ProbeControl", "P", -1, {600, 300, 1200, 600}, nullptr);
+    auto& one = static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtOne", -1));
+    one.Move(300, 1500, 3600, 315);  // pixels (120..360, 200..221) on the screen
+    auto& two = static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtTwo", -1));
+    two.Move(300, 2100, 3600, 315);  // pixels (120..360, 240..261)
     WindowHost host(rt);
     rt.ShowForm(form);
     for (int i = 0; i < 10; ++i) host.Step(20);
@@ -442,6 +448,29 @@ TEST(Window, RealPointerInputReachesTheControlsAndKeysAnswerPopupMenus) {
     auto logged = [](const std::string& line) { return std::ranges::count(ProbeControl::journal, line) > 0; };
     EXPECT_TRUE(StepUntil(host, [&] { return logged("P Click"); }));
     EXPECT_TRUE(logged("P MouseDown 1 900 375")) << "the press arrives in the control's own twips";
+
+    ASSERT_EQ(display.Xdotool({"mousemove", "150", "210", "click", "1"}), 0);
+    ASSERT_TRUE(StepUntil(host, [&] { return rt.FocusedTextBox() == &one; }));
+    // "é" is on no key of the server's keyboard: a spare key types it, as a French keyboard's
+    // would. (xdotool would map one for the moment it types, and take it back before the window
+    // has read the key.)
+    ASSERT_TRUE(display.Output({"xmodmap", "-e", "keycode 200 = eacute Eacute"}).has_value());
+    ASSERT_EQ(display.Xdotool({"type", "--delay", "30", "caf\xC3\xA9 ok"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return one.Text() == "caf\xC3\xA9 ok"; })) << one.Text();
+    // Editing keys: BackSpace deletes "k", Home and Shift+End select the whole text (the Shift
+    // held when End went down counts, though its release is read before End's press).
+    ASSERT_EQ(display.Xdotool({"key", "--delay", "30", "BackSpace", "Home", "shift+End"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return one.SelLength() == 6; })) << one.SelLength();
+    EXPECT_EQ(one.Text(), "caf\xC3\xA9 o");
+
+    // Copied with Ctrl+C, pasted into the other box with Ctrl+V after a click into it.
+    ASSERT_EQ(display.Xdotool({"key", "ctrl+c"}), 0);
+    for (int i = 0; i < 5; ++i) host.Step(20);
+    ASSERT_EQ(display.Xdotool({"mousemove", "150", "250", "click", "1"}), 0);
+    ASSERT_TRUE(StepUntil(host, [&] { return rt.FocusedTextBox() == &two; }));
+    ASSERT_EQ(display.Xdotool({"key", "ctrl+v"}), 0);
+    EXPECT_TRUE(StepUntil(host, [&] { return two.Text() == "caf\xC3\xA9 o"; })) << two.Text();
+    EXPECT_EQ(rt.GetBackend().ClipboardText(), "caf\xC3\xA9 o");
 
     // The arrows skip the disabled item, Return runs the highlighted item's handler before
     // PopupMenu returns.
@@ -465,47 +494,6 @@ TEST(Window, RealPointerInputReachesTheControlsAndKeysAnswerPopupMenus) {
 
     rt.UnloadForm(form);
     EXPECT_FALSE(host.Step(10)) << "the loop ends once no form is shown";
-}
-
-// Keys typed with xdotool (a non-ASCII character included) arrive as SDL's committed text,
-// editing keys arrive as keys, and a copy in one box is pasted into another through the
-// display's clipboard.
-TEST(TextBoxWindow, TypedTextEditingKeysAndTheClipboardReachTheBoxes) {
-    NEED_DISPLAY();
-    Runtime rt;
-    Form& form = BareForm(rt, "frmTyping", 4500, 1800);
-    auto& one = static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtOne", -1));
-    one.Move(300, 300, 3600, 315);  // pixels (120..360, 120..141) on the screen
-    auto& two = static_cast<TextBox&>(rt.PlaceElement(form, ElementKind::TextBox, "txtTwo", -1));
-    two.Move(300, 900, 3600, 315);  // pixels (120..360, 160..181)
-    WindowHost host(rt);
-    rt.ShowForm(form);
-    for (int i = 0; i < 10; ++i) host.Step(20);
-    ASSERT_NE(host.WindowId(form), 0u);
-
-    ASSERT_EQ(display.Xdotool({"mousemove", "150", "130", "click", "1"}), 0);
-    ASSERT_TRUE(StepUntil(host, [&] { return rt.FocusedTextBox() == &one; }));
-    // "é" is on no key of the server's keyboard: a spare key types it, as a French keyboard's
-    // would. (xdotool would map one for the moment it types, and take it back before the window
-    // has read the key.)
-    ASSERT_TRUE(display.Output({"xmodmap", "-e", "keycode 200 = eacute Eacute"}).has_value());
-    ASSERT_EQ(display.Xdotool({"type", "--delay", "30", "caf\xC3\xA9 ok"}), 0);
-    EXPECT_TRUE(StepUntil(host, [&] { return one.Text() == "caf\xC3\xA9 ok"; })) << one.Text();
-    // Editing keys: BackSpace deletes "k", Home and Shift+End select the whole text (the Shift
-    // held when End went down counts, though its release is read before End's press).
-    ASSERT_EQ(display.Xdotool({"key", "--delay", "30", "BackSpace", "Home", "shift+End"}), 0);
-    EXPECT_TRUE(StepUntil(host, [&] { return one.SelLength() == 6; })) << one.SelLength();
-    EXPECT_EQ(one.Text(), "caf\xC3\xA9 o");
-
-    // Copied with Ctrl+C, pasted into the other box with Ctrl+V after a click into it.
-    ASSERT_EQ(display.Xdotool({"key", "ctrl+c"}), 0);
-    for (int i = 0; i < 5; ++i) host.Step(20);
-    ASSERT_EQ(display.Xdotool({"mousemove", "150", "170", "click", "1"}), 0);
-    ASSERT_TRUE(StepUntil(host, [&] { return rt.FocusedTextBox() == &two; }));
-    ASSERT_EQ(display.Xdotool({"key", "ctrl+v"}), 0);
-    EXPECT_TRUE(StepUntil(host, [&] { return two.Text() == "caf\xC3\xA9 o"; })) << two.Text();
-    EXPECT_EQ(rt.GetBackend().ClipboardText(), "caf\xC3\xA9 o");
-    rt.UnloadForm(form);
 }
 
 // Scripts name keys as SDL does without loading SDL. Every name SDL gives a key (as SDL spells
