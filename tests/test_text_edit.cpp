@@ -84,6 +84,8 @@ TEST_F(Edit, PasswordTextIsShownMaskedAndNeverCopied) {
     EXPECT_EQ(EncodeUtf8(e.Shown()), "******");
     e.SelectAll();
     EXPECT_FALSE(e.Copy().has_value());
+    EXPECT_FALSE(e.Cut().has_value());
+    EXPECT_EQ(e.Text(), "s\xC3\xA9" "cret");
     // Word moves do not give away where the words are: they go to the ends.
     e.SetText("two words");
     e.PlaceCaret(0, false);
