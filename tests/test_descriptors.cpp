@@ -56,8 +56,6 @@ TEST(Descriptors, TheLibraryRegistersOnceWhicheverThreadsAskForIt) {
     EXPECT_EQ(names.size(), Library::Instance().Classes().size()) << "no class registered twice";
     EXPECT_NE(Library::Instance().FindForm("frmAbout"), nullptr);
     EXPECT_FALSE(Library::Instance().Resource("forms/about/icon.png").empty()) << "the forms' files come along";
-    Runtime rt;
-    EXPECT_EQ(&rt.GetLibrary(), &Library::Instance());
 }
 
 // A disabled picture button greys its picture by painting it alone; one too large to paint

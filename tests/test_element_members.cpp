@@ -3,7 +3,6 @@
 // holds, older spellings keep working in files and scripts, list rows through scripts.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -15,7 +14,6 @@
 
 using namespace stolvane;
 using nlohmann::json;
-namespace fs = std::filesystem;
 
 namespace {
 

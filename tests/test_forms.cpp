@@ -9,10 +9,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "controls/button/tolvanebutton.h"
 #include "controls/label/tolvanelabel.h"
 #include "controls/tick/tolvanetick.h"
-#include "forms/about/about.h"
 #include "forms/showcase/showcase.h"
 #include "host/form_file.h"
 #include "host/render.h"

@@ -3,7 +3,6 @@
 // life, and the property bag conventions.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 #include "core/library.h"
@@ -40,7 +39,7 @@ TEST_F(Lifecycle, NewInstanceRunsDefaultsThenResizeThenShowWhenTheFormShows) {
     EXPECT_EQ(ProbeControl::journal, want);
 }
 
-TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesInsteadOfDefaults) {
+TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesAndWritingDefaultsStoresNothing) {
     PropertyMap stored{{"Caption", std::string("Stored")}, {"Small", int64_t{7}}};
     auto& p = Place("P1", &stored);
     EXPECT_EQ(ProbeControl::journal[1], "P1 ReadProperties");
@@ -48,9 +47,7 @@ TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesInsteadOfDefaults) {
     EXPECT_EQ(p.m_Small, 7);
     EXPECT_EQ(p.m_Ratio, 0.5f);                          // missing key: the store default
     EXPECT_EQ(p.m_Font->name, form->GetFont()->name);  // font default: the ambient font
-}
 
-TEST_F(Lifecycle, WritingDefaultsStoresNothingAndReadsBackIdentically) {
     PropertyMap empty;
     auto& a = Place("A", &empty);
     PropertyMap written;

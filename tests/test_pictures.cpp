@@ -17,7 +17,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "host/media.h"
 #include "host/picture_header.h"

@@ -33,7 +33,7 @@ TEST(Reference, TheCheckedInControlsPageIsWhatTheClassTablesSay) {
         << "docs/controls.md is out of date: run build/stolvane describe --markdown > docs/controls.md";
 }
 
-TEST(Reference, DescribeAnswersForOneClassAndNamesTheNearestForAnUnknownOne) {
+TEST(Reference, DescribeAnswersForAClassAnElementKindAndTheFormAndNamesTheNearestForAnUnknownOne) {
     std::string out, err;
     ASSERT_EQ(Cli({"describe", "TolvaneTick"}, out, err), ExitStatus::Success) << err;
     EXPECT_NE(out.find("ValueChange(bValue As Boolean)"), std::string::npos) << out;
@@ -47,10 +47,7 @@ TEST(Reference, DescribeAnswersForOneClassAndNamesTheNearestForAnUnknownOne) {
     ASSERT_EQ(Cli({"describe", "TolvaneLable"}, out, err), ExitStatus::BadInput);
     EXPECT_NE(err.find("did you mean \"TolvaneLabel\"?"), std::string::npos) << err;
     EXPECT_NE(err.find("TolvaneAbout_2, TolvaneCaption"), std::string::npos) << err;
-}
 
-TEST(Reference, DescribeCoversElementKindsAndTheForm) {
-    std::string out, err;
     ASSERT_EQ(Cli({"describe", "label"}, out, err), ExitStatus::Success) << err;
     EXPECT_NE(out.find("Label: an intrinsic element kind"), std::string::npos) << out;
     EXPECT_NE(out.find("ForeColour  OLE_COLOR, default 0x80000012 (button text), saved as \"foreColour\""),

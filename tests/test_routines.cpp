@@ -38,7 +38,6 @@ float StepwiseSearch(int16_t& side, float k, int16_t limit) {
 }  // namespace
 
 TEST_F(Routines, TextConversions) {
-    EXPECT_EQ(fncColourDigits(0), "000000000");
     EXPECT_EQ(fncColourDigits(0x00FF8040), "064128255");
     EXPECT_EQ(fncColourDigits(0xFF), "255000000");
 
@@ -165,6 +164,7 @@ TEST_F(Routines, FitImageMatchesTheStepwiseSearch) {
         if (i % 7 == 0) W = 1, H = 32767;                 // ratio close to 1
         if (i % 11 == 0) W += next(100) / 100.0;           // fractional sizes
         if (i % 13 == 0) W = 0, H = 15 * (1 + next(100));  // zero width: every height fits 0
+        if (i % 19 == 0) H = W;                            // square
         int16_t mw = static_cast<int16_t>(next(32768)), mh = static_cast<int16_t>(next(32768));
         if (i % 5 == 0) mw = static_cast<int16_t>(-static_cast<int>(next(3000)));
         if (i % 17 == 0) mh = static_cast<int16_t>(-static_cast<int>(next(3000)));
@@ -203,7 +203,7 @@ TEST_F(Routines, TileImageCoversTheAreaAndClearsTheOverflow) {
     for (const DrawOp& op : box.GetDrawing().Ops()) tiles += op.kind == DrawOp::Kind::Picture;
     EXPECT_EQ(tiles, 25);
     const OleColour face = rt.ResolveColour(SysColour::ButtonFace);
-    EXPECT_EQ(box.Point(150, 150), RGB(255, 0, 0));
+    EXPECT_EQ(box.Point(950, 150), RGB(255, 0, 0));
     EXPECT_EQ(box.Point(950, 950), RGB(255, 0, 0));
     EXPECT_EQ(box.Point(1100, 500), face);
     EXPECT_EQ(box.Point(500, 1100), face);

@@ -3,16 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <sstream>
 
 #include "app/script.h"
-
-extern char** environ;
 
 namespace stolvane::test {
 

@@ -49,13 +49,6 @@ struct TextBoxes : ::testing::Test {
         rt.KeyDown(code, shift);
         rt.KeyUp(code, shift);
     }
-    // The form saved to a file and loaded into `into`: the loaded txtName, or null.
-    TextBox* SavedAndLoaded(Runtime& into) {
-        test::TempFolder folder("stolvane-textbox");
-        const std::string path = (folder.Path() / "form.json").string();
-        SaveFormFile(rt, *form, path);
-        return dynamic_cast<TextBox*>(LoadFormFile(into, path).Find("txtName"));
-    }
 };
 
 }  // namespace
@@ -452,8 +445,11 @@ TEST_F(TextBoxes, ALimitBelowTheTextCutsItAndTheFormSavesWhatLoads) {
     box->SetMaxLength(19);
     EXPECT_EQ(box->Text(), "caf\xC3\xA9\nline \xCE\xB1\xCE\xB2\n\xE6\xBC\xA2\xF0\x9F\x98\x80\xF3\xB0\x80\x81\ten");
     box->SetToolTipText("tip");
+    test::TempFolder folder("stolvane-textbox");
+    const std::string path = (folder.Path() / "form.json").string();
+    SaveFormFile(rt, *form, path);
     Runtime rt2;
-    TextBox* again = SavedAndLoaded(rt2);
+    auto* again = dynamic_cast<TextBox*>(LoadFormFile(rt2, path).Find("txtName"));
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Text(), box->Text());
     EXPECT_EQ(again->MaxLength(), 19);
