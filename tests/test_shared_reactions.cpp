@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // What the controls share from core/: hover tracking with the capture, the pointer position, access keys read from a
-// caption, names compared without regard to case, and the classic error texts.
+// caption, names compared without regard to case, and where a control hovers on a crowded form.
 #include <gtest/gtest.h>
 
 #include <array>
 
 #include "controls/button/tolvanebutton.h"
 #include "controls/label/tolvanelabel.h"
-#include "core/errors.h"
 #include "core/mouse.h"
 #include "core/text_box.h"
 #include "core/text.h"
