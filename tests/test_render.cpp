@@ -273,7 +273,6 @@ TEST(RenderCovered, WhatALaterControlCoversEntirelyIsLeftOutAndWhatShowsOfItIsPa
         const Frame& whole = r.RepaintAll();
         EXPECT_EQ(at(whole, 150, 900), RGB(255, 0, 0)) << "the column left uncovered, scale " << scale;
         EXPECT_EQ(at(whole, 165, 900), RGB(0, 0, 255)) << "scale " << scale;
-        EXPECT_EQ(at(whole, 600, 900), RGB(0, 0, 255)) << "scale " << scale;
         auto same = [&](const char* what) {
             const Frame& inc = r.Update();
             FormRenderer full(rt, f, scale);

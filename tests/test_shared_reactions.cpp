@@ -80,8 +80,6 @@ TEST(SharedReactions, HoverHoldsOnlyWhereTheControlShows) {
     move(3300, mid);  // beyond the form, on the label's part past its edge
     EXPECT_EQ(rt.Captured(), nullptr);
     EXPECT_FALSE(fading());
-    move(3400, mid);
-    EXPECT_EQ(rt.Captured(), nullptr) << "nothing of the form is under the pointer";
     int clicks = 0;
     lbl.Click += [&] { ++clicks; };
     rt.Mouse(f, MouseAction::Click, 3300, mid, MouseButton::Left, 0);
