@@ -87,6 +87,14 @@ long CountDifferentPixels(const Frame& a, const Frame& b) {
                                          << "; see " << actualPath;
 }
 
+void CheckGoldenAtBothScales(const std::function<Frame(double scale)>& render, const std::string& name) {
+    for (int scale : {1, 2}) EXPECT_TRUE(CompareGolden(render(scale), name + "_scale" + std::to_string(scale)));
+}
+
+void CheckGoldenAtBothScales(FrameSource& rt, Form& form, const std::string& name) {
+    CheckGoldenAtBothScales([&](double scale) { return FormRenderer(rt, form, scale).Update(); }, name);
+}
+
 Frame Tiled(const std::vector<Frame>& tiles, size_t columns) {
     const Frame& t = tiles.at(0);
     const int cols = int(columns), rows = int((tiles.size() + columns - 1) / columns);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@
 namespace stolvane::test {
 
 ::testing::AssertionResult CompareGolden(const Frame& frame, const std::string& name);
+
+// Compares what `render` gives at scale 1 and at scale 2 with <name>_scale1 and <name>_scale2;
+// the second form renders the form as it stands.
+void CheckGoldenAtBothScales(const std::function<Frame(double scale)>& render, const std::string& name);
+void CheckGoldenAtBothScales(FrameSource& rt, Form& form, const std::string& name);
 
 // Frames of one size set out `columns` to a row, in their order, as one frame.
 Frame Tiled(const std::vector<Frame>& tiles, size_t columns);

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // What the controls share from core/: hover tracking with the capture, the pointer position, access keys read from a
-// caption, names compared without regard to case, and the classic error texts.
+// caption, names compared without regard to case, and where a control hovers on a crowded form.
 #include <gtest/gtest.h>
 
 #include <array>
 
 #include "controls/button/tolvanebutton.h"
 #include "controls/label/tolvanelabel.h"
-#include "core/errors.h"
 #include "core/mouse.h"
 #include "core/text_box.h"
 #include "core/text.h"
@@ -81,8 +80,6 @@ TEST(SharedReactions, HoverHoldsOnlyWhereTheControlShows) {
     move(3300, mid);  // beyond the form, on the label's part past its edge
     EXPECT_EQ(rt.Captured(), nullptr);
     EXPECT_FALSE(fading());
-    move(3400, mid);
-    EXPECT_EQ(rt.Captured(), nullptr) << "nothing of the form is under the pointer";
     int clicks = 0;
     lbl.Click += [&] { ++clicks; };
     rt.Mouse(f, MouseAction::Click, 3300, mid, MouseButton::Left, 0);
