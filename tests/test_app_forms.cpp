@@ -8,7 +8,6 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cmath>
 #include <tuple>
 
 #include "controls/button/tolvanebutton.h"
@@ -22,7 +21,6 @@
 #include "host/tooltip_form.h"
 #include "host/window.h"
 #include "tests/display.h"
-#include "tests/test_util.h"
 #include "tests/golden_util.h"
 #include "tests/test_support.h"
 
@@ -32,10 +30,8 @@ using nlohmann::json;
 namespace {
 
 struct AppForms : ::testing::Test {
-    void SetUp() override {
-        Runtime warmUp;  // registers the library
-        test::RegisterProbe();
-    }
+    Runtime rt;  // registers the library
+    void SetUp() override { test::RegisterProbe(); }
     static std::vector<json> Run(const std::string& script) { return test::ScriptLines(script); }
 };
 
@@ -217,14 +213,24 @@ TEST_F(AppForms, EnterClicksTheFocusedOrDefaultButtonAndTextBoxesLeaveEnterEscap
     EXPECT_EQ(order[2], "txtOne");
 }
 
-TEST_F(AppForms, TheFormPreviewsKeysWithCodesAndTheShiftMask) {
-    auto lines = Run(std::string(kButtons) + R"({"cmd":"key","key":"F1"}
+// Only with KeyPreview does the form see the keys first, with their codes and shift mask.
+TEST_F(AppForms, TabPassesPanelsAltLetterTogglesACheckBoxAndTheFormPreviewsKeys) {
+    auto lines = Run(std::string(kButtons) + R"({"cmd":"key","key":"Tab"}
+{"cmd":"key","key":"Tab"}
+{"cmd":"key","key":"Tab","shift":1}
+{"cmd":"focus","target":"cancel"}
+{"cmd":"key","key":"G","shift":4}
+{"cmd":"key","key":"F1"}
 {"cmd":"set","target":"","property":"KeyPreview","value":true}
 {"cmd":"key","key":"F1"}
 {"cmd":"key","key":"F1","up":true}
 {"cmd":"key","key":"q","shift":2}
 {"cmd":"key","key":"a","shift":1}
 )");
+    // Shown: the first tab stop (the check box); the panel is none: Tab goes to ok, cancel,
+    // Shift+Tab back to ok; Alt+G focuses the check box again.
+    EXPECT_EQ(test::Said(lines, "focus"), (std::vector<json>{"tik", "ok", "cancel", "ok", "cancel", "tik"}));
+    EXPECT_EQ(test::EventsNamed(lines, "ValueChange").size(), 1u);
     std::vector<json> form;
     for (auto& l : lines)
         if (l.contains("event") && l["control"] == "") form.push_back({l["event"], l["args"]});
@@ -233,19 +239,6 @@ TEST_F(AppForms, TheFormPreviewsKeysWithCodesAndTheShiftMask) {
                                        {"KeyDown", {{"KeyCode", 81}, {"Shift", 2}}},
                                        {"KeyDown", {{"KeyCode", 65}, {"Shift", 1}}},
                                        {"KeyPress", {{"KeyAscii", 65}}}}));
-}
-
-TEST_F(AppForms, TabPassesPanelsAndAltLetterTogglesACheckBox) {
-    auto lines = Run(std::string(kButtons) + R"({"cmd":"key","key":"Tab"}
-{"cmd":"key","key":"Tab"}
-{"cmd":"key","key":"Tab","shift":1}
-{"cmd":"focus","target":"cancel"}
-{"cmd":"key","key":"G","shift":4}
-)");
-    // Shown: the first tab stop (the check box); the panel is none: Tab goes to ok, cancel,
-    // Shift+Tab back to ok; Alt+G focuses the check box again.
-    EXPECT_EQ(test::Said(lines, "focus"), (std::vector<json>{"tik", "ok", "cancel", "ok", "cancel", "tik"}));
-    EXPECT_EQ(test::EventsNamed(lines, "ValueChange").size(), 1u);
 }
 
 // A label's access key focuses what follows the label in tab order, round to the first.
@@ -407,7 +400,6 @@ TEST_F(AppForms, AControlsToolTipTextShowsOverItAndIsSavedWithTheForm) {
 // The tooltip a window shows: its text on pale yellow in a black frame, or in the tooltip
 // colours the desktop sets.
 TEST_F(AppForms, TheTooltipFormIsPaleYellowInABlackFrameOrTheDesktopsTooltipColours) {
-    Runtime rt;
     Form& tip = BuildToolTipForm(rt, "System Menu", 0, 0);
     Frame f = FormRenderer(rt, tip, 1).RepaintAll();
     ASSERT_GT(f.width, 40);
@@ -429,7 +421,6 @@ TEST_F(AppForms, TheTooltipFormIsPaleYellowInABlackFrameOrTheDesktopsTooltipColo
 }
 
 TEST_F(AppForms, LoadedFormsAnswerTypedLookUpsAndRefuseWhatTheyLack) {
-    Runtime rt;
     Form& form = LoadFormText(rt, R"J({"name": "frmMain", "controls": [
         {"name": "cmdOK", "class": "TolvaneButton"},
         {"name": "tplDes(2)", "class": "TolvaneLabel"},
@@ -456,7 +447,6 @@ TEST_F(AppForms, LoadedFormsAnswerTypedLookUpsAndRefuseWhatTheyLack) {
 }
 
 TEST_F(AppForms, HandlersDisconnect) {
-    Runtime rt;
     Form& form = rt.NewForm("f");
     auto& ok = rt.Place<TolvaneButton>(form, "cmdOK", {0, 0, 1200, 495});
     int typed = 0, named = 0;
@@ -485,7 +475,6 @@ TEST(AppFromFileExample, RunsHeadless) {
 
 // The showcase grown twice and filling a 1024 x 768 screen keeps its layout whole.
 TEST_F(AppForms, GoldenPicturesOfTheShowcaseAtThreeSizes) {
-    Runtime rt;
     Form& show = LoadFormText(rt, showcase::Design(), "", "frmShowcase");
     showcase::Attach(show);
     rt.ShowForm(show);

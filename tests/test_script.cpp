@@ -2,12 +2,7 @@
 // The scripted driver run in-process: commands in, JSON lines out, in the order things happen.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-#include <sstream>
-
-#include "app/script.h"
 #include "core/library.h"
-#include "host/runtime.h"
 #include "tests/test_support.h"
 
 using namespace stolvane;
@@ -62,15 +57,10 @@ public:
         PropertyChanged("Value");
         Raise(ValueChange, m_Value);
     }
-    void SetCaption(const std::string& c) {
-        m_Caption = c;
-        PropertyChanged("Caption");
-    }
     const std::vector<PropertyInfo>& Properties() const override { return PropertyTable(); }
     static const std::vector<PropertyInfo>& PropertyTable() {
         using P = ScriptProbe;
         static const std::vector<PropertyInfo> props = {
-            FieldProperty("Caption", PropType::String, &P::m_Caption, Default(std::string()), &P::SetCaption),
             FieldProperty("Value", PropType::Boolean, &P::m_Value, Default(int64_t{0}), nullptr),
             FieldProperty("Link", PropType::String, &P::m_Link, Default(std::string()), nullptr),
         };
@@ -88,7 +78,7 @@ public:
     MouseEvent MouseUpEvent{"MouseUp", kMouseArgNames};
     MouseEvent HotDown{"HotDown", kMouseArgNames};
 
-    std::string m_Caption, m_Link;
+    std::string m_Link;
     Boolean m_Value = False;
     MenuItem* menu = nullptr;
 };
@@ -106,13 +96,6 @@ struct Script : ::testing::Test {
                           bool withChanges = true) {
         return test::ScriptLines(script, form, withChanges, &status);
     }
-    // The output lines of one kind ("event", "value", ...), in order.
-    static std::vector<json> Of(const std::vector<json>& lines, const std::string& key) {
-        std::vector<json> out;
-        for (auto& l : lines)
-            if (l.contains(key)) out.push_back(l);
-        return out;
-    }
 };
 
 const char* kProbe =
@@ -129,7 +112,6 @@ TEST_F(Script, MouseIsHitTestedHonoursTheCaptureAndClicksOnlyWhereItWentDown) {
 {"cmd":"mouse","action":"click","target":"P1.lblHot","x":30,"y":45,"button":2,"shift":1}
 )",
                    std::nullopt, false);
-    EXPECT_EQ(status, 0);
     ASSERT_GE(out.size(), 8u);
     EXPECT_EQ(out[0], json::parse(R"({"form":"Form1","shown":true})"));
     EXPECT_EQ(out[1], json::parse(R"({"focus":"P1"})")) << "the form opens with its first tab stop focused";
@@ -169,9 +151,9 @@ TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
     EXPECT_EQ(test::Said(out, "value"), (std::vector<json>{true, false}));
     EXPECT_EQ(test::ErrorNumbers(out), std::vector<int>{6}) << "40000 does not fit a 16-bit property";
 
-    auto dumps = Of(out, "dump");
+    auto dumps = test::Said(out, "dump");
     ASSERT_EQ(dumps.size(), 3u);
-    const json& d = dumps[0]["dump"];
+    const json& d = dumps[0];
     EXPECT_EQ(d["width"], 2400);
     const json& p = d["properties"];
     for (const char* key : {"Caption", "Flag", "Small", "Large", "Colour", "Ratio", "Font", "Picture", "AccessKey"})
@@ -187,11 +169,11 @@ TEST_F(Script, PropertiesConvertByTypeAndDumpsShowEveryPersistedProperty) {
     EXPECT_EQ(p["Picture"]["handle"], 0);
     ASSERT_EQ(d["elements"].size(), 2u);
     EXPECT_EQ(d["elements"][1], json::parse(R"({"name":"tmr","kind":"timer","visible":true,"interval":0,"enabled":false})"));
-    const json& label = dumps[1]["dump"];
+    const json& label = dumps[1];
     EXPECT_EQ(label["kind"], "label");
     EXPECT_EQ(label["colour"], 0x80000012u) << "system colours stay system colours";
     EXPECT_EQ(label["width"], 600);
-    const json& member = dumps[2]["dump"];
+    const json& member = dumps[2];
     EXPECT_EQ(member["name"], "cmdArray(2)") << "a control-array member is placed";
     EXPECT_TRUE(member["properties"].contains("MousePointer")) << "keys kept only for the form file are dumped too";
 }
@@ -203,7 +185,7 @@ TEST_F(Script, EmbeddedDesignChildrenAreAddressedWithADotAndDumpedAsControls) {
 {"cmd":"dump"}
 )");
     EXPECT_EQ(test::Said(out, "value"), (std::vector<json>{600, "v1.15.96"}));
-    json form = Of(out, "dump").at(0)["dump"];
+    json form = test::Said(out, "dump").at(0);
     EXPECT_EQ(form["class"], "Form");
     ASSERT_EQ(form["controls"].size(), 1u);
     const json& p1 = form["controls"][0];
@@ -228,15 +210,15 @@ TEST_F(Script, AFailingCommandPrintsAnErrorAndTheRunGoesOn) {
 {"cmd":"place","class":"label","name":"lbl.Caption"}
 {"cmd":"place","class":"label","name":"two words"}
 {"cmd":"call","target":"P1","method":"Frobnicate"}
+{"cmd":"load","form":"/nonexistent/form.json"}
 {"cmd":"get","target":"P1","property":"Width"}
 )");
     EXPECT_EQ(status, 0) << "errors in commands do not fail the run";
-    auto errors = Of(out, "error");
-    ASSERT_EQ(test::ErrorNumbers(out), (std::vector<int>{5, 5, 5, 424, 438, 380, 5, 5, 5, 438}))
+    ASSERT_EQ(test::ErrorNumbers(out), (std::vector<int>{5, 5, 5, 424, 438, 380, 5, 5, 5, 438, 53}))
         << "names that could not be addressed";
-    EXPECT_EQ(errors[9]["error"]["description"], "Object doesn't support this property or method: Frobnicate")
+    EXPECT_EQ(test::Said(out, "error")[9]["description"], "Object doesn't support this property or method: Frobnicate")
         << "the member asked for is named";
-    EXPECT_EQ(out.back(), json::parse(R"({"value":1200})"));
+    EXPECT_EQ(out.back(), json::parse(R"({"value":1200})")) << "a failed load keeps the form";
 }
 
 TEST_F(Script, DropsBooleanArgumentsAndPopupMenusReachTheProbe) {
@@ -255,16 +237,15 @@ TEST_F(Script, DropsBooleanArgumentsAndPopupMenusReachTheProbe) {
     auto drops = test::EventsNamed(out, "OLEDragDrop");
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_EQ(drops[0]["args"], json::parse(R"({"Data":{"files":["a.png"],"text":"t"},"Effect":1})"));
-    EXPECT_EQ(Of(out, "value")[0]["value"], 1);
-    auto errors = Of(out, "error");
-    ASSERT_EQ(errors.size(), 2u) << "files must be a list; an answer naming no item is reported";
-    EXPECT_EQ(Of(out, "focus").back()["focus"], "P1");
+    EXPECT_EQ(test::Said(out, "value")[0], 1);
+    EXPECT_EQ(test::ErrorNumbers(out).size(), 2u) << "files must be a list; an answer naming no item is reported";
+    EXPECT_EQ(test::Said(out, "focus").back(), "P1");
     auto changes = test::EventsNamed(out, "ValueChange");
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(std::pair(changes[0]["args"]["bValue"], changes[1]["args"]["bValue"]), std::pair(json(true), json(false)));
-    auto menus = Of(out, "menu");
-    ASSERT_EQ(menus.size(), 3u);
-    EXPECT_EQ(menus[0], json::parse(R"({"menu":["&Restore","&Close"],"default":"&Close"})"));
+    ASSERT_EQ(test::Said(out, "menu").size(), 3u);
+    EXPECT_EQ(test::Said(out, "menu")[0], json::parse(R"(["&Restore","&Close"])"));
+    EXPECT_EQ(test::Said(out, "default")[0], "&Close");
     auto picked = test::EventsNamed(out, "Picked");
     ASSERT_EQ(picked.size(), 1u) << "the second menu had no answer and was dismissed";
     EXPECT_EQ(picked[0]["args"]["Caption"], "&Close");
@@ -288,7 +269,7 @@ TEST_F(Script, PixelsFollowTheDesktopColours) {
     // Red; the classic button face; the desktop's, at once; the classic one again, also for a
     // desktop colour that cannot be read.
     EXPECT_EQ(test::Said(out, "value"), (std::vector<json>{0x0000FF, 0xC0C0C0, 0x800000, 0xC0C0C0, 0xC0C0C0}));
-    EXPECT_EQ(Of(out, "error").size(), 1u) << "a point outside the client area";
+    EXPECT_EQ(test::ErrorNumbers(out).size(), 1u) << "a point outside the client area";
 }
 
 TEST_F(Script, NavigationNeverStartsABrowserAndFailsWhenTheScriptSaysSo) {
@@ -298,14 +279,11 @@ TEST_F(Script, NavigationNeverStartsABrowserAndFailsWhenTheScriptSaysSo) {
 {"cmd":"navigation","fail":true}
 {"cmd":"mouse","action":"click","target":"P1","x":900,"y":450}
 )");
-    auto nav = Of(out, "navigate");
-    ASSERT_EQ(nav.size(), 2u);
-    EXPECT_EQ(nav[0], json::parse(R"({"navigate":"https://example.org/","ok":true})"));
-    EXPECT_EQ(nav[1]["ok"], false);
-    auto boxes = Of(out, "msgbox");
+    EXPECT_EQ(test::Said(out, "navigate"), (std::vector<json>{"https://example.org/", "https://example.org/"}));
+    EXPECT_EQ(test::Said(out, "ok"), (std::vector<json>{true, false}));
+    auto boxes = test::Said(out, "msgbox");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0]["msgbox"]["text"], "Cannot open https://example.org/");
-    EXPECT_EQ(boxes[0]["msgbox"]["title"], "STolvane");
+    EXPECT_EQ(boxes[0], json::parse(R"({"text":"Cannot open https://example.org/","title":"STolvane"})"));
 }
 
 // While a modal form is open the commands go to it (the about box here, which its OK hides):
@@ -334,15 +312,6 @@ TEST_F(Script, CommandsGoToTheModalFormUntilItCloses) {
                                   "frmAbout shown", "frmAbout hidden", "returned"};
     EXPECT_EQ(seq, want);
     EXPECT_EQ(test::ErrorNumbers(out), std::vector<int>{424});
-}
-
-TEST_F(Script, AFailedLoadKeepsTheForm) {
-    auto out = Run(std::string(kProbe) + R"({"cmd":"load","form":"/nonexistent/form.json"}
-{"cmd":"get","target":"P1","property":"Left"}
-)");
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(test::ErrorNumbers(out), std::vector<int>{53});
-    EXPECT_EQ(test::Said(out, "value"), std::vector<json>{1200}) << "a failed load keeps the form";
 }
 
 }  // namespace
@@ -379,5 +348,5 @@ TEST_F(Script, TextBoxesTakeTextCompositionsNamedKeysAndTheRunsOwnClipboard) {
     for (const json& e : test::EventsNamed(lines, "KeyDown")) codes.push_back(e["args"]["KeyCode"]);
     ASSERT_GE(codes.size(), 3u);
     EXPECT_EQ(std::vector<json>(codes.end() - 3, codes.end()), (std::vector<json>{96, 97, 105}));
-    EXPECT_EQ(Of(lines, "error").size(), 1u);  // the unknown key
+    EXPECT_EQ(test::ErrorNumbers(lines).size(), 1u);  // the unknown key
 }
