@@ -496,7 +496,7 @@ TEST_F(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAn
     Click(s, kDropX, kDropY);
     Add(s, {values, Key("Down"), Key("Return")});
     pick("ButtonStyle");  // F4, then a click on the second entry
-    Add(s, {Key("F4"), values});
+    s.push_back(Key("F4"));
     Click(s, 9600, EntryY(1));
     pick("Colour");  // Alt+Down; ButtonShadow (16) lies below the first eight entries
     Add(s, {Key("Down", 4), Key("Home")});
@@ -520,12 +520,10 @@ TEST_F(DesignerWindow, PropertiesOfEveryTypeAreSetThroughTheBrowsersOwnEditorsAn
     const Printed printed = Read(Design(s, path), true);
 
     const auto& dumps = printed.dumps;
-    ASSERT_EQ(dumps.size(), 3u);
+    ASSERT_EQ(dumps.size(), 2u);
     EXPECT_EQ(dumps[0], (std::vector<std::string>{"True", "False"}));
-    ASSERT_GE(dumps[1].size(), 3u);
-    EXPECT_EQ(dumps[1][0].rfind("0 - ", 0), 0u) << dumps[1][0];
-    EXPECT_EQ(dumps[2].size(), 8u) << "eight at a time";
-    EXPECT_EQ(dumps[2].back(), "ButtonShadow") << "scrolled to the current entry";
+    EXPECT_EQ(dumps[1].size(), 8u) << "eight at a time";
+    EXPECT_EQ(dumps[1].back(), "ButtonShadow") << "scrolled to the current entry";
     // The colour picked, the basic colour clicked, one down and one left, the refused text still
     // in the open box, the grid's colour one up, and the typed colour as the browser shows it.
     EXPECT_EQ(printed.texts, (std::vector<std::string>{"0x80000010", "&H00FF0000&", "&H00C0C000&", "&HZZ&",
