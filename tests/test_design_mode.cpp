@@ -81,9 +81,6 @@ TEST_F(DesignModeTest, ADesignedFormDrawsExactlyAsAtRunTime) {
 
 TEST_F(DesignModeTest, TheMouseAndTheKeysGoToTheDesignerAndNoControlReactsOrRaisesEvents) {
     Form& f = Load(true);
-    // Showing it gave the focus to nothing in it: a designed control is no tab stop.
-    EXPECT_EQ(rt.Focused(), nullptr);
-    EXPECT_EQ(rt.FocusedTextBox(), nullptr);
     FormRenderer r(rt, f, 1);
     const Frame before = r.Update();
     log.lines.clear();
@@ -112,7 +109,7 @@ TEST_F(DesignModeTest, TheMouseAndTheKeysGoToTheDesignerAndNoControlReactsOrRais
     EXPECT_EQ(ticks, 0) << "no timer runs while designed";
     EXPECT_EQ(rt.Resolve(f, "lblNote.T98").element, nullptr) << "the label never started its fade";
     EXPECT_EQ(rt.Captured(), nullptr);
-    EXPECT_EQ(rt.Focused(), nullptr);
+    EXPECT_EQ(rt.Focused(), nullptr) << "neither showing nor a click gave the focus: a designed control is no tab stop";
     // Nor does a text box take the focus or typing when a caller or a script asks for it.
     auto& name = static_cast<TextBox&>(*rt.Resolve(f, "txtName").element);
     rt.SetFocus(*rt.Resolve(f, "cmdOK").surface);

@@ -5,14 +5,10 @@
 // designer showed the form on the screen, and closing the window ends the command with status 0.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -25,53 +21,9 @@
 #include "tests/display.h"
 #include "tests/test_util.h"
 
-extern char** environ;
-
 using namespace stolvane;
-using test::PrivateDisplay;
 
 namespace {
-
-// The command started with these arguments; killed and collected if the test leaves early.
-class Command {
-public:
-    explicit Command(const std::vector<std::string>& args) {
-        std::vector<std::string> env{"STOLVANE_ACCESSIBILITY=0"};
-        for (char** e = environ; *e; ++e)
-            if (std::string(*e).rfind("STOLVANE_ACCESSIBILITY=", 0) != 0) env.emplace_back(*e);
-        std::vector<char*> argv, envp;
-        std::vector<std::string> all{STOLVANE_CLI};
-        all.insert(all.end(), args.begin(), args.end());
-        for (auto& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        if (posix_spawn(&m_pid, STOLVANE_CLI, nullptr, nullptr, argv.data(), envp.data()) != 0) m_pid = 0;
-    }
-    ~Command() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    bool Started() const { return m_pid > 0; }
-    // Its exit status once it has ended within timeoutMs; -1 if it has not.
-    int Wait(int timeoutMs) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (m_pid > 0 && std::chrono::steady_clock::now() < deadline) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return -1;
-    }
-
-private:
-    pid_t m_pid = 0;
-};
 
 // Waits (at most ten seconds) until the condition holds.
 bool WaitUntil(const std::function<bool()>& done) {
@@ -114,8 +66,11 @@ TEST(DesignerXSession, AButtonPlacedCaptionedAndSavedWithRealInputRendersAsTheDe
         ASSERT_GT(captionRow.height, 0);
     }
 
-    Command designer({"design", path, "--scale", "1"});
-    ASSERT_TRUE(designer.Started());
+    // Started through env so that it runs without the accessibility bridge, whatever the
+    // test's own environment says; the display ends it if the test leaves early.
+    const pid_t designer =
+        display.StartProgram({"env", "STOLVANE_ACCESSIBILITY=0", STOLVANE_CLI, "design", path, "--scale", "1"});
+    ASSERT_GT(designer, 0);
     const auto found = display.Output({"xdotool", "search", "--sync", "--name", "STolvane Designer"});
     ASSERT_TRUE(found.has_value()) << "the designer's window did not appear";
     const std::string window = found->substr(0, found->find('\n'));
@@ -175,7 +130,9 @@ TEST(DesignerXSession, AButtonPlacedCaptionedAndSavedWithRealInputRendersAsTheDe
 
     // Alt+F4 closes the designer (nothing unsaved, nothing asked) and the command ends.
     EXPECT_EQ(display.Xdotool({"key", "alt+F4"}), 0);
-    EXPECT_EQ(designer.Wait(10000), 0);
+    int ended = -1;
+    ASSERT_TRUE(WaitUntil([&] { return waitpid(designer, &ended, WNOHANG) == designer; })) << "the command ended";
+    EXPECT_TRUE(WIFEXITED(ended) && WEXITSTATUS(ended) == 0) << ended;
 
     Runtime rt;
     Form& saved = LoadFormFile(rt, path);
