@@ -126,6 +126,9 @@ struct WindowHost::Impl : Backend {
     // and what the menus and the tooltip shown on forms of their own are.
     std::unique_ptr<AccessibilityBridge> a11y;
     std::map<const Form*, AccessiblePopup> popups;
+    // The window the keyboard was given back to after a menu or tooltip, until SDL reports
+    // a window gaining it (see GiveKeyboardBack).
+    uint32_t keysGivenBack = 0;
 
     Impl(Runtime& r, double s) : rt(r), scale(s) {
         std::string unloadable;
@@ -648,6 +651,8 @@ struct WindowHost::Impl : Backend {
                 break;
             }
             case SDL_WINDOWEVENT: {
+                // SDL knows again which window has the keyboard.
+                if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) keysGivenBack = 0;
                 Window* w = FindId(e.window.windowID);
                 if (!w) return;
                 if (e.window.event == SDL_WINDOWEVENT_CLOSE && !Blocked(*w)) {
@@ -935,13 +940,19 @@ struct WindowHost::Impl : Backend {
     // while a tooltip was up or after it or a menu had gone were lost, and a press while a
     // tooltip was up made SDL capture the pointer for the tooltip's window. The window that had
     // the keyboard before gets it back.
-    static uint32_t KeyboardWindow() {
+    // SDL learns that the window has it again only when the display's focus event for it is
+    // read; until then it reports no keyboard window at all, since the window that had it has
+    // gone. A menu opened in that time (the next PopupMenu straight after one answered) must
+    // still give the keyboard back to that window, else it is left nowhere once that menu goes.
+    uint32_t KeyboardWindow() const {
         SDL_Window* keys = SDL_GetKeyboardFocus();
-        return keys ? SDL_GetWindowID(keys) : 0;
+        return keys ? SDL_GetWindowID(keys) : keysGivenBack;
     }
     void GiveKeyboardBack(uint32_t keys) {
         Window* back = keys ? FindId(keys) : nullptr;
-        if (back && !HasWindowManager(back->window)) SDL_SetWindowInputFocus(back->window);
+        if (!back || HasWindowManager(back->window)) return;
+        SDL_SetWindowInputFocus(back->window);
+        keysGivenBack = keys;
     }
     void HideToolTip() override {
         Form* tip = tipForm;
