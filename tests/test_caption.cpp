@@ -95,9 +95,10 @@ TEST_F(CaptionTest, ARefusedAlignmentIsStoredAndTheRefreshGoesOn) {
     c.SetAlignH(2);
     c.SetAlignH(9);
     c.SetCaption("After");
+    c.SetFont_Colour(RGB(255, 255, 0));
     EXPECT_EQ(c.AlignH(), 9);
     EXPECT_EQ(Text().Alignment(), 2);
-    EXPECT_EQ(Text().Caption(), "After");
+    EXPECT_EQ(std::pair(Text().Caption(), Text().ForeColour()), std::pair(std::string("After"), RGB(255, 255, 0)));
 }
 
 TEST_F(CaptionTest, ButtonsCloseUpFromTheRightAndTheTextRunsBetweenTheIconAreaAndThem) {
@@ -118,6 +119,7 @@ TEST_F(CaptionTest, ButtonsCloseUpFromTheRightAndTheTextRunsBetweenTheIconAreaAn
         Styles(k.min, k.max, k.halt, k.help);
         Relayout();
         EXPECT_EQ(ButtonLefts(), k.lefts) << k.min << k.max << k.halt << k.help;
+        EXPECT_EQ(Text().Width(), SW - 780) << "any button shown keeps the text clear of the buttons";
         for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(Btn(i).Top(), 37.5);
     }
     // A style change shows or hides at once; the others move only at the next resize.
@@ -260,6 +262,15 @@ TEST_F(CaptionTest, BevelSinksUnderThePointerWithTheCaptureAndRisesWhenItLeaves)
     EXPECT_EQ(bevel(), sunken) << "back on the bar";
     move({150, 301});
     EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(raised, (Surface*)nullptr));
+    // It sinks as the pointer comes onto the text's start beside an icon, and over the places
+    // hidden buttons keep.
+    c.SetIcon(TolvaneCaption::Glyph(3, false));
+    M(MouseAction::Move, 450, 150, 0);
+    EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(sunken, &Bar()));
+    Styles(Nonexistant, Nonexistant, Nonexistant, Nonexistant);
+    M(MouseAction::Move, SW - 150, 150, 0);
+    EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(sunken, &Bar()));
+    c.SetIcon(nullptr), move({400});
 
     // Disabled, the bevel stays as it is; the capture still comes and goes.
     move({150}), c.SetEnabled(False), move({400});
@@ -298,7 +309,8 @@ TEST_F(CaptionTest, GradientRunsFromTheLeftColourToTheRightOneOrTheDesktopsTitle
     auto ends = [&](OleColour left, OleColour right) {
         FormRenderer r(rt, f, 1);
         EXPECT_TRUE(near(r.PixelAt(37, 22), left)) << std::hex << r.PixelAt(37, 22);
-        EXPECT_TRUE(near(r.PixelAt(SW - 45, 22), right)) << std::hex << r.PixelAt(SW - 45, 22);
+        const double x = Bar().Width() - 45;
+        EXPECT_TRUE(near(r.PixelAt(x, 22), right)) << std::hex << r.PixelAt(x, 22);
     };
     rt.GetTheme().Reset();
     rt.GetDesktop().Clear();
@@ -310,6 +322,8 @@ TEST_F(CaptionTest, GradientRunsFromTheLeftColourToTheRightOneOrTheDesktopsTitle
     EXPECT_EQ(c.Grad_Rig(), SysColour::ActiveTitle) << "the stored colours never change";
     c.SetGrad_Lef(RGB(255, 0, 0));
     c.SetGrad_Rig(RGB(0, 0, 255));
+    ends(RGB(255, 0, 0), RGB(0, 0, 255));
+    Bar().SetWidth(SW + 1500);  // wider than designed
     ends(RGB(255, 0, 0), RGB(0, 0, 255));
 }
 
