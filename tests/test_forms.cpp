@@ -135,6 +135,7 @@ TEST_F(FormsTest, AboutShowsTheVersionTurnsItsLogoClockwiseAndOpensSamplesOnTop)
     whileModal = [&](Form& s) {
         EXPECT_EQ(rt.ActiveForm(), &s);
         EXPECT_TRUE(rt.IsShown(f)) << "the about box stays open under the samples viewer";
+        EXPECT_NEAR(s.Left() + s.Width() / 2, f.Left() + f.Width() / 2, 1) << "centred on the about box";
         Click(s, "tplDes", 0);
     };
     Click(f, "tpbSamples");

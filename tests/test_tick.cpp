@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// TolvaneTick headless: toggles by click and space bar, the disabled box, glyphs, ValueChange by
+// TolvaneTick headless: toggles by click, space bar and access key, the disabled box, glyphs, ValueChange by
 // reference, the focus rectangle, sizing, the store, and pictures of its four looks.
 #include <gtest/gtest.h>
 
@@ -130,12 +130,12 @@ TEST_F(TickTest, CheckStyleShowsAtTheNextToggleOrAsStoredAndBackColourAtOnce) {
     EXPECT_EQ(Box().GetPicture(), TolvaneTick::CrossGlyph());
     EXPECT_EQ(GlyphPixel(5, 6), 0u);
 
-    ClickBox();  // a new back colour shows at once
+    // A new back colour shows at once, around the cross still shown.
     tick.SetBackColour(RGB(255, 255, 0));
-    EXPECT_EQ(BoxPixel(7, 7), RGB(255, 255, 0));
-    tick.SetValue(True);
     EXPECT_EQ(GlyphPixel(5, 6), 0u);
     EXPECT_EQ(GlyphPixel(0, 0), RGB(255, 255, 0));
+    ClickBox();
+    EXPECT_EQ(BoxPixel(7, 7), RGB(255, 255, 0));
 
     // Stored crossed and ticked, it loads showing the cross.
     const PropertyMap bag{{"CheckStyle", int64_t{CheckStyle::Cross}}, {"Value", int64_t{True.Raw()}}};
@@ -188,6 +188,8 @@ TEST_F(TickTest, CaptionSettingsReachTheEmbeddedLabelAndLightUp) {
     tick.SetColourUp(RGB(255, 0, 0));
     tick.SetFont(MakeFont("Arial", 10, true));
     EXPECT_EQ(CaptionText().Caption(), "&Remember me");
+    EXPECT_TRUE(rt.AccessKey('r'));
+    EXPECT_EQ(tick.Value(), True);
     EXPECT_EQ(CaptionText().ForeColour(), RGB(0, 128, 0));
     EXPECT_TRUE(CaptionText().GetFont().bold);
 
@@ -199,9 +201,10 @@ TEST_F(TickTest, CaptionSettingsReachTheEmbeddedLabelAndLightUp) {
     EXPECT_EQ(tick.Align(), 3);
     // The refused value does not lock the caption: good settings still reach it.
     tick.SetAlign(Alignment::Right);
-    tick.SetCaption("Mended");
+    tick.SetCaption("Save&&Quit");  // a plain ampersand, no access key
+    EXPECT_FALSE(rt.AccessKey('q'));
     EXPECT_EQ(CaptionText().Alignment(), Alignment::Right);
-    EXPECT_EQ(CaptionText().Caption(), "Mended");
+    EXPECT_EQ(CaptionText().Caption(), "Save&&Quit");
 }
 
 struct TickLooks : TickTest {
