@@ -216,7 +216,6 @@ TEST(PostWindow, AWorkerThreadDrivesAProgressPanelThroughPost) {
 void CheckHintsAndStates(PrivateDisplay& display, bool managed) {
     Runtime rt;
     Form& main = rt.NewForm("frmOwner", 4500, 3000);
-    main.SetCaption("Owner");
     main.Move(1500, 1500, 4500, 3000);
     main.SetIcon(Picture::FromPixels(16, 16, std::vector<uint32_t>(256, 0xFF2040C0)));
     main.SetMinClientSize(3000, 1500);
@@ -235,7 +234,6 @@ void CheckHintsAndStates(PrivateDisplay& display, bool managed) {
         << prop(owner, "WM_NORMAL_HINTS");
 
     Form& dialog = rt.NewForm("frmDialog", 3000, 1500);
-    dialog.SetCaption("Dialog");
     dialog.CentreOn(main);
     std::string transient, state;
     rt.Post([&] {
