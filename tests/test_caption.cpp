@@ -489,8 +489,7 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     // After the icon's menu has closed, by a click elsewhere or by Escape, a press on the bar
     // drags the form at that press's own offset to the pointer: at once, where the pointer
     // already is, or after a move.
-    int menus = 0;
-    w.bar.MenuClick += [&menus] { ++menus; };
+    auto menus = [&events] { return std::ranges::count(events, "MenuClick"); };
 
     // The menu opens at the icon (pixel 210, 210 of the form at 200, 200) and reaches about 120
     // pixels right and down. The drag's press is on the caption text beyond it, at 450, 210.
@@ -533,10 +532,10 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     // No tooltip comes up while the menu is open, even with the pointer resting on a button of
     // the bar outside it: it would take the menu's keyboard and close it.
     closing = {"mousemove", "586", "210", "sleep", "1", "key", "Escape"};
-    int before = menus;
+    auto before = menus();
     const int tipsBefore = watch.tips;
     ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
-    ASSERT_TRUE(w.StepUntil(5000, [&] { return menus != before; }));
+    ASSERT_TRUE(w.StepUntil(5000, [&] { return menus() != before; }));
     EXPECT_TRUE(display.WaitForLater());
     EXPECT_EQ(watch.tips, tipsBefore) << "a tooltip came up over the menu";
     for (const Case& k : cases) {
@@ -545,10 +544,10 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
         w.StepUntil(600, [] { return false; });  // no double-click with what came before
         closing = k.close;
         if (k.atOnce) closing.insert(closing.end(), drag.begin(), drag.end());
-        before = menus;
+        before = menus();
         ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
-        ASSERT_TRUE(w.StepUntil(5000, [&] { return menus != before; })) << name << state();
-        EXPECT_EQ(menus, before + 1) << name;
+        ASSERT_TRUE(w.StepUntil(5000, [&] { return menus() != before; })) << name << state();
+        EXPECT_EQ(menus(), before + 1) << name;
         // The input sent from the menu's loop has all reached the display before the form is
         // looked at, and none of it is left over for the next case.
         ASSERT_TRUE(display.WaitForLater()) << name;
