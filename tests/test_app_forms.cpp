@@ -31,7 +31,6 @@ namespace {
 
 struct AppForms : ::testing::Test {
     Runtime rt;  // registers the library
-    void SetUp() override { test::RegisterProbe(); }
     static std::vector<json> Run(const std::string& script) { return test::ScriptLines(script); }
 };
 
@@ -128,26 +127,6 @@ TEST_F(AppForms, TheMinimumSizeHoldsForScriptsAndGripDrags) {
 {"cmd":"get","target":"","property":"Height"}
 )"));
     EXPECT_EQ(out, (std::vector<json>{6000, 4000, 6000, 4000}));
-}
-
-// The showcase's status bar is in the grip's move mode, anchored left, right and bottom: the
-// anchors place it while the grip grows the form.
-TEST_F(AppForms, AnAnchoredStatusBarStaysAlongTheBottomWhileItsGripMovesIt) {
-    auto out = test::ValuesOf(Run(R"({"cmd":"place","class":"TolvanePanel","name":"bar","left":0,"top":6885,"width":9600,"height":315}
-{"cmd":"set","target":"bar","property":"Grip","value":true}
-{"cmd":"set","target":"bar","property":"Anchor","value":"left,right,bottom"}
-{"cmd":"show"}
-{"cmd":"mouse","action":"down","x":9480,"y":7080}
-{"cmd":"mouse","action":"move","x":10980,"y":7830,"button":1}
-{"cmd":"mouse","action":"move","x":11430,"y":8130,"button":1}
-{"cmd":"mouse","action":"up","x":11430,"y":8130}
-{"cmd":"get","target":"","property":"Width"}
-{"cmd":"get","target":"","property":"Height"}
-{"cmd":"get","target":"bar","property":"Left"}
-{"cmd":"get","target":"bar","property":"Top"}
-{"cmd":"get","target":"bar","property":"Width"}
-)"));
-    EXPECT_EQ(out, (std::vector<json>{11550, 8250, 0, 8250 - 315, 11550}));
 }
 
 namespace {
