@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// TolvaneButton headless: layout, the press offset, the disabled button, hover, clicks of every kind, pending
-// messages during a click, the store, golden pictures and the C++ example.
+// TolvaneButton headless, its golden pictures and the C++ example.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -22,7 +21,6 @@ using Strings = std::vector<std::string>;
 namespace {
 
 constexpr double kLeft = 300, kTop = 300;
-constexpr OleColour F = SysColour::ButtonFace;
 Surface* const kNone = nullptr;
 
 // A 16-pixel-wide disc, blue or grey, on a transparent ground; 16 or 60 pixels high.
@@ -63,7 +61,6 @@ struct ButtonTest : ::testing::Test {
     Image& Img() { return *static_cast<Image*>(rt.Resolve(f, "TolvaneButton1.imgButton").element); }
     Surface& Cap() { return *rt.Resolve(f, "TolvaneButton1.lblCaption").surface; }
     Label& CapText() { return *static_cast<Label*>(rt.Resolve(f, "TolvaneButton1.lblCaption.lblCaption").element); }
-    // Mouse input at (x, y) relative to the button.
     void M(MouseAction a, double x = 600, double y = 300, int16_t button = MouseButton::Left) {
         rt.Mouse(f, a, kLeft + x, kTop + y, button, 0);
     }
@@ -188,7 +185,6 @@ TEST_F(ButtonTest, DisabledButtonIsGreyShowsItsOwnPictureStaysSilentAndFreesTheM
 }
 
 TEST_F(ButtonTest, HoverRaisesTheFlatButtonAndTheCaptureNoticesItLeaving) {
-    EXPECT_EQ(Bevel(), std::vector<OleColour>(10, F));  // tbtWin98 at rest: no border at all
     b.SetColour(RGB(0, 128, 0));
     b.SetColourUp(RGB(255, 0, 0));
     EXPECT_EQ(CapText().ForeColour(), RGB(0, 128, 0));  // ColourUp shows only when raised

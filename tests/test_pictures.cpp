@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Picture files as a hostile or careless user hands them over: sizes claimed by the header are
-// checked before anything is decoded, truncated files are refused, and files that cannot be
-// read fail with the picture errors instead of escaping as stream errors; and each classic
-// format loads.
+// Picture files as a hostile or careless user hands them over, and each classic format loading.
 #include <gtest/gtest.h>
 
 #include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/resource.h>
-#include <sys/time.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -136,9 +132,8 @@ TEST_F(Pictures, TruncatedFilesAreRefusedAndWholeOnesLoad) {
         EXPECT_EQ(ErrorOf([&] { DecodePicture(png.substr(0, cut), "cut.png"); }), 481) << "cut at " << cut;
 
     // GIF without its trailer, BMP without its last rows, an icon whose image lies past the end.
-    const std::string& gif = kDotGif;
-    EXPECT_NE(ErrorOf([&] { DecodePicture(gif, "dot.gif"); }), 481) << "the whole GIF is a picture";
-    EXPECT_EQ(ErrorOf([&] { DecodePicture(gif.substr(0, gif.size() - 1), "cut.gif"); }), 481);
+    EXPECT_NE(ErrorOf([&] { DecodePicture(kDotGif, "dot.gif"); }), 481) << "the whole GIF is a picture";
+    EXPECT_EQ(ErrorOf([&] { DecodePicture(kDotGif.substr(0, kDotGif.size() - 1), "cut.gif"); }), 481);
     std::string bmp("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x04\0\0\0\x04\0\0\0\x01\0\x18\0\0\0\0\0", 34);
     bmp.resize(54, '\0');
     bmp += std::string(4 * 12, '\x7f');

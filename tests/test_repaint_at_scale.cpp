@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Forms with many elements: the incremental frame (which paints only the elements its grid
-// finds near each change, with kept text layouts) against a full repaint after a long random
-// run of changes and hovers; hit-testing through the grid; names found in a large form.
+// finds near each change, with kept text layouts), hit-testing through the grid, names.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -116,7 +115,6 @@ TEST(RepaintAtScale, TheGridFollowsMovesResizesAndRemovalsAndHitsExactEdges) {
     EXPECT_EQ(hit(4790, 2880), nullptr) << "the bottom edge is outside it";
     top.SetBackColour(RGB(255, 0, 0));
     EXPECT_EQ(r.PixelAt(4785, 2865), RGB(255, 0, 0)) << "drawn wherever it reaches";
-    EXPECT_EQ(b.rt.HitTest(b.form, 100, 3400).surface, &b.links[0]->GetSurface());
 
     // A control that fails while being placed is removed again after the grid exists.
     test::RegisterProbe();
