@@ -176,8 +176,7 @@ TEST_F(TextBoxes, TheCaretBlinksOnTheRuntimeClockAndRepaintsOnlyItsLine) {
     EXPECT_TRUE(box->CaretOn());
     EXPECT_EQ(rt.NextTimerDue(), 500);
     // Without focus nothing blinks.
-    form->Add<TextBox>("txtOther");
-    rt.FocusTextBox(static_cast<TextBox&>(*form->Find("txtOther")));
+    rt.FocusTextBox(Place("txtOther", {150, 900, 2400, 315}));
     EXPECT_FALSE(box->CaretOn());
     EXPECT_EQ(events.Count("txtName LostFocus"), 1u);
 }
@@ -365,8 +364,7 @@ TEST_F(TextBoxes, TextInputAndSelectionsGoThroughTheBackend) {
     EXPECT_EQ(backend.primarySet, "");
 
     // Losing the focus stops the text input, and so does unloading the form with the box.
-    auto& other = Place("txtOther", {150, 900, 2400, 315});
-    rt.FocusTextBox(other);
+    rt.FocusTextBox(Place("txtOther", {150, 900, 2400, 315}));
     EXPECT_EQ(backend.stops, 1);
     size_t started = backend.starts.size();
     rt.Tab();
