@@ -36,7 +36,6 @@ static_assert(!kEquatable<Boolean, int> && !kEquatable<int, Boolean> && !kEquata
 static_assert(!kUnequatable<Boolean, int> && !kUnequatable<long, Boolean> && !kEquatable<Boolean, double>);
 static_assert(kEquatable<Boolean, bool> && kEquatable<bool, Boolean> && kEquatable<Boolean, Boolean>);
 static_assert(!kAddable<Boolean, int> && !kCastable<int, Boolean> && !kCastable<Boolean, int>);
-static_assert(kCastable<bool, Boolean>);
 // Usable in constant expressions, with the classic numbers behind it.
 static_assert(BooleanTrue == true && BooleanFalse == false && true == True && !False);
 static_assert(True.Raw() == -1 && False.Raw() == 0 && ToBoolean(true) == True);

@@ -8,7 +8,6 @@
 #include <set>
 #include <thread>
 
-#include "core/element_members.h"
 #include "core/library.h"
 #include "host/render.h"
 #include "host/runtime.h"
@@ -54,8 +53,6 @@ TEST(Descriptors, TheLibraryRegistersOnceWhicheverThreadsAskForIt) {
     std::set<std::string> names;
     for (const ClassInfo& c : Library::Instance().Classes()) names.insert(c.name);
     EXPECT_EQ(names.size(), Library::Instance().Classes().size()) << "no class registered twice";
-    EXPECT_NE(Library::Instance().FindForm("frmAbout"), nullptr);
-    EXPECT_FALSE(Library::Instance().Resource("forms/about/icon.png").empty()) << "the forms' files come along";
 }
 
 // A disabled picture button greys its picture by painting it alone; one too large to paint

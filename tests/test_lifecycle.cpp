@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "core/library.h"
 #include "host/runtime.h"
 #include "tests/test_support.h"
 
@@ -39,7 +38,7 @@ TEST_F(Lifecycle, NewInstanceRunsDefaultsThenResizeThenShowWhenTheFormShows) {
     EXPECT_EQ(ProbeControl::journal, want);
 }
 
-TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesAndWritingDefaultsStoresNothing) {
+TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesValuesAreCheckedAndWritingDefaultsStoresNothing) {
     PropertyMap stored{{"Caption", std::string("Stored")}, {"Small", int64_t{7}}};
     auto& p = Place("P1", &stored);
     EXPECT_EQ(ProbeControl::journal[1], "P1 ReadProperties");
@@ -47,6 +46,8 @@ TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesAndWritingDefaultsStoresNothin
     EXPECT_EQ(p.m_Small, 7);
     EXPECT_EQ(p.m_Ratio, 0.5f);                          // missing key: the store default
     EXPECT_EQ(p.m_Font->name, form->GetFont()->name);  // font default: the ambient font
+    EXPECT_THROW(p.SetProperty("Small", int64_t{40000}), HostError);  // does not fit 16 bits
+    EXPECT_THROW(p.SetProperty("Caption", FontRef{}), HostError);       // not a string
 
     PropertyMap empty;
     auto& a = Place("A", &empty);
@@ -63,12 +64,6 @@ TEST_F(Lifecycle, StoredInstanceReadsItsPropertiesAndWritingDefaultsStoresNothin
     for (const char* key : {"Caption", "Flag", "Small", "Large", "Colour", "Ratio", "Font", "Picture"})
         EXPECT_TRUE(ValuesEqual(a.GetProperty(key), b.GetProperty(key))) << key;
     EXPECT_NE(a.m_Font.get(), b.m_Font.get()) << "each reader gets its own font object";
-}
-
-TEST_F(Lifecycle, PropertyValuesAreCheckedOnTheWayIn) {
-    auto& p = Place("P1");
-    EXPECT_THROW(p.SetProperty("Small", int64_t{40000}), HostError);  // does not fit 16 bits
-    EXPECT_THROW(p.SetProperty("Caption", FontRef{}), HostError);       // not a string
 }
 
 }  // namespace

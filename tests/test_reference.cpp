@@ -56,8 +56,6 @@ TEST(Reference, DescribeAnswersForAClassAnElementKindAndTheFormAndNamesTheNeares
     EXPECT_NE(out.find("also answers to: Colour, ForeColor"), std::string::npos) << out;
     ASSERT_EQ(Cli({"describe", "Form"}, out, err), ExitStatus::Success) << err;
     EXPECT_NE(out.find("WindowState  Integer"), std::string::npos) << out;
-    ASSERT_EQ(Cli({"describe", "Shap"}, out, err), ExitStatus::BadInput);
-    EXPECT_NE(err.find("did you mean \"Shape\"?"), std::string::npos) << err;
 }
 
 TEST(Reference, TheCompleteFormFileExampleLoads) {

@@ -45,22 +45,19 @@ void ProbeControl::ReadProperties(PropertyBag& bag) {
     ReadAllProperties(bag);
 }
 
-void ProbeControl::OnMouseDown(MouseArgs& a) {
+// "MouseDown 1 120 45": the notification, the button and the point.
+static std::string MouseLine(const char* what, const MouseArgs& a) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "MouseDown %d %g %g", a.button, a.x, a.y);
-    Log(buf);
+    std::snprintf(buf, sizeof buf, "%s %d %g %g", what, a.button, a.x, a.y);
+    return buf;
+}
+
+void ProbeControl::OnMouseDown(MouseArgs& a) {
+    Log(MouseLine("MouseDown", a));
     Raise(MouseDownEvent, a.button, a.shift, a.x, a.y);
 }
-void ProbeControl::OnMouseMove(MouseArgs& a) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "MouseMove %d %g %g", a.button, a.x, a.y);
-    Log(buf);
-}
-void ProbeControl::OnMouseUp(MouseArgs& a) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "MouseUp %d %g %g", a.button, a.x, a.y);
-    Log(buf);
-}
+void ProbeControl::OnMouseMove(MouseArgs& a) { Log(MouseLine("MouseMove", a)); }
+void ProbeControl::OnMouseUp(MouseArgs& a) { Log(MouseLine("MouseUp", a)); }
 
 void ProbeControl::OnOLEDragDrop(DragData& d, int32_t& effect, MouseArgs& a) {
     char buf[96];

