@@ -39,6 +39,8 @@ public:
     bool Start(int width = 1024, int height = 768);
     void Stop();
     const std::string& Name() const { return m_display; }
+    // The server's process id (0 when not running).
+    pid_t ServerPid() const { return m_pid; }
 
     // Starts openbox on this display and waits until it has announced itself; false when it is
     // not installed or does not come up. It keeps its settings and cache in a temporary folder
