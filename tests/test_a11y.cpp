@@ -232,7 +232,7 @@ TEST_F(A11y, TextBoxesAndListBoxes) {
 
 // A popup menu is a menu of its items while it is up: the highlighted one selected and focused,
 // a disabled one insensitive, each keyed by its letter and chosen by its action.
-TEST(A11yPopups, MenusAndToolTips) {
+TEST(A11yPopups, MenuRowsReadTheirItemsStatesAndChoose) {
     Runtime rt;
     Form& owner = rt.NewForm("frmOwner");
     MenuItem& root = static_cast<MenuItem&>(rt.PlaceElement(owner, ElementKind::MenuItem, "mnuRoot", -1));

@@ -294,9 +294,12 @@ TEST(HintsWindow, AMessageBoxIsAClassicDialogCentredOnItsOwnerAndAnsweredByRetur
     bool answered = false;
     Form* box = nullptr;
     uint32_t face = 0;
+    double boxMiddleX = 0, boxMiddleY = 0;
     rt.Post([&] {
         rt.Post([&] {
             box = rt.ActiveForm();
+            boxMiddleX = box->Left() + box->Width() / 2;
+            boxMiddleY = box->Top() + box->Height() / 2;
             face = test::ShownPixel(host.WindowId(*box), 5, 5).value_or(0);
             display.XdotoolLater(0, {"key", "Return"});
         });
@@ -306,6 +309,8 @@ TEST(HintsWindow, AMessageBoxIsAClassicDialogCentredOnItsOwnerAndAnsweredByRetur
     EXPECT_TRUE(StepUntil(host, [&] { return answered; }));
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(face, 0xC0C0C0u) << "the button face of the classic scheme";
+    EXPECT_NEAR(boxMiddleX, main.Left() + main.Width() / 2, 15);
+    EXPECT_NEAR(boxMiddleY, main.Top() + main.Height() / 2, 15);
     EXPECT_EQ(rt.Forms().size(), 1u) << "the box is unloaded";
 }
 
