@@ -183,9 +183,8 @@ struct DesignerWindow : ::testing::Test {
 };
 
 // A button dragged out from the toolbox, captioned in the browser and saved loads as the
-// reference. Its grab handles resize it from the side
-// dragged, on the grid, one step each for Ctrl+Z and Ctrl+Y; opened again, the arrow keys move
-// and size it.
+// reference. Its grab handles resize it from the side dragged, on the grid, one step each for
+// Ctrl+Z and Ctrl+Y; opened again, the arrow keys move and size it.
 TEST_F(DesignerWindow, AButtonPlacedCaptionedAndSavedLoadsAsTheReferenceAndIsSizedByItsHandles) {
     Click(s, 870, 232);  // the toolbox's first tool: TolvaneButton
     Drag(s, 250, 230, 1690, 710);
